@@ -1,0 +1,107 @@
+// The calculate command of the input screen: from the texts of its controls to the whole outcome.
+#pragma once
+
+#include "capacity/formulas.h"
+#include "capacity/messages.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace saxolith {
+
+// The input controls the command reads and colours.
+enum class InputField { FirstDimension, SecondDimension, Qpa, Frk, Integrity, ManualPsi };
+inline constexpr std::size_t inputFieldCount = 6;
+
+enum class StrengthRoute { QpaGiven = 1, FrkGiven = 2 };
+enum class PsiMode { Automatic = 1, Manual = 2 };
+
+// What the input screen holds when the command runs.
+struct CalculationInput {
+    int sectionItem = 0;         // item of the section list; -1 for none
+    std::string firstDimension;  // d or a
+    std::string secondDimension; // c or b
+    StrengthRoute route = StrengthRoute::FrkGiven;
+    std::string qpa; // kPa, qpa route
+    std::string frk; // MPa, frk route
+    PsiMode psiMode = PsiMode::Automatic;
+    std::string integrity; // class name or index
+    std::string manualPsi;
+    int precision = 2; // item of the precision list
+};
+
+// The start-up state of the input screen.
+CalculationInput defaultCalculationInput();
+
+// Everything the calculation book needs of one completed calculation.
+struct PileRecord {
+    SectionType section = SectionType::Round;
+    std::string first;  // texts of the dimension fields after the command
+    std::string second;
+    StrengthRoute route = StrengthRoute::FrkGiven;
+    PsiMode psiMode = PsiMode::Automatic;
+    std::string qpaText;
+    std::string frkText;
+    std::string integrityText;
+    std::string manualPsiText;
+    double area = 0.0;      // mm²
+    double perimeter = 0.0; // mm
+    double frk = 0.0;
+    double psi = 0.0;
+    double qpa = 0.0;
+    double ra = 0.0;
+    std::string hardness;
+    std::string integrityClass; // empty on the manual route
+    int precision = 2;
+};
+
+enum class CalculationEnd {
+    Completed,
+    Stopped,           // an input error: silent stop
+    ConversionFailure, // the integrity text is neither a class nor a number: the error box
+};
+
+// The final state the command leaves, applied by the screen in this order: the exchanged sides
+// (written like a user's edit), the field colours, the status line, then the result fields.
+struct CalculationOutcome {
+    CalculationEnd end = CalculationEnd::Completed;
+
+    // Exchanged rectangle sides, when the exchange took place.
+    std::optional<std::string> newFirstDimension;
+    std::optional<std::string> newSecondDimension;
+
+    // The last colour each field was given; empty where the command left it alone.
+    std::array<std::optional<Argb>, inputFieldCount> fieldColours{};
+
+    // Status line: `statusShown` when a message was shown (logo hidden, label shown);
+    // `statusWritten` when the text was set at all (a clear keeps the colour).
+    bool statusWritten = false;
+    bool statusShown = false;
+    std::string statusText;
+    std::optional<Argb> statusColour;
+
+    // Result fields. Texts are empty after a stop.
+    std::string psiText;
+    std::string qpaText;
+    std::string raText;
+    std::optional<Argb> resultColour;
+    std::optional<bool> psiEnabled;
+
+    // An input error writes the run-aborted notice (red) into the optimisation screen's status.
+    bool abortNotice = false;
+    // ConversionFailure: the text of the error box.
+    std::string errorBoxText;
+
+    int hintFlags = 0;
+    // Completed calculations only.
+    std::optional<PileRecord> record;
+};
+
+// The one place where ψr, qpa and Ra are computed from what the input screen holds.
+CalculationOutcome calculate(const CalculationInput &input);
+
+// "'%s' is not a valid floating point value" with the text in place of %s.
+std::string conversionErrorText(std::string_view pattern, std::string_view text);
+
+} // namespace saxolith

@@ -1,0 +1,164 @@
+#include "capacity/formulas.h"
+
+#include "capacity/number_text.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace saxolith {
+
+namespace {
+
+struct SectionNames {
+    std::string_view book;
+    std::string_view table;
+};
+
+constexpr std::array<SectionNames, 4> sectionNames{{
+    {"圆桩", "圆  桩"},
+    {"椭圆桩", "椭圆桩"},
+    {"矩形桩", "矩形桩"},
+    {"方桩", "方  桩"},
+}};
+
+struct HardnessBand {
+    double upTo; // upper bound, inclusive
+    std::string_view name;
+};
+
+constexpr std::array<HardnessBand, 4> hardnessBands{{
+    {5.0, "极软岩"},
+    {15.0, "软岩"},
+    {30.0, "较软岩"},
+    {60.0, "较硬岩"},
+}};
+constexpr std::string_view hardestClass = "坚硬岩";
+
+constexpr std::array<std::string_view, 3> integrityNames{"完整", "较完整", "较破碎"};
+
+// ψr lines through the class nodes.
+double interpolate(double x1, double y1, double x2, double y2, double x)
+{
+    return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
+}
+
+} // namespace
+
+std::string_view sectionBookName(SectionType type) { return sectionNames[static_cast<std::size_t>(type)].book; }
+std::string_view sectionTableName(SectionType type)
+{
+    return sectionNames[static_cast<std::size_t>(type)].table;
+}
+
+SectionGeometry sectionGeometry(SectionItem item, double first, double second)
+{
+    SectionGeometry g;
+    g.first = first;
+    g.second = second;
+    if (item == SectionItem::Rectangular) {
+        if (second >= first) {
+            g.first = second;
+            g.second = first;
+            g.exchanged = true;
+        }
+        g.type = g.first == g.second ? SectionType::Square : SectionType::Rectangular;
+        g.area = g.first * g.second;
+        g.perimeter = (g.first + g.second) * 2.0;
+        return g;
+    }
+    g.type = item == SectionItem::Round ? SectionType::Round : SectionType::Elliptical;
+    g.area = std::numbers::pi * first * first / 4.0 + first * second;
+    g.perimeter = std::numbers::pi * first + 2.0 * second;
+    return g;
+}
+
+std::string_view hardnessClass(double frk)
+{
+    if (!(frk > 0.0)) {
+        return {};
+    }
+    for (const auto &band : hardnessBands) {
+        if (frk <= band.upTo) {
+            return band.name;
+        }
+    }
+    return hardestClass;
+}
+
+bool isSoftRock(double frk) { return frk >= 0.0 && frk <= 30.0; }
+
+std::string_view integrityClassName(IntegrityClass cls) { return integrityNames[static_cast<std::size_t>(cls) - 1]; }
+
+std::optional<IntegrityClass> integrityClassByName(std::string_view name)
+{
+    for (std::size_t i = 0; i < integrityNames.size(); ++i) {
+        if (integrityNames[i] == name) {
+            return static_cast<IntegrityClass>(i + 1);
+        }
+    }
+    return std::nullopt;
+}
+
+double psiByIntegrityClass(IntegrityClass cls)
+{
+    switch (cls) {
+    case IntegrityClass::Intact:
+        return 0.5;
+    case IntegrityClass::FairlyIntact:
+        return 0.2;
+    case IntegrityClass::Fractured:
+        return 0.1;
+    }
+    return 0.0;
+}
+
+IntegrityFinding integrityByIndex(double kv)
+{
+    using Kind = IntegrityFinding::Kind;
+    // The bounds sit just beside the nodes 0.75, 0.55 and 0.35 on purpose.
+    if (kv <= 0.0 || kv > 1.0 || std::isnan(kv)) {
+        return {Kind::OutOfRange, IntegrityClass::Intact, 0.0};
+    }
+    if (kv > 0.750001) {
+        return {Kind::Class, IntegrityClass::Intact, 0.5};
+    }
+    if (kv > 0.550001) {
+        return {Kind::Class, IntegrityClass::FairlyIntact, interpolate(0.55, 0.2, 0.75, 0.5, kv)};
+    }
+    if (kv >= 0.349999) {
+        return {Kind::Class, IntegrityClass::Fractured, interpolate(0.35, 0.1, 0.55, 0.2, kv)};
+    }
+    return {Kind::BrokenRock, IntegrityClass::Fractured, 0.0};
+}
+
+double qpaFromFrk(double psi, double frk) { return 1000.0 * psi * frk; }
+
+double capacityRa(double qpa, double area) { return qpa * area / 1000000.0; }
+
+double cutByChoice(double value, int choice)
+{
+    if (choice == 3) {
+        return std::trunc(value / 10.0) * 10.0;
+    }
+    if (choice == 4) {
+        return std::trunc(value / 100.0) * 100.0;
+    }
+    return value;
+}
+
+int decimalsByChoice(int choice)
+{
+    static constexpr std::array<int, precisionChoiceCount> decimals{2, 1, 0, 0, 0};
+    return choice >= 0 && choice < precisionChoiceCount ? decimals[static_cast<std::size_t>(choice)] : 0;
+}
+
+std::string displayRounded(double value, int choice)
+{
+    if (choice < 0 || choice >= precisionChoiceCount) {
+        return {};
+    }
+    return formatFixed(cutByChoice(value, choice), 7, decimalsByChoice(choice));
+}
+
+} // namespace saxolith

@@ -1,0 +1,63 @@
+// Section geometry and the capacity formulas of a rock-socketed pile (all pure).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace saxolith {
+
+enum class SectionType { Round, Elliptical, Rectangular, Square };
+
+// Items of the section type list on the input screen.
+enum class SectionItem { Round = 0, Elliptical = 1, Rectangular = 2 };
+
+// Names of a section: in the narrative report, and padded for table columns.
+std::string_view sectionBookName(SectionType type);  // "圆桩", "椭圆桩", "矩形桩", "方桩"
+std::string_view sectionTableName(SectionType type); // "圆  桩", "椭圆桩", "矩形桩", "方  桩"
+
+struct SectionGeometry {
+    SectionType type = SectionType::Round;
+    double area = 0.0;      // Ap, mm²
+    double perimeter = 0.0; // u, mm
+    double first = 0.0;     // d or the longer side a, after the exchange
+    double second = 0.0;    // c or the shorter side b, after the exchange
+    bool exchanged = false;
+};
+
+// Round and elliptical share one formula; a rectangle whose second side is not smaller than
+// its first has its sides exchanged, and is a square when they are then exactly equal.
+SectionGeometry sectionGeometry(SectionItem item, double first, double second);
+
+// "极软岩" … "坚硬岩"; empty for frk ≤ 0.
+std::string_view hardnessClass(double frk);
+bool isSoftRock(double frk);
+
+enum class IntegrityClass { Intact = 1, FairlyIntact = 2, Fractured = 3 };
+std::string_view integrityClassName(IntegrityClass cls); // "完整", "较完整", "较破碎"
+std::optional<IntegrityClass> integrityClassByName(std::string_view name);
+
+// ψr of an integrity class chosen by name: the lower end of the class's range.
+double psiByIntegrityClass(IntegrityClass cls);
+
+struct IntegrityFinding {
+    enum class Kind { Class, OutOfRange, BrokenRock };
+    Kind kind = Kind::OutOfRange;
+    IntegrityClass cls = IntegrityClass::Intact;
+    double psi = 0.0;
+};
+IntegrityFinding integrityByIndex(double kv);
+
+double qpaFromFrk(double psi, double frk); // kPa from MPa
+double capacityRa(double qpa, double area); // kN from kPa and mm²
+
+// Precision choices of the result fields: two decimals, one decimal, units, tens, hundreds.
+inline constexpr int precisionChoiceCount = 5;
+// Tens and hundreds cut off (toward zero) before the text is made.
+double cutByChoice(double value, int choice);
+// Decimals of a choice: 2, 1, 0, 0, 0.
+int decimalsByChoice(int choice);
+// The text of qpa or Ra in a result field; empty for a choice outside 0..4.
+std::string displayRounded(double value, int choice);
+
+} // namespace saxolith

@@ -1,0 +1,31 @@
+// The number texts every control, book line and file is written with, and the two readings.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace saxolith {
+
+// Fixed-point text: at most `precision` significant digits and exactly `decimals` decimals,
+// halves of the exact binary value rounded away from zero; scientific ("1.234568E7") when
+// more than `precision` digits would stand before the point.
+std::string formatFixed(double x, int precision, int decimals);
+
+// Shortest text with at most 15 significant digits and no trailing zeros ("1000", "1E20").
+std::string formatGeneral(double x);
+
+// The whole text must be a number, blanks around it aside: optional sign, digits with at
+// most one point, optional exponent. Empty text, any other character, or a number beyond
+// the range of a double gives nothing. The point is always ".".
+std::optional<double> strictNumber(std::string_view text);
+
+// The calculate command's reading: empty (or blank) text reads 0. `wellFormed` is false when
+// the text is not a number as a whole; the value is then 0 and must not be used.
+struct LenientReading {
+    double value = 0.0;
+    bool wellFormed = true;
+};
+LenientReading lenientNumber(std::string_view text);
+
+} // namespace saxolith
