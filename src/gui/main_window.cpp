@@ -1,5 +1,9 @@
 #include "main_window.h"
 
+#include "input_screen.h"
+#include "optimisation_screen.h"
+#include "result_screen.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -21,18 +25,18 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 
     m_layers = new QStackedWidget(this);
     m_layers->setGeometry(0, 0, designWidth, designHeight);
-    auto makeLayer = [this](const char *name) {
-        auto *layer = new QWidget;
-        layer->setObjectName(name);
+    MainFormLayer = new InputScreen(m_state);
+    JieGuo_DocLayer = new ResultScreen(m_state);
+    YouHuaFormLayer = new OptimisationScreen(m_state);
+    ComFormLayer = new QWidget;
+    ComFormLayer->setObjectName("ComFormLayer");
+    for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
+                           static_cast<QWidget *>(YouHuaFormLayer), ComFormLayer}) {
         layer->setFixedSize(designWidth, designHeight);
         m_layers->addWidget(layer);
-        return layer;
-    };
-    MainFormLayer = makeLayer("MainFormLayer");
-    JieGuo_DocLayer = makeLayer("JieGuo_DocLayer");
-    YouHuaFormLayer = makeLayer("YouHuaFormLayer");
-    ComFormLayer = makeLayer("ComFormLayer");
+    }
     m_layers->setCurrentWidget(MainFormLayer);
+    connectScreens();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -49,6 +53,13 @@ MainWindow::~MainWindow()
 }
 
 void MainWindow::FormCreate() { m_state.reset(); }
+
+// The effects that cross screens: each screen says what happened, the main window calls the other.
+void MainWindow::connectScreens()
+{
+    connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer, &OptimisationScreen::showRunAborted);
+    connect(MainFormLayer, &InputScreen::exitRequested, this, &QWidget::close);
+}
 
 void MainWindow::showLayer(QWidget *layer) { m_layers->setCurrentWidget(layer); }
 

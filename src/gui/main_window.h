@@ -9,6 +9,10 @@ class QStackedWidget;
 
 namespace saxolith {
 
+class InputScreen;
+class ResultScreen;
+class OptimisationScreen;
+
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -21,10 +25,10 @@ public:
     ProgramState &state() { return m_state; }
 
     // Layers; exactly one of them is visible.
-    QWidget *MainFormLayer = nullptr;
-    QWidget *JieGuo_DocLayer = nullptr;
-    QWidget *YouHuaFormLayer = nullptr;
-    QWidget *ComFormLayer = nullptr;
+    InputScreen *MainFormLayer = nullptr;
+    ResultScreen *JieGuo_DocLayer = nullptr;
+    OptimisationScreen *YouHuaFormLayer = nullptr;
+    QWidget *ComFormLayer = nullptr; // empty; nothing shows it
 
     void showLayer(QWidget *layer);
 
@@ -34,6 +38,7 @@ protected:
 
 private:
     void FormCreate();
+    void connectScreens();
     void FormClose();
 
     ProgramState m_state;
