@@ -22,4 +22,6 @@ void OptimisationScreen::showRunAborted()
     lb_YHxingxi->setText(QString::fromUtf8(message::runAborted.data(), static_cast<qsizetype>(message::runAborted.size())));
 }
 
+void OptimisationScreen::saveShownList() {}
+
 } // namespace saxolith

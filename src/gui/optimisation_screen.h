@@ -19,6 +19,13 @@ public:
     // The input screen's calculate command stopped on an input error.
     void showRunAborted();
 
+    // The save command, once permission is granted: writes the list on show into the documents
+    // folder (raw or filtered list file), or nothing when that list has no row.
+    void saveShownList();
+
+signals:
+    void saveRequested(); // "存盘": the one save command of the main window
+
 private:
     ProgramState &m_state;
 };
