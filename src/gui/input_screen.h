@@ -4,7 +4,17 @@
 #include "capacity/calculation.h"
 #include "program_state.h"
 
+#include <QHash>
+#include <QString>
 #include <QWidget>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
 
 namespace saxolith {
 
@@ -17,11 +27,62 @@ public:
     [[nodiscard]] CalculationInput gatherInput() const;
 
     // Writes a candidate's inputs into the controls as a user's edits would (change handlers run;
-    // a control set to the text it already holds runs nothing): section item, dimensions, route,
-    // qpa or frk text, automatic interpolation and the integrity text, in that order.
+    // a control set to the text it already holds runs nothing), in this order: the section item,
+    // cbe_dd, cbe_tyzd, the text field of the route not chosen (so the value a run last wrote
+    // there stands), the chosen route's button and its text field, and on the frk route the
+    // automatic ψr button and the integrity text. The precision, the manual ψr and, on the qpa
+    // route, the ψr mode are not written.
     void writeCandidate(const CalculationInput &input);
 
     void cbt_computeClick();
+
+    // Top of the screen.
+    QLabel *lb_cxm = nullptr;
+    QPushButton *cbt_CopyRight = nullptr;
+
+    // Pile parameters.
+    QGroupBox *gpb_srcs = nullptr;
+    QLabel *lb_jmlx = nullptr;
+    QComboBox *cbe_jmlx = nullptr;
+    QLabel *lb_dd = nullptr;
+    QComboBox *cbe_dd = nullptr;
+    QLabel *lb_tyzd = nullptr;
+    QComboBox *cbe_tyzd = nullptr;
+
+    // Bedrock parameters.
+    QGroupBox *gpb_ysqdqz = nullptr;
+    QButtonGroup *rad1 = nullptr;
+    QButtonGroup *rad2 = nullptr;
+    QRadioButton *rdb_qpa = nullptr;
+    QLineEdit *edt_qpaSR = nullptr;
+    QRadioButton *rdb_frk = nullptr;
+    QLineEdit *edt_frk = nullptr;
+    QLabel *lb_zhejianxishu = nullptr;
+    QRadioButton *rdb_zhidongzhishu = nullptr;
+    QComboBox *cbe_zhishu = nullptr;
+    QRadioButton *rdb_rengongxishu = nullptr;
+    QComboBox *cbe_rengongxishu = nullptr;
+
+    // Results.
+    QGroupBox *gpb_scjg = nullptr;
+    QLabel *lb_Psair = nullptr;
+    QLineEdit *edt_Psair = nullptr;
+    QLabel *lb_qpa = nullptr;
+    QLineEdit *edt_qpaSC = nullptr;
+    QLabel *lb_ra = nullptr;
+    QLineEdit *edt_ra = nullptr;
+    QLabel *lb_guifan = nullptr;
+    QLabel *lb_tiaowen = nullptr;
+    QPushButton *cbt_JingDu = nullptr;
+    QComboBox *popbox_jingdu = nullptr;
+
+    // Bottom of the screen.
+    QPushButton *cbt_compute = nullptr;
+    QPushButton *cbt_View = nullptr;
+    QPushButton *cbt_YouHua = nullptr;
+    QPushButton *cbt_tuichu = nullptr;
+    QLabel *img_Logo = nullptr;
+    QLabel *lb_shuoming = nullptr;
 
 signals:
     // A calculation made with optimisationActive = 0 reached its end: record it in the book.
@@ -34,7 +95,35 @@ signals:
     void exitRequested();         // "退出"
 
 private:
+    void buildTop();
+    void buildPileGroup();
+    void buildRockGroup();
+    void buildResultGroup();
+    void buildBottom();
+    void connectHandlers();
+
+    // Runs a field's change handler when its text really changed.
+    void textChanged(InputField field, const QString &text);
+    void setFieldText(InputField field, const QString &text);
+    [[nodiscard]] QWidget *fieldWidget(InputField field) const;
+    [[nodiscard]] QString fieldText(InputField field) const;
+
+    void cbe_jmlxChange();
+    void numericFieldChange(InputField field);
+    void cbe_zhishuChange();
+    void rockRouteChange();
+    void psiModeChange();
+    void applyRockEnabledStates();
+    void cbt_JingDuClick();
+    void popbox_jingduChange();
+    void cbt_tuichuClick();
+
+    void resetResults();
+    void showStatus(Argb colour, const QString &text);
+
     ProgramState &m_state;
+    // The text each field's change handler last saw: a write of the same text is no change.
+    QHash<int, QString> m_seenText;
 };
 
 } // namespace saxolith

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 
@@ -59,6 +60,14 @@ void MainWindow::connectScreens()
 {
     connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer, &OptimisationScreen::showRunAborted);
     connect(MainFormLayer, &InputScreen::exitRequested, this, &QWidget::close);
+    connect(MainFormLayer, &InputScreen::viewRequested, this, [this] { showLayer(JieGuo_DocLayer); });
+    connect(MainFormLayer, &InputScreen::calculationRecorded, this, &MainWindow::calculationRecorded);
+}
+
+void MainWindow::calculationRecorded(const PileRecord &)
+{
+    JieGuo_DocLayer->cbt_Save->setEnabled(true);
+    JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
 }
 
 void MainWindow::showLayer(QWidget *layer) { m_layers->setCurrentWidget(layer); }

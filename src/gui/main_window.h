@@ -1,6 +1,7 @@
 // The main window: four layers on one client area, the program-wide state, and the wiring between screens.
 #pragma once
 
+#include "capacity/calculation.h"
 #include "program_state.h"
 
 #include <QWidget>
@@ -31,6 +32,9 @@ public:
     QWidget *ComFormLayer = nullptr; // empty; nothing shows it
 
     void showLayer(QWidget *layer);
+
+    // A calculation reached the book: the result screen may now save and delete entries.
+    void calculationRecorded(const saxolith::PileRecord &record);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
