@@ -17,6 +17,9 @@
 
 #include <span>
 
+// The resources live in a static library, so their registration has to be asked for by name.
+static void registerResources() { Q_INIT_RESOURCE(saxolith); }
+
 namespace saxolith {
 
 namespace {
@@ -134,6 +137,7 @@ QPixmap logoStrip(QSize size)
 InputScreen::InputScreen(ProgramState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName("MainFormLayer");
+    registerResources();
     buildTop();
     buildPileGroup();
     buildRockGroup();
