@@ -504,21 +504,15 @@ void InputScreen::cbe_jmlxChange()
     lb_tyzd->setText(qs(layout->secondLabel));
     lb_tyzd->setEnabled(layout->secondEnabled);
     cbe_tyzd->setEnabled(layout->secondEnabled);
-    {
+    if (!layout->secondItems.empty()) {
         // Emptying and refilling the list passes through texts the field never holds for the user.
         const QSignalBlocker blocker(cbe_tyzd);
-        if (!layout->secondItems.empty()) {
-            cbe_tyzd->clear();
-            cbe_tyzd->addItems(toList(layout->secondItems));
-        }
-        const QString value = qs(layout->secondValue);
-        const int index = cbe_tyzd->findText(value, Qt::MatchExactly);
-        if (!layout->secondItems.empty() && index >= 0) {
-            cbe_tyzd->setCurrentIndex(index);
-        }
-        cbe_tyzd->setEditText(value);
+        const QString before = cbe_tyzd->currentText();
+        cbe_tyzd->clear();
+        cbe_tyzd->addItems(toList(layout->secondItems));
+        cbe_tyzd->setEditText(before);
     }
-    textChanged(InputField::SecondDimension, cbe_tyzd->currentText());
+    setFieldText(InputField::SecondDimension, qs(layout->secondValue));
     resetResults();
 }
 
