@@ -18,14 +18,25 @@
 #include <span>
 
 // The resources live in a static library, so their registration has to be asked for by name.
-static void registerResources() { Q_INIT_RESOURCE(saxolith); }
+static void registerResources()
+{
+    Q_INIT_RESOURCE(saxolith);
+}
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string utf8(const QString &text) { return text.toStdString(); }
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string utf8(const QString &text)
+{
+    return text.toStdString();
+}
 
 template <typename Items> QStringList toList(const Items &items)
 {
@@ -125,7 +136,8 @@ QPixmap logoStrip(QSize size)
     const QPixmap logo(QStringLiteral(":/logo.png"));
     if (!logo.isNull()) {
         const QSize scaled = logo.size() / 5;
-        const QRect target(QPoint((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2), scaled);
+        const QRect target(QPoint((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2),
+                           scaled);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawPixmap(target, logo);
     }
@@ -186,7 +198,8 @@ void InputScreen::buildRockGroup()
     rad2->setObjectName("rad2");
 
     rdb_qpa = place(new QRadioButton(qs(inputText::qpaRoute), gpb_ysqdqz), "rdb_qpa", 4, 32, 280, 32);
-    edt_qpaSR = place(numericEdit(gpb_ysqdqz, "edt_qpaSR", inputText::qpaStart), "edt_qpaSR", 286, 31, 58, 32);
+    edt_qpaSR =
+        place(numericEdit(gpb_ysqdqz, "edt_qpaSR", inputText::qpaStart), "edt_qpaSR", 286, 31, 58, 32);
     edt_qpaSR->setEnabled(false);
     rdb_frk = place(new QRadioButton(qs(inputText::frkRoute), gpb_ysqdqz), "rdb_frk", 4, 68, 280, 32);
     rdb_frk->setChecked(true);
@@ -195,17 +208,19 @@ void InputScreen::buildRockGroup()
     rad1->addButton(rdb_frk);
 
     // One character per line: the column is a single character wide.
-    lb_zhejianxishu = place(new QLabel(qs(inputText::psiColumn), gpb_ysqdqz), "lb_zhejianxishu", 8, 104, 20, 74);
+    lb_zhejianxishu =
+        place(new QLabel(qs(inputText::psiColumn), gpb_ysqdqz), "lb_zhejianxishu", 8, 104, 20, 74);
     lb_zhejianxishu->setAlignment(Qt::AlignCenter);
     lb_zhejianxishu->setWordWrap(true);
     setSizedFont(lb_zhejianxishu, 14, false);
 
-    rdb_zhidongzhishu =
-        place(new QRadioButton(qs(inputText::automaticPsi), gpb_ysqdqz), "rdb_zhidongzhishu", 32, 108, 217, 32);
+    rdb_zhidongzhishu = place(new QRadioButton(qs(inputText::automaticPsi), gpb_ysqdqz), "rdb_zhidongzhishu",
+                              32, 108, 217, 32);
     setSizedFont(rdb_zhidongzhishu, 14, false);
     rdb_zhidongzhishu->setChecked(true);
     QStringList integrityItems;
-    for (const IntegrityClass cls : {IntegrityClass::Intact, IntegrityClass::FairlyIntact, IntegrityClass::Fractured}) {
+    for (const IntegrityClass cls :
+         {IntegrityClass::Intact, IntegrityClass::FairlyIntact, IntegrityClass::Fractured}) {
         integrityItems << qs(integrityClassName(cls));
     }
     integrityItems << toList(inputText::indexItems);
@@ -542,7 +557,10 @@ void InputScreen::applyRockEnabledStates()
     cbe_rengongxishu->setEnabled(frkRoute && manual);
 }
 
-void InputScreen::cbt_JingDuClick() { popbox_jingdu->setHidden(!popbox_jingdu->isHidden()); }
+void InputScreen::cbt_JingDuClick()
+{
+    popbox_jingdu->setHidden(!popbox_jingdu->isHidden());
+}
 
 void InputScreen::popbox_jingduChange()
 {
@@ -551,6 +569,9 @@ void InputScreen::popbox_jingduChange()
     }
 }
 
-void InputScreen::cbt_tuichuClick() { emit exitRequested(); }
+void InputScreen::cbt_tuichuClick()
+{
+    emit exitRequested();
+}
 
 } // namespace saxolith

@@ -16,11 +16,13 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace saxolith {
+namespace saxolith
+{
 
-class InputScreen : public QWidget {
+class InputScreen : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     InputScreen(ProgramState &state, QWidget *parent = nullptr);
 
     // What the controls hold, as the calculate command reads it.
@@ -84,7 +86,7 @@ public:
     QLabel *img_Logo = nullptr;
     QLabel *lb_shuoming = nullptr;
 
-signals:
+  signals:
     // A calculation made with optimisationActive = 0 reached its end: record it in the book.
     void calculationRecorded(const saxolith::PileRecord &record);
     // An input error: the optimisation screen's status shows the run-aborted notice.
@@ -94,7 +96,7 @@ signals:
     void aboutRequested();        // "©"
     void exitRequested();         // "退出"
 
-private:
+  private:
     void buildTop();
     void buildPileGroup();
     void buildRockGroup();

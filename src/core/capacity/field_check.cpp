@@ -3,9 +3,11 @@
 #include "capacity/formulas.h"
 #include "capacity/number_text.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 // The range rules of one numeric field: error outside, hint inside the hint band, else accepted.
 struct NumericRule {
@@ -24,8 +26,8 @@ constexpr std::array<NumericRule, 5> numericRules = {{
     {InputField::Qpa, message::qpaError, [](double x) { return x < 0.0; }, {}, nullptr},
     {InputField::Frk, message::frkError, [](double x) { return x < 0.0; }, message::softRockHint,
      [](double x) { return x <= 30.0; }},
-    {InputField::ManualPsi, message::psiError, [](double x) { return x < 0.0 || x > 1.0; }, message::manualPsiHint,
-     [](double x) { return x > 0.5; }},
+    {InputField::ManualPsi, message::psiError, [](double x) { return x < 0.0 || x > 1.0; },
+     message::manualPsiHint, [](double x) { return x > 0.5; }},
 }};
 
 FieldCheck integrityNote(std::string_view text)
@@ -81,8 +83,8 @@ std::optional<SectionLayout> sectionLayout(int item)
         return SectionLayout{inputText::diameterLabel, inputText::segmentLabel, true, inputText::segmentItems,
                              inputText::segmentItems[4]};
     case 2:
-        return SectionLayout{inputText::longSideLabel, inputText::shortSideLabel, true, inputText::dimensionItems,
-                             inputText::dimensionItems[0]};
+        return SectionLayout{inputText::longSideLabel, inputText::shortSideLabel, true,
+                             inputText::dimensionItems, inputText::dimensionItems[0]};
     default:
         return std::nullopt;
     }

@@ -9,7 +9,8 @@
 #include <span>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 enum class CheckKind {
     Accepted,  // status text emptied, field black
@@ -43,7 +44,8 @@ struct SectionLayout {
 std::optional<SectionLayout> sectionLayout(int item);
 
 // Texts of the input screen's controls.
-namespace inputText {
+namespace inputText
+{
 inline constexpr std::string_view title = "Saxolith";
 inline constexpr std::string_view copyRight = "©";
 inline constexpr std::string_view copyRightHint = "版权信息";
@@ -85,15 +87,16 @@ inline constexpr std::string_view intactNote = "完整岩体，折减系数可�
 inline constexpr std::string_view fairlyIntactNote = "较完整岩体，折减系数可取0.2～0.5";
 inline constexpr std::string_view fracturedNote = "较破碎岩体，折减系数可取0.1～0.2";
 
-inline constexpr std::array<std::string_view, 5> precisionItems = {"两位小数", "一位小数", "个位取整", "十位取整",
-                                                                   "百位取整"};
+inline constexpr std::array<std::string_view, 5> precisionItems = {"两位小数", "一位小数", "个位取整",
+                                                                   "十位取整", "百位取整"};
 inline constexpr std::array<std::string_view, 11> dimensionItems = {
     "1000", "1100", "1200", "1300", "1400", "1500", "1600", "1700", "1800", "1900", "2000"};
 inline constexpr std::array<std::string_view, 12> roundSecondItems = {
     "0", "1000", "1100", "1200", "1300", "1400", "1500", "1600", "1700", "1800", "1900", "2000"};
-inline constexpr std::array<std::string_view, 12> segmentItems = {"100", "200", "300", "400",  "500",  "600",
-                                                                  "700", "800", "900", "1000", "1100", "1200"};
-inline constexpr std::array<std::string_view, 6> indexItems = {"0.80", "0.75", "0.70", "0.65", "0.60", "0.55"};
+inline constexpr std::array<std::string_view, 12> segmentItems = {
+    "100", "200", "300", "400", "500", "600", "700", "800", "900", "1000", "1100", "1200"};
+inline constexpr std::array<std::string_view, 6> indexItems = {"0.80", "0.75", "0.70",
+                                                               "0.65", "0.60", "0.55"};
 inline constexpr std::array<std::string_view, 7> manualPsiItems = {"0.20", "0.25", "0.30", "0.35",
                                                                    "0.40", "0.45", "0.50"};
 } // namespace inputText

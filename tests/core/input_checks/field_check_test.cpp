@@ -4,8 +4,10 @@
 
 #include <string>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 struct CheckCase {
     InputField field;
@@ -14,9 +16,14 @@ struct CheckCase {
     std::string_view message;
 };
 
-void PrintTo(const CheckCase &c, std::ostream *os) { *os << static_cast<int>(c.field) << " '" << c.text << "'"; }
+void PrintTo(const CheckCase &c, std::ostream *os)
+{
+    *os << static_cast<int>(c.field) << " '" << c.text << "'";
+}
 
-class FieldCheckTest : public ::testing::TestWithParam<CheckCase> {};
+class FieldCheckTest : public ::testing::TestWithParam<CheckCase>
+{
+};
 
 TEST_P(FieldCheckTest, KindMessageAndColours)
 {
@@ -55,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
     Bounds, FieldCheckTest,
     ::testing::Values(
         // First dimension: only a positive value passes.
-        CheckCase{FirstDimension, "1000", Accepted, {}}, CheckCase{FirstDimension, "0", Error, message::diameterError},
+        CheckCase{FirstDimension, "1000", Accepted, {}},
+        CheckCase{FirstDimension, "0", Error, message::diameterError},
         CheckCase{FirstDimension, "-5", Error, message::diameterError},
         CheckCase{FirstDimension, " 1e3 ", Accepted, {}},
         // Second dimension and qpa: zero passes, below zero does not.
@@ -67,25 +75,28 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{Frk, "30.01", Accepted, {}}, CheckCase{Frk, "-0.01", Error, message::frkError},
         // Manual ψr: 0 to 0.5 plain, up to 1 with a hint.
         CheckCase{ManualPsi, "0", Accepted, {}}, CheckCase{ManualPsi, "0.5", Accepted, {}},
-        CheckCase{ManualPsi, "0.51", Hint, message::manualPsiHint}, CheckCase{ManualPsi, "1", Hint, message::manualPsiHint},
-        CheckCase{ManualPsi, "1.01", Error, message::psiError}, CheckCase{ManualPsi, "-0.1", Error, message::psiError}));
+        CheckCase{ManualPsi, "0.51", Hint, message::manualPsiHint},
+        CheckCase{ManualPsi, "1", Hint, message::manualPsiHint},
+        CheckCase{ManualPsi, "1.01", Error, message::psiError},
+        CheckCase{ManualPsi, "-0.1", Error, message::psiError}));
 
-INSTANTIATE_TEST_SUITE_P(
-    NotANumber, FieldCheckTest,
-    ::testing::Values(CheckCase{FirstDimension, "", Error, message::diameterError},
-                      CheckCase{FirstDimension, "1000abc", Error, message::diameterError},
-                      CheckCase{SecondDimension, "abc", Error, message::segmentError},
-                      CheckCase{Qpa, "1,000", Error, message::qpaError}, CheckCase{Frk, "  ", Error, message::frkError},
-                      CheckCase{Frk, "1e999", Error, message::frkError},
-                      CheckCase{ManualPsi, "0.2.1", Error, message::psiError}));
+INSTANTIATE_TEST_SUITE_P(NotANumber, FieldCheckTest,
+                         ::testing::Values(CheckCase{FirstDimension, "", Error, message::diameterError},
+                                           CheckCase{FirstDimension, "1000abc", Error,
+                                                     message::diameterError},
+                                           CheckCase{SecondDimension, "abc", Error, message::segmentError},
+                                           CheckCase{Qpa, "1,000", Error, message::qpaError},
+                                           CheckCase{Frk, "  ", Error, message::frkError},
+                                           CheckCase{Frk, "1e999", Error, message::frkError},
+                                           CheckCase{ManualPsi, "0.2.1", Error, message::psiError}));
 
-INSTANTIATE_TEST_SUITE_P(
-    IntegrityNotes, FieldCheckTest,
-    ::testing::Values(CheckCase{Integrity, "完整", Note, inputText::intactNote},
-                      CheckCase{Integrity, "较完整", Note, inputText::fairlyIntactNote},
-                      CheckCase{Integrity, "较破碎", Note, inputText::fracturedNote},
-                      CheckCase{Integrity, "0.80", Unchanged, {}}, CheckCase{Integrity, "完整 ", Unchanged, {}},
-                      CheckCase{Integrity, "", Unchanged, {}}));
+INSTANTIATE_TEST_SUITE_P(IntegrityNotes, FieldCheckTest,
+                         ::testing::Values(CheckCase{Integrity, "完整", Note, inputText::intactNote},
+                                           CheckCase{Integrity, "较完整", Note, inputText::fairlyIntactNote},
+                                           CheckCase{Integrity, "较破碎", Note, inputText::fracturedNote},
+                                           CheckCase{Integrity, "0.80", Unchanged, {}},
+                                           CheckCase{Integrity, "完整 ", Unchanged, {}},
+                                           CheckCase{Integrity, "", Unchanged, {}}));
 
 TEST(SectionLayoutTest, EachItemRelabelsAndRefillsTheSecondField)
 {

@@ -5,8 +5,10 @@
 
 #include <functional>
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 TEST_F(InputScreenTest, DefaultsCalculateAndRecord)
 {
@@ -57,8 +59,8 @@ TEST_F(InputScreenTest, EachCheckStopsWithItsMessageOnItsField)
 {
     const FailureCase cases[] = {
         {"empty diameter", [](InputScreen *s) { type(s->cbe_dd, ""); }, "cbe_dd", "桩身直径数据有错", true},
-        {"malformed diameter", [](InputScreen *s) { type(s->cbe_dd, "1000abc"); }, "cbe_dd", "桩身直径数据有错",
-         true},
+        {"malformed diameter", [](InputScreen *s) { type(s->cbe_dd, "1000abc"); }, "cbe_dd",
+         "桩身直径数据有错", true},
         {"ellipse without segment",
          [](InputScreen *s) {
              pick(s->cbe_jmlx, 1);

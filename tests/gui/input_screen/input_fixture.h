@@ -19,9 +19,13 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
-namespace saxolith::test {
+namespace saxolith::test
+{
 
 inline QColor textColour(QWidget *widget)
 {
@@ -48,8 +52,9 @@ inline const QColor magenta = QColor::fromRgba(0xFFFF00FF);
 inline const QColor black = QColor::fromRgba(0xFF000000);
 inline const QColor green = QColor::fromRgba(0xFF008000);
 
-class InputScreenTest : public ::testing::Test {
-protected:
+class InputScreenTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         window = std::make_unique<MainWindow>();
@@ -93,7 +98,7 @@ protected:
     {
         // Radio buttons take the click on their indicator.
         const QPoint at = qobject_cast<QRadioButton *>(button) != nullptr ? QPoint(8, button->height() / 2)
-                                                                           : button->rect().center();
+                                                                          : button->rect().center();
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
     }
 

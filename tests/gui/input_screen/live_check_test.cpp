@@ -2,8 +2,10 @@
 
 #include <QSignalSpy>
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 struct LiveCase {
     const char *field;
@@ -110,8 +112,10 @@ TEST_F(InputScreenTest, SectionSwitchRelabelsAndRefillsTheSecondField)
         }
         return list;
     };
-    const QStringList segments{"100", "200", "300", "400", "500", "600", "700", "800", "900", "1000", "1100", "1200"};
-    const QStringList sides{"1000", "1100", "1200", "1300", "1400", "1500", "1600", "1700", "1800", "1900", "2000"};
+    const QStringList segments{"100", "200", "300", "400",  "500",  "600",
+                               "700", "800", "900", "1000", "1100", "1200"};
+    const QStringList sides{"1000", "1100", "1200", "1300", "1400", "1500",
+                            "1600", "1700", "1800", "1900", "2000"};
 
     type(screen->cbe_dd, "0"); // an error the switch's own check then clears
     pick(screen->cbe_jmlx, 1);
@@ -207,12 +211,9 @@ TEST_F(InputScreenTest, IntegrityClassesShowTheirNotesAndIndexEntriesKeepThem)
 TEST_F(InputScreenTest, AnyChangeAfterACalculationBringsBackTheCalculateButton)
 {
     const std::function<void()> changes[] = {
-        [this] { type(screen->cbe_dd, "1100"); },
-        [this] { pick(screen->cbe_jmlx, 1); },
-        [this] { type(screen->edt_frk, "45"); },
-        [this] { pick(screen->cbe_zhishu, 0); },
-        [this] { pick(screen->cbe_zhishu, 4); },
-        [this] { click(screen->rdb_qpa); },
+        [this] { type(screen->cbe_dd, "1100"); },    [this] { pick(screen->cbe_jmlx, 1); },
+        [this] { type(screen->edt_frk, "45"); },     [this] { pick(screen->cbe_zhishu, 0); },
+        [this] { pick(screen->cbe_zhishu, 4); },     [this] { click(screen->rdb_qpa); },
         [this] { click(screen->rdb_rengongxishu); },
     };
     for (const auto &change : changes) {

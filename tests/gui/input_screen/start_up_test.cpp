@@ -2,8 +2,10 @@
 
 #include <QGroupBox>
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 struct ControlState {
     const char *name;
@@ -42,7 +44,10 @@ TEST_F(InputScreenTest, EveryControlStartsWithItsTextPlaceAndState)
         {"rdb_frk", "岩石单轴抗压强度标准值frk(MPa)", {4, 68, 280, 32}, true},
         {"edt_frk", "35", {286, 67, 58, 32}, true},
         {"lb_zhejianxishu", "折减系数", {8, 104, 20, 74}, true},
-        {"rdb_zhidongzhishu", "自动插值(根据岩体完整程度或完整性指数对经验系数插值)", {32, 108, 217, 32}, true},
+        {"rdb_zhidongzhishu",
+         "自动插值(根据岩体完整程度或完整性指数对经验系数插值)",
+         {32, 108, 217, 32},
+         true},
         {"cbe_zhishu", "较完整", {264, 107, 80, 32}, true},
         {"rdb_rengongxishu", "人工输入", {32, 148, 217, 32}, true},
         {"cbe_rengongxishu", "0.20", {264, 147, 80, 32}, false},
@@ -113,9 +118,11 @@ TEST_F(InputScreenTest, ListsHoldTheirItems)
               (QStringList{"完整", "较完整", "较破碎", "0.80", "0.75", "0.70", "0.65", "0.60", "0.55"}));
     EXPECT_EQ(items(screen->cbe_rengongxishu),
               (QStringList{"0.20", "0.25", "0.30", "0.35", "0.40", "0.45", "0.50"}));
-    EXPECT_EQ(items(screen->popbox_jingdu), (QStringList{"两位小数", "一位小数", "个位取整", "十位取整", "百位取整"}));
+    EXPECT_EQ(items(screen->popbox_jingdu),
+              (QStringList{"两位小数", "一位小数", "个位取整", "十位取整", "百位取整"}));
     EXPECT_FALSE(screen->cbe_jmlx->isEditable());
-    for (QComboBox *combo : {screen->cbe_dd, screen->cbe_tyzd, screen->cbe_zhishu, screen->cbe_rengongxishu}) {
+    for (QComboBox *combo :
+         {screen->cbe_dd, screen->cbe_tyzd, screen->cbe_zhishu, screen->cbe_rengongxishu}) {
         EXPECT_TRUE(combo->isEditable());
         EXPECT_EQ(combo->completer(), nullptr);
     }
