@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "about_window.h"
 #include "input_screen.h"
 #include "optimisation_screen.h"
 #include "result_screen.h"
@@ -62,12 +63,21 @@ void MainWindow::connectScreens()
     connect(MainFormLayer, &InputScreen::exitRequested, this, &QWidget::close);
     connect(MainFormLayer, &InputScreen::viewRequested, this, [this] { showLayer(JieGuo_DocLayer); });
     connect(MainFormLayer, &InputScreen::calculationRecorded, this, &MainWindow::calculationRecorded);
+    connect(MainFormLayer, &InputScreen::aboutRequested, this, &MainWindow::cbt_CopyRightClick);
 }
 
 void MainWindow::calculationRecorded(const PileRecord &)
 {
     JieGuo_DocLayer->cbt_Save->setEnabled(true);
     JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
+}
+
+void MainWindow::cbt_CopyRightClick()
+{
+    if (!aboutWindow) {
+        aboutWindow = std::make_unique<AboutWindow>();
+    }
+    aboutWindow->show();
 }
 
 void MainWindow::showLayer(QWidget *layer) { m_layers->setCurrentWidget(layer); }

@@ -6,10 +6,13 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QStackedWidget;
 
 namespace saxolith {
 
+class AboutWindow;
 class InputScreen;
 class ResultScreen;
 class OptimisationScreen;
@@ -31,7 +34,11 @@ public:
     OptimisationScreen *YouHuaFormLayer = nullptr;
     QWidget *ComFormLayer = nullptr; // empty; nothing shows it
 
+    // Made on the first click of "©" and shown again by every later one; lives as long as the main window.
+    std::unique_ptr<AboutWindow> aboutWindow;
+
     void showLayer(QWidget *layer);
+    void cbt_CopyRightClick();
 
     // A calculation reached the book: the result screen may now save and delete entries.
     void calculationRecorded(const saxolith::PileRecord &record);
