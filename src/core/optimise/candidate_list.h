@@ -1,0 +1,106 @@
+// The candidate lists of the optimisation screen: compact rows, their cell texts, sort and filter.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capacity/calculation.h"
+#include "capacity/messages.h"
+
+namespace saxolith {
+
+// One candidate, holding what its twelve cell texts are made from.
+struct CandidateRow {
+    double first = 0.0;    // d, the longer side or the square's side, as the screen holds it
+    double second = 0.0;   // c, the shorter side or the side; unused for round piles
+    double strength = 0.0; // qpa input (route 1) or frk input (route 2)
+    double index = 0.0;    // integrity index (basis 2)
+    double psi = 0.0;
+    double qpa = 0.0;
+    double ra = 0.0;
+    std::uint32_t number = 0;    // position in the run, from 1
+    std::uint8_t numberDigits = 0; // 0: plain number; else "ZH-" and this many digits
+    std::uint8_t sectionCode = 1;  // 1 round, 2 elliptical, 3 rectangular, 4 square
+    std::uint8_t route = 1;        // 1 qpa given, 2 frk given
+    std::uint8_t basis = 1;        // 1 integrity class, 2 integrity index (route 2)
+    std::uint8_t integrityClass = 1; // 1 完整, 2 较完整, 3 较破碎 (basis 1)
+    std::uint8_t precision = 2;      // precision item of the results
+};
+
+class CandidateList {
+public:
+    std::size_t size() const { return m_rows.size(); }
+    bool empty() const { return m_rows.empty(); }
+    const CandidateRow &row(std::size_t index) const { return m_rows[index]; }
+    const std::vector<CandidateRow> &rows() const { return m_rows; }
+
+    // The text of a cell, columns 0..11 as the lists show them; empty outside.
+    std::string cell(std::size_t row, int column) const;
+
+    void append(const CandidateRow &row) { m_rows.push_back(row); }
+    void clear() { m_rows.clear(); }
+    void reserve(std::size_t count) { m_rows.reserve(count); }
+
+    // Numbers every row "ZH-" and its position, zero-padded to the digits of the row count.
+    void renumber();
+
+    // Ascending by column 2 or 4 (the numbers the cells show) in the order of the list's exchange sort.
+    void sortAscending(int column);
+    void reverse();
+
+    // Copies of the rows whose shown Ra lies in [minimum, maximum], in list order.
+    CandidateList filterByRa(double minimum, double maximum) const;
+
+private:
+    std::vector<CandidateRow> m_rows;
+};
+
+// The order the exchange sort leaves: for each place, the index of the key that ends there.
+std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys);
+
+// The Ra range of the filter: m ≤ 0 means no lower limit, M ≤ 0 none above, m > M narrows to m.
+struct RaRange {
+    double minimum = 0.0;
+    double maximum = 0.0;
+};
+RaRange normaliseRaRange(double minimum, double maximum);
+
+// What a header click leaves for the screen to show.
+struct HeaderClickOutcome {
+    std::optional<std::string> status; // black status text, when one is shown
+    bool enableSave = false;
+    bool selectFirstRow = false;
+    bool headersChanged = false; // when set, columns 2 and 4 show the two headers below
+    std::string headerD;
+    std::string headerRa;
+};
+// A click on the header of `column` of a list: sorts or reverses it and updates the one pair of sort states.
+HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD, int &sortStateRa);
+
+struct FilterOutcome {
+    bool conversionFailure = false; // a range text does not read: error box, nothing changes
+    std::string errorBoxText;
+    CandidateList rows;
+    std::string status; // black
+    bool enableSave = false;
+};
+// The filter command on the full list with the two texts of the Ra range.
+FilterOutcome filterCandidates(const CandidateList &full, std::string_view minimumText,
+                               std::string_view maximumText);
+
+// What taking a candidate back writes into the input screen, in this order; unset parts are left alone.
+struct TakeBack {
+    std::optional<int> sectionItem;
+    std::string firstDimension;
+    std::string secondDimension;
+    std::optional<StrengthRoute> route;
+    std::string strengthText;  // qpa (route 1) or frk (route 2)
+    std::string integrityText; // route 2, written after automatic ψr is chosen
+};
+TakeBack takeBack(const CandidateList &list, std::size_t row);
+
+} // namespace saxolith
