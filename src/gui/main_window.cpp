@@ -2,6 +2,7 @@
 
 #include "about_window.h"
 #include "input_screen.h"
+#include "optimise/candidate_list.h"
 #include "optimisation_screen.h"
 #include "result_screen.h"
 
@@ -54,7 +55,11 @@ MainWindow::~MainWindow()
     }
 }
 
-void MainWindow::FormCreate() { m_state.reset(); }
+void MainWindow::FormCreate()
+{
+    m_state.reset();
+    YouHuaFormLayer->fillStartTexts();
+}
 
 // The effects that cross screens: each screen says what happened, the main window calls the other.
 void MainWindow::connectScreens()
@@ -64,12 +69,49 @@ void MainWindow::connectScreens()
     connect(MainFormLayer, &InputScreen::viewRequested, this, [this] { showLayer(JieGuo_DocLayer); });
     connect(MainFormLayer, &InputScreen::calculationRecorded, this, &MainWindow::calculationRecorded);
     connect(MainFormLayer, &InputScreen::aboutRequested, this, &MainWindow::cbt_CopyRightClick);
+    connect(MainFormLayer, &InputScreen::optimisationRequested, this, &MainWindow::cbt_YouHuaClick);
+    connect(YouHuaFormLayer, &OptimisationScreen::backRequested, this, [this] { showLayer(MainFormLayer); });
+    connect(YouHuaFormLayer, &OptimisationScreen::runLeftInput, this, &MainWindow::replayRunInput);
+    connect(YouHuaFormLayer, &OptimisationScreen::candidateTaken, this, &MainWindow::takeCandidateBack);
+    YouHuaFormLayer->setInputSource([this] { return MainFormLayer->gatherInput(); });
 }
 
 void MainWindow::calculationRecorded(const PileRecord &)
 {
     JieGuo_DocLayer->cbt_Save->setEnabled(true);
     JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
+}
+
+void MainWindow::cbt_YouHuaClick()
+{
+    showLayer(YouHuaFormLayer);
+    m_state.optimisationActive = 1;
+}
+
+void MainWindow::replayRunInput(const CalculationInput &input)
+{
+    MainFormLayer->writeCandidate(input);
+    MainFormLayer->cbt_computeClick();
+}
+
+void MainWindow::takeCandidateBack(const TakeBack &candidate)
+{
+    CalculationInput input = MainFormLayer->gatherInput();
+    if (candidate.sectionItem) {
+        input.sectionItem = *candidate.sectionItem;
+        input.firstDimension = candidate.firstDimension;
+        input.secondDimension = candidate.secondDimension;
+    }
+    if (candidate.route == StrengthRoute::QpaGiven) {
+        input.route = StrengthRoute::QpaGiven;
+        input.qpa = candidate.strengthText;
+    } else if (candidate.route == StrengthRoute::FrkGiven) {
+        input.route = StrengthRoute::FrkGiven;
+        input.frk = candidate.strengthText;
+        input.psiMode = PsiMode::Automatic;
+        input.integrity = candidate.integrityText;
+    }
+    MainFormLayer->writeCandidate(input);
 }
 
 void MainWindow::cbt_CopyRightClick()

@@ -16,6 +16,7 @@ class AboutWindow;
 class InputScreen;
 class ResultScreen;
 class OptimisationScreen;
+struct TakeBack;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -39,6 +40,12 @@ public:
 
     void showLayer(QWidget *layer);
     void cbt_CopyRightClick();
+    void cbt_YouHuaClick(); // "★": the optimisation screen
+
+    // The input screen takes the state an optimisation run left (recorded nowhere).
+    void replayRunInput(const saxolith::CalculationInput &input);
+    // A candidate double-clicked in a list: its inputs go into the input screen.
+    void takeCandidateBack(const saxolith::TakeBack &candidate);
 
     // A calculation reached the book: the result screen may now save and delete entries.
     void calculationRecorded(const saxolith::PileRecord &record);

@@ -1,27 +1,484 @@
 #include "optimisation_screen.h"
 
+#include "candidate_model.h"
 #include "capacity/messages.h"
+#include "optimise/enumeration.h"
+#include "optimise/option_grid.h"
+#include "optimise/screen_texts.h"
+#include "output/encoding.h"
+#include "output/list_file.h"
+#include "output/safe_file.h"
+#include "platform.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTableWidget>
+
+#include <array>
+#include <sstream>
 
 namespace saxolith {
+
+namespace {
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+template <typename W> W *place(W *widget, const char *name, int x, int y, int w, int h)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+void setTextColour(QWidget *widget, Argb argb)
+{
+    QPalette palette = widget->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::WindowText, QColor::fromRgba(argb));
+    }
+    widget->setPalette(palette);
+}
+
+QPushButton *roundedButton(QWidget *parent, const char *name, std::string_view text)
+{
+    auto *button = new QPushButton(qs(text), parent);
+    button->setObjectName(name);
+    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: 10px;"
+                                         " background: #f6f7fa; }"
+                                         " QPushButton:pressed { background: #dadbde; }"
+                                         " QPushButton:disabled { color: #a0a0a0; }"));
+    return button;
+}
+
+constexpr std::array<const char *, optionGridColumns> optionColumnNames{
+    "Grid1_01_Str_YHxuanxiang", "Grid1_02_Str_YHmin", "Grid1_03_Str_YHmax", "Grid1_04_Str_YHstep",
+    "Grid1_05_Str_YHshuoming"};
+constexpr std::array<int, optionGridColumns> optionColumnWidths{160, 54, 54, 54, 410};
+constexpr int explanationColumn = 4;
+
+// Column names of the lists after their grid prefix; column 10 (strength route) stands before the remark.
+constexpr std::array<const char *, candidateColumns> listColumnSuffixes{
+    "_01_Str_YHzhuangbianhao", "_02_Str_YHjiemianleixing", "_03_Str_YHzhuangD", "_04_Str_YHtuoyuanzhiduanC",
+    "_05_Str_YHRa",           "_06_Str_YHfrk",            "_07_Str_YHczyj",     "_08_Str_YHwzcd",
+    "_09_Str_YHPsair",        "_10_Str_YHqpa",            "_12_Str_YHysqdlx",   "_11_Str_YHBeizhu"};
+constexpr int firstDetailColumn = 5;
+constexpr int sortColumnD = 2;
+constexpr int sortColumnRa = 4;
+
+QStringList listColumnNames(const char *grid)
+{
+    QStringList names;
+    for (const char *suffix : listColumnSuffixes) {
+        names << QString::fromLatin1(grid) + QString::fromLatin1(suffix);
+    }
+    return names;
+}
+
+// A run shorter than this shows no progress and is never interrupted for painting.
+constexpr qint64 progressDelayMs = 500;
+constexpr int progressSteps = 1000;
+
+// Reports every committed edit of a cell, changed or not, as the grid's end of editing.
+class CommitReportingDelegate : public QStyledItemDelegate {
+public:
+    CommitReportingDelegate(std::function<void(const QModelIndex &)> onCommit, QObject *parent)
+        : QStyledItemDelegate(parent), m_onCommit(std::move(onCommit))
+    {
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::setModelData(editor, model, index);
+        m_onCommit(index);
+    }
+
+private:
+    std::function<void(const QModelIndex &)> m_onCommit;
+};
+
+} // namespace
 
 OptimisationScreen::OptimisationScreen(ProgramState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName("YouHuaFormLayer");
-    lb_YHxingxi = new QLabel(this);
-    lb_YHxingxi->setObjectName("lb_YHxingxi");
-    lb_YHxingxi->setGeometry(24, 646, 313, 25);
+    buildControls();
 }
 
-void OptimisationScreen::showRunAborted()
+void OptimisationScreen::buildControls()
 {
-    QPalette palette = lb_YHxingxi->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgba(colour::red));
-    lb_YHxingxi->setPalette(palette);
-    lb_YHxingxi->setText(QString::fromUtf8(message::runAborted.data(), static_cast<qsizetype>(message::runAborted.size())));
+    lb_youhuabiaoti = place(new QLabel(qs(optimisationText::title), this), "lb_youhuabiaoti", 44, 12, 280, 33);
+    QFont titleFont = lb_youhuabiaoti->font();
+    titleFont.setPixelSize(24);
+    titleFont.setBold(true);
+    lb_youhuabiaoti->setFont(titleFont);
+    lb_youhuabiaoti->setAlignment(Qt::AlignCenter);
+    setTextColour(lb_youhuabiaoti, 0xFF8A2BE2);
+
+    buildOptionGrid();
+
+    m_fullList = new CandidateModel(listColumnNames("Grid2"), this);
+    m_filteredList = new CandidateModel(listColumnNames("Grid3"), this);
+    Grid2_Youhuajieguo = buildList("Grid2_Youhuajieguo", m_fullList, 70);
+    Grid3_Youhuasaixuan = buildList("Grid3_Youhuasaixuan", m_filteredList, 120);
+    Grid3_Youhuasaixuan->hide();
+    // sectionClicked carries the logical index, so a dragged column keeps its meaning.
+    connect(Grid2_Youhuajieguo->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &OptimisationScreen::Grid2_YouhuajieguoHeaderClick);
+    connect(Grid3_Youhuasaixuan->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &OptimisationScreen::Grid3_YouhuasaixuanHeaderClick);
+    connect(Grid2_Youhuajieguo, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { Grid2_YouhuajieguoCellDblClick(index.column(), index.row()); });
+    connect(Grid3_Youhuasaixuan, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { Grid3_YouhuasaixuanCellDblClick(index.column(), index.row()); });
+
+    lb_huzhu = place(new QLabel(qs(optimisationText::listHint), this), "lb_huzhu", 10, 566, 260, 25);
+    cbt_zhangkai = place(roundedButton(this, "cbt_zhangkai", optimisationText::expand), "cbt_zhangkai", 310, 566,
+                         40, 25);
+    cbt_YHcompute = place(roundedButton(this, "cbt_YHcompute", optimisationText::compute), "cbt_YHcompute", 24,
+                          598, 70, 33);
+    cbt_YHsaixuan = place(roundedButton(this, "cbt_YHsaixuan", optimisationText::filter), "cbt_YHsaixuan", 104,
+                          598, 70, 33);
+    cbt_YHsave = place(roundedButton(this, "cbt_YHsave", optimisationText::save), "cbt_YHsave", 184, 598, 70, 33);
+    cbt_YHfanhui = place(roundedButton(this, "cbt_YHfanhui", optimisationText::back), "cbt_YHfanhui", 264, 598,
+                         70, 33);
+    cbt_YHsaixuan->setEnabled(false);
+    cbt_YHsave->setEnabled(false);
+    connect(cbt_zhangkai, &QPushButton::clicked, this, &OptimisationScreen::cbt_zhangkaiClick);
+    connect(cbt_YHcompute, &QPushButton::clicked, this, &OptimisationScreen::cbt_YHcomputeClick);
+    connect(cbt_YHsaixuan, &QPushButton::clicked, this, &OptimisationScreen::cbt_YHsaixuanClick);
+    connect(cbt_YHsave, &QPushButton::clicked, this, &OptimisationScreen::cbt_YHsaveClick);
+    connect(cbt_YHfanhui, &QPushButton::clicked, this, &OptimisationScreen::cbt_YHfanhuiClick);
+
+    lb_YHxingxi = place(new QLabel(this), "lb_YHxingxi", 24, 646, 313, 25);
+    pb_YH_jingdu = place(new QProgressBar(this), "pb_YH_jingdu", 28, 648, 280, 10);
+    pb_YH_jingdu->setOrientation(Qt::Horizontal);
+    pb_YH_jingdu->setTextVisible(false);
+    pb_YH_jingdu->setRange(0, 100);
+    pb_YH_jingdu->setValue(0);
+    pb_YH_jingdu->hide();
 }
 
-void OptimisationScreen::saveShownList() {}
+void OptimisationScreen::buildOptionGrid()
+{
+    Grid1_Youhuaxuanxiang = place(new QTableWidget(optionGridRows, optionGridColumns, this),
+                                  "Grid1_Youhuaxuanxiang", 4, 46, 355, 364);
+    QTableWidget *grid = Grid1_Youhuaxuanxiang;
+    grid->verticalHeader()->hide();
+    grid->setAlternatingRowColors(true);
+    grid->setShowGrid(true);
+    grid->setTabKeyNavigation(true);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->horizontalHeader()->setSectionsMovable(true);
+    // Read-only until an option cell is selected.
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int column = 0; column < optionGridColumns; ++column) {
+        auto *header = new QTableWidgetItem;
+        header->setData(Qt::UserRole, QString::fromLatin1(optionColumnNames[static_cast<std::size_t>(column)]));
+        grid->setHorizontalHeaderItem(column, header);
+        grid->setColumnWidth(column, optionColumnWidths[static_cast<std::size_t>(column)]);
+        for (int row = 0; row < optionGridRows; ++row) {
+            auto *item = new QTableWidgetItem;
+            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+            if (isOptionCell(row, column)) {
+                flags |= Qt::ItemIsEditable;
+            }
+            item->setFlags(flags);
+            if (column >= 1 && column <= 3) {
+                item->setTextAlignment(Qt::AlignCenter);
+            }
+            grid->setItem(row, column, item);
+        }
+    }
+    grid->setItemDelegate(new CommitReportingDelegate(
+        [this](const QModelIndex &index) { Grid1_YouhuaxuanxiangEditingDone(index.column(), index.row()); }, grid));
+    connect(grid, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column, int, int) { Grid1_YouhuaxuanxiangSelectCell(column, row); });
+}
+
+QTableView *OptimisationScreen::buildList(const char *name, CandidateModel *model, int remarkWidth)
+{
+    auto *list = place(new QTableView(this), name, 4, 414, 355, 148);
+    list->setModel(model);
+    list->verticalHeader()->hide();
+    list->setAlternatingRowColors(true);
+    list->setShowGrid(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    QHeaderView *header = list->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    for (int column = 0; column < candidateColumns; ++column) {
+        const int width = column == 2 ? 80 : column == 11 ? remarkWidth : 70;
+        list->setColumnWidth(column, width);
+        list->setColumnHidden(column, column >= firstDetailColumn);
+    }
+    return list;
+}
+
+void OptimisationScreen::fillStartTexts()
+{
+    for (int row = 0; row < optionGridRows; ++row) {
+        for (int column = 0; column < optionGridColumns; ++column) {
+            Grid1_Youhuaxuanxiang->item(row, column)->setText(qs(optionGridStartText(row, column)));
+        }
+    }
+    for (int column = 0; column < optionGridColumns; ++column) {
+        Grid1_Youhuaxuanxiang->horizontalHeaderItem(column)->setText(qs(optionGridHeader(column)));
+    }
+    for (CandidateModel *model : {m_fullList, m_filteredList}) {
+        for (int column = 0; column < candidateColumns; ++column) {
+            model->setHeaderData(column, Qt::Horizontal, qs(listHeader(column)));
+        }
+    }
+}
+
+void OptimisationScreen::Grid1_YouhuaxuanxiangSelectCell(int column, int row)
+{
+    QTableWidget *grid = Grid1_Youhuaxuanxiang;
+    if (!isOptionCell(row, column)) {
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        return;
+    }
+    grid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked |
+                          QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed |
+                          QAbstractItemView::EditKeyPressed);
+    // The view decided on its editor before this handler made the grid editable; an editor
+    // already open stays as it is.
+    grid->edit(grid->model()->index(row, column));
+}
+
+void OptimisationScreen::Grid1_YouhuaxuanxiangEditingDone(int column, int row)
+{
+    if (editEnablesRun(row, column)) {
+        cbt_YHcompute->setEnabled(true);
+    } else if (editEnablesFilter(row, column)) {
+        cbt_YHsaixuan->setEnabled(true);
+    }
+}
+
+std::string OptimisationScreen::cellText(int row, int column) const
+{
+    const QTableWidgetItem *item = Grid1_Youhuaxuanxiang->item(row, column);
+    return item == nullptr ? std::string() : item->text().toStdString();
+}
+
+void OptimisationScreen::setStatus(const std::string &text, Argb colour)
+{
+    setTextColour(lb_YHxingxi, colour);
+    lb_YHxingxi->setText(qs(text));
+}
+
+void OptimisationScreen::resetSortHeaders(CandidateModel *model)
+{
+    model->setHeaderData(sortColumnD, Qt::Horizontal, qs(sortHeader(sortColumnD, 0)));
+    model->setHeaderData(sortColumnRa, Qt::Horizontal, qs(sortHeader(sortColumnRa, 0)));
+}
+
+void OptimisationScreen::cbt_YHcomputeClick()
+{
+    m_fullList->clear();
+    m_filteredList->clear();
+    Grid2_Youhuajieguo->show();
+    Grid3_Youhuasaixuan->hide();
+    lb_YHxingxi->clear();
+    m_state.optimisationActive = 1;
+
+    OptionTexts options;
+    for (int row = 0; row < optionRowCount; ++row) {
+        for (int column = 1; column <= 3; ++column) {
+            options[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)] = cellText(row, column);
+        }
+    }
+    const CalculationInput current = m_inputSource ? m_inputSource() : defaultCalculationInput();
+
+    pb_YH_jingdu->hide();
+    pb_YH_jingdu->setRange(0, progressSteps);
+    pb_YH_jingdu->setValue(0);
+    QElapsedTimer clock;
+    clock.start();
+    // A long run keeps the window painted; clicks and keys wait until it ends.
+    const RunProgress progress = [this, &clock](std::uint64_t done, std::uint64_t total) {
+        if (clock.elapsed() < progressDelayMs || total == 0) {
+            return;
+        }
+        pb_YH_jingdu->show();
+        pb_YH_jingdu->setValue(static_cast<int>(static_cast<double>(done) / static_cast<double>(total) *
+                                                progressSteps));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    RunResult result = runEnumeration(options, current, progress);
+    pb_YH_jingdu->hide();
+
+    switch (result.end) {
+    case RunEnd::ConversionFailure:
+        showMessage(this, qs(result.errorBoxText));
+        break;
+    case RunEnd::CheckFailed:
+    case RunEnd::TooMany:
+        setStatus(result.statusText, result.statusColour);
+        break;
+    case RunEnd::Refused:
+        m_fullList->setList(std::move(result.rows));
+        setStatus(result.statusText, result.statusColour);
+        break;
+    case RunEnd::NoCandidate:
+    case RunEnd::Completed: {
+        const bool withRows = !result.rows.empty();
+        m_fullList->setList(std::move(result.rows));
+        setStatus(result.statusText, result.statusColour);
+        cbt_YHcompute->setEnabled(false);
+        if (withRows) {
+            cbt_YHsaixuan->setEnabled(true);
+            cbt_YHsave->setEnabled(true);
+        }
+        m_state.sortStateD = 0;
+        m_state.sortStateRa = 0;
+        resetSortHeaders(m_fullList);
+        resetSortHeaders(m_filteredList);
+        break;
+    }
+    }
+    if (result.finalInput) {
+        emit runLeftInput(*result.finalInput);
+    }
+}
+
+void OptimisationScreen::headerClick(QTableView *grid, CandidateModel *model, int column)
+{
+    HeaderClickOutcome outcome;
+    const auto click = [&](CandidateList &list) {
+        outcome = saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa);
+    };
+    if (model->list().size() >= 2) {
+        model->reorder(click);
+    } else {
+        // Too short to sort: the core only names the message, on a copy of the row or none.
+        CandidateList copy = model->list();
+        click(copy);
+    }
+    if (outcome.status) {
+        setStatus(*outcome.status, colour::black);
+    }
+    if (outcome.enableSave) {
+        cbt_YHsave->setEnabled(true);
+    }
+    if (outcome.headersChanged) {
+        model->setHeaderData(sortColumnD, Qt::Horizontal, qs(outcome.headerD));
+        model->setHeaderData(sortColumnRa, Qt::Horizontal, qs(outcome.headerRa));
+    }
+    if (outcome.selectFirstRow) {
+        grid->selectRow(0);
+    }
+}
+
+void OptimisationScreen::Grid2_YouhuajieguoHeaderClick(int column)
+{
+    headerClick(Grid2_Youhuajieguo, m_fullList, column);
+}
+
+void OptimisationScreen::Grid3_YouhuasaixuanHeaderClick(int column)
+{
+    headerClick(Grid3_Youhuasaixuan, m_filteredList, column);
+}
+
+void OptimisationScreen::cbt_YHsaixuanClick()
+{
+    FilterOutcome outcome = filterCandidates(m_fullList->list(), cellText(raRangeRow, 1), cellText(raRangeRow, 2));
+    if (outcome.conversionFailure) {
+        showMessage(this, qs(outcome.errorBoxText));
+        return;
+    }
+    const bool found = !outcome.rows.empty();
+    m_filteredList->setList(std::move(outcome.rows));
+    Grid3_Youhuasaixuan->show();
+    Grid2_Youhuajieguo->hide();
+    setStatus(outcome.status, colour::black);
+    if (found) {
+        m_state.optimisationActive = 1;
+    }
+    cbt_YHsaixuan->setEnabled(false);
+    cbt_YHsave->setEnabled(outcome.enableSave);
+    m_state.sortStateD = 0;
+    m_state.sortStateRa = 0;
+    resetSortHeaders(m_filteredList);
+}
+
+void OptimisationScreen::cbt_zhangkaiClick()
+{
+    const QString caption = cbt_zhangkai->text();
+    bool hide = false;
+    if (caption == qs(optimisationText::expand)) {
+        cbt_zhangkai->setText(qs(optimisationText::fold));
+    } else if (caption == qs(optimisationText::fold)) {
+        hide = true;
+        cbt_zhangkai->setText(qs(optimisationText::expand));
+    } else {
+        return;
+    }
+    Grid1_Youhuaxuanxiang->setColumnHidden(explanationColumn, hide);
+    for (QTableView *list : {Grid2_Youhuajieguo, Grid3_Youhuasaixuan}) {
+        for (int column = firstDetailColumn; column < candidateColumns; ++column) {
+            list->setColumnHidden(column, hide);
+        }
+    }
+}
+
+void OptimisationScreen::takeBackRow(const CandidateModel *model, int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= model->list().size()) {
+        return;
+    }
+    emit candidateTaken(takeBack(model->list(), static_cast<std::size_t>(row)));
+    cbt_YHfanhuiClick();
+}
+
+void OptimisationScreen::Grid2_YouhuajieguoCellDblClick(int, int row) { takeBackRow(m_fullList, row); }
+
+void OptimisationScreen::Grid3_YouhuasaixuanCellDblClick(int, int row) { takeBackRow(m_filteredList, row); }
+
+void OptimisationScreen::cbt_YHsaveClick() { emit saveRequested(); }
+
+void OptimisationScreen::cbt_YHfanhuiClick()
+{
+    m_state.optimisationActive = 0;
+    emit backRequested();
+}
+
+void OptimisationScreen::showRunAborted() { setStatus(std::string(message::runAborted), colour::red); }
+
+void OptimisationScreen::saveShownList()
+{
+    const CandidateModel *model = nullptr;
+    ListFileKind kind = ListFileKind::Raw;
+    if (Grid2_Youhuajieguo->isVisibleTo(this) && !m_fullList->list().empty()) {
+        model = m_fullList;
+    } else if (Grid3_Youhuasaixuan->isVisibleTo(this) && !m_filteredList->list().empty()) {
+        model = m_filteredList;
+        kind = ListFileKind::Filtered;
+    } else {
+        return;
+    }
+    std::ostringstream text;
+    writeListFile(text, model->list(), kind, currentTimeText().toStdString());
+    const QString path = documentsFolder() + QLatin1Char('/') + qs(listFileName(kind));
+    const std::optional<std::string> error =
+        writeFileSafely(QFile::encodeName(path).toStdString(), encodeText(text.str(), systemCodePage()));
+    if (error) {
+        showMessage(this, qs(*error));
+        return;
+    }
+    cbt_YHsave->setEnabled(false);
+}
 
 } // namespace saxolith

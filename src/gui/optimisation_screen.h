@@ -1,20 +1,62 @@
 // The optimisation screen (YouHuaFormLayer): option grid, candidate lists and their commands.
 #pragma once
 
+#include "capacity/calculation.h"
+#include "optimise/candidate_list.h"
 #include "program_state.h"
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTableWidget;
 
 namespace saxolith {
+
+class CandidateModel;
 
 class OptimisationScreen : public QWidget {
     Q_OBJECT
 public:
     OptimisationScreen(ProgramState &state, QWidget *parent = nullptr);
 
+    // The main window's creation handler: option grid texts and list headers as at start-up.
+    void fillStartTexts();
+
+    // Where a run reads the input screen's current state from.
+    void setInputSource(std::function<CalculationInput()> source) { m_inputSource = std::move(source); }
+
+    QLabel *lb_youhuabiaoti = nullptr;
+    QTableWidget *Grid1_Youhuaxuanxiang = nullptr;
+    QTableView *Grid2_Youhuajieguo = nullptr; // all candidates of the last run
+    QTableView *Grid3_Youhuasaixuan = nullptr; // the filtered copies
+    QLabel *lb_huzhu = nullptr;
+    QPushButton *cbt_zhangkai = nullptr;
+    QPushButton *cbt_YHcompute = nullptr;
+    QPushButton *cbt_YHsaixuan = nullptr;
+    QPushButton *cbt_YHsave = nullptr;
+    QPushButton *cbt_YHfanhui = nullptr;
     QLabel *lb_YHxingxi = nullptr; // status label, empty at start
+    QProgressBar *pb_YH_jingdu = nullptr;
+
+    [[nodiscard]] CandidateModel *fullList() const { return m_fullList; }
+    [[nodiscard]] CandidateModel *filteredList() const { return m_filteredList; }
+
+    void Grid1_YouhuaxuanxiangSelectCell(int column, int row);
+    void Grid1_YouhuaxuanxiangEditingDone(int column, int row);
+    void cbt_YHcomputeClick();
+    void Grid2_YouhuajieguoHeaderClick(int column);
+    void Grid3_YouhuasaixuanHeaderClick(int column);
+    void cbt_YHsaixuanClick();
+    void cbt_zhangkaiClick();
+    void Grid2_YouhuajieguoCellDblClick(int column, int row);
+    void Grid3_YouhuasaixuanCellDblClick(int column, int row);
+    void cbt_YHsaveClick();
+    void cbt_YHfanhuiClick();
 
     // The input screen's calculate command stopped on an input error.
     void showRunAborted();
@@ -25,9 +67,26 @@ public:
 
 signals:
     void saveRequested(); // "存盘": the one save command of the main window
+    void backRequested(); // "返回": the input screen comes back
+    // The input screen is to hold what a run left it (replayed through its calculate command).
+    void runLeftInput(const saxolith::CalculationInput &input);
+    // A double click took this candidate back to the input screen.
+    void candidateTaken(const saxolith::TakeBack &candidate);
 
 private:
+    void buildControls();
+    void buildOptionGrid();
+    QTableView *buildList(const char *name, CandidateModel *model, int remarkWidth);
+    void setStatus(const std::string &text, Argb colour);
+    void resetSortHeaders(CandidateModel *model);
+    void headerClick(QTableView *grid, CandidateModel *model, int column);
+    void takeBackRow(const CandidateModel *model, int row);
+    [[nodiscard]] std::string cellText(int row, int column) const;
+
     ProgramState &m_state;
+    CandidateModel *m_fullList = nullptr;
+    CandidateModel *m_filteredList = nullptr;
+    std::function<CalculationInput()> m_inputSource;
 };
 
 } // namespace saxolith
