@@ -1,0 +1,206 @@
+#include "optimise/candidate_list.h"
+#include "optimise/option_grid.h"
+
+#include <gtest/gtest.h>
+
+namespace saxolith {
+namespace {
+
+// Round qpa-route rows whose Ra is the given value and whose d tells them apart.
+CandidateList listWithRa(const std::vector<double> &ras)
+{
+    CandidateList list;
+    for (std::size_t i = 0; i < ras.size(); ++i) {
+        CandidateRow row;
+        row.first = 1000 + static_cast<double>(i);
+        row.ra = ras[i];
+        row.number = static_cast<std::uint32_t>(i + 1);
+        list.append(row);
+    }
+    list.renumber();
+    return list;
+}
+
+std::vector<std::string> column(const CandidateList &list, int c)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        out.push_back(list.cell(i, c));
+    return out;
+}
+
+TEST(HeaderClick, SortsThenReversesWithMarksAndMessages)
+{
+    CandidateList list = listWithRa({5, 3, 5, 1});
+    int stateD = 0;
+    int stateRa = 0;
+    HeaderClickOutcome out = headerClick(list, 4, stateD, stateRa);
+    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-4", "ZH-2", "ZH-3", "ZH-1"}));
+    EXPECT_EQ(out.status, "Ra升序排列完成");
+    EXPECT_EQ(out.headerRa, "Ra(kN)▲");
+    EXPECT_EQ(out.headerD, " d|a(mm)");
+    EXPECT_TRUE(out.enableSave);
+    EXPECT_TRUE(out.selectFirstRow);
+    EXPECT_EQ(stateRa, 1);
+
+    out = headerClick(list, 4, stateD, stateRa);
+    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-1", "ZH-3", "ZH-2", "ZH-4"}));
+    EXPECT_EQ(out.status, "Ra降序排列完成");
+    EXPECT_EQ(out.headerRa, "Ra(kN)▼");
+    EXPECT_EQ(stateRa, 2);
+
+    out = headerClick(list, 4, stateD, stateRa);
+    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-4", "ZH-2", "ZH-3", "ZH-1"}));
+    EXPECT_EQ(stateRa, 1);
+
+    // The other column sorts afresh and unmarks Ra.
+    out = headerClick(list, 2, stateD, stateRa);
+    EXPECT_EQ(column(list, 2), (std::vector<std::string>{"1000", "1001", "1002", "1003"}));
+    EXPECT_EQ(out.status, "d升序排列完成");
+    EXPECT_EQ(out.headerD, "d|a(mm)▲");
+    EXPECT_EQ(out.headerRa, "  Ra(kN)");
+    EXPECT_EQ(stateD, 1);
+    EXPECT_EQ(stateRa, 0);
+}
+
+TEST(HeaderClick, RefusedClicksLeaveTheOrder)
+{
+    int stateD = 0;
+    int stateRa = 0;
+    CandidateList one = listWithRa({1});
+    HeaderClickOutcome out = headerClick(one, 4, stateD, stateRa);
+    EXPECT_EQ(out.status, "无需排序");
+    EXPECT_FALSE(out.selectFirstRow);
+
+    CandidateList list = listWithRa({2, 1});
+    for (const int c : {0, 1, 3, 5, 10}) {
+        out = headerClick(list, c, stateD, stateRa);
+        EXPECT_EQ(out.status, "仅支持d、Ra排序") << c;
+        EXPECT_TRUE(out.selectFirstRow);
+        EXPECT_FALSE(out.headersChanged);
+    }
+    out = headerClick(list, 11, stateD, stateRa);
+    EXPECT_FALSE(out.status);
+    EXPECT_TRUE(out.selectFirstRow);
+    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-1", "ZH-2"}));
+    EXPECT_EQ(stateD + stateRa, 0);
+}
+
+TEST(HeaderClick, SortKeysAreTheShownRoundedNumbers)
+{
+    // 2749.4 and 2748.6 both show 2749 at whole-number precision: equal keys, not exchanged.
+    CandidateList list = listWithRa({2749.4, 2748.6, 100});
+    int stateD = 0;
+    int stateRa = 0;
+    headerClick(list, 4, stateD, stateRa);
+    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-3", "ZH-2", "ZH-1"}));
+}
+
+TEST(Filter, RangeRules)
+{
+    const CandidateList list = listWithRa({8000, 9999, 10000, 10500, 11000, 11001, 20000});
+    struct FilterCase {
+        const char *min;
+        const char *max;
+        std::vector<std::string> ras;
+    };
+    const std::vector<FilterCase> cases{
+        {"10000", "11000", {"10000", "10500", "11000"}},
+        {"0", "0", {"8000", "9999", "10000", "10500", "11000", "11001", "20000"}},
+        {"-5", "-1", {"8000", "9999", "10000", "10500", "11000", "11001", "20000"}},
+        {"0", "8000", {"8000"}},
+        {"11000", "10000", {"11000"}},
+        {"11000", "0", {"11000", "11001", "20000"}},
+        {"30000", "40000", {}},
+    };
+    for (const FilterCase &c : cases) {
+        const FilterOutcome out = filterCandidates(list, c.min, c.max);
+        EXPECT_FALSE(out.conversionFailure);
+        EXPECT_EQ(column(out.rows, 4), c.ras) << c.min << " " << c.max;
+        EXPECT_EQ(out.enableSave, !c.ras.empty());
+    }
+    EXPECT_EQ(filterCandidates(list, "10000", "11000").status, "筛选完成，桩数：3 根");
+    EXPECT_EQ(filterCandidates(list, "30000", "40000").status, "无满足条件桩，调整区间再筛选");
+    EXPECT_EQ(filterCandidates(CandidateList{}, "0", "0").status, "无满足条件桩，调整区间再筛选");
+
+    // Copies keep their cells, the list's numbers included.
+    EXPECT_EQ(column(filterCandidates(list, "10000", "11000").rows, 0),
+              (std::vector<std::string>{"ZH-3", "ZH-4", "ZH-5"}));
+}
+
+TEST(Filter, UnreadableRangeNamesTheText)
+{
+    const CandidateList list = listWithRa({1});
+    FilterOutcome out = filterCandidates(list, "", "11000");
+    EXPECT_TRUE(out.conversionFailure);
+    EXPECT_EQ(out.errorBoxText, "'' is not a valid floating point value");
+    out = filterCandidates(list, "1", "1l000");
+    EXPECT_EQ(out.errorBoxText, "'1l000' is not a valid floating point value");
+}
+
+TEST(TakeBack, TextsForTheInputScreen)
+{
+    CandidateList list;
+    CandidateRow round;
+    round.first = 1200;
+    round.strength = 3500;
+    list.append(round);
+    CandidateRow square;
+    square.sectionCode = 4;
+    square.first = square.second = 1500;
+    square.route = 2;
+    square.strength = 35;
+    square.integrityClass = 2;
+    list.append(square);
+    CandidateRow ellipse = square;
+    ellipse.sectionCode = 2;
+    ellipse.first = 1000;
+    ellipse.second = 500;
+    ellipse.basis = 2;
+    ellipse.index = 0.4;
+    list.append(ellipse);
+
+    TakeBack back = takeBack(list, 0);
+    EXPECT_EQ(back.sectionItem, 0);
+    EXPECT_EQ(back.firstDimension, "1200");
+    EXPECT_EQ(back.secondDimension, "0");
+    EXPECT_EQ(back.route, StrengthRoute::QpaGiven);
+    EXPECT_EQ(back.strengthText, "3500");
+    EXPECT_EQ(back.integrityText, "");
+
+    back = takeBack(list, 1);
+    EXPECT_EQ(back.sectionItem, 2);
+    EXPECT_EQ(back.secondDimension, "1500");
+    EXPECT_EQ(back.route, StrengthRoute::FrkGiven);
+    EXPECT_EQ(back.strengthText, "35.00");
+    EXPECT_EQ(back.integrityText, "较完整");
+
+    back = takeBack(list, 2);
+    EXPECT_EQ(back.sectionItem, 1);
+    EXPECT_EQ(back.secondDimension, "500");
+    EXPECT_EQ(back.integrityText, "0.40");
+}
+
+TEST(OptionGrid, StartUpTextsAndEditableCells)
+{
+    EXPECT_EQ(optionGridStartText(0, 4), "圆桩1/椭圆桩2/矩形桩3/方桩4");
+    EXPECT_EQ(optionGridStartText(13, 0), "筛选 Ra(kN)");
+    EXPECT_EQ(optionGridStartText(13, 3), "");
+    EXPECT_EQ(optionGridStartText(12, 1), "");
+    EXPECT_TRUE(isOptionCell(11, 3));
+    EXPECT_TRUE(isOptionCell(13, 2));
+    for (const auto &[row, col] : {std::pair{12, 1}, {13, 3}, {0, 0}, {5, 4}, {14, 1}})
+        EXPECT_FALSE(isOptionCell(row, col)) << row << "," << col;
+    EXPECT_FALSE(editEnablesRun(13, 1));
+    EXPECT_FALSE(editEnablesFilter(11, 1));
+
+    const std::vector<std::string> headers{"  桩编号", "截面类型", " d|a(mm)", " c|b(mm)", "  Ra(kN)", " qpa|frk",
+                                           "插值依据", "完整程度", "      ψr", "qpa(kPa)", "强度类别", "    备注"};
+    for (int c = 0; c < 12; ++c)
+        EXPECT_EQ(listHeader(c), headers[static_cast<std::size_t>(c)]);
+    EXPECT_EQ(sortHeader(2, 2), "d|a(mm)▼");
+    EXPECT_EQ(sortHeader(4, 0), "  Ra(kN)");
+}
+
+} // namespace
+} // namespace saxolith
