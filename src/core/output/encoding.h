@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 // The bytes of `utf8` in `codePage` (an iconv name such as "GBK" or "UTF-8"). A character the code
 // page cannot represent becomes "?"; "UTF-8" (in any spelling) passes the text through unchanged.

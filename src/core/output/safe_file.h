@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it into place.
 // Returns nothing on success; on failure an error text naming the file and the reason, with the

@@ -1,0 +1,53 @@
+// The calculation book: every recorded calculation as a report in the text book and a row in the table book.
+#pragma once
+
+#include "capacity/calculation.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace saxolith
+{
+
+namespace book
+{
+// "计算时间：" followed by the time text closes both books (and the saved candidate lists).
+inline constexpr std::string_view timeLinePrefix = "计算时间：";
+inline constexpr std::string_view noteLine = " 注: 采用《建筑地基基础设计规范》(GB 50007-2011)公式计算";
+inline constexpr std::string_view pileNumberPrefix = "ZH";
+// Closes every text-book entry and occurs nowhere else in the text book.
+inline constexpr std::string_view entryClosingRule = "==================================================";
+inline constexpr int tableWidth = 110;
+inline constexpr std::size_t tableHeaderLines = 5;
+inline constexpr std::size_t tableFooterLines = 4;
+} // namespace book
+
+// The row of entry `number` in the table book.
+std::string bookTableRow(const PileRecord &record, int number);
+// The lines of entry `number` in the text book, from its title to its closing rule.
+std::vector<std::string> bookTextEntry(const PileRecord &record, int number);
+
+class CalculationBook
+{
+  public:
+    // Appends the entry numbered entryCount() + 1 to both books; `timeText` is the moment of
+    // recording, written in both time lines. Returns the new entry count.
+    int record(const PileRecord &record, std::string_view timeText);
+
+    // Removes the last entry from both books. The time line keeps the time of the entry removed;
+    // removing the only entry (or deleting from an empty book) empties both books.
+    void deleteLast();
+
+    int entryCount() const { return m_entries; }
+    bool empty() const { return m_entries == 0; }
+    const std::vector<std::string> &textLines() const { return m_text; }
+    const std::vector<std::string> &tableLines() const { return m_table; }
+
+  private:
+    int m_entries = 0;
+    std::vector<std::string> m_text;
+    std::vector<std::string> m_table;
+};
+
+} // namespace saxolith

@@ -1,0 +1,106 @@
+#include "output/safe_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace saxolith
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+class SafeFile : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_folder = fs::temp_directory_path() / ("safe_file_test_" + std::to_string(::getpid()));
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    std::string path(const std::string &name) const { return (m_folder / name).string(); }
+
+    static std::string contents(const std::string &file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const auto &entry : fs::directory_iterator(m_folder)) {
+            out.push_back(entry.path().filename().string());
+        }
+        return out;
+    }
+
+    fs::path m_folder;
+};
+
+TEST_F(SafeFile, WritesAndReplaces)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(writeFileSafely(file, "first\r\nfile"));
+    EXPECT_EQ(contents(file), "first\r\nfile");
+    ASSERT_FALSE(writeFileSafely(file, std::string("\0x", 2)));
+    EXPECT_EQ(contents(file), std::string("\0x", 2));
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
+{
+    const std::string file = path("missing/book.txt");
+    const auto error = writeFileSafely(file, "x");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos) << *error;
+    EXPECT_TRUE(names().empty());
+}
+
+TEST_F(SafeFile, AFolderInTheWayStaysAsItWas)
+{
+    const std::string file = path("book.txt");
+    fs::create_directory(file);
+    std::ofstream(file + "/inside") << "kept";
+    const auto error = writeFileSafely(file, "x");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos);
+    EXPECT_EQ(contents(file + "/inside"), "kept");
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+// A file size limit makes the write fail halfway, as a full disk would.
+TEST_F(SafeFile, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(writeFileSafely(file, "previous"));
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto error = writeFileSafely(file, std::string(1000, 'n'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos);
+    EXPECT_EQ(contents(file), "previous");
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+} // namespace
+} // namespace saxolith
