@@ -12,9 +12,11 @@
 #include <limits>
 #include <numeric>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 constexpr std::string_view dash = "-";
 constexpr std::string_view numberPrefix = "ZH-";
@@ -41,8 +43,9 @@ std::string candidateNumber(std::size_t position, int digits)
 }
 
 // Counts for the Fenwick-based passes below; 1-based positions.
-class Fenwick {
-public:
+class Fenwick
+{
+  public:
     explicit Fenwick(std::size_t size) : m_tree(size + 1, 0) {}
     void add(std::size_t position, int delta)
     {
@@ -71,7 +74,7 @@ public:
         return position + 1;
     }
 
-private:
+  private:
     std::vector<int> m_tree;
 };
 
@@ -120,7 +123,8 @@ std::string CandidateList::cell(std::size_t index, int column) const
         if (qpaRoute)
             return std::string(dash);
         if (r.basis == 1)
-            return std::string(integrityClassName(static_cast<IntegrityClass>(std::clamp<int>(r.integrityClass, 1, 3))));
+            return std::string(
+                integrityClassName(static_cast<IntegrityClass>(std::clamp<int>(r.integrityClass, 1, 3))));
         return formatFixed(r.index, 10, 2);
     case 8:
         return qpaRoute ? std::string(dash) : formatFixed(r.psi, 7, 4);
@@ -156,7 +160,8 @@ std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
     std::vector<std::size_t> rank(n);
     std::vector<std::size_t> groupStart(distinct.size() + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
-        rank[i] = static_cast<std::size_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) - distinct.begin());
+        rank[i] = static_cast<std::size_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) -
+                                           distinct.begin());
         ++groupStart[rank[i] + 1];
     }
     std::partial_sum(groupStart.begin(), groupStart.end(), groupStart.begin());
@@ -192,7 +197,8 @@ std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
         std::size_t start = 0;
         for (std::size_t k = 0; k < size; ++k) {
             if (k > 0) {
-                const std::size_t turns = smallerBefore[members[begin + k]] - smallerBefore[members[begin + k - 1]];
+                const std::size_t turns =
+                    smallerBefore[members[begin + k]] - smallerBefore[members[begin + k - 1]];
                 start = (start + turns % k) % k;
             }
             slot[k] = start; // inserted at index `start` of a ring of k rows
@@ -229,7 +235,10 @@ void CandidateList::sortAscending(int column)
     m_rows = std::move(sorted);
 }
 
-void CandidateList::reverse() { std::reverse(m_rows.begin(), m_rows.end()); }
+void CandidateList::reverse()
+{
+    std::reverse(m_rows.begin(), m_rows.end());
+}
 
 CandidateList CandidateList::filterByRa(double minimum, double maximum) const
 {

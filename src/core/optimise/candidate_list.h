@@ -11,7 +11,8 @@
 #include "capacity/calculation.h"
 #include "capacity/messages.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
 // One candidate, holding what its twelve cell texts are made from.
 struct CandidateRow {
@@ -22,17 +23,18 @@ struct CandidateRow {
     double psi = 0.0;
     double qpa = 0.0;
     double ra = 0.0;
-    std::uint32_t number = 0;    // position in the run, from 1
-    std::uint8_t numberDigits = 0; // 0: plain number; else "ZH-" and this many digits
-    std::uint8_t sectionCode = 1;  // 1 round, 2 elliptical, 3 rectangular, 4 square
-    std::uint8_t route = 1;        // 1 qpa given, 2 frk given
-    std::uint8_t basis = 1;        // 1 integrity class, 2 integrity index (route 2)
+    std::uint32_t number = 0;        // position in the run, from 1
+    std::uint8_t numberDigits = 0;   // 0: plain number; else "ZH-" and this many digits
+    std::uint8_t sectionCode = 1;    // 1 round, 2 elliptical, 3 rectangular, 4 square
+    std::uint8_t route = 1;          // 1 qpa given, 2 frk given
+    std::uint8_t basis = 1;          // 1 integrity class, 2 integrity index (route 2)
     std::uint8_t integrityClass = 1; // 1 完整, 2 较完整, 3 较破碎 (basis 1)
     std::uint8_t precision = 2;      // precision item of the results
 };
 
-class CandidateList {
-public:
+class CandidateList
+{
+  public:
     std::size_t size() const { return m_rows.size(); }
     bool empty() const { return m_rows.empty(); }
     const CandidateRow &row(std::size_t index) const { return m_rows[index]; }
@@ -55,7 +57,7 @@ public:
     // Copies of the rows whose shown Ra lies in [minimum, maximum], in list order.
     CandidateList filterByRa(double minimum, double maximum) const;
 
-private:
+  private:
     std::vector<CandidateRow> m_rows;
 };
 

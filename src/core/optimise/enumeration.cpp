@@ -4,17 +4,20 @@
 #include "capacity/number_text.h"
 #include "optimise/run_messages.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 constexpr std::uint64_t progressInterval = 4096;
 constexpr std::string_view roundSecondDimension = "0";
 
 // The candidates of one run, written into a copy of the input screen's state exactly as the
 // screen would be written, each evaluated by the calculate command.
-class Enumeration {
-public:
+class Enumeration
+{
+  public:
     Enumeration(const std::array<ValueSeries, optionRowCount> &series, const CalculationInput &current,
                 std::uint64_t total, const RunProgress &progress)
         : m_series(series), m_input(current), m_total(total), m_progress(progress)
@@ -29,7 +32,7 @@ public:
     const CalculationInput &input() const { return m_input; }
     std::optional<CalculationOutcome> &outcome() { return m_outcome; }
 
-private:
+  private:
     const ValueSeries &series(OptionRow row) const { return m_series[static_cast<std::size_t>(row)]; }
 
     // Calls `body` with every value of the row's series; stops when it returns false.
@@ -125,7 +128,8 @@ bool Enumeration::rock()
                 m_row.basis = static_cast<std::uint8_t>(basis);
                 if (basis == 1) {
                     return forEach(OptionRow::IntegrityClass, [&](double cls) {
-                        m_input.integrity = integrityClassName(static_cast<IntegrityClass>(static_cast<int>(cls)));
+                        m_input.integrity =
+                            integrityClassName(static_cast<IntegrityClass>(static_cast<int>(cls)));
                         m_row.integrityClass = static_cast<std::uint8_t>(cls);
                         return evaluate();
                     });
@@ -174,7 +178,8 @@ std::string countText(std::string_view prefix, std::size_t count)
 
 } // namespace
 
-RunResult runEnumeration(const OptionTexts &options, const CalculationInput &current, const RunProgress &progress)
+RunResult runEnumeration(const OptionTexts &options, const CalculationInput &current,
+                         const RunProgress &progress)
 {
     RunResult result;
     const OptionReading reading = readOptions(options);

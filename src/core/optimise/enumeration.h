@@ -11,7 +11,8 @@
 #include "optimise/candidate_list.h"
 #include "optimise/value_series.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
 // Runs beyond this many candidates are refused before anything is evaluated.
 inline constexpr std::uint64_t candidateLimit = 2'000'000;

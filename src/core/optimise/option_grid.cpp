@@ -4,12 +4,14 @@
 
 #include <array>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
-constexpr std::array<std::string_view, optionGridColumns> gridHeaders{"优化项", "最小值", "最大值",
-                                                                      "步进值", "说  明"};
+constexpr std::array<std::string_view, optionGridColumns> gridHeaders{"优化项", "最小值", "最大值", "步进值",
+                                                                      "说  明"};
 
 using GridRow = std::array<std::string_view, optionGridColumns>;
 constexpr std::array<GridRow, optionGridRows> startTexts{{
@@ -29,9 +31,9 @@ constexpr std::array<GridRow, optionGridRows> startTexts{{
     {"筛选 Ra(kN)", "10000", "11000", "", "输入0不起控制作用"},
 }};
 
-constexpr std::array<std::string_view, 12> listHeaders{
-    "桩编号", "截面类型", "d|a(mm)", "c|b(mm)", "Ra(kN)", "qpa|frk",
-    "插值依据", "完整程度", "ψr",      "qpa(kPa)", "强度类别", "备注"};
+constexpr std::array<std::string_view, 12> listHeaders{"桩编号", "截面类型", "d|a(mm)",  "c|b(mm)",
+                                                       "Ra(kN)", "qpa|frk",  "插值依据", "完整程度",
+                                                       "ψr",     "qpa(kPa)", "强度类别", "备注"};
 
 constexpr int headerWidth = 8;
 

@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 inline constexpr int optionGridRows = 14;
 inline constexpr int optionGridColumns = 5;

@@ -3,7 +3,8 @@
 
 #include <string_view>
 
-namespace saxolith::message {
+namespace saxolith::message
+{
 
 // Option checks, red.
 inline constexpr std::string_view diameterNegative = "桩径不能为负值";

@@ -10,9 +10,11 @@
 #include <cmath>
 #include <limits>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 // Largest code a whole-number row may hold; 0 marks a decimal row.
 constexpr std::array<int, optionRowCount> wholeLimit{4, 0, 0, 0, 0, 0, 2, 0, 0, 2, 3, 0};
@@ -34,7 +36,10 @@ constexpr std::array<std::string_view, optionRowCount> negativeMessage{{
 
 constexpr double smallestIndex = 0.349999;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::optional<std::int32_t> strictInteger(std::string_view text)
 {
@@ -228,7 +233,8 @@ std::uint64_t candidateCount(const std::array<ValueSeries, optionRowCount> &seri
     std::uint64_t total = 0;
     for (int type = 1; type <= 4; ++type)
         if (holds(OptionRow::SectionType, type))
-            total = saturatingAdd(total, saturatingMultiply(dimensions[static_cast<std::size_t>(type - 1)], rock));
+            total = saturatingAdd(total,
+                                  saturatingMultiply(dimensions[static_cast<std::size_t>(type - 1)], rock));
     return total;
 }
 

@@ -8,7 +8,8 @@
 
 #include "optimise/option_grid.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
 // The option rows, in grid order.
 enum class OptionRow {

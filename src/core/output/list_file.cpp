@@ -2,19 +2,22 @@
 
 #include "text/fixed_width.h"
 
+namespace saxolith
+{
 
-namespace saxolith {
-
-namespace {
+namespace
+{
 
 constexpr std::string_view rawFileName = "嵌岩桩优化计算原始结果(依据GB50007-2011)_表格.txt";
 constexpr std::string_view filteredFileName = "嵌岩桩优化计算筛选结果(依据GB50007-2011)_表格.txt";
 constexpr std::string_view rawTitle = "嵌岩桩优化计算原始结果";
 constexpr std::string_view filteredTitle = "嵌岩桩优化计算筛选结果";
-constexpr std::string_view headerLine1 = " 基    桩  桩身截面  桩身直径  椭圆直段  矩形长边  矩形短边  岩石强度  桩端强度  "
-                                         "单轴强度  岩石强度  折减系数  桩端阻力  桩承载力 ";
-constexpr std::string_view headerLine2 = " 编    号  类    型    d(mm)     c(mm)     a(mm)     b(mm)   类    别  qpa(kPa)  "
-                                         "frk(MPa)  或 指 数    ψr     qpa(kPa)    Ra(kN) ";
+constexpr std::string_view headerLine1 =
+    " 基    桩  桩身截面  桩身直径  椭圆直段  矩形长边  矩形短边  岩石强度  桩端强度  "
+    "单轴强度  岩石强度  折减系数  桩端阻力  桩承载力 ";
+constexpr std::string_view headerLine2 =
+    " 编    号  类    型    d(mm)     c(mm)     a(mm)     b(mm)   类    别  qpa(kPa)  "
+    "frk(MPa)  或 指 数    ψr     qpa(kPa)    Ra(kN) ";
 constexpr std::string_view noteLine = " 注: 采用《建筑地基基础设计规范》(GB 50007-2011)公式计算";
 constexpr std::string_view timePrefix = "计算时间：";
 constexpr std::string_view lineEnd = "\r\n";
@@ -28,11 +31,23 @@ constexpr int titleRuleLength = 53;
 constexpr int ruleLength = 130;
 constexpr int fieldWidth = 8;
 
-std::string repeated(char c, int count) { return std::string(static_cast<std::size_t>(count), c); }
+std::string repeated(char c, int count)
+{
+    return std::string(static_cast<std::size_t>(count), c);
+}
 
-std::string centred(std::string_view text) { return padCentre(text, " ", fieldWidth) + "  "; }
-std::string dashField() { return centred("-"); }
-std::string numberField(std::string_view text) { return padLeft(text, " ", 6) + "    "; }
+std::string centred(std::string_view text)
+{
+    return padCentre(text, " ", fieldWidth) + "  ";
+}
+std::string dashField()
+{
+    return centred("-");
+}
+std::string numberField(std::string_view text)
+{
+    return padLeft(text, " ", 6) + "    ";
+}
 
 int digitCount(std::size_t n)
 {
@@ -69,7 +84,8 @@ std::string listFileLine(const CandidateList &list, std::size_t row, std::size_t
     if (route == "1") {
         line += centred(route) + numberField(cell(5)) + dashField() + dashField() + dashField();
     } else if (route == "2") {
-        line += centred(route) + dashField() + padLeft(cell(5), " ", 7) + "   " + centred(cell(7)) + centred(cell(8));
+        line += centred(route) + dashField() + padLeft(cell(5), " ", 7) + "   " + centred(cell(7)) +
+                centred(cell(8));
     }
 
     line += padLeft(cell(9), " ", 7) + "   ";
@@ -81,7 +97,8 @@ void writeListFile(std::ostream &out, const CandidateList &list, ListFileKind ki
 {
     const std::string dashes = repeated('-', ruleLength);
     const std::string titleRule = repeated('=', titleRuleLength);
-    out << titleRule << ' ' << (kind == ListFileKind::Raw ? rawTitle : filteredTitle) << ' ' << titleRule << lineEnd;
+    out << titleRule << ' ' << (kind == ListFileKind::Raw ? rawTitle : filteredTitle) << ' ' << titleRule
+        << lineEnd;
     out << dashes << lineEnd << headerLine1 << lineEnd << headerLine2 << lineEnd << dashes << lineEnd;
     for (std::size_t row = 0; row < list.size(); ++row)
         out << listFileLine(list, row, list.size()) << lineEnd;

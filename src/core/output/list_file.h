@@ -7,7 +7,8 @@
 
 #include "optimise/candidate_list.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
 enum class ListFileKind { Raw, Filtered };
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 std::vector<std::string> rowCells(const CandidateList &list, std::size_t row)
 {
@@ -16,10 +18,9 @@ std::vector<std::string> rowCells(const CandidateList &list, std::size_t row)
 TEST(Enumeration, StartUpOptionsGiveTheKnownList)
 {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
-    const RunResult result = runEnumeration(startOptionTexts(), defaultCalculationInput(),
-                                            [&](std::uint64_t done, std::uint64_t total) {
-                                                progress.emplace_back(done, total);
-                                            });
+    const RunResult result =
+        runEnumeration(startOptionTexts(), defaultCalculationInput(),
+                       [&](std::uint64_t done, std::uint64_t total) { progress.emplace_back(done, total); });
     ASSERT_EQ(result.end, RunEnd::Completed);
     EXPECT_EQ(result.statusText, "计算完成，桩数：456 根");
     EXPECT_EQ(result.statusColour, colour::black);
@@ -179,8 +180,8 @@ TEST(Enumeration, TooManyCandidatesAreRefusedBeforeAnyIsEvaluated)
     OptionTexts options = startOptionTexts();
     options[1] = {"1000", "2000", "0.0001"};
     bool called = false;
-    const RunResult result =
-        runEnumeration(options, defaultCalculationInput(), [&](std::uint64_t, std::uint64_t) { called = true; });
+    const RunResult result = runEnumeration(options, defaultCalculationInput(),
+                                            [&](std::uint64_t, std::uint64_t) { called = true; });
     EXPECT_EQ(result.end, RunEnd::TooMany);
     EXPECT_EQ(result.statusText, "候选桩数超过2000000根，请增大步进值或缩小取值范围");
     EXPECT_EQ(result.statusColour, colour::red);

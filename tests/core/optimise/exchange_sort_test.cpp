@@ -5,8 +5,10 @@
 #include <numeric>
 #include <random>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 // The list's exchange sort exactly as the screen has always done it, on row indices.
 std::vector<std::size_t> literalOrder(const std::vector<double> &keys)

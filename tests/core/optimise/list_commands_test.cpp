@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 // Round qpa-route rows whose Ra is the given value and whose d tells them apart.
 CandidateList listWithRa(const std::vector<double> &ras)
@@ -194,8 +196,9 @@ TEST(OptionGrid, StartUpTextsAndEditableCells)
     EXPECT_FALSE(editEnablesRun(13, 1));
     EXPECT_FALSE(editEnablesFilter(11, 1));
 
-    const std::vector<std::string> headers{"  桩编号", "截面类型", " d|a(mm)", " c|b(mm)", "  Ra(kN)", " qpa|frk",
-                                           "插值依据", "完整程度", "      ψr", "qpa(kPa)", "强度类别", "    备注"};
+    const std::vector<std::string> headers{"  桩编号", "截面类型", " d|a(mm)", " c|b(mm)",
+                                           "  Ra(kN)", " qpa|frk", "插值依据", "完整程度",
+                                           "      ψr", "qpa(kPa)", "强度类别", "    备注"};
     for (int c = 0; c < 12; ++c)
         EXPECT_EQ(listHeader(c), headers[static_cast<std::size_t>(c)]);
     EXPECT_EQ(sortHeader(2, 2), "d|a(mm)▼");

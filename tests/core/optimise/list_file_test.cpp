@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 const std::string dash = "    -     ";
 
@@ -31,8 +33,9 @@ std::string readFile(const std::string &path)
     return buffer.str();
 }
 
-class ListFile : public ::testing::Test {
-protected:
+class ListFile : public ::testing::Test
+{
+  protected:
     static void SetUpTestSuite() { s_run = runEnumeration(startOptionTexts(), defaultCalculationInput()); }
     static RunResult s_run;
 };
@@ -40,12 +43,12 @@ RunResult ListFile::s_run;
 
 TEST_F(ListFile, WorkedRowsOfTheStartUpRun)
 {
-    EXPECT_EQ(listFileLine(s_run.rows, 0, 456), "  ZH-001   " + std::string(" 圆  桩   ") + "  1000    " + dash + dash +
-                                                    dash + "    1     " + "  3500    " + dash + dash + dash +
-                                                    "   3500   " + "   2749  ");
-    EXPECT_EQ(listFileLine(s_run.rows, 6, 456), "  ZH-007   " + std::string(" 圆  桩   ") + "  1000    " + dash + dash +
-                                                    dash + "    2     " + dash + "  35.00   " + "  0.40    " +
-                                                    " 0.1250   " + "   4375   " + "   3436  ");
+    EXPECT_EQ(listFileLine(s_run.rows, 0, 456), "  ZH-001   " + std::string(" 圆  桩   ") + "  1000    " +
+                                                    dash + dash + dash + "    1     " + "  3500    " + dash +
+                                                    dash + dash + "   3500   " + "   2749  ");
+    EXPECT_EQ(listFileLine(s_run.rows, 6, 456), "  ZH-007   " + std::string(" 圆  桩   ") + "  1000    " +
+                                                    dash + dash + dash + "    2     " + dash + "  35.00   " +
+                                                    "  0.40    " + " 0.1250   " + "   4375   " + "   3436  ");
     // An integrity class stands centred under its header cells.
     EXPECT_NE(listFileLine(s_run.rows, 4, 456).find("  35.00    较完整    0.2000   "), std::string::npos);
 }
@@ -54,14 +57,17 @@ TEST_F(ListFile, SectionsFillTheirOwnDimensionFields)
 {
     // The last candidate is a square; an elliptical one follows the nine round ones of each route mix.
     EXPECT_TRUE(listFileLine(s_run.rows, 455, 456)
-                    .starts_with("  ZH-456   " + std::string(" 方  桩   ") + dash + dash + "  2000    " + "  2000    "));
+                    .starts_with("  ZH-456   " + std::string(" 方  桩   ") + dash + dash + "  2000    " +
+                                 "  2000    "));
     ASSERT_EQ(s_run.rows.cell(57, 1), "椭圆桩");
     EXPECT_TRUE(listFileLine(s_run.rows, 57, 456)
-                    .starts_with("  ZH-058   " + std::string(" 椭圆桩   ") + "  1000    " + "  1000    " + dash + dash));
+                    .starts_with("  ZH-058   " + std::string(" 椭圆桩   ") + "  1000    " + "  1000    " +
+                                 dash + dash));
     const std::size_t rectangle = 57 + 9 * 19;
     ASSERT_EQ(s_run.rows.cell(rectangle, 1), "矩形桩");
     EXPECT_TRUE(listFileLine(s_run.rows, rectangle, 456)
-                    .starts_with("  ZH-229   " + std::string(" 矩形桩   ") + dash + dash + "  2000    " + "  1000    "));
+                    .starts_with("  ZH-229   " + std::string(" 矩形桩   ") + dash + dash + "  2000    " +
+                                 "  1000    "));
     for (const std::size_t row : {std::size_t{0}, std::size_t{6}, std::size_t{455}})
         EXPECT_EQ(displayWidth(listFileLine(s_run.rows, row, 456)), 130) << row;
 }

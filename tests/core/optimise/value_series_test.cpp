@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 std::vector<double> valuesOf(const ValueSeries &s)
 {
@@ -68,8 +70,8 @@ TEST(ValueSeries, IndexStepsWrittenWithTwoDecimals)
     EXPECT_EQ(texts(seriesOf(OptionRow::IntegrityIndex, "0.40", "0.80", "0.10")),
               (std::vector<std::string>{"0.40", "0.50", "0.60", "0.70", "0.80"}));
     EXPECT_EQ(texts(seriesOf(OptionRow::IntegrityIndex, "0.35", "1.00", "0.05")),
-              (std::vector<std::string>{"0.35", "0.40", "0.45", "0.50", "0.55", "0.60", "0.65", "0.70", "0.75",
-                                        "0.80", "0.85", "0.90", "0.95", "1.00"}));
+              (std::vector<std::string>{"0.35", "0.40", "0.45", "0.50", "0.55", "0.60", "0.65", "0.70",
+                                        "0.75", "0.80", "0.85", "0.90", "0.95", "1.00"}));
 }
 
 TEST(ValueSeries, ChecksInRowOrderWithTheirMessages)

@@ -1,0 +1,41 @@
+// The optimisation run: the start-up options and a run of 938,676 candidates.
+#include "optimise/enumeration.h"
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+
+using saxolith::OptionTexts;
+
+void runOptions(benchmark::State &state, const OptionTexts &options)
+{
+    const saxolith::CalculationInput input = saxolith::defaultCalculationInput();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        saxolith::RunResult result = saxolith::runEnumeration(options, input);
+        rows = result.rows.size();
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["candidates"] = static_cast<double>(rows);
+    state.counters["candidates/s"] = benchmark::Counter(
+        static_cast<double>(rows) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["bytes/row"] = sizeof(saxolith::CandidateRow);
+}
+
+void startUpRun(benchmark::State &state)
+{
+    runOptions(state, saxolith::startOptionTexts());
+}
+BENCHMARK(startUpRun)->Unit(benchmark::kMillisecond);
+
+void largeRun(benchmark::State &state)
+{
+    OptionTexts options = saxolith::startOptionTexts();
+    options[1] = {"800", "3000", "5"};
+    options[2] = {"100", "1200", "10"};
+    runOptions(state, options);
+}
+BENCHMARK(largeRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
