@@ -85,6 +85,27 @@ QStringList listColumnNames(const char *grid)
 constexpr qint64 progressDelayMs = 500;
 constexpr int progressSteps = 1000;
 
+// The option grid decides on its editability before the view decides on opening an editor.
+class OptionGrid : public QTableWidget {
+public:
+    OptionGrid(int rows, int columns, std::function<void(int column, int row)> onSelectCell, QWidget *parent)
+        : QTableWidget(rows, columns, parent), m_onSelectCell(std::move(onSelectCell))
+    {
+    }
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
+    {
+        if (current.isValid()) {
+            m_onSelectCell(current.column(), current.row());
+        }
+        QTableWidget::currentChanged(current, previous);
+    }
+
+private:
+    std::function<void(int, int)> m_onSelectCell;
+};
+
 // Reports every committed edit of a cell, changed or not, as the grid's end of editing.
 class CommitReportingDelegate : public QStyledItemDelegate {
 public:
@@ -167,7 +188,10 @@ void OptimisationScreen::buildControls()
 
 void OptimisationScreen::buildOptionGrid()
 {
-    Grid1_Youhuaxuanxiang = place(new QTableWidget(optionGridRows, optionGridColumns, this),
+    Grid1_Youhuaxuanxiang = place(new OptionGrid(
+                                      optionGridRows, optionGridColumns,
+                                      [this](int column, int row) { Grid1_YouhuaxuanxiangSelectCell(column, row); },
+                                      this),
                                   "Grid1_Youhuaxuanxiang", 4, 46, 355, 364);
     QTableWidget *grid = Grid1_Youhuaxuanxiang;
     grid->verticalHeader()->hide();
@@ -199,8 +223,6 @@ void OptimisationScreen::buildOptionGrid()
     }
     grid->setItemDelegate(new CommitReportingDelegate(
         [this](const QModelIndex &index) { Grid1_YouhuaxuanxiangEditingDone(index.column(), index.row()); }, grid));
-    connect(grid, &QTableWidget::currentCellChanged, this,
-            [this](int row, int column, int, int) { Grid1_YouhuaxuanxiangSelectCell(column, row); });
 }
 
 QTableView *OptimisationScreen::buildList(const char *name, CandidateModel *model, int remarkWidth)
@@ -253,9 +275,6 @@ void OptimisationScreen::Grid1_YouhuaxuanxiangSelectCell(int column, int row)
     grid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked |
                           QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed |
                           QAbstractItemView::EditKeyPressed);
-    // The view decided on its editor before this handler made the grid editable; an editor
-    // already open stays as it is.
-    grid->edit(grid->model()->index(row, column));
 }
 
 void OptimisationScreen::Grid1_YouhuaxuanxiangEditingDone(int column, int row)
