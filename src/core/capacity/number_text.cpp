@@ -1,51 +1,49 @@
 #include "capacity/number_text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace saxolith {
 
 namespace {
 
-// |x| rounded at 10^-decimals: value = 0.digits × 10^exponent; no digits means zero.
-struct Decimal {
-    bool negative = false;
-    std::string digits;
-    int exponent = 0;
-    [[nodiscard]] bool isZero() const { return digits.empty(); }
-};
+// Powers of ten that a double holds exactly; the precision is capped so that 10^precision is one of them.
+constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int maxPrecision = 22;
+constexpr int maxDecimals = 100;
+constexpr int generalDigits = 15;
 
-// Position of the leading digit: |x| in [10^(k-1), 10^k). Off by one only for a double within
-// one unit in the last place of a power of ten, which rounds to that power at any precision here.
-int leadingPosition(double ax)
+// True when |x|·10^place lies exactly halfway between two whole numbers (place < 0 rounds to tens,
+// hundreds, ...). std::to_chars breaks such ties to even; this program breaks them away from zero.
+bool isExactTie(double ax, int place)
 {
-    int k = static_cast<int>(std::floor(std::log10(ax))) + 1;
-    if (ax >= std::pow(10.0, k)) {
-        ++k;
-    } else if (ax < std::pow(10.0, k - 1)) {
-        --k;
+    const auto bits = std::bit_cast<std::uint64_t>(ax);
+    const auto biased = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
     }
-    return k;
-}
-
-// True when |x|·10^decimals lies exactly halfway between two whole numbers.
-bool isExactTie(double ax, int decimals)
-{
-    int binaryExponent = 0;
-    const double fraction = std::frexp(ax, &binaryExponent);
-    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    int exponent = binaryExponent - 53;
+    if (mantissa == 0) {
+        return false;
+    }
     const int zeros = std::countr_zero(mantissa);
     mantissa >>= zeros;
     exponent += zeros;
-    if (decimals >= 0) {
-        return exponent == -(decimals + 1);
+    // |x| = odd · 2^exponent.
+    if (place >= 0) {
+        return exponent == -(place + 1);
     }
-    // Rounding to tens, hundreds, ...: |x| = odd · 5^n · 2^(n-1) with n = -decimals.
-    const int n = -decimals;
+    // |x| / 10^n is a half when |x| = odd · 5^n · 2^(n-1); 5^23 already exceeds any mantissa.
+    const int n = -place;
     if (n > 22 || exponent != n - 1) {
         return false;
     }
@@ -56,104 +54,110 @@ bool isExactTie(double ax, int decimals)
     return mantissa % five == 0;
 }
 
-// Adds one unit in the last place of a digit string; returns true on a carry out ("99" -> "100").
-bool incrementDigits(std::string &digits)
+// Adds one unit in the last digit of [first, last), stepping over a point; returns true on a carry
+// out of the first digit, which the caller writes as a leading '1'.
+bool incrementDigits(char *first, char *last)
 {
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        if (*it != '9') {
-            ++*it;
+    for (char *p = last; p != first;) {
+        --p;
+        if (*p == '.') {
+            continue;
+        }
+        if (*p != '9') {
+            ++*p;
             return false;
         }
-        *it = '0';
+        *p = '0';
     }
-    digits.insert(digits.begin(), '1');
     return true;
 }
 
-// Significant digits and exponent of |x| written with `count` significant digits (exact rounding
-// of the binary value, ties to even as the standard library does).
-void scientificDigits(double ax, int count, std::string &digits, int &exponent)
+// The significant digits of |x| rounded to `count` of them, halves away from zero;
+// |x| ≈ 0.d1d2…dcount × 10^exponent.
+struct Significant {
+    std::array<char, 32> digits{};
+    int count = 0;
+    int exponent = 0;
+};
+
+// Reads "d.ddde±XX" as written by std::to_chars in scientific form.
+void readScientific(const char *first, const char *last, Significant &out)
 {
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ax,
-                                      std::chars_format::scientific, count - 1);
-    digits.clear();
-    const char *p = buffer.data();
-    for (; p != result.ptr && *p != 'e'; ++p) {
+    out.count = 0;
+    const char *p = first;
+    for (; p != last && *p != 'e'; ++p) {
         if (*p != '.') {
-            digits.push_back(*p);
+            out.digits[static_cast<std::size_t>(out.count++)] = *p;
         }
+    }
+    ++p; // 'e'
+    if (p != last && *p == '+') {
+        ++p;
     }
     int power = 0;
-    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), result.ptr, power);
-    exponent = power + 1;
+    std::from_chars(p, last, power);
+    out.exponent = power + 1;
 }
 
-Decimal roundAt(double x, int decimals)
+Significant roundSignificant(double ax, int count)
 {
-    Decimal out;
-    out.negative = std::signbit(x);
-    const double ax = std::fabs(x);
-    if (ax == 0.0) {
-        return out;
-    }
-    const int k = leadingPosition(ax);
-    const int significant = k + decimals;
-    if (significant < 0) {
-        return out;
-    }
-    if (significant == 0) {
-        // Everything lies below the rounding place: up to one unit when the first digit is 5 or more.
-        std::string lead;
-        int exponent = 0;
-        scientificDigits(ax, 20, lead, exponent);
-        if (exponent == k && lead.front() >= '5') {
-            out.digits = "1";
-            out.exponent = -decimals + 1;
-        } else if (exponent == k + 1) {
-            out.digits = "1";
-            out.exponent = exponent;
-        }
-        return out;
-    }
-    if (significant > 760) {
-        // Beyond the exact expansion of any double: nothing to round.
-        scientificDigits(ax, 17, out.digits, out.exponent);
-        return out;
-    }
-    if (isExactTie(ax, decimals)) {
-        // The exact value has one more digit, a 5: drop it and round away from zero.
-        scientificDigits(ax, significant + 1, out.digits, out.exponent);
-        out.digits.pop_back();
-        if (incrementDigits(out.digits)) {
+    std::array<char, 64> buffer{};
+    char *const end = buffer.data() + buffer.size();
+    Significant out;
+    auto written = std::to_chars(buffer.data(), end, ax, std::chars_format::scientific, count - 1);
+    readScientific(buffer.data(), written.ptr, out);
+    // A tie that to_chars rounded up carried into a new leading digit and is already away from
+    // zero; the place tested here then lies elsewhere and is no tie.
+    if (isExactTie(ax, count - out.exponent)) {
+        // The exact value has one more digit, a 5: drop it and round up.
+        written = std::to_chars(buffer.data(), end, ax, std::chars_format::scientific, count);
+        readScientific(buffer.data(), written.ptr, out);
+        --out.count;
+        if (incrementDigits(out.digits.data(), out.digits.data() + out.count)) {
+            out.digits[0] = '1';
             ++out.exponent;
         }
-        return out;
     }
-    scientificDigits(ax, significant, out.digits, out.exponent);
     return out;
 }
 
-void trimTrailingZeros(std::string &digits)
+// Significant digits without trailing zeros, for the scientific and general texts.
+int trimmedCount(const Significant &s)
 {
-    while (!digits.empty() && digits.back() == '0') {
-        digits.pop_back();
+    int count = s.count;
+    while (count > 1 && s.digits[static_cast<std::size_t>(count - 1)] == '0') {
+        --count;
     }
+    return count;
 }
 
-std::string scientificText(const Decimal &d)
+// "1.234568E7": the point only when more than one digit remains.
+std::string scientificText(bool negative, const Significant &s)
 {
-    std::string digits = d.digits;
-    trimTrailingZeros(digits);
-    std::string out = d.negative ? "-" : "";
-    out.push_back(digits.front());
-    if (digits.size() > 1) {
+    const int count = trimmedCount(s);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(count) + 8);
+    if (negative) {
+        out.push_back('-');
+    }
+    out.push_back(s.digits[0]);
+    if (count > 1) {
         out.push_back('.');
-        out.append(digits, 1);
+        out.append(s.digits.data() + 1, static_cast<std::size_t>(count - 1));
     }
     out.push_back('E');
-    out += std::to_string(d.exponent - 1);
+    std::array<char, 8> power{};
+    const auto written = std::to_chars(power.data(), power.data() + power.size(), s.exponent - 1);
+    out.append(power.data(), written.ptr);
     return out;
+}
+
+std::string nonFiniteText(double x)
+{
+    if (std::isnan(x)) {
+        return "NAN";
+    }
+    return x > 0 ? "INF" : "-INF";
 }
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -162,39 +166,72 @@ bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::string formatFixed(double x, int precision, int decimals)
 {
-    if (std::isnan(x)) {
-        return "NAN";
+    if (!std::isfinite(x)) {
+        return nonFiniteText(x);
     }
-    if (std::isinf(x)) {
-        return x > 0 ? "INF" : "-INF";
-    }
+    precision = std::clamp(precision, 1, maxPrecision);
+    decimals = std::clamp(decimals, 0, maxDecimals);
+    const bool negative = std::signbit(x);
     const double ax = std::fabs(x);
-    int place = decimals;
-    if (ax != 0.0) {
-        place = std::min(decimals, precision - leadingPosition(ax));
+
+    // Usually the decimals are the tighter limit: one exact fixed-point rounding gives the text.
+    if (ax < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
+        // Sign, a spare place for a carry, up to 22 integer digits, the point and the decimals.
+        std::array<char, 2 + maxPrecision + 2 + maxDecimals> buffer{};
+        char *const first = buffer.data() + 2;
+        char *const end = buffer.data() + buffer.size();
+        char *last = nullptr;
+        char *start = first;
+        if (isExactTie(ax, decimals)) {
+            // The exact value ends in a 5 just behind the last decimal: drop it and round up.
+            last = std::to_chars(first, end, ax, std::chars_format::fixed, decimals + 1).ptr - 1;
+            if (decimals == 0) {
+                --last; // the point
+            }
+            if (incrementDigits(first, last)) {
+                *--start = '1';
+            }
+        } else {
+            last = std::to_chars(first, end, ax, std::chars_format::fixed, decimals).ptr;
+        }
+        int significant = 0;
+        bool nonZero = false;
+        for (const char *p = start; p != last; ++p) {
+            if (*p == '.') {
+                continue;
+            }
+            nonZero = nonZero || *p != '0';
+            significant += nonZero ? 1 : 0;
+        }
+        if (significant <= precision) {
+            // No "-" for a number that rounds to zero.
+            if (negative && nonZero) {
+                *--start = '-';
+            }
+            return {start, last};
+        }
     }
-    Decimal d = roundAt(x, place);
-    if (!d.isZero() && d.exponent > precision) {
-        return scientificText(d);
+
+    // The precision is the tighter limit: round to that many significant digits instead.
+    const Significant s = roundSignificant(ax, precision);
+    if (s.exponent > precision) {
+        return scientificText(negative, s);
     }
     std::string out;
-    if (d.negative && !d.isZero()) {
+    out.reserve(static_cast<std::size_t>(std::max(s.exponent, 1) + decimals) + 2);
+    if (negative) {
         out.push_back('-');
     }
-    // Integer part.
-    if (d.isZero() || d.exponent <= 0) {
+    if (s.exponent <= 0) {
         out.push_back('0');
     } else {
-        for (int i = 0; i < d.exponent; ++i) {
-            out.push_back(i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)] : '0');
-        }
+        out.append(s.digits.data(), static_cast<std::size_t>(s.exponent));
     }
     if (decimals > 0) {
         out.push_back('.');
         for (int i = 0; i < decimals; ++i) {
-            const int index = d.exponent + i; // digit index of the (i+1)-th decimal
-            const bool present = !d.isZero() && index >= 0 && index < static_cast<int>(d.digits.size());
-            out.push_back(present ? d.digits[static_cast<std::size_t>(index)] : '0');
+            const int index = s.exponent + i; // digit of the (i+1)-th decimal
+            out.push_back(index >= 0 && index < s.count ? s.digits[static_cast<std::size_t>(index)] : '0');
         }
     }
     return out;
@@ -202,38 +239,45 @@ std::string formatFixed(double x, int precision, int decimals)
 
 std::string formatGeneral(double x)
 {
-    if (std::isnan(x)) {
-        return "NAN";
-    }
-    if (std::isinf(x)) {
-        return x > 0 ? "INF" : "-INF";
+    if (!std::isfinite(x)) {
+        return nonFiniteText(x);
     }
     if (x == 0.0) {
         return "0";
     }
-    Decimal d = roundAt(x, 15 - leadingPosition(std::fabs(x)));
-    if (d.isZero()) {
-        return "0";
+    const bool negative = x < 0.0;
+    const double ax = std::fabs(x);
+    // The shortest text that reads back as x is the 15-digit rounding whenever it is that short:
+    // no other number of 15 digits lies as close.
+    std::array<char, 64> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ax, std::chars_format::scientific);
+    Significant s;
+    readScientific(buffer.data(), written.ptr, s);
+    if (s.count > generalDigits) {
+        s = roundSignificant(ax, generalDigits);
     }
-    trimTrailingZeros(d.digits);
-    // Plain from 0.0001 (exponent -3) up to below 10^15 (exponent 15).
-    if (d.exponent < -3 || d.exponent > 15) {
-        return scientificText(d);
+    // Plain from 0.0001 up to below 10^15.
+    if (s.exponent < -3 || s.exponent > generalDigits) {
+        return scientificText(negative, s);
     }
-    std::string out = d.negative ? "-" : "";
-    const int count = static_cast<int>(d.digits.size());
-    if (d.exponent <= 0) {
+    const int count = trimmedCount(s);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(std::max(count, s.exponent)) + 8);
+    if (negative) {
+        out.push_back('-');
+    }
+    if (s.exponent <= 0) {
         out += "0.";
-        out.append(static_cast<std::size_t>(-d.exponent), '0');
-        out += d.digits;
+        out.append(static_cast<std::size_t>(-s.exponent), '0');
+        out.append(s.digits.data(), static_cast<std::size_t>(count));
         return out;
     }
-    for (int i = 0; i < d.exponent; ++i) {
-        out.push_back(i < count ? d.digits[static_cast<std::size_t>(i)] : '0');
+    for (int i = 0; i < s.exponent; ++i) {
+        out.push_back(i < count ? s.digits[static_cast<std::size_t>(i)] : '0');
     }
-    if (count > d.exponent) {
+    if (count > s.exponent) {
         out.push_back('.');
-        out.append(d.digits, static_cast<std::size_t>(d.exponent));
+        out.append(s.digits.data() + s.exponent, static_cast<std::size_t>(count - s.exponent));
     }
     return out;
 }

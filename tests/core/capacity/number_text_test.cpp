@@ -1,0 +1,373 @@
+#include "capacity/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <locale>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace saxolith {
+namespace {
+
+struct FixedCase {
+    double x;
+    int precision;
+    int decimals;
+    const char *text;
+};
+
+TEST(FormatFixed, KnownTexts)
+{
+    const FixedCase cases[] = {
+        // Halves of the exact binary value go away from zero; 2.675 is stored just below.
+        {0.125, 7, 2, "0.13"},
+        {2.675, 7, 2, "2.67"},
+        {2.5, 7, 0, "3"},
+        {-2.5, 7, 0, "-3"},
+        {0.5, 7, 0, "1"},
+        {1.5, 7, 0, "2"},
+        {0.2, 7, 4, "0.2000"},
+        {5497.787, 7, 0, "5498"},
+        {5497.787, 7, 2, "5497.79"},
+        {7000, 10, 2, "7000.00"},
+        {0.0, 7, 2, "0.00"},
+        {-0.0, 7, 0, "0"},
+        // A negative number that rounds to zero has no sign.
+        {-0.004, 7, 2, "0.00"},
+        {-0.005, 7, 2, "-0.01"},
+        {9.996, 7, 2, "10.00"},
+        // Seven significant digits at most: zeros fill the decimals, then the scientific form.
+        {123456.789, 7, 2, "123456.80"},
+        {123456.78, 7, 2, "123456.80"},
+        {1234567.89, 7, 2, "1234568.00"},
+        {9999999.4, 7, 2, "9999999.00"},
+        {9999999.6, 7, 2, "1E7"},
+        {12345678, 7, 0, "1.234568E7"},
+        {12345675, 7, 0, "1.234568E7"}, // an exact half at the tens
+        {-12345678, 7, 0, "-1.234568E7"},
+        {10000000, 7, 0, "1E7"},
+        {1e300, 7, 2, "1E300"},
+        {0.000123456789, 7, 12, "0.000123456800"},
+        {1e-320, 7, 2, "0.00"},
+        {std::numeric_limits<double>::max(), 7, 0, "1.797693E308"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(formatFixed(c.x, c.precision, c.decimals), c.text)
+            << c.x << " with " << c.precision << ", " << c.decimals;
+    }
+}
+
+// The exact decimal expansion of a finite double, worked out digit by digit: |x| = 0.digits × 10^exponent.
+struct ExactDecimal {
+    bool negative = false;
+    std::string digits; // no leading zero; empty for zero
+    int exponent = 0;
+};
+
+ExactDecimal exactDecimal(double x)
+{
+    ExactDecimal out;
+    out.negative = std::signbit(x);
+    const auto bits = std::bit_cast<std::uint64_t>(std::fabs(x));
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int binaryExponent = -1074;
+    if ((bits >> 52) != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        binaryExponent = static_cast<int>(bits >> 52) - 1075;
+    }
+    if (mantissa == 0) {
+        return out;
+    }
+    // Little-endian decimal digits of mantissa · 2^e (e ≥ 0) or mantissa · 5^-e (e < 0).
+    std::vector<int> number;
+    for (std::uint64_t m = mantissa; m != 0; m /= 10) {
+        number.push_back(static_cast<int>(m % 10));
+    }
+    const int factor = binaryExponent >= 0 ? 2 : 5;
+    for (int i = 0; i < std::abs(binaryExponent); ++i) {
+        int carry = 0;
+        for (int &digit : number) {
+            const int value = digit * factor + carry;
+            digit = value % 10;
+            carry = value / 10;
+        }
+        if (carry != 0) {
+            number.push_back(carry);
+        }
+    }
+    for (auto it = number.rbegin(); it != number.rend(); ++it) {
+        out.digits.push_back(static_cast<char>('0' + *it));
+    }
+    // mantissa · 5^-e = |x| · 10^-e: the point stands -e digits from the right.
+    out.exponent = static_cast<int>(out.digits.size()) + std::min(binaryExponent, 0);
+    while (!out.digits.empty() && out.digits.back() == '0') {
+        out.digits.pop_back();
+    }
+    return out;
+}
+
+// Rounds at 10^-place, an exact half (next digit 5 and nothing after it) away from zero like any
+// digit of 5 or more.
+ExactDecimal roundAtPlace(ExactDecimal d, int place)
+{
+    const int keep = d.exponent + place;
+    if (d.digits.empty() || keep >= static_cast<int>(d.digits.size())) {
+        return d;
+    }
+    if (keep < 0) {
+        d.digits.clear();
+        return d;
+    }
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        int i = keep - 1;
+        for (; i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9'; --i) {
+            d.digits[static_cast<std::size_t>(i)] = '0';
+        }
+        if (i >= 0) {
+            ++d.digits[static_cast<std::size_t>(i)];
+        } else {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exponent;
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0') {
+        d.digits.pop_back();
+    }
+    return d;
+}
+
+std::string scientificReference(const ExactDecimal &d)
+{
+    std::string out = d.negative ? "-" : "";
+    out += d.digits.substr(0, 1);
+    if (d.digits.size() > 1) {
+        out += "." + d.digits.substr(1);
+    }
+    return out + "E" + std::to_string(d.exponent - 1);
+}
+
+char digitAt(const ExactDecimal &d, int index)
+{
+    return index >= 0 && index < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(index)] : '0';
+}
+
+std::string fixedReference(double x, int precision, int decimals)
+{
+    const ExactDecimal exact = exactDecimal(x);
+    const int place = exact.digits.empty() ? decimals : std::min(decimals, precision - exact.exponent);
+    const ExactDecimal r = roundAtPlace(exact, place);
+    if (r.digits.empty()) {
+        return decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
+    }
+    if (r.exponent > precision) {
+        return scientificReference(r);
+    }
+    std::string out = r.negative ? "-" : "";
+    if (r.exponent <= 0) {
+        out += "0";
+    }
+    for (int i = 0; i < r.exponent; ++i) {
+        out += digitAt(r, i);
+    }
+    if (decimals > 0) {
+        out += ".";
+        for (int i = 0; i < decimals; ++i) {
+            out += digitAt(r, r.exponent + i);
+        }
+    }
+    return out;
+}
+
+std::string generalReference(double x)
+{
+    const ExactDecimal exact = exactDecimal(x);
+    if (exact.digits.empty()) {
+        return "0";
+    }
+    const ExactDecimal r = roundAtPlace(exact, 15 - exact.exponent);
+    if (r.exponent < -3 || r.exponent > 15) {
+        return scientificReference(r);
+    }
+    std::string out = r.negative ? "-" : "";
+    if (r.exponent <= 0) {
+        return out + "0." + std::string(static_cast<std::size_t>(-r.exponent), '0') + r.digits;
+    }
+    for (int i = 0; i < r.exponent; ++i) {
+        out += digitAt(r, i);
+    }
+    if (static_cast<int>(r.digits.size()) > r.exponent) {
+        out += "." + r.digits.substr(static_cast<std::size_t>(r.exponent));
+    }
+    return out;
+}
+
+TEST(ExactDecimalReference, ExpandsTheStoredBinaryValue)
+{
+    EXPECT_EQ(fixedReference(2.675, 30, 20), "2.67499999999999982236");
+    EXPECT_EQ(fixedReference(0.125, 7, 3), "0.125");
+    EXPECT_EQ(fixedReference(12345675, 7, 0), "1.234568E7");
+}
+
+// Values that stress the rounding: stored decimals near a half, exact binary halves, whole
+// numbers with a half at the tens, and a wide spread of magnitudes, each with either sign.
+std::vector<double> roundingSamples()
+{
+    std::mt19937_64 random(20110701);
+    std::uniform_int_distribution<std::int64_t> whole(0, 99'999'999);
+    std::uniform_int_distribution<int> small(0, 5);
+    std::uniform_real_distribution<double> spread(0.0, 20000.0);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> power(-9, 13);
+    std::vector<double> values;
+    for (int i = 0; i < 6000; ++i) {
+        values.push_back(static_cast<double>(whole(random)) / std::pow(10.0, small(random)));
+        values.push_back(static_cast<double>(whole(random) | 1) / std::pow(2.0, small(random) + 1));
+        values.push_back(static_cast<double>(whole(random) * 10 + 5));
+        values.push_back(spread(random));
+        values.push_back(mantissa(random) * std::pow(10.0, power(random)));
+    }
+    for (std::size_t i = 0; i < values.size(); i += 3) {
+        values[i] = -values[i];
+    }
+    return values;
+}
+
+TEST(FormatFixed, AgreesWithTheExactExpansionOnRandomValues)
+{
+    const std::pair<int, int> limits[] = {{7, 0}, {7, 1}, {7, 2}, {7, 4}, {10, 0}, {10, 2}, {15, 3}};
+    int failures = 0;
+    for (const double x : roundingSamples()) {
+        for (const auto &[precision, decimals] : limits) {
+            const std::string expected = fixedReference(x, precision, decimals);
+            const std::string actual = formatFixed(x, precision, decimals);
+            if (actual != expected && ++failures <= 10) {
+                ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << " (" << x << ") with " << precision
+                              << ", " << decimals << ": " << actual << " instead of " << expected;
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+TEST(FormatGeneral, KnownTexts)
+{
+    const std::pair<double, const char *> cases[] = {
+        {1000, "1000"},
+        {1500, "1500"},
+        {1234.5, "1234.5"},
+        {0.1 + 0.2, "0.3"},
+        {4000.0 / 3.0, "1333.33333333333"},
+        {1e20, "1E20"},
+        {1.5e-5, "1.5E-5"},
+        {0.0001, "0.0001"},
+        {-0.5, "-0.5"},
+        {0.0, "0"},
+        {-0.0, "0"},
+        {999999999999999.0, "999999999999999"},
+        {1e15, "1E15"},
+        {999999999999999.9, "1E15"}, // 15 digits round up to the next power
+        {123456789012345678.0, "1.23456789012346E17"},
+        {2.0 / 3.0, "0.666666666666667"},
+    };
+    for (const auto &[x, text] : cases) {
+        EXPECT_EQ(formatGeneral(x), text) << x;
+    }
+}
+
+TEST(FormatGeneral, AgreesWithTheExactExpansionOnRandomValues)
+{
+    int failures = 0;
+    std::mt19937_64 random(42);
+    std::uniform_int_distribution<std::uint64_t> anyBits(0, 0x7FEF'FFFF'FFFF'FFFF);
+    std::vector<double> values = roundingSamples();
+    for (int i = 0; i < 300; ++i) {
+        values.push_back(std::bit_cast<double>(anyBits(random)) * (i % 2 == 0 ? 1 : -1));
+    }
+    for (const double x : values) {
+        const std::string expected = generalReference(x);
+        const std::string actual = formatGeneral(x);
+        if (actual != expected && ++failures <= 10) {
+            ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << ": " << actual << " instead of " << expected;
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+TEST(NumberTexts, NonFiniteValuesHaveAText)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(formatFixed(inf, 7, 2), "INF");
+    EXPECT_EQ(formatFixed(-inf, 7, 2), "-INF");
+    EXPECT_EQ(formatGeneral(std::numeric_limits<double>::quiet_NaN()), "NAN");
+}
+
+struct ReadingCase {
+    const char *text;
+    std::optional<double> strict;
+};
+
+TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
+{
+    const ReadingCase cases[] = {
+        {"1000", 1000.0},   {" 12.5 ", 12.5},    {"\t7\n", 7.0},     {"+5", 5.0},
+        {"-5", -5.0},       {".5", 0.5},         {"5.", 5.0},        {"1E3", 1000.0},
+        {"2.5e-1", 0.25},   {"1e+2", 100.0},     {"1e-999", 0.0},    {"-0", 0.0},
+        {"", std::nullopt}, {"   ", std::nullopt}, {"1000abc", std::nullopt}, {"1,000", std::nullopt},
+        {"1,5", std::nullopt}, {"1.2.3", std::nullopt}, {"1e999", std::nullopt}, {"-1e999", std::nullopt},
+        {"1 000", std::nullopt}, {".", std::nullopt}, {"+", std::nullopt}, {"--1", std::nullopt},
+        {"+-1", std::nullopt}, {"1e", std::nullopt}, {"e5", std::nullopt}, {"1e+", std::nullopt},
+        {"0x10", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"较完整", std::nullopt},
+        {"１", std::nullopt}, // a full-width digit
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(strictNumber(c.text), c.strict) << '"' << c.text << '"';
+    }
+}
+
+TEST(NumberReading, LenientNumberReadsEmptyTextAsZeroAndFlagsTheRest)
+{
+    const std::tuple<const char *, double, bool> cases[] = {
+        {"", 0.0, true},       {"   ", 0.0, true},      {" 1500 ", 1500.0, true},
+        {"-3", -3.0, true},    {"1000abc", 0.0, false}, {"1,000", 0.0, false},
+        {"1.2.3", 0.0, false}, {"1e999", 0.0, false},
+    };
+    for (const auto &[text, value, wellFormed] : cases) {
+        const LenientReading reading = lenientNumber(text);
+        EXPECT_EQ(reading.value, value) << '"' << text << '"';
+        EXPECT_EQ(reading.wellFormed, wellFormed) << '"' << text << '"';
+    }
+}
+
+// A comma for the decimal point in the user's setting changes nothing: "." in, "." out.
+struct CommaPoint : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+TEST(NumberTexts, IgnoreTheLocale)
+{
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaPoint));
+    const std::string previousC = std::setlocale(LC_NUMERIC, nullptr);
+    // Where the machine has a German setting, the C library's numbers use a comma too.
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    EXPECT_EQ(formatFixed(1234.5, 7, 2), "1234.50");
+    EXPECT_EQ(formatGeneral(1234.5), "1234.5");
+    EXPECT_EQ(strictNumber("1234.5"), 1234.5);
+    EXPECT_EQ(strictNumber("1234,5"), std::nullopt);
+    std::setlocale(LC_NUMERIC, previousC.c_str());
+    std::locale::global(previous);
+}
+
+} // namespace
+} // namespace saxolith
