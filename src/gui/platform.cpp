@@ -1,31 +1,156 @@
 #include "platform.h"
 
 #include <QDir>
+#include <QMessageBox>
+#include <QStandardPaths>
 
-namespace saxolith {
+#include <clocale>
+#include <langinfo.h>
 
-const QString FPermissionWriteExternalStorage;
+namespace saxolith
+{
 
-QString documentsFolder() { return QDir::homePath(); }
-void setDocumentsFolderForTesting(const QString &) {}
-std::string systemCodePage() { return "UTF-8"; }
-void setSystemCodePageForTesting(const std::string &) {}
-QString timeText(const QDateTime &moment, const QLocale &locale) { return locale.toString(moment); }
-QString currentTimeText() { return timeText(QDateTime::currentDateTime(), QLocale()); }
+namespace
+{
+
+// The replaceable services of this program: set by tests, empty in normal use.
+struct Overrides {
+    QString documentsFolder;
+    std::string codePage;
+    std::unique_ptr<PermissionService> permissions;
+    MessageFunction message;
+};
+
+Overrides &overrides()
+{
+    static Overrides instance;
+    return instance;
+}
+
+bool usableFolder(const QString &folder)
+{
+    return !folder.isEmpty() && !QDir(folder).isRoot();
+}
+
+// A time format without its time-zone letters ("t" runs outside quotes) and the blanks they leave.
+QString withoutTimeZone(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        }
+        if (!quoted && c == QLatin1Char('t')) {
+            continue;
+        }
+        out += c;
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+QString documentsFolder()
+{
+    QString folder = overrides().documentsFolder;
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!usableFolder(folder)) {
+            folder = QDir::homePath();
+        }
+        if (!usableFolder(folder)) {
+            folder = QDir::tempPath();
+        }
+    }
+    QDir().mkpath(folder);
+    return QDir::cleanPath(folder);
+}
+
+void setDocumentsFolderForTesting(const QString &folder)
+{
+    overrides().documentsFolder = folder;
+}
+
+std::string systemCodePage()
+{
+    if (!overrides().codePage.empty()) {
+        return overrides().codePage;
+    }
+    const char *current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = current != nullptr ? current : "C";
+    std::string codeSet;
+    if (std::setlocale(LC_CTYPE, "") != nullptr) {
+        codeSet = nl_langinfo(CODESET);
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+    if (codeSet.empty() || codeSet == "ANSI_X3.4-1968" || codeSet == "ASCII") {
+        return "UTF-8";
+    }
+    return codeSet;
+}
+
+void setSystemCodePageForTesting(const std::string &codePage)
+{
+    overrides().codePage = codePage;
+}
+
+QString timeText(const QDateTime &moment, const QLocale &locale)
+{
+    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0)) {
+        return date;
+    }
+    return date + QLatin1Char(' ') +
+           locale.toString(moment.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString currentTimeText()
+{
+    return timeText(QDateTime::currentDateTime(), QLocale());
+}
 
 void DesktopPermissionService::requestPermissions(const QStringList &permissions, ResultHandler onResult,
                                                   RationaleHandler)
 {
-    onResult(permissions, QList<bool>(permissions.size(), true));
+    onResult(permissions, QList<PermissionStatus>(permissions.size(), PermissionStatus::Granted));
 }
 
 PermissionService &permissionService()
 {
-    static DesktopPermissionService service;
-    return service;
+    static DesktopPermissionService desktop;
+    if (overrides().permissions) {
+        return *overrides().permissions;
+    }
+    return desktop;
 }
-void setPermissionService(std::unique_ptr<PermissionService>) {}
-void showMessage(QWidget *, const QString &) {}
-void setMessageFunctionForTesting(MessageFunction) {}
+
+void setPermissionService(std::unique_ptr<PermissionService> service)
+{
+    overrides().permissions = std::move(service);
+}
+
+void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed)
+{
+    if (overrides().message) {
+        overrides().message(parent, text);
+        if (onClosed) {
+            onClosed();
+        }
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+    box->setObjectName("messageBox");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (onClosed) {
+        QObject::connect(box, &QMessageBox::finished, box, [onClosed] { onClosed(); });
+    }
+    box->open();
+}
+
+void setMessageFunctionForTesting(MessageFunction function)
+{
+    overrides().message = std::move(function);
+}
 
 } // namespace saxolith

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,8 @@
 
 class QWidget;
 
-namespace saxolith {
+namespace saxolith
+{
 
 // The folder saved files go into; created when missing. The documents location, or the home
 // folder when the platform names none; never the root of the file system.
@@ -20,7 +22,8 @@ QString documentsFolder();
 // Replaces the documents folder for tests; an empty text restores the platform's folder.
 void setDocumentsFolderForTesting(const QString &folder);
 
-// The iconv name of the locale's character set ("GBK" under zh_CN.GBK, "UTF-8" under a UTF-8 locale).
+// The iconv name of the locale's character set ("GBK" under zh_CN.GBK, "UTF-8" under a UTF-8
+// locale). The plain C locale names ASCII, which would turn every Chinese text into "?": UTF-8 then.
 std::string systemCodePage();
 // Replaces the character set for tests; an empty text restores the locale's.
 void setSystemCodePageForTesting(const std::string &codePage);
@@ -29,11 +32,18 @@ void setSystemCodePageForTesting(const std::string &codePage);
 QString timeText(const QDateTime &moment, const QLocale &locale);
 QString currentTimeText();
 
+enum class PermissionStatus { Granted, Denied, PermanentlyDenied };
+
 // Asks the user (or the platform) for permissions before something is done.
-class PermissionService {
-public:
-    using ResultHandler = std::function<void(const QStringList &permissions, const QList<bool> &granted)>;
-    using RationaleHandler = std::function<void(const QStringList &permissions, std::function<void()> proceed)>;
+class PermissionService
+{
+  public:
+    // One status per permission asked.
+    using ResultHandler =
+        std::function<void(const QStringList &permissions, const QList<PermissionStatus> &)>;
+    // Tell the user why; `proceed` lets the request go on.
+    using RationaleHandler =
+        std::function<void(const QStringList &permissions, std::function<void()> proceed)>;
 
     virtual ~PermissionService() = default;
     virtual void requestPermissions(const QStringList &permissions, ResultHandler onResult,
@@ -41,8 +51,9 @@ public:
 };
 
 // The desktop grants every permission at once, before the request returns.
-class DesktopPermissionService : public PermissionService {
-public:
+class DesktopPermissionService : public PermissionService
+{
+  public:
     void requestPermissions(const QStringList &permissions, ResultHandler onResult,
                             RationaleHandler onRationale) override;
 };
@@ -51,13 +62,11 @@ PermissionService &permissionService();
 // Replaces the service (tests deny or ask); nullptr restores the desktop service.
 void setPermissionService(std::unique_ptr<PermissionService> service);
 
-// The permission a saved file needs; empty on the desktop.
-extern const QString FPermissionWriteExternalStorage;
-
-// Shows a message to the user; replaceable so tests see the text without a blocking box.
+// Shows a message to the user in a box with an OK button, without blocking; `onClosed` runs when
+// the box is closed. Replaceable so tests see the text at once (the box then counts as closed).
 using MessageFunction = std::function<void(QWidget *parent, const QString &text)>;
-void showMessage(QWidget *parent, const QString &text);
-// nullptr (an empty function) restores the modal message box.
+void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed = {});
+// An empty function restores the message box.
 void setMessageFunctionForTesting(MessageFunction function);
 
 } // namespace saxolith

@@ -1,19 +1,206 @@
 #include "result_screen.h"
 
-#include <QPushButton>
+#include "output/safe_file.h"
+#include "platform.h"
 
-namespace saxolith {
+#include <QFile>
+#include <QFont>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace saxolith
+{
+
+namespace
+{
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+template <typename W> W *place(W *widget, const char *name, int x, int y, int w, int h)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QPushButton *roundedButton(QWidget *parent, std::string_view text, int radius)
+{
+    auto *button = new QPushButton(qs(text), parent);
+    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: %1px;"
+                                         " background: #f6f7fa; }"
+                                         " QPushButton:pressed { background: #dadbde; }"
+                                         " QPushButton:disabled { color: #a0a0a0; }")
+                              .arg(radius));
+    return button;
+}
+
+// A memo of the book: fixed-width lines in a font whose ideographs are two Latin letters wide.
+QPlainTextEdit *bookMemo(QWidget *parent, const char *name)
+{
+    auto *memo = place(new QPlainTextEdit(parent), name, 4, 56, 355, 537);
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font;
+    font.setFamilies({QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Zen Hei Mono")});
+    font.setPointSizeF(ResultScreen::initialFontSize);
+    memo->setFont(font);
+    return memo;
+}
+
+void setFontSize(QPlainTextEdit *memo, double size)
+{
+    QFont font = memo->font();
+    font.setPointSizeF(size);
+    memo->setFont(font);
+}
+
+void showLines(QPlainTextEdit *memo, const std::vector<std::string> &lines)
+{
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string &line : lines) {
+        texts << qs(line);
+    }
+    memo->setPlainText(texts.join(QLatin1Char('\n')));
+    // The caret at the start: the book is read from the top.
+    memo->moveCursor(QTextCursor::Start);
+}
+
+} // namespace
 
 ResultScreen::ResultScreen(ProgramState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName("JieGuo_DocLayer");
-    cbt_Save = new QPushButton("保存", this);
-    cbt_Save->setObjectName("cbt_Save");
-    cbt_Save->setGeometry(208, 598, 89, 33);
-    cbt_sanchu = new QPushButton("x", this);
-    cbt_sanchu->setObjectName("cbt_sanchu");
-    cbt_sanchu->setGeometry(340, 598, 16, 16);
+
+    lb_jisuanjieguo = place(new QLabel(qs(resultText::title), this), "lb_jisuanjieguo", 84, 12, 192, 33);
+    QFont titleFont = lb_jisuanjieguo->font();
+    titleFont.setPointSize(24);
+    titleFont.setBold(true);
+    lb_jisuanjieguo->setFont(titleFont);
+    lb_jisuanjieguo->setStyleSheet(QStringLiteral("color: #0000FF;"));
+    lb_jisuanjieguo->setAlignment(Qt::AlignCenter);
+
+    cbt_PageBook = place(roundedButton(this, resultText::textBookCaption, 3), "cbt_PageBook", 330, 6, 21, 21);
+    cbt_PageBook->setToolTip(qs(resultText::pageHint));
+
+    meo_jisuanjieguo_Doc = bookMemo(this, "meo_jisuanjieguo_Doc");
+    meo_jisuanjieguo_Xls = bookMemo(this, "meo_jisuanjieguo_Xls");
+    meo_jisuanjieguo_Xls->hide();
+
+    cbt_Exit = place(roundedButton(this, resultText::back, 10), "cbt_Exit", 56, 598, 89, 33);
+    cbt_Save = place(roundedButton(this, resultText::save, 10), "cbt_Save", 208, 598, 89, 33);
+    cbt_sanchu = place(roundedButton(this, resultText::deleteCaption, 3), "cbt_sanchu", 340, 598, 16, 16);
+    cbt_sanchu->setToolTip(qs(resultText::deleteHint));
     cbt_sanchu->setEnabled(false);
+
+    tcb_meoFontSize = place(new QSlider(Qt::Horizontal, this), "tcb_meoFontSize", 55, 635, 241, 32);
+    tcb_meoFontSize->setRange(4 * fontSizeScale, 24 * fontSizeScale);
+    tcb_meoFontSize->setSingleStep(fontSizeScale / 10);
+    tcb_meoFontSize->setPageStep(fontSizeScale);
+    tcb_meoFontSize->setValue(static_cast<int>(initialFontSize * fontSizeScale));
+    tcb_meoFontSize->setTracking(true);
+    tcb_meoFontSize->setToolTip(qs(resultText::fontSizeHint));
+
+    connect(cbt_Exit, &QPushButton::clicked, this, &ResultScreen::cbt_ExitClick);
+    connect(cbt_PageBook, &QPushButton::clicked, this, &ResultScreen::cbt_PageBookClick);
+    connect(cbt_sanchu, &QPushButton::clicked, this, &ResultScreen::cbt_sanchuClick);
+    connect(cbt_Save, &QPushButton::clicked, this, &ResultScreen::saveRequested);
+    connect(tcb_meoFontSize, &QSlider::valueChanged, this, &ResultScreen::tcb_meoFontSizeChange);
+}
+
+void ResultScreen::recordCalculation(const PileRecord &record, const QString &timeText)
+{
+    m_state.pileCounter = m_book.record(record, timeText.toStdString());
+    showBook();
+}
+
+void ResultScreen::showBook()
+{
+    showLines(meo_jisuanjieguo_Xls, m_book.tableLines());
+    showLines(meo_jisuanjieguo_Doc, m_book.textLines());
+}
+
+void ResultScreen::relayOut()
+{
+    for (QPlainTextEdit *memo : {meo_jisuanjieguo_Xls, meo_jisuanjieguo_Doc}) {
+        const double size = memo->font().pointSizeF();
+        setFontSize(memo, size + 2);
+        setFontSize(memo, size);
+    }
+}
+
+std::optional<BookForm> ResultScreen::formOnDisplay() const
+{
+    const QString caption = cbt_PageBook->text();
+    if (caption == qs(resultText::textBookCaption)) {
+        return BookForm::Text;
+    }
+    if (caption == qs(resultText::tableBookCaption)) {
+        return BookForm::Table;
+    }
+    return std::nullopt;
+}
+
+void ResultScreen::cbt_ExitClick()
+{
+    emit backRequested();
+}
+
+void ResultScreen::cbt_PageBookClick()
+{
+    const std::optional<BookForm> shown = formOnDisplay();
+    if (!shown) {
+        return;
+    }
+    const bool toTable = *shown == BookForm::Text;
+    meo_jisuanjieguo_Xls->setVisible(toTable);
+    meo_jisuanjieguo_Doc->setVisible(!toTable);
+    cbt_PageBook->setText(qs(toTable ? resultText::tableBookCaption : resultText::textBookCaption));
+    const int bit = static_cast<int>(toTable ? BookForm::Table : BookForm::Text);
+    cbt_Save->setEnabled((m_state.unsavedBooks & bit) != 0);
+}
+
+void ResultScreen::tcb_meoFontSizeChange(int value)
+{
+    const double size = static_cast<double>(value) / fontSizeScale;
+    setFontSize(meo_jisuanjieguo_Xls, size);
+    setFontSize(meo_jisuanjieguo_Doc, size);
+}
+
+void ResultScreen::cbt_sanchuClick()
+{
+    const bool onlyEntry = m_state.pileCounter <= 1;
+    m_book.deleteLast();
+    m_state.pileCounter = m_book.entryCount();
+    showBook();
+    if (onlyEntry) {
+        m_state.unsavedBooks = 0;
+        cbt_Save->setEnabled(false);
+        cbt_sanchu->setEnabled(false);
+    }
+}
+
+void ResultScreen::saveShownBook()
+{
+    const std::optional<BookForm> form = formOnDisplay();
+    if (!form) {
+        return;
+    }
+    const auto &lines = *form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
+    const QString path = documentsFolder() + QLatin1Char('/') + qs(bookFileName(*form));
+    const auto error =
+        writeFileSafely(QFile::encodeName(path).toStdString(), bookFileBytes(lines, systemCodePage()));
+    if (error) {
+        showMessage(this, QString::fromLocal8Bit(error->data(), static_cast<qsizetype>(error->size())));
+        return;
+    }
+    m_state.unsavedBooks &= ~static_cast<int>(*form);
+    cbt_Save->setEnabled(false);
 }
 
 } // namespace saxolith
