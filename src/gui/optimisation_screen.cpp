@@ -81,8 +81,6 @@ QStringList listColumnNames(const char *grid)
     return names;
 }
 
-// A run shorter than this shows no progress and is never interrupted for painting.
-constexpr qint64 progressDelayMs = 500;
 constexpr int progressSteps = 1000;
 
 // The option grid decides on its editability before the view decides on opening an editor.
@@ -328,7 +326,7 @@ void OptimisationScreen::cbt_YHcomputeClick()
     clock.start();
     // A long run keeps the window painted; clicks and keys wait until it ends.
     const RunProgress progress = [this, &clock](std::uint64_t done, std::uint64_t total) {
-        if (clock.elapsed() < progressDelayMs || total == 0) {
+        if (clock.elapsed() < m_progressDelayMs || total == 0) {
             return;
         }
         pb_YH_jingdu->show();

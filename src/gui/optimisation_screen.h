@@ -30,6 +30,9 @@ public:
     // Where a run reads the input screen's current state from.
     void setInputSource(std::function<CalculationInput()> source) { m_inputSource = std::move(source); }
 
+    // A run shorter than this shows no progress and is never interrupted for painting.
+    void setProgressDelay(int milliseconds) { m_progressDelayMs = milliseconds; }
+
     QLabel *lb_youhuabiaoti = nullptr;
     QTableWidget *Grid1_Youhuaxuanxiang = nullptr;
     QTableView *Grid2_Youhuajieguo = nullptr; // all candidates of the last run
@@ -87,6 +90,7 @@ private:
     CandidateModel *m_fullList = nullptr;
     CandidateModel *m_filteredList = nullptr;
     std::function<CalculationInput()> m_inputSource;
+    qint64 m_progressDelayMs = 500;
 };
 
 } // namespace saxolith

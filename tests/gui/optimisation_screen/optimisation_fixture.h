@@ -75,7 +75,12 @@ protected:
     // Selects an option cell by mouse, replaces its text by typing and finishes with Enter.
     void editOption(int row, int column, const QString &text)
     {
-        clickOption(row, column);
+        if (options()->currentRow() == row && options()->currentColumn() == column) {
+            // A click on the current cell opens its editor only after the double-click time; F2 at once.
+            QTest::keyClick(options(), Qt::Key_F2);
+        } else {
+            clickOption(row, column);
+        }
         QWidget *editor = openEditor();
         ASSERT_NE(editor, nullptr) << "no editor on " << row << "," << column;
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
