@@ -2,18 +2,24 @@
 
 #include "capacity/number_text.h"
 
+#include <array>
 #include <cmath>
 
 namespace saxolith {
 
 namespace {
 
-// One run of the command, step by step; every write is kept as the final state it leaves.
+// One run of the command, step by step; every write is kept as the final state it leaves. A step
+// that ends the command returns false, and the outcome then holds where and why it stopped.
 class CalculationRun {
 public:
-    explicit CalculationRun(const CalculationInput &input) : m_input(input) {}
+    // Writes straight into the caller's outcome: a calculation per candidate leaves no room for copies.
+    CalculationRun(const CalculationInput &input, CalculationOutcome &out)
+        : m_input(input), m_out(out), m_record(out.record.emplace())
+    {
+    }
 
-    CalculationOutcome run();
+    void run();
 
 private:
     void showStatus(Argb colour, std::string_view text)
@@ -31,38 +37,30 @@ private:
     void colourField(InputField field, Argb colour) { m_out.fieldColours[static_cast<std::size_t>(field)] = colour; }
 
     // The error procedure: red status, red field, the notice for the optimisation screen, stop.
-    CalculationOutcome error(std::string_view text, std::optional<InputField> field, bool notice = true)
+    bool fail(std::string_view text, std::optional<InputField> field, bool notice = true)
     {
         showStatus(colour::red, text);
         if (field) {
             colourField(*field, colour::red);
         }
         m_out.abortNotice = notice;
-        return stopped();
-    }
-    CalculationOutcome stopped()
-    {
         m_out.end = CalculationEnd::Stopped;
-        m_out.psiText.clear();
-        m_out.qpaText.clear();
-        m_out.raText.clear();
-        m_out.record.reset();
-        return m_out;
+        return false;
     }
 
     bool section();
     bool rock();
-    bool automaticPsi(double frk, std::string_view hardness);
+    bool automaticPsi(std::string_view hardness);
+    bool manualPsi(std::string_view hardness);
+    void summariseHints();
 
     const CalculationInput &m_input;
-    CalculationOutcome m_out;
-    PileRecord m_record;
-    std::optional<CalculationOutcome> m_early; // set when a step ends the command
+    CalculationOutcome &m_out;
+    PileRecord &m_record; // dropped again when the command stops
 };
 
-bool finite(double x) { return std::isfinite(x); }
-
-// A field's number: a text that is not wholly a number is treated as out of range.
+// A field's number. Text that is not wholly a number reads as nothing, and the field's own
+// check then refuses it like a value out of range.
 std::optional<double> readField(const std::string &text)
 {
     const LenientReading reading = lenientNumber(text);
@@ -72,51 +70,54 @@ std::optional<double> readField(const std::string &text)
     return reading.value;
 }
 
+bool isPositive(const std::optional<double> &value) { return value && *value > 0.0; }
+
+// The checks of the two dimension fields for each section item.
+struct SectionChecks {
+    std::string_view firstError;
+    std::string_view secondError;
+    bool secondMustBePositive;
+};
+
+std::optional<SectionChecks> sectionChecks(int sectionItem)
+{
+    switch (sectionItem) {
+    case 0:
+        return SectionChecks{message::diameterError, message::segmentError, false};
+    case 1:
+        return SectionChecks{message::diameterError, message::segmentError, true};
+    case 2:
+        return SectionChecks{message::longSideError, message::shortSideError, true};
+    default:
+        return std::nullopt;
+    }
+}
+
 bool CalculationRun::section()
 {
-    const auto first = readField(m_input.firstDimension);
-    const auto second = readField(m_input.secondDimension);
-    const double a = first.value_or(0.0);
-    const double b = second.value_or(0.0);
-    SectionItem item{};
-    if (m_input.sectionItem == 0 || m_input.sectionItem == 1) {
-        item = static_cast<SectionItem>(m_input.sectionItem);
-        if (!first || !(a > 0.0)) {
-            m_early = error(message::diameterError, InputField::FirstDimension);
-            return false;
-        }
-        clearStatus();
-        colourField(InputField::FirstDimension, colour::black);
-        if (!second || (item == SectionItem::Elliptical && !(b > 0.0))) {
-            m_early = error(message::segmentError, InputField::SecondDimension);
-            return false;
-        }
-        clearStatus();
-        colourField(InputField::SecondDimension, colour::black);
-    } else if (m_input.sectionItem == 2) {
-        item = SectionItem::Rectangular;
-        if (!first || !(a > 0.0)) {
-            m_early = error(message::longSideError, InputField::FirstDimension);
-            return false;
-        }
-        clearStatus();
-        colourField(InputField::FirstDimension, colour::black);
-        if (!second || !(b > 0.0)) {
-            m_early = error(message::shortSideError, InputField::SecondDimension);
-            return false;
-        }
-        clearStatus();
-        colourField(InputField::SecondDimension, colour::black);
-    } else {
-        // No item chosen: Ap and u stay 0.
-        m_record.first = m_input.firstDimension;
-        m_record.second = m_input.secondDimension;
-        return true;
-    }
-    const SectionGeometry g = sectionGeometry(item, a, b);
-    m_record.section = g.type;
     m_record.first = m_input.firstDimension;
     m_record.second = m_input.secondDimension;
+    const auto checks = sectionChecks(m_input.sectionItem);
+    if (!checks) {
+        // No item chosen: Ap and u stay 0.
+        return true;
+    }
+    const auto first = readField(m_input.firstDimension);
+    const auto second = readField(m_input.secondDimension);
+    if (!isPositive(first)) {
+        return fail(checks->firstError, InputField::FirstDimension);
+    }
+    clearStatus();
+    colourField(InputField::FirstDimension, colour::black);
+    // A round pile's straight segment is held at 0 by the screen and only has to be a number.
+    if (!second || (checks->secondMustBePositive && !(*second > 0.0))) {
+        return fail(checks->secondError, InputField::SecondDimension);
+    }
+    clearStatus();
+    colourField(InputField::SecondDimension, colour::black);
+
+    const SectionGeometry g = sectionGeometry(static_cast<SectionItem>(m_input.sectionItem), *first, *second);
+    m_record.section = g.type;
     if (g.exchanged) {
         m_out.newFirstDimension = formatGeneral(g.first);
         m_out.newSecondDimension = formatGeneral(g.second);
@@ -125,14 +126,13 @@ bool CalculationRun::section()
     }
     m_record.area = g.area;
     m_record.perimeter = g.perimeter;
-    if (!finite(g.area)) {
-        m_early = error(message::overflowError, std::nullopt);
-        return false;
+    if (!std::isfinite(g.area) || !std::isfinite(g.perimeter)) {
+        return fail(message::overflowError, std::nullopt);
     }
     return true;
 }
 
-bool CalculationRun::automaticPsi(double frk, std::string_view hardness)
+bool CalculationRun::automaticPsi(std::string_view hardness)
 {
     const std::string &text = m_input.integrity;
     std::optional<IntegrityClass> cls = integrityClassByName(text);
@@ -142,12 +142,9 @@ bool CalculationRun::automaticPsi(double frk, std::string_view hardness)
     } else {
         const auto kv = strictNumber(text);
         if (!kv) {
+            // Not an input error but the standard conversion error box: no notice, no red field.
             m_out.end = CalculationEnd::ConversionFailure;
             m_out.errorBoxText = conversionErrorText(message::notAFloat, text);
-            m_out.psiText.clear();
-            m_out.qpaText.clear();
-            m_out.raText.clear();
-            m_early = m_out;
             return false;
         }
         const IntegrityFinding finding = integrityByIndex(*kv);
@@ -155,12 +152,10 @@ bool CalculationRun::automaticPsi(double frk, std::string_view hardness)
             std::string msg(hardness);
             msg += message::classJoin;
             msg += message::indexErrorSuffix;
-            m_early = error(msg, InputField::Integrity);
-            return false;
+            return fail(msg, InputField::Integrity);
         }
         if (finding.kind == IntegrityFinding::Kind::BrokenRock) {
-            m_early = error(message::brokenRockError, InputField::Integrity);
-            return false;
+            return fail(message::brokenRockError, InputField::Integrity);
         }
         cls = finding.cls;
         psi = finding.psi;
@@ -172,24 +167,67 @@ bool CalculationRun::automaticPsi(double frk, std::string_view hardness)
         colourField(InputField::Integrity, colour::magenta);
         m_out.hintFlags |= 2;
     } else {
-        std::string info(hardness);
+        std::string info;
+        info.reserve(hardness.size() + message::rockMassJoin.size() + name.size());
+        info += hardness;
         info += message::rockMassJoin;
         info += name;
         showStatus(colour::black, info);
         colourField(InputField::Integrity, colour::black);
     }
     m_record.psi = psi;
-    (void)frk;
     return true;
+}
+
+bool CalculationRun::manualPsi(std::string_view hardness)
+{
+    const auto psi = readField(m_input.manualPsi);
+    if (!psi || *psi < 0.0 || *psi > 1.0) {
+        // The one input error that leaves the optimisation screen's status alone.
+        return fail(message::psiError, InputField::ManualPsi, false);
+    }
+    m_record.psi = *psi;
+    if (*psi <= 0.5) {
+        clearStatus();
+        colourField(InputField::ManualPsi, colour::black);
+        showStatus(colour::black, hardness);
+    } else {
+        showStatus(colour::magenta, message::manualPsiHint);
+        colourField(InputField::ManualPsi, colour::magenta);
+        m_out.hintFlags |= 4;
+    }
+    return true;
+}
+
+// The result colour and the status line once every hint is known.
+void CalculationRun::summariseHints()
+{
+    struct Summary {
+        Argb colour;
+        std::string_view status; // empty: the status stays as the checks left it
+    };
+    // Soft rock together with a ψr above 0.5 by hand (5) keeps the hand-entered ψr's hint.
+    static constexpr std::array<Summary, 6> summaries{{
+        {colour::green, {}},
+        {colour::magenta, message::softRockSummary},
+        {colour::magenta, message::fracturedSummary},
+        {colour::magenta, message::softFracturedSummary},
+        {colour::magenta, {}},
+        {colour::magenta, {}},
+    }};
+    const Summary &summary = summaries[static_cast<std::size_t>(m_out.hintFlags)];
+    m_out.resultColour = summary.colour;
+    if (!summary.status.empty()) {
+        showStatus(colour::magenta, summary.status);
+    }
 }
 
 bool CalculationRun::rock()
 {
     if (m_input.route == StrengthRoute::QpaGiven) {
         const auto qpa = readField(m_input.qpa);
-        if (!qpa || !(*qpa > 0.0)) {
-            m_early = error(message::qpaError, InputField::Qpa);
-            return false;
+        if (!isPositive(qpa)) {
+            return fail(message::qpaError, InputField::Qpa);
         }
         m_record.qpa = *qpa;
         m_out.psiEnabled = false;
@@ -197,13 +235,11 @@ bool CalculationRun::rock()
         m_out.psiText = "-";
         return true;
     }
-    const auto frkReading = readField(m_input.frk);
-    const double frk = frkReading.value_or(0.0);
-    if (!frkReading || frk < 0.0) {
-        m_early = error(message::frkError, InputField::Frk);
-        return false;
+    const auto frk = readField(m_input.frk);
+    if (!frk || *frk < 0.0) {
+        return fail(message::frkError, InputField::Frk);
     }
-    if (isSoftRock(frk)) {
+    if (isSoftRock(*frk)) {
         showStatus(colour::magenta, message::softRockHint);
         colourField(InputField::Frk, colour::magenta);
         m_out.hintFlags |= 1;
@@ -211,59 +247,37 @@ bool CalculationRun::rock()
         clearStatus();
         colourField(InputField::Frk, colour::black);
     }
-    const std::string_view hardness = hardnessClass(frk);
-    m_record.frk = frk;
+    const std::string_view hardness = hardnessClass(*frk);
+    m_record.frk = *frk;
     m_record.hardness = hardness;
-    if (m_input.psiMode == PsiMode::Automatic) {
-        if (!automaticPsi(frk, hardness)) {
-            return false;
-        }
-    } else {
-        const auto psi = readField(m_input.manualPsi);
-        if (!psi || *psi < 0.0 || *psi > 1.0) {
-            // The one input error that leaves the optimisation screen's status alone.
-            m_early = error(message::psiError, InputField::ManualPsi, false);
-            return false;
-        }
-        m_record.psi = *psi;
-        if (*psi <= 0.5) {
-            clearStatus();
-            colourField(InputField::ManualPsi, colour::black);
-            showStatus(colour::black, hardness);
-        } else {
-            showStatus(colour::magenta, message::manualPsiHint);
-            colourField(InputField::ManualPsi, colour::magenta);
-            m_out.hintFlags |= 4;
-        }
+    const bool found = m_input.psiMode == PsiMode::Automatic ? automaticPsi(hardness) : manualPsi(hardness);
+    if (!found) {
+        return false;
     }
-    m_record.qpa = qpaFromFrk(m_record.psi, frk);
+    m_record.qpa = qpaFromFrk(m_record.psi, *frk);
     m_out.psiEnabled = true;
-    switch (m_out.hintFlags) {
-    case 0:
-        m_out.resultColour = colour::green;
-        break;
-    case 1:
-        m_out.resultColour = colour::magenta;
-        showStatus(colour::magenta, message::softRockSummary);
-        break;
-    case 2:
-        m_out.resultColour = colour::magenta;
-        showStatus(colour::magenta, message::fracturedSummary);
-        break;
-    case 3:
-        m_out.resultColour = colour::magenta;
-        showStatus(colour::magenta, message::softFracturedSummary);
-        break;
-    default: // 4, and 5: soft rock with a ψr above 0.5 by hand keeps its hint
-        m_out.resultColour = colour::magenta;
-        break;
-    }
+    summariseHints();
     m_out.psiText = formatFixed(m_record.psi, 7, 4);
     return true;
 }
 
-CalculationOutcome CalculationRun::run()
+void CalculationRun::run()
 {
+    if (section() && rock()) {
+        m_record.ra = capacityRa(m_record.qpa, m_record.area);
+        // Huge but finite inputs can still overflow; such a result is refused, never shown.
+        if (!std::isfinite(m_record.qpa) || !std::isfinite(m_record.ra)) {
+            fail(message::overflowError, std::nullopt);
+        }
+    }
+    if (m_out.end != CalculationEnd::Completed) {
+        // Step 0 emptied the result fields and a stopped command fills none of them.
+        m_out.psiText.clear();
+        m_out.record.reset();
+        return;
+    }
+    m_out.qpaText = displayRounded(m_record.qpa, m_input.precision);
+    m_out.raText = displayRounded(m_record.ra, m_input.precision);
     m_record.route = m_input.route;
     m_record.psiMode = m_input.psiMode;
     m_record.qpaText = m_input.qpa;
@@ -271,18 +285,6 @@ CalculationOutcome CalculationRun::run()
     m_record.integrityText = m_input.integrity;
     m_record.manualPsiText = m_input.manualPsi;
     m_record.precision = m_input.precision;
-    if (!section() || !rock()) {
-        return *m_early;
-    }
-    m_record.ra = capacityRa(m_record.qpa, m_record.area);
-    if (!finite(m_record.qpa) || !finite(m_record.ra)) {
-        return error(message::overflowError, std::nullopt);
-    }
-    m_out.qpaText = displayRounded(m_record.qpa, m_input.precision);
-    m_out.raText = displayRounded(m_record.ra, m_input.precision);
-    m_out.end = CalculationEnd::Completed;
-    m_out.record = m_record;
-    return m_out;
 }
 
 } // namespace
@@ -303,7 +305,12 @@ CalculationInput defaultCalculationInput()
     return input;
 }
 
-CalculationOutcome calculate(const CalculationInput &input) { return CalculationRun(input).run(); }
+CalculationOutcome calculate(const CalculationInput &input)
+{
+    CalculationOutcome out;
+    CalculationRun(input, out).run();
+    return out;
+}
 
 std::string conversionErrorText(std::string_view pattern, std::string_view text)
 {
