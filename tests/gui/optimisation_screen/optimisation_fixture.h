@@ -145,6 +145,8 @@ protected:
         const QModelIndex index = list->model()->index(row, column);
         list->scrollTo(index);
         const QPoint at = list->visualRect(index).center();
+        // A user's double click: the first click, then the second that the platform reports as double.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
