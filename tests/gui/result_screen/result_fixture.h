@@ -1,0 +1,103 @@
+// The main window with a book made through the input screen, its files going into a scratch folder.
+#pragma once
+
+#include "input_screen.h"
+#include "main_window.h"
+#include "platform.h"
+#include "result_screen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+namespace saxolith::test
+{
+
+class ResultScreenTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        setDocumentsFolderForTesting(m_folder.path());
+        setSystemCodePageForTesting("GBK");
+        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
+        window = std::make_unique<MainWindow>();
+        window->show();
+        result = window->JieGuo_DocLayer;
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        setMessageFunctionForTesting({});
+        setPermissionService(nullptr);
+        setSystemCodePageForTesting({});
+        setDocumentsFolderForTesting({});
+    }
+
+    template <typename W = QWidget> W *control(const char *name) const
+    {
+        auto *widget = window->findChild<W *>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    void click(const char *name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+
+    // "计算" on the input screen with what it holds, then "结果".
+    void calculateAndView()
+    {
+        click("cbt_compute");
+        click("cbt_View");
+    }
+
+    // Another recording: any input change brings "计算" back.
+    void calculateAgain(int sectionItem = 0)
+    {
+        click("cbt_Exit");
+        CalculationInput input = window->MainFormLayer->gatherInput();
+        input.sectionItem = sectionItem;
+        if (sectionItem != 0) {
+            input.secondDimension = "500";
+        }
+        window->MainFormLayer->writeCandidate(input);
+        calculateAndView();
+    }
+
+    static QStringList lines(QPlainTextEdit *memo)
+    {
+        const QString text = memo->toPlainText();
+        return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
+    }
+    QStringList textBook() const { return lines(result->meo_jisuanjieguo_Doc); }
+    QStringList tableBook() const { return lines(result->meo_jisuanjieguo_Xls); }
+
+    QString filePath(std::string_view name) const
+    {
+        return m_folder.path() + QLatin1Char('/') + QString::fromUtf8(name.data(), qsizetype(name.size()));
+    }
+    QByteArray fileBytes(std::string_view name) const
+    {
+        QFile file(filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    bool saveEnabled() const { return result->cbt_Save->isEnabled(); }
+    int unsaved() const { return window->state().unsavedBooks; }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<MainWindow> window;
+    ResultScreen *result = nullptr;
+    QStringList messages;
+};
+
+} // namespace saxolith::test
