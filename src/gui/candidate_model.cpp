@@ -4,9 +4,11 @@
 
 #include <QHash>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 // The remark column reads from the left; every other column is centred.
 constexpr int remarkColumn = 11;
 } // namespace
@@ -24,7 +26,10 @@ int CandidateModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_list.size());
 }
 
-int CandidateModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : candidateColumns; }
+int CandidateModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : candidateColumns;
+}
 
 QVariant CandidateModel::data(const QModelIndex &index, int role) const
 {

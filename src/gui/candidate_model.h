@@ -8,11 +8,13 @@
 
 #include <functional>
 
-namespace saxolith {
+namespace saxolith
+{
 
-class CandidateModel : public QAbstractTableModel {
+class CandidateModel : public QAbstractTableModel
+{
     Q_OBJECT
-public:
+  public:
     // `columnNames` name the twelve columns (header data under Qt::UserRole).
     CandidateModel(const QStringList &columnNames, QObject *parent = nullptr);
 
@@ -33,7 +35,7 @@ public:
     // candidates, which a list keeps unique by their run numbers.
     void reorder(const std::function<void(CandidateList &)> &change);
 
-private:
+  private:
     CandidateList m_list;
     QStringList m_headers;
     QStringList m_columnNames;

@@ -24,11 +24,16 @@
 #include <array>
 #include <sstream>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 template <typename W> W *place(W *widget, const char *name, int x, int y, int w, int h)
 {
@@ -64,10 +69,18 @@ constexpr std::array<int, optionGridColumns> optionColumnWidths{160, 54, 54, 54,
 constexpr int explanationColumn = 4;
 
 // Column names of the lists after their grid prefix; column 10 (strength route) stands before the remark.
-constexpr std::array<const char *, candidateColumns> listColumnSuffixes{
-    "_01_Str_YHzhuangbianhao", "_02_Str_YHjiemianleixing", "_03_Str_YHzhuangD", "_04_Str_YHtuoyuanzhiduanC",
-    "_05_Str_YHRa",           "_06_Str_YHfrk",            "_07_Str_YHczyj",     "_08_Str_YHwzcd",
-    "_09_Str_YHPsair",        "_10_Str_YHqpa",            "_12_Str_YHysqdlx",   "_11_Str_YHBeizhu"};
+constexpr std::array<const char *, candidateColumns> listColumnSuffixes{"_01_Str_YHzhuangbianhao",
+                                                                        "_02_Str_YHjiemianleixing",
+                                                                        "_03_Str_YHzhuangD",
+                                                                        "_04_Str_YHtuoyuanzhiduanC",
+                                                                        "_05_Str_YHRa",
+                                                                        "_06_Str_YHfrk",
+                                                                        "_07_Str_YHczyj",
+                                                                        "_08_Str_YHwzcd",
+                                                                        "_09_Str_YHPsair",
+                                                                        "_10_Str_YHqpa",
+                                                                        "_12_Str_YHysqdlx",
+                                                                        "_11_Str_YHBeizhu"};
 constexpr int firstDetailColumn = 5;
 constexpr int sortColumnD = 2;
 constexpr int sortColumnRa = 4;
@@ -84,14 +97,15 @@ QStringList listColumnNames(const char *grid)
 constexpr int progressSteps = 1000;
 
 // The option grid decides on its editability before the view decides on opening an editor.
-class OptionGrid : public QTableWidget {
-public:
+class OptionGrid : public QTableWidget
+{
+  public:
     OptionGrid(int rows, int columns, std::function<void(int column, int row)> onSelectCell, QWidget *parent)
         : QTableWidget(rows, columns, parent), m_onSelectCell(std::move(onSelectCell))
     {
     }
 
-protected:
+  protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
     {
         if (current.isValid()) {
@@ -100,13 +114,14 @@ protected:
         QTableWidget::currentChanged(current, previous);
     }
 
-private:
+  private:
     std::function<void(int, int)> m_onSelectCell;
 };
 
 // Reports every committed edit of a cell, changed or not, as the grid's end of editing.
-class CommitReportingDelegate : public QStyledItemDelegate {
-public:
+class CommitReportingDelegate : public QStyledItemDelegate
+{
+  public:
     CommitReportingDelegate(std::function<void(const QModelIndex &)> onCommit, QObject *parent)
         : QStyledItemDelegate(parent), m_onCommit(std::move(onCommit))
     {
@@ -118,7 +133,7 @@ public:
         m_onCommit(index);
     }
 
-private:
+  private:
     std::function<void(const QModelIndex &)> m_onCommit;
 };
 
@@ -132,7 +147,8 @@ OptimisationScreen::OptimisationScreen(ProgramState &state, QWidget *parent) : Q
 
 void OptimisationScreen::buildControls()
 {
-    lb_youhuabiaoti = place(new QLabel(qs(optimisationText::title), this), "lb_youhuabiaoti", 44, 12, 280, 33);
+    lb_youhuabiaoti =
+        place(new QLabel(qs(optimisationText::title), this), "lb_youhuabiaoti", 44, 12, 280, 33);
     QFont titleFont = lb_youhuabiaoti->font();
     titleFont.setPixelSize(24);
     titleFont.setBold(true);
@@ -152,21 +168,24 @@ void OptimisationScreen::buildControls()
             &OptimisationScreen::Grid2_YouhuajieguoHeaderClick);
     connect(Grid3_Youhuasaixuan->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &OptimisationScreen::Grid3_YouhuasaixuanHeaderClick);
-    connect(Grid2_Youhuajieguo, &QTableView::doubleClicked, this,
-            [this](const QModelIndex &index) { Grid2_YouhuajieguoCellDblClick(index.column(), index.row()); });
-    connect(Grid3_Youhuasaixuan, &QTableView::doubleClicked, this,
-            [this](const QModelIndex &index) { Grid3_YouhuasaixuanCellDblClick(index.column(), index.row()); });
+    connect(Grid2_Youhuajieguo, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        Grid2_YouhuajieguoCellDblClick(index.column(), index.row());
+    });
+    connect(Grid3_Youhuasaixuan, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        Grid3_YouhuasaixuanCellDblClick(index.column(), index.row());
+    });
 
     lb_huzhu = place(new QLabel(qs(optimisationText::listHint), this), "lb_huzhu", 10, 566, 260, 25);
-    cbt_zhangkai = place(roundedButton(this, "cbt_zhangkai", optimisationText::expand), "cbt_zhangkai", 310, 566,
-                         40, 25);
-    cbt_YHcompute = place(roundedButton(this, "cbt_YHcompute", optimisationText::compute), "cbt_YHcompute", 24,
-                          598, 70, 33);
-    cbt_YHsaixuan = place(roundedButton(this, "cbt_YHsaixuan", optimisationText::filter), "cbt_YHsaixuan", 104,
-                          598, 70, 33);
-    cbt_YHsave = place(roundedButton(this, "cbt_YHsave", optimisationText::save), "cbt_YHsave", 184, 598, 70, 33);
-    cbt_YHfanhui = place(roundedButton(this, "cbt_YHfanhui", optimisationText::back), "cbt_YHfanhui", 264, 598,
-                         70, 33);
+    cbt_zhangkai = place(roundedButton(this, "cbt_zhangkai", optimisationText::expand), "cbt_zhangkai", 310,
+                         566, 40, 25);
+    cbt_YHcompute = place(roundedButton(this, "cbt_YHcompute", optimisationText::compute), "cbt_YHcompute",
+                          24, 598, 70, 33);
+    cbt_YHsaixuan = place(roundedButton(this, "cbt_YHsaixuan", optimisationText::filter), "cbt_YHsaixuan",
+                          104, 598, 70, 33);
+    cbt_YHsave =
+        place(roundedButton(this, "cbt_YHsave", optimisationText::save), "cbt_YHsave", 184, 598, 70, 33);
+    cbt_YHfanhui =
+        place(roundedButton(this, "cbt_YHfanhui", optimisationText::back), "cbt_YHfanhui", 264, 598, 70, 33);
     cbt_YHsaixuan->setEnabled(false);
     cbt_YHsave->setEnabled(false);
     connect(cbt_zhangkai, &QPushButton::clicked, this, &OptimisationScreen::cbt_zhangkaiClick);
@@ -186,11 +205,11 @@ void OptimisationScreen::buildControls()
 
 void OptimisationScreen::buildOptionGrid()
 {
-    Grid1_Youhuaxuanxiang = place(new OptionGrid(
-                                      optionGridRows, optionGridColumns,
-                                      [this](int column, int row) { Grid1_YouhuaxuanxiangSelectCell(column, row); },
-                                      this),
-                                  "Grid1_Youhuaxuanxiang", 4, 46, 355, 364);
+    Grid1_Youhuaxuanxiang =
+        place(new OptionGrid(
+                  optionGridRows, optionGridColumns,
+                  [this](int column, int row) { Grid1_YouhuaxuanxiangSelectCell(column, row); }, this),
+              "Grid1_Youhuaxuanxiang", 4, 46, 355, 364);
     QTableWidget *grid = Grid1_Youhuaxuanxiang;
     grid->verticalHeader()->hide();
     grid->setAlternatingRowColors(true);
@@ -203,7 +222,8 @@ void OptimisationScreen::buildOptionGrid()
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int column = 0; column < optionGridColumns; ++column) {
         auto *header = new QTableWidgetItem;
-        header->setData(Qt::UserRole, QString::fromLatin1(optionColumnNames[static_cast<std::size_t>(column)]));
+        header->setData(Qt::UserRole,
+                        QString::fromLatin1(optionColumnNames[static_cast<std::size_t>(column)]));
         grid->setHorizontalHeaderItem(column, header);
         grid->setColumnWidth(column, optionColumnWidths[static_cast<std::size_t>(column)]);
         for (int row = 0; row < optionGridRows; ++row) {
@@ -220,7 +240,8 @@ void OptimisationScreen::buildOptionGrid()
         }
     }
     grid->setItemDelegate(new CommitReportingDelegate(
-        [this](const QModelIndex &index) { Grid1_YouhuaxuanxiangEditingDone(index.column(), index.row()); }, grid));
+        [this](const QModelIndex &index) { Grid1_YouhuaxuanxiangEditingDone(index.column(), index.row()); },
+        grid));
 }
 
 QTableView *OptimisationScreen::buildList(const char *name, CandidateModel *model, int remarkWidth)
@@ -314,7 +335,8 @@ void OptimisationScreen::cbt_YHcomputeClick()
     OptionTexts options;
     for (int row = 0; row < optionRowCount; ++row) {
         for (int column = 1; column <= 3; ++column) {
-            options[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)] = cellText(row, column);
+            options[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)] =
+                cellText(row, column);
         }
     }
     const CalculationInput current = m_inputSource ? m_inputSource() : defaultCalculationInput();
@@ -330,8 +352,8 @@ void OptimisationScreen::cbt_YHcomputeClick()
             return;
         }
         pb_YH_jingdu->show();
-        pb_YH_jingdu->setValue(static_cast<int>(static_cast<double>(done) / static_cast<double>(total) *
-                                                progressSteps));
+        pb_YH_jingdu->setValue(
+            static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * progressSteps));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     RunResult result = runEnumeration(options, current, progress);
@@ -411,7 +433,8 @@ void OptimisationScreen::Grid3_YouhuasaixuanHeaderClick(int column)
 
 void OptimisationScreen::cbt_YHsaixuanClick()
 {
-    FilterOutcome outcome = filterCandidates(m_fullList->list(), cellText(raRangeRow, 1), cellText(raRangeRow, 2));
+    FilterOutcome outcome =
+        filterCandidates(m_fullList->list(), cellText(raRangeRow, 1), cellText(raRangeRow, 2));
     if (outcome.conversionFailure) {
         showMessage(this, qs(outcome.errorBoxText));
         return;
@@ -460,11 +483,20 @@ void OptimisationScreen::takeBackRow(const CandidateModel *model, int row)
     cbt_YHfanhuiClick();
 }
 
-void OptimisationScreen::Grid2_YouhuajieguoCellDblClick(int, int row) { takeBackRow(m_fullList, row); }
+void OptimisationScreen::Grid2_YouhuajieguoCellDblClick(int, int row)
+{
+    takeBackRow(m_fullList, row);
+}
 
-void OptimisationScreen::Grid3_YouhuasaixuanCellDblClick(int, int row) { takeBackRow(m_filteredList, row); }
+void OptimisationScreen::Grid3_YouhuasaixuanCellDblClick(int, int row)
+{
+    takeBackRow(m_filteredList, row);
+}
 
-void OptimisationScreen::cbt_YHsaveClick() { emit saveRequested(); }
+void OptimisationScreen::cbt_YHsaveClick()
+{
+    emit saveRequested();
+}
 
 void OptimisationScreen::cbt_YHfanhuiClick()
 {
@@ -472,7 +504,10 @@ void OptimisationScreen::cbt_YHfanhuiClick()
     emit backRequested();
 }
 
-void OptimisationScreen::showRunAborted() { setStatus(std::string(message::runAborted), colour::red); }
+void OptimisationScreen::showRunAborted()
+{
+    setStatus(std::string(message::runAborted), colour::red);
+}
 
 void OptimisationScreen::saveShownList()
 {

@@ -15,13 +15,15 @@ class QPushButton;
 class QTableView;
 class QTableWidget;
 
-namespace saxolith {
+namespace saxolith
+{
 
 class CandidateModel;
 
-class OptimisationScreen : public QWidget {
+class OptimisationScreen : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     OptimisationScreen(ProgramState &state, QWidget *parent = nullptr);
 
     // The main window's creation handler: option grid texts and list headers as at start-up.
@@ -35,7 +37,7 @@ public:
 
     QLabel *lb_youhuabiaoti = nullptr;
     QTableWidget *Grid1_Youhuaxuanxiang = nullptr;
-    QTableView *Grid2_Youhuajieguo = nullptr; // all candidates of the last run
+    QTableView *Grid2_Youhuajieguo = nullptr;  // all candidates of the last run
     QTableView *Grid3_Youhuasaixuan = nullptr; // the filtered copies
     QLabel *lb_huzhu = nullptr;
     QPushButton *cbt_zhangkai = nullptr;
@@ -68,7 +70,7 @@ public:
     // folder (raw or filtered list file), or nothing when that list has no row.
     void saveShownList();
 
-signals:
+  signals:
     void saveRequested(); // "存盘": the one save command of the main window
     void backRequested(); // "返回": the input screen comes back
     // The input screen is to hold what a run left it (replayed through its calculate command).
@@ -76,7 +78,7 @@ signals:
     // A double click took this candidate back to the input screen.
     void candidateTaken(const saxolith::TakeBack &candidate);
 
-private:
+  private:
     void buildControls();
     void buildOptionGrid();
     QTableView *buildList(const char *name, CandidateModel *model, int remarkWidth);

@@ -3,7 +3,8 @@
 
 #include <string_view>
 
-namespace saxolith::optimisationText {
+namespace saxolith::optimisationText
+{
 
 inline constexpr std::string_view title = "嵌岩桩优化设计";
 inline constexpr std::string_view listHint = "1、点击表头排序   2、双击获取数据";

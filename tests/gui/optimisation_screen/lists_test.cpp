@@ -5,8 +5,10 @@
 
 #include <functional>
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 QStringList column(QTableView *list, int column)
 {
@@ -128,8 +130,12 @@ TEST_F(OptimisationTest, FilterKeepsTheRowsInTheRaRange)
         double high;
     };
     const Case cases[] = {
-        {"10000", "11000", 10000, 11000}, {"0", "0", 0, 1e15},         {"-5", "-1", 0, 1e15},
-        {"0", "8000", 0, 8000},           {"11000", "10000", 11000, 11000}, {"3436", "3436", 3436, 3436},
+        {"10000", "11000", 10000, 11000},
+        {"0", "0", 0, 1e15},
+        {"-5", "-1", 0, 1e15},
+        {"0", "8000", 0, 8000},
+        {"11000", "10000", 11000, 11000},
+        {"3436", "3436", 3436, 3436},
     };
     openAndRun();
     QTableView *full = screen->Grid2_Youhuajieguo;
@@ -280,14 +286,17 @@ TEST_F(OptimisationTest, DoubleClickTakesEachKindOfCandidateBack)
     EXPECT_EQ(state().pileCounter, 0);
 
     // Back on the input screen the candidate is calculated into the book with the list's Ra.
-    const QString ra = cell(list, [&] {
-        for (int row = 0; row < rows(list); ++row) {
-            if (cell(list, row, 1) == "圆  桩" && cell(list, row, 6) == "2") {
-                return row;
+    const QString ra = cell(
+        list,
+        [&] {
+            for (int row = 0; row < rows(list); ++row) {
+                if (cell(list, row, 1) == "圆  桩" && cell(list, row, 6) == "2") {
+                    return row;
+                }
             }
-        }
-        return 0;
-    }(), 4);
+            return 0;
+        }(),
+        4);
     click(input->cbt_compute);
     EXPECT_EQ(state().pileCounter, 1);
     EXPECT_EQ(input->edt_ra->text(), ra);

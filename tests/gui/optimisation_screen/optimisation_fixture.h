@@ -22,15 +22,20 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
-namespace saxolith::test {
+namespace saxolith::test
+{
 
 inline const QColor red = QColor::fromRgba(0xFFFF0000);
 inline const QColor black = QColor::fromRgba(0xFF000000);
 
-class OptimisationTest : public ::testing::Test {
-protected:
+class OptimisationTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
@@ -112,7 +117,8 @@ protected:
 
     [[nodiscard]] QTableView *shownList() const
     {
-        return screen->Grid2_Youhuajieguo->isVisible() ? screen->Grid2_Youhuajieguo : screen->Grid3_Youhuasaixuan;
+        return screen->Grid2_Youhuajieguo->isVisible() ? screen->Grid2_Youhuajieguo
+                                                       : screen->Grid3_Youhuasaixuan;
     }
 
     static QString cell(QTableView *list, int row, int column)

@@ -1,16 +1,20 @@
-// The enumeration run from the optimisation screen: its outcomes, its failures and the input screen it leaves.
+// The enumeration run from the optimisation screen: its outcomes, its failures and the input screen it
+// leaves.
 #include "optimisation_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QTimer>
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 TEST_F(OptimisationTest, RunListsEveryCandidateAndLeavesTheInputScreenOnTheLast)
 {
     open();
-    QAbstractItemModelTester tester(screen->fullList(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(screen->fullList(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     run();
 
     QTableView *list = screen->Grid2_Youhuajieguo;
@@ -22,8 +26,8 @@ TEST_F(OptimisationTest, RunListsEveryCandidateAndLeavesTheInputScreenOnTheLast)
     EXPECT_FALSE(screen->pb_YH_jingdu->isVisible());
     ASSERT_EQ(rows(list), 456);
     const QStringList first{"ZH-001", "圆  桩", "1000", "-", "2749", "3500", "-", "-", "-", "3500", "1", ""};
-    const QStringList seventh{"ZH-007", "圆  桩", "1000", "-", "3436", "35.00", "2", "0.40", "0.1250", "4375", "2",
-                              ""};
+    const QStringList seventh{"ZH-007", "圆  桩", "1000",   "-",    "3436", "35.00",
+                              "2",      "0.40",   "0.1250", "4375", "2",    ""};
     for (int column = 0; column < 12; ++column) {
         EXPECT_EQ(cell(list, 0, column), first[column]) << column;
         EXPECT_EQ(cell(list, 6, column), seventh[column]) << column;

@@ -7,14 +7,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 const QString rawFile = "嵌岩桩优化计算原始结果(依据GB50007-2011)_表格.txt";
 const QString filteredFile = "嵌岩桩优化计算筛选结果(依据GB50007-2011)_表格.txt";
 
-class SaveTest : public OptimisationTest {
-protected:
+class SaveTest : public OptimisationTest
+{
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
@@ -41,7 +44,10 @@ protected:
         return QString::fromUtf8(bytes(name)).split("\r\n");
     }
 
-    [[nodiscard]] bool exists(const QString &name) const { return QFile::exists(QDir(folder.path()).filePath(name)); }
+    [[nodiscard]] bool exists(const QString &name) const
+    {
+        return QFile::exists(QDir(folder.path()).filePath(name));
+    }
 
     QTemporaryDir folder;
 };

@@ -1,8 +1,10 @@
 // Opening and leaving the screen, the option grid's start-up texts and editing rules, expand and fold.
 #include "optimisation_fixture.h"
 
-namespace saxolith::test {
-namespace {
+namespace saxolith::test
+{
+namespace
+{
 
 TEST_F(OptimisationTest, StarAndBackSwitchOnlyTheLayerAndTheActiveFlag)
 {
@@ -77,7 +79,7 @@ TEST_F(OptimisationTest, OnlyOptionCellsTakeAnEditor)
         int column;
         bool editable;
     };
-    const Case cases[] = {{0, 0, false}, {0, 1, true}, {5, 2, true}, {11, 3, true}, {3, 4, false},
+    const Case cases[] = {{0, 0, false},  {0, 1, true},   {5, 2, true},  {11, 3, true}, {3, 4, false},
                           {12, 1, false}, {12, 3, false}, {13, 1, true}, {13, 2, true}, {13, 3, false}};
     for (const Case &c : cases) {
         clickOption(c.row, c.column);
