@@ -3,7 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 
 using saxolith::CalculationInput;
 

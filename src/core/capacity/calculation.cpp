@@ -5,14 +5,17 @@
 #include <array>
 #include <cmath>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 // One run of the command, step by step; every write is kept as the final state it leaves. A step
 // that ends the command returns false, and the outcome then holds where and why it stopped.
-class CalculationRun {
-public:
+class CalculationRun
+{
+  public:
     // Writes straight into the caller's outcome: a calculation per candidate leaves no room for copies.
     CalculationRun(const CalculationInput &input, CalculationOutcome &out)
         : m_input(input), m_out(out), m_record(out.record.emplace())
@@ -21,7 +24,7 @@ public:
 
     void run();
 
-private:
+  private:
     void showStatus(Argb colour, std::string_view text)
     {
         m_out.statusWritten = true;
@@ -34,7 +37,10 @@ private:
         m_out.statusWritten = true;
         m_out.statusText.clear();
     }
-    void colourField(InputField field, Argb colour) { m_out.fieldColours[static_cast<std::size_t>(field)] = colour; }
+    void colourField(InputField field, Argb colour)
+    {
+        m_out.fieldColours[static_cast<std::size_t>(field)] = colour;
+    }
 
     // The error procedure: red status, red field, the notice for the optimisation screen, stop.
     bool fail(std::string_view text, std::optional<InputField> field, bool notice = true)
@@ -70,7 +76,10 @@ std::optional<double> readField(const std::string &text)
     return reading.value;
 }
 
-bool isPositive(const std::optional<double> &value) { return value && *value > 0.0; }
+bool isPositive(const std::optional<double> &value)
+{
+    return value && *value > 0.0;
+}
 
 // The checks of the two dimension fields for each section item.
 struct SectionChecks {

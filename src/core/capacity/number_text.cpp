@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <cstring>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 // Powers of ten that a double holds exactly; the precision is capped so that 10^precision is one of them.
 constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -160,7 +162,10 @@ std::string nonFiniteText(double x)
     return x > 0 ? "INF" : "-INF";
 }
 
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool isBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 } // namespace
 
@@ -250,7 +255,8 @@ std::string formatGeneral(double x)
     // The shortest text that reads back as x is the 15-digit rounding whenever it is that short:
     // no other number of 15 digits lies as close.
     std::array<char, 64> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ax, std::chars_format::scientific);
+    const auto written =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), ax, std::chars_format::scientific);
     Significant s;
     readScientific(buffer.data(), written.ptr, s);
     if (s.count > generalDigits) {
@@ -343,7 +349,8 @@ std::optional<double> strictNumber(std::string_view text)
             return std::nullopt;
         }
         value = 0.0;
-    } else if (result.ec != std::errc() || result.ptr != number.data() + number.size() || !std::isfinite(value)) {
+    } else if (result.ec != std::errc() || result.ptr != number.data() + number.size() ||
+               !std::isfinite(value)) {
         return std::nullopt;
     }
     return negative ? -value : value;

@@ -6,8 +6,10 @@
 #include <limits>
 #include <string>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 using Edit = std::function<void(CalculationInput &)>;
 
@@ -111,7 +113,8 @@ TEST(Calculation, EveryInputErrorStopsWithItsMessage)
         {"thousands separator", f("1,000"), diameter, FirstDimension, true},
         {"second point", f("1.2.3"), diameter, FirstDimension, true},
         {"overflowing number", f("1e999"), diameter, FirstDimension, true},
-        {"elliptical without segment", elliptical("0"), std::string(message::segmentError), SecondDimension, true},
+        {"elliptical without segment", elliptical("0"), std::string(message::segmentError), SecondDimension,
+         true},
         {"elliptical segment not a number", elliptical("500mm"), std::string(message::segmentError),
          SecondDimension, true},
         {"round segment not a number", [](CalculationInput &in) { in.secondDimension = "0x"; },
@@ -136,7 +139,8 @@ TEST(Calculation, EveryInputErrorStopsWithItsMessage)
         {"Ap overflows", f("1e200"), overflow, std::nullopt, true},
         {"Ra overflows", qpa("1e308"), overflow, std::nullopt, true},
         {"qpa overflows", byHand("1e306", "0.5"), overflow, std::nullopt, true},
-        {"Ap is no number", [](CalculationInput &in) {
+        {"Ap is no number",
+         [](CalculationInput &in) {
              in.firstDimension = "1e200";
              in.secondDimension = "-1e300";
          },
@@ -194,31 +198,32 @@ TEST(Calculation, HintsAndTheirSummary)
     const Argb magenta = colour::magenta;
     const Argb green = colour::green;
     const HintCase cases[] = {
-        {"hard, fairly intact", rock("35", "较完整"), 0, "较硬岩,岩体较完整", black, green, "0.2000", "7000", "5498"},
+        {"hard, fairly intact", rock("35", "较完整"), 0, "较硬岩,岩体较完整", black, green, "0.2000", "7000",
+         "5498"},
         {"hard, intact", rock("35", "完整"), 0, "较硬岩,岩体完整", black, green, "0.5000", "17500", "13744"},
         {"soft", rock("25", "较完整"), 1, std::string(message::softRockSummary), magenta, magenta, "0.2000",
          "5000", "3927"},
-        {"fractured", rock("35", "较破碎"), 2, std::string(message::fracturedSummary), magenta, magenta, "0.1000",
-         "3500", "2749"},
+        {"fractured", rock("35", "较破碎"), 2, std::string(message::fracturedSummary), magenta, magenta,
+         "0.1000", "3500", "2749"},
         {"soft and fractured", rock("25", "较破碎"), 3, std::string(message::softFracturedSummary), magenta,
          magenta, "0.1000", "2500", "1963"},
         // No hardness class: the information line ",岩体较完整" gives way to the summary.
-        {"frk 0", rock("0", "较完整"), 1, std::string(message::softRockSummary), magenta, magenta, "0.2000", "0",
-         "0"},
+        {"frk 0", rock("0", "较完整"), 1, std::string(message::softRockSummary), magenta, magenta, "0.2000",
+         "0", "0"},
         {"index, intact", rock("61", "0.8"), 0, "坚硬岩,岩体完整", black, green, "0.5000", "30500", "23955"},
         {"index, fairly intact", rock("35", " 0.7 "), 0, "较硬岩,岩体较完整", black, green, "0.4250", "14875",
          "11683"},
         {"index 0.75", rock("35", "0.75"), 0, "较硬岩,岩体较完整", black, green, "0.5000", "17500", "13744"},
-        {"index 0.55", rock("35", "0.55"), 2, std::string(message::fracturedSummary), magenta, magenta, "0.2000",
-         "7000", "5498"},
-        {"index 0.35", rock("35", "0.35"), 2, std::string(message::fracturedSummary), magenta, magenta, "0.1000",
-         "3500", "2749"},
+        {"index 0.55", rock("35", "0.55"), 2, std::string(message::fracturedSummary), magenta, magenta,
+         "0.2000", "7000", "5498"},
+        {"index 0.35", rock("35", "0.35"), 2, std::string(message::fracturedSummary), magenta, magenta,
+         "0.1000", "3500", "2749"},
         {"by hand 0", byHand("35", "0"), 0, "较硬岩", black, green, "0.0000", "0", "0"},
         {"by hand 0.5", byHand("35", "0.5"), 0, "较硬岩", black, green, "0.5000", "17500", "13744"},
         {"by hand 1", byHand("35", "1"), 4, std::string(message::manualPsiHint), magenta, magenta, "1.0000",
          "35000", "27489"},
-        {"by hand 0.6", byHand("35", "0.6"), 4, std::string(message::manualPsiHint), magenta, magenta, "0.6000",
-         "21000", "16493"},
+        {"by hand 0.6", byHand("35", "0.6"), 4, std::string(message::manualPsiHint), magenta, magenta,
+         "0.6000", "21000", "16493"},
         {"by hand, soft", byHand("25", "0.3"), 1, std::string(message::softRockSummary), magenta, magenta,
          "0.3000", "7500", "5890"},
         {"by hand 0.6, soft", byHand("25", "0.6"), 5, std::string(message::manualPsiHint), magenta, magenta,
@@ -256,11 +261,12 @@ TEST(Calculation, HintsColourTheFieldThatCausedThem)
 
 TEST(Calculation, RectangleSidesAreExchangedWhenTheSecondIsNotSmaller)
 {
-    const std::tuple<const char *, const char *, const char *, const char *, SectionType, const char *> cases[] = {
-        {"1000", "1500", "1500", "1000", SectionType::Rectangular, "10500"},
-        {"1000.0", "1000", "1000", "1000", SectionType::Square, "7000"},
-        {" 800", "800.5", "800.5", "800", SectionType::Rectangular, "4483"},
-    };
+    const std::tuple<const char *, const char *, const char *, const char *, SectionType, const char *>
+        cases[] = {
+            {"1000", "1500", "1500", "1000", SectionType::Rectangular, "10500"},
+            {"1000.0", "1000", "1000", "1000", SectionType::Square, "7000"},
+            {" 800", "800.5", "800.5", "800", SectionType::Rectangular, "4483"},
+        };
     for (const auto &[a, b, newA, newB, type, ra] : cases) {
         SCOPED_TRACE(std::string(a) + " x " + b);
         const CalculationOutcome out = calculateWith(rectangle(a, b));
@@ -292,12 +298,17 @@ TEST(Calculation, ExchangedSidesStayWhenALaterCheckStops)
 TEST(Calculation, PrecisionChoices)
 {
     const std::tuple<int, const char *, const char *> cases[] = {
-        {0, "7000.00", "5497.79"}, {1, "7000.0", "5497.8"}, {2, "7000", "5498"},
-        {3, "7000", "5490"},       {4, "7000", "5400"},     {5, "", ""},
+        {0, "7000.00", "5497.79"},
+        {1, "7000.0", "5497.8"},
+        {2, "7000", "5498"},
+        {3, "7000", "5490"},
+        {4, "7000", "5400"},
+        {5, "", ""},
         {-1, "", ""},
     };
     for (const auto &[precision, qpa, ra] : cases) {
-        const CalculationOutcome out = calculateWith([p = precision](CalculationInput &in) { in.precision = p; });
+        const CalculationOutcome out =
+            calculateWith([p = precision](CalculationInput &in) { in.precision = p; });
         EXPECT_EQ(out.end, CalculationEnd::Completed) << precision;
         EXPECT_EQ(out.psiText, "0.2000") << precision;
         EXPECT_EQ(out.qpaText, qpa) << precision;

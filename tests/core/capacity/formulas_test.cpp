@@ -7,8 +7,10 @@
 #include <limits>
 #include <numbers>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 struct SectionCase {
     SectionItem item;
@@ -62,9 +64,12 @@ TEST(SectionGeometry, NamesOfTheFourTypes)
 TEST(RockClasses, HardnessBandsAreOpenBelowAndClosedAbove)
 {
     const std::tuple<double, const char *, bool> cases[] = {
-        {-1, "", false},       {0, "", true},         {0.01, "极软岩", true}, {5, "极软岩", true},
-        {5.01, "软岩", true},  {15, "软岩", true},    {30, "较软岩", true},   {30.01, "较硬岩", false},
-        {60, "较硬岩", false}, {60.01, "坚硬岩", false}, {1e300, "坚硬岩", false},
+        {-1, "", false},          {0, "", true},
+        {0.01, "极软岩", true},   {5, "极软岩", true},
+        {5.01, "软岩", true},     {15, "软岩", true},
+        {30, "较软岩", true},     {30.01, "较硬岩", false},
+        {60, "较硬岩", false},    {60.01, "坚硬岩", false},
+        {1e300, "坚硬岩", false},
     };
     for (const auto &[frk, name, soft] : cases) {
         EXPECT_EQ(hardnessClass(frk), name) << frk;
@@ -101,12 +106,12 @@ TEST(RockClasses, IntegrityIndexBoundsSitBesideTheNodes)
     const auto fair = IntegrityClass::FairlyIntact;
     const auto fractured = IntegrityClass::Fractured;
     const Case cases[] = {
-        {1.0, Kind::Class, intact, "0.5000"},     {0.8, Kind::Class, intact, "0.5000"},
+        {1.0, Kind::Class, intact, "0.5000"},       {0.8, Kind::Class, intact, "0.5000"},
         {0.7500011, Kind::Class, intact, "0.5000"}, {0.750001, Kind::Class, fair, "0.5000"},
-        {0.75, Kind::Class, fair, "0.5000"},      {0.7, Kind::Class, fair, "0.4250"},
-        {0.6, Kind::Class, fair, "0.2750"},       {0.550001, Kind::Class, fractured, "0.2000"},
-        {0.55, Kind::Class, fractured, "0.2000"}, {0.45, Kind::Class, fractured, "0.1500"},
-        {0.35, Kind::Class, fractured, "0.1000"}, {0.349999, Kind::Class, fractured, "0.1000"},
+        {0.75, Kind::Class, fair, "0.5000"},        {0.7, Kind::Class, fair, "0.4250"},
+        {0.6, Kind::Class, fair, "0.2750"},         {0.550001, Kind::Class, fractured, "0.2000"},
+        {0.55, Kind::Class, fractured, "0.2000"},   {0.45, Kind::Class, fractured, "0.1500"},
+        {0.35, Kind::Class, fractured, "0.1000"},   {0.349999, Kind::Class, fractured, "0.1000"},
     };
     for (const auto &c : cases) {
         const IntegrityFinding f = integrityByIndex(c.kv);
@@ -115,8 +120,9 @@ TEST(RockClasses, IntegrityIndexBoundsSitBesideTheNodes)
         EXPECT_EQ(formatFixed(f.psi, 7, 4), c.psi) << c.kv;
     }
     const std::pair<double, Kind> refused[] = {
-        {0.3, Kind::BrokenRock},       {0.3499989, Kind::BrokenRock}, {1e-9, Kind::BrokenRock},
-        {0.0, Kind::OutOfRange},       {-0.2, Kind::OutOfRange},      {1.2, Kind::OutOfRange},
+        {0.3, Kind::BrokenRock},       {0.3499989, Kind::BrokenRock},
+        {1e-9, Kind::BrokenRock},      {0.0, Kind::OutOfRange},
+        {-0.2, Kind::OutOfRange},      {1.2, Kind::OutOfRange},
         {1.0000001, Kind::OutOfRange}, {std::numeric_limits<double>::quiet_NaN(), Kind::OutOfRange},
     };
     for (const auto &[kv, kind] : refused) {
@@ -136,12 +142,12 @@ TEST(DisplayRounding, FivePrecisionChoices)
 {
     // "个位取整" rounds; "十位取整" and "百位取整" cut off toward zero.
     const std::tuple<double, int, const char *> cases[] = {
-        {5497.787, 0, "5497.79"},  {5497.787, 1, "5497.8"},  {5497.787, 2, "5498"},
-        {5497.787, 3, "5490"},     {5497.787, 4, "5400"},    {7000, 0, "7000.00"},
-        {7000, 1, "7000.0"},       {7000, 2, "7000"},        {7000, 3, "7000"},
-        {7000, 4, "7000"},         {5499.99, 4, "5400"},     {-5497.787, 3, "-5490"},
-        {99.9, 4, "0"},            {123456.78, 0, "123456.80"}, {12345678, 2, "1.234568E7"},
-        {5497.787, 5, ""},         {5497.787, -1, ""},
+        {5497.787, 0, "5497.79"}, {5497.787, 1, "5497.8"},     {5497.787, 2, "5498"},
+        {5497.787, 3, "5490"},    {5497.787, 4, "5400"},       {7000, 0, "7000.00"},
+        {7000, 1, "7000.0"},      {7000, 2, "7000"},           {7000, 3, "7000"},
+        {7000, 4, "7000"},        {5499.99, 4, "5400"},        {-5497.787, 3, "-5490"},
+        {99.9, 4, "0"},           {123456.78, 0, "123456.80"}, {12345678, 2, "1.234568E7"},
+        {5497.787, 5, ""},        {5497.787, -1, ""},
     };
     for (const auto &[value, choice, text] : cases) {
         EXPECT_EQ(displayRounded(value, choice), text) << value << " by choice " << choice;

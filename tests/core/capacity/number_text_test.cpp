@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
-namespace saxolith {
-namespace {
+namespace saxolith
+{
+namespace
+{
 
 struct FixedCase {
     double x;
@@ -158,7 +160,8 @@ std::string scientificReference(const ExactDecimal &d)
 
 char digitAt(const ExactDecimal &d, int index)
 {
-    return index >= 0 && index < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(index)] : '0';
+    return index >= 0 && index < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(index)]
+                                                                   : '0';
 }
 
 std::string fixedReference(double x, int precision, int decimals)
@@ -251,8 +254,9 @@ TEST(FormatFixed, AgreesWithTheExactExpansionOnRandomValues)
             const std::string expected = fixedReference(x, precision, decimals);
             const std::string actual = formatFixed(x, precision, decimals);
             if (actual != expected && ++failures <= 10) {
-                ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << " (" << x << ") with " << precision
-                              << ", " << decimals << ": " << actual << " instead of " << expected;
+                ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << " (" << x << ") with "
+                              << precision << ", " << decimals << ": " << actual << " instead of "
+                              << expected;
             }
         }
     }
@@ -297,7 +301,8 @@ TEST(FormatGeneral, AgreesWithTheExactExpansionOnRandomValues)
         const std::string expected = generalReference(x);
         const std::string actual = formatGeneral(x);
         if (actual != expected && ++failures <= 10) {
-            ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << ": " << actual << " instead of " << expected;
+            ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << ": " << actual << " instead of "
+                          << expected;
         }
     }
     EXPECT_EQ(failures, 0);
@@ -319,14 +324,38 @@ struct ReadingCase {
 TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
 {
     const ReadingCase cases[] = {
-        {"1000", 1000.0},   {" 12.5 ", 12.5},    {"\t7\n", 7.0},     {"+5", 5.0},
-        {"-5", -5.0},       {".5", 0.5},         {"5.", 5.0},        {"1E3", 1000.0},
-        {"2.5e-1", 0.25},   {"1e+2", 100.0},     {"1e-999", 0.0},    {"-0", 0.0},
-        {"", std::nullopt}, {"   ", std::nullopt}, {"1000abc", std::nullopt}, {"1,000", std::nullopt},
-        {"1,5", std::nullopt}, {"1.2.3", std::nullopt}, {"1e999", std::nullopt}, {"-1e999", std::nullopt},
-        {"1 000", std::nullopt}, {".", std::nullopt}, {"+", std::nullopt}, {"--1", std::nullopt},
-        {"+-1", std::nullopt}, {"1e", std::nullopt}, {"e5", std::nullopt}, {"1e+", std::nullopt},
-        {"0x10", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"较完整", std::nullopt},
+        {"1000", 1000.0},
+        {" 12.5 ", 12.5},
+        {"\t7\n", 7.0},
+        {"+5", 5.0},
+        {"-5", -5.0},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"1E3", 1000.0},
+        {"2.5e-1", 0.25},
+        {"1e+2", 100.0},
+        {"1e-999", 0.0},
+        {"-0", 0.0},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"1000abc", std::nullopt},
+        {"1,000", std::nullopt},
+        {"1,5", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1e999", std::nullopt},
+        {"-1e999", std::nullopt},
+        {"1 000", std::nullopt},
+        {".", std::nullopt},
+        {"+", std::nullopt},
+        {"--1", std::nullopt},
+        {"+-1", std::nullopt},
+        {"1e", std::nullopt},
+        {"e5", std::nullopt},
+        {"1e+", std::nullopt},
+        {"0x10", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"较完整", std::nullopt},
         {"１", std::nullopt}, // a full-width digit
     };
     for (const auto &c : cases) {
@@ -337,9 +366,8 @@ TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
 TEST(NumberReading, LenientNumberReadsEmptyTextAsZeroAndFlagsTheRest)
 {
     const std::tuple<const char *, double, bool> cases[] = {
-        {"", 0.0, true},       {"   ", 0.0, true},      {" 1500 ", 1500.0, true},
-        {"-3", -3.0, true},    {"1000abc", 0.0, false}, {"1,000", 0.0, false},
-        {"1.2.3", 0.0, false}, {"1e999", 0.0, false},
+        {"", 0.0, true},         {"   ", 0.0, true},    {" 1500 ", 1500.0, true}, {"-3", -3.0, true},
+        {"1000abc", 0.0, false}, {"1,000", 0.0, false}, {"1.2.3", 0.0, false},    {"1e999", 0.0, false},
     };
     for (const auto &[text, value, wellFormed] : cases) {
         const LenientReading reading = lenientNumber(text);
