@@ -100,7 +100,9 @@ void MainWindow::cbt_SaveClick()
         [this](const QStringList &asked, const QList<PermissionStatus> &granted) {
             SavePermissionResult(asked, granted);
         },
-        [this](const QStringList &asked, std::function<void()> proceed) { DisplayRationale(asked, proceed); });
+        [this](const QStringList &asked, const std::function<void()> &proceed) {
+            DisplayRationale(asked, proceed);
+        });
 }
 
 void MainWindow::cbt_YHsaveClick() { cbt_SaveClick(); }

@@ -48,7 +48,7 @@ public:
     // A candidate double-clicked in a list: its inputs go into the input screen.
     void takeCandidateBack(const saxolith::TakeBack &candidate);
 
-    // A calculation reached the book: it is recorded there, and the result screen may now save and delete entries.
+    // A calculation reached the book: recorded there, the result screen may now save and delete entries.
     void calculationRecorded(const saxolith::PileRecord &record);
 
     // "结果": the result screen on the form last shown.
@@ -58,7 +58,8 @@ public:
     // book form on display (result screen) or the list on show (optimisation screen).
     void cbt_SaveClick();
     void cbt_YHsaveClick();
-    void SavePermissionResult(const QStringList &permissions, const QList<saxolith::PermissionStatus> &grantResults);
+    void SavePermissionResult(const QStringList &permissions,
+                              const QList<saxolith::PermissionStatus> &grantResults);
     void DisplayRationale(const QStringList &permissions, const std::function<void()> &proceed);
 
     // The platform's name of the right to write shared storage; nothing assigns it on the desktop.
