@@ -105,8 +105,9 @@ ExactDecimal exactDecimal(double x)
             number.push_back(carry);
         }
     }
-    for (auto it = number.rbegin(); it != number.rend(); ++it) {
-        out.digits.push_back(static_cast<char>('0' + *it));
+    std::reverse(number.begin(), number.end());
+    for (const int digit : number) {
+        out.digits.push_back(static_cast<char>('0' + digit));
     }
     // mantissa · 5^-e = |x| · 10^-e: the point stands -e digits from the right.
     out.exponent = static_cast<int>(out.digits.size()) + std::min(binaryExponent, 0);
