@@ -9,7 +9,8 @@ namespace saxolith {
 
 // Fixed-point text: at most `precision` significant digits and exactly `decimals` decimals,
 // halves of the exact binary value rounded away from zero; scientific ("1.234568E7") when
-// more than `precision` digits would stand before the point.
+// more than `precision` digits would stand before the point. Precision is taken within 1..22 and
+// decimals within 0..100; infinities and NaN read "INF", "-INF" and "NAN".
 std::string formatFixed(double x, int precision, int decimals);
 
 // Shortest text with at most 15 significant digits and no trailing zeros ("1000", "1E20").
