@@ -60,11 +60,16 @@ TEST(FormatFixed, KnownTexts)
         {0.000123456789, 7, 12, "0.000123456800"},
         {1e-320, 7, 2, "0.00"},
         {std::numeric_limits<double>::max(), 7, 0, "1.797693E308"},
+        // Limits outside the usable range are brought into it.
+        {1.5, 0, 0, "2"},
+        {1.25, 7, -3, "1"},
+        {123.0, 99, 1, "123.0"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(formatFixed(c.x, c.precision, c.decimals), c.text)
             << c.x << " with " << c.precision << ", " << c.decimals;
     }
+    EXPECT_EQ(formatFixed(0.1, 7, 150), "0.1" + std::string(99, '0'));
 }
 
 // The exact decimal expansion of a finite double, worked out digit by digit: |x| = 0.digits × 10^exponent.
