@@ -1,5 +1,7 @@
 #include "output/list_file.h"
 
+#include "capacity/calculation_book.h"
+#include "capacity/formulas.h"
 #include "text/fixed_width.h"
 
 namespace saxolith
@@ -18,14 +20,13 @@ constexpr std::string_view headerLine1 =
 constexpr std::string_view headerLine2 =
     " 编    号  类    型    d(mm)     c(mm)     a(mm)     b(mm)   类    别  qpa(kPa)  "
     "frk(MPa)  或 指 数    ψr     qpa(kPa)    Ra(kN) ";
-constexpr std::string_view noteLine = " 注: 采用《建筑地基基础设计规范》(GB 50007-2011)公式计算";
-constexpr std::string_view timePrefix = "计算时间：";
 constexpr std::string_view lineEnd = "\r\n";
 
-constexpr std::string_view roundName = "圆  桩";
-constexpr std::string_view ellipseName = "椭圆桩";
-constexpr std::string_view rectangleName = "矩形桩";
-constexpr std::string_view squareName = "方  桩";
+// The list files share the section names, note line and time line of the table book.
+const std::string_view roundName = sectionTableName(SectionType::Round);
+const std::string_view ellipseName = sectionTableName(SectionType::Elliptical);
+const std::string_view rectangleName = sectionTableName(SectionType::Rectangular);
+const std::string_view squareName = sectionTableName(SectionType::Square);
 
 constexpr int titleRuleLength = 53;
 constexpr int ruleLength = 130;
@@ -102,8 +103,8 @@ void writeListFile(std::ostream &out, const CandidateList &list, ListFileKind ki
     out << dashes << lineEnd << headerLine1 << lineEnd << headerLine2 << lineEnd << dashes << lineEnd;
     for (std::size_t row = 0; row < list.size(); ++row)
         out << listFileLine(list, row, list.size()) << lineEnd;
-    out << dashes << lineEnd << noteLine << lineEnd << repeated('=', ruleLength) << lineEnd;
-    out << timePrefix << timeText << lineEnd;
+    out << dashes << lineEnd << book::noteLine << lineEnd << repeated('=', ruleLength) << lineEnd;
+    out << book::timeLinePrefix << timeText << lineEnd;
 }
 
 } // namespace saxolith
