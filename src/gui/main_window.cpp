@@ -2,8 +2,8 @@
 
 #include "about_window.h"
 #include "input_screen.h"
-#include "optimise/candidate_list.h"
 #include "optimisation_screen.h"
+#include "optimise/candidate_list.h"
 #include "result_screen.h"
 
 #include <QCloseEvent>
@@ -14,7 +14,8 @@
 #include <QScreen>
 #include <QStackedWidget>
 
-namespace saxolith {
+namespace saxolith
+{
 
 MainWindow *mainWindow = nullptr;
 
@@ -105,7 +106,10 @@ void MainWindow::cbt_SaveClick()
         });
 }
 
-void MainWindow::cbt_YHsaveClick() { cbt_SaveClick(); }
+void MainWindow::cbt_YHsaveClick()
+{
+    cbt_SaveClick();
+}
 
 void MainWindow::DisplayRationale(const QStringList &permissions, const std::function<void()> &proceed)
 {
@@ -173,7 +177,10 @@ void MainWindow::cbt_CopyRightClick()
     aboutWindow->show();
 }
 
-void MainWindow::showLayer(QWidget *layer) { m_layers->setCurrentWidget(layer); }
+void MainWindow::showLayer(QWidget *layer)
+{
+    m_layers->setCurrentWidget(layer);
+}
 
 void MainWindow::paintEvent(QPaintEvent *)
 {
@@ -190,6 +197,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void MainWindow::FormClose() { mainWindow = nullptr; }
+void MainWindow::FormClose()
+{
+    mainWindow = nullptr;
+}
 
 } // namespace saxolith

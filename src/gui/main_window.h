@@ -11,7 +11,8 @@
 
 class QStackedWidget;
 
-namespace saxolith {
+namespace saxolith
+{
 
 class AboutWindow;
 class InputScreen;
@@ -19,9 +20,10 @@ class ResultScreen;
 class OptimisationScreen;
 struct TakeBack;
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     static constexpr int designWidth = 363;
     static constexpr int designHeight = 676;
 
@@ -65,11 +67,11 @@ public:
     // The platform's name of the right to write shared storage; nothing assigns it on the desktop.
     QString FPermissionWriteExternalStorage;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void FormCreate();
     void connectScreens();
     void FormClose();

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace saxolith {
+namespace saxolith
+{
 
 struct ProgramState {
     std::int32_t pileCounter = 0;        // entries in the calculation book

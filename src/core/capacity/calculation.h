@@ -8,7 +8,8 @@
 #include <optional>
 #include <string>
 
-namespace saxolith {
+namespace saxolith
+{
 
 // The input controls the command reads and colours.
 enum class InputField { FirstDimension, SecondDimension, Qpa, Frk, Integrity, ManualPsi };
@@ -37,7 +38,7 @@ CalculationInput defaultCalculationInput();
 // Everything the calculation book needs of one completed calculation.
 struct PileRecord {
     SectionType section = SectionType::Round;
-    std::string first;  // texts of the dimension fields after the command
+    std::string first; // texts of the dimension fields after the command
     std::string second;
     StrengthRoute route = StrengthRoute::FrkGiven;
     PsiMode psiMode = PsiMode::Automatic;

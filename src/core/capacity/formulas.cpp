@@ -6,9 +6,11 @@
 #include <cmath>
 #include <numbers>
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 struct SectionNames {
     std::string_view book;
@@ -45,7 +47,10 @@ double interpolate(double x1, double y1, double x2, double y2, double x)
 
 } // namespace
 
-std::string_view sectionBookName(SectionType type) { return sectionNames[static_cast<std::size_t>(type)].book; }
+std::string_view sectionBookName(SectionType type)
+{
+    return sectionNames[static_cast<std::size_t>(type)].book;
+}
 std::string_view sectionTableName(SectionType type)
 {
     return sectionNames[static_cast<std::size_t>(type)].table;
@@ -86,9 +91,15 @@ std::string_view hardnessClass(double frk)
     return hardestClass;
 }
 
-bool isSoftRock(double frk) { return frk >= 0.0 && frk <= 30.0; }
+bool isSoftRock(double frk)
+{
+    return frk >= 0.0 && frk <= 30.0;
+}
 
-std::string_view integrityClassName(IntegrityClass cls) { return integrityNames[static_cast<std::size_t>(cls) - 1]; }
+std::string_view integrityClassName(IntegrityClass cls)
+{
+    return integrityNames[static_cast<std::size_t>(cls) - 1];
+}
 
 std::optional<IntegrityClass> integrityClassByName(std::string_view name)
 {
@@ -132,9 +143,15 @@ IntegrityFinding integrityByIndex(double kv)
     return {Kind::BrokenRock, IntegrityClass::Fractured, 0.0};
 }
 
-double qpaFromFrk(double psi, double frk) { return 1000.0 * psi * frk; }
+double qpaFromFrk(double psi, double frk)
+{
+    return 1000.0 * psi * frk;
+}
 
-double capacityRa(double qpa, double area) { return qpa * area / 1000000.0; }
+double capacityRa(double qpa, double area)
+{
+    return qpa * area / 1000000.0;
+}
 
 double cutByChoice(double value, int choice)
 {

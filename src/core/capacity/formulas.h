@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 enum class SectionType { Round, Elliptical, Rectangular, Square };
 
@@ -48,7 +49,7 @@ struct IntegrityFinding {
 };
 IntegrityFinding integrityByIndex(double kv);
 
-double qpaFromFrk(double psi, double frk); // kPa from MPa
+double qpaFromFrk(double psi, double frk);  // kPa from MPa
 double capacityRa(double qpa, double area); // kN from kPa and mm²
 
 // Precision choices of the result fields: two decimals, one decimal, units, tens, hundreds.

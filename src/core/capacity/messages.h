@@ -4,18 +4,21 @@
 #include <cstdint>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 using Argb = std::uint32_t;
 
-namespace colour {
+namespace colour
+{
 inline constexpr Argb red = 0xFFFF0000;
 inline constexpr Argb magenta = 0xFFFF00FF;
 inline constexpr Argb black = 0xFF000000;
 inline constexpr Argb green = 0xFF008000;
 } // namespace colour
 
-namespace message {
+namespace message
+{
 // Errors of the input fields.
 inline constexpr std::string_view diameterError = "桩身直径数据有错";
 inline constexpr std::string_view segmentError = "椭圆直段长度数据有错";

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 // Fixed-point text: at most `precision` significant digits and exactly `decimals` decimals,
 // halves of the exact binary value rounded away from zero; scientific ("1.234568E7") when

@@ -1,8 +1,10 @@
 #include "text/fixed_width.h"
 
-namespace saxolith {
+namespace saxolith
+{
 
-namespace {
+namespace
+{
 
 std::string repeat(std::string_view fill, int count)
 {
@@ -76,6 +78,9 @@ std::string padCentre(std::string_view text, std::string_view fill, int width)
     return out;
 }
 
-std::string spaces(int count) { return count > 0 ? std::string(static_cast<std::size_t>(count), ' ') : std::string(); }
+std::string spaces(int count)
+{
+    return count > 0 ? std::string(static_cast<std::size_t>(count), ' ') : std::string();
+}
 
 } // namespace saxolith

@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace saxolith {
+namespace saxolith
+{
 
 // Columns of a UTF-8 text, counted per UTF-16 code unit: U+1000..U+9FA5 count two,
 // every other code unit one (so a character outside the BMP counts two).
