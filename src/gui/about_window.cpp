@@ -1,5 +1,7 @@
 #include "about_window.h"
 
+#include "widget_helpers.h"
+
 #include "about/about_text.h"
 #include "capacity/messages.h"
 
@@ -37,11 +39,6 @@ constexpr Argb gradientTop = 0xFFF48D72;
 constexpr Argb gradientBottom = 0xFFFEE9E9;
 constexpr double gradientStop = 0.5186335444450378;
 constexpr int updateRadius = 5;
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 void setTextColour(QWidget *widget, Argb argb)
 {

@@ -1,5 +1,7 @@
 #include "input_screen.h"
 
+#include "widget_helpers.h"
+
 #include "capacity/field_check.h"
 #include "capacity/formulas.h"
 
@@ -29,10 +31,6 @@ namespace saxolith
 namespace
 {
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 std::string utf8(const QString &text)
 {
     return text.toStdString();
@@ -45,13 +43,6 @@ template <typename Items> QStringList toList(const Items &items)
         list << qs(item);
     }
     return list;
-}
-
-template <typename W> W *place(W *widget, const char *name, int x, int y, int w, int h)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
 }
 
 void setSizedFont(QWidget *widget, int pixelSize, bool bold)

@@ -1,5 +1,7 @@
 #include "optimisation_screen.h"
 
+#include "widget_helpers.h"
+
 #include "candidate_model.h"
 #include "capacity/messages.h"
 #include "optimise/enumeration.h"
@@ -29,18 +31,6 @@ namespace saxolith
 
 namespace
 {
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-template <typename W> W *place(W *widget, const char *name, int x, int y, int w, int h)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 void setTextColour(QWidget *widget, Argb argb)
 {

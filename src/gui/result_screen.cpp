@@ -1,5 +1,7 @@
 #include "result_screen.h"
 
+#include "widget_helpers.h"
+
 #include "output/safe_file.h"
 #include "platform.h"
 
@@ -15,18 +17,6 @@ namespace saxolith
 
 namespace
 {
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-template <typename W> W *place(W *widget, const char *name, int x, int y, int w, int h)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 QPushButton *roundedButton(QWidget *parent, std::string_view text, int radius)
 {
