@@ -1,6 +1,6 @@
 // The calculation book at 1,000 entries: recording the next entry, deleting the last, and the
 // saved file's bytes (CR LF join and GBK encoding), against a plain copy of the same lines as baseline.
-#include "capacity/calculation_book.h"
+#include "book/calculation_book.h"
 #include "output/book_file.h"
 
 #include <benchmark/benchmark.h>

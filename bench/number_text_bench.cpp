@@ -1,5 +1,5 @@
 // formatFixed and formatGeneral against std::to_chars on the same values, with the ratio of the two.
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 
 #include "widget_helpers.h"
 
-#include "about/about_text.h"
-#include "capacity/messages.h"
+#include "texts/about.h"
+#include "texts/input.h"
 
 #include <QDesktopServices>
 #include <QFile>

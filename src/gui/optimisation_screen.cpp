@@ -3,10 +3,10 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
-#include "capacity/messages.h"
+#include "texts/input.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
-#include "optimise/screen_texts.h"
+#include "texts/optimisation.h"
 #include "output/encoding.h"
 #include "output/list_file.h"
 #include "output/safe_file.h"

@@ -1,7 +1,7 @@
 // The result screen (JieGuo_DocLayer): the calculation book in its two forms.
 #pragma once
 
-#include "capacity/calculation_book.h"
+#include "book/calculation_book.h"
 #include "output/book_file.h"
 #include "program_state.h"
 

@@ -1,6 +1,6 @@
 #include "capacity/calculation.h"
 
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 
 #include <array>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "capacity/field_check.h"
 
 #include "capacity/formulas.h"
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 
 namespace saxolith
 {

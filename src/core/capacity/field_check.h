@@ -2,7 +2,7 @@
 #pragma once
 
 #include "capacity/calculation.h"
-#include "capacity/messages.h"
+#include "texts/input.h"
 
 #include <array>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "optimise/candidate_list.h"
 
 #include "capacity/formulas.h"
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 #include "optimise/option_grid.h"
-#include "optimise/run_messages.h"
+#include "texts/optimisation_messages.h"
 #include "text/fixed_width.h"
 
 #include <algorithm>

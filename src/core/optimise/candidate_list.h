@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "capacity/calculation.h"
-#include "capacity/messages.h"
+#include "texts/input.h"
 
 namespace saxolith
 {

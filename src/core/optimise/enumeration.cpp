@@ -1,8 +1,8 @@
 #include "optimise/enumeration.h"
 
 #include "capacity/formulas.h"
-#include "capacity/number_text.h"
-#include "optimise/run_messages.h"
+#include "text/number_text.h"
+#include "texts/optimisation_messages.h"
 
 namespace saxolith
 {

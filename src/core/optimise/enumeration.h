@@ -7,7 +7,7 @@
 #include <string>
 
 #include "capacity/calculation.h"
-#include "capacity/messages.h"
+#include "texts/input.h"
 #include "optimise/candidate_list.h"
 #include "optimise/value_series.h"
 

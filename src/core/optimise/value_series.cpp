@@ -1,9 +1,9 @@
 #include "optimise/value_series.h"
 
 #include "capacity/calculation.h"
-#include "capacity/messages.h"
-#include "capacity/number_text.h"
-#include "optimise/run_messages.h"
+#include "texts/input.h"
+#include "text/number_text.h"
+#include "texts/optimisation_messages.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "output/list_file.h"
 
-#include "capacity/calculation_book.h"
+#include "book/calculation_book.h"
 #include "capacity/formulas.h"
 #include "text/fixed_width.h"
 

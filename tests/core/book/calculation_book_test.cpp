@@ -1,4 +1,4 @@
-#include "capacity/calculation_book.h"
+#include "book/calculation_book.h"
 #include "text/fixed_width.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "capacity/formulas.h"
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "optimise/value_series.h"
 
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 
 #include <gtest/gtest.h>
 

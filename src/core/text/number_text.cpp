@@ -1,4 +1,4 @@
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <array>

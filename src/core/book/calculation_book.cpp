@@ -1,6 +1,6 @@
-#include "capacity/calculation_book.h"
+#include "book/calculation_book.h"
 
-#include "capacity/number_text.h"
+#include "text/number_text.h"
 #include "text/fixed_width.h"
 
 #include <array>

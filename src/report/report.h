@@ -1,0 +1,2 @@
+// The calculation books laid out on pages, for PDF files and printers.
+#pragma once
