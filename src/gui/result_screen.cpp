@@ -4,6 +4,7 @@
 
 #include "output/safe_file.h"
 #include "platform.h"
+#include "texts/result.h"
 
 #include <QFile>
 #include <QFont>
@@ -117,6 +118,7 @@ void ResultScreen::showBook()
 
 void ResultScreen::relayOut()
 {
+    // A memo filled while hidden keeps a stale layout; a change of font size makes it lay out again.
     for (QPlainTextEdit *memo : {meo_jisuanjieguo_Xls, meo_jisuanjieguo_Doc}) {
         const double size = memo->font().pointSizeF();
         setFontSize(memo, size + 2);
@@ -126,14 +128,7 @@ void ResultScreen::relayOut()
 
 std::optional<BookForm> ResultScreen::formOnDisplay() const
 {
-    const QString caption = cbt_PageBook->text();
-    if (caption == qs(resultText::textBookCaption)) {
-        return BookForm::Text;
-    }
-    if (caption == qs(resultText::tableBookCaption)) {
-        return BookForm::Table;
-    }
-    return std::nullopt;
+    return m_form;
 }
 
 void ResultScreen::cbt_ExitClick()
@@ -148,6 +143,7 @@ void ResultScreen::cbt_PageBookClick()
         return;
     }
     const bool toTable = *shown == BookForm::Text;
+    m_form = toTable ? BookForm::Table : BookForm::Text;
     meo_jisuanjieguo_Xls->setVisible(toTable);
     meo_jisuanjieguo_Doc->setVisible(!toTable);
     cbt_PageBook->setText(qs(toTable ? resultText::tableBookCaption : resultText::textBookCaption));
