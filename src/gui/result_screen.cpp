@@ -19,17 +19,6 @@ namespace saxolith
 namespace
 {
 
-QPushButton *roundedButton(QWidget *parent, std::string_view text, int radius)
-{
-    auto *button = new QPushButton(qs(text), parent);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: %1px;"
-                                         " background: #f6f7fa; }"
-                                         " QPushButton:pressed { background: #dadbde; }"
-                                         " QPushButton:disabled { color: #a0a0a0; }")
-                              .arg(radius));
-    return button;
-}
-
 // A memo of the book: fixed-width lines in a font whose ideographs are two Latin letters wide.
 QPlainTextEdit *bookMemo(QWidget *parent, const char *name)
 {
