@@ -322,6 +322,19 @@ TEST(NumberTexts, NonFiniteValuesHaveAText)
     EXPECT_EQ(formatGeneral(std::numeric_limits<double>::quiet_NaN()), "NAN");
 }
 
+TEST(NumberTexts, FixedTextReadsBackOnlyWithinTheRange)
+{
+    constexpr double largest = std::numeric_limits<double>::max();
+    const std::tuple<double, int, bool> cases[] = {
+        {largest, 7, true},   {largest, 10, false}, {largest, 15, false},
+        {-largest, 1, false}, {1.4e308, 1, true},   {1.5e308, 1, false},
+        {1e308, 22, true},    {12.5, 1, true},      {std::numeric_limits<double>::infinity(), 7, false},
+    };
+    for (const auto &[x, precision, readsBack] : cases) {
+        EXPECT_EQ(fixedTextReadsBack(x, precision), readsBack) << x << " at " << precision;
+    }
+}
+
 struct ReadingCase {
     const char *text;
     std::optional<double> strict;
@@ -332,7 +345,6 @@ TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
     const ReadingCase cases[] = {
         {"1000", 1000.0},
         {" 12.5 ", 12.5},
-        {"\t7\n", 7.0},
         {"+5", 5.0},
         {"-5", -5.0},
         {".5", 0.5},
@@ -366,6 +378,56 @@ TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
     };
     for (const auto &c : cases) {
         EXPECT_EQ(strictNumber(c.text), c.strict) << '"' << c.text << '"';
+    }
+}
+
+// Only the blank is skipped around a number; every other control character makes the text malformed.
+TEST(NumberReading, ControlCharactersAreNoBlanks)
+{
+    const std::string controls[] = {std::string("7\0", 2),
+                                    "\t7",
+                                    "7\t",
+                                    "7\n",
+                                    "\r7",
+                                    "7\r\n",
+                                    "\x1f"
+                                    "7",
+                                    "7\x7f"};
+    for (const std::string &text : controls) {
+        EXPECT_EQ(strictNumber(text), std::nullopt) << testing::PrintToString(text);
+        EXPECT_FALSE(lenientNumber(text).wellFormed) << testing::PrintToString(text);
+        EXPECT_FALSE(
+            lenientNumber(text.substr(0, text.find('7')) + text.substr(text.find('7') + 1)).wellFormed)
+            << "blank but for control characters: " << testing::PrintToString(text);
+    }
+    EXPECT_EQ(strictNumber("  7  "), 7.0);
+}
+
+// Out of range is decided by the value, however the text writes it: beyond the largest double is no
+// number, a non-zero value below the smallest double reads 0.
+TEST(NumberReading, OutOfRangeIsDecidedByTheValue)
+{
+    const std::string zeros(400, '0');
+    const struct {
+        std::string text;
+        std::optional<double> strict;
+    } cases[] = {
+        {"1" + zeros + "e-10", std::nullopt}, // 1e390
+        {"-1" + zeros + "e-10", std::nullopt},
+        {"1" + zeros, std::nullopt},
+        {"0.000" + zeros + "1e+1000", std::nullopt}, // about 1e596
+        {"1e999", std::nullopt},
+        {"1e99999999999999999999999", std::nullopt},
+        {"0." + zeros + "1", 0.0}, // 1e-401
+        {"0." + zeros + "1e5", 0.0},
+        {"1" + zeros + "e-800", 0.0}, // 1e-400
+        {"1e-401", 0.0},
+        {"-1e-99999999999999999999999", 0.0},
+        {"1" + zeros + "e-100", 1e300},
+        {"0." + zeros + "1e400", 1e-1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(strictNumber(c.text), c.strict) << c.text.size() << " chars: " << c.text;
     }
 }
 
