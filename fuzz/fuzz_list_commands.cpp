@@ -58,10 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         row.psi = value(in);
         row.qpa = value(in);
         row.ra = value(in);
-        row.sectionCode = in.ConsumeIntegralInRange<std::uint8_t>(1, 4);
-        row.route = in.ConsumeIntegralInRange<std::uint8_t>(1, 2);
-        row.basis = in.ConsumeIntegralInRange<std::uint8_t>(1, 2);
-        row.integrityClass = in.ConsumeIntegralInRange<std::uint8_t>(1, 3);
+        row.section = static_cast<SectionType>(in.ConsumeIntegralInRange<std::uint8_t>(0, 3));
+        row.route = static_cast<StrengthRoute>(in.ConsumeIntegralInRange<std::uint8_t>(1, 2));
+        row.basis = static_cast<IntegrityBasis>(in.ConsumeIntegralInRange<std::uint8_t>(1, 2));
+        row.integrityClass = static_cast<IntegrityClass>(in.ConsumeIntegralInRange<std::uint8_t>(1, 3));
         row.precision = in.ConsumeIntegralInRange<std::uint8_t>(0, 4);
         row.number = static_cast<std::uint32_t>(i + 1);
         list.append(row);
@@ -97,8 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(sorted.cell(i, column) == list.cell(order[i], column), "sorted list follows the order");
     }
 
-    int sortD = in.ConsumeIntegralInRange(0, 2);
-    int sortRa = in.ConsumeIntegralInRange(0, 2);
+    auto sortD = static_cast<SortState>(in.ConsumeIntegralInRange(0, 2));
+    auto sortRa = static_cast<SortState>(in.ConsumeIntegralInRange(0, 2));
     CandidateList clicked = list;
     headerClick(clicked, in.ConsumeIntegralInRange(-1, 12), sortD, sortRa);
     require(clicked.size() == list.size(), "a header click keeps the rows");

@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         row.strength = in.ConsumeFloatingPoint<double>();
         row.ra = in.ConsumeFloatingPoint<double>();
         row.qpa = in.ConsumeFloatingPoint<double>();
-        row.sectionCode = in.ConsumeIntegralInRange<std::uint8_t>(1, 4);
-        row.route = in.ConsumeIntegralInRange<std::uint8_t>(1, 2);
+        row.section = static_cast<SectionType>(in.ConsumeIntegralInRange<std::uint8_t>(0, 3));
+        row.route = static_cast<StrengthRoute>(in.ConsumeIntegralInRange<std::uint8_t>(1, 2));
         row.precision = in.ConsumeIntegralInRange<std::uint8_t>(0, 5);
         list.append(row);
     }
