@@ -1,4 +1,4 @@
-// The main window: four layers on one client area, the program-wide state, and the wiring between screens.
+// The main window: the screens' layers, the program-wide state and the wiring between screens.
 #pragma once
 
 #include "capacity/calculation.h"
@@ -36,7 +36,6 @@ class MainWindow : public QWidget
     InputScreen *MainFormLayer = nullptr;
     ResultScreen *JieGuo_DocLayer = nullptr;
     OptimisationScreen *YouHuaFormLayer = nullptr;
-    QWidget *ComFormLayer = nullptr; // empty; nothing shows it
 
     // Made on the first click of "©" and shown again by every later one; lives as long as the main window.
     std::unique_ptr<AboutWindow> aboutWindow;
@@ -66,15 +65,12 @@ class MainWindow : public QWidget
 
     void FormCreate();
     void connectScreens();
-    void FormClose();
 
     ProgramState m_state;
     QStackedWidget *m_layers = nullptr;
+    QMetaObject::Connection m_abortNotice; // an input error's notice into the optimisation screen
     bool m_leaving = false; // the user has answered: close without asking again
     bool m_asking = false;  // the question or its saving is under way: a second close waits for it
 };
-
-// The one main window while it exists.
-extern MainWindow *mainWindow;
 
 } // namespace saxolith
