@@ -323,7 +323,7 @@ TEST(ChartRowText, NamesNumberSectionDimensionsRockAndRa)
     EXPECT_EQ(chartRowText(list, 0), "ZH-1，圆桩，d=800 mm，qpa=3500 kPa，Ra=1759 kN");
     EXPECT_EQ(chartRowText(list, 1), "ZH-2，矩形桩，a=1200 mm, b=800 mm，frk=45.00 MPa 较硬岩 较完整，Ra=23457 kN");
     EXPECT_EQ(chartRowText(list, 2), "ZH-3，椭圆桩，d=1000 mm, c=300 mm，frk=12.00 MPa 软岩 完整性指数 0.60，Ra=1000 kN");
-    EXPECT_EQ(chartRowText(list, 3), "ZH-4，方桩，a=900 mm，qpa=3500 kPa，Ra=5000 kN");
+    EXPECT_EQ(chartRowText(list, 3), "ZH-4，方桩，a=900 mm，qpa=3500 kPa，Ra=5000.00 kN");
     EXPECT_EQ(chartRowText(list, 4), "");
 }
 
