@@ -106,8 +106,10 @@ class EnvelopeTable
 
     Slot &find(double x)
     {
+        // The top bits of the product: round sizes leave the low bits of their doubles all zero.
         const std::size_t mask = m_slots.size() - 1;
-        std::size_t at = (std::bit_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ULL) >> 20 & mask;
+        std::size_t at = (std::bit_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ULL) >>
+                         (64 - std::countr_zero(m_slots.size()));
         while (m_slots[at].row != noRow && m_slots[at].x != x)
             at = (at + 1) & mask;
         return m_slots[at];
@@ -169,7 +171,8 @@ double chartRa(const CandidateRow &row)
     return std::round(cutByChoice(row.ra, choice) * factor) / factor;
 }
 
-ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows)
+ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows,
+                            std::size_t rasterBudget)
 {
     ReducedChart out;
     out.bounds = boundsOf(list, axis);
@@ -212,14 +215,37 @@ ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int colum
         if (high.row == noRow || p.y > high.y)
             high = {p.y, row};
         if (rows > 0) {
-            std::uint32_t &cell =
-                cells[s][column * static_cast<std::size_t>(rows) +
-                         static_cast<std::size_t>(sliceOf(p.y, b.yMin, b.yMax, rows))];
+            std::uint32_t &cell = cells[s][column * static_cast<std::size_t>(rows) +
+                                           static_cast<std::size_t>(sliceOf(p.y, b.yMin, b.yMax, rows))];
             if (cell == noRow)
                 cell = row;
         }
         envelopes[s].add(p.x, p.y, row);
         ++out.series[s].rowCount;
+    }
+
+    // The finest raster within the budget: `merge` cells become one; 0 leaves the raster out.
+    const auto height = static_cast<std::size_t>(rows);
+    const auto mergedCell = [&](std::size_t s, std::size_t column, std::size_t first, std::size_t merge) {
+        std::uint32_t row = noRow;
+        const std::size_t end = std::min(first + merge, height);
+        for (std::size_t r = first; r < end; ++r)
+            row = std::min(row, cells[s][column * height + r]);
+        return row;
+    };
+    std::size_t merge = 0;
+    for (std::size_t m = 1; m <= height; m *= 2) {
+        std::size_t occupied = 0;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            for (std::size_t column = 0; present[s] && column < columnCount; ++column) {
+                for (std::size_t first = 0; first < height; first += m)
+                    occupied += mergedCell(s, column, first, m) != noRow ? 1 : 0;
+            }
+        }
+        if (occupied <= rasterBudget) {
+            merge = m;
+            break;
+        }
     }
 
     for (std::size_t s = 0; s < chartSeriesCount; ++s) {
@@ -236,8 +262,8 @@ ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int colum
                 continue;
             const Extreme high = highest[s][column];
             data.points.push_back(pointOf(low.row));
-            for (std::size_t r = 0; r < static_cast<std::size_t>(rows); ++r) {
-                const std::uint32_t cell = cells[s][column * static_cast<std::size_t>(rows) + r];
+            for (std::size_t first = 0; merge > 0 && first < height; first += merge) {
+                const std::uint32_t cell = mergedCell(s, column, first, merge);
                 if (cell != noRow && cell != low.row && cell != high.row)
                     data.points.push_back(pointOf(cell));
             }
@@ -280,7 +306,7 @@ std::vector<ChartPoint> thinLine(const std::vector<ChartPoint> &points, double x
     return out;
 }
 
-NearestRowIndex::NearestRowIndex(const CandidateList &list, ChartAxis axis)
+NearestRowIndex::NearestRowIndex(const CandidateList &list, ChartAxis axis) : m_list(&list), m_axis(axis)
 {
     m_bounds = boundsOf(list, axis);
     if (m_bounds.empty)
@@ -305,13 +331,12 @@ NearestRowIndex::NearestRowIndex(const CandidateList &list, ChartAxis axis)
     }
     for (std::size_t c = 1; c < m_cellStart.size(); ++c)
         m_cellStart[c] += m_cellStart[c - 1];
-    m_entries.resize(drawable);
+    // Only row numbers are kept: a query places the few rows near it again.
+    m_rows.resize(drawable);
     std::vector<std::uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        if (cellOfRow[i] == noRow)
-            continue;
-        const Placed p = place(all[i], axis);
-        m_entries[fill[cellOfRow[i]]++] = {p.x, p.y, static_cast<std::uint32_t>(i)};
+        if (cellOfRow[i] != noRow)
+            m_rows[fill[cellOfRow[i]]++] = static_cast<std::uint32_t>(i);
     }
 }
 
@@ -351,13 +376,14 @@ std::optional<std::size_t> NearestRowIndex::nearest(double x, double y, double x
             const auto cell = static_cast<std::size_t>(cy) * static_cast<std::size_t>(m_size) +
                               static_cast<std::size_t>(cx);
             for (std::uint32_t e = m_cellStart[cell]; e < m_cellStart[cell + 1]; ++e) {
-                const Entry &entry = m_entries[e];
-                const double dx = (entry.x - x) * xScale;
-                const double dy = (entry.y - y) * yScale;
+                const std::uint32_t row = m_rows[e];
+                const CandidateRow &candidate = m_list->row(row);
+                const double dx = (chartX(candidate, m_axis) - x) * xScale;
+                const double dy = (chartRa(candidate) - y) * yScale;
                 const double distance = dx * dx + dy * dy;
-                if (distance < best || (distance == best && entry.row < bestRow)) {
+                if (distance < best || (distance == best && row < bestRow)) {
                     best = distance;
-                    bestRow = entry.row;
+                    bestRow = row;
                 }
             }
         }
@@ -374,8 +400,8 @@ std::string chartRowText(const CandidateList &list, std::size_t index)
     const CandidateRow &row = list.row(index);
     const auto cell = [&](int column) { return trimmed(list.cell(index, column)); };
     const std::string sep(chartText::separator);
-    std::string text = cell(0) + sep +
-                       std::string(sectionBookName(static_cast<SectionType>(chartSeriesOf(row)))) + sep;
+    std::string text =
+        cell(0) + sep + std::string(sectionBookName(static_cast<SectionType>(chartSeriesOf(row)))) + sep;
     switch (row.sectionCode) {
     case 1:
         text += "d=" + cell(2) + " mm";

@@ -57,20 +57,26 @@ struct ReducedChart {
 // Reduces the list to what `columns` pixel columns can show: for each series and column the lowest
 // and the highest Ra (the first such row in list order), and, when `rows` > 0, one row for each
 // occupied cell of a `rows`-high raster over the Ra range, so that dense columns keep their spread.
+// When the raster would add more than `rasterBudget` points in all, its cells are merged two by two
+// (the first row of the merged cells stands for them) until it does not, or it is left out.
 // The envelope keeps every x. Rows whose x or Ra is not finite are left out.
-ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows = 0);
+ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows = 0,
+                            std::size_t rasterBudget = SIZE_MAX);
 
 // A line through `points` (ascending x) thinned to `columns` pixel columns over [xMin, xMax]: each
 // column keeps its first, lowest, highest and last point, which draws the same pixels. Lines with no
 // more than four points a column come back whole.
-std::vector<ChartPoint> thinLine(const std::vector<ChartPoint> &points, double xMin, double xMax, int columns);
+std::vector<ChartPoint> thinLine(const std::vector<ChartPoint> &points, double xMin, double xMax,
+                                 int columns);
 
-// The rows of a list placed on a grid once, to find the row nearest to a point of the chart.
+// The rows of a list placed on a grid once, to find the row nearest to a point of the chart. The list
+// must stay as it is while the index is used (the chart builds a new index after every change).
 class NearestRowIndex
 {
   public:
     NearestRowIndex() = default;
     NearestRowIndex(const CandidateList &list, ChartAxis axis);
+    NearestRowIndex(CandidateList &&, ChartAxis) = delete;
 
     // The row nearest to (x, y), distances measured in pixels with `xScale` and `yScale` pixels a unit;
     // none when no row lies within `radius` pixels. Of rows at the same distance, the first in the list.
@@ -80,20 +86,17 @@ class NearestRowIndex
     [[nodiscard]] const ChartBounds &bounds() const { return m_bounds; }
 
   private:
-    struct Entry {
-        double x;
-        double y;
-        std::uint32_t row;
-    };
     [[nodiscard]] int cellX(double x) const;
     [[nodiscard]] int cellY(double y) const;
 
+    const CandidateList *m_list = nullptr;
+    ChartAxis m_axis = ChartAxis::FirstDimension;
     ChartBounds m_bounds;
     int m_size = 0; // cells along each side
     double m_cellWidth = 1.0;
     double m_cellHeight = 1.0;
-    std::vector<std::uint32_t> m_cellStart; // m_size² + 1 offsets into m_entries
-    std::vector<Entry> m_entries;           // by cell, in list order within a cell
+    std::vector<std::uint32_t> m_cellStart; // m_size² + 1 offsets into m_rows
+    std::vector<std::uint32_t> m_rows;      // by cell, in list order within a cell
 };
 
 // What hovering a row shows: number, section, dimensions, rock and Ra.

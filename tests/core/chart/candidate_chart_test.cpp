@@ -53,9 +53,10 @@ std::set<std::uint32_t> rowsOf(const std::vector<ChartPoint> &points)
 // Every lowest and highest Ra of each series and column (the first in list order), every envelope
 // point (the highest Ra at each exact x, the first in list order), and nothing else unless a raster
 // cell asks for it.
-void expectMatchesBruteForce(const CandidateList &list, ChartAxis axis, int columns, int rows)
+void expectMatchesBruteForce(const CandidateList &list, ChartAxis axis, int columns, int rows,
+                             std::size_t budget = SIZE_MAX)
 {
-    const ReducedChart reduced = reduceForChart(list, axis, columns, rows);
+    const ReducedChart reduced = reduceForChart(list, axis, columns, rows, budget);
     for (int s = 0; s < chartSeriesCount; ++s) {
         std::map<int, std::uint32_t> lowest;
         std::map<int, std::uint32_t> highest;
@@ -82,14 +83,16 @@ void expectMatchesBruteForce(const CandidateList &list, ChartAxis axis, int colu
         const std::set<std::uint32_t> kept = rowsOf(data.points);
         std::set<std::uint32_t> extremes;
         for (const auto &[column, row] : lowest) {
-            EXPECT_TRUE(kept.contains(row)) << "series " << s << " column " << column << " lowest row " << row;
+            EXPECT_TRUE(kept.contains(row))
+                << "series " << s << " column " << column << " lowest row " << row;
             extremes.insert(row);
         }
         for (const auto &[column, row] : highest) {
-            EXPECT_TRUE(kept.contains(row)) << "series " << s << " column " << column << " highest row " << row;
+            EXPECT_TRUE(kept.contains(row))
+                << "series " << s << " column " << column << " highest row " << row;
             extremes.insert(row);
         }
-        if (rows == 0) {
+        if (rows == 0 || budget == 0) {
             EXPECT_EQ(kept, extremes) << "series " << s;
         }
         EXPECT_EQ(kept.size(), data.points.size()) << "a row kept twice in series " << s;
@@ -134,7 +137,8 @@ TEST(ChartReduction, SmallLists)
          {{{1, 2}}},
          {{{2}}}},
         {"equal Ra: the first row in the list",
-         listOf({makeRow(1, 800, 1000), makeRow(1, 800, 1000), makeRow(1, 900, 3000), makeRow(1, 900, 3000)}), 10,
+         listOf({makeRow(1, 800, 1000), makeRow(1, 800, 1000), makeRow(1, 900, 3000), makeRow(1, 900, 3000)}),
+         10,
          {{{0, 2}}},
          {{{0, 2}}}},
         {"two x in one pixel column: one lowest and one highest, both envelope points",
@@ -144,13 +148,16 @@ TEST(ChartReduction, SmallLists)
          {{{2, 1, 3}}},
          {{{0, 1, 3}}}},
         {"series apart, in section order",
-         listOf({makeRow(3, 1000, 4000, 800), makeRow(1, 800, 1000), makeRow(4, 900, 3000), makeRow(2, 800, 2000, 200),
-                 makeRow(1, 1000, 2000)}),
+         listOf({makeRow(3, 1000, 4000, 800), makeRow(1, 800, 1000), makeRow(4, 900, 3000),
+                 makeRow(2, 800, 2000, 200), makeRow(1, 1000, 2000)}),
          10,
          {{{1, 4}, {3}, {0}, {2}}},
          {{{1, 4}, {3}, {0}, {2}}}},
         {"a row that cannot be drawn is left out",
-         listOf({makeRow(1, nan, 1000), makeRow(1, 800, 1200), makeRow(1, 900, nan)}), 10, {{{1}}}, {{{1}}}},
+         listOf({makeRow(1, nan, 1000), makeRow(1, 800, 1200), makeRow(1, 900, nan)}),
+         10,
+         {{{1}}},
+         {{{1}}}},
     };
     for (const ReductionCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,6 +224,25 @@ TEST(ChartReduction, RasterKeepsEveryOccupiedCell)
             shown.insert(cellOf(p.x, p.y));
         EXPECT_EQ(shown, occupied) << "series " << s;
         EXPECT_LE(reduced.series[static_cast<std::size_t>(s)].points.size(), occupied.size() + 2 * columns);
+    }
+}
+
+TEST(ChartReduction, RasterWithinItsBudgetKeepsTheExtremes)
+{
+    const CandidateList list = randomList(20'000, 5);
+    constexpr int columns = 40;
+    for (const std::size_t budget : {std::size_t{0}, std::size_t{50}, std::size_t{700}, std::size_t{5000}}) {
+        SCOPED_TRACE(testing::Message() << "budget " << budget);
+        expectMatchesBruteForce(list, ChartAxis::FirstDimension, columns, 64, budget);
+        const ReducedChart reduced = reduceForChart(list, ChartAxis::FirstDimension, columns, 64, budget);
+        const ReducedChart extremes = reduceForChart(list, ChartAxis::FirstDimension, columns);
+        std::size_t raster = 0;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            raster += reduced.series[s].points.size() - extremes.series[s].points.size();
+        EXPECT_LE(raster, budget);
+        if (budget >= 700) {
+            EXPECT_GT(raster, budget / 4) << "merged further than the budget asks";
+        }
     }
 }
 
@@ -295,7 +321,8 @@ TEST(NearestRow, RandomQueriesAgainstBruteForce)
 TEST(NearestRow, EdgesOfTheIndex)
 {
     EXPECT_EQ(NearestRowIndex().nearest(0, 0, 1, 1, 100), std::nullopt);
-    EXPECT_EQ(NearestRowIndex(CandidateList{}, ChartAxis::Area).nearest(0, 0, 1, 1, 100), std::nullopt);
+    const CandidateList none;
+    EXPECT_EQ(NearestRowIndex(none, ChartAxis::Area).nearest(0, 0, 1, 1, 100), std::nullopt);
     // Equal points: the first row in the list; a single x and a single Ra still index.
     const CandidateList same = listOf({makeRow(1, 800, 1000), makeRow(1, 800, 1000)});
     const NearestRowIndex index(same, ChartAxis::FirstDimension);
@@ -321,8 +348,10 @@ TEST(ChartRowText, NamesNumberSectionDimensionsRockAndRa)
     twoDecimals.precision = 0;
     const CandidateList list = listOf({makeRow(1, 800, 1759.292), frk, kv, twoDecimals});
     EXPECT_EQ(chartRowText(list, 0), "ZH-1，圆桩，d=800 mm，qpa=3500 kPa，Ra=1759 kN");
-    EXPECT_EQ(chartRowText(list, 1), "ZH-2，矩形桩，a=1200 mm, b=800 mm，frk=45.00 MPa 较硬岩 较完整，Ra=23457 kN");
-    EXPECT_EQ(chartRowText(list, 2), "ZH-3，椭圆桩，d=1000 mm, c=300 mm，frk=12.00 MPa 软岩 完整性指数 0.60，Ra=1000 kN");
+    EXPECT_EQ(chartRowText(list, 1),
+              "ZH-2，矩形桩，a=1200 mm, b=800 mm，frk=45.00 MPa 较硬岩 较完整，Ra=23457 kN");
+    EXPECT_EQ(chartRowText(list, 2),
+              "ZH-3，椭圆桩，d=1000 mm, c=300 mm，frk=12.00 MPa 软岩 完整性指数 0.60，Ra=1000 kN");
     EXPECT_EQ(chartRowText(list, 3), "ZH-4，方桩，a=900 mm，qpa=3500 kPa，Ra=5000.00 kN");
     EXPECT_EQ(chartRowText(list, 4), "");
 }
