@@ -28,9 +28,10 @@ const CandidateList &sampleList()
         rows.reserve(largestList);
         for (std::size_t i = 0; i < largestList; ++i) {
             CandidateRow row;
-            row.sectionCode = static_cast<std::uint8_t>(section(random));
+            row.section = static_cast<saxolith::SectionType>(section(random) - 1);
             row.first = 500.0 + 10.0 * step(random);
-            row.second = row.sectionCode == 4 ? row.first : 300.0 + 10.0 * (step(random) / 2);
+            row.second =
+                row.section == saxolith::SectionType::Square ? row.first : 300.0 + 10.0 * (step(random) / 2);
             row.qpa = qpa(random);
             row.ra = row.qpa * saxolith::chartX(row, ChartAxis::Area);
             rows.append(row);
@@ -45,8 +46,8 @@ const CandidateList &sampleList()
 double plainPass(const CandidateList &list)
 {
     double sum = 0.0;
-    for (const CandidateRow &row : list.rows())
-        sum += row.ra;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        sum += list.row(i).ra;
     return sum;
 }
 

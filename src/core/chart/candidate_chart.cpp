@@ -39,8 +39,8 @@ ChartBounds boundsOf(const CandidateList &list, ChartAxis axis)
     ChartBounds b;
     b.xMin = b.yMin = std::numeric_limits<double>::infinity();
     b.xMax = b.yMax = -std::numeric_limits<double>::infinity();
-    for (const CandidateRow &row : list.rows()) {
-        const Placed p = place(row, axis);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const Placed p = place(list.row(i), axis);
         if (!p.drawable)
             continue;
         b.xMin = std::min(b.xMin, p.x);
@@ -141,7 +141,7 @@ std::string trimmed(std::string text)
 
 int chartSeriesOf(const CandidateRow &row)
 {
-    return std::clamp<int>(row.sectionCode, 1, chartSeriesCount) - 1;
+    return std::clamp(static_cast<int>(row.section), 0, chartSeriesCount - 1);
 }
 
 double chartX(const CandidateRow &row, ChartAxis axis)
@@ -149,11 +149,11 @@ double chartX(const CandidateRow &row, ChartAxis axis)
     if (axis == ChartAxis::FirstDimension)
         return row.first;
     double area = 0.0;
-    switch (row.sectionCode) {
-    case 1:
+    switch (row.section) {
+    case SectionType::Round:
         area = std::numbers::pi * row.first * row.first / 4.0;
         break;
-    case 2:
+    case SectionType::Elliptical:
         area = std::numbers::pi * row.first * row.first / 4.0 + row.first * row.second;
         break;
     default:
@@ -194,9 +194,8 @@ ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int colum
     std::array<EnvelopeTable, chartSeriesCount> envelopes;
     std::array<bool, chartSeriesCount> present{};
 
-    const std::vector<CandidateRow> &all = list.rows();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Placed p = place(all[i], axis);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const Placed p = place(list.row(i), axis);
         if (!p.drawable)
             continue;
         const auto s = static_cast<std::size_t>(p.series);
@@ -253,7 +252,7 @@ ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int colum
             continue;
         ChartSeriesData &data = out.series[s];
         const auto pointOf = [&](std::uint32_t row) {
-            const Placed p = place(all[row], axis);
+            const Placed p = place(list.row(row), axis);
             return ChartPoint{p.x, p.y, row};
         };
         for (std::size_t column = 0; column < columnCount; ++column) {
@@ -311,17 +310,17 @@ NearestRowIndex::NearestRowIndex(const CandidateList &list, ChartAxis axis) : m_
     m_bounds = boundsOf(list, axis);
     if (m_bounds.empty)
         return;
-    const std::vector<CandidateRow> &all = list.rows();
-    m_size = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(all.size()) / 2.0)), 1, largestGrid);
+    const std::size_t count = list.size();
+    m_size = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count) / 2.0)), 1, largestGrid);
     m_cellWidth = (m_bounds.xMax - m_bounds.xMin) / m_size;
     m_cellHeight = (m_bounds.yMax - m_bounds.yMin) / m_size;
 
     const auto side = static_cast<std::size_t>(m_size);
-    std::vector<std::uint32_t> cellOfRow(all.size(), noRow);
+    std::vector<std::uint32_t> cellOfRow(count, noRow);
     m_cellStart.assign(side * side + 1, 0);
     std::size_t drawable = 0;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Placed p = place(all[i], axis);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Placed p = place(list.row(i), axis);
         if (!p.drawable)
             continue;
         const auto cell = static_cast<std::size_t>(cellY(p.y)) * side + static_cast<std::size_t>(cellX(p.x));
@@ -334,7 +333,7 @@ NearestRowIndex::NearestRowIndex(const CandidateList &list, ChartAxis axis) : m_
     // Only row numbers are kept: a query places the few rows near it again.
     m_rows.resize(drawable);
     std::vector<std::uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    for (std::size_t i = 0; i < all.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (cellOfRow[i] != noRow)
             m_rows[fill[cellOfRow[i]]++] = static_cast<std::uint32_t>(i);
     }
@@ -402,14 +401,14 @@ std::string chartRowText(const CandidateList &list, std::size_t index)
     const std::string sep(chartText::separator);
     std::string text =
         cell(0) + sep + std::string(sectionBookName(static_cast<SectionType>(chartSeriesOf(row)))) + sep;
-    switch (row.sectionCode) {
-    case 1:
+    switch (row.section) {
+    case SectionType::Round:
         text += "d=" + cell(2) + " mm";
         break;
-    case 2:
+    case SectionType::Elliptical:
         text += "d=" + cell(2) + " mm, c=" + cell(3) + " mm";
         break;
-    case 4:
+    case SectionType::Square:
         text += "a=" + cell(2) + " mm";
         break;
     default:
@@ -417,14 +416,15 @@ std::string chartRowText(const CandidateList &list, std::size_t index)
         break;
     }
     text += sep;
-    if (row.route == 1) {
+    if (row.route == StrengthRoute::QpaGiven) {
         text += "qpa=" + cell(5) + " kPa";
     } else {
         text += "frk=" + cell(5) + " MPa";
         const std::string_view hardness = hardnessClass(row.strength);
         if (!hardness.empty())
             text += " " + std::string(hardness);
-        text += " " + (row.basis == 1 ? cell(7) : std::string(chartText::integrityIndex) + cell(7));
+        text += " " + (row.basis == IntegrityBasis::Class ? cell(7)
+                                                          : std::string(chartText::integrityIndex) + cell(7));
     }
     return text + sep + "Ra=" + cell(4) + " kN";
 }

@@ -13,7 +13,7 @@
 namespace saxolith
 {
 
-// One series per section type, in the order of the section codes (1 round … 4 square).
+// One series per section type, in the order of SectionType.
 inline constexpr int chartSeriesCount = 4;
 
 enum class ChartAxis {

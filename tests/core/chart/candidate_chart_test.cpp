@@ -17,7 +17,7 @@ namespace
 CandidateRow makeRow(std::uint8_t section, double first, double ra, double second = 0.0)
 {
     CandidateRow row;
-    row.sectionCode = section;
+    row.section = static_cast<SectionType>(section - 1);
     row.first = first;
     row.second = section == 4 ? first : second;
     row.ra = ra;
@@ -335,13 +335,13 @@ TEST(NearestRow, EdgesOfTheIndex)
 TEST(ChartRowText, NamesNumberSectionDimensionsRockAndRa)
 {
     CandidateRow frk = makeRow(3, 1200, 23456.789, 800);
-    frk.route = 2;
-    frk.basis = 1;
-    frk.integrityClass = 2;
+    frk.route = StrengthRoute::FrkGiven;
+    frk.basis = IntegrityBasis::Class;
+    frk.integrityClass = IntegrityClass::FairlyIntact;
     frk.strength = 45;
     CandidateRow kv = makeRow(2, 1000, 999.5, 300);
-    kv.route = 2;
-    kv.basis = 2;
+    kv.route = StrengthRoute::FrkGiven;
+    kv.basis = IntegrityBasis::Index;
     kv.index = 0.6;
     kv.strength = 12;
     CandidateRow twoDecimals = makeRow(4, 900, 5000);

@@ -295,7 +295,7 @@ TEST_F(ChartTest, DoubleClickTakesTheRowBackExactlyAsTheListDoes)
     // A row of the frk route, so the rock fields are written too, when there is one.
     std::size_t row = picks.front();
     for (const std::size_t r : picks) {
-        if (shownRows().row(r).route == 2) {
+        if (shownRows().row(r).route == StrengthRoute::FrkGiven) {
             row = r;
             break;
         }
@@ -422,9 +422,10 @@ TEST_F(ChartTest, TwoMillionRowsAreReducedAndPickedByTheirRealRows)
     list.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         CandidateRow row;
-        row.sectionCode = static_cast<std::uint8_t>(section(random));
+        row.section = static_cast<saxolith::SectionType>(section(random) - 1);
         row.first = 500.0 + 10.0 * step(random);
-        row.second = row.sectionCode == 4 ? row.first : 300.0 + 10.0 * (step(random) / 2);
+        row.second =
+            row.section == saxolith::SectionType::Square ? row.first : 300.0 + 10.0 * (step(random) / 2);
         row.qpa = qpa(random);
         row.ra = row.qpa * chartX(row, ChartAxis::Area);
         list.append(row);
