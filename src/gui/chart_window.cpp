@@ -168,7 +168,8 @@ ChartWindow::ChartWindow(OptimisationScreen &screen, QWidget *parent) : QWidget(
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(0);
     connect(&m_refreshTimer, &QTimer::timeout, this, &ChartWindow::refresh);
-    for (const CandidateModel *model : {m_screen.fullList(), m_screen.filteredList()}) {
+    for (const QTableView *view : {m_screen.Grid2_Youhuajieguo, m_screen.Grid3_Youhuasaixuan}) {
+        const QAbstractItemModel *model = view->model();
         connect(model, &QAbstractItemModel::modelReset, this, &ChartWindow::scheduleRefresh);
         connect(model, &QAbstractItemModel::layoutChanged, this, &ChartWindow::scheduleRefresh);
     }
@@ -188,8 +189,13 @@ QChart *ChartWindow::chart() const
 
 const CandidateModel *ChartWindow::shownModel() const
 {
-    return m_screen.Grid3_Youhuasaixuan->isVisibleTo(&m_screen) ? m_screen.filteredList()
-                                                                : m_screen.fullList();
+    return qobject_cast<const CandidateModel *>(shownList()->model());
+}
+
+const CandidateList &ChartWindow::drawnList() const
+{
+    static const CandidateList none;
+    return m_drawnModel != nullptr ? m_drawnModel->list() : none;
 }
 
 QTableView *ChartWindow::shownList() const
@@ -237,9 +243,8 @@ void ChartWindow::refresh()
     m_refreshTimer.stop();
     m_dirty = false;
     m_index.reset();
-    const CandidateModel *model = shownModel();
-    m_drawnModel = model;
-    const CandidateList &list = model->list();
+    m_drawnModel = shownModel();
+    const CandidateList &list = drawnList();
 
     // The view's size: the plot inside it is laid out later and is always smaller.
     m_columns = std::max(chartView->width(), 400);
@@ -289,7 +294,7 @@ void ChartWindow::refresh()
     m_marked->attachAxis(m_axisY);
     hideLegendEntry(m_chart, m_marked);
 
-    const bool filtered = model == m_screen.filteredList();
+    const bool filtered = shownList() == m_screen.Grid3_Youhuasaixuan;
     m_chart->setTitle(qs(filtered ? chartText::titleFiltered : chartText::titleFull) +
                       QString::number(list.size()) + qs(chartText::countSuffix));
     updateBand();
@@ -378,7 +383,7 @@ std::optional<std::size_t> ChartWindow::rowAt(const QPoint &position)
         return std::nullopt;
     }
     if (!m_index) {
-        m_index.emplace(m_drawnModel->list(), m_axis);
+        m_index.emplace(drawnList(), m_axis);
     }
     const QPointF value = m_chart->mapToValue(inChart);
     const double xScale = plot.width() / (m_axisX->max() - m_axisX->min());
@@ -388,7 +393,7 @@ std::optional<std::size_t> ChartWindow::rowAt(const QPoint &position)
 
 QPoint ChartWindow::positionOfRow(std::size_t row) const
 {
-    const CandidateList &list = m_drawnModel->list();
+    const CandidateList &list = drawnList();
     if (row >= list.size()) {
         return {};
     }
@@ -401,7 +406,7 @@ void ChartWindow::markRow(std::optional<std::size_t> row)
     if (m_marked == nullptr) {
         return;
     }
-    const CandidateList &list = m_drawnModel->list();
+    const CandidateList &list = drawnList();
     if (!row || *row >= list.size()) {
         m_marked->clear();
         return;
@@ -416,7 +421,7 @@ void ChartWindow::hoverAt(const QPoint &position)
         QToolTip::hideText();
         return;
     }
-    const QString text = qs(chartRowText(m_drawnModel->list(), *row));
+    const QString text = qs(chartRowText(drawnList(), *row));
     lb_row->setText(text);
     QToolTip::showText(chartView->mapToGlobal(position), text, chartView);
 }
@@ -431,7 +436,7 @@ void ChartWindow::selectAt(const QPoint &position)
     const int r = static_cast<int>(*row);
     view->selectRow(r);
     view->scrollTo(view->model()->index(r, 0), QAbstractItemView::PositionAtCenter);
-    lb_row->setText(qs(chartRowText(m_drawnModel->list(), *row)));
+    lb_row->setText(qs(chartRowText(drawnList(), *row)));
     markRow(row);
 }
 

@@ -71,6 +71,7 @@ class ChartWindow : public QWidget
   private:
     [[nodiscard]] const CandidateModel *shownModel() const;
     [[nodiscard]] QTableView *shownList() const;
+    [[nodiscard]] const CandidateList &drawnList() const;
     void scheduleRefresh();
     void plotAreaChanged();
     void updateBand();
