@@ -3,6 +3,7 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
+#include "chart_window.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
 #include "output/encoding.h"
@@ -114,6 +115,7 @@ OptimisationScreen::OptimisationScreen(ProgramState &state, QWidget *parent) : Q
 {
     setObjectName("YouHuaFormLayer");
     buildControls();
+    installCandidateChart(this);
 }
 
 void OptimisationScreen::buildControls()

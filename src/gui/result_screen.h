@@ -28,6 +28,8 @@ class ResultScreen : public QWidget
 
     ResultScreen(ProgramState &state, QWidget *parent = nullptr);
 
+    [[nodiscard]] const CalculationBook &book() const { return m_book; }
+
     QLabel *lb_jisuanjieguo = nullptr;
     QPushButton *cbt_PageBook = nullptr;            // "1" text book on display, "2" table book
     QPlainTextEdit *meo_jisuanjieguo_Doc = nullptr; // the text book

@@ -1,0 +1,109 @@
+// The candidate chart's reduction and row index at two million rows, each beside a plain pass over
+// the same rows: the counter `ratio` is the chart's time over the plain pass's, in the same run.
+#include "chart/candidate_chart.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <random>
+
+namespace
+{
+
+using saxolith::CandidateList;
+using saxolith::CandidateRow;
+using saxolith::ChartAxis;
+
+constexpr std::size_t largestList = 2'000'000;
+
+// Rows like a large run's: four sections, dimensions on a 10 mm step, many rocks for each size.
+const CandidateList &sampleList()
+{
+    static const CandidateList list = [] {
+        std::mt19937_64 random(17);
+        std::uniform_int_distribution<int> section(1, 4);
+        std::uniform_int_distribution<int> step(0, 250);
+        std::uniform_real_distribution<double> qpa(1500.0, 12000.0);
+        CandidateList rows;
+        rows.reserve(largestList);
+        for (std::size_t i = 0; i < largestList; ++i) {
+            CandidateRow row;
+            row.section = static_cast<saxolith::SectionType>(section(random) - 1);
+            row.first = 500.0 + 10.0 * step(random);
+            row.second =
+                row.section == saxolith::SectionType::Square ? row.first : 300.0 + 10.0 * (step(random) / 2);
+            row.qpa = qpa(random);
+            row.ra = row.qpa * saxolith::chartX(row, ChartAxis::Area);
+            rows.append(row);
+        }
+        rows.renumber();
+        return rows;
+    }();
+    return list;
+}
+
+// The baseline: one pass that reads every row's Ra.
+double plainPass(const CandidateList &list)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        sum += list.row(i).ra;
+    return sum;
+}
+
+template <typename Work> void ratioToPlainPass(benchmark::State &state, Work work)
+{
+    const CandidateList &list = sampleList();
+    using Clock = std::chrono::steady_clock;
+    Clock::duration oursTime{};
+    Clock::duration baseTime{};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        work(list);
+        const auto middle = Clock::now();
+        benchmark::DoNotOptimize(plainPass(list));
+        oursTime += middle - start;
+        baseTime += Clock::now() - middle;
+    }
+    state.counters["ratio"] =
+        std::chrono::duration<double>(oursTime) / std::chrono::duration<double>(baseTime);
+    state.counters["ms"] =
+        std::chrono::duration<double, std::milli>(oursTime).count() / static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(list.size()));
+}
+
+// Extremes only, as the pixel columns; then with the raster of a 500-pixel-high plot at 4 px.
+void reduceForChart(benchmark::State &state)
+{
+    const auto axis = static_cast<ChartAxis>(state.range(0));
+    const int rows = static_cast<int>(state.range(1));
+    ratioToPlainPass(state, [&](const CandidateList &list) {
+        benchmark::DoNotOptimize(saxolith::reduceForChart(list, axis, 1000, rows));
+    });
+}
+BENCHMARK(reduceForChart)->Args({0, 0})->Args({0, 125})->Args({1, 125})->Unit(benchmark::kMillisecond);
+
+void buildNearestRowIndex(benchmark::State &state)
+{
+    ratioToPlainPass(state, [](const CandidateList &list) {
+        benchmark::DoNotOptimize(saxolith::NearestRowIndex(list, ChartAxis::FirstDimension));
+    });
+}
+BENCHMARK(buildNearestRowIndex)->Unit(benchmark::kMillisecond);
+
+// One hover: the row within 8 pixels of a point on a 1000 × 500 plot.
+void nearestRow(benchmark::State &state)
+{
+    const saxolith::NearestRowIndex index(sampleList(), ChartAxis::Area);
+    const auto &b = index.bounds();
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> x(b.xMin, b.xMax);
+    std::uniform_real_distribution<double> y(b.yMin, b.yMax);
+    const double xScale = 1000.0 / (b.xMax - b.xMin);
+    const double yScale = 500.0 / (b.yMax - b.yMin);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(index.nearest(x(random), y(random), xScale, yScale, 8.0));
+}
+BENCHMARK(nearestRow)->Unit(benchmark::kMicrosecond);
+
+} // namespace

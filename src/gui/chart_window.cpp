@@ -1,0 +1,546 @@
+#include "chart_window.h"
+
+#include "candidate_model.h"
+#include "optimisation_screen.h"
+#include "optimise/option_grid.h"
+#include "platform.h"
+#include "text/number_text.h"
+#include "texts/chart.h"
+#include "widget_helpers.h"
+
+#include <QAction>
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGraphicsScene>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QSvgGenerator>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <array>
+#include <cmath>
+
+namespace saxolith
+{
+
+namespace
+{
+
+// One colour per section type, in the order of the section codes.
+const std::array<QColor, chartSeriesCount> seriesColours{QColor(0x1f, 0x77, 0xb4), QColor(0xff, 0x7f, 0x0e),
+                                                         QColor(0x2c, 0xa0, 0x2c), QColor(0xd6, 0x27, 0x28)};
+constexpr double markerSize = 6.0;
+constexpr double pickRadius = 8.0; // pixels
+constexpr int rasterCell = 4;      // pixels of Ra a kept point stands for in a crowded column
+// Each scatter point is an item of its own to Qt Charts: beyond a few thousand, drawing takes seconds.
+constexpr std::size_t rasterBudget = 3000;
+constexpr double margin = 0.05; // of each axis's span, around the rows
+constexpr double noUpperLimit = 1e15;
+
+ChartWindow::PathChooser &pathChooser()
+{
+    static ChartWindow::PathChooser chooser;
+    return chooser;
+}
+
+// Sends the pointer's moves, clicks and double clicks to the window.
+class CandidateChartView : public QChartView
+{
+  public:
+    CandidateChartView(QChart *chart, ChartWindow *window) : QChartView(chart), m_window(window)
+    {
+        setMouseTracking(true);
+        setRenderHint(QPainter::Antialiasing);
+    }
+
+  protected:
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        m_window->hoverAt(event->position().toPoint());
+        QChartView::mouseMoveEvent(event);
+    }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton) {
+            m_window->selectAt(event->position().toPoint());
+        }
+        QChartView::mousePressEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton) {
+            m_window->takeBackAt(event->position().toPoint());
+        }
+        QChartView::mouseDoubleClickEvent(event);
+    }
+
+  private:
+    ChartWindow *m_window;
+};
+
+QList<QPointF> pointsOf(const std::vector<ChartPoint> &points)
+{
+    QList<QPointF> out;
+    out.reserve(static_cast<qsizetype>(points.size()));
+    for (const ChartPoint &p : points) {
+        out.append(QPointF(p.x, p.y));
+    }
+    return out;
+}
+
+void hideLegendEntry(QChart *chart, QAbstractSeries *series)
+{
+    for (QLegendMarker *marker : chart->legend()->markers(series)) {
+        marker->setVisible(false);
+    }
+}
+
+} // namespace
+
+ChartWindow::ChartWindow(OptimisationScreen &screen, QWidget *parent) : QWidget(parent), m_screen(screen)
+{
+    setObjectName("ChartWindow");
+    setWindowFlag(Qt::Window);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(qs(chartText::windowTitle));
+    resize(960, 640);
+
+    rb_xDimension = new QRadioButton(qs(chartText::xByDimension), this);
+    rb_xDimension->setObjectName("rb_xDimension");
+    rb_xDimension->setChecked(true);
+    rb_xArea = new QRadioButton(qs(chartText::xByArea), this);
+    rb_xArea->setObjectName("rb_xArea");
+    cbt_exportImage = new QPushButton(qs(chartText::exportImage), this);
+    cbt_exportImage->setObjectName("cbt_exportImage");
+    lb_row = new QLabel(qs(chartText::hoverHint), this);
+    lb_row->setObjectName("lb_row");
+    lb_row->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignRight);
+    m_axisX = new QValueAxis(m_chart);
+    m_axisY = new QValueAxis(m_chart);
+    m_axisX->setTitleText(qs(chartText::axisDimension));
+    m_axisY->setTitleText(qs(chartText::axisRa));
+    m_axisX->setLabelFormat("%g");
+    m_axisY->setLabelFormat("%g");
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    chartView = new CandidateChartView(m_chart, this);
+    chartView->setObjectName("chartView");
+    // Thousands of marker items move on every change of the plot; an index of them only costs.
+    chartView->scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
+
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(rb_xDimension);
+    controls->addWidget(rb_xArea);
+    controls->addStretch();
+    controls->addWidget(cbt_exportImage);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(chartView, 1);
+    layout->addWidget(lb_row);
+
+    connect(rb_xArea, &QRadioButton::toggled, this, [this](bool area) {
+        m_axis = area ? ChartAxis::Area : ChartAxis::FirstDimension;
+        m_axisX->setTitleText(qs(area ? chartText::axisArea : chartText::axisDimension));
+        refresh();
+    });
+    connect(cbt_exportImage, &QPushButton::clicked, this, &ChartWindow::cbt_exportImageClick);
+    connect(m_chart, &QChart::plotAreaChanged, this, &ChartWindow::plotAreaChanged);
+
+    // Follows the list on show: a new run or filter resets a model, a sort reorders it, and the
+    // screen shows one list and hides the other.
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(0);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &ChartWindow::refresh);
+    for (const QTableView *view : {m_screen.Grid2_Youhuajieguo, m_screen.Grid3_Youhuasaixuan}) {
+        const QAbstractItemModel *model = view->model();
+        connect(model, &QAbstractItemModel::modelReset, this, &ChartWindow::scheduleRefresh);
+        connect(model, &QAbstractItemModel::layoutChanged, this, &ChartWindow::scheduleRefresh);
+    }
+    m_screen.Grid2_Youhuajieguo->installEventFilter(this);
+    m_screen.Grid3_Youhuasaixuan->installEventFilter(this);
+    connect(m_screen.Grid1_Youhuaxuanxiang, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (item->row() == raRangeRow) {
+            updateBand();
+        }
+    });
+}
+
+QChart *ChartWindow::chart() const
+{
+    return m_chart;
+}
+
+const CandidateModel *ChartWindow::shownModel() const
+{
+    return qobject_cast<const CandidateModel *>(shownList()->model());
+}
+
+const CandidateList &ChartWindow::drawnList() const
+{
+    static const CandidateList none;
+    return m_drawnModel != nullptr ? m_drawnModel->list() : none;
+}
+
+QTableView *ChartWindow::shownList() const
+{
+    return m_screen.Grid3_Youhuasaixuan->isVisibleTo(&m_screen) ? m_screen.Grid3_Youhuasaixuan
+                                                                : m_screen.Grid2_Youhuajieguo;
+}
+
+bool ChartWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+        scheduleRefresh();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ChartWindow::scheduleRefresh()
+{
+    m_dirty = true;
+    m_index.reset();
+    if (isVisible()) {
+        m_refreshTimer.start();
+    }
+}
+
+void ChartWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_dirty) {
+        refresh();
+    }
+}
+
+void ChartWindow::plotAreaChanged()
+{
+    // A wider or much narrower plot needs its own reduction; small changes from axis labels do not.
+    const int width = static_cast<int>(m_chart->plotArea().width());
+    if (!m_dirty && (width > m_columns || width < m_columns / 3)) {
+        scheduleRefresh();
+    }
+}
+
+void ChartWindow::refresh()
+{
+    m_refreshTimer.stop();
+    m_dirty = false;
+    m_index.reset();
+    m_drawnModel = shownModel();
+    const CandidateList &list = drawnList();
+
+    // The view's size: the plot inside it is laid out later and is always smaller.
+    m_columns = std::max(chartView->width(), 400);
+    const int rows = std::max(chartView->height(), 300) / rasterCell;
+    const ReducedChart reduced = reduceForChart(list, m_axis, m_columns, rows, rasterBudget);
+    m_bounds = reduced.bounds;
+
+    m_chart->removeAllSeries();
+    // The band first, so that it lies under the points.
+    m_band = new QAreaSeries(new QLineSeries, new QLineSeries);
+    m_band->setName(qs(chartText::band));
+    m_band->setBrush(QColor(0x80, 0x80, 0x80, 0x40));
+    m_band->setPen(QPen(QColor(0x80, 0x80, 0x80, 0xA0), 1.0, Qt::DashLine));
+    m_chart->addSeries(m_band);
+    m_band->attachAxis(m_axisX);
+    m_band->attachAxis(m_axisY);
+    for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+        const ChartSeriesData &data = reduced.series[s];
+        if (data.rowCount == 0) {
+            continue;
+        }
+        const QString name = qs(sectionBookName(static_cast<SectionType>(s)));
+        auto *points = new QScatterSeries;
+        points->setName(name);
+        points->setColor(seriesColours[s]);
+        points->setBorderColor(seriesColours[s]);
+        points->setMarkerSize(markerSize);
+        points->replace(pointsOf(data.points));
+        auto *envelope = new QLineSeries;
+        envelope->setName(name + qs(chartText::envelopeSuffix));
+        envelope->setPen(QPen(seriesColours[s].darker(150), 2.0));
+        envelope->replace(pointsOf(thinLine(data.envelope, m_bounds.xMin, m_bounds.xMax, m_columns)));
+        for (QAbstractSeries *series :
+             {static_cast<QAbstractSeries *>(points), static_cast<QAbstractSeries *>(envelope)}) {
+            m_chart->addSeries(series);
+            series->attachAxis(m_axisX);
+            series->attachAxis(m_axisY);
+        }
+    }
+
+    m_marked = new QScatterSeries;
+    m_marked->setMarkerSize(markerSize * 2.5);
+    m_marked->setColor(Qt::transparent);
+    m_marked->setBorderColor(Qt::black);
+    m_chart->addSeries(m_marked);
+    m_marked->attachAxis(m_axisX);
+    m_marked->attachAxis(m_axisY);
+    hideLegendEntry(m_chart, m_marked);
+
+    const bool filtered = shownList() == m_screen.Grid3_Youhuasaixuan;
+    m_chart->setTitle(qs(filtered ? chartText::titleFiltered : chartText::titleFull) +
+                      QString::number(list.size()) + qs(chartText::countSuffix));
+    updateBand();
+}
+
+void ChartWindow::updateBand()
+{
+    m_bandRange.reset();
+    const QTableWidget *grid = m_screen.Grid1_Youhuaxuanxiang;
+    const QTableWidgetItem *minimumItem = grid->item(raRangeRow, 1);
+    const QTableWidgetItem *maximumItem = grid->item(raRangeRow, 2);
+    const auto minimum = strictNumber(minimumItem ? minimumItem->text().toStdString() : std::string());
+    const auto maximum = strictNumber(maximumItem ? maximumItem->text().toStdString() : std::string());
+    // Only a range the filter command would read, with at least one limit, is drawn.
+    if (minimum && maximum && (*minimum > 0 || *maximum > 0)) {
+        const RaRange range = normaliseRaRange(*minimum, *maximum);
+        m_bandRange = std::pair(range.minimum, range.maximum);
+    }
+    if (m_band != nullptr) {
+        m_band->setVisible(m_bandRange.has_value());
+        for (QLegendMarker *marker : m_chart->legend()->markers(m_band)) {
+            marker->setVisible(m_bandRange.has_value());
+        }
+    }
+    applyRanges();
+}
+
+void ChartWindow::applyRanges()
+{
+    double xMin = 0.0;
+    double xMax = 1.0;
+    double yMin = 0.0;
+    double yMax = 1.0;
+    if (!m_bounds.empty) {
+        xMin = m_bounds.xMin;
+        xMax = m_bounds.xMax;
+        yMin = m_bounds.yMin;
+        yMax = m_bounds.yMax;
+    }
+    if (m_bandRange) {
+        if (m_bandRange->first > 0) {
+            yMin = std::min(yMin, m_bandRange->first);
+            yMax = std::max(yMax, m_bandRange->first);
+        }
+        if (m_bandRange->second < noUpperLimit) {
+            yMin = std::min(yMin, m_bandRange->second);
+            yMax = std::max(yMax, m_bandRange->second);
+        }
+    }
+    const auto pad = [](double &low, double &high) {
+        const double span = high - low;
+        const double extra = span > 0 ? span * margin : std::max(std::abs(high) * margin, 1.0);
+        low -= extra;
+        high += extra;
+    };
+    const bool positive = yMin >= 0;
+    pad(xMin, xMax);
+    pad(yMin, yMax);
+    if (positive) {
+        yMin = std::max(yMin, 0.0); // no capacity below zero on the axis
+    }
+    m_axisX->setRange(xMin, xMax);
+    m_axisY->setRange(yMin, yMax);
+    m_axisX->applyNiceNumbers();
+    m_axisY->applyNiceNumbers();
+    xMin = m_axisX->min();
+    xMax = m_axisX->max();
+    yMin = m_axisY->min();
+    yMax = m_axisY->max();
+    if (m_band != nullptr && m_bandRange) {
+        const double low = std::max(m_bandRange->first, yMin);
+        const double high = std::min(m_bandRange->second, yMax);
+        m_band->lowerSeries()->replace({QPointF(xMin, low), QPointF(xMax, low)});
+        m_band->upperSeries()->replace({QPointF(xMin, high), QPointF(xMax, high)});
+    }
+}
+
+std::optional<std::size_t> ChartWindow::rowAt(const QPoint &position)
+{
+    if (m_dirty) {
+        refresh();
+    }
+    const QPointF inChart = m_chart->mapFromScene(chartView->mapToScene(position));
+    const QRectF plot = m_chart->plotArea();
+    if (!plot.contains(inChart) || m_bounds.empty) {
+        return std::nullopt;
+    }
+    if (!m_index) {
+        m_index.emplace(drawnList(), m_axis);
+    }
+    const QPointF value = m_chart->mapToValue(inChart);
+    const double xScale = plot.width() / (m_axisX->max() - m_axisX->min());
+    const double yScale = plot.height() / (m_axisY->max() - m_axisY->min());
+    return m_index->nearest(value.x(), value.y(), xScale, yScale, pickRadius);
+}
+
+QPoint ChartWindow::positionOfRow(std::size_t row) const
+{
+    const CandidateList &list = drawnList();
+    if (row >= list.size()) {
+        return {};
+    }
+    const QPointF value(chartX(list.row(row), m_axis), chartRa(list.row(row)));
+    return chartView->mapFromScene(m_chart->mapToScene(m_chart->mapToPosition(value)));
+}
+
+void ChartWindow::markRow(std::optional<std::size_t> row)
+{
+    if (m_marked == nullptr) {
+        return;
+    }
+    const CandidateList &list = drawnList();
+    if (!row || *row >= list.size()) {
+        m_marked->clear();
+        return;
+    }
+    m_marked->replace({QPointF(chartX(list.row(*row), m_axis), chartRa(list.row(*row)))});
+}
+
+void ChartWindow::hoverAt(const QPoint &position)
+{
+    const std::optional<std::size_t> row = rowAt(position);
+    if (!row) {
+        QToolTip::hideText();
+        return;
+    }
+    const QString text = qs(chartRowText(drawnList(), *row));
+    lb_row->setText(text);
+    QToolTip::showText(chartView->mapToGlobal(position), text, chartView);
+}
+
+void ChartWindow::selectAt(const QPoint &position)
+{
+    const std::optional<std::size_t> row = rowAt(position);
+    if (!row) {
+        return;
+    }
+    QTableView *view = shownList();
+    const int r = static_cast<int>(*row);
+    view->selectRow(r);
+    view->scrollTo(view->model()->index(r, 0), QAbstractItemView::PositionAtCenter);
+    lb_row->setText(qs(chartRowText(drawnList(), *row)));
+    markRow(row);
+}
+
+void ChartWindow::takeBackAt(const QPoint &position)
+{
+    const std::optional<std::size_t> row = rowAt(position);
+    if (!row) {
+        return;
+    }
+    const int r = static_cast<int>(*row);
+    if (shownList() == m_screen.Grid3_Youhuasaixuan) {
+        m_screen.Grid3_YouhuasaixuanCellDblClick(0, r);
+    } else {
+        m_screen.Grid2_YouhuajieguoCellDblClick(0, r);
+    }
+}
+
+void ChartWindow::setPathChooserForTesting(PathChooser chooser)
+{
+    pathChooser() = std::move(chooser);
+}
+
+void ChartWindow::cbt_exportImageClick()
+{
+    const QString suggested = documentsFolder() + QLatin1Char('/') + qs(chartText::windowTitle) + ".png";
+    QString path;
+    if (pathChooser()) {
+        path = pathChooser()(this, suggested);
+    } else {
+        QString filter;
+        path = QFileDialog::getSaveFileName(this, qs(chartText::exportImage), suggested,
+                                            qs(chartText::imageFilters), &filter);
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+            path += filter.contains("svg") ? ".svg" : ".png";
+        }
+    }
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const std::optional<QString> error = exportImage(path)) {
+        showMessage(this, *error);
+        return;
+    }
+    lb_row->setText(qs(chartText::imageSaved) + QDir::toNativeSeparators(path));
+}
+
+std::optional<QString> ChartWindow::exportImage(const QString &path)
+{
+    const auto failed = [&](const QString &reason) {
+        return qs(chartText::imageNotSaved) + QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
+    };
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != "png" && suffix != "svg") {
+        return failed(qs(chartText::unknownImageType));
+    }
+    if (m_dirty) {
+        refresh();
+    }
+    // The previous image stays until the new one is complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return failed(file.errorString());
+    }
+    if (suffix == "png") {
+        if (!chartView->grab().save(&file, "PNG")) {
+            file.cancelWriting();
+            return failed(file.errorString());
+        }
+    } else {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(chartView->size());
+        svg.setViewBox(QRect(QPoint(0, 0), chartView->size()));
+        svg.setTitle(windowTitle());
+        QPainter painter(&svg);
+        chartView->render(&painter);
+        painter.end();
+    }
+    if (!file.commit()) {
+        return failed(file.errorString());
+    }
+    return std::nullopt;
+}
+
+void installCandidateChart(OptimisationScreen *screen)
+{
+    auto *open = new QAction(qs(chartText::menuEntry), screen);
+    open->setObjectName("actionChart");
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    open->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    screen->addAction(open);
+    for (QTableView *list : {screen->Grid2_Youhuajieguo, screen->Grid3_Youhuasaixuan}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addAction(open);
+    }
+    QObject::connect(open, &QAction::triggered, screen, [screen] {
+        auto *window = screen->findChild<ChartWindow *>(QString(), Qt::FindDirectChildrenOnly);
+        if (window == nullptr) {
+            window = new ChartWindow(*screen, screen);
+        }
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+}
+
+} // namespace saxolith

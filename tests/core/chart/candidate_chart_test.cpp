@@ -1,0 +1,360 @@
+#include "chart/candidate_chart.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <random>
+#include <set>
+
+namespace saxolith
+{
+namespace
+{
+
+CandidateRow makeRow(std::uint8_t section, double first, double ra, double second = 0.0)
+{
+    CandidateRow row;
+    row.section = static_cast<SectionType>(section - 1);
+    row.first = first;
+    row.second = section == 4 ? first : second;
+    row.ra = ra;
+    row.strength = 3500;
+    row.qpa = 3500;
+    return row;
+}
+
+CandidateList listOf(std::initializer_list<CandidateRow> rows)
+{
+    CandidateList list;
+    for (const CandidateRow &row : rows)
+        list.append(row);
+    list.renumber();
+    return list;
+}
+
+int columnOf(double x, const ChartBounds &b, int columns)
+{
+    if (!(b.xMax > b.xMin))
+        return 0;
+    return std::clamp(static_cast<int>((x - b.xMin) / (b.xMax - b.xMin) * columns), 0, columns - 1);
+}
+
+std::set<std::uint32_t> rowsOf(const std::vector<ChartPoint> &points)
+{
+    std::set<std::uint32_t> rows;
+    for (const ChartPoint &p : points)
+        rows.insert(p.row);
+    return rows;
+}
+
+// Every lowest and highest Ra of each series and column (the first in list order), every envelope
+// point (the highest Ra at each exact x, the first in list order), and nothing else unless a raster
+// cell asks for it.
+void expectMatchesBruteForce(const CandidateList &list, ChartAxis axis, int columns, int rows,
+                             std::size_t budget = SIZE_MAX)
+{
+    const ReducedChart reduced = reduceForChart(list, axis, columns, rows, budget);
+    for (int s = 0; s < chartSeriesCount; ++s) {
+        std::map<int, std::uint32_t> lowest;
+        std::map<int, std::uint32_t> highest;
+        std::map<double, std::uint32_t> envelope;
+        std::set<std::pair<int, int>> cells;
+        std::size_t count = 0;
+        for (std::uint32_t i = 0; i < list.size(); ++i) {
+            const CandidateRow &row = list.row(i);
+            const double x = chartX(row, axis);
+            const double y = chartRa(row);
+            if (chartSeriesOf(row) != s || !std::isfinite(x) || !std::isfinite(y))
+                continue;
+            ++count;
+            const int column = columnOf(x, reduced.bounds, columns);
+            if (!lowest.contains(column) || y < chartRa(list.row(lowest[column])))
+                lowest[column] = i;
+            if (!highest.contains(column) || y > chartRa(list.row(highest[column])))
+                highest[column] = i;
+            if (!envelope.contains(x) || y > chartRa(list.row(envelope[x])))
+                envelope[x] = i;
+        }
+        const ChartSeriesData &data = reduced.series[static_cast<std::size_t>(s)];
+        EXPECT_EQ(data.rowCount, count) << "series " << s;
+        const std::set<std::uint32_t> kept = rowsOf(data.points);
+        std::set<std::uint32_t> extremes;
+        for (const auto &[column, row] : lowest) {
+            EXPECT_TRUE(kept.contains(row))
+                << "series " << s << " column " << column << " lowest row " << row;
+            extremes.insert(row);
+        }
+        for (const auto &[column, row] : highest) {
+            EXPECT_TRUE(kept.contains(row))
+                << "series " << s << " column " << column << " highest row " << row;
+            extremes.insert(row);
+        }
+        if (rows == 0 || budget == 0) {
+            EXPECT_EQ(kept, extremes) << "series " << s;
+        }
+        EXPECT_EQ(kept.size(), data.points.size()) << "a row kept twice in series " << s;
+        std::vector<ChartPoint> expectedEnvelope;
+        for (const auto &[x, row] : envelope)
+            expectedEnvelope.push_back({x, chartRa(list.row(row)), row});
+        EXPECT_EQ(data.envelope, expectedEnvelope) << "series " << s;
+        for (const ChartPoint &p : data.points) {
+            ASSERT_LT(p.row, list.size());
+            EXPECT_EQ(p.x, chartX(list.row(p.row), axis));
+            EXPECT_EQ(p.y, chartRa(list.row(p.row)));
+        }
+    }
+}
+
+struct ReductionCase {
+    const char *name;
+    CandidateList list;
+    int columns;
+    // Rows of each series the scatter keeps, and the envelope's rows.
+    std::array<std::vector<std::uint32_t>, chartSeriesCount> points;
+    std::array<std::vector<std::uint32_t>, chartSeriesCount> envelope;
+};
+
+std::vector<std::uint32_t> rowList(const std::vector<ChartPoint> &points)
+{
+    std::vector<std::uint32_t> rows;
+    for (const ChartPoint &p : points)
+        rows.push_back(p.row);
+    return rows;
+}
+
+TEST(ChartReduction, SmallLists)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<ReductionCase> cases{
+        {"empty", {}, 10, {}, {}},
+        {"one row", listOf({makeRow(1, 800, 1000)}), 10, {{{0}}}, {{{0}}}},
+        {"one column keeps only its lowest and highest",
+         listOf({makeRow(1, 800, 1500), makeRow(1, 800, 1000), makeRow(1, 800, 2000), makeRow(1, 800, 1200)}),
+         10,
+         {{{1, 2}}},
+         {{{2}}}},
+        {"equal Ra: the first row in the list",
+         listOf({makeRow(1, 800, 1000), makeRow(1, 800, 1000), makeRow(1, 900, 3000), makeRow(1, 900, 3000)}),
+         10,
+         {{{0, 2}}},
+         {{{0, 2}}}},
+        {"two x in one pixel column: one lowest and one highest, both envelope points",
+         listOf({makeRow(1, 800, 1000), makeRow(1, 801, 1100), makeRow(1, 800, 900), makeRow(1, 2000, 5000),
+                 makeRow(1, 801, 1050)}),
+         2,
+         {{{2, 1, 3}}},
+         {{{0, 1, 3}}}},
+        {"series apart, in section order",
+         listOf({makeRow(3, 1000, 4000, 800), makeRow(1, 800, 1000), makeRow(4, 900, 3000),
+                 makeRow(2, 800, 2000, 200), makeRow(1, 1000, 2000)}),
+         10,
+         {{{1, 4}, {3}, {0}, {2}}},
+         {{{1, 4}, {3}, {0}, {2}}}},
+        {"a row that cannot be drawn is left out",
+         listOf({makeRow(1, nan, 1000), makeRow(1, 800, 1200), makeRow(1, 900, nan)}),
+         10,
+         {{{1}}},
+         {{{1}}}},
+    };
+    for (const ReductionCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReducedChart reduced = reduceForChart(c.list, ChartAxis::FirstDimension, c.columns);
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            EXPECT_EQ(rowList(reduced.series[s].points), c.points[s]) << "series " << s;
+            EXPECT_EQ(rowList(reduced.series[s].envelope), c.envelope[s]) << "series " << s;
+        }
+        expectMatchesBruteForce(c.list, ChartAxis::FirstDimension, c.columns, 0);
+        expectMatchesBruteForce(c.list, ChartAxis::Area, c.columns, 0);
+    }
+    EXPECT_TRUE(reduceForChart({}, ChartAxis::Area, 100).bounds.empty);
+}
+
+CandidateList randomList(std::size_t n, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> section(1, 4);
+    std::uniform_int_distribution<int> step(0, 60);
+    std::uniform_real_distribution<double> ra(500.0, 90000.0);
+    std::uniform_int_distribution<int> precision(0, 4);
+    CandidateList list;
+    for (std::size_t i = 0; i < n; ++i) {
+        CandidateRow row = makeRow(static_cast<std::uint8_t>(section(random)), 600 + 25.0 * step(random),
+                                   ra(random), 200 + 50.0 * step(random) / 4);
+        row.precision = static_cast<std::uint8_t>(precision(random));
+        list.append(row);
+    }
+    list.renumber();
+    return list;
+}
+
+TEST(ChartReduction, RandomListAgainstBruteForce)
+{
+    const CandidateList list = randomList(20'000, 7);
+    for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
+        for (const int columns : {1, 7, 640}) {
+            SCOPED_TRACE(testing::Message() << "columns " << columns);
+            expectMatchesBruteForce(list, axis, columns, 0);
+            expectMatchesBruteForce(list, axis, columns, 120);
+        }
+    }
+}
+
+TEST(ChartReduction, RasterKeepsEveryOccupiedCell)
+{
+    const CandidateList list = randomList(5'000, 3);
+    constexpr int columns = 50;
+    constexpr int rows = 40;
+    const ReducedChart reduced = reduceForChart(list, ChartAxis::FirstDimension, columns, rows);
+    const ChartBounds &b = reduced.bounds;
+    const auto cellOf = [&](double x, double y) {
+        const int row = std::clamp(static_cast<int>((y - b.yMin) / (b.yMax - b.yMin) * rows), 0, rows - 1);
+        return std::pair(columnOf(x, b, columns), row);
+    };
+    for (int s = 0; s < chartSeriesCount; ++s) {
+        std::set<std::pair<int, int>> occupied;
+        std::set<std::pair<int, int>> shown;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (chartSeriesOf(list.row(i)) == s)
+                occupied.insert(cellOf(chartX(list.row(i), ChartAxis::FirstDimension), chartRa(list.row(i))));
+        }
+        for (const ChartPoint &p : reduced.series[static_cast<std::size_t>(s)].points)
+            shown.insert(cellOf(p.x, p.y));
+        EXPECT_EQ(shown, occupied) << "series " << s;
+        EXPECT_LE(reduced.series[static_cast<std::size_t>(s)].points.size(), occupied.size() + 2 * columns);
+    }
+}
+
+TEST(ChartReduction, RasterWithinItsBudgetKeepsTheExtremes)
+{
+    const CandidateList list = randomList(20'000, 5);
+    constexpr int columns = 40;
+    for (const std::size_t budget : {std::size_t{0}, std::size_t{50}, std::size_t{700}, std::size_t{5000}}) {
+        SCOPED_TRACE(testing::Message() << "budget " << budget);
+        expectMatchesBruteForce(list, ChartAxis::FirstDimension, columns, 64, budget);
+        const ReducedChart reduced = reduceForChart(list, ChartAxis::FirstDimension, columns, 64, budget);
+        const ReducedChart extremes = reduceForChart(list, ChartAxis::FirstDimension, columns);
+        std::size_t raster = 0;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            raster += reduced.series[s].points.size() - extremes.series[s].points.size();
+        EXPECT_LE(raster, budget);
+        if (budget >= 700) {
+            EXPECT_GT(raster, budget / 4) << "merged further than the budget asks";
+        }
+    }
+}
+
+TEST(ChartReduction, ChartCoordinates)
+{
+    struct Case {
+        CandidateRow row;
+        double area; // m²
+        double ra;
+    };
+    // Precision choices: 0 two decimals, 1 one, 2 units, 3 tens cut off, 4 hundreds cut off.
+    const auto withPrecision = [](std::uint8_t choice) {
+        CandidateRow row = makeRow(1, 1000, 12345.678);
+        row.precision = choice;
+        return row;
+    };
+    const std::vector<Case> cases{
+        {withPrecision(0), std::numbers::pi / 4.0, 12345.68},
+        {withPrecision(1), std::numbers::pi / 4.0, 12345.7},
+        {withPrecision(2), std::numbers::pi / 4.0, 12346.0},
+        {withPrecision(3), std::numbers::pi / 4.0, 12340.0},
+        {withPrecision(4), std::numbers::pi / 4.0, 12300.0},
+        {makeRow(2, 1000, 1.0, 500), std::numbers::pi / 4.0 + 0.5, 1.0},
+        {makeRow(3, 1200, 1.0, 800), 0.96, 1.0},
+        {makeRow(4, 900, 1.0), 0.81, 1.0},
+    };
+    for (const Case &c : cases) {
+        EXPECT_DOUBLE_EQ(chartX(c.row, ChartAxis::Area), c.area);
+        EXPECT_EQ(chartX(c.row, ChartAxis::FirstDimension), c.row.first);
+        EXPECT_DOUBLE_EQ(chartRa(c.row), c.ra);
+    }
+}
+
+TEST(ChartReduction, ThinLineKeepsEachColumnsFirstLowestHighestAndLast)
+{
+    std::vector<ChartPoint> line;
+    for (std::uint32_t i = 0; i < 12; ++i)
+        line.push_back({static_cast<double>(i), static_cast<double>((i * 7) % 5), i});
+    EXPECT_EQ(thinLine(line, 0, 11, 3), line) << "four a column or fewer stay whole";
+    // Two columns: x 0..5 and 6..11.
+    const std::vector<ChartPoint> thinned = thinLine(line, 0, 12, 2);
+    // ys: 0 2 4 1 3 0 | 2 4 1 3 0 2
+    EXPECT_EQ(rowList(thinned), (std::vector<std::uint32_t>{0, 2, 5, 6, 7, 10, 11}));
+}
+
+TEST(NearestRow, RandomQueriesAgainstBruteForce)
+{
+    const CandidateList list = randomList(30'000, 11);
+    std::mt19937 random(5);
+    for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
+        const NearestRowIndex index(list, axis);
+        const ChartBounds &b = index.bounds();
+        std::uniform_real_distribution<double> qx(b.xMin - 50, b.xMax + 50);
+        std::uniform_real_distribution<double> qy(b.yMin - 2000, b.yMax + 2000);
+        const double xScale = 800.0 / (b.xMax - b.xMin);
+        const double yScale = 500.0 / (b.yMax - b.yMin);
+        for (int q = 0; q < 400; ++q) {
+            const double x = qx(random);
+            const double y = qy(random);
+            const double radius = q % 2 == 0 ? 6.0 : 60.0;
+            std::optional<std::size_t> expected;
+            double best = radius * radius;
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                const double dx = (chartX(list.row(i), axis) - x) * xScale;
+                const double dy = (chartRa(list.row(i)) - y) * yScale;
+                if (dx * dx + dy * dy < best || (!expected && dx * dx + dy * dy == best)) {
+                    best = dx * dx + dy * dy;
+                    expected = i;
+                }
+            }
+            ASSERT_EQ(index.nearest(x, y, xScale, yScale, radius), expected) << "query " << x << ", " << y;
+        }
+    }
+}
+
+TEST(NearestRow, EdgesOfTheIndex)
+{
+    EXPECT_EQ(NearestRowIndex().nearest(0, 0, 1, 1, 100), std::nullopt);
+    const CandidateList none;
+    EXPECT_EQ(NearestRowIndex(none, ChartAxis::Area).nearest(0, 0, 1, 1, 100), std::nullopt);
+    // Equal points: the first row in the list; a single x and a single Ra still index.
+    const CandidateList same = listOf({makeRow(1, 800, 1000), makeRow(1, 800, 1000)});
+    const NearestRowIndex index(same, ChartAxis::FirstDimension);
+    EXPECT_EQ(index.nearest(800, 1000, 1, 1, 5), 0U);
+    EXPECT_EQ(index.nearest(803, 1004, 1, 1, 5), 0U);
+    EXPECT_EQ(index.nearest(804, 1004, 1, 1, 5), std::nullopt);
+    EXPECT_EQ(index.nearest(std::nan(""), 1000, 1, 1, 5), std::nullopt);
+}
+
+TEST(ChartRowText, NamesNumberSectionDimensionsRockAndRa)
+{
+    CandidateRow frk = makeRow(3, 1200, 23456.789, 800);
+    frk.route = StrengthRoute::FrkGiven;
+    frk.basis = IntegrityBasis::Class;
+    frk.integrityClass = IntegrityClass::FairlyIntact;
+    frk.strength = 45;
+    CandidateRow kv = makeRow(2, 1000, 999.5, 300);
+    kv.route = StrengthRoute::FrkGiven;
+    kv.basis = IntegrityBasis::Index;
+    kv.index = 0.6;
+    kv.strength = 12;
+    CandidateRow twoDecimals = makeRow(4, 900, 5000);
+    twoDecimals.precision = 0;
+    const CandidateList list = listOf({makeRow(1, 800, 1759.292), frk, kv, twoDecimals});
+    EXPECT_EQ(chartRowText(list, 0), "ZH-1，圆桩，d=800 mm，qpa=3500 kPa，Ra=1759 kN");
+    EXPECT_EQ(chartRowText(list, 1),
+              "ZH-2，矩形桩，a=1200 mm, b=800 mm，frk=45.00 MPa 较硬岩 较完整，Ra=23457 kN");
+    EXPECT_EQ(chartRowText(list, 2),
+              "ZH-3，椭圆桩，d=1000 mm, c=300 mm，frk=12.00 MPa 软岩 完整性指数 0.60，Ra=1000 kN");
+    EXPECT_EQ(chartRowText(list, 3), "ZH-4，方桩，a=900 mm，qpa=3500 kPa，Ra=5000.00 kN");
+    EXPECT_EQ(chartRowText(list, 4), "");
+}
+
+} // namespace
+} // namespace saxolith
