@@ -521,6 +521,7 @@ void OptimisationScreen::saveShownList()
         return;
     }
     cbt_YHsave->setEnabled(false);
+    emit fileSaved(path);
 }
 
 } // namespace saxolith

@@ -72,6 +72,7 @@ class OptimisationScreen : public QWidget
 
   signals:
     void saveRequested(); // "存盘": the one save command of the main window
+    void fileSaved(const QString &path); // a list file was written there
     void backRequested(); // "返回": the input screen comes back
     // The input screen is to hold what a run left it (replayed through its calculate command).
     void runLeftInput(const saxolith::CalculationInput &input);

@@ -191,6 +191,7 @@ void ResultScreen::saveShownBook()
     }
     m_state.unsavedBooks &= ~static_cast<int>(*form);
     cbt_Save->setEnabled(false);
+    emit fileSaved(path);
 }
 
 } // namespace saxolith

@@ -58,6 +58,7 @@ class ResultScreen : public QWidget
   signals:
     void backRequested(); // "返回"
     void saveRequested(); // "保存": the one save command of the main window
+    void fileSaved(const QString &path); // a book file was written there
 
   private:
     void showBook();
