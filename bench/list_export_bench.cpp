@@ -16,12 +16,16 @@ using saxolith::CandidateList;
 
 constexpr std::size_t millionRows = 1'000'000;
 
-// The start-up run's 456 rows (every section, both routes) repeated to a million, numbered anew.
+// A real large run (938,676 candidates: d in 5 mm and c in 10 mm steps over every section and
+// route), topped up from its start to a million and numbered anew.
 const CandidateList &millionRowList()
 {
     static const CandidateList list = [] {
+        saxolith::OptionTexts options = saxolith::startOptionTexts();
+        options[1] = {"800", "3000", "5"};
+        options[2] = {"100", "1200", "10"};
         const saxolith::RunResult run =
-            saxolith::runEnumeration(saxolith::startOptionTexts(), saxolith::defaultCalculationInput());
+            saxolith::runEnumeration(options, saxolith::defaultCalculationInput());
         CandidateList rows;
         rows.reserve(millionRows);
         for (std::size_t i = 0; i < millionRows; ++i) {

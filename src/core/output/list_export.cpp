@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -107,6 +109,104 @@ std::array<double, candidateColumns> columnWidths(const CandidateList &list)
     return widths;
 }
 
+// The export texts of one row after another. A million-row list repeats few values per column
+// (the option grid's steps), so each column keeps its recent texts, keyed by exactly the row fields
+// its cell is made from; the candidate number, unique per row, is written directly.
+class RowCells
+{
+  public:
+    struct Cell {
+        std::uint64_t first = ~std::uint64_t{0};
+        std::uint64_t second = ~std::uint64_t{0};
+        std::string text;
+        std::optional<NumberCell> number;
+    };
+
+    explicit RowCells(const CandidateList &list) : m_list(list)
+    {
+        for (auto &table : m_tables) {
+            table.resize(std::size_t{1} << tableBits);
+        }
+    }
+
+    const Cell &cell(std::size_t index, int column)
+    {
+        const CandidateRow &row = m_list.row(index);
+        if (column == 0) {
+            numberText(row);
+            return m_number;
+        }
+        const auto [first, second] = keyOf(row, column);
+        const std::uint64_t hash =
+            (first * 0x9E3779B97F4A7C15ULL) ^ (second * 0xC2B2AE3D27D4EB4FULL) ^ (first >> 29);
+        Cell &slot =
+            m_tables[static_cast<std::size_t>(column)][(hash * 0x9E3779B97F4A7C15ULL) >> (64 - tableBits)];
+        if (slot.first != first || slot.second != second) {
+            slot.first = first;
+            slot.second = second;
+            slot.text = exportCell(m_list, index, column);
+            slot.number = numberCell(slot.text);
+        }
+        return slot;
+    }
+
+  private:
+    static constexpr int tableBits = 12;
+
+    static std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
+    // What the cell of `column` is made from (see CandidateList::cell).
+    static std::pair<std::uint64_t, std::uint64_t> keyOf(const CandidateRow &row, int column)
+    {
+        switch (column) {
+        case 1:
+            return {row.sectionCode, 0};
+        case 2:
+            return {bits(row.first), 0};
+        case 3:
+            return {row.sectionCode == 1 ? 0 : bits(row.second), row.sectionCode == 1 ? 1 : 0};
+        case 4:
+            return {bits(row.ra), row.precision};
+        case 5:
+            return {bits(row.strength), row.route};
+        case 6:
+            return {row.route, row.basis};
+        case 7:
+            return {bits(row.index), row.route | (row.basis << 8U) | (row.integrityClass << 16U)};
+        case 8:
+            return {bits(row.psi), row.route};
+        case 9:
+            return {bits(row.qpa), row.precision};
+        case 10:
+            return {row.route, 0};
+        default:
+            return {0, 0};
+        }
+    }
+
+    // "ZH-" and the position zero-padded to its digits, or the plain number.
+    void numberText(const CandidateRow &row)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, row.number).ptr;
+        const auto length = static_cast<std::size_t>(end - digits);
+        m_number.text.clear();
+        if (row.numberDigits != 0) {
+            m_number.text += "ZH-";
+            m_number.text.append(row.numberDigits > length ? row.numberDigits - length : 0, '0');
+        }
+        m_number.text.append(digits, length);
+        m_number.number.reset();
+        if (row.numberDigits == 0) {
+            m_number.number = NumberCell{static_cast<double>(row.number), 0};
+        }
+    }
+
+    const CandidateList &m_list;
+    std::array<std::vector<Cell>, candidateColumns> m_tables;
+    Cell m_number;
+};
+
 } // namespace
 
 std::string exportHeader(int column)
@@ -144,13 +244,14 @@ void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProg
     record += "\r\n";
     out.write(record.data(), static_cast<std::streamsize>(record.size()));
     const std::size_t total = list.size();
+    RowCells cells(list);
     for (std::size_t row = 0; row < total; ++row) {
         record.clear();
         for (int column = 0; column < candidateColumns; ++column) {
             if (column > 0) {
                 record += ',';
             }
-            appendCsvField(record, exportCell(list, row, column));
+            appendCsvField(record, cells.cell(row, column).text);
         }
         record += "\r\n";
         out.write(record.data(), static_cast<std::streamsize>(record.size()));
@@ -194,7 +295,7 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
 
         const std::size_t total = list.size();
         const std::size_t sheets = std::max<std::size_t>(1, (total + rowsPerSheet - 1) / rowsPerSheet);
-        std::string cell;
+        RowCells cells(list);
         for (std::size_t sheet = 0; sheet < sheets; ++sheet) {
             const std::size_t first = sheet * rowsPerSheet;
             const std::size_t last = std::min(total, first + rowsPerSheet);
@@ -217,16 +318,17 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
             for (std::size_t row = first; row < last; ++row) {
                 const auto sheetRow = static_cast<lxw_row_t>(row - first + 1);
                 for (int column = 0; column < candidateColumns; ++column) {
-                    cell = exportCell(list, row, column);
-                    if (cell.empty()) {
+                    const RowCells::Cell &cell = cells.cell(row, column);
+                    if (cell.text.empty()) {
                         continue;
                     }
                     const auto at = static_cast<lxw_col_t>(column);
-                    if (const std::optional<NumberCell> number = numberCell(cell)) {
-                        worksheet_write_number(worksheet, sheetRow, at, number->value,
-                                               numberFormats[static_cast<std::size_t>(number->decimals)]);
+                    if (cell.number) {
+                        worksheet_write_number(
+                            worksheet, sheetRow, at, cell.number->value,
+                            numberFormats[static_cast<std::size_t>(cell.number->decimals)]);
                     } else {
-                        worksheet_write_string(worksheet, sheetRow, at, cell.c_str(), nullptr);
+                        worksheet_write_string(worksheet, sheetRow, at, cell.text.c_str(), nullptr);
                     }
                 }
                 if (row % progressEvery == 0) {
