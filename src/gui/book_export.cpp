@@ -44,7 +44,6 @@ class BookCommands : public QObject
         for (QPlainTextEdit *memo : {screen->meo_jisuanjieguo_Doc, screen->meo_jisuanjieguo_Xls}) {
             memo->setContextMenuPolicy(Qt::ActionsContextMenu);
             memo->addActions({m_saveAs, m_exportPdf, m_print});
-            memo->setToolTip(qs(exportText::bookAreaHint));
             connect(memo, &QPlainTextEdit::textChanged, this, &BookCommands::updateEnabled);
         }
         connect(screen, &ResultScreen::fileSaved, this,

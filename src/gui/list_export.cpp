@@ -56,7 +56,6 @@ class ListCommands : public QObject
         for (QTableView *list : {screen->Grid2_Youhuajieguo, screen->Grid3_Youhuasaixuan}) {
             list->setContextMenuPolicy(Qt::ActionsContextMenu);
             list->addActions({m_saveAs, m_exportExcel, m_exportCsv});
-            list->setToolTip(qs(exportText::listAreaHint));
             list->installEventFilter(this);
         }
         for (CandidateModel *model : {screen->fullList(), screen->filteredList()}) {

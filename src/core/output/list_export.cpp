@@ -22,7 +22,6 @@ namespace
 {
 
 constexpr std::size_t progressEvery = 8192;
-constexpr int sectionColumn = 1;
 constexpr int maximumDecimals = 10;
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
@@ -155,30 +154,33 @@ class RowCells
 
     static std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
+    template <typename E> static std::uint64_t code(E value) { return static_cast<std::uint64_t>(value); }
+
     // What the cell of `column` is made from (see CandidateList::cell).
     static std::pair<std::uint64_t, std::uint64_t> keyOf(const CandidateRow &row, int column)
     {
-        switch (column) {
-        case 1:
-            return {row.sectionCode, 0};
-        case 2:
+        switch (static_cast<CandidateColumn>(column)) {
+        case CandidateColumn::Section:
+            return {code(row.section), 0};
+        case CandidateColumn::FirstDimension:
             return {bits(row.first), 0};
-        case 3:
-            return {row.sectionCode == 1 ? 0 : bits(row.second), row.sectionCode == 1 ? 1 : 0};
-        case 4:
+        case CandidateColumn::SecondDimension:
+            return {bits(row.second), code(row.section)};
+        case CandidateColumn::Ra:
             return {bits(row.ra), row.precision};
-        case 5:
-            return {bits(row.strength), row.route};
-        case 6:
-            return {row.route, row.basis};
-        case 7:
-            return {bits(row.index), row.route | (row.basis << 8U) | (row.integrityClass << 16U)};
-        case 8:
-            return {bits(row.psi), row.route};
-        case 9:
+        case CandidateColumn::Strength:
+            return {bits(row.strength), code(row.route)};
+        case CandidateColumn::Basis:
+            return {code(row.route), code(row.basis)};
+        case CandidateColumn::Integrity:
+            return {bits(row.index),
+                    code(row.route) | (code(row.basis) << 8U) | (code(row.integrityClass) << 16U)};
+        case CandidateColumn::Psi:
+            return {bits(row.psi), code(row.route)};
+        case CandidateColumn::Qpa:
             return {bits(row.qpa), row.precision};
-        case 10:
-            return {row.route, 0};
+        case CandidateColumn::Route:
+            return {code(row.route), 0};
         default:
             return {0, 0};
         }
@@ -226,7 +228,7 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column)
     if (text == "-") {
         return {};
     }
-    if (column == sectionColumn) {
+    if (static_cast<CandidateColumn>(column) == CandidateColumn::Section) {
         std::erase(text, ' ');
     }
     return text;

@@ -21,10 +21,6 @@ inline constexpr std::string_view exportPdfHint = "导出 PDF (Ctrl+E)";
 inline constexpr std::string_view printHint = "打印 (Ctrl+P)";
 inline constexpr std::string_view exportExcelHint = "导出 Excel (Ctrl+E)";
 inline constexpr std::string_view exportCsvHint = "导出 CSV (Ctrl+E，文件名以 .csv 结尾)";
-inline constexpr std::string_view bookAreaHint =
-    "右键菜单：另存为 (Ctrl+Shift+S)、导出 PDF (Ctrl+E)、打印 (Ctrl+P)";
-inline constexpr std::string_view listAreaHint =
-    "右键菜单：另存为 (Ctrl+Shift+S)、导出 Excel 或 CSV (Ctrl+E)";
 
 inline constexpr std::string_view textFilter = "文本文件 (*.txt)";
 inline constexpr std::string_view pdfFilter = "PDF 文件 (*.pdf)";
