@@ -46,8 +46,6 @@ class BookCommands : public QObject
             memo->addActions({m_saveAs, m_exportPdf, m_print});
             connect(memo, &QPlainTextEdit::textChanged, this, &BookCommands::updateEnabled);
         }
-        connect(screen, &ResultScreen::fileSaved, this,
-                [this](const QString &path) { showSavedNotice(m_screen, path); });
         updateEnabled();
     }
 

@@ -58,13 +58,11 @@ class ListCommands : public QObject
             list->addActions({m_saveAs, m_exportExcel, m_exportCsv});
             list->installEventFilter(this);
         }
-        for (CandidateModel *model : {screen->fullList(), screen->filteredList()}) {
+        for (const CandidateModel *model : {fullList(), filteredList()}) {
             connect(model, &QAbstractItemModel::modelReset, this, &ListCommands::updateEnabled);
             connect(model, &QAbstractItemModel::rowsInserted, this, &ListCommands::updateEnabled);
             connect(model, &QAbstractItemModel::rowsRemoved, this, &ListCommands::updateEnabled);
         }
-        connect(screen, &OptimisationScreen::fileSaved, this,
-                [this](const QString &path) { showSavedNotice(m_screen, path); });
         updateEnabled();
     }
 
@@ -78,6 +76,15 @@ class ListCommands : public QObject
     }
 
   private:
+    const CandidateModel *fullList() const
+    {
+        return qobject_cast<const CandidateModel *>(m_screen->Grid2_Youhuajieguo->model());
+    }
+    const CandidateModel *filteredList() const
+    {
+        return qobject_cast<const CandidateModel *>(m_screen->Grid3_Youhuasaixuan->model());
+    }
+
     QAction *command(const char *name, std::string_view text, std::string_view hint, const QKeySequence &keys,
                      const std::function<void()> &run)
     {
@@ -95,18 +102,17 @@ class ListCommands : public QObject
     // The list on show, as the save command picks it; nothing when it has no row.
     const CandidateModel *shownModel(ListFileKind *kind = nullptr) const
     {
-        if (m_screen->Grid2_Youhuajieguo->isVisibleTo(m_screen) && !m_screen->fullList()->list().empty()) {
+        if (m_screen->Grid2_Youhuajieguo->isVisibleTo(m_screen) && !fullList()->list().empty()) {
             if (kind != nullptr) {
                 *kind = ListFileKind::Raw;
             }
-            return m_screen->fullList();
+            return fullList();
         }
-        if (m_screen->Grid3_Youhuasaixuan->isVisibleTo(m_screen) &&
-            !m_screen->filteredList()->list().empty()) {
+        if (m_screen->Grid3_Youhuasaixuan->isVisibleTo(m_screen) && !filteredList()->list().empty()) {
             if (kind != nullptr) {
                 *kind = ListFileKind::Filtered;
             }
-            return m_screen->filteredList();
+            return filteredList();
         }
         return nullptr;
     }

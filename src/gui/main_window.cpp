@@ -7,6 +7,7 @@
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
+#include "texts/result.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -18,8 +19,6 @@
 
 namespace saxolith
 {
-
-MainWindow *mainWindow = nullptr;
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 {
@@ -34,10 +33,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     MainFormLayer = new InputScreen(m_state);
     JieGuo_DocLayer = new ResultScreen(m_state);
     YouHuaFormLayer = new OptimisationScreen(m_state);
-    ComFormLayer = new QWidget;
-    ComFormLayer->setObjectName("ComFormLayer");
     for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
-                           static_cast<QWidget *>(YouHuaFormLayer), ComFormLayer}) {
+                           static_cast<QWidget *>(YouHuaFormLayer)}) {
         layer->setFixedSize(designWidth, designHeight);
         m_layers->addWidget(layer);
     }
@@ -49,16 +46,10 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    mainWindow = this;
     FormCreate();
 }
 
-MainWindow::~MainWindow()
-{
-    if (mainWindow == this) {
-        mainWindow = nullptr;
-    }
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::FormCreate()
 {
@@ -69,12 +60,11 @@ void MainWindow::FormCreate()
 // The effects that cross screens: each screen says what happened, the main window calls the other.
 void MainWindow::connectScreens()
 {
-    connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer, &OptimisationScreen::showRunAborted);
+    m_abortNotice = connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer,
+                            &OptimisationScreen::showRunAborted);
     connect(MainFormLayer, &InputScreen::exitRequested, this, &QWidget::close);
     connect(MainFormLayer, &InputScreen::viewRequested, this, &MainWindow::cbt_ViewClick);
     connect(JieGuo_DocLayer, &ResultScreen::backRequested, this, [this] { showLayer(MainFormLayer); });
-    connect(JieGuo_DocLayer, &ResultScreen::saveRequested, this, &MainWindow::cbt_SaveClick);
-    connect(YouHuaFormLayer, &OptimisationScreen::saveRequested, this, &MainWindow::cbt_YHsaveClick);
     connect(MainFormLayer, &InputScreen::calculationRecorded, this, &MainWindow::calculationRecorded);
     connect(MainFormLayer, &InputScreen::aboutRequested, this, &MainWindow::cbt_CopyRightClick);
     connect(MainFormLayer, &InputScreen::optimisationRequested, this, &MainWindow::cbt_YouHuaClick);
@@ -87,58 +77,12 @@ void MainWindow::connectScreens()
 void MainWindow::calculationRecorded(const PileRecord &record)
 {
     JieGuo_DocLayer->recordCalculation(record, currentTimeText());
-    JieGuo_DocLayer->cbt_Save->setEnabled(true);
-    JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
 }
 
 void MainWindow::cbt_ViewClick()
 {
     showLayer(JieGuo_DocLayer);
     JieGuo_DocLayer->relayOut();
-}
-
-void MainWindow::cbt_SaveClick()
-{
-    const QStringList permissions{FPermissionWriteExternalStorage};
-    permissionService().requestPermissions(
-        permissions,
-        [this](const QStringList &asked, const QList<PermissionStatus> &granted) {
-            SavePermissionResult(asked, granted);
-        },
-        [this](const QStringList &asked, const std::function<void()> &proceed) {
-            DisplayRationale(asked, proceed);
-        });
-}
-
-void MainWindow::cbt_YHsaveClick()
-{
-    cbt_SaveClick();
-}
-
-void MainWindow::DisplayRationale(const QStringList &permissions, const std::function<void()> &proceed)
-{
-    QString text;
-    for (const QString &permission : permissions) {
-        if (permission == FPermissionWriteExternalStorage) {
-            text += QString::fromUtf8(saveText::permissionRationale.data(),
-                                      static_cast<qsizetype>(saveText::permissionRationale.size()));
-        }
-    }
-    showMessage(this, text, proceed);
-}
-
-void MainWindow::SavePermissionResult(const QStringList &, const QList<PermissionStatus> &grantResults)
-{
-    if (grantResults.size() != 1 || grantResults.front() != PermissionStatus::Granted) {
-        showMessage(this, QString::fromUtf8(saveText::noPermission.data(),
-                                            static_cast<qsizetype>(saveText::noPermission.size())));
-        return;
-    }
-    if (m_state.optimisationActive == 0) {
-        JieGuo_DocLayer->saveShownBook();
-    } else if (m_state.optimisationActive == 1) {
-        YouHuaFormLayer->saveShownList();
-    }
 }
 
 void MainWindow::cbt_YouHuaClick()
@@ -149,28 +93,17 @@ void MainWindow::cbt_YouHuaClick()
 
 void MainWindow::replayRunInput(const CalculationInput &input)
 {
+    // The run's own status already tells of a refused candidate; the replay does not tell it again.
+    disconnect(m_abortNotice);
     MainFormLayer->writeCandidate(input);
     MainFormLayer->cbt_computeClick();
+    m_abortNotice = connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer,
+                            &OptimisationScreen::showRunAborted);
 }
 
 void MainWindow::takeCandidateBack(const TakeBack &candidate)
 {
-    CalculationInput input = MainFormLayer->gatherInput();
-    if (candidate.sectionItem) {
-        input.sectionItem = *candidate.sectionItem;
-        input.firstDimension = candidate.firstDimension;
-        input.secondDimension = candidate.secondDimension;
-    }
-    if (candidate.route == StrengthRoute::QpaGiven) {
-        input.route = StrengthRoute::QpaGiven;
-        input.qpa = candidate.strengthText;
-    } else if (candidate.route == StrengthRoute::FrkGiven) {
-        input.route = StrengthRoute::FrkGiven;
-        input.frk = candidate.strengthText;
-        input.psiMode = PsiMode::Automatic;
-        input.integrity = candidate.integrityText;
-    }
-    MainFormLayer->writeCandidate(input);
+    MainFormLayer->writeCandidate(applyTakeBack(MainFormLayer->gatherInput(), candidate));
 }
 
 void MainWindow::cbt_CopyRightClick()
@@ -197,13 +130,11 @@ void MainWindow::paintEvent(QPaintEvent *)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
-}
-
-void MainWindow::FormClose()
-{
-    mainWindow = nullptr;
 }
 
 } // namespace saxolith

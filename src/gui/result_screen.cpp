@@ -4,6 +4,7 @@
 
 #include "output/safe_file.h"
 #include "platform.h"
+#include "texts/result.h"
 
 #include <QFile>
 #include <QFont>
@@ -17,17 +18,6 @@ namespace saxolith
 
 namespace
 {
-
-QPushButton *roundedButton(QWidget *parent, std::string_view text, int radius)
-{
-    auto *button = new QPushButton(qs(text), parent);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: %1px;"
-                                         " background: #f6f7fa; }"
-                                         " QPushButton:pressed { background: #dadbde; }"
-                                         " QPushButton:disabled { color: #a0a0a0; }")
-                              .arg(radius));
-    return button;
-}
 
 // A memo of the book: fixed-width lines in a font whose ideographs are two Latin letters wide.
 QPlainTextEdit *bookMemo(QWidget *parent, const char *name)
@@ -99,14 +89,17 @@ ResultScreen::ResultScreen(ProgramState &state, QWidget *parent) : QWidget(paren
     connect(cbt_Exit, &QPushButton::clicked, this, &ResultScreen::cbt_ExitClick);
     connect(cbt_PageBook, &QPushButton::clicked, this, &ResultScreen::cbt_PageBookClick);
     connect(cbt_sanchu, &QPushButton::clicked, this, &ResultScreen::cbt_sanchuClick);
-    connect(cbt_Save, &QPushButton::clicked, this, &ResultScreen::saveRequested);
+    connect(cbt_Save, &QPushButton::clicked, this, &ResultScreen::cbt_SaveClick);
     connect(tcb_meoFontSize, &QSlider::valueChanged, this, &ResultScreen::tcb_meoFontSizeChange);
 }
 
 void ResultScreen::recordCalculation(const PileRecord &record, const QString &timeText)
 {
     m_state.pileCounter = m_book.record(record, timeText.toStdString());
+    m_state.unsavedBooks = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
     showBook();
+    cbt_Save->setEnabled(true);
+    cbt_sanchu->setEnabled(true);
 }
 
 void ResultScreen::showBook()
@@ -117,6 +110,7 @@ void ResultScreen::showBook()
 
 void ResultScreen::relayOut()
 {
+    // A memo filled while hidden keeps a stale layout; a change of font size makes it lay out again.
     for (QPlainTextEdit *memo : {meo_jisuanjieguo_Xls, meo_jisuanjieguo_Doc}) {
         const double size = memo->font().pointSizeF();
         setFontSize(memo, size + 2);
@@ -126,14 +120,7 @@ void ResultScreen::relayOut()
 
 std::optional<BookForm> ResultScreen::formOnDisplay() const
 {
-    const QString caption = cbt_PageBook->text();
-    if (caption == qs(resultText::textBookCaption)) {
-        return BookForm::Text;
-    }
-    if (caption == qs(resultText::tableBookCaption)) {
-        return BookForm::Table;
-    }
-    return std::nullopt;
+    return m_form;
 }
 
 void ResultScreen::cbt_ExitClick()
@@ -148,6 +135,7 @@ void ResultScreen::cbt_PageBookClick()
         return;
     }
     const bool toTable = *shown == BookForm::Text;
+    m_form = toTable ? BookForm::Table : BookForm::Text;
     meo_jisuanjieguo_Xls->setVisible(toTable);
     meo_jisuanjieguo_Doc->setVisible(!toTable);
     cbt_PageBook->setText(qs(toTable ? resultText::tableBookCaption : resultText::textBookCaption));
@@ -164,7 +152,7 @@ void ResultScreen::tcb_meoFontSizeChange(int value)
 
 void ResultScreen::cbt_sanchuClick()
 {
-    const bool onlyEntry = m_state.pileCounter <= 1;
+    const bool onlyEntry = m_book.entryCount() <= 1;
     m_book.deleteLast();
     m_state.pileCounter = m_book.entryCount();
     showBook();
@@ -175,23 +163,47 @@ void ResultScreen::cbt_sanchuClick()
     }
 }
 
-void ResultScreen::saveShownBook()
+void ResultScreen::cbt_SaveClick()
 {
-    const std::optional<BookForm> form = formOnDisplay();
-    if (!form) {
-        return;
+    if (const std::optional<BookForm> form = formOnDisplay()) {
+        saveBook(*form);
     }
-    const auto &lines = *form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
-    const QString path = documentsFolder() + QLatin1Char('/') + qs(bookFileName(*form));
-    const auto error =
-        writeFileSafely(QFile::encodeName(path).toStdString(), bookFileBytes(lines, systemCodePage()));
-    if (error) {
-        showMessage(this, QString::fromLocal8Bit(error->data(), static_cast<qsizetype>(error->size())));
-        return;
+}
+
+void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
+{
+    const auto write = [this, form](const std::string &path) {
+        const auto &lines = form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
+        return writeFileSafely(path, bookFileBytes(lines, systemCodePage()));
+    };
+    saveIntoDocuments(this, qs(bookFileName(form)), write, [this, form, done](SaveEnd end) {
+        if (end == SaveEnd::Saved) {
+            m_state.unsavedBooks &= ~static_cast<int>(form);
+            if (formOnDisplay() == form) {
+                cbt_Save->setEnabled(false);
+            }
+        }
+        if (done) {
+            done(end);
+        }
+    });
+}
+
+void ResultScreen::saveUnsavedBooks(std::function<void(bool allSaved)> done)
+{
+    for (const BookForm form : {BookForm::Text, BookForm::Table}) {
+        if ((m_state.unsavedBooks & static_cast<int>(form)) != 0) {
+            saveBook(form, [this, done](SaveEnd end) {
+                if (end == SaveEnd::Saved) {
+                    saveUnsavedBooks(done);
+                } else {
+                    done(false);
+                }
+            });
+            return;
+        }
     }
-    m_state.unsavedBooks &= ~static_cast<int>(*form);
-    cbt_Save->setEnabled(false);
-    emit fileSaved(path);
+    done(true);
 }
 
 } // namespace saxolith
