@@ -2,6 +2,7 @@
 
 #include "platform.h"
 #include "saved_notice.h"
+#include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
 
