@@ -44,6 +44,8 @@ class ResultScreen : public QWidget
     // unsavedBooks.
     void recordCalculation(const PileRecord &record, const QString &timeText);
 
+    const CalculationBook &book() const { return m_book; }
+
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();
 
