@@ -2,7 +2,6 @@
 
 #include "platform.h"
 #include "saved_notice.h"
-#include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
 
