@@ -1,7 +1,9 @@
 #include "main_window.h"
 
 #include "about_window.h"
+#include "book_export.h"
 #include "input_screen.h"
+#include "list_export.h"
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
@@ -38,6 +40,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     }
     m_layers->setCurrentWidget(MainFormLayer);
     connectScreens();
+    installBookExport(JieGuo_DocLayer);
+    installListExport(YouHuaFormLayer);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

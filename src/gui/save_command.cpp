@@ -1,6 +1,7 @@
 #include "save_command.h"
 
 #include "platform.h"
+#include "saved_notice.h"
 #include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
@@ -92,6 +93,7 @@ void writeAt(QWidget *parent, const QString &path, const FileWriter &write, cons
         return;
     }
     rememberWritten(encoded);
+    showSavedNotice(parent, path);
     finish(done, SaveEnd::Saved);
 }
 

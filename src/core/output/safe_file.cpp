@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace saxolith
 {
@@ -86,6 +88,49 @@ std::optional<std::string> followLinks(std::string path, int &error)
     return std::nullopt;
 }
 
+// Creates a fresh file beside `path`; O_EXCL keeps us off anyone else's file, and the kernel
+// applies the user's umask to the mode as for any new file. Returns its descriptor, or -1 with errno.
+int createTemporary(const std::string &path, std::string &temporary)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = path + ".saving-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    return fd;
+}
+
+// Flushes the complete temporary file to disk and renames it onto `path`; on failure it is removed.
+std::optional<std::string> commitTemporary(const std::string &temporary, const std::string &path,
+                                           const std::string &shownPath)
+{
+    int error = 0;
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return failure("Cannot write file", shownPath, error);
+    }
+    // The new name itself must survive a power cut; a failure here loses nothing already written.
+    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::string> writeFileSafely(const std::string &shownPath, std::string_view bytes)
@@ -152,6 +197,55 @@ std::optional<std::string> writeFileSafely(const std::string &shownPath, std::st
         ::close(folder);
     }
     return std::nullopt;
+}
+
+std::optional<std::string> writeFileStreamed(const std::string &path,
+                                             const std::function<void(std::ostream &)> &write)
+{
+    return writeFileThrough(path, [&](const std::string &temporary) -> std::optional<std::string> {
+        std::vector<char> buffer(1 << 20);
+        std::ofstream out;
+        out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        out.open(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return failure("Cannot create file", path, errno);
+        }
+        write(out);
+        out.flush();
+        const int error = errno;
+        if (!out) {
+            return failure("Cannot write file", path, error != 0 ? error : EIO);
+        }
+        out.close();
+        if (!out) {
+            return failure("Cannot write file", path, errno != 0 ? errno : EIO);
+        }
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string>
+writeFileThrough(const std::string &path,
+                 const std::function<std::optional<std::string>(const std::string &temporary)> &write)
+{
+    // Through a symbolic link the file it points at is replaced; the link stays.
+    int linkError = 0;
+    const std::optional<std::string> target = followLinks(path, linkError);
+    if (!target) {
+        return failure("Cannot write file", path, linkError);
+    }
+    std::string temporary;
+    const int fd = createTemporary(*target, temporary);
+    if (fd < 0) {
+        return failure("Cannot create file", path, errno);
+    }
+    ::close(fd);
+    errno = 0;
+    if (std::optional<std::string> error = write(temporary)) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    return commitTemporary(temporary, *target, path);
 }
 
 } // namespace saxolith

@@ -1,7 +1,9 @@
 // Writing a whole file so that a failure never leaves it half written or destroys the previous one.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -14,5 +16,16 @@ namespace saxolith
 // written through to the file it names; a replaced file keeps its permissions; a file the user
 // may not write, or marked read-only, is refused. The reason is plain text in any locale.
 std::optional<std::string> writeFileSafely(const std::string &path, std::string_view bytes);
+
+// The same for a file written in pieces: `write` streams into a buffered temporary file, so a long
+// file never sits in memory whole.
+std::optional<std::string> writeFileStreamed(const std::string &path,
+                                             const std::function<void(std::ostream &)> &write);
+
+// The same for a writer that opens the file by name itself: `write` fills the temporary file it is
+// given and returns its own error text, or nothing when the file is complete.
+std::optional<std::string>
+writeFileThrough(const std::string &path,
+                 const std::function<std::optional<std::string>(const std::string &temporary)> &write);
 
 } // namespace saxolith

@@ -1,0 +1,350 @@
+#include "output/list_export.h"
+
+#include "optimise/option_grid.h"
+#include "output/safe_file.h"
+#include "text/fixed_width.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace saxolith
+{
+
+namespace
+{
+
+constexpr std::size_t progressEvery = 8192;
+constexpr int maximumDecimals = 10;
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+std::string trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+void appendCsvField(std::string &record, std::string_view field)
+{
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        record += field;
+        return;
+    }
+    record += '"';
+    for (const char c : field) {
+        if (c == '"') {
+            record += '"';
+        }
+        record += c;
+    }
+    record += '"';
+}
+
+void report(const ExportProgress &progress, std::size_t done, std::size_t total)
+{
+    if (progress) {
+        progress(done, total);
+    }
+}
+
+// A cell text that is a whole number text, and the decimals it shows.
+struct NumberCell {
+    double value = 0.0;
+    int decimals = 0;
+};
+std::optional<NumberCell> numberCell(std::string_view text)
+{
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    NumberCell cell;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), cell.value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    if (const std::size_t point = text.find('.'); point != std::string_view::npos) {
+        cell.decimals = std::min(static_cast<int>(text.size() - point - 1), maximumDecimals);
+    }
+    return cell;
+}
+
+std::string sheetTitle(std::string_view name, std::size_t sheet)
+{
+    std::string title(name);
+    if (sheet > 0) {
+        title += " (" + std::to_string(sheet + 1) + ")";
+    }
+    return title;
+}
+
+std::string xlsxFailure(const std::string &path, lxw_error error)
+{
+    return "Cannot write file \"" + path + "\". " + lxw_strerror(error);
+}
+
+// Display columns a column needs: its header or the widest of the first rows, whichever is wider.
+std::array<double, candidateColumns> columnWidths(const CandidateList &list)
+{
+    constexpr std::size_t sampledRows = 1000;
+    std::array<double, candidateColumns> widths{};
+    for (int column = 0; column < candidateColumns; ++column) {
+        int widest = displayWidth(exportHeader(column));
+        for (std::size_t row = 0; row < std::min(list.size(), sampledRows); ++row) {
+            widest = std::max(widest, displayWidth(exportCell(list, row, column)));
+        }
+        widths[static_cast<std::size_t>(column)] = widest + 3;
+    }
+    return widths;
+}
+
+// The export texts of one row after another. A million-row list repeats few values per column
+// (the option grid's steps), so each column keeps its recent texts, keyed by exactly the row fields
+// its cell is made from; the candidate number, unique per row, is written directly.
+class RowCells
+{
+  public:
+    struct Cell {
+        std::uint64_t first = ~std::uint64_t{0};
+        std::uint64_t second = ~std::uint64_t{0};
+        std::string text;
+        std::optional<NumberCell> number;
+    };
+
+    explicit RowCells(const CandidateList &list) : m_list(list)
+    {
+        for (auto &table : m_tables) {
+            table.resize(std::size_t{1} << tableBits);
+        }
+    }
+
+    const Cell &cell(std::size_t index, int column)
+    {
+        const CandidateRow &row = m_list.row(index);
+        if (column == 0) {
+            numberText(row);
+            return m_number;
+        }
+        const auto [first, second] = keyOf(row, column);
+        const std::uint64_t hash =
+            (first * 0x9E3779B97F4A7C15ULL) ^ (second * 0xC2B2AE3D27D4EB4FULL) ^ (first >> 29);
+        Cell &slot =
+            m_tables[static_cast<std::size_t>(column)][(hash * 0x9E3779B97F4A7C15ULL) >> (64 - tableBits)];
+        if (slot.first != first || slot.second != second) {
+            slot.first = first;
+            slot.second = second;
+            slot.text = exportCell(m_list, index, column);
+            slot.number = numberCell(slot.text);
+        }
+        return slot;
+    }
+
+  private:
+    static constexpr int tableBits = 12;
+
+    static std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
+    template <typename E> static std::uint64_t code(E value) { return static_cast<std::uint64_t>(value); }
+
+    // What the cell of `column` is made from (see CandidateList::cell).
+    static std::pair<std::uint64_t, std::uint64_t> keyOf(const CandidateRow &row, int column)
+    {
+        switch (static_cast<CandidateColumn>(column)) {
+        case CandidateColumn::Section:
+            return {code(row.section), 0};
+        case CandidateColumn::FirstDimension:
+            return {bits(row.first), 0};
+        case CandidateColumn::SecondDimension:
+            return {bits(row.second), code(row.section)};
+        case CandidateColumn::Ra:
+            return {bits(row.ra), row.precision};
+        case CandidateColumn::Strength:
+            return {bits(row.strength), code(row.route)};
+        case CandidateColumn::Basis:
+            return {code(row.route), code(row.basis)};
+        case CandidateColumn::Integrity:
+            return {bits(row.index),
+                    code(row.route) | (code(row.basis) << 8U) | (code(row.integrityClass) << 16U)};
+        case CandidateColumn::Psi:
+            return {bits(row.psi), code(row.route)};
+        case CandidateColumn::Qpa:
+            return {bits(row.qpa), row.precision};
+        case CandidateColumn::Route:
+            return {code(row.route), 0};
+        default:
+            return {0, 0};
+        }
+    }
+
+    // "ZH-" and the position zero-padded to its digits, or the plain number.
+    void numberText(const CandidateRow &row)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, row.number).ptr;
+        const auto length = static_cast<std::size_t>(end - digits);
+        m_number.text.clear();
+        if (row.numberDigits != 0) {
+            m_number.text += "ZH-";
+            m_number.text.append(row.numberDigits > length ? row.numberDigits - length : 0, '0');
+        }
+        m_number.text.append(digits, length);
+        m_number.number.reset();
+        if (row.numberDigits == 0) {
+            m_number.number = NumberCell{static_cast<double>(row.number), 0};
+        }
+    }
+
+    const CandidateList &m_list;
+    std::array<std::vector<Cell>, candidateColumns> m_tables;
+    Cell m_number;
+};
+
+} // namespace
+
+std::string exportHeader(int column)
+{
+    std::string text = trimmed(listHeader(column));
+    for (const std::string_view mark : {"▲", "▼"}) {
+        if (const std::size_t at = text.find(mark); at != std::string::npos) {
+            text.erase(at, mark.size());
+        }
+    }
+    return text;
+}
+
+std::string exportCell(const CandidateList &list, std::size_t row, int column)
+{
+    std::string text = list.cell(row, column);
+    if (text == "-") {
+        return {};
+    }
+    if (static_cast<CandidateColumn>(column) == CandidateColumn::Section) {
+        std::erase(text, ' ');
+    }
+    return text;
+}
+
+void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress)
+{
+    std::string record(byteOrderMark);
+    for (int column = 0; column < candidateColumns; ++column) {
+        if (column > 0) {
+            record += ',';
+        }
+        appendCsvField(record, exportHeader(column));
+    }
+    record += "\r\n";
+    out.write(record.data(), static_cast<std::streamsize>(record.size()));
+    const std::size_t total = list.size();
+    RowCells cells(list);
+    for (std::size_t row = 0; row < total; ++row) {
+        record.clear();
+        for (int column = 0; column < candidateColumns; ++column) {
+            if (column > 0) {
+                record += ',';
+            }
+            appendCsvField(record, cells.cell(row, column).text);
+        }
+        record += "\r\n";
+        out.write(record.data(), static_cast<std::streamsize>(record.size()));
+        if (row % progressEvery == 0) {
+            report(progress, row, total);
+        }
+    }
+    report(progress, total, total);
+}
+
+std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
+                                         const ExportProgress &progress)
+{
+    return writeFileStreamed(path, [&](std::ostream &out) { writeListCsv(out, list, progress); });
+}
+
+std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
+                                          std::string_view sheetName, const ExportProgress &progress,
+                                          std::size_t rowsPerSheet)
+{
+    rowsPerSheet = std::clamp<std::size_t>(rowsPerSheet, 1, xlsxRowsPerSheet);
+    return writeFileThrough(path, [&](const std::string &temporary) -> std::optional<std::string> {
+        // Constant memory: each row goes to disk once written, so a million rows stay small.
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.use_zip64 = LXW_TRUE;
+        lxw_workbook *workbook = workbook_new_opt(temporary.c_str(), &options);
+        if (workbook == nullptr) {
+            return "Cannot create file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
+        }
+        lxw_format *header = workbook_add_format(workbook);
+        format_set_bold(header);
+        std::array<lxw_format *, maximumDecimals + 1> numberFormats{};
+        for (int decimals = 0; decimals <= maximumDecimals; ++decimals) {
+            const std::string code =
+                decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
+            numberFormats[static_cast<std::size_t>(decimals)] = workbook_add_format(workbook);
+            format_set_num_format(numberFormats[static_cast<std::size_t>(decimals)], code.c_str());
+        }
+        const std::array<double, candidateColumns> widths = columnWidths(list);
+
+        const std::size_t total = list.size();
+        const std::size_t sheets = std::max<std::size_t>(1, (total + rowsPerSheet - 1) / rowsPerSheet);
+        RowCells cells(list);
+        for (std::size_t sheet = 0; sheet < sheets; ++sheet) {
+            const std::size_t first = sheet * rowsPerSheet;
+            const std::size_t last = std::min(total, first + rowsPerSheet);
+            lxw_worksheet *worksheet = workbook_add_worksheet(workbook, sheetTitle(sheetName, sheet).c_str());
+            if (worksheet == nullptr) {
+                workbook_close(workbook);
+                return xlsxFailure(path, LXW_ERROR_CREATING_TMPFILE);
+            }
+            for (int column = 0; column < candidateColumns; ++column) {
+                worksheet_set_column(worksheet, static_cast<lxw_col_t>(column),
+                                     static_cast<lxw_col_t>(column), widths[static_cast<std::size_t>(column)],
+                                     nullptr);
+            }
+            worksheet_freeze_panes(worksheet, 1, 0);
+            worksheet_autofilter(worksheet, 0, 0, static_cast<lxw_row_t>(last - first), candidateColumns - 1);
+            for (int column = 0; column < candidateColumns; ++column) {
+                worksheet_write_string(worksheet, 0, static_cast<lxw_col_t>(column),
+                                       exportHeader(column).c_str(), header);
+            }
+            for (std::size_t row = first; row < last; ++row) {
+                const auto sheetRow = static_cast<lxw_row_t>(row - first + 1);
+                for (int column = 0; column < candidateColumns; ++column) {
+                    const RowCells::Cell &cell = cells.cell(row, column);
+                    if (cell.text.empty()) {
+                        continue;
+                    }
+                    const auto at = static_cast<lxw_col_t>(column);
+                    if (cell.number) {
+                        worksheet_write_number(
+                            worksheet, sheetRow, at, cell.number->value,
+                            numberFormats[static_cast<std::size_t>(cell.number->decimals)]);
+                    } else {
+                        worksheet_write_string(worksheet, sheetRow, at, cell.text.c_str(), nullptr);
+                    }
+                }
+                if (row % progressEvery == 0) {
+                    report(progress, row, total);
+                }
+            }
+        }
+        const lxw_error error = workbook_close(workbook);
+        if (error != LXW_NO_ERROR) {
+            return xlsxFailure(path, error);
+        }
+        report(progress, total, total);
+        return std::nullopt;
+    });
+}
+
+} // namespace saxolith

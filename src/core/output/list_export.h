@@ -1,0 +1,44 @@
+// The candidate list on show as a spreadsheet: CSV and .xlsx files that Excel opens.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "optimise/candidate_list.h"
+
+namespace saxolith
+{
+
+// Rows written so far of all; called now and then from the thread that writes.
+using ExportProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Rows below the header that one worksheet holds (Excel's 1,048,576 rows less the header).
+inline constexpr std::size_t xlsxRowsPerSheet = 1'048'575;
+
+// The header of a column in a spreadsheet: the list's title without its padding blanks or sort mark.
+std::string exportHeader(int column);
+
+// What a cell holds in a spreadsheet: the text the list shows, section names without their padding
+// blanks, and nothing where the list shows "-".
+std::string exportCell(const CandidateList &list, std::size_t row, int column);
+
+// The CSV text: a byte-order mark, the header row, one row per candidate in list order, all twelve
+// columns, fields quoted where they must be, every record ended by CR LF.
+void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress = {});
+
+// Writes the CSV file through a temporary file; nothing on success, otherwise the error text.
+std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
+                                         const ExportProgress &progress = {});
+
+// Writes the workbook: worksheet `sheetName` with the header frozen and filtered, numbers as
+// numbers in the format of their shown decimals; rows beyond `rowsPerSheet` continue on further
+// sheets ("name (2)", …) with the same header. Through a temporary file, like the CSV.
+std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
+                                          std::string_view sheetName, const ExportProgress &progress = {},
+                                          std::size_t rowsPerSheet = xlsxRowsPerSheet);
+
+} // namespace saxolith

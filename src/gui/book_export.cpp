@@ -1,0 +1,176 @@
+#include "book_export.h"
+
+#include "file_dialog.h"
+#include "platform.h"
+#include "result_screen.h"
+#include "saved_notice.h"
+#include "widget_helpers.h"
+
+#include "book_pages.h"
+#include "output/safe_file.h"
+#include "texts/export.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <memory>
+
+namespace saxolith
+{
+
+namespace
+{
+
+QString fromLocal(const std::string &text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class BookCommands : public QObject
+{
+  public:
+    explicit BookCommands(ResultScreen *screen) : QObject(screen), m_screen(screen)
+    {
+        m_saveAs = command("act_bookSaveAs", exportText::saveAs, exportText::saveAsHint,
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveAs(); });
+        m_exportPdf = command("act_bookExportPdf", exportText::exportPdf, exportText::exportPdfHint,
+                              QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportPdf(); });
+        m_print = command("act_bookPrint", exportText::print, exportText::printHint,
+                          QKeySequence(Qt::CTRL | Qt::Key_P), [this] { print(); });
+        for (QPlainTextEdit *memo : {screen->meo_jisuanjieguo_Doc, screen->meo_jisuanjieguo_Xls}) {
+            memo->setContextMenuPolicy(Qt::ActionsContextMenu);
+            memo->addActions({m_saveAs, m_exportPdf, m_print});
+            connect(memo, &QPlainTextEdit::textChanged, this, &BookCommands::updateEnabled);
+        }
+        updateEnabled();
+    }
+
+  private:
+    QAction *command(const char *name, std::string_view text, std::string_view hint, const QKeySequence &keys,
+                     const std::function<void()> &run)
+    {
+        auto *action = new QAction(qs(text), m_screen);
+        action->setObjectName(name);
+        action->setToolTip(qs(hint));
+        action->setShortcut(keys);
+        // Owned by the screen, so the keys work only while the result screen is on display.
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_screen->addAction(action);
+        connect(action, &QAction::triggered, this, run);
+        return action;
+    }
+
+    void updateEnabled()
+    {
+        const bool any = !m_screen->book().empty();
+        for (QAction *action : {m_saveAs, m_exportPdf, m_print}) {
+            action->setEnabled(any);
+        }
+    }
+
+    // The form on display and its lines; nothing while the book is empty.
+    std::optional<BookForm> shownForm() const
+    {
+        const std::optional<BookForm> form = m_screen->formOnDisplay();
+        return form && !lines(*form).empty() ? form : std::nullopt;
+    }
+    const std::vector<std::string> &lines(BookForm form) const
+    {
+        return form == BookForm::Text ? m_screen->book().textLines() : m_screen->book().tableLines();
+    }
+
+    QString askPath(std::string_view caption, std::string_view filter, BookForm form,
+                    const QString &extension)
+    {
+        const QString name = QFileInfo(qs(bookFileName(form))).completeBaseName() + extension;
+        const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name, {qs(filter)}};
+        return savePathOf(askSaveFile(m_screen, request), request);
+    }
+
+    void finish(const std::optional<std::string> &error, const QString &path)
+    {
+        if (error) {
+            showMessage(m_screen, fromLocal(*error));
+        } else {
+            showSavedNotice(m_screen, path);
+        }
+    }
+
+    void saveAs()
+    {
+        const std::optional<BookForm> form = shownForm();
+        if (!form) {
+            return;
+        }
+        const QString path =
+            askPath(exportText::saveAs, exportText::textFilter, *form, QStringLiteral(".txt"));
+        if (path.isEmpty()) {
+            return;
+        }
+        // The very bytes of 保存, only elsewhere; the unsaved state belongs to 保存's own file.
+        finish(writeFileSafely(QFile::encodeName(path).toStdString(),
+                               bookFileBytes(lines(*form), systemCodePage())),
+               path);
+    }
+
+    void exportPdf()
+    {
+        const std::optional<BookForm> form = shownForm();
+        if (!form) {
+            return;
+        }
+        const QString path =
+            askPath(exportText::exportPdf, exportText::pdfFilter, *form, QStringLiteral(".pdf"));
+        if (path.isEmpty()) {
+            return;
+        }
+        finish(writeBookPdf(lines(*form), *form, QFile::encodeName(path).toStdString()), path);
+    }
+
+    void print()
+    {
+        const std::optional<BookForm> form = shownForm();
+        if (!form) {
+            return;
+        }
+        auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        setUpBookPages(*printer, *form);
+        auto *preview = new QPrintPreviewDialog(printer.get(), m_screen);
+        preview->setObjectName("bookPrintPreview");
+        preview->setAttribute(Qt::WA_DeleteOnClose);
+        const BookForm shown = *form;
+        const std::vector<std::string> book = lines(shown);
+        connect(preview, &QPrintPreviewDialog::paintRequested, preview,
+                [this, book, shown](QPrinter *target) {
+                    if (!paintBook(*target, book, shown)) {
+                        showMessage(m_screen, qs(exportText::printFailed));
+                    }
+                });
+        // The printer lives as long as the dialog; printing into a file says where the file went.
+        connect(preview, &QDialog::finished, this, [this, printer](int result) {
+            if (result == QDialog::Accepted && printer->outputFormat() == QPrinter::PdfFormat &&
+                !printer->outputFileName().isEmpty()) {
+                showSavedNotice(m_screen, printer->outputFileName());
+            }
+        });
+        preview->open();
+    }
+
+    ResultScreen *m_screen;
+    QAction *m_saveAs = nullptr;
+    QAction *m_exportPdf = nullptr;
+    QAction *m_print = nullptr;
+};
+
+} // namespace
+
+void installBookExport(ResultScreen *screen)
+{
+    new BookCommands(screen);
+}
+
+} // namespace saxolith

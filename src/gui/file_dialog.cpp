@@ -1,0 +1,88 @@
+#include "file_dialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace saxolith
+{
+
+namespace
+{
+
+SaveFileFunction &saveFileFunction()
+{
+    static SaveFileFunction function;
+    return function;
+}
+
+} // namespace
+
+QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request)
+{
+    auto *dialog = new QFileDialog(parent, request.caption);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(request.filters);
+    const QFileInfo suggested(request.suggestedPath);
+    dialog->setDirectory(suggested.absolutePath());
+    dialog->selectFile(suggested.fileName());
+    // The dialog gives its name field the text on showing; select it once the dialog is up.
+    QTimer::singleShot(0, dialog, [dialog] {
+        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
+            name->setFocus(Qt::OtherFocusReason);
+            name->selectAll();
+        }
+    });
+    return dialog;
+}
+
+SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request)
+{
+    if (saveFileFunction()) {
+        return saveFileFunction()(parent, request);
+    }
+    QFileDialog *dialog = createSaveDialog(parent, request);
+    SaveFileAnswer answer;
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
+        answer.path = dialog->selectedFiles().front();
+        answer.filter = dialog->selectedNameFilter();
+    }
+    delete dialog;
+    return answer;
+}
+
+void setSaveFileFunctionForTesting(SaveFileFunction function)
+{
+    saveFileFunction() = std::move(function);
+}
+
+QString filterExtension(const QString &filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString savePathOf(const SaveFileAnswer &answer, const SaveFileRequest &request)
+{
+    if (answer.path.isEmpty()) {
+        return {};
+    }
+    const QString typed = QFileInfo(answer.path).suffix();
+    for (const QString &filter : request.filters) {
+        if (!typed.isEmpty() && typed.compare(filterExtension(filter), Qt::CaseInsensitive) == 0) {
+            return answer.path;
+        }
+    }
+    const QString chosen = request.filters.contains(answer.filter) ? answer.filter
+                           : request.filters.isEmpty()             ? QString()
+                                                                   : request.filters.front();
+    const QString extension = filterExtension(chosen);
+    return extension.isEmpty() ? answer.path : answer.path + QLatin1Char('.') + extension;
+}
+
+} // namespace saxolith

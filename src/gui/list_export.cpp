@@ -1,0 +1,262 @@
+#include "list_export.h"
+
+#include "candidate_model.h"
+#include "file_dialog.h"
+#include "optimisation_screen.h"
+#include "platform.h"
+#include "saved_notice.h"
+#include "widget_helpers.h"
+
+#include "output/encoding.h"
+#include "output/list_export.h"
+#include "output/list_file.h"
+#include "output/safe_file.h"
+#include "texts/export.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTimer>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+namespace saxolith
+{
+
+namespace
+{
+
+constexpr int progressSteps = 1000;
+constexpr int progressDelayMs = 200;
+constexpr int pollMs = 40;
+
+using ExportJob = std::function<std::optional<std::string>(const ExportProgress &)>;
+
+enum class ExportKind { Excel, Csv };
+
+class ListCommands : public QObject
+{
+  public:
+    explicit ListCommands(OptimisationScreen *screen) : QObject(screen), m_screen(screen)
+    {
+        m_saveAs = command("act_listSaveAs", exportText::saveAs, exportText::saveAsHint,
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveAs(); });
+        m_exportExcel =
+            command("act_listExportExcel", exportText::exportExcel, exportText::exportExcelHint,
+                    QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportList(ExportKind::Excel); });
+        m_exportCsv = command("act_listExportCsv", exportText::exportCsv, exportText::exportCsvHint, {},
+                              [this] { exportList(ExportKind::Csv); });
+        for (QTableView *list : {screen->Grid2_Youhuajieguo, screen->Grid3_Youhuasaixuan}) {
+            list->setContextMenuPolicy(Qt::ActionsContextMenu);
+            list->addActions({m_saveAs, m_exportExcel, m_exportCsv});
+            list->installEventFilter(this);
+        }
+        for (const CandidateModel *model : {fullList(), filteredList()}) {
+            connect(model, &QAbstractItemModel::modelReset, this, &ListCommands::updateEnabled);
+            connect(model, &QAbstractItemModel::rowsInserted, this, &ListCommands::updateEnabled);
+            connect(model, &QAbstractItemModel::rowsRemoved, this, &ListCommands::updateEnabled);
+        }
+        updateEnabled();
+    }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+            updateEnabled();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const CandidateModel *fullList() const
+    {
+        return qobject_cast<const CandidateModel *>(m_screen->Grid2_Youhuajieguo->model());
+    }
+    const CandidateModel *filteredList() const
+    {
+        return qobject_cast<const CandidateModel *>(m_screen->Grid3_Youhuasaixuan->model());
+    }
+
+    QAction *command(const char *name, std::string_view text, std::string_view hint, const QKeySequence &keys,
+                     const std::function<void()> &run)
+    {
+        auto *action = new QAction(qs(text), m_screen);
+        action->setObjectName(name);
+        action->setToolTip(qs(hint));
+        action->setShortcut(keys);
+        // Owned by the screen, so the keys work only while the optimisation screen is on display.
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_screen->addAction(action);
+        connect(action, &QAction::triggered, this, run);
+        return action;
+    }
+
+    // The list on show, as the save command picks it; nothing when it has no row.
+    const CandidateModel *shownModel(ListFileKind *kind = nullptr) const
+    {
+        if (m_screen->Grid2_Youhuajieguo->isVisibleTo(m_screen) && !fullList()->list().empty()) {
+            if (kind != nullptr) {
+                *kind = ListFileKind::Raw;
+            }
+            return fullList();
+        }
+        if (m_screen->Grid3_Youhuasaixuan->isVisibleTo(m_screen) && !filteredList()->list().empty()) {
+            if (kind != nullptr) {
+                *kind = ListFileKind::Filtered;
+            }
+            return filteredList();
+        }
+        return nullptr;
+    }
+
+    void updateEnabled()
+    {
+        const bool any = shownModel() != nullptr;
+        for (QAction *action : {m_saveAs, m_exportExcel, m_exportCsv}) {
+            action->setEnabled(any);
+        }
+    }
+
+    QString askPath(std::string_view caption, ListFileKind kind, QStringList filters)
+    {
+        const QString base = QFileInfo(qs(listFileName(kind))).completeBaseName();
+        const QString name = base + QLatin1Char('.') + filterExtension(filters.front());
+        const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name,
+                                      std::move(filters)};
+        return savePathOf(askSaveFile(m_screen, request), request);
+    }
+
+    // Runs `job` on a worker thread over rows nobody changes meanwhile; the window keeps painting
+    // (clicks and keys wait) and pb_YH_jingdu shows the progress of anything but a short job.
+    std::optional<std::string> runWithProgress(const ExportJob &job)
+    {
+        QProgressBar *bar = m_screen->pb_YH_jingdu;
+        const int minimum = bar->minimum();
+        const int maximum = bar->maximum();
+        const int value = bar->value();
+        const bool barVisible = bar->isVisible();
+
+        std::atomic<std::size_t> done{0};
+        std::atomic<std::size_t> total{0};
+        std::atomic<bool> finished{false};
+        std::optional<std::string> result;
+        std::thread worker([&] {
+            result = job([&](std::size_t rows, std::size_t all) {
+                done = rows;
+                total = all;
+            });
+            finished = true;
+        });
+
+        QEventLoop loop;
+        QTimer poll;
+        QElapsedTimer clock;
+        clock.start();
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (finished) {
+                loop.quit();
+                return;
+            }
+            if (clock.elapsed() >= progressDelayMs && total > 0) {
+                bar->setRange(0, progressSteps);
+                bar->setValue(
+                    static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * progressSteps));
+                bar->show();
+            }
+        });
+        poll.start(pollMs);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        worker.join();
+
+        bar->setRange(minimum, maximum);
+        bar->setValue(value);
+        bar->setVisible(barVisible);
+        return result;
+    }
+
+    void finish(const std::optional<std::string> &error, const QString &path)
+    {
+        if (error) {
+            showMessage(m_screen,
+                        QString::fromLocal8Bit(error->data(), static_cast<qsizetype>(error->size())));
+        } else {
+            showSavedNotice(m_screen, path);
+        }
+    }
+
+    void saveAs()
+    {
+        ListFileKind kind = ListFileKind::Raw;
+        const CandidateModel *model = shownModel(&kind);
+        if (model == nullptr) {
+            return;
+        }
+        const QString path = askPath(exportText::saveAs, kind, {qs(exportText::textFilter)});
+        if (path.isEmpty()) {
+            return;
+        }
+        // The very bytes of 存盘, only elsewhere.
+        const CandidateList rows = model->list();
+        const std::string timeText = currentTimeText().toStdString();
+        const std::string codePage = systemCodePage();
+        const std::string target = QFile::encodeName(path).toStdString();
+        finish(runWithProgress([&](const ExportProgress &) {
+                   std::ostringstream text;
+                   writeListFile(text, rows, kind, timeText);
+                   return writeFileSafely(target, encodeText(text.str(), codePage));
+               }),
+               path);
+    }
+
+    void exportList(ExportKind preferred)
+    {
+        ListFileKind kind = ListFileKind::Raw;
+        const CandidateModel *model = shownModel(&kind);
+        if (model == nullptr) {
+            return;
+        }
+        QStringList filters{qs(exportText::excelFilter), qs(exportText::csvFilter)};
+        if (preferred == ExportKind::Csv) {
+            filters.swapItemsAt(0, 1);
+        }
+        const QString path = askPath(
+            preferred == ExportKind::Csv ? exportText::exportCsv : exportText::exportExcel, kind, filters);
+        if (path.isEmpty()) {
+            return;
+        }
+        const bool csv = QFileInfo(path).suffix().compare(filterExtension(qs(exportText::csvFilter)),
+                                                          Qt::CaseInsensitive) == 0;
+        // A snapshot: the worker reads rows that nothing on screen can change under it.
+        const CandidateList rows = model->list();
+        const std::string target = QFile::encodeName(path).toStdString();
+        const std::string_view sheet =
+            kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet;
+        finish(runWithProgress([&](const ExportProgress &progress) {
+                   return csv ? exportListCsv(target, rows, progress)
+                              : exportListXlsx(target, rows, sheet, progress);
+               }),
+               path);
+    }
+
+    OptimisationScreen *m_screen;
+    QAction *m_saveAs = nullptr;
+    QAction *m_exportExcel = nullptr;
+    QAction *m_exportCsv = nullptr;
+};
+
+} // namespace
+
+void installListExport(OptimisationScreen *screen)
+{
+    new ListCommands(screen);
+}
+
+} // namespace saxolith

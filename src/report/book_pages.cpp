@@ -1,0 +1,235 @@
+#include "book_pages.h"
+
+#include "book/calculation_book.h"
+#include "texts/export.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace saxolith
+{
+
+namespace
+{
+
+constexpr double marginMillimetres = 15.0;
+constexpr double largestBodyPoints = 10.5;
+constexpr double smallestBodyPoints = 4.0;
+constexpr double headerPoints = 9.0;
+constexpr double measuringPoints = 100.0;
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont bookFont(double points)
+{
+    QFont font(QString::fromLatin1(bookFontFamily));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(points);
+    // Hinting would round advances to whole pixels and so break the two-letters-per-ideograph rule.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// Fills pages of `capacity` lines with blocks of lines, starting a block on a fresh page when it
+// does not fit in what is left but would fit on a page of its own.
+class PageFiller
+{
+  public:
+    explicit PageFiller(std::size_t capacity) : m_capacity(std::max<std::size_t>(capacity, 1)) {}
+
+    void addBlock(std::size_t first, std::size_t end)
+    {
+        const std::size_t size = end - first;
+        if (!m_current.empty() && m_current.size() + size > m_capacity && size <= m_capacity) {
+            turnPage();
+        }
+        for (std::size_t line = first; line < end; ++line) {
+            if (m_current.size() == m_capacity) {
+                turnPage();
+            }
+            m_current.push_back(line);
+        }
+    }
+
+    std::vector<std::vector<std::size_t>> finish()
+    {
+        if (!m_current.empty() || m_pages.empty()) {
+            turnPage();
+        }
+        return std::move(m_pages);
+    }
+
+  private:
+    void turnPage()
+    {
+        m_pages.push_back(std::move(m_current));
+        m_current.clear();
+    }
+
+    std::size_t m_capacity;
+    std::vector<std::size_t> m_current;
+    std::vector<std::vector<std::size_t>> m_pages;
+};
+
+std::string failure(std::string_view what, const std::string &path, const QString &reason)
+{
+    return std::string(what) + " \"" + path + "\". " + reason.toStdString();
+}
+
+} // namespace
+
+void setUpBookPages(QPagedPaintDevice &device, BookForm form)
+{
+    const QPageLayout layout(
+        QPageSize(QPageSize::A4), form == BookForm::Table ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(marginMillimetres, marginMillimetres, marginMillimetres, marginMillimetres),
+        QPageLayout::Millimeter);
+    device.setPageLayout(layout);
+}
+
+std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string> &lines, BookForm form,
+                                                   std::size_t linesPerPage)
+{
+    const std::size_t count = lines.size();
+    if (form == BookForm::Table) {
+        const std::size_t header = std::min(book::tableHeaderLines, count);
+        const std::size_t footerStart = count >= header + book::tableFooterLines
+                                            ? count - book::tableFooterLines
+                                            : count; // rows end here
+        PageFiller filler(linesPerPage > header ? linesPerPage - header : 1);
+        for (std::size_t row = header; row < footerStart; ++row) {
+            filler.addBlock(row, row + 1);
+        }
+        filler.addBlock(footerStart, count);
+        std::vector<std::vector<std::size_t>> pages = filler.finish();
+        for (std::vector<std::size_t> &page : pages) {
+            std::vector<std::size_t> withHeader(header);
+            for (std::size_t line = 0; line < header; ++line) {
+                withHeader[line] = line;
+            }
+            withHeader.insert(withHeader.end(), page.begin(), page.end());
+            page = std::move(withHeader);
+        }
+        return pages;
+    }
+
+    PageFiller filler(linesPerPage);
+    std::size_t entryStart = 0;
+    for (std::size_t line = 0; line < count; ++line) {
+        if (lines[line] == book::entryClosingRule) {
+            filler.addBlock(entryStart, line + 1);
+            entryStart = line + 1;
+        }
+    }
+    filler.addBlock(entryStart, count);
+    return filler.finish();
+}
+
+bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines, BookForm form)
+{
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    const QRectF area(0, 0, device.width(), device.height());
+
+    const QFont headerFont = bookFont(headerPoints);
+    const QFontMetricsF headerMetrics(headerFont, &device);
+    const double band = headerMetrics.height() * 1.8;
+
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(lines.size()));
+    double widest = 1.0;
+    const QFontMetricsF measuring(bookFont(measuringPoints), &device);
+    for (const std::string &line : lines) {
+        texts << qs(line);
+        widest = std::max(widest, measuring.horizontalAdvance(texts.back()));
+    }
+    // The widest line fills the width at most; a short book is not blown up beyond reading size.
+    const double points =
+        std::clamp(measuringPoints * area.width() / widest * 0.995, smallestBodyPoints, largestBodyPoints);
+    const QFont font = bookFont(points);
+    const QFontMetricsF metrics(font, &device);
+    const double lineHeight = metrics.lineSpacing();
+    const double bodyTop = area.top() + band;
+    const double bodyHeight = area.height() - 2 * band;
+    const auto linesPerPage = static_cast<std::size_t>(std::max(1.0, std::floor(bodyHeight / lineHeight)));
+
+    const std::vector<std::vector<std::size_t>> pages = paginateBook(lines, form, linesPerPage);
+    const QString program =
+        qs(exportText::programName) + QLatin1Char(' ') + QString::fromLatin1(SAXOLITH_VERSION);
+    const QString title = qs(exportText::bookPageTitle);
+    QPen rule(Qt::black);
+    rule.setWidthF(device.logicalDpiX() / 200.0);
+
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        if (page > 0 && !device.newPage()) {
+            painter.end();
+            return false;
+        }
+        painter.setPen(Qt::black);
+        painter.setFont(headerFont);
+        const double headerBase = area.top() + headerMetrics.ascent();
+        painter.drawText(QPointF(area.left(), headerBase), program);
+        painter.drawText(QPointF(area.right() - headerMetrics.horizontalAdvance(title), headerBase), title);
+        const QString footer =
+            qs(exportText::pageFooter(static_cast<int>(page + 1), static_cast<int>(pages.size())));
+        const double footerBase = area.bottom() - headerMetrics.descent();
+        painter.drawText(QPointF(area.center().x() - headerMetrics.horizontalAdvance(footer) / 2, footerBase),
+                         footer);
+        painter.setPen(rule);
+        painter.drawLine(QPointF(area.left(), bodyTop - band * 0.3),
+                         QPointF(area.right(), bodyTop - band * 0.3));
+        painter.drawLine(QPointF(area.left(), area.bottom() - band * 0.7),
+                         QPointF(area.right(), area.bottom() - band * 0.7));
+
+        painter.setPen(Qt::black);
+        painter.setFont(font);
+        double baseline = bodyTop + metrics.ascent();
+        for (const std::size_t line : pages[page]) {
+            painter.drawText(QPointF(area.left(), baseline), texts[static_cast<qsizetype>(line)]);
+            baseline += lineHeight;
+        }
+    }
+    return painter.end();
+}
+
+std::optional<std::string> writeBookPdf(const std::vector<std::string> &lines, BookForm form,
+                                        const std::string &path)
+{
+    // QSaveFile writes beside the target and renames only on commit: the old file survives a failure.
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return failure("Cannot create file", path, file.errorString());
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(qs(exportText::programName) + QLatin1Char(' ') +
+                          QString::fromLatin1(SAXOLITH_VERSION));
+        writer.setTitle(qs(exportText::bookPageTitle));
+        setUpBookPages(writer, form);
+        if (!paintBook(writer, lines, form)) {
+            file.cancelWriting();
+            return failure("Cannot write file", path, file.errorString());
+        }
+    }
+    if (!file.commit()) {
+        return failure("Cannot write file", path, file.errorString());
+    }
+    return std::nullopt;
+}
+
+} // namespace saxolith

@@ -1,0 +1,223 @@
+// The calculation book as a PDF: the text read back, page size and orientation, the font, pagination.
+#include "book/calculation_book.h"
+#include "book_pages.h"
+
+#include <QDir>
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace saxolith
+{
+namespace
+{
+
+CalculationBook bookOf(int entries)
+{
+    CalculationBook book;
+    for (int entry = 0; entry < entries; ++entry) {
+        CalculationInput input = defaultCalculationInput();
+        input.sectionItem = entry % 3;
+        if (entry % 3 != 0) {
+            input.secondDimension = "500";
+        }
+        const CalculationOutcome outcome = calculate(input);
+        EXPECT_TRUE(outcome.record.has_value());
+        book.record(outcome.record.value_or(PileRecord{}), "2024/1/2 10:20:30");
+    }
+    return book;
+}
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString collapsed(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed();
+}
+
+class BookPdf : public ::testing::Test
+{
+  protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+    std::string path(const char *name) const
+    {
+        return (folder.path() + QLatin1Char('/') + name).toStdString();
+    }
+
+    // Writes the PDF and reads its text back, page by page, in the layout pdftotext keeps.
+    QStringList pdfPages(const std::vector<std::string> &lines, BookForm form, const char *name)
+    {
+        const std::optional<std::string> error = writeBookPdf(lines, form, path(name));
+        EXPECT_FALSE(error.has_value()) << error.value_or("");
+        QStringList pages =
+            run("pdftotext", {"-layout", QString::fromStdString(path(name)), "-"}).split(QLatin1Char('\f'));
+        if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
+            pages.removeLast();
+        }
+        return pages;
+    }
+
+    QTemporaryDir folder;
+};
+
+// Every line of the book comes back, in order (blanks between words as pdftotext lays them out).
+void expectLinesInOrder(const std::vector<std::string> &lines, const QString &text)
+{
+    const QString flat = collapsed(text);
+    qsizetype from = 0;
+    for (const std::string &line : lines) {
+        const QString wanted = collapsed(QString::fromStdString(line));
+        const qsizetype at = flat.indexOf(wanted, from);
+        ASSERT_GE(at, 0) << "missing or out of order: " << line;
+        from = at + wanted.size();
+    }
+}
+
+TEST_F(BookPdf, TextBookComesBackLineByLineOnPortraitPages)
+{
+    const CalculationBook book = bookOf(4);
+    const QStringList pages = pdfPages(book.textLines(), BookForm::Text, "text.pdf");
+    ASSERT_GE(pages.size(), 2);
+    expectLinesInOrder(book.textLines(), pages.join(QLatin1Char('\n')));
+    for (qsizetype page = 0; page < pages.size(); ++page) {
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("嵌岩桩计算书(依据GB50007-2011)")));
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("Saxolith " SAXOLITH_VERSION)));
+        EXPECT_TRUE(
+            pages[page].contains(QStringLiteral("第 %1 页 共 %2 页").arg(page + 1).arg(pages.size())));
+    }
+    const QString info = run("pdfinfo", {QString::fromStdString(path("text.pdf"))});
+    EXPECT_TRUE(info.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x (841\\.\\d+|842) pts"))))
+        << info.toStdString();
+}
+
+TEST_F(BookPdf, TableBookKeepsItsColumnsOnLandscapePagesWithTheHeaderOnEach)
+{
+    const CalculationBook book = bookOf(90);
+    const std::vector<std::string> &lines = book.tableLines();
+    const QStringList pages = pdfPages(lines, BookForm::Table, "table.pdf");
+    ASSERT_GE(pages.size(), 2);
+    expectLinesInOrder({lines.begin() + 5, lines.end()}, pages.join(QLatin1Char('\n')));
+    for (const QString &page : pages) {
+        expectLinesInOrder({lines.begin(), lines.begin() + 5}, page);
+    }
+    // The fixed-width columns survive: every row's last number (Ra, right-aligned) ends in one column.
+    QSet<qsizetype> rowEnds;
+    for (const QString &line : pages.front().split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("   ZH"))) {
+            rowEnds << QString(line).remove(QRegularExpression(QStringLiteral("\\s+$"))).size();
+        }
+    }
+    EXPECT_EQ(rowEnds.size(), 1);
+    const QString info = run("pdfinfo", {QString::fromStdString(path("table.pdf"))});
+    EXPECT_TRUE(info.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+(841\\.\\d+|842) x 595(\\.\\d+)? pts"))))
+        << info.toStdString();
+}
+
+TEST_F(BookPdf, TheMonospaceFontIsEmbeddedWithIdeographsTwoLettersWide)
+{
+    QFont font(QString::fromLatin1(bookFontFamily));
+    font.setPointSizeF(10.0);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    ASSERT_EQ(QFontInfo(font).family(), QString::fromLatin1(bookFontFamily));
+    const QFontMetricsF metrics(font);
+    EXPECT_DOUBLE_EQ(metrics.horizontalAdvance(QStringLiteral("嵌岩")),
+                     4 * metrics.horizontalAdvance(QLatin1Char('M')));
+
+    ASSERT_FALSE(writeBookPdf(bookOf(1).textLines(), BookForm::Text, path("font.pdf")).has_value());
+    const QStringList fonts =
+        run("pdffonts", {QString::fromStdString(path("font.pdf"))}).split(QLatin1Char('\n'));
+    bool embedded = false;
+    for (const QString &line : fonts) {
+        // name, type, encoding, then the "emb" column.
+        const QStringList columns = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (line.contains(QStringLiteral("WenQuanYi")) && columns.size() >= 5) {
+            embedded = embedded || columns[columns.size() - 5] == QStringLiteral("yes");
+        }
+    }
+    EXPECT_TRUE(embedded) << fonts.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(BookPdf, AFailedWriteNamesTheFileAndLeavesTheOldOne)
+{
+    const std::string target = path("kept.pdf");
+    {
+        std::ofstream(target) << "old";
+    }
+    const std::string missing = path("no-such-folder/book.pdf");
+    const std::optional<std::string> error = writeBookPdf(bookOf(1).textLines(), BookForm::Text, missing);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find(missing), std::string::npos) << *error;
+
+    // A folder that takes no new file (the superuser writes anywhere, so only others see the refusal).
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(folder.path().toLocal8Bit().constData(), 0500), 0);
+        const std::optional<std::string> refused =
+            writeBookPdf(bookOf(1).textLines(), BookForm::Text, target);
+        ::chmod(folder.path().toLocal8Bit().constData(), 0700);
+        EXPECT_TRUE(refused.has_value());
+    }
+    std::ifstream in(target);
+    std::string kept;
+    in >> kept;
+    EXPECT_EQ(kept, "old");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1) << "a temporary file was left behind";
+}
+
+// Pagination on its own, with a small page: entries stay whole when they fit, the table repeats its header.
+TEST(BookPagination, EntriesStayWholeAndTableHeadersRepeat)
+{
+    const CalculationBook book = bookOf(3);
+    const std::vector<std::string> &text = book.textLines();
+    const std::size_t entry = 40; // lines of one round-pile entry
+    const auto textPages = paginateBook(text, BookForm::Text, 60);
+    ASSERT_EQ(textPages.size(), 3u);
+    std::vector<std::size_t> all;
+    for (const auto &page : textPages) {
+        EXPECT_LE(page.size(), 60u);
+        EXPECT_EQ(text[page.front()], "================== 嵌岩桩计算书 ==================");
+        all.insert(all.end(), page.begin(), page.end());
+    }
+    ASSERT_EQ(all.size(), text.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i], i);
+    }
+    // An entry longer than a page runs on over as many pages as it needs.
+    EXPECT_EQ(paginateBook(text, BookForm::Text, entry / 2).front().size(), entry / 2);
+
+    const std::vector<std::string> &table = book.tableLines();
+    const auto tablePages = paginateBook(table, BookForm::Table, 9);
+    // 5 header lines and room for 4 more: the 3 rows, then the 4 footer lines together on the next page.
+    ASSERT_EQ(tablePages.size(), 2u);
+    for (const auto &page : tablePages) {
+        ASSERT_GE(page.size(), 5u);
+        for (std::size_t line = 0; line < 5; ++line) {
+            EXPECT_EQ(page[line], line);
+        }
+    }
+    EXPECT_EQ(tablePages.back().size(), 5u + 4u);
+
+    EXPECT_EQ(paginateBook({}, BookForm::Text, 10).size(), 1u);
+    EXPECT_EQ(paginateBook({}, BookForm::Table, 10).size(), 1u);
+}
+
+} // namespace
+} // namespace saxolith
