@@ -64,7 +64,6 @@ constexpr std::string_view oneSchedule = "只能给出一个桩表文件";
 constexpr std::string_view noSchedule = "没有给出桩表文件";
 constexpr std::string_view cannotRead = "无法读取：";
 constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
-constexpr std::string_view tooLarge = "文件太大，不像是桩表";
 constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";
 constexpr std::string_view templateExists = "文件已存在，没有覆盖";
 constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
@@ -271,7 +270,7 @@ std::optional<std::string> readWholeFile(const std::string &path, std::string &b
     }
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > largestSchedule) {
-        return std::string(batchText::tooLarge);
+        return std::string(scheduleText::tooLarge);
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {

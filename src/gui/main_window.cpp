@@ -5,6 +5,7 @@
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
+#include "schedule_import.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -41,6 +42,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     }
     m_layers->setCurrentWidget(MainFormLayer);
     connectScreens();
+    installScheduleImport(*this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

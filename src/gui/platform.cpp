@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -151,6 +152,25 @@ void showMessage(QWidget *parent, const QString &text, std::function<void()> onC
 void setMessageFunctionForTesting(MessageFunction function)
 {
     overrides().message = std::move(function);
+}
+
+OpenFileFunction &openFileOverride()
+{
+    static OpenFileFunction function;
+    return function;
+}
+
+QString askOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    if (openFileOverride()) {
+        return openFileOverride()(parent, caption, filter);
+    }
+    return QFileDialog::getOpenFileName(parent, caption, documentsFolder(), filter);
+}
+
+void setOpenFileFunctionForTesting(OpenFileFunction function)
+{
+    openFileOverride() = std::move(function);
 }
 
 } // namespace saxolith

@@ -109,6 +109,13 @@ void ResultScreen::recordCalculation(const PileRecord &record, const QString &ti
     showBook();
 }
 
+void ResultScreen::recordCalculations(const std::function<void(CalculationBook &)> &recordAll)
+{
+    recordAll(m_book);
+    m_state.pileCounter = m_book.entryCount();
+    showBook();
+}
+
 void ResultScreen::showBook()
 {
     showLines(meo_jisuanjieguo_Xls, m_book.tableLines());

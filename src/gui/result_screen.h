@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -38,6 +40,9 @@ class ResultScreen : public QWidget
 
     // Adds a calculation to both forms as the next entry; pileCounter follows the book.
     void recordCalculation(const PileRecord &record, const QString &timeText);
+    // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
+    // the memos are filled once, afterwards.
+    void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
 
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();

@@ -13,6 +13,7 @@ inline constexpr std::string_view linePrefix = "第 {} 行：";
 inline constexpr std::string_view emptyFile = "桩表是空的";
 inline constexpr std::string_view noRows = "桩表只有列名行，没有桩";
 inline constexpr std::string_view binaryFile = "不是文本文件（含二进制字节）";
+inline constexpr std::string_view tooLarge = "文件太大，不像是桩表";
 inline constexpr std::string_view wideEncoding = "UTF-16/UTF-32 编码的文件不能读取，请另存为 UTF-8 或 GBK";
 inline constexpr std::string_view notText = "既不是 UTF-8 也不是 GBK 编码的文本";
 inline constexpr std::string_view unknownColumn =
