@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -31,6 +32,11 @@ namespace
 // The refused rows the summary lists by line before it only counts the rest.
 constexpr int listedRefusals = 10;
 constexpr qint64 largestSchedule = qint64{1} << 30;
+// The book's memos take about half a millisecond per entry to fill: beyond this the window would
+// stand still for seconds, and the command-line program is the better tool.
+constexpr std::size_t windowRowLimit = 5000;
+// From this many rows on the progress box shows at once: filling the memos follows the calculation.
+constexpr std::size_t longSchedule = 1000;
 
 // Written like a user's edit: the matching entry picked when there is one, typed otherwise.
 void typeInto(QComboBox *combo, const std::string &utf8)
@@ -145,12 +151,24 @@ void importScheduleFile(MainWindow &window, const QString &path)
         showMessage(&window, name + QLatin1Char('\n') + qs(scheduleErrorText(*reading.error)));
         return;
     }
+    if (reading.rows.size() > windowRowLimit) {
+        showMessage(&window,
+                    name + QLatin1Char('\n') +
+                        qs(fillIn(scheduleText::tooManyForWindow,
+                                  {std::to_string(reading.rows.size()), std::to_string(windowRowLimit)})));
+        return;
+    }
 
+    // One step more than the rows: the box stays up while the memos fill.
     QProgressDialog progress(qs(scheduleText::calculating), QString(), 0,
-                             static_cast<int>(reading.rows.size()), &window);
+                             static_cast<int>(reading.rows.size()) + 1, &window);
     progress.setObjectName("scheduleProgress");
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    if (reading.rows.size() >= longSchedule) {
+        progress.show();
+        QCoreApplication::processEvents();
+    }
     ScheduleResult result;
     const std::string time = currentTimeText().toStdString();
     window.JieGuo_DocLayer->recordCalculations([&](CalculationBook &book) {

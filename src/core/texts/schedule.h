@@ -53,5 +53,7 @@ inline constexpr std::string_view cannotOpen = "无法读取 {}：{}";
 inline constexpr std::string_view summary = "已计算 {} 根，未计算 {} 根";
 inline constexpr std::string_view summaryMore = "…… 另有 {} 行未计算";
 inline constexpr std::string_view calculating = "正在计算桩表…";
+inline constexpr std::string_view tooManyForWindow =
+    "桩表有 {} 根桩，窗口中一次最多导入 {} 根；更长的桩表请用命令行程序 saxolith-batch";
 
 } // namespace saxolith::scheduleText

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <iconv.h>
 
@@ -286,6 +288,37 @@ TEST_F(ScheduleImportTest, AFileThatCannotBeReadChangesNothing)
     EXPECT_EQ(window->JieGuo_DocLayer->meo_jisuanjieguo_Doc->toPlainText(), bookBefore);
     EXPECT_EQ(screen->gatherInput().frk, inputBefore.frk);
     EXPECT_EQ(window->state().pileCounter, 1);
+}
+
+TEST_F(ScheduleImportTest, AScheduleTooLongForTheWindowIsSentToTheCommandLine)
+{
+    std::string csv = "d\n";
+    for (int i = 0; i < 5001; ++i) {
+        csv += "1000\n";
+    }
+    schedule(csv, "long.csv");
+    importSchedule(*window);
+    EXPECT_EQ(messages, QStringList{"long.csv\n桩表有 5001 根桩，窗口中一次最多导入 5000 根；"
+                                    "更长的桩表请用命令行程序 saxolith-batch"});
+    EXPECT_EQ(window->state().pileCounter, 0);
+}
+
+TEST_F(ScheduleImportTest, ALongScheduleShowsProgressAtOnce)
+{
+    std::string csv = "frk\n";
+    for (int i = 0; i < 1000; ++i) {
+        csv += std::to_string(31 + i % 2) + "\n";
+    }
+    schedule(csv);
+    bool progressShown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        const auto *box = window->findChild<QProgressDialog *>("scheduleProgress");
+        progressShown = box != nullptr && box->isVisible() && box->labelText() == "正在计算桩表…";
+    });
+    importSchedule(*window);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(window->state().pileCounter, 1000);
+    EXPECT_EQ(window->findChild<QProgressDialog *>("scheduleProgress"), nullptr);
 }
 
 TEST_F(ScheduleImportTest, ARefusedLastRowShowsItsErrorAndTheBookStaysWithinReach)
