@@ -175,6 +175,28 @@ TEST_F(BatchTest, TheLocalesCodePageUnlessOneIsAsked)
     EXPECT_EQ(test::fromGbk(withoutTime(gbk)), withoutTime(plain));
 }
 
+TEST_F(BatchTest, TheTextBookAsPdf)
+{
+    schedule("id,frk\n东-1,35\n,36\n");
+    const BatchRun result = run("piles.csv --pdf --out out");
+    std::string name(bookFileName(BookForm::Text));
+    name.replace(name.rfind('.'), std::string::npos, ".pdf");
+#ifdef SAXOLITH_BATCH_PDF
+    ASSERT_EQ(result.code, 0) << result.err;
+    const std::string pdf = (folder / "out" / name).string();
+    ASSERT_TRUE(fs::exists(pdf));
+    const std::string command = "pdftotext -layout '" + pdf + "' '" + (folder / "book.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string text = fileBytes(folder / "book.txt");
+    EXPECT_NE(text.find("1.基桩编号: 东-1"), std::string::npos) << text;
+    EXPECT_NE(text.find("1.基桩编号: ZH2"), std::string::npos) << text;
+#else
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.err, "这个版本不含 PDF 输出（--pdf 不可用）\n");
+    EXPECT_FALSE(fs::exists(folder / "out" / name));
+#endif
+}
+
 TEST_F(BatchTest, TemplateVersionAndHelp)
 {
     BatchRun result = run("--template");
