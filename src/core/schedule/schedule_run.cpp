@@ -1,6 +1,7 @@
 #include "schedule/schedule_run.h"
 
 #include "capacity/field_check.h"
+#include "capacity/section_types.h"
 #include "texts/schedule.h"
 
 #include <algorithm>
@@ -21,15 +22,13 @@ bool hasControlCharacter(std::string_view text)
     });
 }
 
+// A square is entered as a rectangle, so its name picks the rectangle's item.
 std::optional<int> sectionItemByName(std::string_view name)
 {
-    for (const SectionType type : {SectionType::Round, SectionType::Elliptical, SectionType::Rectangular}) {
-        if (name == sectionBookName(type)) {
-            return static_cast<int>(type);
+    for (const SectionTypeRow &row : sectionTypes) {
+        if (name == row.bookName) {
+            return static_cast<int>(row.item);
         }
-    }
-    if (name == scheduleText::squareSection) {
-        return static_cast<int>(SectionItem::Rectangular);
     }
     return std::nullopt;
 }

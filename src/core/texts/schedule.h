@@ -31,7 +31,6 @@ inline constexpr std::string_view unknownSection = "截面类型“{}”应为 �
 inline constexpr std::string_view unknownPrecision =
     "精度“{}”应为 两位小数、一位小数、个位取整、十位取整 或 百位取整";
 inline constexpr std::string_view idControl = "桩号含换行或控制字符";
-inline constexpr std::string_view squareSection = "方桩"; // read as the rectangle
 
 // The results table: columns after the inputs, and the outcome of a row.
 inline constexpr std::string_view idColumn = "桩号";
