@@ -63,8 +63,6 @@ void MainWindow::connectScreens()
     connect(MainFormLayer, &InputScreen::exitRequested, this, &QWidget::close);
     connect(MainFormLayer, &InputScreen::viewRequested, this, &MainWindow::cbt_ViewClick);
     connect(JieGuo_DocLayer, &ResultScreen::backRequested, this, [this] { showLayer(MainFormLayer); });
-    connect(JieGuo_DocLayer, &ResultScreen::saveRequested, this, &MainWindow::cbt_SaveClick);
-    connect(YouHuaFormLayer, &OptimisationScreen::saveRequested, this, &MainWindow::cbt_YHsaveClick);
     connect(MainFormLayer, &InputScreen::calculationRecorded, this, &MainWindow::calculationRecorded);
     connect(MainFormLayer, &InputScreen::aboutRequested, this, &MainWindow::cbt_CopyRightClick);
     connect(MainFormLayer, &InputScreen::optimisationRequested, this, &MainWindow::cbt_YouHuaClick);
@@ -77,58 +75,12 @@ void MainWindow::connectScreens()
 void MainWindow::calculationRecorded(const PileRecord &record)
 {
     JieGuo_DocLayer->recordCalculation(record, currentTimeText());
-    JieGuo_DocLayer->cbt_Save->setEnabled(true);
-    JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
 }
 
 void MainWindow::cbt_ViewClick()
 {
     showLayer(JieGuo_DocLayer);
     JieGuo_DocLayer->relayOut();
-}
-
-void MainWindow::cbt_SaveClick()
-{
-    const QStringList permissions{FPermissionWriteExternalStorage};
-    permissionService().requestPermissions(
-        permissions,
-        [this](const QStringList &asked, const QList<PermissionStatus> &granted) {
-            SavePermissionResult(asked, granted);
-        },
-        [this](const QStringList &asked, const std::function<void()> &proceed) {
-            DisplayRationale(asked, proceed);
-        });
-}
-
-void MainWindow::cbt_YHsaveClick()
-{
-    cbt_SaveClick();
-}
-
-void MainWindow::DisplayRationale(const QStringList &permissions, const std::function<void()> &proceed)
-{
-    QString text;
-    for (const QString &permission : permissions) {
-        if (permission == FPermissionWriteExternalStorage) {
-            text += QString::fromUtf8(saveText::permissionRationale.data(),
-                                      static_cast<qsizetype>(saveText::permissionRationale.size()));
-        }
-    }
-    showMessage(this, text, proceed);
-}
-
-void MainWindow::SavePermissionResult(const QStringList &, const QList<PermissionStatus> &grantResults)
-{
-    if (grantResults.size() != 1 || grantResults.front() != PermissionStatus::Granted) {
-        showMessage(this, QString::fromUtf8(saveText::noPermission.data(),
-                                            static_cast<qsizetype>(saveText::noPermission.size())));
-        return;
-    }
-    if (m_state.optimisationActive == 0) {
-        JieGuo_DocLayer->saveShownBook();
-    } else if (m_state.optimisationActive == 1) {
-        YouHuaFormLayer->saveShownList();
-    }
 }
 
 void MainWindow::cbt_YouHuaClick()
@@ -176,6 +128,10 @@ void MainWindow::paintEvent(QPaintEvent *)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

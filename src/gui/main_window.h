@@ -55,28 +55,22 @@ class MainWindow : public QWidget
     // "结果": the result screen on the form last shown.
     void cbt_ViewClick();
 
-    // The one save command of both save buttons: ask for the right to write storage, then save the
-    // book form on display (result screen) or the list on show (optimisation screen).
-    void cbt_SaveClick();
-    void cbt_YHsaveClick();
-    void SavePermissionResult(const QStringList &permissions,
-                              const QList<saxolith::PermissionStatus> &grantResults);
-    void DisplayRationale(const QStringList &permissions, const std::function<void()> &proceed);
-
-    // The platform's name of the right to write shared storage; nothing assigns it on the desktop.
-    QString FPermissionWriteExternalStorage;
-
   protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
   private:
+    // Unsaved books are offered for saving before the window closes.
+    bool mayClose();
+
     void FormCreate();
     void connectScreens();
 
     ProgramState m_state;
     QStackedWidget *m_layers = nullptr;
     QMetaObject::Connection m_abortNotice; // an input error's notice into the optimisation screen
+    bool m_leaving = false; // the user has answered: close without asking again
+    bool m_asking = false;  // the question or its saving is under way: a second close waits for it
 };
 
 } // namespace saxolith

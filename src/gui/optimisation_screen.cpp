@@ -3,14 +3,15 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
-#include "texts/input.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
-#include "texts/optimisation.h"
 #include "output/encoding.h"
 #include "output/list_file.h"
 #include "output/safe_file.h"
 #include "platform.h"
+#include "save_command.h"
+#include "texts/input.h"
+#include "texts/optimisation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -462,7 +463,7 @@ void OptimisationScreen::Grid3_YouhuasaixuanCellDblClick(int, int row)
 
 void OptimisationScreen::cbt_YHsaveClick()
 {
-    emit saveRequested();
+    saveShownList();
 }
 
 void OptimisationScreen::cbt_YHfanhuiClick()
@@ -488,16 +489,16 @@ void OptimisationScreen::saveShownList()
     } else {
         return;
     }
-    std::ostringstream text;
-    writeListFile(text, model->list(), kind, currentTimeText().toStdString());
-    const QString path = documentsFolder() + QLatin1Char('/') + qs(listFileName(kind));
-    const std::optional<std::string> error =
-        writeFileSafely(QFile::encodeName(path).toStdString(), encodeText(text.str(), systemCodePage()));
-    if (error) {
-        showMessage(this, qs(*error));
-        return;
-    }
-    cbt_YHsave->setEnabled(false);
+    const auto write = [model, kind](const std::string &path) {
+        std::ostringstream text;
+        writeListFile(text, model->list(), kind, currentTimeText().toStdString());
+        return writeFileSafely(path, encodeText(text.str(), systemCodePage()));
+    };
+    saveIntoDocuments(this, qs(listFileName(kind)), write, [this](SaveEnd end) {
+        if (end == SaveEnd::Saved) {
+            cbt_YHsave->setEnabled(false);
+        }
+    });
 }
 
 } // namespace saxolith

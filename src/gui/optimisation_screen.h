@@ -65,12 +65,11 @@ class OptimisationScreen : public QWidget
     // The input screen's calculate command stopped on an input error.
     void showRunAborted();
 
-    // The save command, once permission is granted: writes the list on show into the documents
-    // folder (raw or filtered list file), or nothing when that list has no row.
+    // "存盘": writes the list on show into the documents folder (raw or filtered list file) through
+    // the one save command, or nothing when that list has no row.
     void saveShownList();
 
   signals:
-    void saveRequested(); // "存盘": the one save command of the main window
     void backRequested(); // "返回": the input screen comes back
     // The input screen is to hold what a run left it (replayed through its calculate command).
     void runLeftInput(const saxolith::CalculationInput &input);

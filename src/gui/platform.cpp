@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include <clocale>
@@ -20,6 +21,7 @@ struct Overrides {
     std::string codePage;
     std::unique_ptr<PermissionService> permissions;
     MessageFunction message;
+    SaveFileChooser saveFileChooser;
 };
 
 Overrides &overrides()
@@ -171,6 +173,57 @@ QString askOpenFileName(QWidget *parent, const QString &caption, const QString &
 void setOpenFileFunctionForTesting(OpenFileFunction function)
 {
     openFileOverride() = std::move(function);
+}
+
+void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
+                 std::function<void(int answer)> onAnswer)
+{
+    auto *box = new QMessageBox(QMessageBox::Question, QString(), text, QMessageBox::NoButton, parent);
+    box->setObjectName("questionBox");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QList<QAbstractButton *> buttons;
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const bool last = i == answers.size() - 1;
+        const auto role = i == 0 ? QMessageBox::AcceptRole
+                          : last ? QMessageBox::RejectRole
+                                 : QMessageBox::ActionRole;
+        QPushButton *button = box->addButton(answers[i], role);
+        buttons << button;
+        if (i == 0) {
+            box->setDefaultButton(button);
+        }
+    }
+    if (!buttons.isEmpty()) {
+        box->setEscapeButton(buttons.back());
+    }
+    QObject::connect(box, &QMessageBox::finished, box, [box, buttons, onAnswer] {
+        const qsizetype pressed = buttons.indexOf(box->clickedButton());
+        onAnswer(static_cast<int>(pressed >= 0 ? pressed : buttons.size() - 1));
+    });
+    box->open();
+}
+
+void chooseSaveFile(QWidget *parent, const QString &suggestedPath,
+                    std::function<void(const QString &)> onChosen)
+{
+    if (overrides().saveFileChooser) {
+        onChosen(overrides().saveFileChooser(parent, suggestedPath));
+        return;
+    }
+    auto *dialog = new QFileDialog(parent, QString(), suggestedPath);
+    dialog->setObjectName("saveFileDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, onChosen](int result) {
+        const QStringList chosen = dialog->selectedFiles();
+        onChosen(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.front() : QString());
+    });
+    dialog->open();
+}
+
+void setSaveFileChooserForTesting(SaveFileChooser chooser)
+{
+    overrides().saveFileChooser = std::move(chooser);
 }
 
 } // namespace saxolith

@@ -77,4 +77,18 @@ QString askOpenFileName(QWidget *parent, const QString &caption, const QString &
 // An empty function restores the file dialog.
 void setOpenFileFunctionForTesting(OpenFileFunction function);
 
+// Asks a question in a box with one button per answer, without blocking (object name "questionBox");
+// `onAnswer` gets the index of the button pressed. The first answer is the default; the last is
+// what Escape or closing the box gives.
+void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
+                 std::function<void(int answer)> onAnswer);
+
+// Asks for a file to save into, without blocking; `onChosen` gets the path, or an empty text when
+// the user gives none. Replaceable so tests choose at once.
+using SaveFileChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
+void chooseSaveFile(QWidget *parent, const QString &suggestedPath,
+                    std::function<void(const QString &)> onChosen);
+// An empty function restores the file dialog.
+void setSaveFileChooserForTesting(SaveFileChooser chooser);
+
 } // namespace saxolith

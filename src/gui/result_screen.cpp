@@ -89,14 +89,17 @@ ResultScreen::ResultScreen(ProgramState &state, QWidget *parent) : QWidget(paren
     connect(cbt_Exit, &QPushButton::clicked, this, &ResultScreen::cbt_ExitClick);
     connect(cbt_PageBook, &QPushButton::clicked, this, &ResultScreen::cbt_PageBookClick);
     connect(cbt_sanchu, &QPushButton::clicked, this, &ResultScreen::cbt_sanchuClick);
-    connect(cbt_Save, &QPushButton::clicked, this, &ResultScreen::saveRequested);
+    connect(cbt_Save, &QPushButton::clicked, this, &ResultScreen::cbt_SaveClick);
     connect(tcb_meoFontSize, &QSlider::valueChanged, this, &ResultScreen::tcb_meoFontSizeChange);
 }
 
 void ResultScreen::recordCalculation(const PileRecord &record, const QString &timeText)
 {
     m_state.pileCounter = m_book.record(record, timeText.toStdString());
+    m_state.unsavedBooks = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
     showBook();
+    cbt_Save->setEnabled(true);
+    cbt_sanchu->setEnabled(true);
 }
 
 void ResultScreen::recordCalculations(const std::function<void(CalculationBook &)> &recordAll)
@@ -156,7 +159,7 @@ void ResultScreen::tcb_meoFontSizeChange(int value)
 
 void ResultScreen::cbt_sanchuClick()
 {
-    const bool onlyEntry = m_state.pileCounter <= 1;
+    const bool onlyEntry = m_book.entryCount() <= 1;
     m_book.deleteLast();
     m_state.pileCounter = m_book.entryCount();
     showBook();
@@ -167,22 +170,47 @@ void ResultScreen::cbt_sanchuClick()
     }
 }
 
-void ResultScreen::saveShownBook()
+void ResultScreen::cbt_SaveClick()
 {
-    const std::optional<BookForm> form = formOnDisplay();
-    if (!form) {
-        return;
+    if (const std::optional<BookForm> form = formOnDisplay()) {
+        saveBook(*form);
     }
-    const auto &lines = *form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
-    const QString path = documentsFolder() + QLatin1Char('/') + qs(bookFileName(*form));
-    const auto error =
-        writeFileSafely(QFile::encodeName(path).toStdString(), bookFileBytes(lines, systemCodePage()));
-    if (error) {
-        showMessage(this, QString::fromLocal8Bit(error->data(), static_cast<qsizetype>(error->size())));
-        return;
+}
+
+void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
+{
+    const auto write = [this, form](const std::string &path) {
+        const auto &lines = form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
+        return writeFileSafely(path, bookFileBytes(lines, systemCodePage()));
+    };
+    saveIntoDocuments(this, qs(bookFileName(form)), write, [this, form, done](SaveEnd end) {
+        if (end == SaveEnd::Saved) {
+            m_state.unsavedBooks &= ~static_cast<int>(form);
+            if (formOnDisplay() == form) {
+                cbt_Save->setEnabled(false);
+            }
+        }
+        if (done) {
+            done(end);
+        }
+    });
+}
+
+void ResultScreen::saveUnsavedBooks(std::function<void(bool allSaved)> done)
+{
+    for (const BookForm form : {BookForm::Text, BookForm::Table}) {
+        if ((m_state.unsavedBooks & static_cast<int>(form)) != 0) {
+            saveBook(form, [this, done](SaveEnd end) {
+                if (end == SaveEnd::Saved) {
+                    saveUnsavedBooks(done);
+                } else {
+                    done(false);
+                }
+            });
+            return;
+        }
     }
-    m_state.unsavedBooks &= ~static_cast<int>(*form);
-    cbt_Save->setEnabled(false);
+    done(true);
 }
 
 } // namespace saxolith

@@ -4,6 +4,7 @@
 #include "book/calculation_book.h"
 #include "output/book_file.h"
 #include "program_state.h"
+#include "save_command.h"
 
 #include <QWidget>
 
@@ -36,7 +37,9 @@ class ResultScreen : public QWidget
     QPushButton *cbt_sanchu = nullptr; // "x", disabled at start
     QSlider *tcb_meoFontSize = nullptr;
 
-    // Adds a calculation to both forms as the next entry; pileCounter follows the book.
+    // Adds a calculation to both forms as the next entry: both forms are unsaved, and saving and
+    // deleting become possible. The screen that holds the book is the only writer of pileCounter and
+    // unsavedBooks.
     void recordCalculation(const PileRecord &record, const QString &timeText);
     // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
     // the memos are filled once, afterwards.
@@ -48,10 +51,15 @@ class ResultScreen : public QWidget
     // The form on display (the page button names it).
     std::optional<BookForm> formOnDisplay() const;
 
-    // Writes the form on display into its file in the documents folder. On success that form's bit
-    // leaves unsavedBooks and cbt_Save is disabled; on failure a message names the file and the
-    // reason and nothing changes.
-    void saveShownBook();
+    // "保存": writes the form on display into its file in the documents folder through the one save
+    // command. On success that form's bit leaves unsavedBooks and cbt_Save is disabled; on failure
+    // a message names the file and the reason and nothing changes.
+    void cbt_SaveClick();
+    // One form; `done` learns how it ended.
+    void saveBook(BookForm form, std::function<void(SaveEnd)> done = {});
+    // Every form with unsaved changes, one after the other; `done(true)` once all are saved, `done(false)`
+    // as soon as one is not (its error shown, or the user took it back).
+    void saveUnsavedBooks(std::function<void(bool allSaved)> done);
 
     void cbt_ExitClick();
     void cbt_PageBookClick();
@@ -60,7 +68,6 @@ class ResultScreen : public QWidget
 
   signals:
     void backRequested(); // "返回"
-    void saveRequested(); // "保存": the one save command of the main window
 
   private:
     void showBook();

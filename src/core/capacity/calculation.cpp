@@ -255,8 +255,13 @@ void CalculationRun::run()
 {
     if (section() && rock()) {
         m_record.ra = capacityRa(m_record.qpa, m_record.area);
-        // Huge but finite inputs can still overflow; such a result is refused, never shown.
-        if (!std::isfinite(m_record.qpa) || !std::isfinite(m_record.ra)) {
+        // Huge but finite inputs can still overflow; such a result is refused, never shown. The
+        // book writes qpa and Ra to ten digits and the rest to six, which must read back as numbers.
+        const PileRecord &r = m_record;
+        const bool textsReadBack =
+            fixedTextReadsBack(r.qpa, 10) && fixedTextReadsBack(r.ra, 10) && fixedTextReadsBack(r.frk, 6) &&
+            fixedTextReadsBack(r.area / 1'000'000.0, 6) && fixedTextReadsBack(r.perimeter / 1'000.0, 6);
+        if (!std::isfinite(m_record.qpa) || !std::isfinite(m_record.ra) || !textsReadBack) {
             fail(message::overflowError, std::nullopt);
         }
     }

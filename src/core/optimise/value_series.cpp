@@ -35,19 +35,16 @@ constexpr std::array<std::string_view, optionRowCount> negativeMessage{{
     message::indexNegative,
 }};
 
-// Only spaces and tabs around a whole number: the number texts trim every control character instead.
-bool isSpaceOrTab(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
+// Blanks around the number only; any other control character makes the text malformed, as in the
+// decimal rows.
 std::optional<std::int32_t> strictInteger(std::string_view text)
 {
-    while (!text.empty() && isSpaceOrTab(text.front()))
+    while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
-    while (!text.empty() && isSpaceOrTab(text.back()))
+    while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: after a '+' the number itself must begin ("+-3" is no number).
+    if (text.size() > 1 && text.front() == '+' && text[1] >= '0' && text[1] <= '9')
         text.remove_prefix(1);
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

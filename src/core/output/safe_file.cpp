@@ -1,9 +1,12 @@
 #include "output/safe_file.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace saxolith
@@ -12,13 +15,21 @@ namespace saxolith
 namespace
 {
 
+// The reason in the C locale: the same plain text whatever the user's locale, so the message is
+// UTF-8 throughout (the path is) and every screen decodes it alike.
+std::string reasonText(int error)
+{
+    static const locale_t plain = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    return plain != locale_t{} ? ::strerror_l(error, plain) : std::strerror(error);
+}
+
 std::string failure(std::string_view what, const std::string &path, int error)
 {
     std::string text(what);
     text += " \"";
     text += path;
     text += "\". ";
-    text += std::strerror(error);
+    text += reasonText(error);
     return text;
 }
 
@@ -48,10 +59,53 @@ std::string folderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The file a chain of symbolic links ends at (the path itself when it is none); a link may
+// point at a file not there yet. Fails with ELOOP on a circle.
+std::optional<std::string> followLinks(std::string path, int &error)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {
+        };
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return path;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            error = errno;
+            return std::nullopt;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        if (target.empty()) {
+            error = ENOENT;
+            return std::nullopt;
+        }
+        path = target.front() == '/' ? target : folderOf(path) + "/" + target;
+    }
+    error = ELOOP;
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<std::string> writeFileSafely(const std::string &path, std::string_view bytes)
+std::optional<std::string> writeFileSafely(const std::string &shownPath, std::string_view bytes)
 {
+    // Through a symbolic link the file it points at is replaced; the link stays.
+    int linkError = 0;
+    const std::optional<std::string> target = followLinks(shownPath, linkError);
+    if (!target) {
+        return failure("Cannot write file", shownPath, linkError);
+    }
+    const std::string &path = *target;
+
+    // A file the user may not write (read-only, even to an administrator) is refused, not replaced.
+    struct stat previous {
+    };
+    const bool replacing = ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
+    if (replacing && (::access(path.c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0)) {
+        return failure("Cannot write file", shownPath, EACCES);
+    }
+
     // A fresh name beside the target; O_EXCL keeps us off anyone else's file, and the kernel
     // applies the user's umask to the mode as for any new file.
     std::string temporary;
@@ -64,7 +118,14 @@ std::optional<std::string> writeFileSafely(const std::string &path, std::string_
         }
     }
     if (fd < 0) {
-        return failure("Cannot create file", path, errno);
+        return failure("Cannot create file", shownPath, errno);
+    }
+    // The replaced file keeps its permissions and, where the user may give it, its owner.
+    if (replacing) {
+        ::fchmod(fd, previous.st_mode & 07777);
+        if (previous.st_uid != ::geteuid() || previous.st_gid != ::getegid()) {
+            [[maybe_unused]] const int ignored = ::fchown(fd, previous.st_uid, previous.st_gid);
+        }
     }
 
     int error = 0;
@@ -81,7 +142,7 @@ std::optional<std::string> writeFileSafely(const std::string &path, std::string_
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
-        return failure("Cannot write file", path, error);
+        return failure("Cannot write file", shownPath, error);
     }
 
     // The new name itself must survive a power cut; a failure here loses nothing already written.

@@ -162,9 +162,44 @@ std::string nonFiniteText(double x)
     return x > 0 ? "INF" : "-INF";
 }
 
+// Only the blank itself: a tab, a line end or a NUL typed or pasted into a field would otherwise
+// be carried into the book and the saved files.
 bool isBlank(char c)
 {
-    return static_cast<unsigned char>(c) <= ' ';
+    return c == ' ';
+}
+
+// Decides an out-of-range reading by the value: the decimal position of the leading non-zero digit
+// of "digits[.digits][e±exponent]". Positive means beyond the largest double, otherwise the value
+// lies below the smallest one.
+bool beyondLargest(std::string_view number)
+{
+    const std::size_t e = number.find_first_of("eE");
+    const std::string_view mantissa = number.substr(0, e);
+    std::int64_t exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = number.substr(e + 1);
+        bool negative = false;
+        if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+            negative = digits.front() == '-';
+            digits.remove_prefix(1);
+        }
+        // Held far beyond any mantissa length, so an absurd exponent still gives its sign.
+        constexpr std::int64_t cap = std::int64_t{1} << 40;
+        for (const char c : digits) {
+            exponent = std::min(cap, exponent * 10 + (c - '0'));
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    const std::size_t point = mantissa.find('.');
+    const std::size_t integerEnd = point == std::string_view::npos ? mantissa.size() : point;
+    const std::size_t lead = mantissa.find_first_not_of("0.");
+    if (lead == std::string_view::npos) {
+        return false;
+    }
+    const std::int64_t position = lead < integerEnd ? static_cast<std::int64_t>(integerEnd - lead)
+                                                    : -static_cast<std::int64_t>(lead - integerEnd - 1);
+    return position + exponent > 0;
 }
 
 } // namespace
@@ -288,6 +323,12 @@ std::string formatGeneral(double x)
     return out;
 }
 
+bool fixedTextReadsBack(double x, int precision)
+{
+    // Below 1E308 no rounding reaches beyond the largest double.
+    return std::fabs(x) < 1e308 || strictNumber(formatFixed(x, precision, 0)).has_value();
+}
+
 std::optional<double> strictNumber(std::string_view text)
 {
     std::size_t begin = 0;
@@ -344,8 +385,7 @@ std::optional<double> strictNumber(std::string_view text)
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         // Underflow reads as zero; overflow is no number.
-        const auto e = number.find_first_of("eE");
-        if (e == std::string_view::npos || number.substr(e + 1).find('-') == std::string_view::npos) {
+        if (beyondLargest(number)) {
             return std::nullopt;
         }
         value = 0.0;

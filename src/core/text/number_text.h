@@ -17,7 +17,11 @@ std::string formatFixed(double x, int precision, int decimals);
 // Shortest text with at most 15 significant digits and no trailing zeros ("1000", "1E20").
 std::string formatGeneral(double x);
 
-// The whole text must be a number, blanks around it aside: optional sign, digits with at
+// Whether formatFixed(x, precision, ...) reads back as a number: near the largest double, rounding
+// to few digits goes beyond it (1.7976931348623157E308 to ten digits is 1.797693135E308).
+bool fixedTextReadsBack(double x, int precision);
+
+// The whole text must be a number, blanks (" ", nothing else) around it aside: optional sign, digits with at
 // most one point, optional exponent. Empty text, any other character, or a number beyond
 // the range of a double gives nothing. The point is always ".".
 std::optional<double> strictNumber(std::string_view text);

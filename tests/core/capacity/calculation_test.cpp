@@ -135,6 +135,28 @@ TEST(Calculation, EveryInputErrorStopsWithItsMessage)
         {"psi above 1", byHand("35", "1.01"), std::string(message::psiError), ManualPsi, false},
         {"psi below 0", byHand("35", "-0.1"), std::string(message::psiError), ManualPsi, false},
         {"psi not a number", byHand("35", "0.2.5"), std::string(message::psiError), ManualPsi, false},
+        // Numbers beyond the range of a double written out in digits, and control characters.
+        {"frk written out beyond range",
+         [](CalculationInput &in) { in.frk = "1" + std::string(400, '0') + "e-10"; },
+         std::string(message::frkError), Frk, true},
+        {"psi written out beyond range",
+         [](CalculationInput &in) {
+             in.psiMode = PsiMode::Manual;
+             in.manualPsi = "1" + std::string(400, '0') + "e-10";
+         },
+         std::string(message::psiError), ManualPsi, false},
+        {"diameter with a tab", f("1000\t"), diameter, FirstDimension, true},
+        {"frk with a line end", rock("35\n", "较完整"), std::string(message::frkError), Frk, true},
+        {"frk with a NUL", [](CalculationInput &in) { in.frk = std::string("35\0", 3); },
+         std::string(message::frkError), Frk, true},
+        // The largest qpa gives a finite Ra on a tiny pile, but its ten-digit text leaves the range.
+        {"qpa text beyond range",
+         [](CalculationInput &in) {
+             in.firstDimension = "0.001";
+             in.route = StrengthRoute::QpaGiven;
+             in.qpa = "1.7976931348623157e308";
+         },
+         overflow, std::nullopt, true},
         // Huge but finite inputs whose results do not fit a double.
         {"Ap overflows", f("1e200"), overflow, std::nullopt, true},
         {"Ra overflows", qpa("1e308"), overflow, std::nullopt, true},

@@ -131,6 +131,12 @@ TEST(ValueSeries, ConversionErrorsNameTheText)
         {1, 2, "", "'' is not a valid floating point value"},
         {7, 1, "4500kPa", "'4500kPa' is not a valid floating point value"},
         {11, 0, "0,40", "'0,40' is not a valid floating point value"},
+        // One sign at most, and blanks only: whole and decimal rows alike.
+        {0, 2, "+-3", "'+-3' is not a valid integer value"},
+        {6, 0, "1\n", "'1\n' is not a valid integer value"},
+        {9, 1, "\t2", "'\t2' is not a valid integer value"},
+        {1, 1, "1000\n", "'1000\n' is not a valid floating point value"},
+        {7, 0, "+-3500", "'+-3500' is not a valid floating point value"},
     };
     for (const ConversionCase &c : cases) {
         OptionTexts texts = startOptionTexts();

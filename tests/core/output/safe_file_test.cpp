@@ -102,5 +102,69 @@ TEST_F(SafeFile, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
     EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
 }
 
+TEST_F(SafeFile, AReadOnlyFileIsRefusedAndKept)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(writeFileSafely(file, "previous"));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    const auto error = writeFileSafely(file, "new");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(*error, "Cannot write file \"" + file + "\". Permission denied");
+    EXPECT_EQ(contents(file), "previous");
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+TEST_F(SafeFile, AReplacedFileKeepsItsPermissions)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(writeFileSafely(file, "previous"));
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+    fs::permissions(file, mode);
+    ASSERT_FALSE(writeFileSafely(file, "new"));
+    EXPECT_EQ(contents(file), "new");
+    EXPECT_EQ(fs::status(file).permissions(), mode);
+}
+
+// The link stays a link and the file it names gets the bytes, whichever way the link is written.
+TEST_F(SafeFile, WritesThroughASymbolicLink)
+{
+    fs::create_directory(m_folder / "kept");
+    struct Case {
+        const char *name;
+        std::string linkTarget;
+        bool targetExists;
+    };
+    const Case cases[] = {
+        {"relative", "kept/a.txt", true},
+        {"absolute", (m_folder / "kept" / "b.txt").string(), true},
+        {"dangling", "kept/c.txt", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target =
+            c.linkTarget.front() == '/' ? fs::path(c.linkTarget) : m_folder / c.linkTarget;
+        if (c.targetExists) {
+            std::ofstream(target) << "previous";
+        }
+        const std::string link = path(std::string(c.name) + ".txt");
+        fs::create_symlink(c.linkTarget, link);
+        ASSERT_FALSE(writeFileSafely(link, "new"));
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(fs::read_symlink(link), c.linkTarget);
+        EXPECT_EQ(contents(target.string()), "new");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "kept"), fs::directory_iterator()), 3);
+}
+
+TEST_F(SafeFile, ACircleOfLinksIsReportedWithTheFileName)
+{
+    const std::string file = path("book.txt");
+    fs::create_symlink("other.txt", file);
+    fs::create_symlink("book.txt", path("other.txt"));
+    const auto error = writeFileSafely(file, "x");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos) << *error;
+}
+
 } // namespace
 } // namespace saxolith

@@ -1,5 +1,7 @@
 #include "text/number_text.h"
 
+#include "exact_decimal.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +20,8 @@ namespace saxolith
 {
 namespace
 {
+
+using namespace reference;
 
 struct FixedCase {
     double x;
@@ -70,154 +74,6 @@ TEST(FormatFixed, KnownTexts)
             << c.x << " with " << c.precision << ", " << c.decimals;
     }
     EXPECT_EQ(formatFixed(0.1, 7, 150), "0.1" + std::string(99, '0'));
-}
-
-// The exact decimal expansion of a finite double, worked out digit by digit: |x| = 0.digits × 10^exponent.
-struct ExactDecimal {
-    bool negative = false;
-    std::string digits; // no leading zero; empty for zero
-    int exponent = 0;
-};
-
-ExactDecimal exactDecimal(double x)
-{
-    ExactDecimal out;
-    out.negative = std::signbit(x);
-    const auto bits = std::bit_cast<std::uint64_t>(std::fabs(x));
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    int binaryExponent = -1074;
-    if ((bits >> 52) != 0) {
-        mantissa |= std::uint64_t{1} << 52;
-        binaryExponent = static_cast<int>(bits >> 52) - 1075;
-    }
-    if (mantissa == 0) {
-        return out;
-    }
-    // Little-endian decimal digits of mantissa · 2^e (e ≥ 0) or mantissa · 5^-e (e < 0).
-    std::vector<int> number;
-    for (std::uint64_t m = mantissa; m != 0; m /= 10) {
-        number.push_back(static_cast<int>(m % 10));
-    }
-    const int factor = binaryExponent >= 0 ? 2 : 5;
-    for (int i = 0; i < std::abs(binaryExponent); ++i) {
-        int carry = 0;
-        for (int &digit : number) {
-            const int value = digit * factor + carry;
-            digit = value % 10;
-            carry = value / 10;
-        }
-        if (carry != 0) {
-            number.push_back(carry);
-        }
-    }
-    std::reverse(number.begin(), number.end());
-    for (const int digit : number) {
-        out.digits.push_back(static_cast<char>('0' + digit));
-    }
-    // mantissa · 5^-e = |x| · 10^-e: the point stands -e digits from the right.
-    out.exponent = static_cast<int>(out.digits.size()) + std::min(binaryExponent, 0);
-    while (!out.digits.empty() && out.digits.back() == '0') {
-        out.digits.pop_back();
-    }
-    return out;
-}
-
-// Rounds at 10^-place, an exact half (next digit 5 and nothing after it) away from zero like any
-// digit of 5 or more.
-ExactDecimal roundAtPlace(ExactDecimal d, int place)
-{
-    const int keep = d.exponent + place;
-    if (d.digits.empty() || keep >= static_cast<int>(d.digits.size())) {
-        return d;
-    }
-    if (keep < 0) {
-        d.digits.clear();
-        return d;
-    }
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
-    if (up) {
-        int i = keep - 1;
-        for (; i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9'; --i) {
-            d.digits[static_cast<std::size_t>(i)] = '0';
-        }
-        if (i >= 0) {
-            ++d.digits[static_cast<std::size_t>(i)];
-        } else {
-            d.digits.insert(d.digits.begin(), '1');
-            ++d.exponent;
-        }
-    }
-    while (!d.digits.empty() && d.digits.back() == '0') {
-        d.digits.pop_back();
-    }
-    return d;
-}
-
-std::string scientificReference(const ExactDecimal &d)
-{
-    std::string out = d.negative ? "-" : "";
-    out += d.digits.substr(0, 1);
-    if (d.digits.size() > 1) {
-        out += "." + d.digits.substr(1);
-    }
-    return out + "E" + std::to_string(d.exponent - 1);
-}
-
-char digitAt(const ExactDecimal &d, int index)
-{
-    return index >= 0 && index < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(index)]
-                                                                   : '0';
-}
-
-std::string fixedReference(double x, int precision, int decimals)
-{
-    const ExactDecimal exact = exactDecimal(x);
-    const int place = exact.digits.empty() ? decimals : std::min(decimals, precision - exact.exponent);
-    const ExactDecimal r = roundAtPlace(exact, place);
-    if (r.digits.empty()) {
-        return decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
-    }
-    if (r.exponent > precision) {
-        return scientificReference(r);
-    }
-    std::string out = r.negative ? "-" : "";
-    if (r.exponent <= 0) {
-        out += "0";
-    }
-    for (int i = 0; i < r.exponent; ++i) {
-        out += digitAt(r, i);
-    }
-    if (decimals > 0) {
-        out += ".";
-        for (int i = 0; i < decimals; ++i) {
-            out += digitAt(r, r.exponent + i);
-        }
-    }
-    return out;
-}
-
-std::string generalReference(double x)
-{
-    const ExactDecimal exact = exactDecimal(x);
-    if (exact.digits.empty()) {
-        return "0";
-    }
-    const ExactDecimal r = roundAtPlace(exact, 15 - exact.exponent);
-    if (r.exponent < -3 || r.exponent > 15) {
-        return scientificReference(r);
-    }
-    std::string out = r.negative ? "-" : "";
-    if (r.exponent <= 0) {
-        return out + "0." + std::string(static_cast<std::size_t>(-r.exponent), '0') + r.digits;
-    }
-    for (int i = 0; i < r.exponent; ++i) {
-        out += digitAt(r, i);
-    }
-    if (static_cast<int>(r.digits.size()) > r.exponent) {
-        out += "." + r.digits.substr(static_cast<std::size_t>(r.exponent));
-    }
-    return out;
 }
 
 TEST(ExactDecimalReference, ExpandsTheStoredBinaryValue)
@@ -322,6 +178,19 @@ TEST(NumberTexts, NonFiniteValuesHaveAText)
     EXPECT_EQ(formatGeneral(std::numeric_limits<double>::quiet_NaN()), "NAN");
 }
 
+TEST(NumberTexts, FixedTextReadsBackOnlyWithinTheRange)
+{
+    constexpr double largest = std::numeric_limits<double>::max();
+    const std::tuple<double, int, bool> cases[] = {
+        {largest, 7, true},   {largest, 10, false}, {largest, 15, false},
+        {-largest, 1, false}, {1.4e308, 1, true},   {1.5e308, 1, false},
+        {1e308, 22, true},    {12.5, 1, true},      {std::numeric_limits<double>::infinity(), 7, false},
+    };
+    for (const auto &[x, precision, readsBack] : cases) {
+        EXPECT_EQ(fixedTextReadsBack(x, precision), readsBack) << x << " at " << precision;
+    }
+}
+
 struct ReadingCase {
     const char *text;
     std::optional<double> strict;
@@ -332,7 +201,6 @@ TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
     const ReadingCase cases[] = {
         {"1000", 1000.0},
         {" 12.5 ", 12.5},
-        {"\t7\n", 7.0},
         {"+5", 5.0},
         {"-5", -5.0},
         {".5", 0.5},
@@ -366,6 +234,56 @@ TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
     };
     for (const auto &c : cases) {
         EXPECT_EQ(strictNumber(c.text), c.strict) << '"' << c.text << '"';
+    }
+}
+
+// Only the blank is skipped around a number; every other control character makes the text malformed.
+TEST(NumberReading, ControlCharactersAreNoBlanks)
+{
+    const std::string controls[] = {std::string("7\0", 2),
+                                    "\t7",
+                                    "7\t",
+                                    "7\n",
+                                    "\r7",
+                                    "7\r\n",
+                                    "\x1f"
+                                    "7",
+                                    "7\x7f"};
+    for (const std::string &text : controls) {
+        EXPECT_EQ(strictNumber(text), std::nullopt) << testing::PrintToString(text);
+        EXPECT_FALSE(lenientNumber(text).wellFormed) << testing::PrintToString(text);
+        EXPECT_FALSE(
+            lenientNumber(text.substr(0, text.find('7')) + text.substr(text.find('7') + 1)).wellFormed)
+            << "blank but for control characters: " << testing::PrintToString(text);
+    }
+    EXPECT_EQ(strictNumber("  7  "), 7.0);
+}
+
+// Out of range is decided by the value, however the text writes it: beyond the largest double is no
+// number, a non-zero value below the smallest double reads 0.
+TEST(NumberReading, OutOfRangeIsDecidedByTheValue)
+{
+    const std::string zeros(400, '0');
+    const struct {
+        std::string text;
+        std::optional<double> strict;
+    } cases[] = {
+        {"1" + zeros + "e-10", std::nullopt}, // 1e390
+        {"-1" + zeros + "e-10", std::nullopt},
+        {"1" + zeros, std::nullopt},
+        {"0.000" + zeros + "1e+1000", std::nullopt}, // about 1e596
+        {"1e999", std::nullopt},
+        {"1e99999999999999999999999", std::nullopt},
+        {"0." + zeros + "1", 0.0}, // 1e-401
+        {"0." + zeros + "1e5", 0.0},
+        {"1" + zeros + "e-800", 0.0}, // 1e-400
+        {"1e-401", 0.0},
+        {"-1e-99999999999999999999999", 0.0},
+        {"1" + zeros + "e-100", 1e300},
+        {"0." + zeros + "1e400", 1e-1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(strictNumber(c.text), c.strict) << c.text.size() << " chars: " << c.text;
     }
 }
 

@@ -149,13 +149,5 @@ TEST_F(InputScreenTest, FontsColoursAndHints)
     EXPECT_EQ(screen->cbt_YouHua->toolTip(), "筛选优化");
 }
 
-TEST_F(InputScreenTest, ExitClosesTheWindowWithAnUnsavedBook)
-{
-    compute();
-    ASSERT_EQ(window->state().unsavedBooks, 3);
-    click(screen->cbt_tuichu);
-    EXPECT_FALSE(window->isVisible());
-}
-
 } // namespace
 } // namespace saxolith::test

@@ -1,6 +1,7 @@
 // Saving the candidate list on show into the documents folder.
 #include "optimisation_fixture.h"
 
+#include "../question_box.h"
 #include "output/encoding.h"
 
 #include <QDir>
@@ -142,6 +143,38 @@ TEST_F(SaveTest, WrittenInTheSystemCodePageWithoutByteOrderMark)
     const std::string title = encodeText("嵌岩桩优化计算原始结果", "GBK");
     EXPECT_TRUE(saved.contains(QByteArray::fromStdString(title)));
     EXPECT_FALSE(saved.contains(QString("嵌岩桩").toUtf8()));
+}
+
+TEST_F(SaveTest, AnEarlierListFileIsReplacedOnlyWhenTheUserSaysSo)
+{
+    const QString path = QDir(folder.path()).filePath(filteredFile);
+    {
+        QFile earlier(path);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier list");
+    }
+    openAndRun();
+    editOption(13, 1, "0");
+    editOption(13, 2, "5000");
+    click(screen->cbt_YHsaixuan);
+    click(screen->cbt_YHsave);
+    ASSERT_TRUE(answerQuestion("取消"));
+    EXPECT_EQ(bytes(filteredFile), "earlier list");
+    EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
+
+    // Read-only: refused with the same words as on the result screen.
+    QFile(path).setPermissions(QFileDevice::ReadOwner);
+    click(screen->cbt_YHsave);
+    ASSERT_TRUE(answerQuestion("替换"));
+    EXPECT_EQ(messages, QStringList{"Cannot write file \"" + path + "\". Permission denied"});
+    EXPECT_EQ(bytes(filteredFile), "earlier list");
+    EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
+
+    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    click(screen->cbt_YHsave);
+    ASSERT_TRUE(answerQuestion("替换"));
+    EXPECT_TRUE(lines(filteredFile).front().contains("嵌岩桩优化计算筛选结果"));
+    EXPECT_FALSE(screen->cbt_YHsave->isEnabled());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The main window with a book made through the input screen, its files going into a scratch folder.
 #pragma once
 
+#include "../question_box.h"
 #include "input_screen.h"
 #include "main_window.h"
 #include "platform.h"
@@ -39,6 +40,7 @@ class ResultScreenTest : public ::testing::Test
     {
         window.reset();
         setMessageFunctionForTesting({});
+        setSaveFileChooserForTesting({});
         setPermissionService(nullptr);
         setSystemCodePageForTesting({});
         setDocumentsFolderForTesting({});

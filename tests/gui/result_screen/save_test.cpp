@@ -109,6 +109,7 @@ TEST_F(ResultScreenTest, AFailedSaveShowsWhyAndChangesNothing)
     limited.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     click("cbt_Save");
+    EXPECT_TRUE(answerQuestion("替换")); // a file this run has not written
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -123,6 +124,7 @@ TEST_F(ResultScreenTest, AFailedSaveShowsWhyAndChangesNothing)
 
     messages.clear();
     click("cbt_Save"); // the cause gone, the same button saves
+    EXPECT_TRUE(answerQuestion("替换"));
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(unsaved(), 2);
 }

@@ -1,0 +1,70 @@
+// The book and list writers and the encoder: any book of completed calculations and any list are
+// written whole, and the encoder passes UTF-8 through and never fails on bad bytes.
+#include "book/calculation_book.h"
+#include "capacity/calculation.h"
+#include "fuzz_check.h"
+#include "output/book_file.h"
+#include "output/encoding.h"
+#include "output/list_file.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <sstream>
+
+using namespace saxolith;
+using fuzz::require;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzedDataProvider in(data, size);
+    static const char *const pages[] = {"GBK", "UTF-8", "utf8", "GB18030", "ASCII", "NO-SUCH-PAGE"};
+    const char *page = pages[in.ConsumeIntegralInRange<std::size_t>(0, std::size(pages) - 1)];
+
+    CalculationBook book;
+    const int entries = in.ConsumeIntegralInRange(0, 8);
+    for (int i = 0; i < entries; ++i) {
+        CalculationInput input = defaultCalculationInput();
+        input.sectionItem = in.ConsumeIntegralInRange(0, 2);
+        input.firstDimension = std::to_string(in.ConsumeIntegralInRange(1, 1'000'000));
+        input.secondDimension = std::to_string(in.ConsumeIntegralInRange(0, 1'000'000));
+        input.precision = in.ConsumeIntegralInRange(0, 5);
+        input.psiMode = in.ConsumeBool() ? PsiMode::Manual : PsiMode::Automatic;
+        input.manualPsi = "0." + std::to_string(in.ConsumeIntegralInRange(0, 99));
+        const CalculationOutcome out = calculate(input);
+        if (out.record) {
+            book.record(*out.record, in.ConsumeRandomLengthString(30));
+        }
+        if (in.ConsumeIntegralInRange(0, 7) == 0) {
+            book.deleteLast();
+        }
+    }
+    for (const BookForm form : {BookForm::Text, BookForm::Table}) {
+        const auto &lines = form == BookForm::Text ? book.textLines() : book.tableLines();
+        const std::string bytes = bookFileBytes(lines, page);
+        require(lines.empty() || !bytes.empty(), "a book is written");
+    }
+
+    CandidateList list;
+    const int rows = in.ConsumeIntegralInRange(0, 40);
+    for (int i = 0; i < rows; ++i) {
+        CandidateRow row;
+        row.first = in.ConsumeFloatingPoint<double>();
+        row.second = in.ConsumeFloatingPoint<double>();
+        row.strength = in.ConsumeFloatingPoint<double>();
+        row.ra = in.ConsumeFloatingPoint<double>();
+        row.qpa = in.ConsumeFloatingPoint<double>();
+        row.section = static_cast<SectionType>(in.ConsumeIntegralInRange<std::uint8_t>(0, 3));
+        row.route = static_cast<StrengthRoute>(in.ConsumeIntegralInRange<std::uint8_t>(1, 2));
+        row.precision = in.ConsumeIntegralInRange<std::uint8_t>(0, 5);
+        list.append(row);
+    }
+    list.renumber();
+    std::ostringstream text;
+    writeListFile(text, list, in.ConsumeBool() ? ListFileKind::Raw : ListFileKind::Filtered, "2026-01-01");
+    encodeText(text.str(), page);
+
+    const std::string any = in.ConsumeRemainingBytesAsString();
+    require(encodeText(any, "UTF-8") == any, "UTF-8 passes through");
+    encodeText(any, "GBK");
+    return 0;
+}

@@ -1,0 +1,18 @@
+// Texts of the questions asked around saving: before replacing a file and before leaving unsaved books.
+#pragma once
+
+#include <string_view>
+
+namespace saxolith::saveText
+{
+// "%1" is the file's name.
+inline constexpr std::string_view replaceQuestion = "文件“%1”已存在，且不是本次运行所存。是否替换？";
+inline constexpr std::string_view replace = "替换";
+inline constexpr std::string_view saveAs = "另存为…";
+inline constexpr std::string_view cancel = "取消";
+inline constexpr std::string_view saveAsTitle = "另存为";
+
+inline constexpr std::string_view leaveQuestion = "计算书有改动尚未保存。退出前是否保存？";
+inline constexpr std::string_view save = "保存";
+inline constexpr std::string_view dontSave = "不保存";
+} // namespace saxolith::saveText

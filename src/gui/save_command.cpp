@@ -1,0 +1,158 @@
+#include "save_command.h"
+
+#include "platform.h"
+#include "texts/saving.h"
+#include "widget_helpers.h"
+
+#include "output/book_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+#include <utility>
+
+namespace saxolith
+{
+
+namespace
+{
+
+// The files this run has written, as the system identifies them: a file put there or changed by
+// anyone else since no longer matches, and is asked about again.
+struct WrittenFile {
+    std::int64_t modified;
+    std::int64_t size;
+};
+using FileKey = std::pair<dev_t, ino_t>;
+
+std::map<FileKey, WrittenFile> &writtenFiles()
+{
+    static std::map<FileKey, WrittenFile> files;
+    return files;
+}
+
+std::optional<struct stat> fileStatus(const std::string &path)
+{
+    struct stat st {
+    };
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return st;
+}
+
+WrittenFile writtenFile(const struct stat &st)
+{
+    return {static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(st.st_size)};
+}
+
+void rememberWritten(const std::string &path)
+{
+    if (const auto st = fileStatus(path)) {
+        writtenFiles()[{st->st_dev, st->st_ino}] = writtenFile(*st);
+    }
+}
+
+// A plain file (through any links) that this run has not written as it stands.
+bool foreignFile(const std::string &path)
+{
+    const auto st = fileStatus(path);
+    if (!st || !S_ISREG(st->st_mode)) {
+        return false;
+    }
+    const auto found = writtenFiles().find({st->st_dev, st->st_ino});
+    if (found == writtenFiles().end()) {
+        return true;
+    }
+    const WrittenFile now = writtenFile(*st);
+    return now.modified != found->second.modified || now.size != found->second.size;
+}
+
+using Done = std::function<void(SaveEnd)>;
+
+void finish(const Done &done, SaveEnd end)
+{
+    if (done) {
+        done(end);
+    }
+}
+
+void writeAt(QWidget *parent, const QString &path, const FileWriter &write, const Done &done)
+{
+    const std::string encoded = QFile::encodeName(path).toStdString();
+    if (const std::optional<std::string> error = write(encoded)) {
+        showMessage(parent, qs(*error));
+        finish(done, SaveEnd::Failed);
+        return;
+    }
+    rememberWritten(encoded);
+    finish(done, SaveEnd::Saved);
+}
+
+enum ReplaceAnswer { Replace = 0, SaveAs = 1, Cancel = 2 };
+
+void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &write, const Done &done)
+{
+    const QString path = documentsFolder() + QLatin1Char('/') + fileName;
+    if (!foreignFile(QFile::encodeName(path).toStdString())) {
+        writeAt(parent, path, write, done);
+        return;
+    }
+    const QString question = qs(saveText::replaceQuestion).arg(fileName);
+    const QStringList answers{qs(saveText::replace), qs(saveText::saveAs), qs(saveText::cancel)};
+    askQuestion(parent, question, answers, [parent, path, write, done](int answer) {
+        if (answer == Replace) {
+            writeAt(parent, path, write, done);
+        } else if (answer == SaveAs) {
+            chooseSaveFile(parent, path, [parent, write, done](const QString &chosen) {
+                if (chosen.isEmpty()) {
+                    finish(done, SaveEnd::Cancelled);
+                } else {
+                    writeAt(parent, chosen, write, done);
+                }
+            });
+        } else {
+            finish(done, SaveEnd::Cancelled);
+        }
+    });
+}
+
+} // namespace
+
+QString writeStoragePermission()
+{
+    return {};
+}
+
+void saveIntoDocuments(QWidget *parent, const QString &fileName, FileWriter write,
+                       std::function<void(SaveEnd)> done)
+{
+    const QString permission = writeStoragePermission();
+    permissionService().requestPermissions(
+        {permission},
+        [parent, fileName, write, done, permission](const QStringList &,
+                                                    const QList<PermissionStatus> &granted) {
+            if (granted.size() != 1 || granted.front() != PermissionStatus::Granted) {
+                showMessage(parent, qs(saveText::noPermission));
+                finish(done, SaveEnd::Cancelled);
+                return;
+            }
+            saveGranted(parent, fileName, write, done);
+        },
+        [parent, permission](const QStringList &asked, const std::function<void()> &proceed) {
+            QString text;
+            for (const QString &one : asked) {
+                if (one == permission) {
+                    text += qs(saveText::permissionRationale);
+                }
+            }
+            showMessage(parent, text, proceed);
+        });
+}
+
+} // namespace saxolith

@@ -1,0 +1,35 @@
+// The one save command of every screen: the right to write storage, the documents folder, the
+// question before replacing a file this run has not written, Save As, and the error message.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace saxolith
+{
+
+// Writes the whole file at `path` (the file name as the system takes it): nothing on success,
+// otherwise an error text in UTF-8 naming the file and the reason.
+using FileWriter = std::function<std::optional<std::string>(const std::string &path)>;
+
+enum class SaveEnd {
+    Saved,     // into the documents folder or where Save As pointed
+    Failed,    // the error is shown
+    Cancelled, // no permission, or the user took it back
+};
+
+// Saves `fileName` into the documents folder through `write`; `done` runs once the user has
+// answered every question. A file already there that this run has not written itself is replaced
+// only when the user says so (or saved elsewhere through Save As).
+void saveIntoDocuments(QWidget *parent, const QString &fileName, FileWriter write,
+                       std::function<void(SaveEnd)> done = {});
+
+// The platform's name of the right to write shared storage; the desktop names none.
+QString writeStoragePermission();
+
+} // namespace saxolith
