@@ -44,6 +44,7 @@ class ResultScreen : public QWidget
     // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
     // the memos are filled once, afterwards.
     void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
+    const CalculationBook &book() const { return m_book; }
 
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();

@@ -1,6 +1,7 @@
 #include "save_command.h"
 
 #include "platform.h"
+#include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
 
