@@ -46,6 +46,8 @@ class ResultScreen : public QWidget
     void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
     const CalculationBook &book() const { return m_book; }
 
+    const CalculationBook &book() const { return m_book; }
+
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();
 
