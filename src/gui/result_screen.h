@@ -44,7 +44,6 @@ class ResultScreen : public QWidget
     // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
     // the memos are filled once, afterwards.
     void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
-    const CalculationBook &book() const { return m_book; }
 
     const CalculationBook &book() const { return m_book; }
 

@@ -1,7 +1,6 @@
 #include "save_command.h"
 
 #include "platform.h"
-#include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
 

@@ -182,11 +182,7 @@ void importScheduleFile(MainWindow &window, const QString &path)
         showRow(window, rowInput(reading.rows[*result.lastTyped]).input);
     }
     if (result.completed > 0) {
-        // As after a recorded calculation, even when the last row was refused: the book can be opened and
-        // saved.
-        window.state().unsavedBooks = 3;
-        window.JieGuo_DocLayer->cbt_Save->setEnabled(true);
-        window.JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
+        // As after a recorded calculation, even when the last row was refused: the book can be opened.
         window.MainFormLayer->cbt_View->show();
         window.MainFormLayer->cbt_compute->hide();
     }
