@@ -7,6 +7,7 @@
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
+#include "schedule_import.h"
 #include "texts/result.h"
 
 #include <QCloseEvent>
@@ -42,6 +43,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     connectScreens();
     installBookExport(JieGuo_DocLayer);
     installListExport(YouHuaFormLayer);
+    installScheduleImport(*this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

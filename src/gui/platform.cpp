@@ -156,6 +156,25 @@ void setMessageFunctionForTesting(MessageFunction function)
     overrides().message = std::move(function);
 }
 
+OpenFileFunction &openFileOverride()
+{
+    static OpenFileFunction function;
+    return function;
+}
+
+QString askOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    if (openFileOverride()) {
+        return openFileOverride()(parent, caption, filter);
+    }
+    return QFileDialog::getOpenFileName(parent, caption, documentsFolder(), filter);
+}
+
+void setOpenFileFunctionForTesting(OpenFileFunction function)
+{
+    openFileOverride() = std::move(function);
+}
+
 void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
                  std::function<void(int answer)> onAnswer)
 {

@@ -69,6 +69,14 @@ void showMessage(QWidget *parent, const QString &text, std::function<void()> onC
 // An empty function restores the message box.
 void setMessageFunctionForTesting(MessageFunction function);
 
+// Asks the user for a file to open, starting in the documents folder; empty when cancelled.
+// Replaceable so tests answer at once.
+using OpenFileFunction =
+    std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
+QString askOpenFileName(QWidget *parent, const QString &caption, const QString &filter);
+// An empty function restores the file dialog.
+void setOpenFileFunctionForTesting(OpenFileFunction function);
+
 // Asks a question in a box with one button per answer, without blocking (object name "questionBox");
 // `onAnswer` gets the index of the button pressed. The first answer is the default; the last is
 // what Escape or closing the box gives.

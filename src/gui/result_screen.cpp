@@ -102,6 +102,19 @@ void ResultScreen::recordCalculation(const PileRecord &record, const QString &ti
     cbt_sanchu->setEnabled(true);
 }
 
+void ResultScreen::recordCalculations(const std::function<void(CalculationBook &)> &recordAll)
+{
+    const int before = m_book.entryCount();
+    recordAll(m_book);
+    m_state.pileCounter = m_book.entryCount();
+    showBook();
+    if (m_book.entryCount() > before) {
+        m_state.unsavedBooks = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
+        cbt_Save->setEnabled(true);
+        cbt_sanchu->setEnabled(true);
+    }
+}
+
 void ResultScreen::showBook()
 {
     showLines(meo_jisuanjieguo_Xls, m_book.tableLines());

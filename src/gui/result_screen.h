@@ -43,6 +43,9 @@ class ResultScreen : public QWidget
     // deleting become possible. The screen that holds the book is the only writer of pileCounter and
     // unsavedBooks.
     void recordCalculation(const PileRecord &record, const QString &timeText);
+    // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
+    // the memos are filled once, afterwards.
+    void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
 
     const CalculationBook &book() const { return m_book; }
 

@@ -231,7 +231,7 @@ std::string summaryValue(double value, int choice)
     return formatFixed(cutByChoice(value, choice), 10, decimalsByChoice(choice));
 }
 
-void appendSummary(std::vector<std::string> &lines, const PileRecord &record, int number,
+void appendSummary(std::vector<std::string> &lines, const PileRecord &record, std::string_view pileName,
                    const SectionLayout &layout)
 {
     const std::string second = sectionRow(record.section).hasSecond
@@ -244,7 +244,7 @@ void appendSummary(std::vector<std::string> &lines, const PileRecord &record, in
     lines.emplace_back(layout.summaryHeadBottom);
     lines.emplace_back(summaryRule);
     lines.push_back(
-        join({spaces(8), padRight(pileNumber(number), blank, 6), spaces(2),
+        join({spaces(8), padRight(pileName, blank, 6), spaces(2),
               padCentre(sectionTableName(record.section), blank, 8), spaces(2),
               padCentre(record.first, blank, 8), spaces(2), padCentre(second, blank, 8), spaces(1)}));
     lines.emplace_back(summaryRule);
@@ -273,7 +273,12 @@ std::string timeLine(std::string_view timeText)
 
 std::string bookTableRow(const PileRecord &record, int number)
 {
-    std::string row = spaces(3) + padRight(pileNumber(number), blank, 6) + spaces(2);
+    return bookTableRow(record, pileNumber(number));
+}
+
+std::string bookTableRow(const PileRecord &record, std::string_view pileName)
+{
+    std::string row = spaces(3) + padRight(pileName, blank, 6) + spaces(2);
     row += padCentre(sectionTableName(record.section), blank, 8) + spaces(2);
     for (DimensionSlot which : dimensionColumns(sectionRow(record.section))) {
         row += tableDimension(record, which);
@@ -298,12 +303,17 @@ std::string bookTableRow(const PileRecord &record, int number)
 
 std::vector<std::string> bookTextEntry(const PileRecord &record, int number)
 {
+    return bookTextEntry(record, pileNumber(number));
+}
+
+std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_view pileName)
+{
     const SectionTypeRow &section = sectionRow(record.section);
     const SectionLayout layout = sectionLayout(section);
     std::vector<std::string> lines;
     lines.reserve(48);
     lines.emplace_back(entryTitle);
-    lines.push_back(join({pileNumberLabel, pileNumber(number)}));
+    lines.push_back(join({pileNumberLabel, pileName}));
     lines.insert(lines.end(), inputHead.begin(), inputHead.end());
     lines.push_back(typeLine(inputTypeLabel, sectionRowOfItem(static_cast<int>(section.item))->type));
     appendDimensionLines(lines, record, layout);
@@ -317,14 +327,15 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, int number)
     appendRockResults(lines, record);
     lines.push_back(valueLine(raResultLabel, formatFixed(record.ra, 10, 2), knUnit));
     lines.emplace_back(summaryHead);
-    appendSummary(lines, record, number, layout);
+    appendSummary(lines, record, pileName, layout);
     lines.emplace_back(book::entryClosingRule);
     return lines;
 }
 
-int CalculationBook::record(const PileRecord &record, std::string_view timeText)
+int CalculationBook::record(const PileRecord &record, std::string_view timeText, std::string_view pileName)
 {
     const int number = m_entries + 1;
+    const std::string name = pileName.empty() ? pileNumber(number) : std::string(pileName);
     if (m_entries == 0) {
         m_table.clear();
         m_text.clear();
@@ -337,13 +348,13 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText)
         m_table.resize(m_table.size() - book::tableFooterLines);
         m_text.pop_back();
     }
-    m_table.push_back(bookTableRow(record, number));
+    m_table.push_back(bookTableRow(record, name));
     m_table.push_back(rule('-', book::tableWidth));
     m_table.emplace_back(book::noteLine);
     m_table.push_back(rule('=', book::tableWidth));
     m_table.push_back(timeLine(timeText));
 
-    std::vector<std::string> entry = bookTextEntry(record, number);
+    std::vector<std::string> entry = bookTextEntry(record, name);
     m_text.insert(m_text.end(), std::make_move_iterator(entry.begin()), std::make_move_iterator(entry.end()));
     m_text.push_back(timeLine(timeText));
     m_entries = number;

@@ -27,13 +27,17 @@ inline constexpr std::size_t tableFooterLines = 4;
 std::string bookTableRow(const PileRecord &record, int number);
 // The lines of entry `number` in the text book, from its title to its closing rule.
 std::vector<std::string> bookTextEntry(const PileRecord &record, int number);
+// The same with the pile's own name where "ZHn" stands; a long name shifts the line, never cut.
+std::string bookTableRow(const PileRecord &record, std::string_view pileName);
+std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_view pileName);
 
 class CalculationBook
 {
   public:
     // Appends the entry numbered entryCount() + 1 to both books; `timeText` is the moment of
-    // recording, written in both time lines. Returns the new entry count.
-    int record(const PileRecord &record, std::string_view timeText);
+    // recording, written in both time lines; `pileName`, when given, stands in place of "ZHn".
+    // Returns the new entry count.
+    int record(const PileRecord &record, std::string_view timeText, std::string_view pileName = {});
 
     // Removes the last entry from both books. The time line keeps the time of the entry removed;
     // removing the only entry (or deleting from an empty book) empties both books.

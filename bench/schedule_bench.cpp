@@ -1,0 +1,111 @@
+// A schedule of 100,000 piles as saxolith-batch handles it (reading, calculating into the book, the
+// book files' bytes in GBK and the results table), against the plain calculate loop over the same
+// inputs as baseline: the counter `ratio` is the time of the whole over the loop's.
+#include "output/book_file.h"
+#include "schedule/results_file.h"
+#include "schedule/schedule_file.h"
+#include "schedule/schedule_run.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <sstream>
+
+namespace
+{
+
+using namespace saxolith;
+using Clock = std::chrono::steady_clock;
+
+constexpr int rowCount = 100'000;
+constexpr std::string_view timeText = "2024/1/2 10:20:30";
+
+// Every section, both routes, both ψr modes, every precision, ids on every other row, and a
+// refused row now and then.
+std::string scheduleText()
+{
+    static const char *const rows[] = {
+        "圆桩,{d},,,35,较完整,,个位取整",      "椭圆桩,{d},600,,40,0.62,,两位小数",
+        "矩形桩,{d},800,4000,,,,十位取整",     "方桩,{d},{d},,20,,0.3,一位小数",
+        "圆桩,{d},,,45,0.7,,百位取整",         "矩形桩,800,{d},,60,完整,,两位小数",
+        "椭圆桩,{d},500,,25,较破碎,,个位取整", "圆桩,{d},,,abc,,,一位小数",
+    };
+    std::string text = "桩号,截面类型,d(mm),c(mm),qpa(kPa),frk(MPa),完整程度,ψr,精度\r\n";
+    for (int i = 0; i < rowCount; ++i) {
+        if (i % 2 == 0) {
+            text += "P-" + std::to_string(i);
+        }
+        text += ',';
+        text += fillIn(rows[i % 8],
+                       {std::to_string(1000 + (i % 11) * 100), std::to_string(1000 + (i % 11) * 100)});
+        text += "\r\n";
+    }
+    return text;
+}
+
+double secondsOf(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+void wholeSchedule(benchmark::State &state)
+{
+    const std::string text = scheduleText();
+    std::vector<CalculationInput> inputs;
+    for (const ScheduleRow &row : readSchedule(text).rows) {
+        inputs.push_back(rowInput(row).input);
+    }
+    Clock::duration whole{};
+    Clock::duration loop{};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (const CalculationInput &input : inputs) {
+            benchmark::DoNotOptimize(calculate(input));
+        }
+        const auto middle = Clock::now();
+
+        const ScheduleReading reading = readSchedule(text);
+        CalculationBook book;
+        const ScheduleResult result = calculateSchedule(reading.rows, book, timeText);
+        const std::string textBook = bookFileBytes(book.textLines(), "GBK");
+        const std::string tableBook = bookFileBytes(book.tableLines(), "GBK");
+        std::ostringstream csv;
+        writeResultsCsv(csv, reading.rows, result);
+        benchmark::DoNotOptimize(textBook.data());
+        benchmark::DoNotOptimize(tableBook.data());
+        benchmark::DoNotOptimize(csv.str().data());
+        const auto end = Clock::now();
+        loop += middle - start;
+        whole += end - middle;
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["seconds"] = secondsOf(whole) / runs;
+    state.counters["loopSeconds"] = secondsOf(loop) / runs;
+    state.counters["ratio"] = secondsOf(whole) / secondsOf(loop);
+    state.SetItemsProcessed(state.iterations() * rowCount);
+}
+BENCHMARK(wholeSchedule)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The parts on their own: reading, and calculating into the book.
+void readingOnly(benchmark::State &state)
+{
+    const std::string text = scheduleText();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readSchedule(text).rows.data());
+    }
+    state.SetItemsProcessed(state.iterations() * rowCount);
+}
+BENCHMARK(readingOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void calculatingIntoBook(benchmark::State &state)
+{
+    const std::vector<ScheduleRow> rows = readSchedule(scheduleText()).rows;
+    for (auto _ : state) {
+        CalculationBook book;
+        benchmark::DoNotOptimize(calculateSchedule(rows, book, timeText).completed);
+    }
+    state.SetItemsProcessed(state.iterations() * rowCount);
+}
+BENCHMARK(calculatingIntoBook)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace

@@ -1,0 +1,426 @@
+// saxolith-batch: a whole pile schedule calculated from the command line into the calculation book,
+// a results table and, on request, the book as PDF.
+#include "book/calculation_book.h"
+#include "output/book_file.h"
+#include "output/encoding.h"
+#include "output/safe_file.h"
+#include "schedule/results_file.h"
+#include "schedule/schedule_file.h"
+#include "schedule/schedule_run.h"
+#include "texts/schedule.h"
+
+#if __has_include("book_pages.h")
+#include "book_pages.h"
+#include <QGuiApplication>
+#define SAXOLITH_BATCH_PDF 1
+#endif
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <langinfo.h>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#ifndef SAXOLITH_VERSION
+#define SAXOLITH_VERSION "unknown"
+#endif
+
+namespace
+{
+
+using namespace saxolith;
+
+// Exit codes: every row completed; some rows refused; the schedule or an output could not be handled.
+constexpr int allCompleted = 0;
+constexpr int someRefused = 1;
+constexpr int failed = 2;
+
+namespace batchText
+{
+constexpr std::string_view usage =
+    "用法：\n"
+    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx]\n"
+    "  saxolith-batch --template [文件]\n"
+    "  saxolith-batch --version\n"
+    "\n"
+    "把桩表的每一行按主界面的计算命令计算，计算书写入目录（缺省为当前目录），\n"
+    "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF。\n"
+    "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
+    "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
+constexpr std::string_view unknownOption = "未知选项：";
+constexpr std::string_view missingValue = "选项缺少取值：";
+constexpr std::string_view unknownEncoding = "编码只能是 gbk 或 utf-8：";
+constexpr std::string_view oneSchedule = "只能给出一个桩表文件";
+constexpr std::string_view noSchedule = "没有给出桩表文件";
+constexpr std::string_view cannotRead = "无法读取：";
+constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
+constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";
+constexpr std::string_view templateExists = "文件已存在，没有覆盖";
+constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
+constexpr std::string_view noPdf = "这个版本不含 PDF 输出（--pdf 不可用）";
+constexpr std::string_view calculating = "计算中 {}/{} 行";
+constexpr std::string_view writing = "写出 {}";
+} // namespace batchText
+
+constexpr std::uintmax_t largestSchedule = std::uintmax_t{1} << 30;
+
+// The locale's character set, as the window picks it: the plain C locale's ASCII means UTF-8.
+std::string localeCodePage()
+{
+    const char *codeSet = nl_langinfo(CODESET);
+    const std::string name = codeSet != nullptr ? codeSet : "";
+    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII") {
+        return "UTF-8";
+    }
+    return name;
+}
+
+// Messages are UTF-8 inside; the terminal reads the locale's character set.
+class Console
+{
+  public:
+    explicit Console(std::string codePage) : m_codePage(std::move(codePage)), m_terminal(isatty(2) != 0) {}
+
+    // `raw` (a path as given) goes out unchanged, the text in the terminal's character set.
+    void error(std::string_view raw, std::string_view text)
+    {
+        clearProgress();
+        std::string line(raw);
+        if (!raw.empty()) {
+            line += ": ";
+        }
+        line += encodeText(text, m_codePage);
+        line += '\n';
+        std::fputs(line.c_str(), stderr);
+    }
+    void out(std::string_view text)
+    {
+        clearProgress();
+        const std::string line = encodeText(text, m_codePage) + "\n";
+        std::fputs(line.c_str(), stdout);
+    }
+
+    // A progress line on a terminal, once the work has run for half a second.
+    void progress(std::string_view text)
+    {
+        using namespace std::chrono;
+        if (!m_terminal || steady_clock::now() - m_start < milliseconds(500)) {
+            return;
+        }
+        const std::string line = "\r" + encodeText(text, m_codePage) + "\x1b[K";
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+        m_progressShown = true;
+    }
+    void clearProgress()
+    {
+        if (m_progressShown) {
+            std::fputs("\r\x1b[K", stderr);
+            m_progressShown = false;
+        }
+    }
+
+    const std::string &codePage() const { return m_codePage; }
+
+  private:
+    std::string m_codePage;
+    bool m_terminal;
+    bool m_progressShown = false;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool templateWanted = false;
+    std::string schedule; // or the template's file
+    std::string outFolder = ".";
+    std::optional<std::string> codePage;
+    bool pdf = false;
+    bool xlsx = false;
+};
+
+std::optional<std::string> codePageByName(std::string name)
+{
+    for (char &c : name) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (name == "gbk") {
+        return "GBK";
+    }
+    if (name == "utf-8" || name == "utf8") {
+        return "UTF-8";
+    }
+    return std::nullopt;
+}
+
+// Nothing when the arguments are understood; otherwise what is wrong.
+std::optional<std::string> parseOptions(int argc, char **argv, Options &options)
+{
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::optional<std::string> value;
+        if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
+            value = arg.substr(arg.find('=') + 1);
+            arg.erase(arg.find('='));
+        }
+        const auto takeValue = [&]() -> std::optional<std::string> {
+            if (value) {
+                return value;
+            }
+            if (i + 1 < argc) {
+                return std::string(argv[++i]);
+            }
+            return std::nullopt;
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--template") {
+            options.templateWanted = true;
+        } else if (arg == "--pdf") {
+            options.pdf = true;
+        } else if (arg == "--xlsx") {
+            options.xlsx = true;
+        } else if (arg == "--out" || arg == "--encoding") {
+            const auto given = takeValue();
+            if (!given) {
+                return std::string(batchText::missingValue) + arg;
+            }
+            if (arg == "--out") {
+                options.outFolder = *given;
+            } else if (!(options.codePage = codePageByName(*given))) {
+                return std::string(batchText::unknownEncoding) + *given;
+            }
+        } else if (arg.size() > 1 && arg.starts_with("-")) {
+            return std::string(batchText::unknownOption) + arg;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() > 1) {
+        return std::string(batchText::oneSchedule);
+    }
+    if (!positional.empty()) {
+        options.schedule = positional.front();
+    } else if (!options.templateWanted && !options.help && !options.version) {
+        return std::string(batchText::noSchedule);
+    }
+    return std::nullopt;
+}
+
+// The time text the window writes into the book: the locale's short date and long time, no zone.
+std::string timeText()
+{
+    const QLocale locale = QLocale::system();
+    const QDateTime moment = QDateTime::currentDateTime();
+    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0)) {
+        return date.toStdString();
+    }
+    QString format;
+    bool quoted = false;
+    for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        }
+        if (quoted || c != QLatin1Char('t')) {
+            format += c;
+        }
+    }
+    return (date + QLatin1Char(' ') + locale.toString(moment.time(), format.simplified())).toStdString();
+}
+
+int writeTemplate(const Options &options, Console &console)
+{
+    const std::string text = scheduleTemplate();
+    if (options.schedule.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return allCompleted;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(options.schedule, ec)) {
+        console.error(options.schedule, batchText::templateExists);
+        return failed;
+    }
+    if (const auto error = writeFileSafely(options.schedule, text)) {
+        console.error({}, *error);
+        return failed;
+    }
+    return allCompleted;
+}
+
+std::optional<std::string> readWholeFile(const std::string &path, std::string &bytes)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return std::string(batchText::isFolder);
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > largestSchedule) {
+        return std::string(scheduleText::tooLarge);
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::string(batchText::cannotRead) + std::strerror(errno);
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    if (in.bad()) {
+        return std::string(batchText::cannotRead) + std::strerror(errno);
+    }
+    bytes = std::move(all).str();
+    return std::nullopt;
+}
+
+class Outputs
+{
+  public:
+    Outputs(std::string folder, Console &console) : m_folder(std::move(folder)), m_console(console) {}
+
+    std::string path(std::string_view name) const { return m_folder + "/" + std::string(name); }
+
+    // Writes one file; false (with the reason shown) when it could not be written.
+    bool write(std::string_view name, std::string_view bytes)
+    {
+        m_console.progress(fillIn(batchText::writing, {name}));
+        if (const auto error = writeFileSafely(path(name), bytes)) {
+            m_console.error({}, *error);
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    std::string m_folder;
+    Console &m_console;
+};
+
+int runSchedule(const Options &options, Console &console, int argc, char **argv)
+{
+    std::string bytes;
+    if (const auto error = readWholeFile(options.schedule, bytes)) {
+        console.error(options.schedule, *error);
+        return failed;
+    }
+    ScheduleReading reading = readSchedule(bytes);
+    bytes = std::string();
+    if (reading.error) {
+        console.error(options.schedule, scheduleErrorText(*reading.error));
+        return failed;
+    }
+
+#ifdef SAXOLITH_BATCH_PDF
+    // The page layout needs fonts, never a display.
+    std::optional<QGuiApplication> pages;
+    if (options.pdf) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        pages.emplace(argc, argv);
+    }
+#else
+    (void)argc;
+    (void)argv;
+    if (options.pdf) {
+        console.error({}, batchText::noPdf);
+        return failed;
+    }
+#endif
+
+    std::error_code ec;
+    std::filesystem::create_directories(options.outFolder, ec);
+    if (ec || !std::filesystem::is_directory(options.outFolder)) {
+        console.error(options.outFolder, std::string(batchText::cannotMakeFolder) + ec.message());
+        return failed;
+    }
+
+    CalculationBook book;
+    const ScheduleResult result =
+        calculateSchedule(reading.rows, book, timeText(), [&console](std::size_t done, std::size_t total) {
+            console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
+        });
+
+    Outputs outputs(options.outFolder, console);
+    bool written = true;
+    const std::string codePage = options.codePage.value_or(console.codePage());
+    if (book.empty()) {
+        console.error({}, batchText::noBook);
+    } else {
+        for (const BookForm form : {BookForm::Text, BookForm::Table}) {
+            const auto &lines = form == BookForm::Text ? book.textLines() : book.tableLines();
+            written = outputs.write(bookFileName(form), bookFileBytes(lines, codePage)) && written;
+        }
+    }
+    {
+        std::ostringstream csv;
+        writeResultsCsv(csv, reading.rows, result);
+        written = outputs.write(resultsCsvName, std::move(csv).str()) && written;
+    }
+    if (options.xlsx) {
+        console.progress(fillIn(batchText::writing, {resultsXlsxName}));
+        if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result)) {
+            console.error({}, *error);
+            written = false;
+        }
+    }
+#ifdef SAXOLITH_BATCH_PDF
+    if (options.pdf && !book.empty()) {
+        std::string name(bookFileName(BookForm::Text));
+        name.replace(name.rfind('.'), std::string::npos, ".pdf");
+        console.progress(fillIn(batchText::writing, {name}));
+        if (const auto error = writeBookPdf(book.textLines(), BookForm::Text, outputs.path(name))) {
+            console.error({}, *error);
+            written = false;
+        }
+    }
+#endif
+
+    for (const RowResult &row : result.rows) {
+        if (row.end == RowEnd::Refused) {
+            console.error(options.schedule, refusedRowText(row));
+        }
+    }
+    console.out(
+        fillIn(scheduleText::summary, {std::to_string(result.completed), std::to_string(result.refused)}));
+    if (!written) {
+        return failed;
+    }
+    return result.refused > 0 ? someRefused : allCompleted;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::setlocale(LC_ALL, "");
+    Console console(localeCodePage());
+    Options options;
+    if (const auto error = parseOptions(argc, argv, options)) {
+        console.error({}, *error);
+        std::fputs(encodeText(batchText::usage, console.codePage()).c_str(), stderr);
+        return failed;
+    }
+    if (options.help) {
+        std::fputs(encodeText(batchText::usage, console.codePage()).c_str(), stdout);
+        return allCompleted;
+    }
+    if (options.version) {
+        std::printf("saxolith-batch %s\n", SAXOLITH_VERSION);
+        return allCompleted;
+    }
+    if (options.templateWanted) {
+        return writeTemplate(options, console);
+    }
+    return runSchedule(options, console, argc, argv);
+}

@@ -1,0 +1,36 @@
+// The results table of a calculated schedule (CSV and .xlsx) and the example schedule.
+#pragma once
+
+#include "schedule/schedule_file.h"
+#include "schedule/schedule_run.h"
+
+#include <array>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace saxolith
+{
+
+inline constexpr std::string_view resultsCsvName = "results.csv";
+inline constexpr std::string_view resultsXlsxName = "results.xlsx";
+
+// 桩号, the inputs as read under their English names, ψr, qpa(kPa), Ra(kN), 结果, 说明.
+inline constexpr std::size_t resultsColumnCount = 1 + (scheduleColumnCount - 1) + 5;
+using ResultsCells = std::array<std::string, resultsColumnCount>;
+ResultsCells resultsHeader();
+ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result);
+
+// UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row.
+void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result);
+
+// One worksheet; ψr, qpa and Ra that are numbers stand as numbers shown with the field's decimals.
+// Written beside `path` and renamed into place. Nothing on success, otherwise the file and the reason.
+std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
+                                            const ScheduleResult &result);
+
+// An example schedule with every column and three rows, UTF-8 with a byte-order mark.
+std::string scheduleTemplate();
+
+} // namespace saxolith

@@ -1,0 +1,390 @@
+#include "schedule/schedule_file.h"
+
+#include "texts/schedule.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+
+namespace saxolith
+{
+
+namespace
+{
+
+constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view blanks = " \t";
+
+std::string_view trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The line of the file on which byte `offset` stands; CR LF, LF and a lone CR each end a line.
+int lineAt(std::string_view bytes, std::size_t offset)
+{
+    int line = 1;
+    for (std::size_t i = 0; i < offset && i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) {
+            ++line;
+        }
+    }
+    return line;
+}
+
+// Where the first byte stands that breaks UTF-8 (overlong forms, surrogates and values beyond
+// U+10FFFF included); npos for valid text.
+std::size_t invalidUtf8At(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+            return i;
+        }
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((byte(i + k) & 0xC0u) != 0x80u) {
+                return i;
+            }
+        }
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+// GBK bytes as UTF-8; the offset of the first byte that is not GBK when there is one. GB18030
+// reads every GBK text the same and also the few bytes Windows adds to it.
+std::string fromGbk(std::string_view bytes, std::size_t &badOffset)
+{
+    badOffset = std::string_view::npos;
+    const iconv_t cd = iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        badOffset = 0;
+        return {};
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    char buffer[16384];
+    // iconv takes a non-const input pointer but does not write through it.
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char *outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            badOffset = static_cast<std::size_t>(in - bytes.data());
+            break;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// A control character other than tab and the line ends means the file is not text.
+std::size_t controlByteAt(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+ScheduleError errorAt(int line, std::string text)
+{
+    return ScheduleError{line, std::move(text)};
+}
+
+// The schedule's text in UTF-8, or why it is not text.
+std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        return errorAt(1, std::string(scheduleText::wideEncoding));
+    }
+    if (const std::size_t at = controlByteAt(bytes); at != std::string_view::npos) {
+        return errorAt(lineAt(bytes, at), std::string(scheduleText::binaryFile));
+    }
+    if (bytes.starts_with(utf8Mark)) {
+        const std::string_view body = bytes.substr(utf8Mark.size());
+        if (const std::size_t at = invalidUtf8At(body); at != std::string_view::npos) {
+            return errorAt(lineAt(body, at), std::string(scheduleText::notText));
+        }
+        text.assign(body);
+        return std::nullopt;
+    }
+    if (invalidUtf8At(bytes) == std::string_view::npos) {
+        text.assign(bytes);
+        return std::nullopt;
+    }
+    std::size_t bad = 0;
+    text = fromGbk(bytes, bad);
+    if (bad != std::string_view::npos) {
+        return errorAt(lineAt(bytes, bad), std::string(scheduleText::notText));
+    }
+    return std::nullopt;
+}
+
+// RFC 4180 records: comma-separated fields, double quotes around a field that holds commas,
+// quotes (doubled) or line ends. CR LF, LF and a lone CR all end a record.
+class CsvRecords
+{
+  public:
+    explicit CsvRecords(std::string_view text) : m_text(text) {}
+
+    // The next record into `fields`; false at the end of the text or on an error.
+    bool next(std::vector<std::string> &fields, int &recordLine)
+    {
+        fields.clear();
+        if (m_pos >= m_text.size() || error) {
+            return false;
+        }
+        recordLine = m_line;
+        for (;;) {
+            std::string &field = fields.emplace_back();
+            if (m_pos < m_text.size() && m_text[m_pos] == '"') {
+                if (!quotedField(field)) {
+                    return false;
+                }
+            } else {
+                const std::size_t end = m_text.find_first_of(",\r\n", m_pos);
+                const std::size_t stop = end == std::string_view::npos ? m_text.size() : end;
+                field.assign(m_text.substr(m_pos, stop - m_pos));
+                m_pos = stop;
+            }
+            if (m_pos >= m_text.size()) {
+                return true;
+            }
+            const char c = m_text[m_pos];
+            if (c == ',') {
+                ++m_pos;
+                continue;
+            }
+            if (c == '\r' || c == '\n') {
+                skipLineEnd();
+                return true;
+            }
+            error = errorAt(m_line, std::string(scheduleText::afterQuote));
+            return false;
+        }
+    }
+
+    std::optional<ScheduleError> error;
+
+  private:
+    void skipLineEnd()
+    {
+        if (m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n') {
+            ++m_pos;
+        }
+        ++m_pos;
+        ++m_line;
+    }
+
+    bool quotedField(std::string &field)
+    {
+        const int openedOn = m_line;
+        ++m_pos;
+        for (;;) {
+            const std::size_t stop = m_text.find_first_of("\"\r\n", m_pos);
+            if (stop == std::string_view::npos) {
+                error = errorAt(openedOn, std::string(scheduleText::openQuote));
+                return false;
+            }
+            field.append(m_text.substr(m_pos, stop - m_pos));
+            m_pos = stop;
+            if (m_text[m_pos] != '"') {
+                // A line end inside the field is kept as it stands.
+                const std::size_t from = m_pos;
+                skipLineEnd();
+                field.append(m_text.substr(from, m_pos - from));
+                continue;
+            }
+            if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '"') {
+                field += '"';
+                m_pos += 2;
+                continue;
+            }
+            ++m_pos;
+            return true;
+        }
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    int m_line = 1;
+};
+
+bool allEmpty(const std::vector<std::string> &fields)
+{
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const std::string &field) { return trimmed(field).empty(); });
+}
+
+// Lower-case Latin letters, no blanks, ASCII brackets.
+std::string normalisedName(std::string_view name)
+{
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == ' ' || c == '\t') {
+            continue;
+        }
+        if (name.substr(i).starts_with("（")) {
+            out += '(';
+            i += std::string_view("（").size() - 1;
+        } else if (name.substr(i).starts_with("）")) {
+            out += ')';
+            i += std::string_view("）").size() - 1;
+        } else if (c >= 'A' && c <= 'Z') {
+            out += static_cast<char>(c - 'A' + 'a');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> arguments)
+{
+    std::string out;
+    auto argument = arguments.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern.substr(i, 2) == "{}" && argument != arguments.end()) {
+            out.append(*argument++);
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+std::string scheduleErrorText(const ScheduleError &error)
+{
+    return fillIn(scheduleText::linePrefix, {std::to_string(error.line)}) + error.text;
+}
+
+std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name)
+{
+    const std::string wanted = normalisedName(name);
+    for (const ScheduleColumnName &entry : scheduleColumnNames) {
+        if (wanted == normalisedName(entry.english) || wanted == normalisedName(entry.chinese)) {
+            return entry.column;
+        }
+    }
+    return std::nullopt;
+}
+
+ScheduleReading readSchedule(std::string_view bytes)
+{
+    ScheduleReading reading;
+    std::string text;
+    if (auto error = decode(bytes, text)) {
+        reading.error = std::move(error);
+        return reading;
+    }
+
+    CsvRecords records(text);
+    std::vector<std::string> fields;
+    int line = 1;
+    // The header: the first row that holds anything.
+    std::vector<std::optional<ScheduleColumn>> columns;
+    while (columns.empty() && records.next(fields, line)) {
+        if (allEmpty(fields)) {
+            continue;
+        }
+        std::array<bool, scheduleColumnCount> seen{};
+        for (const std::string &field : fields) {
+            const std::string_view name = trimmed(field);
+            if (name.empty()) {
+                columns.emplace_back();
+                continue;
+            }
+            const auto column = scheduleColumnByName(name);
+            if (!column) {
+                reading.error = errorAt(line, fillIn(scheduleText::unknownColumn, {name}));
+                return reading;
+            }
+            bool &already = seen[static_cast<std::size_t>(*column)];
+            if (already) {
+                reading.error = errorAt(line, fillIn(scheduleText::repeatedColumn, {name}));
+                return reading;
+            }
+            already = true;
+            columns.push_back(column);
+        }
+    }
+    const int headerLine = line;
+
+    while (!records.error && records.next(fields, line)) {
+        if (allEmpty(fields)) {
+            continue;
+        }
+        if (fields.size() != columns.size()) {
+            reading.error = errorAt(line, fillIn(scheduleText::cellCount, {std::to_string(fields.size()),
+                                                                           std::to_string(columns.size())}));
+            break;
+        }
+        ScheduleRow &row = reading.rows.emplace_back();
+        row.line = line;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::string_view cell = trimmed(fields[i]);
+            if (!columns[i]) {
+                if (!cell.empty()) {
+                    reading.error =
+                        errorAt(line, fillIn(scheduleText::unnamedColumn, {std::to_string(i + 1)}));
+                    break;
+                }
+                continue;
+            }
+            row.cells[static_cast<std::size_t>(*columns[i])] = cell;
+        }
+        if (reading.error) {
+            break;
+        }
+    }
+    if (records.error) {
+        reading.error = records.error;
+    } else if (!reading.error && columns.empty()) {
+        reading.error = errorAt(1, std::string(scheduleText::emptyFile));
+    } else if (!reading.error && reading.rows.empty()) {
+        reading.error = errorAt(headerLine + 1, std::string(scheduleText::noRows));
+    }
+    if (reading.error) {
+        reading.rows.clear();
+    }
+    return reading;
+}
+
+} // namespace saxolith

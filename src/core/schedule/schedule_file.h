@@ -1,0 +1,77 @@
+// Reading a pile schedule: CSV text in UTF-8 or GBK, named columns in any order, one pile per row.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace saxolith
+{
+
+enum class ScheduleColumn {
+    Id,
+    Section,
+    FirstDimension,
+    SecondDimension,
+    Qpa,
+    Frk,
+    Integrity,
+    Psi,
+    Precision
+};
+inline constexpr std::size_t scheduleColumnCount = 9;
+
+struct ScheduleColumnName {
+    ScheduleColumn column;
+    std::string_view english;
+    std::string_view chinese;
+};
+
+// In the order of ScheduleColumn, which is also the order of the inputs in the results table.
+inline constexpr std::array<ScheduleColumnName, scheduleColumnCount> scheduleColumnNames{{
+    {ScheduleColumn::Id, "id", "桩号"},
+    {ScheduleColumn::Section, "section", "截面类型"},
+    {ScheduleColumn::FirstDimension, "d", "d(mm)"},
+    {ScheduleColumn::SecondDimension, "c", "c(mm)"},
+    {ScheduleColumn::Qpa, "qpa", "qpa(kPa)"},
+    {ScheduleColumn::Frk, "frk", "frk(MPa)"},
+    {ScheduleColumn::Integrity, "integrity", "完整程度"},
+    {ScheduleColumn::Psi, "psi", "ψr"},
+    {ScheduleColumn::Precision, "precision", "精度"},
+}};
+
+// A column name as written in the header row, in either language; case, blanks and full-width
+// brackets aside.
+std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name);
+
+// One pile: its cells as UTF-8 texts, blanks around them removed; a missing column reads as empty.
+struct ScheduleRow {
+    int line = 0; // the file's line on which the row starts
+    std::array<std::string, scheduleColumnCount> cells;
+
+    const std::string &cell(ScheduleColumn column) const { return cells[static_cast<std::size_t>(column)]; }
+};
+
+struct ScheduleError {
+    int line = 0;
+    std::string text; // what is wrong, without the line
+};
+
+// "第 3 行：" followed by the error's text.
+std::string scheduleErrorText(const ScheduleError &error);
+
+struct ScheduleReading {
+    std::vector<ScheduleRow> rows; // rows whose cells are all empty are left out
+    std::optional<ScheduleError> error;
+};
+
+// Reads the whole file. Text that is valid UTF-8 (with or without a byte-order mark) is read as
+// UTF-8, any other as GBK. A file that cannot be read as a whole gives its first error and no rows.
+ScheduleReading readSchedule(std::string_view bytes);
+
+// "{}" in `pattern` replaced by the arguments in order.
+std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+
+} // namespace saxolith

@@ -1,0 +1,58 @@
+// Texts of the pile schedule: its messages, the results table's own columns, the import's summary.
+#pragma once
+
+#include <string_view>
+
+namespace saxolith::scheduleText
+{
+
+// "{}" stands for the line number, a cell text or a count, in the order given.
+inline constexpr std::string_view linePrefix = "第 {} 行：";
+
+// The schedule cannot be read.
+inline constexpr std::string_view emptyFile = "桩表是空的";
+inline constexpr std::string_view noRows = "桩表只有列名行，没有桩";
+inline constexpr std::string_view binaryFile = "不是文本文件（含二进制字节）";
+inline constexpr std::string_view tooLarge = "文件太大，不像是桩表";
+inline constexpr std::string_view wideEncoding = "UTF-16/UTF-32 编码的文件不能读取，请另存为 UTF-8 或 GBK";
+inline constexpr std::string_view notText = "既不是 UTF-8 也不是 GBK 编码的文本";
+inline constexpr std::string_view unknownColumn =
+    "未知列名“{}”；可用列名：id/桩号、section/截面类型、d/d(mm)、c/c(mm)、qpa/qpa(kPa)、frk/frk(MPa)、"
+    "integrity/完整程度、psi/ψr、precision/精度";
+inline constexpr std::string_view repeatedColumn = "列“{}”出现了两次";
+inline constexpr std::string_view unnamedColumn = "第 {} 列有内容，但列名行上这一列没有名字";
+inline constexpr std::string_view cellCount = "有 {} 个单元格，列名行有 {} 个";
+inline constexpr std::string_view openQuote = "引号没有结束";
+inline constexpr std::string_view afterQuote = "结束引号后只能是逗号或行尾";
+
+// A row refused before the calculation.
+inline constexpr std::string_view bothStrengths = "qpa 与 frk 同时给出，只能给出其中一个";
+inline constexpr std::string_view unknownSection = "截面类型“{}”应为 圆桩、椭圆桩、矩形桩 或 方桩";
+inline constexpr std::string_view unknownPrecision =
+    "精度“{}”应为 两位小数、一位小数、个位取整、十位取整 或 百位取整";
+inline constexpr std::string_view idControl = "桩号含换行或控制字符";
+
+// The results table: columns after the inputs, and the outcome of a row.
+inline constexpr std::string_view idColumn = "桩号";
+inline constexpr std::string_view psiColumn = "ψr";
+inline constexpr std::string_view qpaColumn = "qpa(kPa)";
+inline constexpr std::string_view raColumn = "Ra(kN)";
+inline constexpr std::string_view endColumn = "结果";
+inline constexpr std::string_view noteColumn = "说明";
+inline constexpr std::string_view completed = "完成";
+inline constexpr std::string_view completedWithHint = "提示";
+inline constexpr std::string_view refused = "错误";
+inline constexpr std::string_view sheetName = "计算结果";
+
+// The import on the input screen.
+inline constexpr std::string_view importAction = "导入桩表…";
+inline constexpr std::string_view openCaption = "导入桩表";
+inline constexpr std::string_view fileFilter = "桩表 (*.csv *.txt);;所有文件 (*)";
+inline constexpr std::string_view cannotOpen = "无法读取 {}：{}";
+inline constexpr std::string_view summary = "已计算 {} 根，未计算 {} 根";
+inline constexpr std::string_view summaryMore = "…… 另有 {} 行未计算";
+inline constexpr std::string_view calculating = "正在计算桩表…";
+inline constexpr std::string_view tooManyForWindow =
+    "桩表有 {} 根桩，窗口中一次最多导入 {} 根；更长的桩表请用命令行程序 saxolith-batch";
+
+} // namespace saxolith::scheduleText

@@ -1,0 +1,192 @@
+#include "schedule_import.h"
+
+#include "input_screen.h"
+#include "main_window.h"
+#include "platform.h"
+#include "result_screen.h"
+#include "widget_helpers.h"
+
+#include "schedule/schedule_run.h"
+#include "texts/schedule.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace saxolith
+{
+
+namespace
+{
+
+// The refused rows the summary lists by line before it only counts the rest.
+constexpr int listedRefusals = 10;
+constexpr qint64 largestSchedule = qint64{1} << 30;
+// The book's memos take about half a millisecond per entry to fill: beyond this the window would
+// stand still for seconds, and the command-line program is the better tool.
+constexpr std::size_t windowRowLimit = 5000;
+// From this many rows on the progress box shows at once: filling the memos follows the calculation.
+constexpr std::size_t longSchedule = 1000;
+
+// Written like a user's edit: the matching entry picked when there is one, typed otherwise.
+void typeInto(QComboBox *combo, const std::string &utf8)
+{
+    const QString text = qs(utf8);
+    const int index = combo->findText(text, Qt::MatchExactly);
+    if (index >= 0 && index != combo->currentIndex()) {
+        combo->setCurrentIndex(index);
+    }
+    if (combo->currentText() != text) {
+        combo->setEditText(text);
+    }
+}
+
+// The controls brought to hold `input`, each written as the user would.
+void typeIn(InputScreen &screen, const CalculationInput &input)
+{
+    // Its change runs the calculate command while it is shown.
+    screen.popbox_jingdu->hide();
+    screen.writeCandidate(input);
+    typeInto(screen.cbe_zhishu, input.integrity);
+    typeInto(screen.cbe_rengongxishu, input.manualPsi);
+    if (input.psiMode == PsiMode::Manual) {
+        screen.rdb_rengongxishu->setChecked(true);
+    } else {
+        screen.rdb_zhidongzhishu->setChecked(true);
+    }
+    screen.popbox_jingdu->setCurrentIndex(input.precision);
+}
+
+// The screen as after calculating `input` itself; the book has the row already, so nothing is
+// recorded again, and the summary stands in for the error box of a text that is not a number.
+void showRow(MainWindow &window, const CalculationInput &input)
+{
+    InputScreen &screen = *window.MainFormLayer;
+    typeIn(screen, input);
+    {
+        const QSignalBlocker quiet(&screen);
+        screen.cbt_computeClick();
+    }
+    if (auto *box = screen.findChild<QMessageBox *>("errorBox")) {
+        box->close();
+    }
+    if (calculate(input).abortNotice) {
+        emit screen.runAborted();
+    }
+}
+
+QString summaryText(const ScheduleResult &result)
+{
+    QString text =
+        qs(fillIn(scheduleText::summary, {std::to_string(result.completed), std::to_string(result.refused)}));
+    int listed = 0;
+    for (const RowResult &row : result.rows) {
+        if (row.end != RowEnd::Refused) {
+            continue;
+        }
+        if (listed == listedRefusals) {
+            text += QLatin1Char('\n') +
+                    qs(fillIn(scheduleText::summaryMore, {std::to_string(result.refused - listed)}));
+            break;
+        }
+        text += QLatin1Char('\n') + qs(refusedRowText(row));
+        ++listed;
+    }
+    return text;
+}
+
+} // namespace
+
+void installScheduleImport(MainWindow &window)
+{
+    InputScreen *screen = window.MainFormLayer;
+    auto *action = new QAction(qs(scheduleText::importAction), screen);
+    action->setObjectName("act_importSchedule");
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // Only while the input screen is the layer on show.
+    action->setShortcutContext(Qt::WindowShortcut);
+    screen->setContextMenuPolicy(Qt::ActionsContextMenu);
+    screen->addAction(action);
+    QObject::connect(action, &QAction::triggered, &window, [&window] { importSchedule(window); });
+}
+
+void importSchedule(MainWindow &window)
+{
+    const QString path =
+        askOpenFileName(&window, qs(scheduleText::openCaption), qs(scheduleText::fileFilter));
+    if (!path.isEmpty()) {
+        importScheduleFile(window, path);
+    }
+}
+
+void importScheduleFile(MainWindow &window, const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        const QString reason =
+            QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : file.errorString();
+        showMessage(&window,
+                    qs(fillIn(scheduleText::cannotOpen, {name.toStdString(), reason.toStdString()})));
+        return;
+    }
+    if (file.size() > largestSchedule) {
+        showMessage(&window, name + QLatin1Char('\n') + qs(scheduleText::tooLarge));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    const ScheduleReading reading =
+        readSchedule(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (reading.error) {
+        showMessage(&window, name + QLatin1Char('\n') + qs(scheduleErrorText(*reading.error)));
+        return;
+    }
+    if (reading.rows.size() > windowRowLimit) {
+        showMessage(&window,
+                    name + QLatin1Char('\n') +
+                        qs(fillIn(scheduleText::tooManyForWindow,
+                                  {std::to_string(reading.rows.size()), std::to_string(windowRowLimit)})));
+        return;
+    }
+
+    // One step more than the rows: the box stays up while the memos fill.
+    QProgressDialog progress(qs(scheduleText::calculating), QString(), 0,
+                             static_cast<int>(reading.rows.size()) + 1, &window);
+    progress.setObjectName("scheduleProgress");
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    if (reading.rows.size() >= longSchedule) {
+        progress.show();
+        QCoreApplication::processEvents();
+    }
+    ScheduleResult result;
+    const std::string time = currentTimeText().toStdString();
+    window.JieGuo_DocLayer->recordCalculations([&](CalculationBook &book) {
+        result = calculateSchedule(reading.rows, book, time, [&progress](std::size_t done, std::size_t) {
+            progress.setValue(static_cast<int>(done));
+        });
+    });
+    progress.reset();
+
+    if (result.lastTyped) {
+        showRow(window, rowInput(reading.rows[*result.lastTyped]).input);
+    }
+    if (result.completed > 0) {
+        // As after a recorded calculation, even when the last row was refused: the book can be opened.
+        window.MainFormLayer->cbt_View->show();
+        window.MainFormLayer->cbt_compute->hide();
+    }
+    showMessage(&window, summaryText(result));
+}
+
+} // namespace saxolith

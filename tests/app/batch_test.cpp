@@ -1,0 +1,228 @@
+// saxolith-batch run as a program: its exit codes, messages and the files it writes.
+#include "../core/schedule/schedule_test_helpers.h"
+
+#include "output/book_file.h"
+#include "schedule/results_file.h"
+#include "schedule/schedule_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace saxolith
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+std::string fileBytes(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+void writeBytes(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct BatchRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = fs::path(::testing::TempDir()) / (std::string("batch_") + info->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+
+    // Runs the program in the scratch folder under the plain C locale (UTF-8 texts).
+    BatchRun run(const std::string &arguments) const
+    {
+        const std::string command = "cd '" + folder.string() + "' && LC_ALL=C '" SAXOLITH_BATCH "' " +
+                                    arguments + " > stdout.txt 2> stderr.txt";
+        const int status = std::system(command.c_str());
+        BatchRun result;
+        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = fileBytes(folder / "stdout.txt");
+        result.err = fileBytes(folder / "stderr.txt");
+        return result;
+    }
+
+    fs::path schedule(const std::string &bytes, const std::string &name = "piles.csv") const
+    {
+        writeBytes(folder / name, bytes);
+        return folder / name;
+    }
+
+    fs::path folder;
+};
+
+TEST_F(BatchTest, ExitCodesAndMessages)
+{
+    struct Case {
+        std::string name;
+        std::string bytes;     // written as piles.csv
+        std::string arguments; // after the program's name
+        int code;
+        std::string err; // a part of standard error
+    };
+    const Case cases[] = {
+        {"all completed, hints included", "frk\n35\n20\n", "piles.csv", 0, ""},
+        {"some refused", "id,frk\nA,35\nB,abc\nC,36\n", "piles.csv", 1,
+         "piles.csv: 第 3 行：岩石单轴抗压强度值有错\n"},
+        {"all refused", "frk,qpa\n35,4000\n", "piles.csv", 1,
+         "piles.csv: 第 2 行：qpa 与 frk 同时给出，只能给出其中一个\n"},
+        {"unknown column", "id,diameter\nA,1000\n", "piles.csv", 2, "piles.csv: 第 1 行：未知列名“diameter”"},
+        {"too many cells", "id,d\nA,1000,1\n", "piles.csv", 2,
+         "piles.csv: 第 2 行：有 3 个单元格，列名行有 2 个\n"},
+        {"too few cells", "id,d\nA\n", "piles.csv", 2, "piles.csv: 第 2 行：有 1 个单元格，列名行有 2 个\n"},
+        {"empty file", "", "piles.csv", 2, "piles.csv: 第 1 行：桩表是空的\n"},
+        {"binary file", std::string("id\n\0\1\2", 6), "piles.csv", 2,
+         "piles.csv: 第 2 行：不是文本文件（含二进制字节）\n"},
+        {"no such file", "", "nothing.csv", 2, "nothing.csv: 无法读取："},
+        {"a folder", "", ".", 2, ".: 是文件夹，不是桩表文件\n"},
+        {"no schedule", "", "", 2, "没有给出桩表文件\n用法："},
+        {"two schedules", "", "a.csv b.csv", 2, "只能给出一个桩表文件\n"},
+        {"unknown option", "frk\n35\n", "piles.csv --fast", 2, "未知选项：--fast\n"},
+        {"unknown encoding", "frk\n35\n", "piles.csv --encoding big5", 2, "编码只能是 gbk 或 utf-8：big5\n"},
+        {"out without folder", "frk\n35\n", "piles.csv --out", 2, "选项缺少取值：--out\n"},
+        {"out folder cannot be made", "frk\n35\n", "piles.csv --out /proc/no/such", 2,
+         "/proc/no/such: 无法建立输出目录："},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        schedule(c.bytes);
+        const BatchRun result = run(c.arguments);
+        EXPECT_EQ(result.code, c.code) << result.err;
+        if (c.err.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+        }
+    }
+}
+
+TEST_F(BatchTest, WritesTheBooksAndResultsTheScheduleGivesInCore)
+{
+    const std::string csv = "桩号,截面类型,d(mm),c(mm),frk(MPa),qpa(kPa),完整程度,ψr,精度\n"
+                            "东-1,椭圆桩,1200,600,40,,0.62,,两位小数\n"
+                            ",矩形桩,800,1200,,4000,,,十位取整\n"
+                            "西-3,圆桩,1000,,abc,,,,\n"
+                            ",方桩,1000,1000,20,,,0.6,一位小数\n";
+    schedule(test::toGbk(csv));
+    const BatchRun result = run("piles.csv --out out/books --encoding gbk --xlsx");
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.out, "已计算 3 根，未计算 1 根\n");
+    EXPECT_EQ(result.err, "piles.csv: 第 4 行：岩石单轴抗压强度值有错\n");
+
+    const fs::path out = folder / "out/books";
+    const std::string text = fileBytes(out / std::string(bookFileName(BookForm::Text)));
+    const std::string table = fileBytes(out / std::string(bookFileName(BookForm::Table)));
+    const std::string timeLine = test::fromGbk(text.substr(text.rfind("\r\n") + 2));
+    ASSERT_TRUE(timeLine.starts_with("计算时间：")) << timeLine;
+
+    const std::vector<ScheduleRow> rows = readSchedule(csv).rows;
+    CalculationBook book;
+    const ScheduleResult expected =
+        calculateSchedule(rows, book, timeLine.substr(std::string("计算时间：").size()));
+    EXPECT_EQ(text, bookFileBytes(book.textLines(), "GBK"));
+    EXPECT_EQ(table, bookFileBytes(book.tableLines(), "GBK"));
+    std::ostringstream csvOut;
+    writeResultsCsv(csvOut, rows, expected);
+    EXPECT_EQ(fileBytes(out / "results.csv"), csvOut.str());
+    EXPECT_NE(
+        test::zipMember((out / "results.xlsx").string(), "xl/worksheets/sheet1.xml").find("<t>东-1</t>"),
+        std::string::npos);
+    // Only the files asked for, no temporary ones left behind.
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(out)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> wanted = {"results.csv", "results.xlsx",
+                                       std::string(bookFileName(BookForm::Text)),
+                                       std::string(bookFileName(BookForm::Table))};
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(names, wanted);
+}
+
+TEST_F(BatchTest, TheLocalesCodePageUnlessOneIsAsked)
+{
+    schedule("d\n1000\n");
+    ASSERT_EQ(run("piles.csv").code, 0);
+    const std::string plain = fileBytes(folder / std::string(bookFileName(BookForm::Table)));
+    EXPECT_NE(plain.find("嵌岩桩计算书"), std::string::npos); // the C locale: UTF-8
+    EXPECT_FALSE(fs::exists(folder / "results.xlsx"));
+
+    ASSERT_EQ(run("piles.csv --encoding=GBK").code, 0);
+    const std::string gbk = fileBytes(folder / std::string(bookFileName(BookForm::Table)));
+    const auto withoutTime = [](const std::string &book) { return book.substr(0, book.rfind("\r\n")); };
+    EXPECT_NE(withoutTime(gbk), withoutTime(plain));
+    EXPECT_EQ(test::fromGbk(withoutTime(gbk)), withoutTime(plain));
+}
+
+TEST_F(BatchTest, TheTextBookAsPdf)
+{
+    schedule("id,frk\n东-1,35\n,36\n");
+    const BatchRun result = run("piles.csv --pdf --out out");
+    std::string name(bookFileName(BookForm::Text));
+    name.replace(name.rfind('.'), std::string::npos, ".pdf");
+#ifdef SAXOLITH_BATCH_PDF
+    ASSERT_EQ(result.code, 0) << result.err;
+    const std::string pdf = (folder / "out" / name).string();
+    ASSERT_TRUE(fs::exists(pdf));
+    const std::string command = "pdftotext -layout '" + pdf + "' '" + (folder / "book.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string text = fileBytes(folder / "book.txt");
+    EXPECT_NE(text.find("1.基桩编号: 东-1"), std::string::npos) << text;
+    EXPECT_NE(text.find("1.基桩编号: ZH2"), std::string::npos) << text;
+#else
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.err, "这个版本不含 PDF 输出（--pdf 不可用）\n");
+    EXPECT_FALSE(fs::exists(folder / "out" / name));
+#endif
+}
+
+TEST_F(BatchTest, TemplateVersionAndHelp)
+{
+    BatchRun result = run("--template");
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out, scheduleTemplate());
+
+    EXPECT_EQ(run("--template example.csv").code, 0);
+    EXPECT_EQ(fileBytes(folder / "example.csv"), scheduleTemplate());
+    result = run("example.csv");
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "已计算 3 根，未计算 0 根\n");
+
+    // An existing file is never overwritten.
+    writeBytes(folder / "mine.csv", "my own schedule");
+    result = run("--template mine.csv");
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.err, "mine.csv: 文件已存在，没有覆盖\n");
+    EXPECT_EQ(fileBytes(folder / "mine.csv"), "my own schedule");
+
+    result = run("--version");
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out, "saxolith-batch " SAXOLITH_VERSION "\n");
+    result = run("--help");
+    EXPECT_EQ(result.code, 0);
+    EXPECT_TRUE(result.out.starts_with("用法：")) << result.out;
+}
+
+} // namespace
+} // namespace saxolith

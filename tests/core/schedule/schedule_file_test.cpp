@@ -1,0 +1,150 @@
+#include "schedule/schedule_file.h"
+
+#include "schedule_test_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace saxolith
+{
+namespace
+{
+
+using enum ScheduleColumn;
+
+TEST(ScheduleFile, ColumnsAreFoundByEitherNameInAnyOrder)
+{
+    struct Case {
+        std::string_view header;
+        std::string_view row;
+    };
+    // Every case names all nine columns and holds the same pile.
+    const Case cases[] = {
+        {"id,section,d,c,qpa,frk,integrity,psi,precision", "P1,椭圆桩,1200,600,,40,0.62,0.3,一位小数"},
+        {"桩号,截面类型,d(mm),c(mm),qpa(kPa),frk(MPa),完整程度,ψr,精度",
+         "P1,椭圆桩,1200,600,,40,0.62,0.3,一位小数"},
+        {"精度,ψr,完整程度,frk(MPa),qpa(kPa),c(mm),d(mm),截面类型,桩号",
+         "一位小数,0.3,0.62,40,,600,1200,椭圆桩,P1"},
+        {"PSI, Integrity ,FRK,Qpa,C,D,Section,ID,Precision", "0.3,0.62,40,,600,1200,椭圆桩,P1,一位小数"},
+        {"桩号,截面类型,d（mm）,C (MM),qpa,frk(mpa),integrity,psi,精度",
+         "P1,椭圆桩,1200,600,,40,0.62,0.3,一位小数"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.header);
+        const ScheduleReading reading =
+            readSchedule(std::string(c.header) + "\n" + std::string(c.row) + "\n");
+        ASSERT_FALSE(reading.error) << scheduleErrorText(*reading.error);
+        ASSERT_EQ(reading.rows.size(), 1u);
+        const ScheduleRow &row = reading.rows.front();
+        EXPECT_EQ(row.line, 2);
+        EXPECT_EQ(row.cell(Id), "P1");
+        EXPECT_EQ(row.cell(Section), "椭圆桩");
+        EXPECT_EQ(row.cell(FirstDimension), "1200");
+        EXPECT_EQ(row.cell(SecondDimension), "600");
+        EXPECT_EQ(row.cell(Qpa), "");
+        EXPECT_EQ(row.cell(Frk), "40");
+        EXPECT_EQ(row.cell(Integrity), "0.62");
+        EXPECT_EQ(row.cell(Psi), "0.3");
+        EXPECT_EQ(row.cell(Precision), "一位小数");
+    }
+}
+
+TEST(ScheduleFile, Utf8WithOrWithoutMarkAndGbkReadAlike)
+{
+    const std::string text = "桩号,截面类型,frk\r\n东-1,矩形桩,35\r\n\"西,2\",方桩,20\r\n";
+    const std::string forms[] = {text, "\xEF\xBB\xBF" + text, test::toGbk(text)};
+    ASSERT_NE(forms[2], text);
+    for (const std::string &bytes : forms) {
+        const ScheduleReading reading = readSchedule(bytes);
+        ASSERT_FALSE(reading.error) << scheduleErrorText(*reading.error);
+        ASSERT_EQ(reading.rows.size(), 2u);
+        EXPECT_EQ(reading.rows[0].cell(Id), "东-1");
+        EXPECT_EQ(reading.rows[1].cell(Id), "西,2");
+        EXPECT_EQ(reading.rows[1].cell(Section), "方桩");
+        EXPECT_EQ(reading.rows[1].cell(Frk), "20");
+    }
+}
+
+TEST(ScheduleFile, QuotingLineEndsAndBlankRows)
+{
+    // Quoted commas, doubled quotes and a line break inside a field; LF, CR LF and a lone CR;
+    // blank lines and rows of empty cells are passed over, and line numbers stay the file's.
+    const std::string text = "\n"
+                             "id,d,frk\n"
+                             "\"a,\"\"b\"\"\",1000,35\r\n"
+                             "\"two\nlines\",1100,36\r"
+                             ",,\n"
+                             "\n"
+                             "  c  , 1200 ,\"37\"\n"
+                             "d,1300,38";
+    const ScheduleReading reading = readSchedule(text);
+    ASSERT_FALSE(reading.error) << scheduleErrorText(*reading.error);
+    ASSERT_EQ(reading.rows.size(), 4u);
+    EXPECT_EQ(reading.rows[0].cell(Id), "a,\"b\"");
+    EXPECT_EQ(reading.rows[0].line, 3);
+    EXPECT_EQ(reading.rows[1].cell(Id), "two\nlines");
+    EXPECT_EQ(reading.rows[1].line, 4);
+    EXPECT_EQ(reading.rows[2].cell(Id), "c");
+    EXPECT_EQ(reading.rows[2].cell(FirstDimension), "1200");
+    EXPECT_EQ(reading.rows[2].cell(Frk), "37");
+    EXPECT_EQ(reading.rows[2].line, 8);
+    EXPECT_EQ(reading.rows[3].cell(Frk), "38");
+    EXPECT_EQ(reading.rows[3].line, 9);
+}
+
+TEST(ScheduleFile, UnnamedColumnsMayOnlyBeEmpty)
+{
+    const ScheduleReading padded = readSchedule("id,frk,,\nA,35,,\n");
+    ASSERT_FALSE(padded.error);
+    EXPECT_EQ(padded.rows.front().cell(Frk), "35");
+
+    const ScheduleReading filled = readSchedule("id,frk,,\nA,35,,x\n");
+    ASSERT_TRUE(filled.error);
+    EXPECT_EQ(scheduleErrorText(*filled.error), "第 2 行：第 4 列有内容，但列名行上这一列没有名字");
+}
+
+TEST(ScheduleFile, FilesThatCannotBeReadSayWhereAndWhy)
+{
+    struct Case {
+        std::string name;
+        std::string bytes;
+        int line;
+        std::string text; // the whole message after the line
+    };
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    const Case cases[] = {
+        {"empty", "", 1, "桩表是空的"},
+        {"mark only", "\xEF\xBB\xBF", 1, "桩表是空的"},
+        {"blank lines", "\n\r\n , \n", 1, "桩表是空的"},
+        {"header only", "id,d\n", 2, "桩表只有列名行，没有桩"},
+        {"unknown column", "id,diameter\nA,1000\n", 1,
+         "未知列名“diameter”；可用列名：id/桩号、section/截面类型、d/d(mm)、c/c(mm)、qpa/qpa(kPa)、"
+         "frk/frk(MPa)、integrity/完整程度、psi/ψr、precision/精度"},
+        {"column twice", "d,frk,d(mm)\n1,2,3\n", 1, "列“d(mm)”出现了两次"},
+        {"too many cells", "id,d\nA,1000\nB,1000,5\n", 3, "有 3 个单元格，列名行有 2 个"},
+        {"too few cells", "id,d,frk\nA,1000,35\n\nB,1000\n", 4, "有 2 个单元格，列名行有 3 个"},
+        {"open quote", "id,d\nA,1000\n\"B,1000\nC,1100\n", 3, "引号没有结束"},
+        {"text after quote", "id,d\n\"A\"x,1000\n", 2, "结束引号后只能是逗号或行尾"},
+        {"NUL byte",
+         std::string("id,d\nA,1000\nB,10\0"
+                     "00\n",
+                     19),
+         3, "不是文本文件（含二进制字节）"},
+        {"picture", png, 2, "不是文本文件（含二进制字节）"},
+        {"UTF-16", "\xFF\xFEi\0d\0", 1, "UTF-16/UTF-32 编码的文件不能读取，请另存为 UTF-8 或 GBK"},
+        {"neither UTF-8 nor GBK", "id,d\nA,1000\nB\x81\x20,1000\n", 3, "既不是 UTF-8 也不是 GBK 编码的文本"},
+        {"marked but not UTF-8", "\xEF\xBB\xBFid,d\n\xB6\xAB,1000\n", 2,
+         "既不是 UTF-8 也不是 GBK 编码的文本"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScheduleReading reading = readSchedule(c.bytes);
+        ASSERT_TRUE(reading.error.has_value());
+        EXPECT_TRUE(reading.rows.empty());
+        EXPECT_EQ(reading.error->line, c.line);
+        EXPECT_EQ(reading.error->text, c.text);
+        EXPECT_EQ(scheduleErrorText(*reading.error), "第 " + std::to_string(c.line) + " 行：" + c.text);
+    }
+}
+
+} // namespace
+} // namespace saxolith
