@@ -422,7 +422,6 @@ void InputScreen::cbt_computeClick()
     emit calculationRecorded(*outcome.record);
     cbt_View->show();
     cbt_compute->hide();
-    m_state.unsavedBooks = 3;
     popbox_jingdu->hide();
 }
 

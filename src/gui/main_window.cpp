@@ -73,8 +73,6 @@ void MainWindow::connectScreens()
 void MainWindow::calculationRecorded(const PileRecord &record)
 {
     JieGuo_DocLayer->recordCalculation(record, currentTimeText());
-    JieGuo_DocLayer->cbt_Save->setEnabled(true);
-    JieGuo_DocLayer->cbt_sanchu->setEnabled(true);
 }
 
 void MainWindow::cbt_ViewClick()

@@ -1,4 +1,4 @@
-// The program-wide values the main window keeps for all screens; plain integers, zero at start.
+// The program-wide values the main window keeps for all screens; zero at start.
 #pragma once
 
 #include "optimise/candidate_columns.h"
@@ -9,8 +9,9 @@ namespace saxolith
 {
 
 struct ProgramState {
+    // Written by the result screen only, from the book it holds.
     std::int32_t pileCounter = 0;        // entries in the calculation book
-    std::int32_t unsavedBooks = 0;       // bit 1: text book, bit 2: table book not saved
+    std::int32_t unsavedBooks = 0;       // BookForm bits of the forms not saved
     std::int32_t optimisationActive = 0; // 1 while the optimisation screen is open
     SortState sortStateD = SortState::Unsorted;
     SortState sortStateRa = SortState::Unsorted;

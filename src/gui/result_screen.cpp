@@ -96,7 +96,10 @@ ResultScreen::ResultScreen(ProgramState &state, QWidget *parent) : QWidget(paren
 void ResultScreen::recordCalculation(const PileRecord &record, const QString &timeText)
 {
     m_state.pileCounter = m_book.record(record, timeText.toStdString());
+    m_state.unsavedBooks = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
     showBook();
+    cbt_Save->setEnabled(true);
+    cbt_sanchu->setEnabled(true);
 }
 
 void ResultScreen::showBook()
@@ -149,7 +152,7 @@ void ResultScreen::tcb_meoFontSizeChange(int value)
 
 void ResultScreen::cbt_sanchuClick()
 {
-    const bool onlyEntry = m_state.pileCounter <= 1;
+    const bool onlyEntry = m_book.entryCount() <= 1;
     m_book.deleteLast();
     m_state.pileCounter = m_book.entryCount();
     showBook();

@@ -37,8 +37,12 @@ class ResultScreen : public QWidget
     QPushButton *cbt_sanchu = nullptr; // "x", disabled at start
     QSlider *tcb_meoFontSize = nullptr;
 
-    // Adds a calculation to both forms as the next entry; pileCounter follows the book.
+    // Adds a calculation to both forms as the next entry: both forms are unsaved, and saving and
+    // deleting become possible. The screen that holds the book is the only writer of pileCounter and
+    // unsavedBooks.
     void recordCalculation(const PileRecord &record, const QString &timeText);
+
+    const CalculationBook &book() const { return m_book; }
 
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();

@@ -20,11 +20,4 @@ inline constexpr std::string_view deleteHint = "删除最末数据";
 inline constexpr std::string_view fontSizeHint = "调整字体大小";
 } // namespace resultText
 
-// Messages of the save command.
-namespace saveText
-{
-inline constexpr std::string_view permissionRationale = "需要存贮权限，否则计算结果不能存盘";
-inline constexpr std::string_view noPermission = "无权存盘";
-} // namespace saveText
-
 } // namespace saxolith
