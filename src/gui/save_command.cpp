@@ -6,7 +6,7 @@
 #include "texts/saving.h"
 #include "widget_helpers.h"
 
-#include "output/book_file.h"
+#include "texts/result.h"
 
 #include <QDir>
 #include <QFile>

@@ -98,10 +98,8 @@ TEST_F(LeaveTest, SaveWritesEveryUnsavedFormToItsFileThenEnds)
     EXPECT_TRUE(closed());
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
     EXPECT_EQ(unsaved(), 0);
-    EXPECT_EQ(fileBytes(bookFileName(BookForm::Table)),
-              QByteArray::fromStdString(bookFileBytes(result->book().tableLines(), "GBK")));
-    EXPECT_EQ(fileBytes(bookFileName(BookForm::Text)),
-              QByteArray::fromStdString(bookFileBytes(result->book().textLines(), "GBK")));
+    EXPECT_EQ(fileBytes(bookFileName(BookForm::Table)), bookBytes(tableBook()));
+    EXPECT_EQ(fileBytes(bookFileName(BookForm::Text)), bookBytes(textBook()));
     EXPECT_NE(fileBytes(bookFileName(BookForm::Text)), textFile);
 }
 

@@ -17,10 +17,7 @@ class ReplaceTest : public ResultScreenTest
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QByteArray bookBytes() const
-    {
-        return QByteArray::fromStdString(bookFileBytes(result->book().textLines(), "GBK"));
-    }
+    QByteArray bookBytes() const { return ResultScreenTest::bookBytes(textBook()); }
 };
 
 TEST_F(ReplaceTest, YesterdaysFileIsReplacedOnlyWhenTheUserSaysSo)

@@ -4,6 +4,7 @@
 #include "../question_box.h"
 #include "input_screen.h"
 #include "main_window.h"
+#include "output/book_file.h"
 #include "platform.h"
 #include "result_screen.h"
 
@@ -91,6 +92,16 @@ class ResultScreenTest : public ::testing::Test
     {
         QFile file(filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The bytes a book file holds for the lines a memo shows.
+    static QByteArray bookBytes(const QStringList &shown)
+    {
+        std::vector<std::string> lines;
+        for (const QString &line : shown) {
+            lines.push_back(line.toStdString());
+        }
+        return QByteArray::fromStdString(bookFileBytes(lines, "GBK"));
     }
 
     bool saveEnabled() const { return result->cbt_Save->isEnabled(); }
