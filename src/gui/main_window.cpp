@@ -5,7 +5,6 @@
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
-#include "texts/result.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-// Texts of the result screen, which shows and saves the book, and of the save command.
+// Texts of the result screen, which shows and saves the book.
 #pragma once
 
 #include <string_view>
@@ -6,7 +6,6 @@
 namespace saxolith
 {
 
-// Texts of the result screen, which shows and saves the book.
 namespace resultText
 {
 inline constexpr std::string_view title = "计算结果";
@@ -19,12 +18,5 @@ inline constexpr std::string_view deleteCaption = "x";
 inline constexpr std::string_view deleteHint = "删除最末数据";
 inline constexpr std::string_view fontSizeHint = "调整字体大小";
 } // namespace resultText
-
-// Messages of the save command.
-namespace saveText
-{
-inline constexpr std::string_view permissionRationale = "需要存贮权限，否则计算结果不能存盘";
-inline constexpr std::string_view noPermission = "无权存盘";
-} // namespace saveText
 
 } // namespace saxolith

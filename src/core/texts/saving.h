@@ -1,10 +1,14 @@
-// Texts of the questions asked around saving: before replacing a file and before leaving unsaved books.
+// Texts of saving: the permission messages and the questions before replacing a file or leaving unsaved
+// books.
 #pragma once
 
 #include <string_view>
 
 namespace saxolith::saveText
 {
+inline constexpr std::string_view permissionRationale = "需要存贮权限，否则计算结果不能存盘";
+inline constexpr std::string_view noPermission = "无权存盘";
+
 // "%1" is the file's name.
 inline constexpr std::string_view replaceQuestion = "文件“%1”已存在，且不是本次运行所存。是否替换？";
 inline constexpr std::string_view replace = "替换";
