@@ -39,6 +39,8 @@ class ResultScreen : public QWidget
     QPushButton *cbt_sanchu = nullptr; // "x", disabled at start
     QSlider *tcb_meoFontSize = nullptr;
 
+    const CalculationBook &book() const { return m_book; }
+
     // Adds a calculation to both forms as the next entry: both forms are unsaved, and saving and
     // deleting become possible. The screen that holds the book is the only writer of pileCounter and
     // unsavedBooks.

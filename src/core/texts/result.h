@@ -1,4 +1,4 @@
-// Texts of the result screen, which shows and saves the book, and of the save command.
+// Texts of the result screen, which shows and saves the book.
 #pragma once
 
 #include <string_view>
@@ -6,7 +6,6 @@
 namespace saxolith
 {
 
-// Texts of the result screen, which shows and saves the book.
 namespace resultText
 {
 inline constexpr std::string_view title = "计算结果";

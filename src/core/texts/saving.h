@@ -1,4 +1,5 @@
-// Texts of the questions asked around saving: before replacing a file and before leaving unsaved books.
+// Texts of saving: the permission messages and the questions before replacing a file or leaving unsaved
+// books.
 #pragma once
 
 #include <string_view>
