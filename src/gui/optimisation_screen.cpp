@@ -3,14 +3,12 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
-#include "texts/input.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
-#include "texts/optimisation.h"
-#include "output/encoding.h"
 #include "output/list_file.h"
-#include "output/safe_file.h"
 #include "platform.h"
+#include "texts/input.h"
+#include "texts/optimisation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,7 +22,6 @@
 #include <QTableWidget>
 
 #include <array>
-#include <sstream>
 
 namespace saxolith
 {
@@ -511,11 +508,10 @@ void OptimisationScreen::saveShownList()
     } else {
         return;
     }
-    std::ostringstream text;
-    writeListFile(text, model->list(), kind, currentTimeText().toStdString());
     const QString path = documentsFolder() + QLatin1Char('/') + qs(listFileName(kind));
     const std::optional<std::string> error =
-        writeFileSafely(QFile::encodeName(path).toStdString(), encodeText(text.str(), systemCodePage()));
+        saveListFile(QFile::encodeName(path).toStdString(), model->list(), kind,
+                     currentTimeText().toStdString(), systemCodePage());
     if (error) {
         showMessage(this, qs(*error));
         return;

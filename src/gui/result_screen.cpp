@@ -2,7 +2,6 @@
 
 #include "widget_helpers.h"
 
-#include "output/safe_file.h"
 #include "platform.h"
 
 #include <QFile>
@@ -183,8 +182,7 @@ void ResultScreen::saveShownBook()
     }
     const auto &lines = *form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
     const QString path = documentsFolder() + QLatin1Char('/') + qs(bookFileName(*form));
-    const auto error =
-        writeFileSafely(QFile::encodeName(path).toStdString(), bookFileBytes(lines, systemCodePage()));
+    const auto error = saveBookFile(QFile::encodeName(path).toStdString(), lines, systemCodePage());
     if (error) {
         showMessage(this, QString::fromLocal8Bit(error->data(), static_cast<qsizetype>(error->size())));
         return;

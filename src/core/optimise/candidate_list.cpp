@@ -1,10 +1,11 @@
 #include "optimise/candidate_list.h"
 
 #include "capacity/formulas.h"
-#include "text/number_text.h"
 #include "optimise/option_grid.h"
-#include "texts/optimisation_messages.h"
+#include "output/text_file.h"
 #include "text/fixed_width.h"
+#include "text/number_text.h"
+#include "texts/optimisation_messages.h"
 
 #include <algorithm>
 #include <bit>
@@ -19,7 +20,6 @@ namespace
 {
 
 constexpr std::string_view dash = "-";
-constexpr std::string_view numberPrefix = "ZH-";
 constexpr double noUpperLimit = 1e15;
 constexpr int keyColumnD = 2;
 constexpr int keyColumnRa = 4;
@@ -27,19 +27,6 @@ constexpr int keyColumnRa = 4;
 SectionType sectionOf(std::uint8_t code)
 {
     return static_cast<SectionType>(std::clamp<int>(code, 1, 4) - 1);
-}
-
-int digitCount(std::size_t n)
-{
-    int digits = 1;
-    for (; n >= 10; n /= 10)
-        ++digits;
-    return digits;
-}
-
-std::string candidateNumber(std::size_t position, int digits)
-{
-    return std::string(numberPrefix) + padLeft(std::to_string(position), "0", digits);
 }
 
 // Counts for the Fenwick-based passes below; 1-based positions.

@@ -2,7 +2,13 @@
 
 #include "book/calculation_book.h"
 #include "capacity/formulas.h"
+#include "output/text_file.h"
 #include "text/fixed_width.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 
 namespace saxolith
 {
@@ -20,43 +26,154 @@ constexpr std::string_view headerLine1 =
 constexpr std::string_view headerLine2 =
     " 编    号  类    型    d(mm)     c(mm)     a(mm)     b(mm)   类    别  qpa(kPa)  "
     "frk(MPa)  或 指 数    ψr     qpa(kPa)    Ra(kN) ";
-constexpr std::string_view lineEnd = "\r\n";
-
-// The list files share the section names, note line and time line of the table book.
-const std::string_view roundName = sectionTableName(SectionType::Round);
-const std::string_view ellipseName = sectionTableName(SectionType::Elliptical);
-const std::string_view rectangleName = sectionTableName(SectionType::Rectangular);
-const std::string_view squareName = sectionTableName(SectionType::Square);
 
 constexpr int titleRuleLength = 53;
 constexpr int ruleLength = 130;
 constexpr int fieldWidth = 8;
 
-std::string repeated(char c, int count)
-{
-    return std::string(static_cast<std::size_t>(count), c);
-}
-
 std::string centred(std::string_view text)
 {
     return padCentre(text, " ", fieldWidth) + "  ";
-}
-std::string dashField()
-{
-    return centred("-");
 }
 std::string numberField(std::string_view text)
 {
     return padLeft(text, " ", 6) + "    ";
 }
-
-int digitCount(std::size_t n)
+std::string wideNumberField(std::string_view text, std::string_view after)
 {
-    int digits = 1;
-    for (; n >= 10; n /= 10)
-        ++digits;
-    return digits;
+    return padLeft(text, " ", 7) + std::string(after);
 }
+
+// One padded field of the line, made again only when what its cell shows from changes; a list
+// repeats most values from row to row, so most fields are copied rather than formatted.
+struct Field {
+    std::uint64_t value = 0;
+    std::uint32_t codes = 0;
+    bool made = false;
+    std::string text;
+
+    template <typename Make> std::string_view get(double from, std::uint32_t withCodes, Make make)
+    {
+        const auto bits = std::bit_cast<std::uint64_t>(from);
+        if (!made || bits != value || withCodes != codes) {
+            text = make();
+            value = bits;
+            codes = withCodes;
+            made = true;
+        }
+        return text;
+    }
+};
+
+// Lays out the rows of one list, numbered among `rowCount` rows; the cells' own texts decide.
+class LineLayout
+{
+  public:
+    LineLayout(const CandidateList &list, std::size_t rowCount) : m_list(list), m_digits(digitCount(rowCount))
+    {
+        // Numbers of one list share their length, so their centring is found once.
+        const std::string sample = candidateNumber(0, m_digits);
+        const std::string field = centred(sample);
+        m_numberLeft = field.find(sample);
+        m_numberRight = field.size() - m_numberLeft - sample.size();
+        m_dash = centred("-");
+        for (std::size_t code = 0; code < m_sections.size(); ++code) {
+            m_sections[code] = centred(sectionTableName(static_cast<SectionType>(code)));
+        }
+    }
+
+    // Lays out the line of `row` without its line end; returns its length in bytes, for `copyTo`.
+    std::size_t lay(std::size_t row)
+    {
+        const CandidateRow &r = m_list.row(row);
+        m_count = 0;
+        const auto put = [this](std::string_view text) { m_pieces[m_count++] = text; };
+        char *at = m_number;
+        *at++ = ' ';
+        std::memset(at, ' ', m_numberLeft);
+        at += m_numberLeft;
+        at += writeCandidateNumber(at, row + 1, m_digits);
+        std::memset(at, ' ', m_numberRight);
+        at += m_numberRight;
+        put({m_number, static_cast<std::size_t>(at - m_number)});
+
+        const int section = std::clamp<int>(r.sectionCode, 1, 4) - 1;
+        put(m_sections[static_cast<std::size_t>(section)]);
+        const auto first = [&] { return m_first.get(r.first, 0, [&] { return numberField(cell(row, 2)); }); };
+        const auto second = [&] {
+            return m_second.get(r.second, r.sectionCode, [&] { return numberField(cell(row, 3)); });
+        };
+        switch (static_cast<SectionType>(section)) {
+        case SectionType::Round:
+            put(first());
+            put(m_dash);
+            put(m_dash);
+            put(m_dash);
+            break;
+        case SectionType::Elliptical:
+            put(first());
+            put(second());
+            put(m_dash);
+            put(m_dash);
+            break;
+        default:
+            put(m_dash);
+            put(m_dash);
+            put(first());
+            put(second());
+            break;
+        }
+
+        // The strength category column holds the route that also chooses the next four fields.
+        if (r.route == 1) {
+            put(m_routeOne);
+            put(m_strength.get(r.strength, 1, [&] { return numberField(cell(row, 5)); }));
+            put(m_dash);
+            put(m_dash);
+            put(m_dash);
+        } else if (r.route == 2) {
+            put(m_routeTwo);
+            put(m_dash);
+            put(m_strength.get(r.strength, 2, [&] { return wideNumberField(cell(row, 5), "   "); }));
+            const std::uint32_t integrity = r.basis == 1 ? 0x100u | r.integrityClass : 0x200u;
+            put(m_integrity.get(r.basis == 1 ? 0.0 : r.index, integrity,
+                                [&] { return centred(cell(row, 7)); }));
+            put(m_psi.get(r.psi, 2, [&] { return centred(cell(row, 8)); }));
+        }
+
+        put(m_qpa.get(r.qpa, r.precision, [&] { return wideNumberField(cell(row, 9), "   "); }));
+        put(m_ra.get(r.ra, r.precision, [&] { return wideNumberField(cell(row, 4), "  "); }));
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < m_count; ++i) {
+            size += m_pieces[i].size();
+        }
+        return size;
+    }
+
+    void copyTo(char *out) const
+    {
+        for (std::size_t i = 0; i < m_count; ++i) {
+            std::memcpy(out, m_pieces[i].data(), m_pieces[i].size());
+            out += m_pieces[i].size();
+        }
+    }
+
+  private:
+    std::string cell(std::size_t row, int column) const { return m_list.cell(row, column); }
+
+    const CandidateList &m_list;
+    int m_digits;
+    std::size_t m_numberLeft = 0;
+    std::size_t m_numberRight = 0;
+    std::string m_dash;
+    std::string m_routeOne = centred("1");
+    std::string m_routeTwo = centred("2");
+    std::array<std::string, 4> m_sections;
+    Field m_first, m_second, m_strength, m_integrity, m_psi, m_qpa, m_ra;
+    std::array<std::string_view, 16> m_pieces;
+    std::size_t m_count = 0;
+    char m_number[1 + 8 + 3 + 64 + 8];
+};
 
 } // namespace
 
@@ -67,44 +184,55 @@ std::string_view listFileName(ListFileKind kind)
 
 std::string listFileLine(const CandidateList &list, std::size_t row, std::size_t rowCount)
 {
-    const auto cell = [&](int column) { return list.cell(row, column); };
-    std::string line = " " + centred("ZH-" + padLeft(std::to_string(row + 1), "0", digitCount(rowCount)));
-
-    const std::string section = cell(1);
-    line += centred(section);
-    if (section == roundName) {
-        line += numberField(cell(2)) + dashField() + dashField() + dashField();
-    } else if (section == ellipseName) {
-        line += numberField(cell(2)) + numberField(cell(3)) + dashField() + dashField();
-    } else if (section == rectangleName || section == squareName) {
-        line += dashField() + dashField() + numberField(cell(2)) + numberField(cell(3));
-    }
-
-    // The strength category column holds the route that also chooses the next four fields.
-    const std::string route = cell(10);
-    if (route == "1") {
-        line += centred(route) + numberField(cell(5)) + dashField() + dashField() + dashField();
-    } else if (route == "2") {
-        line += centred(route) + dashField() + padLeft(cell(5), " ", 7) + "   " + centred(cell(7)) +
-                centred(cell(8));
-    }
-
-    line += padLeft(cell(9), " ", 7) + "   ";
-    line += padLeft(cell(4), " ", 7) + "  ";
+    LineLayout layout(list, rowCount);
+    std::string line(layout.lay(row), '\0');
+    layout.copyTo(line.data());
     return line;
+}
+
+void writeListFile(TextFileWriter &out, const CandidateList &list, ListFileKind kind,
+                   std::string_view timeText)
+{
+    const std::string dashes = rule('-', ruleLength);
+    const std::string titleRule = rule('=', titleRuleLength);
+    out.line(titleRule + ' ' + std::string(kind == ListFileKind::Raw ? rawTitle : filteredTitle) + ' ' +
+             titleRule);
+    out.line(dashes);
+    out.line(headerLine1);
+    out.line(headerLine2);
+    out.line(dashes);
+    LineLayout layout(list, list.size());
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        const std::size_t length = layout.lay(row);
+        char *at = out.reserve(length + lineEnd.size());
+        layout.copyTo(at);
+        std::memcpy(at + length, lineEnd.data(), lineEnd.size());
+        out.commit(length + lineEnd.size());
+    }
+    out.line(dashes);
+    out.line(book::noteLine);
+    out.line(rule('=', ruleLength));
+    out.text(book::timeLinePrefix);
+    out.line(timeText);
 }
 
 void writeListFile(std::ostream &out, const CandidateList &list, ListFileKind kind, std::string_view timeText)
 {
-    const std::string dashes = repeated('-', ruleLength);
-    const std::string titleRule = repeated('=', titleRuleLength);
-    out << titleRule << ' ' << (kind == ListFileKind::Raw ? rawTitle : filteredTitle) << ' ' << titleRule
-        << lineEnd;
-    out << dashes << lineEnd << headerLine1 << lineEnd << headerLine2 << lineEnd << dashes << lineEnd;
-    for (std::size_t row = 0; row < list.size(); ++row)
-        out << listFileLine(list, row, list.size()) << lineEnd;
-    out << dashes << lineEnd << book::noteLine << lineEnd << repeated('=', ruleLength) << lineEnd;
-    out << book::timeLinePrefix << timeText << lineEnd;
+    TextFileWriter writer(
+        [&out](std::string_view bytes) {
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            return static_cast<bool>(out);
+        },
+        "UTF-8");
+    writeListFile(writer, list, kind, timeText);
+    writer.finish();
+}
+
+std::optional<std::string> saveListFile(const std::string &path, const CandidateList &list, ListFileKind kind,
+                                        std::string_view timeText, std::string_view codePage)
+{
+    return writeTextFileSafely(path, codePage,
+                               [&](TextFileWriter &out) { writeListFile(out, list, kind, timeText); });
 }
 
 } // namespace saxolith

@@ -52,6 +52,14 @@ std::string folderOf(const std::string &path)
 
 std::optional<std::string> writeFileSafely(const std::string &path, std::string_view bytes)
 {
+    return writeFileSafely(
+        path, [bytes](const std::function<bool(std::string_view)> &sink) { return sink(bytes); });
+}
+
+std::optional<std::string>
+writeFileSafely(const std::string &path,
+                const std::function<bool(const std::function<bool(std::string_view)> &sink)> &produce)
+{
     // A fresh name beside the target; O_EXCL keeps us off anyone else's file, and the kernel
     // applies the user's umask to the mode as for any new file.
     std::string temporary;
@@ -68,9 +76,24 @@ std::optional<std::string> writeFileSafely(const std::string &path, std::string_
     }
 
     int error = 0;
-    if (!writeAll(fd, bytes)) {
-        error = errno;
-    } else if (::fsync(fd) != 0) {
+    const auto sink = [fd, &error](std::string_view bytes) {
+        if (error == 0 && !writeAll(fd, bytes)) {
+            error = errno != 0 ? errno : EIO;
+        }
+        return error == 0;
+    };
+    bool produced = false;
+    try {
+        produced = produce(sink);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    if (!produced && error == 0) {
+        error = ECANCELED;
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
     }
     if (::close(fd) != 0 && error == 0) {
