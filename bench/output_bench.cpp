@@ -4,6 +4,7 @@
 #include "output/encoding.h"
 #include "output/list_file.h"
 #include "output/safe_file.h"
+#include "output/text_file.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,7 +12,6 @@
 #include <filesystem>
 #include <random>
 #include <sstream>
-#include <streambuf>
 
 namespace
 {
@@ -62,59 +62,77 @@ const std::string &listText()
     return text;
 }
 
-// Discards everything, counting the bytes.
-class NullBuffer : public std::streambuf
-{
-  public:
-    std::size_t count = 0;
-
-  protected:
-    std::streamsize xsputn(const char *, std::streamsize n) override
-    {
-        count += static_cast<std::size_t>(n);
-        return n;
-    }
-    int overflow(int c) override
-    {
-        ++count;
-        return c;
-    }
-};
-
 void setBytes(benchmark::State &state, std::size_t bytes)
 {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
     state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 
-// The list's UTF-8 text into a sink that keeps nothing.
+// The list's text into a sink that keeps nothing.
 void listTextToNullSink(benchmark::State &state)
 {
     std::size_t bytes = 0;
     for (auto _ : state) {
-        NullBuffer buffer;
-        std::ostream out(&buffer);
-        saxolith::writeListFile(out, million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03");
-        bytes = buffer.count;
+        bytes = 0;
+        saxolith::TextFileWriter writer(
+            [&bytes](std::string_view piece) {
+                bytes += piece.size();
+                return true;
+            },
+            state.range(0) == 0 ? "UTF-8" : "GBK");
+        saxolith::writeListFile(writer, million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03");
+        writer.finish();
     }
     setBytes(state, bytes);
+    state.SetLabel(state.range(0) == 0 ? "UTF-8" : "GBK");
 }
-BENCHMARK(listTextToNullSink)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(listTextToNullSink)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The whole save of the list in GBK: text, encoding, safe write to a file.
-void listFileSaved(benchmark::State &state)
+// The same text made whole in memory first, then encoded whole: the way of a plain string.
+void listTextWholeInMemory(benchmark::State &state)
 {
-    const std::string path = (std::filesystem::temp_directory_path() / "saxolith_list_bench.txt").string();
+    std::size_t bytes = 0;
     for (auto _ : state) {
         std::ostringstream out;
         saxolith::writeListFile(out, million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03");
-        if (saxolith::writeFileSafely(path, saxolith::encodeText(out.str(), "GBK")))
+        bytes = saxolith::encodeText(out.str(), "GBK").size();
+    }
+    setBytes(state, bytes);
+}
+BENCHMARK(listTextWholeInMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+const std::string &benchFile()
+{
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / "saxolith_list_bench.txt").string();
+    return path;
+}
+
+// The whole save of the list in GBK, streamed through the safe write into a file.
+void listFileSaved(benchmark::State &state)
+{
+    for (auto _ : state) {
+        if (saxolith::saveListFile(benchFile(), million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03",
+                                   "GBK"))
             state.SkipWithError("write failed");
     }
-    setBytes(state, std::filesystem::file_size(path));
-    std::remove(path.c_str());
+    setBytes(state, std::filesystem::file_size(benchFile()));
+    std::remove(benchFile().c_str());
 }
 BENCHMARK(listFileSaved)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The baseline: the file's bytes, made beforehand, through the same safe write.
+void bytesSaved(benchmark::State &state)
+{
+    const std::string bytes = saxolith::encodeText(listText(), "GBK");
+    for (auto _ : state) {
+        if (saxolith::writeFileSafely(benchFile(), bytes))
+            state.SkipWithError("write failed");
+    }
+    setBytes(state, bytes.size());
+    std::remove(benchFile().c_str());
+}
+BENCHMARK(bytesSaved)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void encodeListGbk(benchmark::State &state)
 {

@@ -1,10 +1,12 @@
 #include "output/encoding.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <iconv.h>
 
 namespace saxolith
@@ -66,6 +68,14 @@ struct Encoder::Converter {
     bool asciiAsIs = false; // ASCII bytes stand for themselves, so only other runs go through iconv
     std::string pending;    // the start of a sequence cut off at the end of the last piece
     char buffer[4096];
+
+    // Bytes of short non-ASCII runs met lately (for code pages that copy ASCII, so keep no state).
+    static constexpr std::size_t maximumCachedRun = 24;
+    struct CachedRun {
+        std::string utf8;
+        std::string bytes;
+    };
+    std::array<CachedRun, 64> runs;
 
     explicit Converter(iconv_t handle) : cd(handle) {}
     ~Converter() { iconv_close(cd); }
@@ -167,11 +177,24 @@ struct Encoder::Converter {
             if (other == 0) {
                 continue;
             }
-            const std::size_t left = convert(text.substr(0, other), out, last || other < text.size());
-            if (left > 0) {
-                pending.assign(text.substr(other - left, left));
-            }
+            const std::string_view run = text.substr(0, other);
+            const bool complete = last || other < text.size();
             text.remove_prefix(other);
+            if (complete && run.size() <= maximumCachedRun) {
+                // A list repeats a few short names on every line; their bytes are found once.
+                CachedRun &cached = runs[std::hash<std::string_view>{}(run) % runs.size()];
+                if (cached.utf8 != run) {
+                    cached.utf8.assign(run);
+                    cached.bytes.clear();
+                    convert(run, cached.bytes, true);
+                }
+                out.append(cached.bytes);
+                continue;
+            }
+            const std::size_t left = convert(run, out, complete);
+            if (left > 0) {
+                pending.assign(run.substr(other - left, left));
+            }
         }
     }
 };

@@ -35,13 +35,30 @@ std::string centred(std::string_view text)
 {
     return padCentre(text, " ", fieldWidth) + "  ";
 }
+// `text` right-aligned in `width` columns, then `after`; number texts are ASCII, one column a byte.
+std::string rightAligned(std::string_view text, int width, std::string_view after)
+{
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::string out;
+    if (ascii) {
+        out.reserve(static_cast<std::size_t>(width) + text.size() + after.size());
+        const int pad = width - static_cast<int>(text.size());
+        out.append(static_cast<std::size_t>(pad > 0 ? pad : 0), ' ');
+        out.append(text);
+    } else {
+        out = padLeft(text, " ", width);
+    }
+    out.append(after);
+    return out;
+}
 std::string numberField(std::string_view text)
 {
-    return padLeft(text, " ", 6) + "    ";
+    return rightAligned(text, 6, "    ");
 }
 std::string wideNumberField(std::string_view text, std::string_view after)
 {
-    return padLeft(text, " ", 7) + std::string(after);
+    return rightAligned(text, 7, after);
 }
 
 // One padded field of the line, made again only when what its cell shows from changes; a list
