@@ -3,6 +3,7 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
+#include "list_progress.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
 #include "output/list_file.h"
@@ -383,8 +384,10 @@ void OptimisationScreen::cbt_YHcomputeClick()
 void OptimisationScreen::headerClick(QTableView *grid, CandidateModel *model, int column)
 {
     HeaderClickOutcome outcome;
+    ListCommandProgress progress(pb_YH_jingdu, m_progressDelayMs);
     const auto click = [&](CandidateList &list) {
-        outcome = saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa);
+        outcome =
+            saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa, progress.report());
     };
     if (model->list().size() >= 2) {
         model->reorder(click);
@@ -420,8 +423,9 @@ void OptimisationScreen::Grid3_YouhuasaixuanHeaderClick(int column)
 
 void OptimisationScreen::cbt_YHsaixuanClick()
 {
-    FilterOutcome outcome =
-        filterCandidates(m_fullList->list(), cellText(raRangeRow, 1), cellText(raRangeRow, 2));
+    ListCommandProgress progress(pb_YH_jingdu, m_progressDelayMs);
+    FilterOutcome outcome = filterCandidates(m_fullList->list(), cellText(raRangeRow, 1),
+                                             cellText(raRangeRow, 2), progress.report());
     if (outcome.conversionFailure) {
         showMessage(this, qs(outcome.errorBoxText));
         return;

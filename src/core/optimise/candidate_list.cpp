@@ -24,6 +24,7 @@ constexpr std::string_view dash = "-";
 constexpr double noUpperLimit = 1e15;
 constexpr int keyColumnD = 2;
 constexpr int keyColumnRa = 4;
+constexpr std::size_t progressStride = 1 << 16; // rows between two reports of a long command
 
 SectionType sectionOf(std::uint8_t code)
 {
@@ -281,8 +282,14 @@ std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
     return order;
 }
 
-void CandidateList::sortAscending(int column)
+void CandidateList::sortAscending(int column, const ListProgress &progress)
 {
+    // Three steps of equal weight: the keys, the order, the moves.
+    const std::size_t total = 3 * m_rows.size();
+    const auto report = [&](std::size_t done) {
+        if (progress)
+            progress(done, total);
+    };
     // The key is the number the cell shows, read back from its text; rows that show the same text
     // from the same value are met often (a few hundred diameters), so a value's key is kept.
     std::vector<double> keys(m_rows.size());
@@ -294,6 +301,8 @@ void CandidateList::sortAscending(int column)
     };
     std::array<Known, 1024> known{};
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (i % progressStride == 0)
+            report(i);
         const CandidateRow &r = m_rows[i];
         const double value = column == keyColumnD ? r.first : r.ra;
         const std::uint8_t precision = column == keyColumnD ? 0 : r.precision;
@@ -306,11 +315,15 @@ void CandidateList::sortAscending(int column)
         }
         keys[i] = slot.key;
     }
+    report(m_rows.size());
     std::vector<std::size_t> order = exchangeSortOrder(keys);
     keys = {};
+    report(2 * m_rows.size());
 
     // Each row moves once, cycle by cycle; a place is marked done by pointing at itself.
     for (std::size_t start = 0; start < order.size(); ++start) {
+        if (start % progressStride == 0)
+            report(2 * m_rows.size() + start);
         if (order[start] == start)
             continue;
         CandidateRow held = m_rows[start];
@@ -333,12 +346,22 @@ void CandidateList::reverse()
     std::reverse(m_rows.begin(), m_rows.end());
 }
 
-CandidateList CandidateList::filterByRa(double minimum, double maximum) const
+CandidateList CandidateList::filterByRa(double minimum, double maximum, const ListProgress &progress) const
 {
-    CandidateList out;
+    // Marks first, so the copies are made into room of the right size.
+    std::vector<bool> kept(m_rows.size());
+    std::size_t count = 0;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (progress && i % progressStride == 0)
+            progress(i, m_rows.size());
         const auto ra = strictNumber(cell(i, keyColumnRa));
-        if (ra && minimum <= *ra && *ra <= maximum)
+        kept[i] = ra && minimum <= *ra && *ra <= maximum;
+        count += kept[i] ? 1 : 0;
+    }
+    CandidateList out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (kept[i])
             out.append(m_rows[i]);
     }
     return out;
@@ -355,7 +378,8 @@ RaRange normaliseRaRange(double minimum, double maximum)
     return {minimum, maximum};
 }
 
-HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD, int &sortStateRa)
+HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD, int &sortStateRa,
+                               const ListProgress &progress)
 {
     HeaderClickOutcome out;
     if (list.size() < 2) {
@@ -373,7 +397,7 @@ HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD,
     int &other = byD ? sortStateRa : sortStateD;
     switch (state) {
     case 0:
-        list.sortAscending(column);
+        list.sortAscending(column, progress);
         state = 1;
         break;
     case 1:
@@ -400,7 +424,7 @@ HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD,
 }
 
 FilterOutcome filterCandidates(const CandidateList &full, std::string_view minimumText,
-                               std::string_view maximumText)
+                               std::string_view maximumText, const ListProgress &progress)
 {
     FilterOutcome out;
     const auto minimum = strictNumber(minimumText);
@@ -411,7 +435,7 @@ FilterOutcome filterCandidates(const CandidateList &full, std::string_view minim
         return out;
     }
     const RaRange range = normaliseRaRange(*minimum, *maximum);
-    out.rows = full.filterByRa(range.minimum, range.maximum);
+    out.rows = full.filterByRa(range.minimum, range.maximum, progress);
     if (out.rows.empty()) {
         out.status = std::string(message::noMatch);
     } else {
