@@ -32,11 +32,12 @@ CandidateList sampleList(std::size_t n)
         row.first = d(random) * 5.0;
         row.second = d(random) * 2.0;
         row.ra = ra(random);
-        row.sectionCode = static_cast<std::uint8_t>(1 + i % 4);
-        row.route = static_cast<std::uint8_t>(1 + (i / 4) % 2);
-        row.basis = static_cast<std::uint8_t>(1 + (i / 8) % 2);
-        row.integrityClass = static_cast<std::uint8_t>(1 + i % 3);
-        row.strength = row.route == 1 ? 3500 : 35;
+        row.section = static_cast<saxolith::SectionType>(i % 4);
+        row.route =
+            ((i / 4) % 2) == 0 ? saxolith::StrengthRoute::QpaGiven : saxolith::StrengthRoute::FrkGiven;
+        row.basis = static_cast<saxolith::IntegrityBasis>(1 + (i / 8) % 2);
+        row.integrityClass = static_cast<saxolith::IntegrityClass>(1 + i % 3);
+        row.strength = row.route == saxolith::StrengthRoute::QpaGiven ? 3500 : 35;
         row.index = 0.35;
         row.psi = 0.2;
         row.qpa = 3500;

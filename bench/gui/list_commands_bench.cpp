@@ -76,7 +76,7 @@ void screenSortByRa(benchmark::State &state)
 {
     runBigList();
     for (auto _ : state) {
-        window->state().sortStateRa = 0;
+        window->state().sortStateRa = SortState::Unsorted;
         clickHeader(screen()->Grid2_Youhuajieguo, 4);
     }
 }
@@ -89,8 +89,8 @@ void coreSortByRa(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         CandidateList list = base;
-        int d = 0;
-        int ra = 0;
+        SortState d = SortState::Unsorted;
+        SortState ra = SortState::Unsorted;
         state.ResumeTiming();
         benchmark::DoNotOptimize(saxolith::headerClick(list, 4, d, ra));
     }

@@ -22,14 +22,8 @@ namespace
 
 constexpr std::string_view dash = "-";
 constexpr double noUpperLimit = 1e15;
-constexpr int keyColumnD = 2;
-constexpr int keyColumnRa = 4;
+using enum CandidateColumn;
 constexpr std::size_t progressStride = 1 << 16; // rows between two reports of a long command
-
-SectionType sectionOf(std::uint8_t code)
-{
-    return static_cast<SectionType>(std::clamp<int>(code, 1, 4) - 1);
-}
 
 // Counts for the Fenwick-based passes below; 1-based positions.
 class Fenwick
@@ -73,40 +67,39 @@ std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys)
 
 } // namespace
 
-std::string CandidateList::cell(std::size_t index, int column) const
+std::string CandidateList::cell(std::size_t index, CandidateColumn column) const
 {
     if (index >= m_rows.size())
         return {};
     const CandidateRow &r = m_rows[index];
-    const bool qpaRoute = r.route == 1;
+    const bool qpaRoute = r.route == StrengthRoute::QpaGiven;
     switch (column) {
-    case 0:
+    case Number:
         return r.numberDigits == 0 ? std::to_string(r.number) : candidateNumber(r.number, r.numberDigits);
-    case 1:
-        return std::string(sectionTableName(sectionOf(r.sectionCode)));
-    case 2:
+    case Section:
+        return std::string(sectionTableName(r.section));
+    case FirstDimension:
         return formatGeneral(r.first);
-    case 3:
-        return r.sectionCode == 1 ? std::string(dash) : formatGeneral(r.second);
-    case 4:
+    case SecondDimension:
+        return sectionRow(r.section).hasSecond ? formatGeneral(r.second) : std::string(dash);
+    case Ra:
         return displayRounded(r.ra, r.precision);
-    case 5:
+    case Strength:
         return formatFixed(r.strength, 10, qpaRoute ? 0 : 2);
-    case 6:
-        return qpaRoute ? std::string(dash) : std::to_string(r.basis);
-    case 7:
+    case Basis:
+        return qpaRoute ? std::string(dash) : std::to_string(static_cast<int>(r.basis));
+    case Integrity:
         if (qpaRoute)
             return std::string(dash);
-        if (r.basis == 1)
-            return std::string(
-                integrityClassName(static_cast<IntegrityClass>(std::clamp<int>(r.integrityClass, 1, 3))));
+        if (r.basis == IntegrityBasis::Class)
+            return std::string(integrityClassName(r.integrityClass));
         return formatFixed(r.index, 10, 2);
-    case 8:
+    case Psi:
         return qpaRoute ? std::string(dash) : formatFixed(r.psi, 7, 4);
-    case 9:
+    case Qpa:
         return displayRounded(r.qpa, r.precision);
-    case 10:
-        return std::to_string(r.route);
+    case Route:
+        return std::to_string(static_cast<int>(r.route));
     default:
         return {};
     }
@@ -282,7 +275,7 @@ std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
     return order;
 }
 
-void CandidateList::sortAscending(int column, const ListProgress &progress)
+void CandidateList::sortAscending(CandidateColumn column, const ListProgress &progress)
 {
     // Three steps of equal weight: the keys, the order, the moves.
     const std::size_t total = 3 * m_rows.size();
@@ -304,12 +297,12 @@ void CandidateList::sortAscending(int column, const ListProgress &progress)
         if (i % progressStride == 0)
             report(i);
         const CandidateRow &r = m_rows[i];
-        const double value = column == keyColumnD ? r.first : r.ra;
-        const std::uint8_t precision = column == keyColumnD ? 0 : r.precision;
+        const double value = column == FirstDimension ? r.first : r.ra;
+        const std::uint8_t precision = column == FirstDimension ? 0 : r.precision;
         const auto bits = std::bit_cast<std::uint64_t>(value);
         Known &slot = known[(bits ^ (bits >> 29) ^ (bits >> 41) ^ precision) % known.size()];
         if (!slot.set || slot.bits != bits || slot.precision != precision ||
-            (column != keyColumnD && column != keyColumnRa)) {
+            (column != FirstDimension && column != Ra)) {
             slot = {bits, precision, true,
                     strictNumber(cell(i, column)).value_or(std::numeric_limits<double>::quiet_NaN())};
         }
@@ -354,7 +347,7 @@ CandidateList CandidateList::filterByRa(double minimum, double maximum, const Li
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (progress && i % progressStride == 0)
             progress(i, m_rows.size());
-        const auto ra = strictNumber(cell(i, keyColumnRa));
+        const auto ra = strictNumber(cell(i, Ra));
         kept[i] = ra && minimum <= *ra && *ra <= maximum;
         count += kept[i] ? 1 : 0;
     }
@@ -378,7 +371,7 @@ RaRange normaliseRaRange(double minimum, double maximum)
     return {minimum, maximum};
 }
 
-HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD, int &sortStateRa,
+HeaderClickOutcome headerClick(CandidateList &list, int column, SortState &sortStateD, SortState &sortStateRa,
                                const ListProgress &progress)
 {
     HeaderClickOutcome out;
@@ -387,39 +380,42 @@ HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD,
         return out;
     }
     out.selectFirstRow = true;
-    if (column != keyColumnD && column != keyColumnRa) {
-        if (column >= 0 && column <= 10) // the remark column 11 is passed over silently
+    const auto key = static_cast<CandidateColumn>(column);
+    if (key != FirstDimension && key != Ra) {
+        // The remark column is passed over silently.
+        if (column >= 0 && column < static_cast<int>(Remark))
             out.status = std::string(message::sortColumnsOnly);
         return out;
     }
-    const bool byD = column == keyColumnD;
-    int &state = byD ? sortStateD : sortStateRa;
-    int &other = byD ? sortStateRa : sortStateD;
+    const bool byD = key == FirstDimension;
+    SortState &state = byD ? sortStateD : sortStateRa;
+    SortState &other = byD ? sortStateRa : sortStateD;
     switch (state) {
-    case 0:
-        list.sortAscending(column, progress);
-        state = 1;
+    case SortState::Unsorted:
+        list.sortAscending(key, progress);
+        state = SortState::Ascending;
         break;
-    case 1:
+    case SortState::Ascending:
         list.reverse();
-        state = 2;
+        state = SortState::Descending;
         break;
-    case 2:
+    case SortState::Descending:
         list.reverse();
-        state = 1;
+        state = SortState::Ascending;
         break;
     default:
         return out;
     }
-    other = 0;
+    other = SortState::Unsorted;
+    const bool ascending = state == SortState::Ascending;
     if (byD)
-        out.status = std::string(state == 1 ? message::sortedDAscending : message::sortedDDescending);
+        out.status = std::string(ascending ? message::sortedDAscending : message::sortedDDescending);
     else
-        out.status = std::string(state == 1 ? message::sortedRaAscending : message::sortedRaDescending);
+        out.status = std::string(ascending ? message::sortedRaAscending : message::sortedRaDescending);
     out.enableSave = true;
     out.headersChanged = true;
-    out.headerD = sortHeader(keyColumnD, sortStateD);
-    out.headerRa = sortHeader(keyColumnRa, sortStateRa);
+    out.headerD = sortHeader(static_cast<int>(FirstDimension), sortStateD);
+    out.headerRa = sortHeader(static_cast<int>(Ra), sortStateRa);
     return out;
 }
 
@@ -452,13 +448,15 @@ TakeBack takeBack(const CandidateList &list, std::size_t row)
     if (row >= list.size())
         return out;
     const CandidateRow &r = list.row(row);
-    out.sectionItem = r.sectionCode == 1 ? 0 : (r.sectionCode == 2 ? 1 : 2);
-    out.firstDimension = list.cell(row, 2);
-    out.secondDimension = r.sectionCode == 1 ? std::string("0") : list.cell(row, 3);
-    out.route = r.route == 1 ? StrengthRoute::QpaGiven : StrengthRoute::FrkGiven;
-    out.strengthText = list.cell(row, 5);
-    if (r.route == 2)
-        out.integrityText = list.cell(row, 7);
+    const SectionTypeRow &section = sectionRow(r.section);
+    out.sectionItem = static_cast<int>(section.item);
+    out.firstDimension = list.cell(row, FirstDimension);
+    out.secondDimension =
+        section.hasSecond ? list.cell(row, SecondDimension) : std::string(section.secondValue);
+    out.route = r.route;
+    out.strengthText = list.cell(row, Strength);
+    if (r.route == StrengthRoute::FrkGiven)
+        out.integrityText = list.cell(row, Integrity);
     return out;
 }
 

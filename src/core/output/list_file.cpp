@@ -2,6 +2,7 @@
 
 #include "book/calculation_book.h"
 #include "capacity/formulas.h"
+#include "capacity/section_types.h"
 #include "output/text_file.h"
 #include "text/fixed_width.h"
 
@@ -94,9 +95,6 @@ class LineLayout
         m_numberLeft = field.find(sample);
         m_numberRight = field.size() - m_numberLeft - sample.size();
         m_dash = centred("-");
-        for (std::size_t code = 0; code < m_sections.size(); ++code) {
-            m_sections[code] = centred(sectionTableName(static_cast<SectionType>(code)));
-        }
     }
 
     // Lays out the line of `row` without its line end; returns its length in bytes, for `copyTo`.
@@ -114,52 +112,41 @@ class LineLayout
         at += m_numberRight;
         put({m_number, static_cast<std::size_t>(at - m_number)});
 
-        const int section = std::clamp<int>(r.sectionCode, 1, 4) - 1;
-        put(m_sections[static_cast<std::size_t>(section)]);
-        const auto first = [&] { return m_first.get(r.first, 0, [&] { return numberField(cell(row, 2)); }); };
-        const auto second = [&] {
-            return m_second.get(r.second, r.sectionCode, [&] { return numberField(cell(row, 3)); });
-        };
-        switch (static_cast<SectionType>(section)) {
-        case SectionType::Round:
-            put(first());
-            put(m_dash);
-            put(m_dash);
-            put(m_dash);
-            break;
-        case SectionType::Elliptical:
-            put(first());
-            put(second());
-            put(m_dash);
-            put(m_dash);
-            break;
-        default:
-            put(m_dash);
-            put(m_dash);
-            put(first());
-            put(second());
-            break;
+        using enum CandidateColumn;
+        // The dimension columns d, c, a, b as the table book lays them out.
+        const auto section = static_cast<std::uint32_t>(r.section);
+        put(m_section.get(0.0, section, [&] { return centred(cell(row, Section)); }));
+        for (const DimensionSlot slot : dimensionColumns(sectionRow(r.section))) {
+            if (slot == DimensionSlot::None)
+                put(m_dash);
+            else if (slot == DimensionSlot::First)
+                put(m_first.get(r.first, 0, [&] { return numberField(cell(row, FirstDimension)); }));
+            else
+                put(m_second.get(r.second, section, [&] { return numberField(cell(row, SecondDimension)); }));
         }
 
         // The strength category column holds the route that also chooses the next four fields.
-        if (r.route == 1) {
-            put(m_routeOne);
-            put(m_strength.get(r.strength, 1, [&] { return numberField(cell(row, 5)); }));
+        const auto route = static_cast<std::uint32_t>(r.route);
+        put(m_route.get(0.0, route, [&] { return centred(cell(row, Route)); }));
+        if (r.route == StrengthRoute::QpaGiven) {
+            put(m_strength.get(r.strength, route, [&] { return numberField(cell(row, Strength)); }));
             put(m_dash);
             put(m_dash);
             put(m_dash);
-        } else if (r.route == 2) {
-            put(m_routeTwo);
+        } else {
             put(m_dash);
-            put(m_strength.get(r.strength, 2, [&] { return wideNumberField(cell(row, 5), "   "); }));
-            const std::uint32_t integrity = r.basis == 1 ? 0x100u | r.integrityClass : 0x200u;
-            put(m_integrity.get(r.basis == 1 ? 0.0 : r.index, integrity,
-                                [&] { return centred(cell(row, 7)); }));
-            put(m_psi.get(r.psi, 2, [&] { return centred(cell(row, 8)); }));
+            put(m_strength.get(r.strength, route,
+                               [&] { return wideNumberField(cell(row, Strength), "   "); }));
+            const bool byClass = r.basis == IntegrityBasis::Class;
+            const std::uint32_t integrity =
+                static_cast<std::uint32_t>(r.basis) << 8 | static_cast<std::uint32_t>(r.integrityClass);
+            put(m_integrity.get(byClass ? 0.0 : r.index, integrity,
+                                [&] { return centred(cell(row, Integrity)); }));
+            put(m_psi.get(r.psi, route, [&] { return centred(cell(row, Psi)); }));
         }
 
-        put(m_qpa.get(r.qpa, r.precision, [&] { return wideNumberField(cell(row, 9), "   "); }));
-        put(m_ra.get(r.ra, r.precision, [&] { return wideNumberField(cell(row, 4), "  "); }));
+        put(m_qpa.get(r.qpa, r.precision, [&] { return wideNumberField(cell(row, Qpa), "   "); }));
+        put(m_ra.get(r.ra, r.precision, [&] { return wideNumberField(cell(row, Ra), "  "); }));
         std::size_t size = 0;
         for (std::size_t i = 0; i < m_count; ++i) {
             size += m_pieces[i].size();
@@ -176,17 +163,14 @@ class LineLayout
     }
 
   private:
-    std::string cell(std::size_t row, int column) const { return m_list.cell(row, column); }
+    std::string cell(std::size_t row, CandidateColumn column) const { return m_list.cell(row, column); }
 
     const CandidateList &m_list;
     int m_digits;
     std::size_t m_numberLeft = 0;
     std::size_t m_numberRight = 0;
     std::string m_dash;
-    std::string m_routeOne = centred("1");
-    std::string m_routeTwo = centred("2");
-    std::array<std::string, 4> m_sections;
-    Field m_first, m_second, m_strength, m_integrity, m_psi, m_qpa, m_ra;
+    Field m_section, m_first, m_second, m_route, m_strength, m_integrity, m_psi, m_qpa, m_ra;
     std::array<std::string_view, 16> m_pieces;
     std::size_t m_count = 0;
     char m_number[1 + 8 + 3 + 64 + 8];

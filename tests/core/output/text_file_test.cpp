@@ -64,11 +64,11 @@ CandidateList bigList(std::size_t n)
         row.first = 800.0 + static_cast<double>(i % 441) * 5;
         row.second = 100.0 + static_cast<double>(i % 111) * 10;
         row.ra = 1000.0 + static_cast<double>(i) * 0.37;
-        row.sectionCode = static_cast<std::uint8_t>(1 + i / 7 % 4);
-        row.route = static_cast<std::uint8_t>(1 + i / 3 % 2);
-        row.basis = static_cast<std::uint8_t>(1 + i / 5 % 2);
-        row.integrityClass = static_cast<std::uint8_t>(1 + i % 3);
-        row.strength = row.route == 1 ? 3500 : 35;
+        row.section = static_cast<saxolith::SectionType>(i / 7 % 4);
+        row.route = (i / 3 % 2) == 0 ? saxolith::StrengthRoute::QpaGiven : saxolith::StrengthRoute::FrkGiven;
+        row.basis = static_cast<saxolith::IntegrityBasis>(1 + i / 5 % 2);
+        row.integrityClass = static_cast<saxolith::IntegrityClass>(1 + i % 3);
+        row.strength = row.route == saxolith::StrengthRoute::QpaGiven ? 3500 : 35;
         row.index = 0.1 * static_cast<double>(i % 9);
         row.psi = 0.2;
         row.qpa = 3500 + static_cast<double>(i % 13);
