@@ -10,6 +10,7 @@
 #include "optimise/option_grid.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -124,6 +125,23 @@ void coreFilter(benchmark::State &state)
         benchmark::DoNotOptimize(filterCandidates(screen()->fullList()->list(), "0", "0"));
 }
 BENCHMARK(coreFilter)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The save of the raw list (GBK) as the save command makes it, permission aside.
+void screenSave(benchmark::State &state)
+{
+    runBigList();
+    const QString folder = QDir::tempPath() + QStringLiteral("/saxolith_save_bench");
+    QDir().mkpath(folder);
+    setDocumentsFolderForTesting(folder);
+    setSystemCodePageForTesting("GBK");
+    for (auto _ : state) {
+        screen()->cbt_YHsave->setEnabled(true);
+        screen()->saveShownList();
+    }
+    state.counters["MB"] = static_cast<double>(QDir(folder).entryInfoList(QDir::Files).value(0).size()) / 1e6;
+    QDir(folder).removeRecursively();
+}
+BENCHMARK(screenSave)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
