@@ -4,11 +4,10 @@
 
 #include "candidate_model.h"
 #include "chart_window.h"
+#include "list_progress.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
-#include "output/encoding.h"
 #include "output/list_file.h"
-#include "output/safe_file.h"
 #include "platform.h"
 #include "save_command.h"
 #include "texts/input.h"
@@ -26,7 +25,6 @@
 #include <QTableWidget>
 
 #include <array>
-#include <sstream>
 
 namespace saxolith
 {
@@ -366,8 +364,10 @@ void OptimisationScreen::cbt_YHcomputeClick()
 void OptimisationScreen::headerClick(QTableView *grid, CandidateModel *model, int column)
 {
     HeaderClickOutcome outcome;
+    ListCommandProgress progress(pb_YH_jingdu, m_progressDelayMs);
     const auto click = [&](CandidateList &list) {
-        outcome = saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa);
+        outcome =
+            saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa, progress.report());
     };
     if (model->list().size() >= 2) {
         model->reorder(click);
@@ -403,8 +403,9 @@ void OptimisationScreen::Grid3_YouhuasaixuanHeaderClick(int column)
 
 void OptimisationScreen::cbt_YHsaixuanClick()
 {
-    FilterOutcome outcome =
-        filterCandidates(m_fullList->list(), cellText(raRangeRow, 1), cellText(raRangeRow, 2));
+    ListCommandProgress progress(pb_YH_jingdu, m_progressDelayMs);
+    FilterOutcome outcome = filterCandidates(m_fullList->list(), cellText(raRangeRow, 1),
+                                             cellText(raRangeRow, 2), progress.report());
     if (outcome.conversionFailure) {
         showMessage(this, qs(outcome.errorBoxText));
         return;
@@ -492,9 +493,7 @@ void OptimisationScreen::saveShownList()
         return;
     }
     const auto write = [model, kind](const std::string &path) {
-        std::ostringstream text;
-        writeListFile(text, model->list(), kind, currentTimeText().toStdString());
-        return writeFileSafely(path, encodeText(text.str(), systemCodePage()));
+        return saveListFile(path, model->list(), kind, currentTimeText().toStdString(), systemCodePage());
     };
     saveIntoDocuments(this, qs(listFileName(kind)), write, [this](SaveEnd end) {
         if (end == SaveEnd::Saved) {

@@ -2,7 +2,6 @@
 
 #include "widget_helpers.h"
 
-#include "output/safe_file.h"
 #include "platform.h"
 #include "texts/result.h"
 
@@ -187,7 +186,7 @@ void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
 {
     const auto write = [this, form](const std::string &path) {
         const auto &lines = form == BookForm::Text ? m_book.textLines() : m_book.tableLines();
-        return writeFileSafely(path, bookFileBytes(lines, systemCodePage()));
+        return saveBookFile(path, lines, systemCodePage());
     };
     saveIntoDocuments(this, qs(bookFileName(form)), write, [this, form, done](SaveEnd end) {
         if (end == SaveEnd::Saved) {

@@ -1,5 +1,6 @@
 #include "book/calculation_book.h"
 
+#include "output/text_file.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 
@@ -129,11 +130,6 @@ constexpr std::array<std::string_view, 2> tableHeadCells{
     " 编    号  类    型    d(mm)     c(mm)     a(mm)     b(mm)    Ap(m^2)  frk(MPa)    ψr     qpa(kPa)    "
     "Ra(kN) ",
 };
-
-std::string rule(char c, int count)
-{
-    return std::string(static_cast<std::size_t>(count), c);
-}
 
 std::string join(std::initializer_list<std::string_view> parts)
 {

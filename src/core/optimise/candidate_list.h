@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@
 
 namespace saxolith
 {
+
+// Reports how far a long list command has come: `done` of `total` steps, called now and then.
+using ListProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // How automatic ψr was found: from an integrity class or an integrity index.
 enum class IntegrityBasis : std::uint8_t { Class = 1, Index = 2 };
@@ -58,12 +62,12 @@ class CandidateList
     void renumber();
 
     // Ascending by the numbers a column's cells show, in the order of the list's exchange sort.
-    void sortAscending(CandidateColumn column);
+    void sortAscending(CandidateColumn column, const ListProgress &progress = {});
     void sortAscending(int column) { sortAscending(static_cast<CandidateColumn>(column)); }
     void reverse();
 
     // Copies of the rows whose shown Ra lies in [minimum, maximum], in list order.
-    CandidateList filterByRa(double minimum, double maximum) const;
+    CandidateList filterByRa(double minimum, double maximum, const ListProgress &progress = {}) const;
 
   private:
     std::vector<CandidateRow> m_rows;
@@ -89,8 +93,8 @@ struct HeaderClickOutcome {
     std::string headerRa;
 };
 // A click on the header of `column` of a list: sorts or reverses it and updates the one pair of sort states.
-HeaderClickOutcome headerClick(CandidateList &list, int column, SortState &sortStateD,
-                               SortState &sortStateRa);
+HeaderClickOutcome headerClick(CandidateList &list, int column, SortState &sortStateD, SortState &sortStateRa,
+                               const ListProgress &progress = {});
 
 struct FilterOutcome {
     bool conversionFailure = false; // a range text does not read: error box, nothing changes
@@ -101,7 +105,7 @@ struct FilterOutcome {
 };
 // The filter command on the full list with the two texts of the Ra range.
 FilterOutcome filterCandidates(const CandidateList &full, std::string_view minimumText,
-                               std::string_view maximumText);
+                               std::string_view maximumText, const ListProgress &progress = {});
 
 // What taking a candidate back writes into the input screen, in this order; unset parts are left alone.
 struct TakeBack {

@@ -1,14 +1,9 @@
 #include "output/book_file.h"
 
-#include "output/encoding.h"
+#include "output/text_file.h"
 
 namespace saxolith
 {
-
-namespace
-{
-constexpr std::string_view lineEnd = "\r\n";
-}
 
 std::string_view bookFileName(BookForm form)
 {
@@ -33,9 +28,34 @@ std::string bookFileText(const std::vector<std::string> &lines)
     return text;
 }
 
+void writeBookFile(TextFileWriter &out, const std::vector<std::string> &lines)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            out.endLine();
+        }
+        out.text(lines[i]);
+    }
+}
+
 std::string bookFileBytes(const std::vector<std::string> &lines, std::string_view codePage)
 {
-    return encodeText(bookFileText(lines), codePage);
+    std::string bytes;
+    TextFileWriter writer(
+        [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        },
+        codePage);
+    writeBookFile(writer, lines);
+    writer.finish();
+    return bytes;
+}
+
+std::optional<std::string> saveBookFile(const std::string &path, const std::vector<std::string> &lines,
+                                        std::string_view codePage)
+{
+    return writeTextFileSafely(path, codePage, [&](TextFileWriter &out) { writeBookFile(out, lines); });
 }
 
 } // namespace saxolith

@@ -135,6 +135,14 @@ std::optional<std::string> commitTemporary(const std::string &temporary, const s
 
 std::optional<std::string> writeFileSafely(const std::string &shownPath, std::string_view bytes)
 {
+    return writeFileSafely(
+        shownPath, [bytes](const std::function<bool(std::string_view)> &sink) { return sink(bytes); });
+}
+
+std::optional<std::string>
+writeFileSafely(const std::string &shownPath,
+                const std::function<bool(const std::function<bool(std::string_view)> &sink)> &produce)
+{
     // Through a symbolic link the file it points at is replaced; the link stays.
     int linkError = 0;
     const std::optional<std::string> target = followLinks(shownPath, linkError);
@@ -174,9 +182,24 @@ std::optional<std::string> writeFileSafely(const std::string &shownPath, std::st
     }
 
     int error = 0;
-    if (!writeAll(fd, bytes)) {
-        error = errno;
-    } else if (::fsync(fd) != 0) {
+    const auto sink = [fd, &error](std::string_view bytes) {
+        if (error == 0 && !writeAll(fd, bytes)) {
+            error = errno != 0 ? errno : EIO;
+        }
+        return error == 0;
+    };
+    bool produced = false;
+    try {
+        produced = produce(sink);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    if (!produced && error == 0) {
+        error = ECANCELED;
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
     }
     if (::close(fd) != 0 && error == 0) {

@@ -28,4 +28,10 @@ std::optional<std::string>
 writeFileThrough(const std::string &path,
                  const std::function<std::optional<std::string>(const std::string &temporary)> &write);
 
+// The same, with the bytes handed piece by piece to the sink `produce` is given; `produce` returns
+// false when it gave up (after a refused piece), and the file is then left as it was.
+std::optional<std::string>
+writeFileSafely(const std::string &path,
+                const std::function<bool(const std::function<bool(std::string_view)> &sink)> &produce);
+
 } // namespace saxolith

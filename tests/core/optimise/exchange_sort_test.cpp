@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <numeric>
 #include <random>
 
@@ -72,6 +73,32 @@ TEST(ExchangeSortOrder, MatchesTheLiteralSortOnLargeLists)
         for (double &k : keys)
             k = key(random);
         EXPECT_EQ(exchangeSortOrder(keys), literalOrder(keys)) << distinct << " distinct keys";
+    }
+}
+
+// Signs, zeros of both signs, infinities and magnitudes far apart order as the numbers do.
+TEST(ExchangeSortOrder, MatchesTheLiteralSortAcrossSignsAndMagnitudes)
+{
+    const std::vector<double> pool{-1e300,
+                                   -12.5,
+                                   -1,
+                                   -1e-300,
+                                   -0.0,
+                                   0.0,
+                                   1e-300,
+                                   0.5,
+                                   1,
+                                   12.5,
+                                   3e12,
+                                   1e300,
+                                   std::numeric_limits<double>::infinity(),
+                                   -std::numeric_limits<double>::infinity()};
+    std::mt19937 random(99);
+    for (int trial = 0; trial < 500; ++trial) {
+        std::vector<double> keys(std::uniform_int_distribution<std::size_t>(0, 80)(random));
+        for (double &k : keys)
+            k = pool[std::uniform_int_distribution<std::size_t>(0, pool.size() - 1)(random)];
+        ASSERT_EQ(exchangeSortOrder(keys), literalOrder(keys)) << "trial " << trial;
     }
 }
 

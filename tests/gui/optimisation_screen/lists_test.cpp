@@ -2,7 +2,9 @@
 #include "optimisation_fixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace saxolith::test
@@ -328,6 +330,55 @@ TEST_F(OptimisationTest, TakingBackTheCandidateAlreadyShownChangesNothingButTheS
     EXPECT_TRUE(input->isVisible());
     // No change reaction ran, so the results of the last candidate still stand.
     EXPECT_EQ(input->edt_ra->text(), ra);
+}
+
+} // namespace
+} // namespace saxolith::test
+
+namespace saxolith::test
+{
+namespace
+{
+
+// A sort and a filter that take long show their progress while the window keeps painting, and
+// leave the same rows as without it.
+TEST_F(OptimisationTest, LongListCommandsShowTheirProgress)
+{
+    open();
+    editOption(0, 2, "1");
+    editOption(1, 3, "0.1"); // 190,019 rows
+    run();
+    screen->setProgressDelay(0);
+
+    QList<int> progressSeen;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (screen->pb_YH_jingdu->isVisible()) {
+            progressSeen << screen->pb_YH_jingdu->value();
+        }
+    });
+    QTableView *list = screen->Grid2_Youhuajieguo;
+    const CandidateList before = screen->fullList()->list();
+    watcher.start(0);
+    clickHeader(list, 4);
+    watcher.stop();
+    EXPECT_EQ(status(), "Ra升序排列完成");
+    EXPECT_GE(progressSeen.size(), 2);
+    EXPECT_TRUE(std::is_sorted(progressSeen.begin(), progressSeen.end()));
+    EXPECT_FALSE(screen->pb_YH_jingdu->isVisible());
+    CandidateList sorted = before;
+    sorted.sortAscending(4);
+    for (int row : {0, 1000, 190018}) {
+        EXPECT_EQ(cell(list, row, 0), QString::fromStdString(sorted.cell(static_cast<std::size_t>(row), 0)));
+    }
+
+    progressSeen.clear();
+    watcher.start(0);
+    click(screen->cbt_YHsaixuan);
+    watcher.stop();
+    EXPECT_TRUE(status().startsWith("筛选完成，桩数："));
+    EXPECT_GE(progressSeen.size(), 2);
+    EXPECT_FALSE(screen->pb_YH_jingdu->isVisible());
 }
 
 } // namespace

@@ -1,0 +1,79 @@
+// The one writer of the program's text files (books and lists): line ends, rules, candidate
+// numbers, and the lines streamed through the code page into a file in pieces of about 1 MB.
+#pragma once
+
+#include "output/encoding.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace saxolith
+{
+
+// Every saved text file ends its lines with CR LF.
+inline constexpr std::string_view lineEnd = "\r\n";
+
+// A rule of `count` times `c`.
+std::string rule(char c, int count);
+
+// Decimal digits of `n` (1 for 0).
+int digitCount(std::size_t n);
+
+// A candidate's number: "ZH-" and its position, zero-padded to `digits` digits.
+std::string candidateNumber(std::size_t position, int digits);
+// The same written into `out` (room for 3 + 20 characters); returns the characters written.
+std::size_t writeCandidateNumber(char *out, std::size_t position, int digits);
+
+// Where encoded bytes go; false when they could not be taken.
+using ByteSink = std::function<bool(std::string_view bytes)>;
+
+// Gathers UTF-8 text, and each time about `bufferSize` bytes have gathered, encodes them into the
+// code page and hands them to the sink; so a file of any length never stands in memory whole.
+class TextFileWriter
+{
+  public:
+    static constexpr std::size_t bufferSize = std::size_t{1} << 20;
+
+    TextFileWriter(ByteSink sink, std::string_view codePage);
+
+    void text(std::string_view utf8)
+    {
+        if (m_text.size() + utf8.size() > bufferSize) {
+            flush();
+        }
+        m_text.append(utf8);
+    }
+    void endLine() { text(lineEnd); }
+    void line(std::string_view utf8)
+    {
+        text(utf8);
+        endLine();
+    }
+    // Room for `size` more bytes of text at the end of the buffer, made good by `commit`.
+    char *reserve(std::size_t size);
+    void commit(std::size_t size) { m_text.resize(m_committed + size); }
+
+    // Hands over what is left; true when the sink took every byte.
+    bool finish();
+    bool failed() const { return m_failed; }
+
+  private:
+    void flush();
+
+    ByteSink m_sink;
+    Encoder m_encoder;
+    std::string m_text;
+    std::string m_bytes;
+    std::size_t m_committed = 0;
+    bool m_failed = false;
+};
+
+// Writes the lines that `fill` gives into `path` through a temporary file beside it that replaces
+// the file only when complete; nothing on success, otherwise an error text naming file and reason.
+std::optional<std::string> writeTextFileSafely(const std::string &path, std::string_view codePage,
+                                               const std::function<void(TextFileWriter &)> &fill);
+
+} // namespace saxolith
