@@ -2,6 +2,7 @@
 
 #include "about_window.h"
 #include "book_export.h"
+#include "chart_window.h"
 #include "input_screen.h"
 #include "list_export.h"
 #include "optimisation_screen.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     connectScreens();
     installBookExport(JieGuo_DocLayer);
     installListExport(YouHuaFormLayer);
+    installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -3,7 +3,6 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
-#include "chart_window.h"
 #include "list_progress.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
@@ -113,7 +112,6 @@ OptimisationScreen::OptimisationScreen(ProgramState &state, QWidget *parent) : Q
 {
     setObjectName("YouHuaFormLayer");
     buildControls();
-    installCandidateChart(this);
 }
 
 void OptimisationScreen::buildControls()

@@ -39,8 +39,6 @@ class ResultScreen : public QWidget
     QPushButton *cbt_sanchu = nullptr; // "x", disabled at start
     QSlider *tcb_meoFontSize = nullptr;
 
-    const CalculationBook &book() const { return m_book; }
-
     // Adds a calculation to both forms as the next entry: both forms are unsaved, and saving and
     // deleting become possible. The screen that holds the book is the only writer of pileCounter and
     // unsavedBooks.
@@ -48,8 +46,6 @@ class ResultScreen : public QWidget
     // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
     // the memos are filled once, afterwards.
     void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
-
-    const CalculationBook &book() const { return m_book; }
 
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();
