@@ -2,6 +2,7 @@
 
 #include "about_window.h"
 #include "input_screen.h"
+#include "keys.h"
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
@@ -41,6 +42,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     }
     m_layers->setCurrentWidget(MainFormLayer);
     connectScreens();
+    installKeys(*this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
