@@ -3,14 +3,14 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
-#include "texts/input.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
-#include "texts/optimisation.h"
 #include "output/encoding.h"
 #include "output/list_file.h"
 #include "output/safe_file.h"
 #include "platform.h"
+#include "texts/input.h"
+#include "texts/optimisation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
