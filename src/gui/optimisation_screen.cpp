@@ -71,9 +71,9 @@ constexpr std::array<const char *, candidateColumns> listColumnSuffixes{"_01_Str
                                                                         "_10_Str_YHqpa",
                                                                         "_12_Str_YHysqdlx",
                                                                         "_11_Str_YHBeizhu"};
-constexpr int firstDetailColumn = 5;
-constexpr int sortColumnD = 2;
-constexpr int sortColumnRa = 4;
+constexpr int firstDetailColumn = static_cast<int>(CandidateColumn::Strength);
+constexpr int sortColumnD = static_cast<int>(CandidateColumn::FirstDimension);
+constexpr int sortColumnRa = static_cast<int>(CandidateColumn::Ra);
 
 QStringList listColumnNames(const char *grid)
 {
@@ -309,8 +309,8 @@ void OptimisationScreen::setStatus(const std::string &text, Argb colour)
 
 void OptimisationScreen::resetSortHeaders(CandidateModel *model)
 {
-    model->setHeaderData(sortColumnD, Qt::Horizontal, qs(sortHeader(sortColumnD, 0)));
-    model->setHeaderData(sortColumnRa, Qt::Horizontal, qs(sortHeader(sortColumnRa, 0)));
+    model->setHeaderData(sortColumnD, Qt::Horizontal, qs(sortHeader(sortColumnD, SortState::Unsorted)));
+    model->setHeaderData(sortColumnRa, Qt::Horizontal, qs(sortHeader(sortColumnRa, SortState::Unsorted)));
 }
 
 void OptimisationScreen::cbt_YHcomputeClick()
@@ -371,8 +371,8 @@ void OptimisationScreen::cbt_YHcomputeClick()
             cbt_YHsaixuan->setEnabled(true);
             cbt_YHsave->setEnabled(true);
         }
-        m_state.sortStateD = 0;
-        m_state.sortStateRa = 0;
+        m_state.sortStateD = SortState::Unsorted;
+        m_state.sortStateRa = SortState::Unsorted;
         resetSortHeaders(m_fullList);
         resetSortHeaders(m_filteredList);
         break;
@@ -439,8 +439,8 @@ void OptimisationScreen::cbt_YHsaixuanClick()
     }
     cbt_YHsaixuan->setEnabled(false);
     cbt_YHsave->setEnabled(outcome.enableSave);
-    m_state.sortStateD = 0;
-    m_state.sortStateRa = 0;
+    m_state.sortStateD = SortState::Unsorted;
+    m_state.sortStateRa = SortState::Unsorted;
     resetSortHeaders(m_filteredList);
 }
 

@@ -1,7 +1,7 @@
 #include "book/calculation_book.h"
 
-#include "text/number_text.h"
 #include "text/fixed_width.h"
+#include "text/number_text.h"
 
 #include <array>
 
@@ -14,22 +14,16 @@ namespace
 constexpr std::string_view blank = " ";
 constexpr std::string_view dash = "-";
 
-// Which input text stands in a dimension column.
-enum class Dimension { None, First, Second };
-
 struct DimensionLabel {
     std::string_view first;  // d or a
     std::string_view second; // c or b; empty for a round pile
 };
 
+// What the book writes for a section beyond its names and dimension columns.
 struct SectionLayout {
-    std::string_view inputTypeLine; // among the inputs: a square reads as a rectangle
-    std::string_view resultTypeLine;
     DimensionLabel labels;
     std::string_view summaryHeadTop;
     std::string_view summaryHeadBottom;
-    std::array<Dimension, 4> tableColumns; // d, c, a, b
-    Dimension summarySecond;
 };
 
 constexpr std::string_view dLabel = "      桩身直径d:                   ";
@@ -40,41 +34,18 @@ constexpr std::string_view roundHeadTop = "      基    桩  桩身截面  桩�
 constexpr std::string_view roundHeadBottom = "      编    号  类    型    d(mm)     c(mm)  ";
 constexpr std::string_view rectHeadTop = "      基    桩  桩身截面  矩形长边  矩形短边 ";
 constexpr std::string_view rectHeadBottom = "      编    号  类    型    a(mm)     b(mm)  ";
-constexpr std::string_view rectInputLine = "      桩身截面类型:                    矩形桩";
+// The section type line: among the inputs a square reads as the rectangle it was entered as.
+constexpr std::string_view inputTypeLabel = "      桩身截面类型:";
+constexpr std::string_view resultTypeLabel = "  4.1 桩身截面类型:";
+constexpr int typeLineWidth = 45;
 
-using enum Dimension;
-
-// Indexed by SectionType.
-constexpr std::array<SectionLayout, 4> sectionLayouts{{
-    {"      桩身截面类型:                      圆桩",
-     "  4.1 桩身截面类型:                      圆桩",
-     {dLabel, {}},
-     roundHeadTop,
-     roundHeadBottom,
-     {First, None, None, None},
-     None},
-    {"      桩身截面类型:                    椭圆桩",
-     "  4.1 桩身截面类型:                    椭圆桩",
-     {dLabel, cLabel},
-     roundHeadTop,
-     roundHeadBottom,
-     {First, Second, None, None},
-     Second},
-    {rectInputLine,
-     "  4.1 桩身截面类型:                    矩形桩",
-     {aLabel, bLabel},
-     rectHeadTop,
-     rectHeadBottom,
-     {None, None, First, Second},
-     Second},
-    {rectInputLine,
-     "  4.1 桩身截面类型:                      方桩",
-     {aLabel, bLabel},
-     rectHeadTop,
-     rectHeadBottom,
-     {None, None, First, Second},
-     Second},
-}};
+SectionLayout sectionLayout(const SectionTypeRow &row)
+{
+    if (row.sides) {
+        return {{aLabel, bLabel}, rectHeadTop, rectHeadBottom};
+    }
+    return {{dLabel, row.hasSecond ? cLabel : std::string_view{}}, roundHeadTop, roundHeadBottom};
+}
 
 // Widths of the qpa and Ra columns of the table row, by precision choice.
 struct PrecisionColumns {
@@ -178,15 +149,15 @@ std::string pileNumber(int number)
     return std::string(book::pileNumberPrefix) + std::to_string(number);
 }
 
-std::string_view dimensionText(const PileRecord &record, Dimension which)
+std::string_view dimensionText(const PileRecord &record, DimensionSlot which)
 {
-    return which == First ? std::string_view(record.first) : std::string_view(record.second);
+    return which == DimensionSlot::First ? std::string_view(record.first) : std::string_view(record.second);
 }
 
 // A value column of the table: the text right-aligned in six columns, or a centred dash.
-std::string tableDimension(const PileRecord &record, Dimension which)
+std::string tableDimension(const PileRecord &record, DimensionSlot which)
 {
-    if (which == None) {
+    if (which == DimensionSlot::None) {
         return padCentre(dash, blank, 8) + spaces(2);
     }
     return padLeft(dimensionText(record, which), blank, 6) + spaces(4);
@@ -200,6 +171,11 @@ std::string dashColumn()
 std::string valueLine(std::string_view label, std::string_view value, std::string_view unit = {})
 {
     return join({label, padLeft(value, blank, 10), unit});
+}
+
+std::string typeLine(std::string_view label, SectionType type)
+{
+    return join({label, padLeft(sectionBookName(type), blank, typeLineWidth - displayWidth(label))});
 }
 
 void appendDimensionLines(std::vector<std::string> &lines, const PileRecord &record,
@@ -258,8 +234,9 @@ std::string summaryValue(double value, int choice)
 void appendSummary(std::vector<std::string> &lines, const PileRecord &record, int number,
                    const SectionLayout &layout)
 {
-    const std::string second =
-        layout.summarySecond == None ? std::string(dash) : std::string(dimensionText(record, Second));
+    const std::string second = sectionRow(record.section).hasSecond
+                                   ? std::string(dimensionText(record, DimensionSlot::Second))
+                                   : std::string(dash);
     const int choice = knownChoice(record.precision);
 
     lines.emplace_back(summaryRule);
@@ -296,10 +273,9 @@ std::string timeLine(std::string_view timeText)
 
 std::string bookTableRow(const PileRecord &record, int number)
 {
-    const SectionLayout &layout = sectionLayouts[static_cast<std::size_t>(record.section)];
     std::string row = spaces(3) + padRight(pileNumber(number), blank, 6) + spaces(2);
     row += padCentre(sectionTableName(record.section), blank, 8) + spaces(2);
-    for (Dimension which : layout.tableColumns) {
+    for (DimensionSlot which : dimensionColumns(sectionRow(record.section))) {
         row += tableDimension(record, which);
     }
     row += padLeft(formatFixed(record.area / 1'000'000.0, 6, 2), blank, 6) + spaces(4);
@@ -322,18 +298,19 @@ std::string bookTableRow(const PileRecord &record, int number)
 
 std::vector<std::string> bookTextEntry(const PileRecord &record, int number)
 {
-    const SectionLayout &layout = sectionLayouts[static_cast<std::size_t>(record.section)];
+    const SectionTypeRow &section = sectionRow(record.section);
+    const SectionLayout layout = sectionLayout(section);
     std::vector<std::string> lines;
     lines.reserve(48);
     lines.emplace_back(entryTitle);
     lines.push_back(join({pileNumberLabel, pileNumber(number)}));
     lines.insert(lines.end(), inputHead.begin(), inputHead.end());
-    lines.emplace_back(layout.inputTypeLine);
+    lines.push_back(typeLine(inputTypeLabel, sectionRowOfItem(static_cast<int>(section.item))->type));
     appendDimensionLines(lines, record, layout);
     lines.emplace_back(rockHead);
     appendRockInputs(lines, record);
     lines.insert(lines.end(), standardLines.begin(), standardLines.end());
-    lines.emplace_back(layout.resultTypeLine);
+    lines.push_back(typeLine(resultTypeLabel, section.type));
     appendDimensionLines(lines, record, layout);
     lines.push_back(valueLine(areaLabel, formatFixed(record.area / 1'000'000.0, 6, 2), areaUnit));
     lines.push_back(valueLine(perimeterLabel, formatFixed(record.perimeter / 1'000.0, 6, 2), metreUnit));

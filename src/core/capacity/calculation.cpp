@@ -81,33 +81,12 @@ bool isPositive(const std::optional<double> &value)
     return value && *value > 0.0;
 }
 
-// The checks of the two dimension fields for each section item.
-struct SectionChecks {
-    std::string_view firstError;
-    std::string_view secondError;
-    bool secondMustBePositive;
-};
-
-std::optional<SectionChecks> sectionChecks(int sectionItem)
-{
-    switch (sectionItem) {
-    case 0:
-        return SectionChecks{message::diameterError, message::segmentError, false};
-    case 1:
-        return SectionChecks{message::diameterError, message::segmentError, true};
-    case 2:
-        return SectionChecks{message::longSideError, message::shortSideError, true};
-    default:
-        return std::nullopt;
-    }
-}
-
 bool CalculationRun::section()
 {
     m_record.first = m_input.firstDimension;
     m_record.second = m_input.secondDimension;
-    const auto checks = sectionChecks(m_input.sectionItem);
-    if (!checks) {
+    const SectionTypeRow *checks = sectionRowOfItem(m_input.sectionItem);
+    if (checks == nullptr) {
         // No item chosen: Ap and u stay 0.
         return true;
     }
@@ -119,7 +98,7 @@ bool CalculationRun::section()
     clearStatus();
     colourField(InputField::FirstDimension, colour::black);
     // A round pile's straight segment is held at 0 by the screen and only has to be a number.
-    if (!second || (checks->secondMustBePositive && !(*second > 0.0))) {
+    if (!second || (checks->hasSecond && !(*second > 0.0))) {
         return fail(checks->secondError, InputField::SecondDimension);
     }
     clearStatus();
@@ -174,7 +153,7 @@ bool CalculationRun::automaticPsi(std::string_view hardness)
     if (*cls == IntegrityClass::Fractured) {
         showStatus(colour::magenta, message::fracturedHint);
         colourField(InputField::Integrity, colour::magenta);
-        m_out.hintFlags |= 2;
+        m_out.hintFlags |= hint::fractured;
     } else {
         std::string info;
         info.reserve(hardness.size() + message::rockMassJoin.size() + name.size());
@@ -196,14 +175,14 @@ bool CalculationRun::manualPsi(std::string_view hardness)
         return fail(message::psiError, InputField::ManualPsi, false);
     }
     m_record.psi = *psi;
-    if (*psi <= 0.5) {
+    if (!isHighManualPsi(*psi)) {
         clearStatus();
         colourField(InputField::ManualPsi, colour::black);
         showStatus(colour::black, hardness);
     } else {
         showStatus(colour::magenta, message::manualPsiHint);
         colourField(InputField::ManualPsi, colour::magenta);
-        m_out.hintFlags |= 4;
+        m_out.hintFlags |= hint::highManualPsi;
     }
     return true;
 }
@@ -215,13 +194,15 @@ void CalculationRun::summariseHints()
         Argb colour;
         std::string_view status; // empty: the status stays as the checks left it
     };
-    // Soft rock together with a ψr above 0.5 by hand (5) keeps the hand-entered ψr's hint.
-    static constexpr std::array<Summary, 6> summaries{{
+    // Indexed by the hint flags. Soft rock together with a high ψr by hand keeps the hand-entered ψr's hint.
+    static constexpr std::array<Summary, hint::all + 1> summaries{{
         {colour::green, {}},
         {colour::magenta, message::softRockSummary},
         {colour::magenta, message::fracturedSummary},
         {colour::magenta, message::softFracturedSummary},
         {colour::magenta, {}},
+        {colour::magenta, {}},
+        {colour::magenta, {}}, // a class and a hand-entered ψr never come together
         {colour::magenta, {}},
     }};
     const Summary &summary = summaries[static_cast<std::size_t>(m_out.hintFlags)];
@@ -251,7 +232,7 @@ bool CalculationRun::rock()
     if (isSoftRock(*frk)) {
         showStatus(colour::magenta, message::softRockHint);
         colourField(InputField::Frk, colour::magenta);
-        m_out.hintFlags |= 1;
+        m_out.hintFlags |= hint::softRock;
     } else {
         clearStatus();
         colourField(InputField::Frk, colour::black);

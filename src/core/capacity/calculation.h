@@ -5,6 +5,7 @@
 #include "texts/input.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,7 @@ namespace saxolith
 enum class InputField { FirstDimension, SecondDimension, Qpa, Frk, Integrity, ManualPsi };
 inline constexpr std::size_t inputFieldCount = 6;
 
-enum class StrengthRoute { QpaGiven = 1, FrkGiven = 2 };
+enum class StrengthRoute : std::uint8_t { QpaGiven = 1, FrkGiven = 2 };
 enum class PsiMode { Automatic = 1, Manual = 2 };
 
 // What the input screen holds when the command runs.
@@ -57,6 +58,17 @@ struct PileRecord {
     int precision = 2;
 };
 
+// The hints a completed calculation gave, as bits of CalculationOutcome::hintFlags.
+namespace hint
+{
+enum Flag : int {
+    softRock = 1,      // frk in the soft-rock range
+    fractured = 2,     // integrity class 较破碎
+    highManualPsi = 4, // ψr entered by hand above the usual value
+    all = softRock | fractured | highManualPsi,
+};
+} // namespace hint
+
 enum class CalculationEnd {
     Completed,
     Stopped,           // an input error: silent stop
@@ -94,7 +106,7 @@ struct CalculationOutcome {
     // ConversionFailure: the text of the error box.
     std::string errorBoxText;
 
-    int hintFlags = 0;
+    int hintFlags = 0; // hint::Flag bits
     // Completed calculations only.
     std::optional<PileRecord> record;
 };

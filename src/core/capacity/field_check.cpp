@@ -24,10 +24,9 @@ constexpr std::array<NumericRule, 5> numericRules = {{
     {InputField::FirstDimension, message::diameterError, [](double x) { return x <= 0.0; }, {}, nullptr},
     {InputField::SecondDimension, message::segmentError, [](double x) { return x < 0.0; }, {}, nullptr},
     {InputField::Qpa, message::qpaError, [](double x) { return x < 0.0; }, {}, nullptr},
-    {InputField::Frk, message::frkError, [](double x) { return x < 0.0; }, message::softRockHint,
-     [](double x) { return x <= 30.0; }},
+    {InputField::Frk, message::frkError, [](double x) { return x < 0.0; }, message::softRockHint, isSoftRock},
     {InputField::ManualPsi, message::psiError, [](double x) { return x < 0.0 || x > 1.0; },
-     message::manualPsiHint, [](double x) { return x > 0.5; }},
+     message::manualPsiHint, isHighManualPsi},
 }};
 
 FieldCheck integrityNote(std::string_view text)
@@ -76,18 +75,12 @@ FieldCheck checkField(InputField field, std::string_view text)
 
 std::optional<SectionLayout> sectionLayout(int item)
 {
-    switch (item) {
-    case 0:
-        return SectionLayout{inputText::diameterLabel, inputText::segmentLabel, false, {}, "0"};
-    case 1:
-        return SectionLayout{inputText::diameterLabel, inputText::segmentLabel, true, inputText::segmentItems,
-                             inputText::segmentItems[4]};
-    case 2:
-        return SectionLayout{inputText::longSideLabel, inputText::shortSideLabel, true,
-                             inputText::dimensionItems, inputText::dimensionItems[0]};
-    default:
+    const SectionTypeRow *row = sectionRowOfItem(item);
+    if (row == nullptr) {
         return std::nullopt;
     }
+    return SectionLayout{row->firstLabel, row->secondLabel, row->hasSecond, row->secondItems,
+                         row->secondValue};
 }
 
 } // namespace saxolith

@@ -12,18 +12,6 @@ namespace saxolith
 namespace
 {
 
-struct SectionNames {
-    std::string_view book;
-    std::string_view table;
-};
-
-constexpr std::array<SectionNames, 4> sectionNames{{
-    {"圆桩", "圆  桩"},
-    {"椭圆桩", "椭圆桩"},
-    {"矩形桩", "矩形桩"},
-    {"方桩", "方  桩"},
-}};
-
 struct HardnessBand {
     double upTo; // upper bound, inclusive
     std::string_view name;
@@ -32,7 +20,7 @@ struct HardnessBand {
 constexpr std::array<HardnessBand, 4> hardnessBands{{
     {5.0, "极软岩"},
     {15.0, "软岩"},
-    {30.0, "较软岩"},
+    {softRockLimit, "较软岩"},
     {60.0, "较硬岩"},
 }};
 constexpr std::string_view hardestClass = "坚硬岩";
@@ -49,11 +37,11 @@ double interpolate(double x1, double y1, double x2, double y2, double x)
 
 std::string_view sectionBookName(SectionType type)
 {
-    return sectionNames[static_cast<std::size_t>(type)].book;
+    return sectionRow(type).bookName;
 }
 std::string_view sectionTableName(SectionType type)
 {
-    return sectionNames[static_cast<std::size_t>(type)].table;
+    return sectionRow(type).tableName;
 }
 
 SectionGeometry sectionGeometry(SectionItem item, double first, double second)
@@ -93,7 +81,12 @@ std::string_view hardnessClass(double frk)
 
 bool isSoftRock(double frk)
 {
-    return frk >= 0.0 && frk <= 30.0;
+    return frk >= 0.0 && frk <= softRockLimit;
+}
+
+bool isHighManualPsi(double psi)
+{
+    return psi > highestUsualPsi;
 }
 
 std::string_view integrityClassName(IntegrityClass cls)
@@ -115,7 +108,7 @@ double psiByIntegrityClass(IntegrityClass cls)
 {
     switch (cls) {
     case IntegrityClass::Intact:
-        return 0.5;
+        return highestUsualPsi;
     case IntegrityClass::FairlyIntact:
         return 0.2;
     case IntegrityClass::Fractured:
@@ -132,12 +125,12 @@ IntegrityFinding integrityByIndex(double kv)
         return {Kind::OutOfRange, IntegrityClass::Intact, 0.0};
     }
     if (kv > 0.750001) {
-        return {Kind::Class, IntegrityClass::Intact, 0.5};
+        return {Kind::Class, IntegrityClass::Intact, highestUsualPsi};
     }
     if (kv > 0.550001) {
-        return {Kind::Class, IntegrityClass::FairlyIntact, interpolate(0.55, 0.2, 0.75, 0.5, kv)};
+        return {Kind::Class, IntegrityClass::FairlyIntact, interpolate(0.55, 0.2, 0.75, highestUsualPsi, kv)};
     }
-    if (kv >= 0.349999) {
+    if (kv >= smallestIntegrityIndex) {
         return {Kind::Class, IntegrityClass::Fractured, interpolate(0.35, 0.1, 0.55, 0.2, kv)};
     }
     return {Kind::BrokenRock, IntegrityClass::Fractured, 0.0};

@@ -1,17 +1,15 @@
 // Section geometry and the capacity formulas of a rock-socketed pile (all pure).
 #pragma once
 
+#include "capacity/section_types.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace saxolith
 {
-
-enum class SectionType { Round, Elliptical, Rectangular, Square };
-
-// Items of the section type list on the input screen.
-enum class SectionItem { Round = 0, Elliptical = 1, Rectangular = 2 };
 
 // Names of a section: in the narrative report, and padded for table columns.
 std::string_view sectionBookName(SectionType type);  // "圆桩", "椭圆桩", "矩形桩", "方桩"
@@ -30,11 +28,20 @@ struct SectionGeometry {
 // its first has its sides exchanged, and is a square when they are then exactly equal.
 SectionGeometry sectionGeometry(SectionItem item, double first, double second);
 
+// frk (MPa) up to this is soft rock: the top of "较软岩" and the bound of the soft-rock hint.
+inline constexpr double softRockLimit = 30.0;
+// A ψr entered by hand above this gets the hint; it is also ψr of intact rock.
+inline constexpr double highestUsualPsi = 0.5;
+// The smallest integrity index taken, just below the node 0.35 on purpose.
+inline constexpr double smallestIntegrityIndex = 0.349999;
+
 // "极软岩" … "坚硬岩"; empty for frk ≤ 0.
 std::string_view hardnessClass(double frk);
 bool isSoftRock(double frk);
+// A hand-entered ψr that gets the hint.
+bool isHighManualPsi(double psi);
 
-enum class IntegrityClass { Intact = 1, FairlyIntact = 2, Fractured = 3 };
+enum class IntegrityClass : std::uint8_t { Intact = 1, FairlyIntact = 2, Fractured = 3 };
 std::string_view integrityClassName(IntegrityClass cls); // "完整", "较完整", "较破碎"
 std::optional<IntegrityClass> integrityClassByName(std::string_view name);
 

@@ -1,10 +1,10 @@
 #include "optimise/candidate_list.h"
 
 #include "capacity/formulas.h"
-#include "text/number_text.h"
 #include "optimise/option_grid.h"
-#include "texts/optimisation_messages.h"
 #include "text/fixed_width.h"
+#include "text/number_text.h"
+#include "texts/optimisation_messages.h"
 
 #include <algorithm>
 #include <bit>
@@ -21,13 +21,7 @@ namespace
 constexpr std::string_view dash = "-";
 constexpr std::string_view numberPrefix = "ZH-";
 constexpr double noUpperLimit = 1e15;
-constexpr int keyColumnD = 2;
-constexpr int keyColumnRa = 4;
-
-SectionType sectionOf(std::uint8_t code)
-{
-    return static_cast<SectionType>(std::clamp<int>(code, 1, 4) - 1);
-}
+using enum CandidateColumn;
 
 int digitCount(std::size_t n)
 {
@@ -98,40 +92,39 @@ std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys)
 
 } // namespace
 
-std::string CandidateList::cell(std::size_t index, int column) const
+std::string CandidateList::cell(std::size_t index, CandidateColumn column) const
 {
     if (index >= m_rows.size())
         return {};
     const CandidateRow &r = m_rows[index];
-    const bool qpaRoute = r.route == 1;
+    const bool qpaRoute = r.route == StrengthRoute::QpaGiven;
     switch (column) {
-    case 0:
+    case Number:
         return r.numberDigits == 0 ? std::to_string(r.number) : candidateNumber(r.number, r.numberDigits);
-    case 1:
-        return std::string(sectionTableName(sectionOf(r.sectionCode)));
-    case 2:
+    case Section:
+        return std::string(sectionTableName(r.section));
+    case FirstDimension:
         return formatGeneral(r.first);
-    case 3:
-        return r.sectionCode == 1 ? std::string(dash) : formatGeneral(r.second);
-    case 4:
+    case SecondDimension:
+        return sectionRow(r.section).hasSecond ? formatGeneral(r.second) : std::string(dash);
+    case Ra:
         return displayRounded(r.ra, r.precision);
-    case 5:
+    case Strength:
         return formatFixed(r.strength, 10, qpaRoute ? 0 : 2);
-    case 6:
-        return qpaRoute ? std::string(dash) : std::to_string(r.basis);
-    case 7:
+    case Basis:
+        return qpaRoute ? std::string(dash) : std::to_string(static_cast<int>(r.basis));
+    case Integrity:
         if (qpaRoute)
             return std::string(dash);
-        if (r.basis == 1)
-            return std::string(
-                integrityClassName(static_cast<IntegrityClass>(std::clamp<int>(r.integrityClass, 1, 3))));
+        if (r.basis == IntegrityBasis::Class)
+            return std::string(integrityClassName(r.integrityClass));
         return formatFixed(r.index, 10, 2);
-    case 8:
+    case Psi:
         return qpaRoute ? std::string(dash) : formatFixed(r.psi, 7, 4);
-    case 9:
+    case Qpa:
         return displayRounded(r.qpa, r.precision);
-    case 10:
-        return std::to_string(r.route);
+    case Route:
+        return std::to_string(static_cast<int>(r.route));
     default:
         return {};
     }
@@ -222,7 +215,7 @@ std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
     return order;
 }
 
-void CandidateList::sortAscending(int column)
+void CandidateList::sortAscending(CandidateColumn column)
 {
     std::vector<double> keys(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i)
@@ -244,7 +237,7 @@ CandidateList CandidateList::filterByRa(double minimum, double maximum) const
 {
     CandidateList out;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const auto ra = strictNumber(cell(i, keyColumnRa));
+        const auto ra = strictNumber(cell(i, Ra));
         if (ra && minimum <= *ra && *ra <= maximum)
             out.append(m_rows[i]);
     }
@@ -262,7 +255,7 @@ RaRange normaliseRaRange(double minimum, double maximum)
     return {minimum, maximum};
 }
 
-HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD, int &sortStateRa)
+HeaderClickOutcome headerClick(CandidateList &list, int column, SortState &sortStateD, SortState &sortStateRa)
 {
     HeaderClickOutcome out;
     if (list.size() < 2) {
@@ -270,39 +263,42 @@ HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD,
         return out;
     }
     out.selectFirstRow = true;
-    if (column != keyColumnD && column != keyColumnRa) {
-        if (column >= 0 && column <= 10) // the remark column 11 is passed over silently
+    const auto key = static_cast<CandidateColumn>(column);
+    if (key != FirstDimension && key != Ra) {
+        // The remark column is passed over silently.
+        if (column >= 0 && column < static_cast<int>(Remark))
             out.status = std::string(message::sortColumnsOnly);
         return out;
     }
-    const bool byD = column == keyColumnD;
-    int &state = byD ? sortStateD : sortStateRa;
-    int &other = byD ? sortStateRa : sortStateD;
+    const bool byD = key == FirstDimension;
+    SortState &state = byD ? sortStateD : sortStateRa;
+    SortState &other = byD ? sortStateRa : sortStateD;
     switch (state) {
-    case 0:
-        list.sortAscending(column);
-        state = 1;
+    case SortState::Unsorted:
+        list.sortAscending(key);
+        state = SortState::Ascending;
         break;
-    case 1:
+    case SortState::Ascending:
         list.reverse();
-        state = 2;
+        state = SortState::Descending;
         break;
-    case 2:
+    case SortState::Descending:
         list.reverse();
-        state = 1;
+        state = SortState::Ascending;
         break;
     default:
         return out;
     }
-    other = 0;
+    other = SortState::Unsorted;
+    const bool ascending = state == SortState::Ascending;
     if (byD)
-        out.status = std::string(state == 1 ? message::sortedDAscending : message::sortedDDescending);
+        out.status = std::string(ascending ? message::sortedDAscending : message::sortedDDescending);
     else
-        out.status = std::string(state == 1 ? message::sortedRaAscending : message::sortedRaDescending);
+        out.status = std::string(ascending ? message::sortedRaAscending : message::sortedRaDescending);
     out.enableSave = true;
     out.headersChanged = true;
-    out.headerD = sortHeader(keyColumnD, sortStateD);
-    out.headerRa = sortHeader(keyColumnRa, sortStateRa);
+    out.headerD = sortHeader(static_cast<int>(FirstDimension), sortStateD);
+    out.headerRa = sortHeader(static_cast<int>(Ra), sortStateRa);
     return out;
 }
 
@@ -335,13 +331,15 @@ TakeBack takeBack(const CandidateList &list, std::size_t row)
     if (row >= list.size())
         return out;
     const CandidateRow &r = list.row(row);
-    out.sectionItem = r.sectionCode == 1 ? 0 : (r.sectionCode == 2 ? 1 : 2);
-    out.firstDimension = list.cell(row, 2);
-    out.secondDimension = r.sectionCode == 1 ? std::string("0") : list.cell(row, 3);
-    out.route = r.route == 1 ? StrengthRoute::QpaGiven : StrengthRoute::FrkGiven;
-    out.strengthText = list.cell(row, 5);
-    if (r.route == 2)
-        out.integrityText = list.cell(row, 7);
+    const SectionTypeRow &section = sectionRow(r.section);
+    out.sectionItem = static_cast<int>(section.item);
+    out.firstDimension = list.cell(row, FirstDimension);
+    out.secondDimension =
+        section.hasSecond ? list.cell(row, SecondDimension) : std::string(section.secondValue);
+    out.route = r.route;
+    out.strengthText = list.cell(row, Strength);
+    if (r.route == StrengthRoute::FrkGiven)
+        out.integrityText = list.cell(row, Integrity);
     return out;
 }
 

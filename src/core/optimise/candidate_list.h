@@ -9,27 +9,31 @@
 #include <vector>
 
 #include "capacity/calculation.h"
+#include "optimise/candidate_columns.h"
 #include "texts/input.h"
 
 namespace saxolith
 {
 
+// How automatic ψr was found: from an integrity class or an integrity index.
+enum class IntegrityBasis : std::uint8_t { Class = 1, Index = 2 };
+
 // One candidate, holding what its twelve cell texts are made from.
 struct CandidateRow {
     double first = 0.0;    // d, the longer side or the square's side, as the screen holds it
     double second = 0.0;   // c, the shorter side or the side; unused for round piles
-    double strength = 0.0; // qpa input (route 1) or frk input (route 2)
-    double index = 0.0;    // integrity index (basis 2)
+    double strength = 0.0; // qpa input or frk input, by route
+    double index = 0.0;    // integrity index (IntegrityBasis::Index)
     double psi = 0.0;
     double qpa = 0.0;
     double ra = 0.0;
-    std::uint32_t number = 0;        // position in the run, from 1
-    std::uint8_t numberDigits = 0;   // 0: plain number; else "ZH-" and this many digits
-    std::uint8_t sectionCode = 1;    // 1 round, 2 elliptical, 3 rectangular, 4 square
-    std::uint8_t route = 1;          // 1 qpa given, 2 frk given
-    std::uint8_t basis = 1;          // 1 integrity class, 2 integrity index (route 2)
-    std::uint8_t integrityClass = 1; // 1 完整, 2 较完整, 3 较破碎 (basis 1)
-    std::uint8_t precision = 2;      // precision item of the results
+    std::uint32_t number = 0;      // position in the run, from 1
+    std::uint8_t numberDigits = 0; // 0: plain number; else "ZH-" and this many digits
+    SectionType section = SectionType::Round;
+    StrengthRoute route = StrengthRoute::QpaGiven;
+    IntegrityBasis basis = IntegrityBasis::Class;           // frk route only
+    IntegrityClass integrityClass = IntegrityClass::Intact; // IntegrityBasis::Class only
+    std::uint8_t precision = 2;                             // precision item of the results
 };
 
 class CandidateList
@@ -38,10 +42,13 @@ class CandidateList
     std::size_t size() const { return m_rows.size(); }
     bool empty() const { return m_rows.empty(); }
     const CandidateRow &row(std::size_t index) const { return m_rows[index]; }
-    const std::vector<CandidateRow> &rows() const { return m_rows; }
 
-    // The text of a cell, columns 0..11 as the lists show them; empty outside.
-    std::string cell(std::size_t row, int column) const;
+    // The text of a cell as the lists show it; empty outside the list or its columns.
+    std::string cell(std::size_t row, CandidateColumn column) const;
+    std::string cell(std::size_t row, int column) const
+    {
+        return cell(row, static_cast<CandidateColumn>(column));
+    }
 
     void append(const CandidateRow &row) { m_rows.push_back(row); }
     void clear() { m_rows.clear(); }
@@ -50,8 +57,9 @@ class CandidateList
     // Numbers every row "ZH-" and its position, zero-padded to the digits of the row count.
     void renumber();
 
-    // Ascending by column 2 or 4 (the numbers the cells show) in the order of the list's exchange sort.
-    void sortAscending(int column);
+    // Ascending by the numbers a column's cells show, in the order of the list's exchange sort.
+    void sortAscending(CandidateColumn column);
+    void sortAscending(int column) { sortAscending(static_cast<CandidateColumn>(column)); }
     void reverse();
 
     // Copies of the rows whose shown Ra lies in [minimum, maximum], in list order.
@@ -76,12 +84,13 @@ struct HeaderClickOutcome {
     std::optional<std::string> status; // black status text, when one is shown
     bool enableSave = false;
     bool selectFirstRow = false;
-    bool headersChanged = false; // when set, columns 2 and 4 show the two headers below
+    bool headersChanged = false; // when set, the two sortable columns show the two headers below
     std::string headerD;
     std::string headerRa;
 };
 // A click on the header of `column` of a list: sorts or reverses it and updates the one pair of sort states.
-HeaderClickOutcome headerClick(CandidateList &list, int column, int &sortStateD, int &sortStateRa);
+HeaderClickOutcome headerClick(CandidateList &list, int column, SortState &sortStateD,
+                               SortState &sortStateRa);
 
 struct FilterOutcome {
     bool conversionFailure = false; // a range text does not read: error box, nothing changes
@@ -100,8 +109,8 @@ struct TakeBack {
     std::string firstDimension;
     std::string secondDimension;
     std::optional<StrengthRoute> route;
-    std::string strengthText;  // qpa (route 1) or frk (route 2)
-    std::string integrityText; // route 2, written after automatic ψr is chosen
+    std::string strengthText;  // qpa or frk, by route
+    std::string integrityText; // frk route, written after automatic ψr is chosen
 };
 TakeBack takeBack(const CandidateList &list, std::size_t row);
 

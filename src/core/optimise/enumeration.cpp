@@ -11,7 +11,6 @@ namespace
 {
 
 constexpr std::uint64_t progressInterval = 4096;
-constexpr std::string_view roundSecondDimension = "0";
 
 // The candidates of one run, written into a copy of the input screen's state exactly as the
 // screen would be written, each evaluated by the calculate command.
@@ -46,7 +45,7 @@ class Enumeration
         return true;
     }
 
-    bool dimensions(int type);
+    bool dimensions(const SectionTypeRow &section);
     bool rock();
     bool evaluate();
 
@@ -62,48 +61,50 @@ class Enumeration
 bool Enumeration::run()
 {
     return forEach(OptionRow::SectionType, [&](double value) {
-        const int type = static_cast<int>(value);
+        const SectionTypeRow &section = sectionRow(sectionTypeOfOption(static_cast<int>(value)));
         // A square is calculated as a rectangle with two equal sides.
-        m_input.sectionItem = type == 4 ? static_cast<int>(SectionItem::Rectangular) : type - 1;
-        m_row.sectionCode = static_cast<std::uint8_t>(type);
-        return dimensions(type);
+        m_input.sectionItem = static_cast<int>(section.item);
+        m_row.section = section.type;
+        return dimensions(section);
     });
 }
 
-bool Enumeration::dimensions(int type)
+bool Enumeration::dimensions(const SectionTypeRow &section)
 {
-    const auto write = [&](double first, double second, bool round) {
+    const auto write = [&](double first, double second) {
         m_row.first = first;
         m_row.second = second;
         m_input.firstDimension = formatGeneral(first);
-        m_input.secondDimension = round ? std::string(roundSecondDimension) : formatGeneral(second);
+        m_input.secondDimension =
+            section.hasSecond ? formatGeneral(second) : std::string(section.secondValue);
     };
-    switch (type) {
-    case 1:
+    switch (section.type) {
+    case SectionType::Round:
         return forEach(OptionRow::Diameter, [&](double d) {
-            write(d, 0.0, true);
+            write(d, 0.0);
             return rock();
         });
-    case 2:
+    case SectionType::Elliptical:
         return forEach(OptionRow::Diameter, [&](double d) {
             return forEach(OptionRow::Segment, [&](double c) {
-                write(d, c, false);
+                write(d, c);
                 return rock();
             });
         });
-    case 3:
+    case SectionType::Rectangular:
         return forEach(OptionRow::LongSide, [&](double a) {
             return forEach(OptionRow::ShortSide, [&](double b) {
-                write(a, b, false);
+                write(a, b);
                 return rock();
             });
         });
-    default:
-        return forEach(OptionRow::SquareSide, [&](double s) {
-            write(s, s, false);
-            return rock();
-        });
+    case SectionType::Square:
+        break;
     }
+    return forEach(OptionRow::SquareSide, [&](double s) {
+        write(s, s);
+        return rock();
+    });
 }
 
 bool Enumeration::rock()
@@ -111,26 +112,25 @@ bool Enumeration::rock()
     return forEach(OptionRow::Route, [&](double route) {
         if (route == 1) {
             m_input.route = StrengthRoute::QpaGiven;
-            m_row.route = 1;
+            m_row.route = StrengthRoute::QpaGiven;
             return forEach(OptionRow::Qpa, [&](double qpa) {
                 m_input.qpa = formatFixed(qpa, 10, 0);
                 m_row.strength = qpa;
                 return evaluate();
             });
         }
-        m_row.route = 2;
+        m_row.route = StrengthRoute::FrkGiven;
         return forEach(OptionRow::Frk, [&](double frk) {
             m_input.route = StrengthRoute::FrkGiven;
             m_input.frk = formatFixed(frk, 10, 2);
             m_row.strength = frk;
             return forEach(OptionRow::Basis, [&](double basis) {
                 m_input.psiMode = PsiMode::Automatic;
-                m_row.basis = static_cast<std::uint8_t>(basis);
-                if (basis == 1) {
+                m_row.basis = basis == 1 ? IntegrityBasis::Class : IntegrityBasis::Index;
+                if (m_row.basis == IntegrityBasis::Class) {
                     return forEach(OptionRow::IntegrityClass, [&](double cls) {
-                        m_input.integrity =
-                            integrityClassName(static_cast<IntegrityClass>(static_cast<int>(cls)));
-                        m_row.integrityClass = static_cast<std::uint8_t>(cls);
+                        m_row.integrityClass = static_cast<IntegrityClass>(static_cast<int>(cls));
+                        m_input.integrity = integrityClassName(m_row.integrityClass);
                         return evaluate();
                     });
                 }

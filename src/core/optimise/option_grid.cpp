@@ -77,10 +77,12 @@ std::string listHeader(int column)
 
 std::string sortHeader(int column, int sortState)
 {
-    std::string text(listHeaders[static_cast<std::size_t>(column == 2 ? 2 : 4)]);
-    if ((column != 2 && column != 4) || (sortState != 1 && sortState != 2))
+    const auto key = static_cast<CandidateColumn>(column);
+    if ((key != CandidateColumn::FirstDimension && key != CandidateColumn::Ra) ||
+        (sortState != SortState::Ascending && sortState != SortState::Descending))
         return listHeader(column);
-    text += sortState == 1 ? "▲" : "▼";
+    std::string text(listHeaders[static_cast<std::size_t>(column)]);
+    text += sortState == SortState::Ascending ? "▲" : "▼";
     return padLeft(text, " ", headerWidth);
 }
 

@@ -1,6 +1,8 @@
 // The option grid of the optimisation screen and the headers of the two candidate lists.
 #pragma once
 
+#include "optimise/candidate_columns.h"
+
 #include <string>
 #include <string_view>
 
@@ -29,7 +31,7 @@ bool editEnablesFilter(int row, int column);
 // Header of a candidate list column laid out to 8 display columns; empty outside 0..11.
 std::string listHeader(int column);
 
-// Header of column 2 or 4 for a sort state: 0 unmarked, 1 ascending (▲), 2 descending (▼).
+// Header of a sortable column (d or Ra) for a sort state, marked ▲ or ▼ when sorted.
 // Other columns and states give the unmarked header.
 std::string sortHeader(int column, int sortState);
 

@@ -1,8 +1,9 @@
 #include "optimise/value_series.h"
 
 #include "capacity/calculation.h"
-#include "texts/input.h"
+#include "capacity/formulas.h"
 #include "text/number_text.h"
+#include "texts/input.h"
 #include "texts/optimisation_messages.h"
 
 #include <algorithm>
@@ -33,8 +34,6 @@ constexpr std::array<std::string_view, optionRowCount> negativeMessage{{
     {},
     message::indexNegative,
 }};
-
-constexpr double smallestIndex = 0.349999;
 
 bool isBlank(char c)
 {
@@ -129,7 +128,7 @@ OptionReading decimalRow(OptionRow row, const OptionRowTexts &texts)
     if (minimum < 0 || maximum < 0)
         return checkFailure(negativeMessage[static_cast<std::size_t>(row)]);
     if (row == OptionRow::IntegrityIndex) {
-        if (minimum < smallestIndex || maximum < smallestIndex)
+        if (minimum < smallestIntegrityIndex || maximum < smallestIntegrityIndex)
             return checkFailure(message::indexTooSmall);
         if (minimum > 1 || maximum > 1)
             return checkFailure(message::indexTooLarge);

@@ -1,7 +1,7 @@
 #include "output/list_file.h"
 
 #include "book/calculation_book.h"
-#include "capacity/formulas.h"
+#include "capacity/section_types.h"
 #include "text/fixed_width.h"
 
 namespace saxolith
@@ -21,12 +21,6 @@ constexpr std::string_view headerLine2 =
     " 编    号  类    型    d(mm)     c(mm)     a(mm)     b(mm)   类    别  qpa(kPa)  "
     "frk(MPa)  或 指 数    ψr     qpa(kPa)    Ra(kN) ";
 constexpr std::string_view lineEnd = "\r\n";
-
-// The list files share the section names, note line and time line of the table book.
-const std::string_view roundName = sectionTableName(SectionType::Round);
-const std::string_view ellipseName = sectionTableName(SectionType::Elliptical);
-const std::string_view rectangleName = sectionTableName(SectionType::Rectangular);
-const std::string_view squareName = sectionTableName(SectionType::Square);
 
 constexpr int titleRuleLength = 53;
 constexpr int ruleLength = 130;
@@ -67,30 +61,30 @@ std::string_view listFileName(ListFileKind kind)
 
 std::string listFileLine(const CandidateList &list, std::size_t row, std::size_t rowCount)
 {
-    const auto cell = [&](int column) { return list.cell(row, column); };
+    using enum CandidateColumn;
+    const auto cell = [&](CandidateColumn column) { return list.cell(row, column); };
+    const CandidateRow &candidate = list.row(row);
     std::string line = " " + centred("ZH-" + padLeft(std::to_string(row + 1), "0", digitCount(rowCount)));
 
-    const std::string section = cell(1);
-    line += centred(section);
-    if (section == roundName) {
-        line += numberField(cell(2)) + dashField() + dashField() + dashField();
-    } else if (section == ellipseName) {
-        line += numberField(cell(2)) + numberField(cell(3)) + dashField() + dashField();
-    } else if (section == rectangleName || section == squareName) {
-        line += dashField() + dashField() + numberField(cell(2)) + numberField(cell(3));
+    // The dimension columns d, c, a, b as the table book lays them out.
+    line += centred(cell(Section));
+    for (const DimensionSlot slot : dimensionColumns(sectionRow(candidate.section))) {
+        if (slot == DimensionSlot::None)
+            line += dashField();
+        else
+            line += numberField(cell(slot == DimensionSlot::First ? FirstDimension : SecondDimension));
     }
 
     // The strength category column holds the route that also chooses the next four fields.
-    const std::string route = cell(10);
-    if (route == "1") {
-        line += centred(route) + numberField(cell(5)) + dashField() + dashField() + dashField();
-    } else if (route == "2") {
-        line += centred(route) + dashField() + padLeft(cell(5), " ", 7) + "   " + centred(cell(7)) +
-                centred(cell(8));
+    if (candidate.route == StrengthRoute::QpaGiven) {
+        line += centred(cell(Route)) + numberField(cell(Strength)) + dashField() + dashField() + dashField();
+    } else {
+        line += centred(cell(Route)) + dashField() + padLeft(cell(Strength), " ", 7) + "   " +
+                centred(cell(Integrity)) + centred(cell(Psi));
     }
 
-    line += padLeft(cell(9), " ", 7) + "   ";
-    line += padLeft(cell(4), " ", 7) + "  ";
+    line += padLeft(cell(Qpa), " ", 7) + "   ";
+    line += padLeft(cell(Ra), " ", 7) + "  ";
     return line;
 }
 

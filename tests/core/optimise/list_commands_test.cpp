@@ -34,8 +34,8 @@ std::vector<std::string> column(const CandidateList &list, int c)
 TEST(HeaderClick, SortsThenReversesWithMarksAndMessages)
 {
     CandidateList list = listWithRa({5, 3, 5, 1});
-    int stateD = 0;
-    int stateRa = 0;
+    SortState stateD = SortState::Unsorted;
+    SortState stateRa = SortState::Unsorted;
     HeaderClickOutcome out = headerClick(list, 4, stateD, stateRa);
     EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-4", "ZH-2", "ZH-3", "ZH-1"}));
     EXPECT_EQ(out.status, "Ra升序排列完成");
@@ -67,8 +67,8 @@ TEST(HeaderClick, SortsThenReversesWithMarksAndMessages)
 
 TEST(HeaderClick, RefusedClicksLeaveTheOrder)
 {
-    int stateD = 0;
-    int stateRa = 0;
+    SortState stateD = SortState::Unsorted;
+    SortState stateRa = SortState::Unsorted;
     CandidateList one = listWithRa({1});
     HeaderClickOutcome out = headerClick(one, 4, stateD, stateRa);
     EXPECT_EQ(out.status, "无需排序");
@@ -92,8 +92,8 @@ TEST(HeaderClick, SortKeysAreTheShownRoundedNumbers)
 {
     // 2749.4 and 2748.6 both show 2749 at whole-number precision: equal keys, not exchanged.
     CandidateList list = listWithRa({2749.4, 2748.6, 100});
-    int stateD = 0;
-    int stateRa = 0;
+    SortState stateD = SortState::Unsorted;
+    SortState stateRa = SortState::Unsorted;
     headerClick(list, 4, stateD, stateRa);
     EXPECT_EQ(column(list, 0), (std::vector<std::string>{"ZH-3", "ZH-2", "ZH-1"}));
 }
@@ -148,17 +148,17 @@ TEST(TakeBack, TextsForTheInputScreen)
     round.strength = 3500;
     list.append(round);
     CandidateRow square;
-    square.sectionCode = 4;
+    square.section = SectionType::Square;
     square.first = square.second = 1500;
-    square.route = 2;
+    square.route = StrengthRoute::FrkGiven;
     square.strength = 35;
-    square.integrityClass = 2;
+    square.integrityClass = IntegrityClass::FairlyIntact;
     list.append(square);
     CandidateRow ellipse = square;
-    ellipse.sectionCode = 2;
+    ellipse.section = SectionType::Elliptical;
     ellipse.first = 1000;
     ellipse.second = 500;
-    ellipse.basis = 2;
+    ellipse.basis = IntegrityBasis::Index;
     ellipse.index = 0.4;
     list.append(ellipse);
 
