@@ -5,8 +5,10 @@
 #include "texts/keys.h"
 
 #include <QAbstractButton>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QToolTip>
 
 #include <algorithm>
 #include <vector>
@@ -87,16 +89,38 @@ class KeyFilter : public QObject
     QWidget &m_window;
 };
 
+// The key a button stands for shows in the tooltip the button shows: its own hint, or its caption, with the
+// key after it. The button's hint itself is left as the screen set it.
+class KeyTip : public QObject
+{
+  public:
+    KeyTip(QAbstractButton &button, std::string_view key) : QObject(&button), m_key(qs(key))
+    {
+        button.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *button = qobject_cast<QAbstractButton *>(watched);
+        if (event->type() != QEvent::ToolTip || button == nullptr) {
+            return QObject::eventFilter(watched, event);
+        }
+        const QString own = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(),
+                           own + QStringLiteral(" (%1)").arg(m_key), button);
+        return true;
+    }
+
+  private:
+    QString m_key;
+};
+
 void nameKey(QWidget &window, const char *name, std::string_view key)
 {
-    auto *button = window.findChild<QAbstractButton *>(name);
-    if (button == nullptr) {
-        return;
+    if (auto *button = window.findChild<QAbstractButton *>(name)) {
+        new KeyTip(*button, key);
     }
-    const QString named = QStringLiteral("(%1)").arg(qs(key));
-    const QString tip = button->toolTip();
-    button->setToolTip(tip.isEmpty() ? button->text() + QLatin1Char(' ') + named
-                                     : tip + QLatin1Char(' ') + named);
 }
 
 } // namespace
