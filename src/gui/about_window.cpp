@@ -23,12 +23,6 @@
 
 #include <array>
 
-// The resources live in a static library, so their registration has to be asked for by name.
-static void registerAboutResources()
-{
-    Q_INIT_RESOURCE(saxolith);
-}
-
 namespace saxolith
 {
 
@@ -40,17 +34,6 @@ constexpr Argb gradientTop = 0xFFF48D72;
 constexpr Argb gradientBottom = 0xFFFEE9E9;
 constexpr double gradientStop = 0.5186335444450378;
 constexpr int updateRadius = 5;
-
-void setTextColour(QWidget *widget, Argb argb)
-{
-    QPalette palette = widget->palette();
-    const QColor colour = QColor::fromRgba(argb);
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::WindowText, colour);
-        palette.setColor(group, QPalette::ButtonText, colour);
-    }
-    widget->setPalette(palette);
-}
 
 // Bold and underline mark a link under the mouse; italic and strike-out are the label's own and stay.
 void setLinkStyle(QLabel *label, bool hovered)
@@ -113,7 +96,7 @@ std::function<void(const QUrl &)> AboutWindow::openUrl = [](const QUrl &url) {
 
 AboutParticulars AboutParticulars::load(const QString &path)
 {
-    registerAboutResources();
+    registerResources();
     static constexpr std::array<std::pair<const char *, QString AboutParticulars::*>, 11> keys = {{
         {"product", &AboutParticulars::product},
         {"copyright", &AboutParticulars::copyright},
@@ -243,10 +226,21 @@ void AboutWindow::buildControls()
     for (QLabel *label : {lb_mokuaiming, lb_wangzhi, lb_lianxiUr}) {
         setTextColour(label, linkBlue);
     }
-    for (QLabel *label : {lb_danwei, lb_wangzhi, lb_lianxiUr}) {
-        label->setMouseTracking(true);
-        label->setCursor(Qt::PointingHandCursor);
-        label->installEventFilter(this);
+    m_links = {
+        {lb_danwei, &m_particulars.organisationSite, &m_particulars.organisationAscii, colour::black,
+         [this] { openAddress(m_particulars.organisationSite); }},
+        {lb_wangzhi, nullptr, nullptr, linkBlue, [this] { openAddress(m_particulars.webSite); }},
+        {lb_lianxiUr, nullptr, nullptr, linkBlue,
+         [this] {
+             if (!m_particulars.email.trimmed().isEmpty() && openUrl) {
+                 openUrl(QUrl(qs(aboutText::mailScheme) + m_particulars.email));
+             }
+         }},
+    };
+    for (const Link &link : m_links) {
+        link.label->setMouseTracking(true);
+        link.label->setCursor(Qt::PointingHandCursor);
+        link.label->installEventFilter(this);
     }
 
     cbt_update = new WrappingButton(qs(aboutText::update), CopyRightLayer);
@@ -277,30 +271,16 @@ void AboutWindow::buildControls()
 
 bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    struct Link {
-        QLabel *label;
-        void (AboutWindow::*move)();
-        void (AboutWindow::*leave)();
-        void (AboutWindow::*click)();
-    };
-    const std::array<Link, 3> links = {{
-        {lb_danwei, &AboutWindow::lb_danweiMouseMove, &AboutWindow::lb_danweiMouseLeave,
-         &AboutWindow::lb_danweiClick},
-        {lb_wangzhi, &AboutWindow::lb_wangzhiMouseMove, &AboutWindow::lb_wangzhiMouseLeave,
-         &AboutWindow::lb_wangzhiClick},
-        {lb_lianxiUr, &AboutWindow::lb_lianxiUrMouseMove, &AboutWindow::lb_lianxiUrMouseLeave,
-         &AboutWindow::lb_lianxiUrClick},
-    }};
-    for (const Link &link : links) {
+    for (const Link &link : m_links) {
         if (watched != link.label) {
             continue;
         }
         switch (event->type()) {
         case QEvent::MouseMove:
-            (this->*link.move)();
+            hover(link, true);
             break;
         case QEvent::Leave:
-            (this->*link.leave)();
+            hover(link, false);
             break;
         case QEvent::MouseButtonPress:
             if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
@@ -313,7 +293,7 @@ bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
                                  link.label->rect().contains(mouse->position().toPoint());
             m_pressedLink = nullptr;
             if (clicked) {
-                (this->*link.click)();
+                link.open();
             }
             break;
         }
@@ -324,59 +304,14 @@ bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void AboutWindow::lb_danweiMouseMove()
+void AboutWindow::hover(const Link &link, bool hovered)
 {
-    lb_danwei->setText(m_particulars.organisationSite);
-    setLinkStyle(lb_danwei, true);
-    setTextColour(lb_danwei, colour::red);
-}
-
-void AboutWindow::lb_danweiMouseLeave()
-{
-    lb_danwei->setText(m_particulars.organisationAscii);
-    setLinkStyle(lb_danwei, false);
-    setTextColour(lb_danwei, colour::black);
-}
-
-void AboutWindow::lb_danweiClick()
-{
-    openAddress(m_particulars.organisationSite);
-}
-
-void AboutWindow::lb_wangzhiMouseMove()
-{
-    setLinkStyle(lb_wangzhi, true);
-    setTextColour(lb_wangzhi, colour::red);
-}
-
-void AboutWindow::lb_wangzhiMouseLeave()
-{
-    setLinkStyle(lb_wangzhi, false);
-    setTextColour(lb_wangzhi, linkBlue);
-}
-
-void AboutWindow::lb_wangzhiClick()
-{
-    openAddress(m_particulars.webSite);
-}
-
-void AboutWindow::lb_lianxiUrMouseMove()
-{
-    setLinkStyle(lb_lianxiUr, true);
-    setTextColour(lb_lianxiUr, colour::red);
-}
-
-void AboutWindow::lb_lianxiUrMouseLeave()
-{
-    setLinkStyle(lb_lianxiUr, false);
-    setTextColour(lb_lianxiUr, linkBlue);
-}
-
-void AboutWindow::lb_lianxiUrClick()
-{
-    if (!m_particulars.email.trimmed().isEmpty() && openUrl) {
-        openUrl(QUrl(qs(aboutText::mailScheme) + m_particulars.email));
+    const QString *text = hovered ? link.hoverText : link.restText;
+    if (text != nullptr) {
+        link.label->setText(*text);
     }
+    setLinkStyle(link.label, hovered);
+    setTextColour(link.label, hovered ? colour::red : link.restColour);
 }
 
 void AboutWindow::cbt_updateClick()

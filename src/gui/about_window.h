@@ -4,7 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -60,15 +62,6 @@ class AboutWindow : public QWidget
     QLabel *ImageQQ = nullptr;
     QLabel *lb_banben = nullptr; // the program's version, beside the QR picture
 
-    void lb_danweiMouseMove();
-    void lb_danweiMouseLeave();
-    void lb_danweiClick();
-    void lb_wangzhiMouseMove();
-    void lb_wangzhiMouseLeave();
-    void lb_wangzhiClick();
-    void lb_lianxiUrMouseMove();
-    void lb_lianxiUrMouseLeave();
-    void lb_lianxiUrClick();
     void cbt_updateClick();
 
   protected:
@@ -78,7 +71,18 @@ class AboutWindow : public QWidget
   private:
     void buildControls();
 
+    // A label that is a link: red and underlined under the mouse, opened by a click.
+    struct Link {
+        QLabel *label;
+        const QString *hoverText; // shown under the mouse in place of `restText`; null: the text stays
+        const QString *restText;
+        std::uint32_t restColour;
+        std::function<void()> open;
+    };
+    void hover(const Link &link, bool hovered);
+
     AboutParticulars m_particulars;
+    std::vector<Link> m_links;
     QObject *m_pressedLink = nullptr; // a click is a press and a release on the same link
 };
 

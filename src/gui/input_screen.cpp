@@ -19,12 +19,6 @@
 
 #include <span>
 
-// The resources live in a static library, so their registration has to be asked for by name.
-static void registerResources()
-{
-    Q_INIT_RESOURCE(saxolith);
-}
-
 namespace saxolith
 {
 
@@ -53,29 +47,6 @@ void setSizedFont(QWidget *widget, int pixelSize, bool bold)
     }
     font.setBold(bold);
     widget->setFont(font);
-}
-
-void setTextColour(QWidget *widget, Argb argb)
-{
-    QPalette palette = widget->palette();
-    const QColor colour = QColor::fromRgba(argb);
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Text, colour);
-        palette.setColor(group, QPalette::WindowText, colour);
-        palette.setColor(group, QPalette::ButtonText, colour);
-    }
-    widget->setPalette(palette);
-}
-
-QPushButton *roundedButton(QWidget *parent, const char *name, std::string_view text, int radius)
-{
-    auto *button = new QPushButton(qs(text), parent);
-    button->setObjectName(name);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: %1px;"
-                                         " background: #f6f7fa; }"
-                                         " QPushButton:pressed { background: #dadbde; }")
-                              .arg(radius));
-    return button;
 }
 
 // Editable drop-down: typing or picking; no inline completion and no growing list.
@@ -111,7 +82,7 @@ QLineEdit *resultField(QWidget *parent, const char *name)
     edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setSizedFont(edit, 18, true);
-    setTextColour(edit, colour::green);
+    setTextColour(edit, colour::green, enabledGroups);
     return edit;
 }
 
@@ -154,9 +125,9 @@ void InputScreen::buildTop()
 {
     lb_cxm = place(new QLabel(qs(inputText::title), this), "lb_cxm", 84, 12, 209, 33);
     setSizedFont(lb_cxm, 24, true);
-    setTextColour(lb_cxm, 0xFF8A2BE2);
-    cbt_CopyRight = roundedButton(this, "cbt_CopyRight", inputText::copyRight, 3);
-    cbt_CopyRight->setGeometry(330, 6, 21, 21);
+    setTextColour(lb_cxm, 0xFF8A2BE2, enabledGroups);
+    cbt_CopyRight =
+        place(roundedButton(this, inputText::copyRight, 3, false), "cbt_CopyRight", 330, 6, 21, 21);
     cbt_CopyRight->setToolTip(qs(inputText::copyRightHint));
 }
 
@@ -245,8 +216,8 @@ void InputScreen::buildResultGroup()
     lb_tiaowen = place(new QLabel(qs(inputText::clause), gpb_scjg), "lb_tiaowen", 0, 166, 356, 25);
     lb_tiaowen->setAlignment(Qt::AlignCenter);
 
-    cbt_JingDu = roundedButton(gpb_scjg, "cbt_JingDu", inputText::precision, 3);
-    cbt_JingDu->setGeometry(324, 14, 21, 21);
+    cbt_JingDu =
+        place(roundedButton(gpb_scjg, inputText::precision, 3, false), "cbt_JingDu", 324, 14, 21, 21);
     cbt_JingDu->setToolTip(qs(inputText::precisionHint));
     popbox_jingdu = place(new QComboBox(gpb_scjg), "popbox_jingdu", 234, 4, 90, 32);
     popbox_jingdu->addItems(toList(inputText::precisionItems));
@@ -256,23 +227,19 @@ void InputScreen::buildResultGroup()
 
 void InputScreen::buildBottom()
 {
-    cbt_compute = roundedButton(this, "cbt_compute", inputText::compute, 10);
-    cbt_compute->setGeometry(56, 598, 89, 33);
-    cbt_View = roundedButton(this, "cbt_View", inputText::view, 10);
-    cbt_View->setGeometry(56, 598, 89, 33);
+    cbt_compute = place(roundedButton(this, inputText::compute, 10, false), "cbt_compute", 56, 598, 89, 33);
+    cbt_View = place(roundedButton(this, inputText::view, 10, false), "cbt_View", 56, 598, 89, 33);
     cbt_View->hide();
-    cbt_YouHua = roundedButton(this, "cbt_YouHua", inputText::optimise, 10);
-    cbt_YouHua->setGeometry(166, 604, 20, 20);
+    cbt_YouHua = place(roundedButton(this, inputText::optimise, 10, false), "cbt_YouHua", 166, 604, 20, 20);
     cbt_YouHua->setToolTip(qs(inputText::optimiseHint));
     setSizedFont(cbt_YouHua, 14, false);
     cbt_YouHua->setStyleSheet(cbt_YouHua->styleSheet() + QStringLiteral(" QPushButton { color: #ff0000; }"));
-    cbt_tuichu = roundedButton(this, "cbt_tuichu", inputText::exit, 10);
-    cbt_tuichu->setGeometry(208, 598, 89, 33);
+    cbt_tuichu = place(roundedButton(this, inputText::exit, 10, false), "cbt_tuichu", 208, 598, 89, 33);
 
     img_Logo = place(new QLabel(this), "img_Logo", 0, 640, 361, 32);
     img_Logo->setPixmap(logoStrip(img_Logo->size()));
     lb_shuoming = place(new QLabel(this), "lb_shuoming", 20, 640, 300, 32);
-    setTextColour(lb_shuoming, colour::red);
+    setTextColour(lb_shuoming, colour::red, enabledGroups);
     lb_shuoming->hide();
     lb_shuoming->raise();
 }
@@ -414,7 +381,7 @@ void InputScreen::cbt_computeClick()
     }
     for (std::size_t i = 0; i < inputFieldCount; ++i) {
         if (const auto &colour = outcome.fieldColours[i]) {
-            setTextColour(fieldWidget(static_cast<InputField>(i)), *colour);
+            setTextColour(fieldWidget(static_cast<InputField>(i)), *colour, enabledGroups);
         }
     }
     if (outcome.statusShown) {
@@ -422,7 +389,7 @@ void InputScreen::cbt_computeClick()
         lb_shuoming->show();
     }
     if (outcome.statusColour) {
-        setTextColour(lb_shuoming, *outcome.statusColour);
+        setTextColour(lb_shuoming, *outcome.statusColour, enabledGroups);
     }
     if (outcome.statusWritten) {
         lb_shuoming->setText(qs(outcome.statusText));
@@ -432,7 +399,7 @@ void InputScreen::cbt_computeClick()
     edt_ra->setText(qs(outcome.raText));
     if (outcome.resultColour) {
         for (QLineEdit *result : {edt_Psair, edt_qpaSC, edt_ra}) {
-            setTextColour(result, *outcome.resultColour);
+            setTextColour(result, *outcome.resultColour, enabledGroups);
         }
     }
     if (outcome.psiEnabled) {
@@ -473,7 +440,7 @@ void InputScreen::showStatus(Argb colour, const QString &text)
 {
     img_Logo->hide();
     lb_shuoming->show();
-    setTextColour(lb_shuoming, colour);
+    setTextColour(lb_shuoming, colour, enabledGroups);
     lb_shuoming->setText(text);
 }
 
@@ -487,7 +454,7 @@ void InputScreen::numericFieldChange(InputField field)
         showStatus(*check.statusColour, qs(check.text));
     }
     if (check.fieldColour) {
-        setTextColour(fieldWidget(field), *check.fieldColour);
+        setTextColour(fieldWidget(field), *check.fieldColour, enabledGroups);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
+#include "texts/result.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -17,8 +18,6 @@
 
 namespace saxolith
 {
-
-MainWindow *mainWindow = nullptr;
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 {
@@ -33,10 +32,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     MainFormLayer = new InputScreen(m_state);
     JieGuo_DocLayer = new ResultScreen(m_state);
     YouHuaFormLayer = new OptimisationScreen(m_state);
-    ComFormLayer = new QWidget;
-    ComFormLayer->setObjectName("ComFormLayer");
     for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
-                           static_cast<QWidget *>(YouHuaFormLayer), ComFormLayer}) {
+                           static_cast<QWidget *>(YouHuaFormLayer)}) {
         layer->setFixedSize(designWidth, designHeight);
         m_layers->addWidget(layer);
     }
@@ -47,16 +44,10 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    mainWindow = this;
     FormCreate();
 }
 
-MainWindow::~MainWindow()
-{
-    if (mainWindow == this) {
-        mainWindow = nullptr;
-    }
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::FormCreate()
 {
@@ -67,7 +58,8 @@ void MainWindow::FormCreate()
 // The effects that cross screens: each screen says what happened, the main window calls the other.
 void MainWindow::connectScreens()
 {
-    connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer, &OptimisationScreen::showRunAborted);
+    m_abortNotice = connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer,
+                            &OptimisationScreen::showRunAborted);
     connect(MainFormLayer, &InputScreen::exitRequested, this, &QWidget::close);
     connect(MainFormLayer, &InputScreen::viewRequested, this, &MainWindow::cbt_ViewClick);
     connect(JieGuo_DocLayer, &ResultScreen::backRequested, this, [this] { showLayer(MainFormLayer); });
@@ -147,28 +139,17 @@ void MainWindow::cbt_YouHuaClick()
 
 void MainWindow::replayRunInput(const CalculationInput &input)
 {
+    // The run's own status already tells of a refused candidate; the replay does not tell it again.
+    disconnect(m_abortNotice);
     MainFormLayer->writeCandidate(input);
     MainFormLayer->cbt_computeClick();
+    m_abortNotice = connect(MainFormLayer, &InputScreen::runAborted, YouHuaFormLayer,
+                            &OptimisationScreen::showRunAborted);
 }
 
 void MainWindow::takeCandidateBack(const TakeBack &candidate)
 {
-    CalculationInput input = MainFormLayer->gatherInput();
-    if (candidate.sectionItem) {
-        input.sectionItem = *candidate.sectionItem;
-        input.firstDimension = candidate.firstDimension;
-        input.secondDimension = candidate.secondDimension;
-    }
-    if (candidate.route == StrengthRoute::QpaGiven) {
-        input.route = StrengthRoute::QpaGiven;
-        input.qpa = candidate.strengthText;
-    } else if (candidate.route == StrengthRoute::FrkGiven) {
-        input.route = StrengthRoute::FrkGiven;
-        input.frk = candidate.strengthText;
-        input.psiMode = PsiMode::Automatic;
-        input.integrity = candidate.integrityText;
-    }
-    MainFormLayer->writeCandidate(input);
+    MainFormLayer->writeCandidate(applyTakeBack(MainFormLayer->gatherInput(), candidate));
 }
 
 void MainWindow::cbt_CopyRightClick()
@@ -195,13 +176,7 @@ void MainWindow::paintEvent(QPaintEvent *)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
     event->accept();
-}
-
-void MainWindow::FormClose()
-{
-    mainWindow = nullptr;
 }
 
 } // namespace saxolith

@@ -1,4 +1,4 @@
-// The main window: four layers on one client area, the program-wide state, and the wiring between screens.
+// The main window: the screens' layers, the program-wide state and the wiring between screens.
 #pragma once
 
 #include "capacity/calculation.h"
@@ -36,7 +36,6 @@ class MainWindow : public QWidget
     InputScreen *MainFormLayer = nullptr;
     ResultScreen *JieGuo_DocLayer = nullptr;
     OptimisationScreen *YouHuaFormLayer = nullptr;
-    QWidget *ComFormLayer = nullptr; // empty; nothing shows it
 
     // Made on the first click of "©" and shown again by every later one; lives as long as the main window.
     std::unique_ptr<AboutWindow> aboutWindow;
@@ -74,13 +73,10 @@ class MainWindow : public QWidget
   private:
     void FormCreate();
     void connectScreens();
-    void FormClose();
 
     ProgramState m_state;
     QStackedWidget *m_layers = nullptr;
+    QMetaObject::Connection m_abortNotice; // an input error's notice into the optimisation screen
 };
-
-// The one main window while it exists.
-extern MainWindow *mainWindow;
 
 } // namespace saxolith

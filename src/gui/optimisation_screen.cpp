@@ -32,26 +32,6 @@ namespace saxolith
 namespace
 {
 
-void setTextColour(QWidget *widget, Argb argb)
-{
-    QPalette palette = widget->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::WindowText, QColor::fromRgba(argb));
-    }
-    widget->setPalette(palette);
-}
-
-QPushButton *roundedButton(QWidget *parent, const char *name, std::string_view text)
-{
-    auto *button = new QPushButton(qs(text), parent);
-    button->setObjectName(name);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: 10px;"
-                                         " background: #f6f7fa; }"
-                                         " QPushButton:pressed { background: #dadbde; }"
-                                         " QPushButton:disabled { color: #a0a0a0; }"));
-    return button;
-}
-
 constexpr std::array<const char *, optionGridColumns> optionColumnNames{
     "Grid1_01_Str_YHxuanxiang", "Grid1_02_Str_YHmin", "Grid1_03_Str_YHmax", "Grid1_04_Str_YHstep",
     "Grid1_05_Str_YHshuoming"};
@@ -166,16 +146,13 @@ void OptimisationScreen::buildControls()
     });
 
     lb_huzhu = place(new QLabel(qs(optimisationText::listHint), this), "lb_huzhu", 10, 566, 260, 25);
-    cbt_zhangkai = place(roundedButton(this, "cbt_zhangkai", optimisationText::expand), "cbt_zhangkai", 310,
-                         566, 40, 25);
-    cbt_YHcompute = place(roundedButton(this, "cbt_YHcompute", optimisationText::compute), "cbt_YHcompute",
-                          24, 598, 70, 33);
-    cbt_YHsaixuan = place(roundedButton(this, "cbt_YHsaixuan", optimisationText::filter), "cbt_YHsaixuan",
-                          104, 598, 70, 33);
-    cbt_YHsave =
-        place(roundedButton(this, "cbt_YHsave", optimisationText::save), "cbt_YHsave", 184, 598, 70, 33);
-    cbt_YHfanhui =
-        place(roundedButton(this, "cbt_YHfanhui", optimisationText::back), "cbt_YHfanhui", 264, 598, 70, 33);
+    cbt_zhangkai = place(roundedButton(this, optimisationText::expand, 10), "cbt_zhangkai", 310, 566, 40, 25);
+    cbt_YHcompute =
+        place(roundedButton(this, optimisationText::compute, 10), "cbt_YHcompute", 24, 598, 70, 33);
+    cbt_YHsaixuan =
+        place(roundedButton(this, optimisationText::filter, 10), "cbt_YHsaixuan", 104, 598, 70, 33);
+    cbt_YHsave = place(roundedButton(this, optimisationText::save, 10), "cbt_YHsave", 184, 598, 70, 33);
+    cbt_YHfanhui = place(roundedButton(this, optimisationText::back, 10), "cbt_YHfanhui", 264, 598, 70, 33);
     cbt_YHsaixuan->setEnabled(false);
     cbt_YHsave->setEnabled(false);
     connect(cbt_zhangkai, &QPushButton::clicked, this, &OptimisationScreen::cbt_zhangkaiClick);

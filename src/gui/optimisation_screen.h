@@ -49,7 +49,6 @@ class OptimisationScreen : public QWidget
     QProgressBar *pb_YH_jingdu = nullptr;
 
     [[nodiscard]] CandidateModel *fullList() const { return m_fullList; }
-    [[nodiscard]] CandidateModel *filteredList() const { return m_filteredList; }
 
     void Grid1_YouhuaxuanxiangSelectCell(int column, int row);
     void Grid1_YouhuaxuanxiangEditingDone(int column, int row);

@@ -4,6 +4,7 @@
 
 #include "output/safe_file.h"
 #include "platform.h"
+#include "texts/result.h"
 
 #include <QFile>
 #include <QFont>
@@ -17,17 +18,6 @@ namespace saxolith
 
 namespace
 {
-
-QPushButton *roundedButton(QWidget *parent, std::string_view text, int radius)
-{
-    auto *button = new QPushButton(qs(text), parent);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #8f8f91; border-radius: %1px;"
-                                         " background: #f6f7fa; }"
-                                         " QPushButton:pressed { background: #dadbde; }"
-                                         " QPushButton:disabled { color: #a0a0a0; }")
-                              .arg(radius));
-    return button;
-}
 
 // A memo of the book: fixed-width lines in a font whose ideographs are two Latin letters wide.
 QPlainTextEdit *bookMemo(QWidget *parent, const char *name)
@@ -117,6 +107,7 @@ void ResultScreen::showBook()
 
 void ResultScreen::relayOut()
 {
+    // A memo filled while hidden keeps a stale layout; a change of font size makes it lay out again.
     for (QPlainTextEdit *memo : {meo_jisuanjieguo_Xls, meo_jisuanjieguo_Doc}) {
         const double size = memo->font().pointSizeF();
         setFontSize(memo, size + 2);
@@ -126,14 +117,7 @@ void ResultScreen::relayOut()
 
 std::optional<BookForm> ResultScreen::formOnDisplay() const
 {
-    const QString caption = cbt_PageBook->text();
-    if (caption == qs(resultText::textBookCaption)) {
-        return BookForm::Text;
-    }
-    if (caption == qs(resultText::tableBookCaption)) {
-        return BookForm::Table;
-    }
-    return std::nullopt;
+    return m_form;
 }
 
 void ResultScreen::cbt_ExitClick()
@@ -148,6 +132,7 @@ void ResultScreen::cbt_PageBookClick()
         return;
     }
     const bool toTable = *shown == BookForm::Text;
+    m_form = toTable ? BookForm::Table : BookForm::Text;
     meo_jisuanjieguo_Xls->setVisible(toTable);
     meo_jisuanjieguo_Doc->setVisible(!toTable);
     cbt_PageBook->setText(qs(toTable ? resultText::tableBookCaption : resultText::textBookCaption));

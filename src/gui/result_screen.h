@@ -34,15 +34,13 @@ class ResultScreen : public QWidget
     QPushButton *cbt_sanchu = nullptr; // "x", disabled at start
     QSlider *tcb_meoFontSize = nullptr;
 
-    const CalculationBook &book() const { return m_book; }
-
     // Adds a calculation to both forms as the next entry; pileCounter follows the book.
     void recordCalculation(const PileRecord &record, const QString &timeText);
 
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();
 
-    // The form the page button names; nothing for a caption it never shows.
+    // The form on display (the page button names it).
     std::optional<BookForm> formOnDisplay() const;
 
     // Writes the form on display into its file in the documents folder. On success that form's bit
@@ -64,6 +62,7 @@ class ResultScreen : public QWidget
 
     ProgramState &m_state;
     CalculationBook m_book;
+    BookForm m_form = BookForm::Text;
 };
 
 } // namespace saxolith

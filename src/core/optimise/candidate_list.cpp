@@ -343,4 +343,23 @@ TakeBack takeBack(const CandidateList &list, std::size_t row)
     return out;
 }
 
+CalculationInput applyTakeBack(CalculationInput current, const TakeBack &candidate)
+{
+    if (candidate.sectionItem) {
+        current.sectionItem = *candidate.sectionItem;
+        current.firstDimension = candidate.firstDimension;
+        current.secondDimension = candidate.secondDimension;
+    }
+    if (candidate.route == StrengthRoute::QpaGiven) {
+        current.route = StrengthRoute::QpaGiven;
+        current.qpa = candidate.strengthText;
+    } else if (candidate.route == StrengthRoute::FrkGiven) {
+        current.route = StrengthRoute::FrkGiven;
+        current.frk = candidate.strengthText;
+        current.psiMode = PsiMode::Automatic;
+        current.integrity = candidate.integrityText;
+    }
+    return current;
+}
+
 } // namespace saxolith

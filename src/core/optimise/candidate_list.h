@@ -113,5 +113,7 @@ struct TakeBack {
     std::string integrityText; // frk route, written after automatic ψr is chosen
 };
 TakeBack takeBack(const CandidateList &list, std::size_t row);
+// The input screen's state `current` with a taken-back candidate written in; a route's own fields only.
+CalculationInput applyTakeBack(CalculationInput current, const TakeBack &candidate);
 
 } // namespace saxolith

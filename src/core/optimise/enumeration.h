@@ -39,6 +39,7 @@ struct RunResult {
     // The input screen as the run leaves it (the last evaluated or the refused candidate);
     // unset when no candidate was written.
     std::optional<CalculationInput> finalInput;
+    // What the calculate command made of that candidate: why a refused candidate was refused.
     std::optional<CalculationOutcome> finalOutcome;
 };
 

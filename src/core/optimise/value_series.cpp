@@ -35,16 +35,17 @@ constexpr std::array<std::string_view, optionRowCount> negativeMessage{{
     message::indexNegative,
 }};
 
-bool isBlank(char c)
+// Only spaces and tabs around a whole number: the number texts trim every control character instead.
+bool isSpaceOrTab(char c)
 {
     return c == ' ' || c == '\t';
 }
 
 std::optional<std::int32_t> strictInteger(std::string_view text)
 {
-    while (!text.empty() && isBlank(text.front()))
+    while (!text.empty() && isSpaceOrTab(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
+    while (!text.empty() && isSpaceOrTab(text.back()))
         text.remove_suffix(1);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);

@@ -79,15 +79,7 @@ TEST(Enumeration, RowsHoldWhatTheCalculationShows)
         ASSERT_EQ(result.end, RunEnd::Completed) << result.statusText;
         for (std::size_t i = 0; i < result.rows.size(); ++i) {
             const TakeBack back = takeBack(result.rows, i);
-            CalculationInput input = start;
-            input.sectionItem = *back.sectionItem;
-            input.firstDimension = back.firstDimension;
-            input.secondDimension = back.secondDimension;
-            input.route = *back.route;
-            (input.route == StrengthRoute::QpaGiven ? input.qpa : input.frk) = back.strengthText;
-            if (input.route == StrengthRoute::FrkGiven)
-                input.integrity = back.integrityText;
-            const CalculationOutcome outcome = calculate(input);
+            const CalculationOutcome outcome = calculate(applyTakeBack(start, back));
             ASSERT_EQ(outcome.end, CalculationEnd::Completed) << i;
             // Sides stand longer first, so only equal sides are exchanged again.
             if (outcome.newFirstDimension) {

@@ -183,6 +183,42 @@ TEST(TakeBack, TextsForTheInputScreen)
     EXPECT_EQ(back.integrityText, "0.40");
 }
 
+TEST(TakeBack, MergesIntoTheInputScreensState)
+{
+    CalculationInput current = defaultCalculationInput();
+    current.psiMode = PsiMode::Manual;
+    current.manualPsi = "0.35";
+
+    TakeBack qpaCandidate;
+    qpaCandidate.route = StrengthRoute::QpaGiven;
+    qpaCandidate.strengthText = "4200";
+    CalculationInput merged = applyTakeBack(current, qpaCandidate);
+    EXPECT_EQ(merged.route, StrengthRoute::QpaGiven);
+    EXPECT_EQ(merged.qpa, "4200");
+    // The frk route's fields and the dimensions stay as the screen holds them.
+    EXPECT_EQ(merged.psiMode, PsiMode::Manual);
+    EXPECT_EQ(merged.frk, current.frk);
+    EXPECT_EQ(merged.firstDimension, current.firstDimension);
+
+    TakeBack frkCandidate;
+    frkCandidate.sectionItem = 2;
+    frkCandidate.firstDimension = "1500";
+    frkCandidate.secondDimension = "1200";
+    frkCandidate.route = StrengthRoute::FrkGiven;
+    frkCandidate.strengthText = "40.00";
+    frkCandidate.integrityText = "0.60";
+    merged = applyTakeBack(current, frkCandidate);
+    EXPECT_EQ(merged.sectionItem, 2);
+    EXPECT_EQ(merged.secondDimension, "1200");
+    EXPECT_EQ(merged.frk, "40.00");
+    EXPECT_EQ(merged.psiMode, PsiMode::Automatic);
+    EXPECT_EQ(merged.integrity, "0.60");
+    EXPECT_EQ(merged.manualPsi, "0.35");
+
+    // Nothing taken back: nothing changes.
+    EXPECT_EQ(applyTakeBack(current, TakeBack{}).qpa, current.qpa);
+}
+
 TEST(OptionGrid, StartUpTextsAndEditableCells)
 {
     EXPECT_EQ(optionGridStartText(0, 4), "圆桩1/椭圆桩2/矩形桩3/方桩4");

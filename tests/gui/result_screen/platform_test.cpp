@@ -51,9 +51,6 @@ TEST(SystemCodePage, NamesTheLocaleCharacterSetOrUtf8)
     // The bare C locale names ASCII, which cannot hold the book's texts.
     qputenv("LC_ALL", "C");
     EXPECT_EQ(systemCodePage(), "UTF-8");
-    setSystemCodePageForTesting("GBK");
-    EXPECT_EQ(systemCodePage(), "GBK");
-    setSystemCodePageForTesting({});
     if (saved.isNull()) {
         qunsetenv("LC_ALL");
     } else {
