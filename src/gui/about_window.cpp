@@ -261,9 +261,9 @@ void AboutWindow::buildControls()
     ImageQQ->setPixmap(QPixmap(QStringLiteral(":/qr.png")));
     ImageQQ->setScaledContents(true);
 
-    lb_banben = new QLabel(qs(aboutText::version) + QString::fromLatin1(programVersion()), CopyRightLayer);
-    lb_banben->setObjectName("lb_banben");
-    lb_banben->setGeometry(180, 292, 76, 20);
+    lb_banben =
+        place(new QLabel(qs(aboutText::version) + QString::fromLatin1(programVersion()), CopyRightLayer),
+              "lb_banben", 180, 292, 76, 20);
     QFont versionFont = lb_banben->font();
     versionFont.setPointSize(9);
     lb_banben->setFont(versionFont);

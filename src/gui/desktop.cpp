@@ -1,5 +1,7 @@
 #include "desktop.h"
 
+#include "widget_helpers.h"
+
 #include <QApplication>
 #include <QIcon>
 
@@ -9,18 +11,12 @@
 #define SAXOLITH_VERSION "0"
 #endif
 
-// The resources live in a static library, so their registration has to be asked for by name.
-static void registerIconResources()
-{
-    Q_INIT_RESOURCE(saxolith);
-}
-
 namespace saxolith
 {
 
 QIcon programIcon()
 {
-    registerIconResources();
+    registerResources();
     // Pictures rendered from the drawing for each size, so that no image plugin is needed to show them.
     constexpr std::array sizes = {16, 22, 24, 32, 48, 64, 128, 256};
     QIcon icon;
