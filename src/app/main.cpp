@@ -1,11 +1,36 @@
 // Starts the calculator: one main window on the input screen.
+#include "desktop.h"
 #include "main_window.h"
+#include "screen_fit.h"
 
 #include <QApplication>
+#include <QScreen>
+
+#include <memory>
+#include <vector>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // The application takes its own options out of the arguments; a second start needs them again.
+    const std::vector<char *> arguments(argv, argv + argc + 1);
+    int argumentCount = argc;
+    auto app = std::make_unique<QApplication>(argumentCount, argv);
+
+    // The window has a fixed size: on a screen too small for it at the desktop's scale (a 1080-line
+    // screen at 200 %) its buttons would be out of reach, so the program starts again at a scale
+    // that fits, keeping its proportions. The scale is read once, as the application starts.
+    const QSize windowSize(saxolith::MainWindow::designWidth, saxolith::MainWindow::designHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        if (const auto factor =
+                saxolith::fittingScaleFactor(*screen, windowSize, saxolith::environmentScaleFactor())) {
+            app.reset();
+            qputenv("QT_SCALE_FACTOR", QByteArray::number(*factor, 'g', 6));
+            std::copy(arguments.begin(), arguments.end(), argv);
+            argumentCount = argc;
+            app = std::make_unique<QApplication>(argumentCount, argv);
+        }
+    }
+    saxolith::setUpDesktop(*app);
     saxolith::MainWindow window;
     window.show();
     return QApplication::exec();

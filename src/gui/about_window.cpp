@@ -1,5 +1,6 @@
 #include "about_window.h"
 
+#include "desktop.h"
 #include "widget_helpers.h"
 
 #include "texts/about.h"
@@ -259,6 +260,13 @@ void AboutWindow::buildControls()
     ImageQQ->setGeometry(72, 212, 100, 100);
     ImageQQ->setPixmap(QPixmap(QStringLiteral(":/qr.png")));
     ImageQQ->setScaledContents(true);
+
+    lb_banben =
+        place(new QLabel(qs(aboutText::version) + QString::fromLatin1(programVersion()), CopyRightLayer),
+              "lb_banben", 180, 292, 76, 20);
+    QFont versionFont = lb_banben->font();
+    versionFont.setPointSize(9);
+    lb_banben->setFont(versionFont);
 }
 
 bool AboutWindow::eventFilter(QObject *watched, QEvent *event)

@@ -60,6 +60,7 @@ class AboutWindow : public QWidget
     QLabel *lb_lianxi = nullptr;
     QLabel *lb_lianxiUr = nullptr;
     QLabel *ImageQQ = nullptr;
+    QLabel *lb_banben = nullptr; // the program's version, beside the QR picture
 
     void cbt_updateClick();
 

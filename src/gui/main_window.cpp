@@ -5,6 +5,7 @@
 #include "chart_window.h"
 #include "input_screen.h"
 #include "list_export.h"
+#include "keys.h"
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
@@ -46,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     installListExport(YouHuaFormLayer);
     installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);
+    installKeys(*this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

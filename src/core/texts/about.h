@@ -11,4 +11,5 @@ inline constexpr std::string_view webLabel = "网址：";
 inline constexpr std::string_view mailLabel = "邮箱：";
 inline constexpr std::string_view update = "更新";
 inline constexpr std::string_view mailScheme = "mailto:";
+inline constexpr std::string_view version = "版本 "; // followed by the version number
 } // namespace saxolith::aboutText

@@ -112,8 +112,8 @@ TEST_F(AboutWindowTest, ShowsTheProgramAndTheMakerOnItsGradient)
     EXPECT_EQ(about->cbt_update->text(), "更新");
     EXPECT_TRUE(about->lb_danwei->text().startsWith("（"));
     EXPECT_TRUE(about->lb_danwei->text().endsWith("）"));
-    EXPECT_EQ(about->lb_sheji->text(), "设计：Saxolith 开发组");
-    // Longer than its box: set smaller so that it ends before the title lines begin.
+    EXPECT_EQ(about->lb_sheji->text(), "设计： 开发组");
+    // It ends before the title lines begin.
     EXPECT_LE(about->lb_sheji->fontMetrics().horizontalAdvance(about->lb_sheji->text()),
               about->lb_zhucheshi1->x() - about->lb_sheji->x());
     for (QLabel *label : {about->lb_ombrel, about->lB_copyright, about->lb_zhucheshi1, about->lb_zhuceshi2,
