@@ -131,6 +131,38 @@ std::optional<std::string> commitTemporary(const std::string &temporary, const s
     return std::nullopt;
 }
 
+// Opens a fresh temporary file beside the file `shownPath` names, through any symbolic links (the
+// link stays, the file it points at is replaced). A file the user may not write (read-only, even to
+// an administrator) is refused, not replaced; a replaced file's permissions and, where the user may
+// give it, its owner pass to the temporary. Sets `path` to the real target.
+std::optional<std::string> openTemporaryFor(const std::string &shownPath, std::string &path,
+                                            std::string &temporary, int &fd)
+{
+    int linkError = 0;
+    const std::optional<std::string> target = followLinks(shownPath, linkError);
+    if (!target) {
+        return failure("Cannot write file", shownPath, linkError);
+    }
+    path = *target;
+    struct stat previous {
+    };
+    const bool replacing = ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
+    if (replacing && (::access(path.c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0)) {
+        return failure("Cannot write file", shownPath, EACCES);
+    }
+    fd = createTemporary(path, temporary);
+    if (fd < 0) {
+        return failure("Cannot create file", shownPath, errno);
+    }
+    if (replacing) {
+        ::fchmod(fd, previous.st_mode & 07777);
+        if (previous.st_uid != ::geteuid() || previous.st_gid != ::getegid()) {
+            [[maybe_unused]] const int ignored = ::fchown(fd, previous.st_uid, previous.st_gid);
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::string> writeFileSafely(const std::string &shownPath, std::string_view bytes)
@@ -143,42 +175,11 @@ std::optional<std::string>
 writeFileSafely(const std::string &shownPath,
                 const std::function<bool(const std::function<bool(std::string_view)> &sink)> &produce)
 {
-    // Through a symbolic link the file it points at is replaced; the link stays.
-    int linkError = 0;
-    const std::optional<std::string> target = followLinks(shownPath, linkError);
-    if (!target) {
-        return failure("Cannot write file", shownPath, linkError);
-    }
-    const std::string &path = *target;
-
-    // A file the user may not write (read-only, even to an administrator) is refused, not replaced.
-    struct stat previous {
-    };
-    const bool replacing = ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
-    if (replacing && (::access(path.c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0)) {
-        return failure("Cannot write file", shownPath, EACCES);
-    }
-
-    // A fresh name beside the target; O_EXCL keeps us off anyone else's file, and the kernel
-    // applies the user's umask to the mode as for any new file.
+    std::string path;
     std::string temporary;
     int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = path + ".saving-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd < 0) {
-        return failure("Cannot create file", shownPath, errno);
-    }
-    // The replaced file keeps its permissions and, where the user may give it, its owner.
-    if (replacing) {
-        ::fchmod(fd, previous.st_mode & 07777);
-        if (previous.st_uid != ::geteuid() || previous.st_gid != ::getegid()) {
-            [[maybe_unused]] const int ignored = ::fchown(fd, previous.st_uid, previous.st_gid);
-        }
+    if (std::optional<std::string> refused = openTemporaryFor(shownPath, path, temporary, fd)) {
+        return refused;
     }
 
     int error = 0;
@@ -251,16 +252,11 @@ std::optional<std::string>
 writeFileThrough(const std::string &path,
                  const std::function<std::optional<std::string>(const std::string &temporary)> &write)
 {
-    // Through a symbolic link the file it points at is replaced; the link stays.
-    int linkError = 0;
-    const std::optional<std::string> target = followLinks(path, linkError);
-    if (!target) {
-        return failure("Cannot write file", path, linkError);
-    }
+    std::string target;
     std::string temporary;
-    const int fd = createTemporary(*target, temporary);
-    if (fd < 0) {
-        return failure("Cannot create file", path, errno);
+    int fd = -1;
+    if (std::optional<std::string> refused = openTemporaryFor(path, target, temporary, fd)) {
+        return refused;
     }
     ::close(fd);
     errno = 0;
@@ -268,7 +264,7 @@ writeFileThrough(const std::string &path,
         ::unlink(temporary.c_str());
         return error;
     }
-    return commitTemporary(temporary, *target, path);
+    return commitTemporary(temporary, target, path);
 }
 
 } // namespace saxolith
