@@ -108,7 +108,7 @@ QPixmap logoStrip(QSize size)
 
 } // namespace
 
-InputScreen::InputScreen(ProgramState &state, QWidget *parent) : QWidget(parent), m_state(state)
+InputScreen::InputScreen(QWidget *parent) : QWidget(parent)
 {
     setObjectName("MainFormLayer");
     registerResources();
@@ -416,7 +416,7 @@ void InputScreen::cbt_computeClick()
         box->open();
         return;
     }
-    if (outcome.end != CalculationEnd::Completed || m_state.optimisationActive != 0 || !outcome.record) {
+    if (outcome.end != CalculationEnd::Completed || isHidden() || !outcome.record) {
         return;
     }
     emit calculationRecorded(*outcome.record);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "capacity/calculation.h"
-#include "program_state.h"
 
 #include <QHash>
 #include <QString>
@@ -23,7 +22,7 @@ class InputScreen : public QWidget
 {
     Q_OBJECT
   public:
-    InputScreen(ProgramState &state, QWidget *parent = nullptr);
+    explicit InputScreen(QWidget *parent = nullptr);
 
     // What the controls hold, as the calculate command reads it.
     [[nodiscard]] CalculationInput gatherInput() const;
@@ -87,7 +86,8 @@ class InputScreen : public QWidget
     QLabel *lb_shuoming = nullptr;
 
   signals:
-    // A calculation made with optimisationActive = 0 reached its end: record it in the book.
+    // A calculation made on the input screen on display reached its end: record it in the book. One
+    // made while another screen is on display (the optimisation screen replaying its run) is not.
     void calculationRecorded(const saxolith::PileRecord &record);
     // An input error: the optimisation screen's status shows the run-aborted notice.
     void runAborted();
@@ -123,7 +123,6 @@ class InputScreen : public QWidget
     void resetResults();
     void showStatus(Argb colour, const QString &text);
 
-    ProgramState &m_state;
     // The text each field's change handler last saw: a write of the same text is no change.
     QHash<int, QString> m_seenText;
 };

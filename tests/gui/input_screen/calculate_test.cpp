@@ -25,7 +25,7 @@ TEST_F(InputScreenTest, DefaultsCalculateAndRecord)
     EXPECT_FALSE(screen->cbt_compute->isVisible());
     ASSERT_EQ(recorded.count(), 1);
     EXPECT_DOUBLE_EQ(recorded.at(0).at(0).value<PileRecord>().qpa, 7000.0);
-    EXPECT_EQ(window->state().unsavedBooks, 3);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 3);
     EXPECT_TRUE(window->JieGuo_DocLayer->cbt_Save->isEnabled());
     EXPECT_TRUE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
     EXPECT_EQ(aborted(), "");
@@ -37,13 +37,15 @@ TEST_F(InputScreenTest, DefaultsCalculateAndRecord)
 TEST_F(InputScreenTest, NothingIsRecordedWhileTheOptimisationScreenIsOpen)
 {
     QSignalSpy recorded(screen, &InputScreen::calculationRecorded);
-    window->state().optimisationActive = 1;
+    // The optimisation screen replays its run on the input screen while it stays on display.
+    window->cbt_YouHuaClick();
     screen->cbt_computeClick();
+    window->showLayer(screen);
     expectResults("0.2000", "7000", "5498");
     EXPECT_EQ(recorded.count(), 0);
     EXPECT_TRUE(screen->cbt_compute->isVisible());
     EXPECT_FALSE(screen->cbt_View->isVisible());
-    EXPECT_EQ(window->state().unsavedBooks, 0);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
     EXPECT_FALSE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
 }
 
@@ -118,7 +120,7 @@ TEST_F(InputScreenTest, EachCheckStopsWithItsMessageOnItsField)
         expectResults("", "", "");
         EXPECT_EQ(recorded.count(), 0);
         EXPECT_TRUE(screen->cbt_compute->isVisible());
-        EXPECT_EQ(window->state().unsavedBooks, 0);
+        EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
     }
 }
 

@@ -105,7 +105,7 @@ class ResultScreenTest : public ::testing::Test
     }
 
     bool saveEnabled() const { return result->cbt_Save->isEnabled(); }
-    int unsaved() const { return window->state().unsavedBooks; }
+    int unsaved() const { return window->JieGuo_DocLayer->book().unsavedForms(); }
 
     QTemporaryDir m_folder;
     std::unique_ptr<MainWindow> window;
