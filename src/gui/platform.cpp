@@ -21,7 +21,6 @@ struct Overrides {
     std::string codePage;
     std::unique_ptr<PermissionService> permissions;
     MessageFunction message;
-    SaveFileChooser saveFileChooser;
 };
 
 Overrides &overrides()
@@ -201,29 +200,6 @@ void askQuestion(QWidget *parent, const QString &text, const QStringList &answer
         onAnswer(static_cast<int>(pressed >= 0 ? pressed : buttons.size() - 1));
     });
     box->open();
-}
-
-void chooseSaveFile(QWidget *parent, const QString &suggestedPath,
-                    std::function<void(const QString &)> onChosen)
-{
-    if (overrides().saveFileChooser) {
-        onChosen(overrides().saveFileChooser(parent, suggestedPath));
-        return;
-    }
-    auto *dialog = new QFileDialog(parent, QString(), suggestedPath);
-    dialog->setObjectName("saveFileDialog");
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, onChosen](int result) {
-        const QStringList chosen = dialog->selectedFiles();
-        onChosen(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.front() : QString());
-    });
-    dialog->open();
-}
-
-void setSaveFileChooserForTesting(SaveFileChooser chooser)
-{
-    overrides().saveFileChooser = std::move(chooser);
 }
 
 } // namespace saxolith

@@ -83,12 +83,4 @@ void setOpenFileFunctionForTesting(OpenFileFunction function);
 void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
                  std::function<void(int answer)> onAnswer);
 
-// Asks for a file to save into, without blocking; `onChosen` gets the path, or an empty text when
-// the user gives none. Replaceable so tests choose at once.
-using SaveFileChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
-void chooseSaveFile(QWidget *parent, const QString &suggestedPath,
-                    std::function<void(const QString &)> onChosen);
-// An empty function restores the file dialog.
-void setSaveFileChooserForTesting(SaveFileChooser chooser);
-
 } // namespace saxolith

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../question_box.h"
+#include "file_dialog.h"
 #include "input_screen.h"
 #include "main_window.h"
 #include "output/book_file.h"
@@ -41,7 +42,7 @@ class ResultScreenTest : public ::testing::Test
     {
         window.reset();
         setMessageFunctionForTesting({});
-        setSaveFileChooserForTesting({});
+        setSaveFileFunctionForTesting({});
         setPermissionService(nullptr);
         setSystemCodePageForTesting({});
         setDocumentsFolderForTesting({});
