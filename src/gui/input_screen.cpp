@@ -1,5 +1,6 @@
 #include "input_screen.h"
 
+#include "platform.h"
 #include "widget_helpers.h"
 
 #include "capacity/field_check.h"
@@ -10,7 +11,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadialGradient>
@@ -371,6 +371,17 @@ void InputScreen::writeCandidate(const CalculationInput &input)
 
 void InputScreen::cbt_computeClick()
 {
+    calculateShown(false);
+}
+
+void InputScreen::calculateQuietly()
+{
+    calculateShown(true);
+}
+
+void InputScreen::calculateShown(bool quiet)
+{
+    const QSignalBlocker silent(quiet ? this : nullptr);
     const CalculationOutcome outcome = calculate(gatherInput());
 
     if (outcome.newFirstDimension) {
@@ -409,11 +420,9 @@ void InputScreen::cbt_computeClick()
         emit runAborted();
     }
     if (outcome.end == CalculationEnd::ConversionFailure) {
-        auto *box = new QMessageBox(QMessageBox::Critical, window()->windowTitle(), qs(outcome.errorBoxText),
-                                    QMessageBox::Ok, this);
-        box->setObjectName("errorBox");
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        if (!quiet) {
+            showMessage(this, qs(outcome.errorBoxText), MessageKind::Error);
+        }
         return;
     }
     if (outcome.end != CalculationEnd::Completed || isHidden() || !outcome.record) {

@@ -36,6 +36,9 @@ class InputScreen : public QWidget
     void writeCandidate(const CalculationInput &input);
 
     void cbt_computeClick();
+    // The same calculation told to no one: no error box and no signal, so nothing is recorded (an
+    // imported schedule shows its last row this way and reports on its own).
+    void calculateQuietly();
 
     // Top of the screen.
     QLabel *lb_cxm = nullptr;
@@ -97,6 +100,8 @@ class InputScreen : public QWidget
     void exitRequested();         // "退出"
 
   private:
+    // 计算 with its outcome shown; a quiet one shows no error box and emits nothing.
+    void calculateShown(bool quiet);
     void buildTop();
     void buildPileGroup();
     void buildRockGroup();

@@ -134,6 +134,11 @@ void setPermissionService(std::unique_ptr<PermissionService> service)
 
 void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed)
 {
+    showMessage(parent, text, MessageKind::Notice, std::move(onClosed));
+}
+
+void showMessage(QWidget *parent, const QString &text, MessageKind kind, std::function<void()> onClosed)
+{
     if (overrides().message) {
         overrides().message(parent, text);
         if (onClosed) {
@@ -141,8 +146,11 @@ void showMessage(QWidget *parent, const QString &text, std::function<void()> onC
         }
         return;
     }
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
-    box->setObjectName("messageBox");
+    const bool error = kind == MessageKind::Error;
+    const QString title = error && parent != nullptr ? parent->window()->windowTitle() : QString();
+    auto *box = new QMessageBox(error ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
+                                QMessageBox::Ok, parent);
+    box->setObjectName(error ? "errorBox" : "messageBox");
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (onClosed) {
         QObject::connect(box, &QMessageBox::finished, box, [onClosed] { onClosed(); });
