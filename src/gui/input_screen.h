@@ -102,11 +102,8 @@ class InputScreen : public QWidget
   private:
     // 计算 with its outcome shown; a quiet one shows no error box and emits nothing.
     void calculateShown(bool quiet);
-    void buildTop();
-    void buildPileGroup();
-    void buildRockGroup();
-    void buildResultGroup();
-    void buildBottom();
+    // Makes every control from the screen's control table, in the table's order.
+    void buildControls();
     void connectHandlers();
 
     // Runs a field's change handler when its text really changed.
