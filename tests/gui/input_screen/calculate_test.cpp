@@ -261,12 +261,26 @@ TEST_F(InputScreenTest, UnreadableIndexShowsTheErrorBoxAndRecordsNothing)
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->text(), "'abc' is not a valid floating point value");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->windowTitle(), window->windowTitle());
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_EQ(recorded.count(), 0);
     expectResults("", "", "");
     // Written before the failure: frk passed its check.
     EXPECT_EQ(textColour(screen->edt_frk), black);
     EXPECT_TRUE(screen->cbt_compute->isVisible());
     box->close();
+}
+
+TEST_F(InputScreenTest, AReplacedMessageBoxSeesTheErrorText)
+{
+    QStringList messages;
+    setMessageFunctionForTesting([&messages](QWidget *, const QString &text) { messages << text; });
+    type(screen->cbe_zhishu, "abc");
+    compute();
+    setMessageFunctionForTesting({});
+    EXPECT_EQ(messages, QStringList{"'abc' is not a valid floating point value"});
+    EXPECT_EQ(screen->findChild<QMessageBox *>("errorBox"), nullptr);
 }
 
 } // namespace
