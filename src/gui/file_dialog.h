@@ -25,8 +25,8 @@ struct SaveFileAnswer {
 };
 
 // The dialog of a save command (object name "saveFileDialog"): not the platform's own, so that the
-// name field has the focus with the proposed name selected, ready to type over. Every
-// file is listed when the request names none. The caller shows it.
+// name field has the focus with the proposed name selected, ready to type over. A request without
+// filters lists every file. The caller shows it.
 QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request);
 
 // Asks the user, modally, and gives the file the answer names (see savePathOf); empty when cancelled.

@@ -64,8 +64,8 @@ void setPermissionService(std::unique_ptr<PermissionService> service);
 
 // Shows a message to the user in a box with an OK button, without blocking; `onClosed` runs when
 // the box is closed. Replaceable so tests see the text at once (the box then counts as closed).
-// A notice stands alone (object name "messageBox"); an error (object name "errorBox") has the
-// critical icon and the title of the parent's window.
+// A notice has no icon and no title (object name "messageBox"); an error has the critical icon and
+// the title of the parent's window (object name "errorBox").
 enum class MessageKind { Notice, Error };
 using MessageFunction = std::function<void(QWidget *parent, const QString &text)>;
 void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed = {});
