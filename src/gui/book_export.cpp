@@ -88,7 +88,7 @@ class BookCommands : public QObject
     {
         const QString name = QFileInfo(qs(bookFileName(form))).completeBaseName() + extension;
         const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name, {qs(filter)}};
-        return savePathOf(askSaveFile(m_screen, request), request);
+        return askSavePath(m_screen, request);
     }
 
     void finish(const std::optional<std::string> &error, const QString &path)

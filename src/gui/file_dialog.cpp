@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -18,15 +19,35 @@ SaveFileFunction &saveFileFunction()
     return function;
 }
 
+// Asks the user, modally; tests answer instead of a dialog.
+SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request)
+{
+    if (saveFileFunction()) {
+        return saveFileFunction()(parent, request);
+    }
+    // Guarded: closing the parent while the dialog is up takes the dialog with it.
+    const QPointer<QFileDialog> dialog = createSaveDialog(parent, request);
+    SaveFileAnswer answer;
+    if (dialog->exec() == QDialog::Accepted && dialog && !dialog->selectedFiles().isEmpty()) {
+        answer.path = dialog->selectedFiles().front();
+        answer.filter = dialog->selectedNameFilter();
+    }
+    delete dialog;
+    return answer;
+}
+
 } // namespace
 
 QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request)
 {
     auto *dialog = new QFileDialog(parent, request.caption);
+    dialog->setObjectName(QStringLiteral("saveFileDialog"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters(request.filters);
+    if (!request.filters.isEmpty()) {
+        dialog->setNameFilters(request.filters);
+    }
     const QFileInfo suggested(request.suggestedPath);
     dialog->setDirectory(suggested.absolutePath());
     dialog->selectFile(suggested.fileName());
@@ -40,19 +61,9 @@ QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request)
     return dialog;
 }
 
-SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request)
+QString askSavePath(QWidget *parent, const SaveFileRequest &request)
 {
-    if (saveFileFunction()) {
-        return saveFileFunction()(parent, request);
-    }
-    QFileDialog *dialog = createSaveDialog(parent, request);
-    SaveFileAnswer answer;
-    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
-        answer.path = dialog->selectedFiles().front();
-        answer.filter = dialog->selectedNameFilter();
-    }
-    delete dialog;
-    return answer;
+    return savePathOf(askSaveFile(parent, request), request);
 }
 
 void setSaveFileFunctionForTesting(SaveFileFunction function)

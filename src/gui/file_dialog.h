@@ -1,4 +1,5 @@
-// Asking the user where to save a file: the dialog, a seam tests answer, and the file kind the answer means.
+// Asking the user where to save a file, for every command that saves elsewhere (Save As, exports, the
+// replace prompt's 另存为…): the dialog, the one seam tests answer, and the file kind the answer means.
 #pragma once
 
 #include <QString>
@@ -23,18 +24,20 @@ struct SaveFileAnswer {
     QString filter; // the filter chosen when the dialog closed
 };
 
-// The dialog of a save command: not the platform's own, so that the name field has the focus with
-// the proposed name selected, ready to type over. The caller shows it.
+// The dialog of a save command (object name "saveFileDialog"): not the platform's own, so that the
+// name field has the focus with the proposed name selected, ready to type over. A request without
+// filters lists every file. The caller shows it.
 QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request);
 
-// Asks the user, modally; tests answer instead of a dialog.
-SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request);
+// Asks the user, modally, and gives the file the answer names (see savePathOf); empty when cancelled.
+QString askSavePath(QWidget *parent, const SaveFileRequest &request);
+// Tests answer instead of a dialog; an empty function restores the dialog.
 using SaveFileFunction = std::function<SaveFileAnswer(QWidget *parent, const SaveFileRequest &request)>;
-// An empty function restores the dialog.
 void setSaveFileFunctionForTesting(SaveFileFunction function);
 
 // The file an answer names, with its kind's extension: an extension of one of the request's filters
-// typed by the user decides; otherwise the chosen filter's extension is added to the name.
+// typed by the user decides; otherwise the chosen filter's extension is added to the name. A request
+// without filters takes the name as typed.
 QString savePathOf(const SaveFileAnswer &answer, const SaveFileRequest &request);
 
 // Extension of a filter "名称 (*.ext)", without the dot; empty if it names none.

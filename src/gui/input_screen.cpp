@@ -1,5 +1,6 @@
 #include "input_screen.h"
 
+#include "platform.h"
 #include "widget_helpers.h"
 
 #include "capacity/field_check.h"
@@ -10,14 +11,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadialGradient>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include <optional>
 #include <span>
+#include <type_traits>
 
 namespace saxolith
 {
@@ -49,43 +51,6 @@ void setSizedFont(QWidget *widget, int pixelSize, bool bold)
     widget->setFont(font);
 }
 
-// Editable drop-down: typing or picking; no inline completion and no growing list.
-QComboBox *editableList(QWidget *parent, const char *name, const QStringList &items, bool numeric)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setCompleter(nullptr);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->addItems(items);
-    combo->setCurrentIndex(0);
-    if (numeric) {
-        combo->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
-    }
-    setSizedFont(combo, 0, true);
-    return combo;
-}
-
-QLineEdit *numericEdit(QWidget *parent, const char *name, std::string_view text)
-{
-    auto *edit = new QLineEdit(qs(text), parent);
-    edit->setObjectName(name);
-    edit->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
-    setSizedFont(edit, 0, true);
-    return edit;
-}
-
-QLineEdit *resultField(QWidget *parent, const char *name)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setReadOnly(true);
-    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    setSizedFont(edit, 18, true);
-    setTextColour(edit, colour::green, enabledGroups);
-    return edit;
-}
-
 // The logo at a fifth of its size over a radial gradient, as the status strip shows it at start.
 QPixmap logoStrip(QSize size)
 {
@@ -106,141 +71,222 @@ QPixmap logoStrip(QSize size)
     return strip;
 }
 
+// What a control of the input screen is made as.
+enum class Kind { Group, Label, Button, Radio, List, Field };
+// Where a control stands: on the screen itself or in one of its groups.
+enum class In { Screen, Pile, Rock, Results };
+// What a control has beyond its place, text and font.
+enum Setting : unsigned {
+    Editable = 1u << 0, // a list the user may type into: no completion, nothing added to it
+    Numbers = 1u << 1,  // the on-screen keyboard offers numbers
+    ReadOnly = 1u << 2,
+    Disabled = 1u << 3,
+    Hidden = 1u << 4,
+    Checked = 1u << 5,
+    Wrapped = 1u << 6,
+};
+
+struct Font {
+    int pixels = 0; // 0: the default size
+    bool bold = false;
+};
+
+// Keeps the control a row made in its member of the screen.
+using Store = void (*)(InputScreen &, QWidget *);
+template <auto member> void store(InputScreen &screen, QWidget *control)
+{
+    screen.*member = static_cast<std::remove_reference_t<decltype(screen.*member)>>(control);
+}
+
+// One control of the input screen; the rows stand in the order the controls are made, which is
+// also the order Tab follows.
+struct ControlRow {
+    Kind kind = Kind::Label;
+    Store store = nullptr;
+    const char *name = "";
+    In in = In::Screen;
+    QRect place{};
+    std::string_view text{};       // caption, or a field's text at start
+    std::optional<Font> font{};    // none: the control's own
+    unsigned settings = 0;         // Setting bits
+    QStringList items{};           // a list's entries
+    int current = 0;               // a list's entry at start
+    Qt::Alignment align{};         // none: the control's own
+    Argb colour = 0;               // of the text; 0: the control's own
+    std::string_view hint{};       // tool tip
+    int radius = 0;                // a button's corners
+    QButtonGroup *group = nullptr; // a radio button's group
+};
+
+QWidget *makeControl(const ControlRow &row, QWidget *parent)
+{
+    const QString text = qs(row.text);
+    switch (row.kind) {
+    case Kind::Group:
+        return new QGroupBox(text, parent);
+    case Kind::Label: {
+        auto *label = new QLabel(text, parent);
+        if (row.align) {
+            label->setAlignment(row.align);
+        }
+        if ((row.settings & Wrapped) != 0) {
+            label->setWordWrap(true);
+        }
+        return label;
+    }
+    case Kind::Button:
+        return roundedButton(parent, row.text, row.radius, false);
+    case Kind::Radio: {
+        auto *button = new QRadioButton(text, parent);
+        if ((row.settings & Checked) != 0) {
+            button->setChecked(true);
+        }
+        if (row.group != nullptr) {
+            row.group->addButton(button);
+        }
+        return button;
+    }
+    case Kind::List: {
+        auto *combo = new QComboBox(parent);
+        if ((row.settings & Editable) != 0) {
+            combo->setEditable(true);
+            combo->setCompleter(nullptr);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+        }
+        combo->addItems(row.items);
+        combo->setCurrentIndex(row.current);
+        return combo;
+    }
+    case Kind::Field: {
+        auto *edit = new QLineEdit(text, parent);
+        edit->setReadOnly((row.settings & ReadOnly) != 0);
+        if (row.align) {
+            edit->setAlignment(row.align);
+        }
+        return edit;
+    }
+    }
+    return nullptr;
+}
+
 } // namespace
 
-InputScreen::InputScreen(ProgramState &state, QWidget *parent) : QWidget(parent), m_state(state)
+InputScreen::InputScreen(QWidget *parent) : QWidget(parent)
 {
     setObjectName("MainFormLayer");
     registerResources();
-    buildTop();
-    buildPileGroup();
-    buildRockGroup();
-    buildResultGroup();
-    buildBottom();
+    buildControls();
     // Connected last: building the screen runs no change handler.
     connectHandlers();
 }
 
-void InputScreen::buildTop()
+void InputScreen::buildControls()
 {
-    lb_cxm = place(new QLabel(qs(inputText::title), this), "lb_cxm", 84, 12, 209, 33);
-    setSizedFont(lb_cxm, 24, true);
-    setTextColour(lb_cxm, 0xFF8A2BE2, enabledGroups);
-    cbt_CopyRight =
-        place(roundedButton(this, inputText::copyRight, 3, false), "cbt_CopyRight", 330, 6, 21, 21);
-    cbt_CopyRight->setToolTip(qs(inputText::copyRightHint));
-}
-
-void InputScreen::buildPileGroup()
-{
-    gpb_srcs = place(new QGroupBox(qs(inputText::pileGroup), this), "gpb_srcs", 4, 56, 355, 144);
-    lb_jmlx = place(new QLabel(qs(inputText::sectionLabel), gpb_srcs), "lb_jmlx", 8, 33, 240, 32);
-    cbe_jmlx = place(new QComboBox(gpb_srcs), "cbe_jmlx", 256, 33, 89, 32);
+    QStringList sections;
     for (const SectionType type : {SectionType::Round, SectionType::Elliptical, SectionType::Rectangular}) {
-        cbe_jmlx->addItem(qs(sectionBookName(type)));
+        sections << qs(sectionBookName(type));
     }
-    cbe_jmlx->setCurrentIndex(0);
-
-    lb_dd = place(new QLabel(qs(inputText::diameterLabel), gpb_srcs), "lb_dd", 8, 68, 240, 32);
-    cbe_dd = editableList(gpb_srcs, "cbe_dd", toList(inputText::dimensionItems), true);
-    cbe_dd->setGeometry(256, 69, 89, 32);
-    lb_tyzd = place(new QLabel(qs(inputText::segmentLabel), gpb_srcs), "lb_tyzd", 8, 104, 240, 32);
-    lb_tyzd->setEnabled(false);
-    cbe_tyzd = editableList(gpb_srcs, "cbe_tyzd", toList(inputText::roundSecondItems), true);
-    cbe_tyzd->setGeometry(256, 105, 89, 32);
-    cbe_tyzd->setEnabled(false);
-}
-
-void InputScreen::buildRockGroup()
-{
-    gpb_ysqdqz = place(new QGroupBox(qs(inputText::rockGroup), this), "gpb_ysqdqz", 4, 204, 355, 189);
+    QStringList integrity;
+    for (const IntegrityClass cls :
+         {IntegrityClass::Intact, IntegrityClass::FairlyIntact, IntegrityClass::Fractured}) {
+        integrity << qs(integrityClassName(cls));
+    }
+    integrity << toList(inputText::indexItems);
     rad1 = new QButtonGroup(this);
     rad1->setObjectName("rad1");
     rad2 = new QButtonGroup(this);
     rad2->setObjectName("rad2");
 
-    rdb_qpa = place(new QRadioButton(qs(inputText::qpaRoute), gpb_ysqdqz), "rdb_qpa", 4, 32, 280, 32);
-    edt_qpaSR =
-        place(numericEdit(gpb_ysqdqz, "edt_qpaSR", inputText::qpaStart), "edt_qpaSR", 286, 31, 58, 32);
-    edt_qpaSR->setEnabled(false);
-    rdb_frk = place(new QRadioButton(qs(inputText::frkRoute), gpb_ysqdqz), "rdb_frk", 4, 68, 280, 32);
-    rdb_frk->setChecked(true);
-    edt_frk = place(numericEdit(gpb_ysqdqz, "edt_frk", inputText::frkStart), "edt_frk", 286, 67, 58, 32);
-    rad1->addButton(rdb_qpa);
-    rad1->addButton(rdb_frk);
+    const Font bold{0, true};
+    const Font result{18, true};
+    const Qt::Alignment centred = Qt::AlignCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    // clang-format off
+    const ControlRow rows[] = {
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_cxm>, .name = "lb_cxm", .place = {84, 12, 209, 33}, .text = inputText::title, .font = Font{24, true}, .colour = 0xFF8A2BE2},
+        {.kind = Kind::Button, .store = &store<&InputScreen::cbt_CopyRight>, .name = "cbt_CopyRight", .place = {330, 6, 21, 21}, .text = inputText::copyRight, .hint = inputText::copyRightHint, .radius = 3},
 
-    // One character per line: the column is a single character wide.
-    lb_zhejianxishu =
-        place(new QLabel(qs(inputText::psiColumn), gpb_ysqdqz), "lb_zhejianxishu", 8, 104, 20, 74);
-    lb_zhejianxishu->setAlignment(Qt::AlignCenter);
-    lb_zhejianxishu->setWordWrap(true);
-    setSizedFont(lb_zhejianxishu, 14, false);
+        {.kind = Kind::Group, .store = &store<&InputScreen::gpb_srcs>, .name = "gpb_srcs", .place = {4, 56, 355, 144}, .text = inputText::pileGroup},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_jmlx>, .name = "lb_jmlx", .in = In::Pile, .place = {8, 33, 240, 32}, .text = inputText::sectionLabel},
+        {.kind = Kind::List, .store = &store<&InputScreen::cbe_jmlx>, .name = "cbe_jmlx", .in = In::Pile, .place = {256, 33, 89, 32}, .items = sections},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_dd>, .name = "lb_dd", .in = In::Pile, .place = {8, 68, 240, 32}, .text = inputText::diameterLabel},
+        {.kind = Kind::List, .store = &store<&InputScreen::cbe_dd>, .name = "cbe_dd", .in = In::Pile, .place = {256, 69, 89, 32}, .font = bold, .settings = Editable | Numbers, .items = toList(inputText::dimensionItems)},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_tyzd>, .name = "lb_tyzd", .in = In::Pile, .place = {8, 104, 240, 32}, .text = inputText::segmentLabel, .settings = Disabled},
+        {.kind = Kind::List, .store = &store<&InputScreen::cbe_tyzd>, .name = "cbe_tyzd", .in = In::Pile, .place = {256, 105, 89, 32}, .font = bold, .settings = Editable | Numbers | Disabled, .items = toList(inputText::roundSecondItems)},
 
-    rdb_zhidongzhishu = place(new QRadioButton(qs(inputText::automaticPsi), gpb_ysqdqz), "rdb_zhidongzhishu",
-                              32, 108, 217, 32);
-    setSizedFont(rdb_zhidongzhishu, 14, false);
-    rdb_zhidongzhishu->setChecked(true);
-    QStringList integrityItems;
-    for (const IntegrityClass cls :
-         {IntegrityClass::Intact, IntegrityClass::FairlyIntact, IntegrityClass::Fractured}) {
-        integrityItems << qs(integrityClassName(cls));
+        {.kind = Kind::Group, .store = &store<&InputScreen::gpb_ysqdqz>, .name = "gpb_ysqdqz", .place = {4, 204, 355, 189}, .text = inputText::rockGroup},
+        {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_qpa>, .name = "rdb_qpa", .in = In::Rock, .place = {4, 32, 280, 32}, .text = inputText::qpaRoute, .group = rad1},
+        {.kind = Kind::Field, .store = &store<&InputScreen::edt_qpaSR>, .name = "edt_qpaSR", .in = In::Rock, .place = {286, 31, 58, 32}, .text = inputText::qpaStart, .font = bold, .settings = Numbers | Disabled},
+        {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_frk>, .name = "rdb_frk", .in = In::Rock, .place = {4, 68, 280, 32}, .text = inputText::frkRoute, .settings = Checked, .group = rad1},
+        {.kind = Kind::Field, .store = &store<&InputScreen::edt_frk>, .name = "edt_frk", .in = In::Rock, .place = {286, 67, 58, 32}, .text = inputText::frkStart, .font = bold, .settings = Numbers},
+        // One character per line: the column is a single character wide.
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_zhejianxishu>, .name = "lb_zhejianxishu", .in = In::Rock, .place = {8, 104, 20, 74}, .text = inputText::psiColumn, .font = Font{14, false}, .settings = Wrapped, .align = centred},
+        {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_zhidongzhishu>, .name = "rdb_zhidongzhishu", .in = In::Rock, .place = {32, 108, 217, 32}, .text = inputText::automaticPsi, .font = Font{14, false}, .settings = Checked, .group = rad2},
+        {.kind = Kind::List, .store = &store<&InputScreen::cbe_zhishu>, .name = "cbe_zhishu", .in = In::Rock, .place = {264, 107, 80, 32}, .font = Font{14, true}, .settings = Editable, .items = integrity, .current = 1},
+        {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_rengongxishu>, .name = "rdb_rengongxishu", .in = In::Rock, .place = {32, 148, 217, 32}, .text = inputText::manualPsi, .font = Font{14, false}, .group = rad2},
+        {.kind = Kind::List, .store = &store<&InputScreen::cbe_rengongxishu>, .name = "cbe_rengongxishu", .in = In::Rock, .place = {264, 147, 80, 32}, .font = Font{14, true}, .settings = Editable | Numbers | Disabled, .items = toList(inputText::manualPsiItems)},
+
+        {.kind = Kind::Group, .store = &store<&InputScreen::gpb_scjg>, .name = "gpb_scjg", .place = {4, 398, 355, 195}, .text = inputText::resultGroup},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_Psair>, .name = "lb_Psair", .in = In::Results, .place = {8, 36, 240, 32}, .text = inputText::psiResult},
+        {.kind = Kind::Field, .store = &store<&InputScreen::edt_Psair>, .name = "edt_Psair", .in = In::Results, .place = {256, 36, 89, 32}, .font = result, .settings = ReadOnly, .align = right, .colour = colour::green},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_qpa>, .name = "lb_qpa", .in = In::Results, .place = {8, 72, 240, 32}, .text = inputText::qpaResult},
+        {.kind = Kind::Field, .store = &store<&InputScreen::edt_qpaSC>, .name = "edt_qpaSC", .in = In::Results, .place = {256, 72, 89, 32}, .font = result, .settings = ReadOnly, .align = right, .colour = colour::green},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_ra>, .name = "lb_ra", .in = In::Results, .place = {8, 108, 240, 32}, .text = inputText::raResult},
+        {.kind = Kind::Field, .store = &store<&InputScreen::edt_ra>, .name = "edt_ra", .in = In::Results, .place = {256, 108, 89, 32}, .font = result, .settings = ReadOnly, .align = right, .colour = colour::green},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_guifan>, .name = "lb_guifan", .in = In::Results, .place = {-2, 146, 351, 25}, .text = inputText::standard, .align = centred},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_tiaowen>, .name = "lb_tiaowen", .in = In::Results, .place = {0, 166, 356, 25}, .text = inputText::clause, .align = centred},
+        {.kind = Kind::Button, .store = &store<&InputScreen::cbt_JingDu>, .name = "cbt_JingDu", .in = In::Results, .place = {324, 14, 21, 21}, .text = inputText::precision, .hint = inputText::precisionHint, .radius = 3},
+        {.kind = Kind::List, .store = &store<&InputScreen::popbox_jingdu>, .name = "popbox_jingdu", .in = In::Results, .place = {234, 4, 90, 32}, .settings = Hidden, .items = toList(inputText::precisionItems), .current = 2},
+
+        // 计算 and 结果 share a place: one of them is shown at a time.
+        {.kind = Kind::Button, .store = &store<&InputScreen::cbt_compute>, .name = "cbt_compute", .place = {56, 598, 89, 33}, .text = inputText::compute, .radius = 10},
+        {.kind = Kind::Button, .store = &store<&InputScreen::cbt_View>, .name = "cbt_View", .place = {56, 598, 89, 33}, .text = inputText::view, .settings = Hidden, .radius = 10},
+        {.kind = Kind::Button, .store = &store<&InputScreen::cbt_YouHua>, .name = "cbt_YouHua", .place = {166, 604, 20, 20}, .text = inputText::optimise, .font = Font{14, false}, .hint = inputText::optimiseHint, .radius = 10},
+        {.kind = Kind::Button, .store = &store<&InputScreen::cbt_tuichu>, .name = "cbt_tuichu", .place = {208, 598, 89, 33}, .text = inputText::exit, .radius = 10},
+        // The logo strip at start; the status line takes its place once there is something to say.
+        {.kind = Kind::Label, .store = &store<&InputScreen::img_Logo>, .name = "img_Logo", .place = {0, 640, 361, 32}},
+        {.kind = Kind::Label, .store = &store<&InputScreen::lb_shuoming>, .name = "lb_shuoming", .place = {20, 640, 300, 32}, .settings = Hidden, .colour = colour::red},
+    };
+    // clang-format on
+    const auto holder = [this](In in) -> QWidget * {
+        switch (in) {
+        case In::Pile:
+            return gpb_srcs;
+        case In::Rock:
+            return gpb_ysqdqz;
+        case In::Results:
+            return gpb_scjg;
+        case In::Screen:
+            break;
+        }
+        return this;
+    };
+    for (const ControlRow &row : rows) {
+        QWidget *control = makeControl(row, holder(row.in));
+        control->setObjectName(row.name);
+        control->setGeometry(row.place);
+        if ((row.settings & Numbers) != 0) {
+            control->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+        }
+        if (row.font) {
+            setSizedFont(control, row.font->pixels, row.font->bold);
+        }
+        if (row.colour != 0) {
+            setTextColour(control, row.colour, enabledGroups);
+        }
+        if (!row.hint.empty()) {
+            control->setToolTip(qs(row.hint));
+        }
+        if ((row.settings & Disabled) != 0) {
+            control->setEnabled(false);
+        }
+        if ((row.settings & Hidden) != 0) {
+            control->hide();
+        }
+        row.store(*this, control);
     }
-    integrityItems << toList(inputText::indexItems);
-    cbe_zhishu = editableList(gpb_ysqdqz, "cbe_zhishu", integrityItems, false);
-    cbe_zhishu->setGeometry(264, 107, 80, 32);
-    setSizedFont(cbe_zhishu, 14, true);
-    cbe_zhishu->setCurrentIndex(1);
-
-    rdb_rengongxishu =
-        place(new QRadioButton(qs(inputText::manualPsi), gpb_ysqdqz), "rdb_rengongxishu", 32, 148, 217, 32);
-    setSizedFont(rdb_rengongxishu, 14, false);
-    cbe_rengongxishu = editableList(gpb_ysqdqz, "cbe_rengongxishu", toList(inputText::manualPsiItems), true);
-    cbe_rengongxishu->setGeometry(264, 147, 80, 32);
-    setSizedFont(cbe_rengongxishu, 14, true);
-    cbe_rengongxishu->setEnabled(false);
-    rad2->addButton(rdb_zhidongzhishu);
-    rad2->addButton(rdb_rengongxishu);
-}
-
-void InputScreen::buildResultGroup()
-{
-    gpb_scjg = place(new QGroupBox(qs(inputText::resultGroup), this), "gpb_scjg", 4, 398, 355, 195);
-    lb_Psair = place(new QLabel(qs(inputText::psiResult), gpb_scjg), "lb_Psair", 8, 36, 240, 32);
-    edt_Psair = place(resultField(gpb_scjg, "edt_Psair"), "edt_Psair", 256, 36, 89, 32);
-    lb_qpa = place(new QLabel(qs(inputText::qpaResult), gpb_scjg), "lb_qpa", 8, 72, 240, 32);
-    edt_qpaSC = place(resultField(gpb_scjg, "edt_qpaSC"), "edt_qpaSC", 256, 72, 89, 32);
-    lb_ra = place(new QLabel(qs(inputText::raResult), gpb_scjg), "lb_ra", 8, 108, 240, 32);
-    edt_ra = place(resultField(gpb_scjg, "edt_ra"), "edt_ra", 256, 108, 89, 32);
-    lb_guifan = place(new QLabel(qs(inputText::standard), gpb_scjg), "lb_guifan", -2, 146, 351, 25);
-    lb_guifan->setAlignment(Qt::AlignCenter);
-    lb_tiaowen = place(new QLabel(qs(inputText::clause), gpb_scjg), "lb_tiaowen", 0, 166, 356, 25);
-    lb_tiaowen->setAlignment(Qt::AlignCenter);
-
-    cbt_JingDu =
-        place(roundedButton(gpb_scjg, inputText::precision, 3, false), "cbt_JingDu", 324, 14, 21, 21);
-    cbt_JingDu->setToolTip(qs(inputText::precisionHint));
-    popbox_jingdu = place(new QComboBox(gpb_scjg), "popbox_jingdu", 234, 4, 90, 32);
-    popbox_jingdu->addItems(toList(inputText::precisionItems));
-    popbox_jingdu->setCurrentIndex(2);
-    popbox_jingdu->hide();
-}
-
-void InputScreen::buildBottom()
-{
-    cbt_compute = place(roundedButton(this, inputText::compute, 10, false), "cbt_compute", 56, 598, 89, 33);
-    cbt_View = place(roundedButton(this, inputText::view, 10, false), "cbt_View", 56, 598, 89, 33);
-    cbt_View->hide();
-    cbt_YouHua = place(roundedButton(this, inputText::optimise, 10, false), "cbt_YouHua", 166, 604, 20, 20);
-    cbt_YouHua->setToolTip(qs(inputText::optimiseHint));
-    setSizedFont(cbt_YouHua, 14, false);
     cbt_YouHua->setStyleSheet(cbt_YouHua->styleSheet() + QStringLiteral(" QPushButton { color: #ff0000; }"));
-    cbt_tuichu = place(roundedButton(this, inputText::exit, 10, false), "cbt_tuichu", 208, 598, 89, 33);
-
-    img_Logo = place(new QLabel(this), "img_Logo", 0, 640, 361, 32);
     img_Logo->setPixmap(logoStrip(img_Logo->size()));
-    lb_shuoming = place(new QLabel(this), "lb_shuoming", 20, 640, 300, 32);
-    setTextColour(lb_shuoming, colour::red, enabledGroups);
-    lb_shuoming->hide();
     lb_shuoming->raise();
 }
 
@@ -371,6 +417,17 @@ void InputScreen::writeCandidate(const CalculationInput &input)
 
 void InputScreen::cbt_computeClick()
 {
+    calculateShown(false);
+}
+
+void InputScreen::calculateQuietly()
+{
+    calculateShown(true);
+}
+
+void InputScreen::calculateShown(bool quiet)
+{
+    const QSignalBlocker silent(quiet ? this : nullptr);
     const CalculationOutcome outcome = calculate(gatherInput());
 
     if (outcome.newFirstDimension) {
@@ -409,14 +466,12 @@ void InputScreen::cbt_computeClick()
         emit runAborted();
     }
     if (outcome.end == CalculationEnd::ConversionFailure) {
-        auto *box = new QMessageBox(QMessageBox::Critical, window()->windowTitle(), qs(outcome.errorBoxText),
-                                    QMessageBox::Ok, this);
-        box->setObjectName("errorBox");
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        if (!quiet) {
+            showMessage(this, qs(outcome.errorBoxText), MessageKind::Error);
+        }
         return;
     }
-    if (outcome.end != CalculationEnd::Completed || m_state.optimisationActive != 0 || !outcome.record) {
+    if (outcome.end != CalculationEnd::Completed || isHidden() || !outcome.record) {
         return;
     }
     emit calculationRecorded(*outcome.record);

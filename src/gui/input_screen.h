@@ -2,7 +2,6 @@
 #pragma once
 
 #include "capacity/calculation.h"
-#include "program_state.h"
 
 #include <QHash>
 #include <QString>
@@ -23,7 +22,7 @@ class InputScreen : public QWidget
 {
     Q_OBJECT
   public:
-    InputScreen(ProgramState &state, QWidget *parent = nullptr);
+    explicit InputScreen(QWidget *parent = nullptr);
 
     // What the controls hold, as the calculate command reads it.
     [[nodiscard]] CalculationInput gatherInput() const;
@@ -37,6 +36,9 @@ class InputScreen : public QWidget
     void writeCandidate(const CalculationInput &input);
 
     void cbt_computeClick();
+    // The same calculation told to no one: no error box and no signal, so nothing is recorded (an
+    // imported schedule shows its last row this way and reports on its own).
+    void calculateQuietly();
 
     // Top of the screen.
     QLabel *lb_cxm = nullptr;
@@ -87,7 +89,8 @@ class InputScreen : public QWidget
     QLabel *lb_shuoming = nullptr;
 
   signals:
-    // A calculation made with optimisationActive = 0 reached its end: record it in the book.
+    // A calculation made on the input screen on display reached its end: record it in the book. One
+    // made while another screen is on display (the optimisation screen replaying its run) is not.
     void calculationRecorded(const saxolith::PileRecord &record);
     // An input error: the optimisation screen's status shows the run-aborted notice.
     void runAborted();
@@ -97,11 +100,10 @@ class InputScreen : public QWidget
     void exitRequested();         // "退出"
 
   private:
-    void buildTop();
-    void buildPileGroup();
-    void buildRockGroup();
-    void buildResultGroup();
-    void buildBottom();
+    // 计算 with its outcome shown; a quiet one shows no error box and emits nothing.
+    void calculateShown(bool quiet);
+    // Makes every control from the screen's control table, in the table's order.
+    void buildControls();
     void connectHandlers();
 
     // Runs a field's change handler when its text really changed.
@@ -123,7 +125,6 @@ class InputScreen : public QWidget
     void resetResults();
     void showStatus(Argb colour, const QString &text);
 
-    ProgramState &m_state;
     // The text each field's change handler last saw: a write of the same text is no change.
     QHash<int, QString> m_seenText;
 };

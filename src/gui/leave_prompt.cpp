@@ -15,7 +15,7 @@ enum LeaveAnswer { Save = 0, DontSave = 1, Stay = 2 };
 
 bool MainWindow::mayClose()
 {
-    if (m_leaving || m_state.unsavedBooks == 0) {
+    if (m_leaving || JieGuo_DocLayer->book().unsavedForms() == 0) {
         return true;
     }
     if (m_asking) {

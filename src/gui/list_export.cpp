@@ -131,7 +131,7 @@ class ListCommands : public QObject
         const QString name = base + QLatin1Char('.') + filterExtension(filters.front());
         const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name,
                                       std::move(filters)};
-        return savePathOf(askSaveFile(m_screen, request), request);
+        return askSavePath(m_screen, request);
     }
 
     // Runs `job` on a worker thread over rows nobody changes meanwhile; the window keeps painting

@@ -33,8 +33,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 
     m_layers = new QStackedWidget(this);
     m_layers->setGeometry(0, 0, designWidth, designHeight);
-    MainFormLayer = new InputScreen(m_state);
-    JieGuo_DocLayer = new ResultScreen(m_state);
+    MainFormLayer = new InputScreen;
+    JieGuo_DocLayer = new ResultScreen;
     YouHuaFormLayer = new OptimisationScreen(m_state);
     for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
                            static_cast<QWidget *>(YouHuaFormLayer)}) {
@@ -94,7 +94,6 @@ void MainWindow::cbt_ViewClick()
 void MainWindow::cbt_YouHuaClick()
 {
     showLayer(YouHuaFormLayer);
-    m_state.optimisationActive = 1;
 }
 
 void MainWindow::replayRunInput(const CalculationInput &input)

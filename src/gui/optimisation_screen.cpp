@@ -296,7 +296,6 @@ void OptimisationScreen::cbt_YHcomputeClick()
     Grid2_Youhuajieguo->show();
     Grid3_Youhuasaixuan->hide();
     lb_YHxingxi->clear();
-    m_state.optimisationActive = 1;
 
     OptionTexts options;
     for (int row = 0; row < optionRowCount; ++row) {
@@ -408,14 +407,10 @@ void OptimisationScreen::cbt_YHsaixuanClick()
         showMessage(this, qs(outcome.errorBoxText));
         return;
     }
-    const bool found = !outcome.rows.empty();
     m_filteredList->setList(std::move(outcome.rows));
     Grid3_Youhuasaixuan->show();
     Grid2_Youhuajieguo->hide();
     setStatus(outcome.status, colour::black);
-    if (found) {
-        m_state.optimisationActive = 1;
-    }
     cbt_YHsaixuan->setEnabled(false);
     cbt_YHsave->setEnabled(outcome.enableSave);
     m_state.sortStateD = SortState::Unsorted;
@@ -469,7 +464,6 @@ void OptimisationScreen::cbt_YHsaveClick()
 
 void OptimisationScreen::cbt_YHfanhuiClick()
 {
-    m_state.optimisationActive = 0;
     emit backRequested();
 }
 

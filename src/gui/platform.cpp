@@ -21,7 +21,6 @@ struct Overrides {
     std::string codePage;
     std::unique_ptr<PermissionService> permissions;
     MessageFunction message;
-    SaveFileChooser saveFileChooser;
 };
 
 Overrides &overrides()
@@ -135,6 +134,11 @@ void setPermissionService(std::unique_ptr<PermissionService> service)
 
 void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed)
 {
+    showMessage(parent, text, MessageKind::Notice, std::move(onClosed));
+}
+
+void showMessage(QWidget *parent, const QString &text, MessageKind kind, std::function<void()> onClosed)
+{
     if (overrides().message) {
         overrides().message(parent, text);
         if (onClosed) {
@@ -142,8 +146,11 @@ void showMessage(QWidget *parent, const QString &text, std::function<void()> onC
         }
         return;
     }
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
-    box->setObjectName("messageBox");
+    const bool error = kind == MessageKind::Error;
+    const QString title = error && parent != nullptr ? parent->window()->windowTitle() : QString();
+    auto *box = new QMessageBox(error ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
+                                QMessageBox::Ok, parent);
+    box->setObjectName(error ? "errorBox" : "messageBox");
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (onClosed) {
         QObject::connect(box, &QMessageBox::finished, box, [onClosed] { onClosed(); });
@@ -201,29 +208,6 @@ void askQuestion(QWidget *parent, const QString &text, const QStringList &answer
         onAnswer(static_cast<int>(pressed >= 0 ? pressed : buttons.size() - 1));
     });
     box->open();
-}
-
-void chooseSaveFile(QWidget *parent, const QString &suggestedPath,
-                    std::function<void(const QString &)> onChosen)
-{
-    if (overrides().saveFileChooser) {
-        onChosen(overrides().saveFileChooser(parent, suggestedPath));
-        return;
-    }
-    auto *dialog = new QFileDialog(parent, QString(), suggestedPath);
-    dialog->setObjectName("saveFileDialog");
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, onChosen](int result) {
-        const QStringList chosen = dialog->selectedFiles();
-        onChosen(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.front() : QString());
-    });
-    dialog->open();
-}
-
-void setSaveFileChooserForTesting(SaveFileChooser chooser)
-{
-    overrides().saveFileChooser = std::move(chooser);
 }
 
 } // namespace saxolith

@@ -64,8 +64,12 @@ void setPermissionService(std::unique_ptr<PermissionService> service);
 
 // Shows a message to the user in a box with an OK button, without blocking; `onClosed` runs when
 // the box is closed. Replaceable so tests see the text at once (the box then counts as closed).
+// A notice has no icon and no title (object name "messageBox"); an error has the critical icon and
+// the title of the parent's window (object name "errorBox").
+enum class MessageKind { Notice, Error };
 using MessageFunction = std::function<void(QWidget *parent, const QString &text)>;
 void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed = {});
+void showMessage(QWidget *parent, const QString &text, MessageKind kind, std::function<void()> onClosed = {});
 // An empty function restores the message box.
 void setMessageFunctionForTesting(MessageFunction function);
 
@@ -82,13 +86,5 @@ void setOpenFileFunctionForTesting(OpenFileFunction function);
 // what Escape or closing the box gives.
 void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
                  std::function<void(int answer)> onAnswer);
-
-// Asks for a file to save into, without blocking; `onChosen` gets the path, or an empty text when
-// the user gives none. Replaceable so tests choose at once.
-using SaveFileChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
-void chooseSaveFile(QWidget *parent, const QString &suggestedPath,
-                    std::function<void(const QString &)> onChosen);
-// An empty function restores the file dialog.
-void setSaveFileChooserForTesting(SaveFileChooser chooser);
 
 } // namespace saxolith

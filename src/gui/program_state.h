@@ -1,18 +1,14 @@
-// The program-wide values the main window keeps for all screens; zero at start.
+// The program-wide values the main window keeps for all screens; zero at start. The book's entry count
+// and its unsaved forms are the book's own (the result screen holds it).
 #pragma once
 
 #include "optimise/candidate_columns.h"
 
-#include <cstdint>
 
 namespace saxolith
 {
 
 struct ProgramState {
-    // Written by the result screen only, from the book it holds.
-    std::int32_t pileCounter = 0;        // entries in the calculation book
-    std::int32_t unsavedBooks = 0;       // BookForm bits of the forms not saved
-    std::int32_t optimisationActive = 0; // 1 while the optimisation screen is open
     SortState sortStateD = SortState::Unsorted;
     SortState sortStateRa = SortState::Unsorted;
 

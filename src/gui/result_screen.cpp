@@ -52,7 +52,7 @@ void showLines(QPlainTextEdit *memo, const std::vector<std::string> &lines)
 
 } // namespace
 
-ResultScreen::ResultScreen(ProgramState &state, QWidget *parent) : QWidget(parent), m_state(state)
+ResultScreen::ResultScreen(QWidget *parent) : QWidget(parent)
 {
     setObjectName("JieGuo_DocLayer");
 
@@ -94,8 +94,7 @@ ResultScreen::ResultScreen(ProgramState &state, QWidget *parent) : QWidget(paren
 
 void ResultScreen::recordCalculation(const PileRecord &record, const QString &timeText)
 {
-    m_state.pileCounter = m_book.record(record, timeText.toStdString());
-    m_state.unsavedBooks = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
+    m_book.record(record, timeText.toStdString());
     showBook();
     cbt_Save->setEnabled(true);
     cbt_sanchu->setEnabled(true);
@@ -105,10 +104,8 @@ void ResultScreen::recordCalculations(const std::function<void(CalculationBook &
 {
     const int before = m_book.entryCount();
     recordAll(m_book);
-    m_state.pileCounter = m_book.entryCount();
     showBook();
     if (m_book.entryCount() > before) {
-        m_state.unsavedBooks = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
         cbt_Save->setEnabled(true);
         cbt_sanchu->setEnabled(true);
     }
@@ -151,8 +148,7 @@ void ResultScreen::cbt_PageBookClick()
     meo_jisuanjieguo_Xls->setVisible(toTable);
     meo_jisuanjieguo_Doc->setVisible(!toTable);
     cbt_PageBook->setText(qs(toTable ? resultText::tableBookCaption : resultText::textBookCaption));
-    const int bit = static_cast<int>(toTable ? BookForm::Table : BookForm::Text);
-    cbt_Save->setEnabled((m_state.unsavedBooks & bit) != 0);
+    cbt_Save->setEnabled(m_book.unsaved(m_form));
 }
 
 void ResultScreen::tcb_meoFontSizeChange(int value)
@@ -166,10 +162,8 @@ void ResultScreen::cbt_sanchuClick()
 {
     const bool onlyEntry = m_book.entryCount() <= 1;
     m_book.deleteLast();
-    m_state.pileCounter = m_book.entryCount();
     showBook();
     if (onlyEntry) {
-        m_state.unsavedBooks = 0;
         cbt_Save->setEnabled(false);
         cbt_sanchu->setEnabled(false);
     }
@@ -190,7 +184,7 @@ void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
     };
     saveIntoDocuments(this, qs(bookFileName(form)), write, [this, form, done](SaveEnd end) {
         if (end == SaveEnd::Saved) {
-            m_state.unsavedBooks &= ~static_cast<int>(form);
+            m_book.markSaved(form);
             if (formOnDisplay() == form) {
                 cbt_Save->setEnabled(false);
             }
@@ -204,7 +198,7 @@ void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
 void ResultScreen::saveUnsavedBooks(std::function<void(bool allSaved)> done)
 {
     for (const BookForm form : {BookForm::Text, BookForm::Table}) {
-        if ((m_state.unsavedBooks & static_cast<int>(form)) != 0) {
+        if (m_book.unsaved(form)) {
             saveBook(form, [this, done](SaveEnd end) {
                 if (end == SaveEnd::Saved) {
                     saveUnsavedBooks(done);

@@ -3,7 +3,6 @@
 
 #include "book/calculation_book.h"
 #include "output/book_file.h"
-#include "program_state.h"
 #include "save_command.h"
 
 #include <QWidget>
@@ -26,7 +25,7 @@ class ResultScreen : public QWidget
     static constexpr int fontSizeScale = 100;
     static constexpr double initialFontSize = 14.0;
 
-    ResultScreen(ProgramState &state, QWidget *parent = nullptr);
+    explicit ResultScreen(QWidget *parent = nullptr);
 
     [[nodiscard]] const CalculationBook &book() const { return m_book; }
 
@@ -40,8 +39,8 @@ class ResultScreen : public QWidget
     QSlider *tcb_meoFontSize = nullptr;
 
     // Adds a calculation to both forms as the next entry: both forms are unsaved, and saving and
-    // deleting become possible. The screen that holds the book is the only writer of pileCounter and
-    // unsavedBooks.
+    // deleting become possible. The book keeps its entry count and its unsaved forms; this screen
+    // holds the only book.
     void recordCalculation(const PileRecord &record, const QString &timeText);
     // Many calculations at once (an imported schedule): `recordAll` appends them to the book and
     // the memos are filled once, afterwards.
@@ -54,7 +53,7 @@ class ResultScreen : public QWidget
     std::optional<BookForm> formOnDisplay() const;
 
     // "保存": writes the form on display into its file in the documents folder through the one save
-    // command. On success that form's bit leaves unsavedBooks and cbt_Save is disabled; on failure
+    // command. On success the book counts that form as saved and cbt_Save is disabled; on failure
     // a message names the file and the reason and nothing changes.
     void cbt_SaveClick();
     // One form; `done` learns how it ended.
@@ -74,7 +73,6 @@ class ResultScreen : public QWidget
   private:
     void showBook();
 
-    ProgramState &m_state;
     CalculationBook m_book;
     BookForm m_form = BookForm::Text;
 };

@@ -1,12 +1,11 @@
 #include "save_command.h"
 
+#include "file_dialog.h"
 #include "platform.h"
 #include "saved_notice.h"
 #include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
-
-#include "texts/result.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,13 +111,13 @@ void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &wri
         if (answer == Replace) {
             writeAt(parent, path, write, done);
         } else if (answer == SaveAs) {
-            chooseSaveFile(parent, path, [parent, write, done](const QString &chosen) {
-                if (chosen.isEmpty()) {
-                    finish(done, SaveEnd::Cancelled);
-                } else {
-                    writeAt(parent, chosen, write, done);
-                }
-            });
+            // The name as typed: the bytes are the same whatever the file is called.
+            const QString chosen = askSavePath(parent, {QString(), path, {}});
+            if (chosen.isEmpty()) {
+                finish(done, SaveEnd::Cancelled);
+            } else {
+                writeAt(parent, chosen, write, done);
+            }
         } else {
             finish(done, SaveEnd::Cancelled);
         }

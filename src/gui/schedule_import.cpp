@@ -15,11 +15,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -73,13 +71,7 @@ void showRow(MainWindow &window, const CalculationInput &input)
 {
     InputScreen &screen = *window.MainFormLayer;
     typeIn(screen, input);
-    {
-        const QSignalBlocker quiet(&screen);
-        screen.cbt_computeClick();
-    }
-    if (auto *box = screen.findChild<QMessageBox *>("errorBox")) {
-        box->close();
-    }
+    screen.calculateQuietly();
     if (calculate(input).abortNotice) {
         emit screen.runAborted();
     }

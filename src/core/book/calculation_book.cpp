@@ -354,6 +354,7 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
     m_text.insert(m_text.end(), std::make_move_iterator(entry.begin()), std::make_move_iterator(entry.end()));
     m_text.push_back(timeLine(timeText));
     m_entries = number;
+    m_unsaved = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
     return m_entries;
 }
 
@@ -361,6 +362,7 @@ void CalculationBook::deleteLast()
 {
     if (m_entries <= 1) {
         m_entries = 0;
+        m_unsaved = 0;
         m_table.clear();
         m_text.clear();
         return;

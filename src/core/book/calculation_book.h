@@ -2,6 +2,7 @@
 #pragma once
 
 #include "capacity/calculation.h"
+#include "output/book_file.h"
 
 #include <string>
 #include <string_view>
@@ -43,6 +44,12 @@ class CalculationBook
     // removing the only entry (or deleting from an empty book) empties both books.
     void deleteLast();
 
+    // The forms with changes not yet saved, as BookForm bits: recording makes both unsaved, emptying
+    // the book leaves nothing to save, deleting one of several entries changes nothing here.
+    int unsavedForms() const { return m_unsaved; }
+    bool unsaved(BookForm form) const { return (m_unsaved & static_cast<int>(form)) != 0; }
+    void markSaved(BookForm form) { m_unsaved &= ~static_cast<int>(form); }
+
     int entryCount() const { return m_entries; }
     bool empty() const { return m_entries == 0; }
     const std::vector<std::string> &textLines() const { return m_text; }
@@ -50,6 +57,7 @@ class CalculationBook
 
   private:
     int m_entries = 0;
+    int m_unsaved = 0;
     std::vector<std::string> m_text;
     std::vector<std::string> m_table;
 };

@@ -5,7 +5,7 @@
 #include "output/text_file.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
-#include "texts/optimisation_messages.h"
+#include "texts/optimisation.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 
 #include "capacity/formulas.h"
 #include "text/number_text.h"
-#include "texts/optimisation_messages.h"
+#include "texts/optimisation.h"
 
 namespace saxolith
 {

@@ -4,7 +4,7 @@
 #include "capacity/formulas.h"
 #include "text/number_text.h"
 #include "texts/input.h"
-#include "texts/optimisation_messages.h"
+#include "texts/optimisation.h"
 
 #include <algorithm>
 #include <charconv>

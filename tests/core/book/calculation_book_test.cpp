@@ -302,5 +302,29 @@ TEST(CalculationBook, DeletingTheOnlyEntryEmptiesBothBooksAndStartsAfresh)
     EXPECT_EQ(book.tableLines(), firstTable);
 }
 
+TEST(CalculationBook, KeepsWhichFormsAreUnsaved)
+{
+    constexpr int both = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
+    CalculationBook book;
+    EXPECT_EQ(book.unsavedForms(), 0);
+    book.record(defaultRecord(), "t1");
+    book.record(defaultRecord(), "t2");
+    EXPECT_EQ(book.unsavedForms(), both);
+
+    book.markSaved(BookForm::Text);
+    EXPECT_FALSE(book.unsaved(BookForm::Text));
+    EXPECT_TRUE(book.unsaved(BookForm::Table));
+    // Deleting one of several entries leaves the forms as they were; recording makes both unsaved.
+    book.deleteLast();
+    EXPECT_EQ(book.unsavedForms(), static_cast<int>(BookForm::Table));
+    book.record(defaultRecord(), "t3");
+    EXPECT_EQ(book.unsavedForms(), both);
+
+    // An emptied book has nothing to save.
+    book.deleteLast();
+    book.deleteLast();
+    EXPECT_EQ(book.unsavedForms(), 0);
+}
+
 } // namespace
 } // namespace saxolith

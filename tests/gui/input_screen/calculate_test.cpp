@@ -25,7 +25,7 @@ TEST_F(InputScreenTest, DefaultsCalculateAndRecord)
     EXPECT_FALSE(screen->cbt_compute->isVisible());
     ASSERT_EQ(recorded.count(), 1);
     EXPECT_DOUBLE_EQ(recorded.at(0).at(0).value<PileRecord>().qpa, 7000.0);
-    EXPECT_EQ(window->state().unsavedBooks, 3);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 3);
     EXPECT_TRUE(window->JieGuo_DocLayer->cbt_Save->isEnabled());
     EXPECT_TRUE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
     EXPECT_EQ(aborted(), "");
@@ -37,13 +37,15 @@ TEST_F(InputScreenTest, DefaultsCalculateAndRecord)
 TEST_F(InputScreenTest, NothingIsRecordedWhileTheOptimisationScreenIsOpen)
 {
     QSignalSpy recorded(screen, &InputScreen::calculationRecorded);
-    window->state().optimisationActive = 1;
+    // The optimisation screen replays its run on the input screen while it stays on display.
+    window->cbt_YouHuaClick();
     screen->cbt_computeClick();
+    window->showLayer(screen);
     expectResults("0.2000", "7000", "5498");
     EXPECT_EQ(recorded.count(), 0);
     EXPECT_TRUE(screen->cbt_compute->isVisible());
     EXPECT_FALSE(screen->cbt_View->isVisible());
-    EXPECT_EQ(window->state().unsavedBooks, 0);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
     EXPECT_FALSE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
 }
 
@@ -118,7 +120,7 @@ TEST_F(InputScreenTest, EachCheckStopsWithItsMessageOnItsField)
         expectResults("", "", "");
         EXPECT_EQ(recorded.count(), 0);
         EXPECT_TRUE(screen->cbt_compute->isVisible());
-        EXPECT_EQ(window->state().unsavedBooks, 0);
+        EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
     }
 }
 
@@ -259,12 +261,26 @@ TEST_F(InputScreenTest, UnreadableIndexShowsTheErrorBoxAndRecordsNothing)
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->text(), "'abc' is not a valid floating point value");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->windowTitle(), window->windowTitle());
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_EQ(recorded.count(), 0);
     expectResults("", "", "");
     // Written before the failure: frk passed its check.
     EXPECT_EQ(textColour(screen->edt_frk), black);
     EXPECT_TRUE(screen->cbt_compute->isVisible());
     box->close();
+}
+
+TEST_F(InputScreenTest, AReplacedMessageBoxSeesTheErrorText)
+{
+    QStringList messages;
+    setMessageFunctionForTesting([&messages](QWidget *, const QString &text) { messages << text; });
+    type(screen->cbe_zhishu, "abc");
+    compute();
+    setMessageFunctionForTesting({});
+    EXPECT_EQ(messages, QStringList{"'abc' is not a valid floating point value"});
+    EXPECT_EQ(screen->findChild<QMessageBox *>("errorBox"), nullptr);
 }
 
 } // namespace

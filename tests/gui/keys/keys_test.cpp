@@ -108,13 +108,13 @@ TEST_F(KeysTest, ReturnOrEnterInAnyInputFieldCalculates)
         SetUp();
         focus(window->findChild<QWidget *>(c.field));
         press(c.key, c.modifiers);
-        EXPECT_EQ(window->state().pileCounter, 1);
+        EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
         EXPECT_FALSE(input->edt_ra->text().isEmpty());
         EXPECT_TRUE(input->cbt_View->isVisible());
         EXPECT_FALSE(input->cbt_compute->isVisible());
         // "计算" has given way to "结果": Return records nothing more.
         press(Qt::Key_Return);
-        EXPECT_EQ(window->state().pileCounter, 1);
+        EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
         EXPECT_EQ(shownLayer(), input);
         TearDown();
     }

@@ -282,10 +282,10 @@ TEST_F(OptimisationTest, DoubleClickTakesEachKindOfCandidateBack)
         SCOPED_TRACE(kind.name);
         EXPECT_TRUE(input->isVisible());
         EXPECT_FALSE(screen->isVisible());
-        EXPECT_EQ(state().optimisationActive, 0);
+        EXPECT_TRUE(inputRecords());
         expectTakenBack(input, list, row, frkBefore);
     }
-    EXPECT_EQ(state().pileCounter, 0);
+    EXPECT_EQ(bookEntries(), 0);
 
     // Back on the input screen the candidate is calculated into the book with the list's Ra.
     const QString ra = cell(
@@ -300,7 +300,7 @@ TEST_F(OptimisationTest, DoubleClickTakesEachKindOfCandidateBack)
         }(),
         4);
     click(input->cbt_compute);
-    EXPECT_EQ(state().pileCounter, 1);
+    EXPECT_EQ(bookEntries(), 1);
     EXPECT_EQ(input->edt_ra->text(), ra);
 }
 

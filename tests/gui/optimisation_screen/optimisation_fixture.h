@@ -5,6 +5,7 @@
 #include "input_screen.h"
 #include "main_window.h"
 #include "optimisation_screen.h"
+#include "result_screen.h"
 #include "platform.h"
 
 #include <QComboBox>
@@ -52,6 +53,9 @@ class OptimisationTest : public ::testing::Test
     }
 
     [[nodiscard]] ProgramState &state() const { return window->state(); }
+    [[nodiscard]] int bookEntries() const { return window->JieGuo_DocLayer->book().entryCount(); }
+    // A calculation on the input screen reaches the book only while that screen is on display.
+    [[nodiscard]] bool inputRecords() const { return !input->isHidden(); }
 
     static void click(QAbstractButton *button)
     {

@@ -36,8 +36,8 @@ TEST_F(OptimisationTest, RunListsEveryCandidateAndLeavesTheInputScreenOnTheLast)
     EXPECT_EQ(cell(list, 455, 1), "方  桩");
 
     // Nothing reached the book; the input screen holds the last candidate, calculated.
-    EXPECT_EQ(state().pileCounter, 0);
-    EXPECT_EQ(state().optimisationActive, 1);
+    EXPECT_EQ(bookEntries(), 0);
+    EXPECT_FALSE(inputRecords());
     EXPECT_EQ(input->cbe_jmlx->currentText(), "矩形桩");
     EXPECT_EQ(input->cbe_dd->currentText(), "2000");
     EXPECT_EQ(input->cbe_tyzd->currentText(), "2000");
@@ -153,7 +153,7 @@ TEST_F(OptimisationTest, RefusedCandidateKeepsEarlierRowsAndTheInputScreenShowsW
     EXPECT_EQ(input->cbe_jmlx->currentText(), "椭圆桩");
     EXPECT_EQ(input->cbe_tyzd->currentText(), "0");
     EXPECT_EQ(input->lb_shuoming->palette().color(QPalette::Active, QPalette::WindowText), red);
-    EXPECT_EQ(state().pileCounter, 0);
+    EXPECT_EQ(bookEntries(), 0);
 }
 
 TEST_F(OptimisationTest, TooManyCandidatesAreRefusedBeforeAnyIsEvaluated)

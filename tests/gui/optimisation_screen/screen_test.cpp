@@ -15,7 +15,7 @@ TEST_F(OptimisationTest, StarAndBackSwitchOnlyTheLayerAndTheActiveFlag)
     open();
     EXPECT_TRUE(screen->isVisible());
     EXPECT_FALSE(input->isVisible());
-    EXPECT_EQ(state().optimisationActive, 1);
+    EXPECT_FALSE(inputRecords());
     EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
     EXPECT_FALSE(screen->cbt_YHsaixuan->isEnabled());
     EXPECT_FALSE(screen->cbt_YHsave->isEnabled());
@@ -27,10 +27,10 @@ TEST_F(OptimisationTest, StarAndBackSwitchOnlyTheLayerAndTheActiveFlag)
     click(screen->cbt_YHfanhui);
     EXPECT_TRUE(input->isVisible());
     EXPECT_FALSE(screen->isVisible());
-    EXPECT_EQ(state().optimisationActive, 0);
+    EXPECT_TRUE(inputRecords());
     EXPECT_EQ(input->lb_shuoming->text(), inputStatus);
     EXPECT_EQ(input->cbe_dd->currentText(), diameter);
-    EXPECT_EQ(state().pileCounter, 0);
+    EXPECT_EQ(bookEntries(), 0);
 }
 
 TEST_F(OptimisationTest, StartUpTextsAndHeaders)

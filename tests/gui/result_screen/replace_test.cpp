@@ -41,9 +41,9 @@ TEST_F(ReplaceTest, YesterdaysFileIsReplacedOnlyWhenTheUserSaysSo)
         writeForeign("yesterday");
         QFile::remove(filePath("elsewhere.txt"));
         QString suggested;
-        setSaveFileChooserForTesting([&](QWidget *, const QString &path) {
-            suggested = path;
-            return c.chosen.isEmpty() ? QString() : filePath(c.chosen.toStdString());
+        setSaveFileFunctionForTesting([&](QWidget *, const SaveFileRequest &request) {
+            suggested = request.suggestedPath;
+            return SaveFileAnswer{c.chosen.isEmpty() ? QString() : filePath(c.chosen.toStdString()), {}};
         });
         calculateAndView();
         click("cbt_Save");

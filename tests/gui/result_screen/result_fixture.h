@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../question_box.h"
+#include "file_dialog.h"
 #include "input_screen.h"
 #include "main_window.h"
 #include "output/book_file.h"
@@ -41,7 +42,7 @@ class ResultScreenTest : public ::testing::Test
     {
         window.reset();
         setMessageFunctionForTesting({});
-        setSaveFileChooserForTesting({});
+        setSaveFileFunctionForTesting({});
         setPermissionService(nullptr);
         setSystemCodePageForTesting({});
         setDocumentsFolderForTesting({});
@@ -105,7 +106,7 @@ class ResultScreenTest : public ::testing::Test
     }
 
     bool saveEnabled() const { return result->cbt_Save->isEnabled(); }
-    int unsaved() const { return window->state().unsavedBooks; }
+    int unsaved() const { return window->JieGuo_DocLayer->book().unsavedForms(); }
 
     QTemporaryDir m_folder;
     std::unique_ptr<MainWindow> window;

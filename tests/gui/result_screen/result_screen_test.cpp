@@ -68,7 +68,7 @@ TEST_F(ResultScreenTest, ViewShowsTheTextBookAndThePageButtonSwitchesForms)
     calculateAndView();
     EXPECT_TRUE(result->isVisible());
     EXPECT_FALSE(window->MainFormLayer->isVisible());
-    EXPECT_EQ(window->state().pileCounter, 1);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
     EXPECT_TRUE(result->meo_jisuanjieguo_Doc->isVisible());
     EXPECT_FALSE(result->meo_jisuanjieguo_Xls->isVisible());
     EXPECT_EQ(textBook().size(), 41);
@@ -129,10 +129,10 @@ TEST_F(ResultScreenTest, DeletingFromThreeEntriesKeepsTwoAndTheButtons)
     const QStringList tableOfTwo = tableBook();
     calculateAgain(2);
     const QString lastTime = textBook().back();
-    ASSERT_EQ(window->state().pileCounter, 3);
+    ASSERT_EQ(window->JieGuo_DocLayer->book().entryCount(), 3);
 
     click("cbt_sanchu");
-    EXPECT_EQ(window->state().pileCounter, 2);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 2);
     QStringList expectedText = textOfTwo;
     expectedText.back() = lastTime;
     QStringList expectedTable = tableOfTwo;
@@ -151,7 +151,7 @@ TEST_F(ResultScreenTest, DeletingTheOnlyEntryEmptiesTheBookAndDisablesBothButton
 {
     calculateAndView();
     click("cbt_sanchu");
-    EXPECT_EQ(window->state().pileCounter, 0);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 0);
     EXPECT_TRUE(textBook().isEmpty());
     EXPECT_TRUE(tableBook().isEmpty());
     EXPECT_EQ(unsaved(), 0);
@@ -187,7 +187,7 @@ TEST_F(ResultScreenTest, SaveButtonFollowsTheUnsavedBitOfTheFormOnDisplay)
 
     // A later deletion changes the book but not what counts as saved.
     click("cbt_sanchu");
-    EXPECT_EQ(window->state().pileCounter, 1);
+    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
     for (int page = 0; page < 2; ++page) {
         EXPECT_FALSE(saveEnabled());
         click("cbt_PageBook");
