@@ -254,7 +254,10 @@ void ChartWindow::refresh()
 
     m_chart->removeAllSeries();
     // The band first, so that it lies under the points.
-    m_band = new QAreaSeries(new QLineSeries, new QLineSeries);
+    // The area series does not own its two lines: they are its children, so they go with it.
+    m_band = new QAreaSeries;
+    m_band->setUpperSeries(new QLineSeries(m_band));
+    m_band->setLowerSeries(new QLineSeries(m_band));
     m_band->setName(qs(chartText::band));
     m_band->setBrush(QColor(0x80, 0x80, 0x80, 0x40));
     m_band->setPen(QPen(QColor(0x80, 0x80, 0x80, 0xA0), 1.0, Qt::DashLine));
