@@ -284,7 +284,9 @@ std::optional<std::string> exportListCsv(const std::string &path, const Candidat
 
 std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows)
 {
-    // A row of twelve cells stays below 700 bytes of XML.
+    // One row's XML at its longest (about 720 bytes) stays below this: the row's tags, a candidate
+    // number of 64 digits, two texts of three ideographs and eight numbers of 23 characters, each
+    // cell with its reference and style.
     constexpr std::uintmax_t rowXmlBytes = 768;
     if (rows > std::numeric_limits<std::uintmax_t>::max() / (4 * rowXmlBytes)) {
         return std::nullopt;

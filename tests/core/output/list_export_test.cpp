@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -264,7 +265,14 @@ TEST_F(ListExport, TheLibrarysTemporaryFilesGoWhereThereIsRoom)
 {
     const auto folder = xlsxScratchFolder((m_folder / "list.xlsx").string(), 1000);
     ASSERT_TRUE(folder.has_value());
-    EXPECT_TRUE(std::filesystem::is_directory(*folder)) << *folder;
+    EXPECT_EQ(*folder, std::filesystem::temp_directory_path());
+    // Without a usable temporary folder they go beside the file.
+    const char *const temporaryFolder = std::getenv("TMPDIR");
+    const std::string kept = temporaryFolder != nullptr ? temporaryFolder : "";
+    ::setenv("TMPDIR", (m_folder / "missing").c_str(), 1);
+    const auto beside = xlsxScratchFolder((m_folder / "list.xlsx").string(), 1000);
+    temporaryFolder != nullptr ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_EQ(beside, m_folder);
     // Rows beyond any disk, or beyond counting, find no room: the export is refused up front.
     for (const std::size_t rows : {std::size_t{1} << 50, std::numeric_limits<std::size_t>::max()}) {
         EXPECT_FALSE(xlsxScratchFolder((m_folder / "list.xlsx").string(), rows).has_value()) << rows;
