@@ -2,6 +2,7 @@
 
 #include "optimise/option_grid.h"
 #include "output/safe_file.h"
+#include "output/text_file.h"
 #include "text/fixed_width.h"
 
 #include <xlsxwriter.h>
@@ -13,6 +14,8 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <unistd.h>
 #include <vector>
 
 namespace saxolith
@@ -149,6 +152,22 @@ class RowCells
         return slot;
     }
 
+    // The candidate number's text as the list shows it, valid until the next call.
+    std::string_view candidateNumberText(const CandidateRow &row)
+    {
+        std::size_t length = 0;
+        if (row.numberDigits == 0) {
+            length = static_cast<std::size_t>(
+                std::to_chars(m_numberBuffer, m_numberBuffer + sizeof m_numberBuffer, row.number).ptr -
+                m_numberBuffer);
+        } else {
+            length = writeCandidateNumber(m_numberBuffer, row.number, std::min<int>(row.numberDigits, 64));
+        }
+        length = std::min(length, sizeof m_numberBuffer - 1); // at most 3 + 64 + 20 already
+        m_numberBuffer[length] = '\0';
+        return {m_numberBuffer, length};
+    }
+
   private:
     static constexpr int tableBits = 12;
 
@@ -189,21 +208,14 @@ class RowCells
     // "ZH-" and the position zero-padded to its digits, or the plain number.
     void numberText(const CandidateRow &row)
     {
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, row.number).ptr;
-        const auto length = static_cast<std::size_t>(end - digits);
-        m_number.text.clear();
-        if (row.numberDigits != 0) {
-            m_number.text += "ZH-";
-            m_number.text.append(row.numberDigits > length ? row.numberDigits - length : 0, '0');
-        }
-        m_number.text.append(digits, length);
+        m_number.text.assign(candidateNumberText(row));
         m_number.number.reset();
         if (row.numberDigits == 0) {
             m_number.number = NumberCell{static_cast<double>(row.number), 0};
         }
     }
 
+    char m_numberBuffer[3 + 64 + 24 + 1] = {};
     const CandidateList &m_list;
     std::array<std::vector<Cell>, candidateColumns> m_tables;
     Cell m_number;
@@ -270,16 +282,57 @@ std::optional<std::string> exportListCsv(const std::string &path, const Candidat
     return writeFileStreamed(path, [&](std::ostream &out) { writeListCsv(out, list, progress); });
 }
 
+std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows)
+{
+    // One row's XML at its longest (about 720 bytes) stays below this: the row's tags, a candidate
+    // number of 64 digits, two texts of three ideographs and eight numbers of 23 characters, each
+    // cell with its reference and style.
+    constexpr std::uintmax_t rowXmlBytes = 768;
+    if (rows > std::numeric_limits<std::uintmax_t>::max() / (4 * rowXmlBytes)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t needed = 2 * rowXmlBytes * (rows + 1) + (std::uintmax_t{1} << 20);
+    const auto hasRoom = [needed](const std::filesystem::path &folder) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+            return false;
+        }
+        const std::filesystem::space_info space = std::filesystem::space(folder, error);
+        return !error && space.available >= needed;
+    };
+    std::error_code error;
+    if (const std::filesystem::path system = std::filesystem::temp_directory_path(error);
+        !error && hasRoom(system)) {
+        return system;
+    }
+    std::filesystem::path beside = std::filesystem::path(path).parent_path();
+    if (beside.empty()) {
+        beside = ".";
+    }
+    if (hasRoom(beside)) {
+        return beside;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress,
                                           std::size_t rowsPerSheet)
 {
     rowsPerSheet = std::clamp<std::size_t>(rowsPerSheet, 1, xlsxRowsPerSheet);
     return writeFileThrough(path, [&](const std::string &temporary) -> std::optional<std::string> {
+        // A full disk under the library's temporary files would leave a workbook cut short that
+        // it still reports as written: the export starts only where they have room.
+        const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(temporary, list.size());
+        if (!scratch) {
+            return "Cannot write file \"" + path + "\". No space left on device";
+        }
+        std::string scratchName = scratch->string();
         // Constant memory: each row goes to disk once written, so a million rows stay small.
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.use_zip64 = LXW_TRUE;
+        options.tmpdir = scratchName.data();
         lxw_workbook *workbook = workbook_new_opt(temporary.c_str(), &options);
         if (workbook == nullptr) {
             return "Cannot create file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
@@ -319,7 +372,16 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
             }
             for (std::size_t row = first; row < last; ++row) {
                 const auto sheetRow = static_cast<lxw_row_t>(row - first + 1);
-                for (int column = 0; column < candidateColumns; ++column) {
+                // The candidate number, different in every row: the plain number as it is, or its text.
+                const CandidateRow &candidate = list.row(row);
+                if (candidate.numberDigits == 0) {
+                    worksheet_write_number(worksheet, sheetRow, 0, static_cast<double>(candidate.number),
+                                           numberFormats[0]);
+                } else {
+                    worksheet_write_string(worksheet, sheetRow, 0,
+                                           cells.candidateNumberText(candidate).data(), nullptr);
+                }
+                for (int column = 1; column < candidateColumns; ++column) {
                     const RowCells::Cell &cell = cells.cell(row, column);
                     if (cell.text.empty()) {
                         continue;

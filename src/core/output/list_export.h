@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -34,9 +35,15 @@ void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProg
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
                                          const ExportProgress &progress = {});
 
+// Where the workbook export of `rows` rows beside `path` keeps the library's temporary files (two
+// copies of the sheet's XML at the end): the system's temporary folder, otherwise the folder of
+// `path`, whichever has room first; nothing when neither has.
+std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows);
+
 // Writes the workbook: worksheet `sheetName` with the header frozen and filtered, numbers as
 // numbers in the format of their shown decimals; rows beyond `rowsPerSheet` continue on further
-// sheets ("name (2)", …) with the same header. Through a temporary file, like the CSV.
+// sheets ("name (2)", …) with the same header. Through a temporary file, like the CSV; refused
+// when no folder has room for the library's temporary files.
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress = {},
                                           std::size_t rowsPerSheet = xlsxRowsPerSheet);

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -231,6 +233,50 @@ TEST_F(ListExport, AFailedExportNamesTheFileAndLeavesNothingBehind)
     std::filesystem::create_directory(m_folder / "taken.xlsx");
     EXPECT_TRUE(exportListXlsx((m_folder / "taken.xlsx").string(), list(), "x").has_value());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1);
+}
+
+TEST_F(ListExport, TheCandidateNumberIsTheListsNumberOrText)
+{
+    // Plain numbers are numbers; "ZH-" numbers are texts padded to their digits, as the list shows them.
+    for (const int digits : {0, 3, 12}) {
+        CandidateList numbered;
+        for (std::size_t row = 0; row < 2; ++row) {
+            CandidateRow candidate = list().row(row);
+            candidate.number = static_cast<std::uint32_t>(row == 0 ? 7 : 4'000'000'000U);
+            candidate.numberDigits = static_cast<std::uint8_t>(digits);
+            numbered.append(candidate);
+        }
+        const std::filesystem::path path = m_folder / "numbers.xlsx";
+        ASSERT_FALSE(exportListXlsx(path.string(), numbered, "x").has_value());
+        const std::string sheet = zipMember(path, "xl/worksheets/sheet1.xml");
+        for (std::size_t row = 0; row < 2; ++row) {
+            const std::string cell = cellXml(sheet, "A" + std::to_string(row + 2));
+            if (digits == 0) {
+                EXPECT_EQ(cell.find("t=\""), std::string::npos) << cell;
+                EXPECT_NE(cell.find("<v>" + numbered.cell(row, 0) + "</v>"), std::string::npos) << cell;
+            } else {
+                EXPECT_NE(cell.find("<t>" + numbered.cell(row, 0) + "</t>"), std::string::npos) << cell;
+            }
+        }
+    }
+}
+
+TEST_F(ListExport, TheLibrarysTemporaryFilesGoWhereThereIsRoom)
+{
+    const auto folder = xlsxScratchFolder((m_folder / "list.xlsx").string(), 1000);
+    ASSERT_TRUE(folder.has_value());
+    EXPECT_EQ(*folder, std::filesystem::temp_directory_path());
+    // Without a usable temporary folder they go beside the file.
+    const char *const temporaryFolder = std::getenv("TMPDIR");
+    const std::string kept = temporaryFolder != nullptr ? temporaryFolder : "";
+    ::setenv("TMPDIR", (m_folder / "missing").c_str(), 1);
+    const auto beside = xlsxScratchFolder((m_folder / "list.xlsx").string(), 1000);
+    temporaryFolder != nullptr ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_EQ(beside, m_folder);
+    // Rows beyond any disk, or beyond counting, find no room: the export is refused up front.
+    for (const std::size_t rows : {std::size_t{1} << 50, std::numeric_limits<std::size_t>::max()}) {
+        EXPECT_FALSE(xlsxScratchFolder((m_folder / "list.xlsx").string(), rows).has_value()) << rows;
+    }
 }
 
 TEST_F(ListExport, AnEmptyListGivesTheHeaderAlone)

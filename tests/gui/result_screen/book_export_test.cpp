@@ -5,12 +5,15 @@
 #include "saved_notice.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QTimer>
 
 namespace saxolith::test
 {
@@ -146,6 +149,53 @@ TEST_F(BookExportTest, PrintOpensThePreviewOfTheBookOnItsPages)
     EXPECT_EQ(preview->printer()->pageLayout().pageSize().id(), QPageSize::A4);
     EXPECT_TRUE(messages.isEmpty());
     preview->reject();
+}
+
+TEST_F(BookExportTest, PrintingIntoAPdfFileSaysWhereTheFileWent)
+{
+    calculateAndView();
+    press(Qt::CTRL | Qt::Key_P);
+    auto *preview = result->findChild<QPrintPreviewDialog *>("bookPrintPreview");
+    ASSERT_NE(preview, nullptr);
+    // The preview's own Print button.
+    QAction *printAction = nullptr;
+    QStringList seen;
+    for (QAction *candidate : preview->findChildren<QAction *>()) {
+        seen << candidate->text();
+        if (candidate->text() == "Print") {
+            printAction = candidate;
+        }
+    }
+    ASSERT_NE(printAction, nullptr) << seen.join(" | ").toStdString();
+
+    // The print dialog: printing into a file (the last printer), named into the test's folder, and OK.
+    const QString path = m_folder.path() + "/printed.pdf";
+    bool answered = false;
+    QTimer::singleShot(0, preview, [&] {
+        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        auto *printers = dialog != nullptr ? dialog->findChild<QComboBox *>("printers") : nullptr;
+        auto *name = dialog != nullptr ? dialog->findChild<QLineEdit *>("filename") : nullptr;
+        if (printers == nullptr || name == nullptr) {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                modal->close(); // a dialog this test does not know: leave it unanswered
+            }
+            return;
+        }
+        printers->setCurrentIndex(printers->count() - 1);
+        name->setText(path);
+        dialog->accept();
+        answered = true;
+    });
+    printAction->trigger();
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_NE(notice(), nullptr);
+    EXPECT_TRUE(notice()->isVisible());
+    EXPECT_TRUE(noticeText().endsWith(path)) << noticeText().toStdString();
+    QProcess text;
+    text.start("pdftotext", {"-layout", path, "-"});
+    ASSERT_TRUE(text.waitForFinished());
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains("1.基桩编号: ZH1"));
 }
 
 TEST_F(BookExportTest, TheKeysBelongToTheResultScreen)
