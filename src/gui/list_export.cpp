@@ -146,10 +146,12 @@ class ListCommands : public QObject
 
         std::atomic<std::size_t> done{0};
         std::atomic<std::size_t> total{0};
+        std::atomic<bool> busy{false};
         std::atomic<bool> finished{false};
         std::optional<std::string> result;
         std::thread worker([&] {
             result = job([&](std::size_t rows, std::size_t all) {
+                busy = all == 0;
                 done = rows;
                 total = all;
             });
@@ -165,7 +167,10 @@ class ListCommands : public QObject
                 loop.quit();
                 return;
             }
-            if (clock.elapsed() >= progressDelayMs && total > 0) {
+            if (clock.elapsed() >= progressDelayMs && busy) {
+                bar->setRange(0, 0); // steps unknown: the bar shows that work goes on
+                bar->show();
+            } else if (clock.elapsed() >= progressDelayMs && total > 0) {
                 bar->setRange(0, progressSteps);
                 bar->setValue(
                     static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * progressSteps));

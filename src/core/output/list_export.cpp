@@ -400,6 +400,8 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
                 }
             }
         }
+        // Packing the workbook takes about as long as writing its rows, and tells nothing meanwhile.
+        report(progress, 0, 0);
         const lxw_error error = workbook_close(workbook);
         if (error != LXW_NO_ERROR) {
             return xlsxFailure(path, error);

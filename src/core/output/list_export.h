@@ -14,7 +14,8 @@
 namespace saxolith
 {
 
-// Rows written so far of all; called now and then from the thread that writes.
+// Rows written so far of all; called now and then from the thread that writes. A call with a total of 0
+// says that the rest takes a while without steps to count (the workbook being packed).
 using ExportProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Rows below the header that one worksheet holds (Excel's 1,048,576 rows less the header).

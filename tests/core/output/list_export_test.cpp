@@ -13,6 +13,8 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace saxolith
 {
@@ -208,7 +210,13 @@ TEST_F(ListExport, WorkbookHoldsNumbersInTheirFormatsUnderAFrozenFilteredHeader)
 TEST_F(ListExport, RowsBeyondTheSheetLimitContinueOnASecondSheet)
 {
     const std::filesystem::path path = m_folder / "long.xlsx";
-    ASSERT_FALSE(exportListXlsx(path.string(), list(), "筛选结果", {}, 400).has_value());
+    // Progress counts rows, then says "busy" (total 0) while the workbook is packed, then ends full.
+    std::vector<std::pair<std::size_t, std::size_t>> calls;
+    const auto progress = [&](std::size_t done, std::size_t total) { calls.emplace_back(done, total); };
+    ASSERT_FALSE(exportListXlsx(path.string(), list(), "筛选结果", progress, 400).has_value());
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], std::make_pair(std::size_t{0}, std::size_t{0}));
+    EXPECT_EQ(calls.back(), std::make_pair(list().size(), list().size()));
     const std::string workbook = zipMember(path, "xl/workbook.xml");
     EXPECT_NE(workbook.find("name=\"筛选结果 (2)\""), std::string::npos) << workbook;
     const std::string first = zipMember(path, "xl/worksheets/sheet1.xml");
