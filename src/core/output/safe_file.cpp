@@ -103,18 +103,11 @@ int createTemporary(const std::string &path, std::string &temporary)
     return fd;
 }
 
-// Flushes the complete temporary file to disk and renames it onto `path`; on failure it is removed.
-std::optional<std::string> commitTemporary(const std::string &temporary, const std::string &path,
-                                           const std::string &shownPath)
+// Renames the complete, flushed temporary file onto `path`, unless `error` already says it failed; on
+// failure the temporary file is removed and the message names `shownPath`.
+std::optional<std::string> renameIntoPlace(const std::string &temporary, const std::string &path,
+                                           const std::string &shownPath, int error)
 {
-    int error = 0;
-    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
     if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
         error = errno;
     }
@@ -129,6 +122,21 @@ std::optional<std::string> commitTemporary(const std::string &temporary, const s
         ::close(folder);
     }
     return std::nullopt;
+}
+
+// Flushes the complete temporary file to disk and renames it onto `path`; on failure it is removed.
+std::optional<std::string> commitTemporary(const std::string &temporary, const std::string &path,
+                                           const std::string &shownPath)
+{
+    int error = 0;
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return renameIntoPlace(temporary, path, shownPath, error);
 }
 
 // Opens a fresh temporary file beside the file `shownPath` names, through any symbolic links (the
@@ -206,21 +214,7 @@ writeFileSafely(const std::string &shownPath,
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }
-    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return failure("Cannot write file", shownPath, error);
-    }
-
-    // The new name itself must survive a power cut; a failure here loses nothing already written.
-    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return std::nullopt;
+    return renameIntoPlace(temporary, path, shownPath, error);
 }
 
 std::optional<std::string> writeFileStreamed(const std::string &path,
