@@ -264,20 +264,23 @@ struct Encoder::Converter {
     {
         const char *p = text.data();
         const char *const end = p + text.size();
-        // Room for twice the text: no character of four or fewer bytes becomes more than twice as long.
-        std::size_t base = out.size();
-        out.resize(base + 2 * text.size() + 8);
-        char *w = out.data() + base;
+        // Room as long as the text, and when characters grow beyond that, room for twice the rest:
+        // no character of four or fewer bytes becomes more than twice as long.
+        constexpr std::ptrdiff_t slack = 16;
+        char *w = nullptr;
+        char *roomEnd = nullptr;
         const auto giveBack = [&] { out.resize(static_cast<std::size_t>(w - out.data())); };
-        const auto takeRoom = [&] {
-            base = out.size();
-            out.resize(base + 2 * static_cast<std::size_t>(end - p) + 8);
+        const auto takeRoom = [&](std::size_t times) {
+            const std::size_t base = out.size();
+            out.resize(base + times * static_cast<std::size_t>(end - p) + slack);
             w = out.data() + base;
+            roomEnd = out.data() + out.size();
         };
+        takeRoom(1);
         while (p != end) {
 #if defined(__SSE2__)
             // ASCII sixteen bytes at a time, stored whole and kept as far as it goes.
-            while (end - p >= 16) {
+            while (end - p >= 16 && roomEnd - w >= 16) {
                 const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(w), block);
                 const auto mask = static_cast<unsigned>(_mm_movemask_epi8(block));
@@ -291,10 +294,17 @@ struct Encoder::Converter {
                 w += 16;
             }
 #endif
-            const char *const ascii = asciiEnd(p, end);
-            std::memcpy(w, p, static_cast<std::size_t>(ascii - p));
-            w += ascii - p;
-            p = ascii;
+            if (p != end && static_cast<unsigned char>(*p) < 0x80) {
+                // The last few bytes, or a run met short of room.
+                const char *const ascii = asciiEnd(p, end);
+                if (roomEnd - w < ascii - p + slack) {
+                    giveBack();
+                    takeRoom(2);
+                }
+                std::memcpy(w, p, static_cast<std::size_t>(ascii - p));
+                w += ascii - p;
+                p = ascii;
+            }
             while (p != end && static_cast<unsigned char>(*p) >= 0x80) {
                 const auto *u = reinterpret_cast<const unsigned char *>(p);
                 const auto left = static_cast<std::size_t>(end - p);
@@ -316,6 +326,10 @@ struct Encoder::Converter {
                         }
                         known = *alone;
                     }
+                    if (roomEnd - w < slack) {
+                        giveBack();
+                        takeRoom(2);
+                    }
                     std::memcpy(w, known.bytes.data(), known.bytes.size());
                     w += known.length;
                     p += c.length;
@@ -331,7 +345,7 @@ struct Encoder::Converter {
                 giveBack();
                 convert({p, length}, out, true);
                 p += length;
-                takeRoom();
+                takeRoom(1);
             }
         }
         giveBack();
