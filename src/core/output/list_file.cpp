@@ -35,8 +35,33 @@ constexpr int titleRuleLength = 53;
 constexpr int ruleLength = 130;
 constexpr int fieldWidth = 8;
 
+// A field's text, kept where a fixed 32 bytes can be copied from it at once.
+class Piece
+{
+  public:
+    static constexpr std::size_t copied = 32;
+
+    void assign(std::string_view text)
+    {
+        m_size = text.size();
+        if (m_size <= m_text.size())
+            std::memcpy(m_text.data(), text.data(), m_size);
+        else
+            m_long.assign(text);
+    }
+    std::size_t size() const { return m_size; }
+    // At least `copied` bytes may be read from here when size() ≤ copied.
+    const char *data() const { return m_size <= m_text.size() ? m_text.data() : m_long.data(); }
+
+  private:
+    std::array<char, 2 * copied> m_text{};
+    std::size_t m_size = 0;
+    std::string m_long; // a text longer than the room above
+};
+
 // Fields are written into one line buffer; `text` is ASCII in all but the names, which are
-// laid out by their display width.
+// laid out by their display width. Short pieces and runs of blanks are copied 32 bytes at a time
+// into the room behind the line, without calls.
 class LineBuffer
 {
   public:
@@ -48,34 +73,76 @@ class LineBuffer
         std::memcpy(m_text.data() + m_size, text.data(), text.size());
         m_size += text.size();
     }
+    // A text of a buffer that has at least Piece::copied bytes to read from where it starts.
+    void putFromRoom(std::string_view text)
+    {
+        if (text.size() <= Piece::copied)
+            std::memcpy(m_text.data() + m_size, text.data(), Piece::copied);
+        else
+            std::memcpy(m_text.data() + m_size, text.data(), text.size());
+        m_size += text.size();
+    }
+    void put(const Piece &piece)
+    {
+        if (piece.size() <= Piece::copied)
+            std::memcpy(m_text.data() + m_size, piece.data(), Piece::copied);
+        else
+            std::memcpy(m_text.data() + m_size, piece.data(), piece.size());
+        m_size += piece.size();
+    }
     void blanks(int count)
     {
-        if (count > 0) {
-            std::memset(m_text.data() + m_size, ' ', static_cast<std::size_t>(count));
-            m_size += static_cast<std::size_t>(count);
-        }
+        if (count <= 0)
+            return;
+        const auto n = static_cast<std::size_t>(count);
+        static constexpr std::array<char, Piece::copied> spaces = [] {
+            std::array<char, Piece::copied> all{};
+            all.fill(' ');
+            return all;
+        }();
+        if (n <= spaces.size())
+            std::memcpy(m_text.data() + m_size, spaces.data(), spaces.size());
+        else
+            std::memset(m_text.data() + m_size, ' ', n);
+        m_size += n;
     }
-    // A number text right-aligned in `width` columns, then `after`; number texts are ASCII, one
-    // column a byte.
-    void rightAligned(std::string_view text, int width, std::string_view after)
+    // "ZH-" and `position`, zero-padded to `digits` digits.
+    void candidateNumber(std::size_t position, int digits)
+    {
+        std::memcpy(m_text.data() + m_size, "ZH-", 3);
+        m_size += 3;
+        int length = 1;
+        for (std::size_t rest = position; rest >= 10; rest /= 10)
+            ++length;
+        length = std::max(length, digits);
+        char *at = m_text.data() + m_size + length;
+        for (int k = 0; k < length; ++k) {
+            *--at = static_cast<char>('0' + position % 10);
+            position /= 10;
+        }
+        m_size += static_cast<std::size_t>(length);
+    }
+    // A number text right-aligned in `width` columns, then `after` blanks; number texts are
+    // ASCII, one column a byte. The text lies in a buffer with room to read, as putFromRoom asks.
+    void rightAligned(std::string_view text, int width, int after)
     {
         blanks(width - static_cast<int>(text.size()));
-        put(text);
-        put(after);
+        putFromRoom(text);
+        blanks(after);
     }
-    // An ASCII text centred in the field's columns, the odd blank to the left, then the gap.
+    // An ASCII text centred in the field's columns, the odd blank to the left, then the gap of two.
     void centred(std::string_view text)
     {
-        const int n = fieldWidth - static_cast<int>(text.size());
+        const int n = std::max(fieldWidth - static_cast<int>(text.size()), 0); // a wider text stands as it is
         blanks(n - n / 2);
-        put(text);
-        blanks(n / 2);
-        put("  ");
+        putFromRoom(text);
+        blanks(n / 2 + 2);
     }
 
   private:
-    // The widest line: sixteen fields of at most a number text and its blanks each.
-    std::array<char, 16 * (numberTextRoom + 16)> m_text{};
+    // The widest line: sixteen fields of at most a number text and its blanks each, a candidate
+    // number of up to 64 digits, the line end, and the room for copying 32 bytes at a time.
+    std::array<char, 16 * (numberTextRoom + 16) + 64 + 2 + Piece::copied> m_text{};
     std::size_t m_size = 0;
 };
 
@@ -88,38 +155,39 @@ class NumberField
     {
         const auto bits = std::bit_cast<std::uint64_t>(value);
         if (!m_made || bits != m_value || codes != m_codes) {
-            LineBuffer &field = m_field;
-            field.clear();
-            write(field);
+            const std::size_t start = line.view().size();
+            write(line);
+            m_field.assign(line.view().substr(start));
             m_value = bits;
             m_codes = codes;
             m_made = true;
+            return;
         }
-        line.put(m_field.view());
+        line.put(m_field);
     }
 
   private:
     std::uint64_t m_value = 0;
     std::uint32_t m_codes = 0;
     bool m_made = false;
-    LineBuffer m_field;
+    Piece m_field;
 };
 
 // The fields of a few values (a section, a route, an integrity class): each made once.
 class NamedFields
 {
   public:
-    template <typename Make> std::string_view get(std::uint8_t value, Make make)
+    template <typename Make> const Piece &get(std::uint8_t value, Make make)
     {
         if (!m_made[value]) {
-            m_texts[value] = make();
+            m_texts[value].assign(make());
             m_made[value] = true;
         }
         return m_texts[value];
     }
 
   private:
-    std::array<std::string, 256> m_texts;
+    std::array<Piece, 256> m_texts;
     std::array<bool, 256> m_made{};
 };
 
@@ -137,11 +205,16 @@ class NumberText
         return {m_text.data(), writeFixed(m_text.data(), x, precision, decimals)};
     }
     std::string_view general(double x) { return {m_text.data(), writeGeneral(m_text.data(), x)}; }
+    std::string_view dash()
+    {
+        m_text[0] = '-';
+        return {m_text.data(), 1};
+    }
     // The text of displayRounded(value, choice): the cut value to the choice's decimals.
     std::string_view rounded(double value, int choice)
     {
         if (choice < 0 || choice >= precisionChoiceCount)
-            return {};
+            return {m_text.data(), 0}; // the empty text of a choice outside the list
         return fixed(cutByChoice(value, choice), 7, decimalsByChoice(choice));
     }
 
@@ -160,18 +233,17 @@ class LineLayout
         const std::string field = centredName(sample);
         m_numberLeft = static_cast<int>(field.find(sample));
         m_numberRight = static_cast<int>(field.size() - sample.size()) - m_numberLeft;
-        m_dash = centredName("-");
+        m_dash.assign(centredName("-"));
     }
 
-    // The line of `row` without its line end.
-    std::string_view lay(std::size_t row)
+    // The line of `row`, with its line end when `ended`.
+    std::string_view lay(std::size_t row, bool ended)
     {
         const CandidateRow &r = m_list.row(row);
         LineBuffer &line = m_line;
         line.clear();
-        std::array<char, 3 + 64> number{};
         line.blanks(1 + m_numberLeft);
-        line.put({number.data(), writeCandidateNumber(number.data(), row + 1, m_digits)});
+        line.candidateNumber(row + 1, m_digits);
         line.blanks(m_numberRight);
 
         // The dimension columns d, c, a, b as the table book lays them out.
@@ -183,11 +255,10 @@ class LineLayout
                 line.put(m_dash);
             } else if (slot == DimensionSlot::First) {
                 m_first.put(line, r.first, 0,
-                            [&](LineBuffer &f) { f.rightAligned(m_number.general(r.first), 6, "    "); });
+                            [&](LineBuffer &f) { f.rightAligned(m_number.general(r.first), 6, 4); });
             } else {
                 m_second.put(line, r.second, section.hasSecond ? 1 : 0, [&](LineBuffer &f) {
-                    f.rightAligned(section.hasSecond ? m_number.general(r.second) : std::string_view("-"), 6,
-                                   "    ");
+                    f.rightAligned(section.hasSecond ? m_number.general(r.second) : m_number.dash(), 6, 4);
                 });
             }
         }
@@ -197,14 +268,14 @@ class LineLayout
         line.put(m_route.get(route, [&] { return centredName(std::to_string(static_cast<int>(r.route))); }));
         if (r.route == StrengthRoute::QpaGiven) {
             m_strength.put(line, r.strength, route,
-                           [&](LineBuffer &f) { f.rightAligned(m_number.fixed(r.strength, 10, 0), 6, "    "); });
+                           [&](LineBuffer &f) { f.rightAligned(m_number.fixed(r.strength, 10, 0), 6, 4); });
             line.put(m_dash);
             line.put(m_dash);
             line.put(m_dash);
         } else {
             line.put(m_dash);
             m_strength.put(line, r.strength, route,
-                           [&](LineBuffer &f) { f.rightAligned(m_number.fixed(r.strength, 10, 2), 7, "   "); });
+                           [&](LineBuffer &f) { f.rightAligned(m_number.fixed(r.strength, 10, 2), 7, 3); });
             if (r.basis == IntegrityBasis::Class) {
                 line.put(m_integrityClass.get(static_cast<std::uint8_t>(r.integrityClass), [&] {
                     return centredName(integrityClassName(r.integrityClass));
@@ -216,9 +287,11 @@ class LineLayout
         }
 
         m_qpa.put(line, r.qpa, r.precision,
-                  [&](LineBuffer &f) { f.rightAligned(m_number.rounded(r.qpa, r.precision), 7, "   "); });
+                  [&](LineBuffer &f) { f.rightAligned(m_number.rounded(r.qpa, r.precision), 7, 3); });
         m_ra.put(line, r.ra, r.precision,
-                 [&](LineBuffer &f) { f.rightAligned(m_number.rounded(r.ra, r.precision), 7, "  "); });
+                 [&](LineBuffer &f) { f.rightAligned(m_number.rounded(r.ra, r.precision), 7, 2); });
+        if (ended)
+            line.put(lineEnd);
         return line.view();
     }
 
@@ -227,7 +300,7 @@ class LineLayout
     int m_digits;
     int m_numberLeft = 0;
     int m_numberRight = 0;
-    std::string m_dash;
+    Piece m_dash;
     NumberText m_number;
     NamedFields m_section, m_route, m_integrityClass;
     NumberField m_first, m_second, m_strength, m_index, m_psi, m_qpa, m_ra;
@@ -244,7 +317,7 @@ std::string_view listFileName(ListFileKind kind)
 std::string listFileLine(const CandidateList &list, std::size_t row, std::size_t rowCount)
 {
     auto layout = std::make_unique<LineLayout>(list, rowCount);
-    return std::string(layout->lay(row));
+    return std::string(layout->lay(row, false));
 }
 
 void writeListFile(TextFileWriter &out, const CandidateList &list, ListFileKind kind,
@@ -260,11 +333,7 @@ void writeListFile(TextFileWriter &out, const CandidateList &list, ListFileKind 
     out.line(dashes);
     const auto layout = std::make_unique<LineLayout>(list, list.size());
     for (std::size_t row = 0; row < list.size(); ++row) {
-        const std::string_view line = layout->lay(row);
-        char *at = out.reserve(line.size() + lineEnd.size());
-        std::memcpy(at, line.data(), line.size());
-        std::memcpy(at + line.size(), lineEnd.data(), lineEnd.size());
-        out.commit(line.size() + lineEnd.size());
+        out.text(layout->lay(row, true));
     }
     out.line(dashes);
     out.line(book::noteLine);

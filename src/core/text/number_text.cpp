@@ -341,23 +341,32 @@ std::size_t writeFixed(char *out, double x, int precision, int decimals)
                 ++units;
             }
             if (static_cast<double>(units) < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
-                char *at = out;
-                if (std::signbit(x) && units != 0) {
-                    *at++ = '-';
-                }
+                // Written from the last digit back, the point among them.
+                const bool negative = std::signbit(x) && units != 0;
                 const auto unit = static_cast<std::uint64_t>(scale);
-                at = std::to_chars(at, out + numberTextRoom, units / unit).ptr;
-                if (decimals > 0) {
-                    *at++ = '.';
-                    std::array<char, plainDigits + 1> digits{};
-                    const char *end = std::to_chars(digits.data(), digits.data() + digits.size(), units % unit).ptr;
-                    const auto length = static_cast<std::size_t>(end - digits.data());
-                    std::memset(at, '0', static_cast<std::size_t>(decimals) - length);
-                    at += static_cast<std::size_t>(decimals) - length;
-                    std::memcpy(at, digits.data(), length);
-                    at += length;
+                std::size_t length = negative ? 2 : 1;
+                for (std::uint64_t whole = units / unit; whole >= 10; whole /= 10) {
+                    ++length;
                 }
-                return static_cast<std::size_t>(at - out);
+                if (decimals > 0) {
+                    length += 1 + static_cast<std::size_t>(decimals);
+                }
+                char *at = out + length;
+                for (int i = 0; i < decimals; ++i) {
+                    *--at = static_cast<char>('0' + units % 10);
+                    units /= 10;
+                }
+                if (decimals > 0) {
+                    *--at = '.';
+                }
+                do {
+                    *--at = static_cast<char>('0' + units % 10);
+                    units /= 10;
+                } while (units != 0);
+                if (negative) {
+                    *--at = '-';
+                }
+                return length;
             }
         }
     }
