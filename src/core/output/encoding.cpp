@@ -118,6 +118,7 @@ struct Encoder::Converter {
     };
     using Page = std::array<Encoded, 256>;
     std::array<std::unique_ptr<Page>, 256> pages;
+    std::string codePage;                          // for the probe, opened when first needed
     iconv_t probe = reinterpret_cast<iconv_t>(-1); // converts one character at a time
 
     explicit Converter(iconv_t handle) : cd(handle) {}
@@ -209,6 +210,8 @@ struct Encoder::Converter {
     // probe in another state than it found it (a code page that joins it with what follows).
     std::optional<Encoded> encodeAlone(std::string_view sequence)
     {
+        if (probe == reinterpret_cast<iconv_t>(-1))
+            probe = iconv_open(codePage.c_str(), "UTF-8");
         if (probe == reinterpret_cast<iconv_t>(-1))
             return std::nullopt;
         std::array<char, 16> bytes{};
@@ -393,9 +396,7 @@ Encoder::Encoder(std::string_view codePage)
     }
     m_converter = std::make_unique<Converter>(cd);
     m_converter->asciiAsIs = Converter(iconv_open(std::string(codePage).c_str(), "UTF-8")).copiesAscii();
-    if (m_converter->asciiAsIs) {
-        m_converter->probe = iconv_open(std::string(codePage).c_str(), "UTF-8");
-    }
+    m_converter->codePage = codePage;
 }
 
 Encoder::~Encoder() = default;
