@@ -1,5 +1,9 @@
-// Saving a million-row list: its text streamed to a null sink and to a file, and the code-page
-// encoding beside a plain copy of the same bytes.
+// Saving a million-row list, each measure against a baseline in the same run: the whole save
+// against writing its bytes made beforehand, the code-page encoding against copying the same
+// bytes, the GBK text against the UTF-8 text.
+#include "allocation_meter.h"
+#include "against_baseline.h"
+
 #include "optimise/candidate_list.h"
 #include "output/encoding.h"
 #include "output/list_file.h"
@@ -9,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -53,11 +58,13 @@ const CandidateList &million()
     return list;
 }
 
+constexpr const char *timeText = "2024/6/11 9:05:03";
+
 const std::string &listText()
 {
     static const std::string text = [] {
         std::ostringstream out;
-        saxolith::writeListFile(out, million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03");
+        saxolith::writeListFile(out, million(), saxolith::ListFileKind::Raw, timeText);
         return out.str();
     }();
     return text;
@@ -69,39 +76,6 @@ void setBytes(benchmark::State &state, std::size_t bytes)
     state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 
-// The list's text into a sink that keeps nothing.
-void listTextToNullSink(benchmark::State &state)
-{
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        bytes = 0;
-        saxolith::TextFileWriter writer(
-            [&bytes](std::string_view piece) {
-                bytes += piece.size();
-                return true;
-            },
-            state.range(0) == 0 ? "UTF-8" : "GBK");
-        saxolith::writeListFile(writer, million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03");
-        writer.finish();
-    }
-    setBytes(state, bytes);
-    state.SetLabel(state.range(0) == 0 ? "UTF-8" : "GBK");
-}
-BENCHMARK(listTextToNullSink)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// The same text made whole in memory first, then encoded whole: the way of a plain string.
-void listTextWholeInMemory(benchmark::State &state)
-{
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        std::ostringstream out;
-        saxolith::writeListFile(out, million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03");
-        bytes = saxolith::encodeText(out.str(), "GBK").size();
-    }
-    setBytes(state, bytes);
-}
-BENCHMARK(listTextWholeInMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
-
 const std::string &benchFile()
 {
     static const std::string path =
@@ -109,49 +83,106 @@ const std::string &benchFile()
     return path;
 }
 
-// The whole save of the list in GBK, streamed through the safe write into a file.
+// The whole save of the list in GBK, streamed through the safe write into a file, against the
+// same safe write of the file's bytes made beforehand. Memory: the most the save holds beyond the
+// list.
 void listFileSaved(benchmark::State &state)
 {
-    for (auto _ : state) {
-        if (saxolith::saveListFile(benchFile(), million(), saxolith::ListFileKind::Raw, "2024/6/11 9:05:03",
-                                   "GBK"))
-            state.SkipWithError("write failed");
-    }
-    setBytes(state, std::filesystem::file_size(benchFile()));
-    std::remove(benchFile().c_str());
-}
-BENCHMARK(listFileSaved)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// The baseline: the file's bytes, made beforehand, through the same safe write.
-void bytesSaved(benchmark::State &state)
-{
     const std::string bytes = saxolith::encodeText(listText(), "GBK");
-    for (auto _ : state) {
-        if (saxolith::writeFileSafely(benchFile(), bytes))
-            state.SkipWithError("write failed");
-    }
-    setBytes(state, bytes.size());
+    std::size_t peak = 0;
+    against_baseline::run(
+        state, "writing the bytes",
+        [&] {
+            const std::size_t from = allocation_meter::start();
+            const double s = against_baseline::seconds([&] {
+                if (saxolith::saveListFile(benchFile(), million(), saxolith::ListFileKind::Raw, timeText, "GBK"))
+                    state.SkipWithError("write failed");
+            });
+            peak = std::max(peak, allocation_meter::above(from));
+            return s;
+        },
+        [&] {
+            return against_baseline::seconds([&] {
+                if (saxolith::writeFileSafely(benchFile(), bytes))
+                    state.SkipWithError("write failed");
+            });
+        });
+    setBytes(state, std::filesystem::file_size(benchFile()));
+    state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
     std::remove(benchFile().c_str());
 }
-BENCHMARK(bytesSaved)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(listFileSaved)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The list's text streamed into a sink that keeps nothing: in GBK against UTF-8.
+void listTextToNullSink(benchmark::State &state)
+{
+    std::size_t bytes = 0;
+    const auto stream = [&](const char *codePage) {
+        return against_baseline::seconds([&] {
+            bytes = 0;
+            saxolith::TextFileWriter writer(
+                [&bytes](std::string_view piece) {
+                    bytes += piece.size();
+                    return true;
+                },
+                codePage);
+            saxolith::writeListFile(writer, million(), saxolith::ListFileKind::Raw, timeText);
+            writer.finish();
+        });
+    };
+    against_baseline::run(
+        state, "the UTF-8 text", [&] { return stream("GBK"); }, [&] { return stream("UTF-8"); });
+    setBytes(state, bytes);
+}
+BENCHMARK(listTextToNullSink)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The encoder as the file writer uses it, 1 MB of text at a time into the same buffer, against
+// copying the same pieces into it.
+void encodePiecesGbk(benchmark::State &state)
+{
+    const std::string &text = listText();
+    std::string out;
+    out.reserve(saxolith::TextFileWriter::bufferSize * 2);
+    const auto pieces = [&](auto &&each) {
+        for (std::size_t at = 0; at < text.size(); at += saxolith::TextFileWriter::bufferSize)
+            each(std::string_view(text).substr(at, saxolith::TextFileWriter::bufferSize));
+    };
+    against_baseline::run(
+        state, "copying the pieces",
+        [&] {
+            return against_baseline::seconds([&] {
+                saxolith::Encoder encoder("GBK");
+                pieces([&](std::string_view piece) {
+                    out.clear();
+                    encoder.encode(piece, out);
+                    benchmark::DoNotOptimize(out.data());
+                });
+            });
+        },
+        [&] {
+            return against_baseline::seconds([&] {
+                pieces([&](std::string_view piece) {
+                    out.assign(piece);
+                    benchmark::DoNotOptimize(out.data());
+                });
+            });
+        });
+    setBytes(state, text.size());
+}
+BENCHMARK(encodePiecesGbk)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The whole text encoded into a new string, against the same text passed through as UTF-8.
 void encodeListGbk(benchmark::State &state)
 {
     const std::string &text = listText();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(saxolith::encodeText(text, "GBK"));
+    against_baseline::run(
+        state, "UTF-8 copy",
+        [&] { return against_baseline::seconds([&] { benchmark::DoNotOptimize(saxolith::encodeText(text, "GBK")); }); },
+        [&] {
+            return against_baseline::seconds([&] { benchmark::DoNotOptimize(saxolith::encodeText(text, "UTF-8")); });
+        });
     setBytes(state, text.size());
 }
-BENCHMARK(encodeListGbk)->Unit(benchmark::kMillisecond);
-
-// The baseline: the same bytes copied as UTF-8.
-void encodeListUtf8Copy(benchmark::State &state)
-{
-    const std::string &text = listText();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(saxolith::encodeText(text, "UTF-8"));
-    setBytes(state, text.size());
-}
-BENCHMARK(encodeListUtf8Copy)->Unit(benchmark::kMillisecond);
+BENCHMARK(encodeListGbk)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

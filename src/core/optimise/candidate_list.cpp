@@ -25,28 +25,6 @@ constexpr double noUpperLimit = 1e15;
 using enum CandidateColumn;
 constexpr std::size_t progressStride = 1 << 16; // rows between two reports of a long command
 
-// Counts for the Fenwick-based passes below; 1-based positions.
-class Fenwick
-{
-  public:
-    explicit Fenwick(std::size_t size) : m_tree(size + 1, 0) {}
-    void add(std::size_t position, int delta)
-    {
-        for (; position < m_tree.size(); position += position & (~position + 1))
-            m_tree[position] += delta;
-    }
-    std::size_t prefix(std::size_t position) const
-    {
-        std::size_t sum = 0;
-        for (; position > 0; position -= position & (~position + 1))
-            sum += static_cast<std::size_t>(m_tree[position]);
-        return sum;
-    }
-
-  private:
-    std::vector<int> m_tree;
-};
-
 // The exchange sort done literally; only for keys that do not compare.
 std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys)
 {
@@ -125,167 +103,376 @@ std::uint64_t orderedImage(double key)
     return (bits & sign) != 0 ? ~bits : bits | sign;
 }
 
-struct KeyedIndex {
-    std::uint64_t image;
-    std::size_t index;
-};
+// The sort works on one 64-bit entry per row: an image of the row's key in the upper half (equal
+// images for equal keys, ordered as the keys) and the row's index in the lower half. Once the
+// order is found, the lower halves hold it: for each place, the index of the row that ends there.
+using Entry = std::uint64_t;
+constexpr Entry lowHalf = 0xFFFF'FFFFu;
 
-// The indexes in key order, equal keys in list order: a radix sort by byte that passes over every
-// byte that all keys share.
-std::vector<KeyedIndex> stableKeyOrder(const std::vector<double> &keys)
+constexpr std::uint32_t imageOf(Entry entry)
 {
-    const std::size_t n = keys.size();
-    std::vector<KeyedIndex> from(n);
-    std::array<std::array<std::size_t, 256>, 8> counts{};
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t image = orderedImage(keys[i]);
-        from[i] = {image, i};
-        for (std::size_t b = 0; b < 8; ++b)
-            ++counts[b][(image >> (8 * b)) & 0xFFu];
+    return static_cast<std::uint32_t>(entry >> 32);
+}
+constexpr std::uint32_t indexOf(Entry entry)
+{
+    return static_cast<std::uint32_t>(entry & lowHalf);
+}
+constexpr Entry entryOf(std::uint32_t image, std::uint32_t index)
+{
+    return static_cast<Entry>(image) << 32 | index;
+}
+// Hundredths (|k| < 2^31) as an image: shifted so that the unsigned order is the signed one.
+constexpr std::uint32_t hundredthsImage(std::int64_t k)
+{
+    return static_cast<std::uint32_t>(k + (std::int64_t{1} << 31));
+}
+
+// Sorts the entries by image, equal images in the order they stand: a radix sort of at most three
+// passes over the bits in which the images differ.
+void sortByImage(std::vector<Entry> &entries)
+{
+    const std::size_t n = entries.size();
+    if (n < 2)
+        return;
+    std::uint32_t lowest = std::numeric_limits<std::uint32_t>::max();
+    std::uint32_t highest = 0;
+    for (const Entry e : entries) {
+        lowest = std::min(lowest, imageOf(e));
+        highest = std::max(highest, imageOf(e));
     }
-    std::vector<KeyedIndex> to(n);
-    for (std::size_t b = 0; b < 8; ++b) {
-        auto &count = counts[b];
-        if (n == 0 || count[(from[0].image >> (8 * b)) & 0xFFu] == n)
-            continue;
-        std::size_t offset = 0;
-        for (std::size_t &c : count) {
-            const std::size_t size = c;
+    const int bits = std::bit_width(highest - lowest);
+    if (bits == 0)
+        return;
+    constexpr int widest = 11;
+    const int passes = (bits + widest - 1) / widest;
+    const int width = (bits + passes - 1) / passes;
+    const std::uint32_t mask = (std::uint32_t{1} << width) - 1;
+    std::array<std::array<std::uint32_t, std::size_t{1} << widest>, 3> counts{};
+    for (const Entry e : entries) {
+        const std::uint32_t d = imageOf(e) - lowest;
+        for (int p = 0; p < passes; ++p)
+            ++counts[static_cast<std::size_t>(p)][(d >> (p * width)) & mask];
+    }
+    std::vector<Entry> other(n);
+    for (int p = 0; p < passes; ++p) {
+        auto &count = counts[static_cast<std::size_t>(p)];
+        const int shift = p * width;
+        std::uint32_t offset = 0;
+        for (std::uint32_t &c : count) {
+            const std::uint32_t size = c;
             c = offset;
             offset += size;
         }
-        for (const KeyedIndex &entry : from)
-            to[count[(entry.image >> (8 * b)) & 0xFFu]++] = entry;
-        from.swap(to);
+        for (const Entry e : entries)
+            other[count[((imageOf(e) - lowest) >> shift) & mask]++] = e;
+        entries.swap(other);
     }
-    return from;
 }
 
+// The rows already placed, in list order: which rows of smaller keys stand before a given row.
+// A bit per row and counts per 64 rows, so it stays in the cache for a list of any length.
+class PlacedRows
+{
+  public:
+    explicit PlacedRows(std::size_t rows) : m_words((rows + 63) / 64, 0), m_tree(m_words.size() + 1, 0) {}
+    void add(std::uint32_t row)
+    {
+        const std::size_t word = row >> 6;
+        m_words[word] |= std::uint64_t{1} << (row & 63);
+        for (std::size_t p = word + 1; p < m_tree.size(); p += p & (~p + 1))
+            ++m_tree[p];
+    }
+    std::uint32_t before(std::uint32_t row) const
+    {
+        const std::size_t word = row >> 6;
+        const std::uint64_t below = (std::uint64_t{1} << (row & 63)) - 1;
+        auto count = static_cast<std::uint32_t>(std::popcount(m_words[word] & below));
+        for (std::size_t p = word; p > 0; p -= p & (~p + 1))
+            count += m_tree[p];
+        return count;
+    }
+
+  private:
+    std::vector<std::uint64_t> m_words;
+    std::vector<std::uint32_t> m_tree;
+};
+
 // Free places of one group's ring, taken one by one from the back; sized again for each group.
+// The tree spans a power of two of places, those beyond the group never free, so that finding a
+// place is a fixed descent without branches.
 class FreeSlots
 {
   public:
     void reset(std::size_t size)
     {
-        m_tree.resize(size + 1);
-        for (std::size_t p = 1; p <= size; ++p)
-            m_tree[p] = static_cast<std::uint32_t>(p & (~p + 1)); // every place free
-        m_mask = size == 0 ? 0 : std::bit_floor(size);
+        const std::size_t span = std::bit_ceil(size);
+        m_tree.resize(span + 1);
+        for (std::size_t p = 1; p <= span; ++p) {
+            const std::size_t from = p - (p & (~p + 1)); // the tree's place p counts (from, p]
+            m_tree[p] = static_cast<std::uint32_t>(std::min(p, size) > from ? std::min(p, size) - from : 0);
+        }
+        m_span = span;
     }
     // Takes the (k+1)-th free place (from 0) and returns it.
     std::size_t take(std::size_t k)
     {
-        ++k;
+        auto left = static_cast<std::uint32_t>(k + 1);
         std::size_t position = 0;
-        for (std::size_t mask = m_mask; mask != 0; mask >>= 1) {
-            const std::size_t next = position + mask;
-            if (next < m_tree.size() && m_tree[next] < k) {
-                position = next;
-                k -= m_tree[next];
-            }
+        for (std::size_t mask = m_span >> 1; mask != 0; mask >>= 1) {
+            const std::uint32_t count = m_tree[position + mask];
+            const std::uint32_t past = count < left ? ~std::uint32_t{0} : 0;
+            position += mask & past;
+            left -= count & past;
         }
-        for (std::size_t p = position + 1; p < m_tree.size(); p += p & (~p + 1))
+        for (std::size_t p = position + 1; p <= m_span; p += p & (~p + 1))
             --m_tree[p];
         return position;
     }
 
   private:
     std::vector<std::uint32_t> m_tree;
-    std::size_t m_mask = 0;
+    std::size_t m_span = 0;
 };
 
-} // namespace
-
-std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
+// Entries sorted by image, equal images in list order, get the exchange sort's order in their
+// lower halves. The result equals inserting the rows in list order, each at the end of its group
+// of equal keys, while every insertion of a smaller key turns each larger group by one (its first
+// row to its end). So a group's turns between two of its own insertions are the smaller keys
+// inserted between them; a group of one row never turns to any effect. Groups are taken in key
+// order, so the rows of smaller keys are exactly those placed before.
+void exchangeOrderOfSorted(std::vector<Entry> &entries)
 {
-    const std::size_t n = keys.size();
-    if (std::any_of(keys.begin(), keys.end(), [](double k) { return std::isnan(k); }))
-        return literalExchangeOrder(keys);
-
-    // Groups of equal keys in key order, each group's members in list order.
-    const std::vector<KeyedIndex> sorted = stableKeyOrder(keys);
-    std::vector<std::uint32_t> rank(n);
-    std::vector<std::size_t> groupStart;
-    for (std::size_t p = 0; p < n; ++p) {
-        if (p == 0 || sorted[p].image != sorted[p - 1].image)
-            groupStart.push_back(p);
-        rank[sorted[p].index] = static_cast<std::uint32_t>(groupStart.size() - 1);
-    }
-    const std::size_t groups = groupStart.size();
-    groupStart.push_back(n);
-
-    // The result equals inserting the rows in list order, each at the end of its group, while
-    // every insertion of a smaller key turns each larger group by one (its first row to its end).
-    // So a group's turns between two of its own insertions are the smaller keys inserted between
-    // them; a group of one row never turns to any effect.
-    std::vector<std::uint32_t> smallerBefore(n, 0);
-    {
-        Fenwick seen(groups);
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t g = rank[i];
-            if (groupStart[g + 1] - groupStart[g] > 1)
-                smallerBefore[i] = static_cast<std::uint32_t>(seen.prefix(g));
-            seen.add(g + 1, 1);
-        }
-    }
-    rank = {};
-
-    // Within a group the rows form a ring read from `start`; appending puts the row just before
-    // `start` in the ring. The slot of each insertion is then placed offline, last first.
-    std::vector<std::size_t> order(n);
-    std::vector<std::size_t> slot;
-    std::vector<std::size_t> ring;
+    constexpr std::size_t smallGroup = 48;
+    const std::size_t n = entries.size();
+    PlacedRows placed(n);
+    std::vector<std::uint32_t> slot;
     FreeSlots free;
-    for (std::size_t g = 0; g < groups; ++g) {
-        const std::size_t begin = groupStart[g];
-        const std::size_t size = groupStart[g + 1] - begin;
-        const auto member = [&](std::size_t k) { return sorted[begin + k].index; };
+    for (std::size_t begin = 0; begin < n;) {
+        const std::uint32_t image = imageOf(entries[begin]);
+        std::size_t end = begin + 1;
+        while (end < n && imageOf(entries[end]) == image)
+            ++end;
+        const std::size_t size = end - begin;
         if (size == 1) {
-            order[begin] = member(0);
+            placed.add(indexOf(entries[begin]));
+            begin = end;
             continue;
         }
+        // Within a group the rows form a ring read from `start`; appending puts the row just
+        // before `start` in the ring.
         slot.resize(size);
-        std::size_t start = 0;
-        bool turned = false; // whether any turn moved the ring; if none, the group keeps list order
-        for (std::size_t k = 0; k < size; ++k) {
+        std::uint32_t start = 0;
+        std::uint32_t smallerBefore = 0;
+        bool turned = false; // whether any turn moved the ring
+        for (std::uint32_t k = 0; k < size; ++k) {
+            const std::uint32_t smaller = placed.before(indexOf(entries[begin + k]));
             if (k > 0) {
-                const std::size_t turns = smallerBefore[member(k)] - smallerBefore[member(k - 1)];
-                turned = turned || turns % k != 0;
-                start = (start + turns % k) % k;
+                const std::uint32_t turns = smaller - smallerBefore;
+                const std::uint32_t step = turns < k ? turns : turns % k;
+                turned = turned || step != 0;
+                start += step;
+                start -= start >= k ? k : 0;
             }
+            smallerBefore = smaller;
             slot[k] = start; // inserted at index `start` of a ring of k rows
             ++start;
         }
-        const std::size_t lastTurns = begin - smallerBefore[member(size - 1)];
-        turned = turned || lastTurns % size != 0;
-        start = (start + lastTurns % size) % size;
+        const auto lastTurns = static_cast<std::uint32_t>((begin - smallerBefore) % size);
+        turned = turned || lastTurns != 0;
+        start += lastTurns;
+        start -= start >= size ? static_cast<std::uint32_t>(size) : 0;
+        for (std::size_t k = 0; k < size; ++k)
+            placed.add(indexOf(entries[begin + k]));
 
         if (!turned) {
-            for (std::size_t k = 0; k < size; ++k)
-                order[begin + k] = member(k);
-            continue;
+            // The group keeps list order.
+        } else if (size <= smallGroup) {
+            // A small ring is built as the insertions go.
+            std::array<std::uint32_t, smallGroup> ring;
+            for (std::size_t k = 0; k < size; ++k) {
+                std::copy_backward(ring.begin() + slot[k], ring.begin() + k, ring.begin() + k + 1);
+                ring[slot[k]] = indexOf(entries[begin + k]);
+            }
+            for (std::size_t p = 0; p < size; ++p) {
+                Entry &at = entries[begin + p];
+                at = entryOf(imageOf(at), ring[(start + p) % size]);
+            }
+        } else {
+            // The slot of each insertion is placed offline, last first; the ring is kept in the
+            // upper halves of the group's entries, then read into the lower halves from `start`.
+            free.reset(size);
+            for (std::size_t k = size; k-- > 0;) {
+                Entry &at = entries[begin + free.take(slot[k])];
+                at = entryOf(indexOf(entries[begin + k]), indexOf(at));
+            }
+            for (std::size_t p = 0; p < size; ++p) {
+                Entry &at = entries[begin + p];
+                at = entryOf(imageOf(at), imageOf(entries[begin + (start + p) % size]));
+            }
         }
-        ring.resize(size);
-        free.reset(size);
-        for (std::size_t k = size; k-- > 0;)
-            ring[free.take(slot[k])] = member(k);
-        for (std::size_t p = 0; p < size; ++p)
-            order[begin + p] = ring[(start + p) % size];
+        begin = end;
     }
+}
+
+// Asks for the cache lines of a row that is read soon.
+void prefetch(const CandidateRow *row)
+{
+#if defined(__GNUC__)
+    const auto *bytes = reinterpret_cast<const char *>(row);
+    __builtin_prefetch(bytes);
+    __builtin_prefetch(bytes + sizeof(CandidateRow) - 1);
+#else
+    (void)row;
+#endif
+}
+
+// Whole hundredths k (|k| < 2^31) that read as `key`: 100·key rounded, when k / 100 gives the key
+// back. Two keys that have them compare as their hundredths do.
+std::optional<std::int64_t> wholeHundredths(double key)
+{
+    if (!(std::fabs(key) < 2e7))
+        return std::nullopt;
+    const double scaled = key * 100.0;
+    const auto k = static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+    if (static_cast<double>(k) / 100.0 != key)
+        return std::nullopt;
+    return k;
+}
+
+// The exchange order of keys as entries; a NaN does not compare, so such keys are sorted literally.
+std::vector<Entry> exchangeOrderEntries(const std::vector<double> &keys)
+{
+    const std::size_t n = keys.size();
+    std::vector<Entry> entries(n);
+    if (std::any_of(keys.begin(), keys.end(), [](double k) { return std::isnan(k); })) {
+        const std::vector<std::size_t> order = literalExchangeOrder(keys);
+        for (std::size_t p = 0; p < n; ++p)
+            entries[p] = order[p];
+        return entries;
+    }
+    // Keys in hundredths, as the lists' numbers mostly are, sort on those.
+    bool hundredths = true;
+    for (std::size_t i = 0; i < n && hundredths; ++i) {
+        const auto k = wholeHundredths(keys[i]);
+        hundredths = k.has_value();
+        if (hundredths)
+            entries[i] = entryOf(hundredthsImage(*k), static_cast<std::uint32_t>(i));
+    }
+    if (hundredths) {
+        sortByImage(entries);
+    } else {
+        // Any other keys: sorted by their 64-bit images, then the groups numbered.
+        struct Keyed {
+            std::uint64_t image;
+            std::uint32_t index;
+        };
+        std::vector<Keyed> from(n);
+        std::array<std::array<std::uint32_t, 256>, 8> counts{};
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint64_t image = orderedImage(keys[i]);
+            from[i] = {image, static_cast<std::uint32_t>(i)};
+            for (std::size_t b = 0; b < 8; ++b)
+                ++counts[b][(image >> (8 * b)) & 0xFFu];
+        }
+        std::vector<Keyed> to(n);
+        for (std::size_t b = 0; b < 8; ++b) {
+            auto &count = counts[b];
+            if (n == 0 || count[(from[0].image >> (8 * b)) & 0xFFu] == n)
+                continue;
+            std::uint32_t offset = 0;
+            for (std::uint32_t &c : count) {
+                const std::uint32_t size = c;
+                c = offset;
+                offset += size;
+            }
+            for (const Keyed &entry : from)
+                to[count[(entry.image >> (8 * b)) & 0xFFu]++] = entry;
+            from.swap(to);
+        }
+        to = {};
+        std::uint32_t group = 0;
+        for (std::size_t p = 0; p < n; ++p) {
+            if (p > 0 && from[p].image != from[p - 1].image)
+                ++group;
+            entries[p] = entryOf(group, from[p].index);
+        }
+    }
+    exchangeOrderOfSorted(entries);
+    return entries;
+}
+
+// The number the cell of a d or Ra column shows, read back from its text, in hundredths; nothing
+// for other columns, or where only reading the text tells (a text rounded to seven digits, a text
+// that is no number, keys beyond 2^31 hundredths).
+std::optional<std::int64_t> shownHundredthsOf(const CandidateRow &row, CandidateColumn column)
+{
+    if (column == FirstDimension)
+        return wholeHundredths(row.first); // such a d shows the very number
+    if (column == Ra)
+        return roundedHundredths(row.ra, row.precision);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::int64_t> roundedHundredths(double value, int choice)
+{
+    if (choice < 0 || choice >= precisionChoiceCount)
+        return std::nullopt;
+    if (choice >= 3) {
+        // Tens and hundreds: the cut value is whole and shows as it is.
+        const double cut = cutByChoice(value, choice);
+        if (!(std::fabs(cut) < 1e7))
+            return std::nullopt;
+        return static_cast<std::int64_t>(cut) * 100;
+    }
+    const int decimals = decimalsByChoice(choice);
+    const double ax = std::fabs(value);
+    if (!(ax < 1e7))
+        return std::nullopt;
+    // The text rounds the exact binary value, halves away from zero. The product's fraction is
+    // exact and decides, unless it is a half: then the product's own rounding error tells.
+    const double scale = decimals == 2 ? 100.0 : decimals == 1 ? 10.0 : 1.0;
+    const double product = ax * scale;
+    auto whole = static_cast<std::int64_t>(product);
+    const double fraction = product - static_cast<double>(whole);
+    if (fraction > 0.5 || (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0))
+        ++whole;
+    if (whole >= 10'000'000)
+        return std::nullopt; // more than seven digits: the text is rounded to seven
+    whole *= decimals == 2 ? 1 : decimals == 1 ? 10 : 100;
+    return std::signbit(value) ? -whole : whole;
+}
+
+std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size_t row, CandidateColumn column)
+{
+    if (row >= list.size())
+        return std::nullopt;
+    return shownHundredthsOf(list.row(row), column);
+}
+
+std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)
+{
+    const std::vector<Entry> entries = exchangeOrderEntries(keys);
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t p = 0; p < entries.size(); ++p)
+        order[p] = indexOf(entries[p]);
     return order;
 }
 
 void CandidateList::sortAscending(CandidateColumn column, const ListProgress &progress)
 {
     // Three steps of equal weight: the keys, the order, the moves.
-    const std::size_t total = 3 * m_rows.size();
+    const std::size_t n = m_rows.size();
+    const std::size_t total = 3 * n;
     const auto report = [&](std::size_t done) {
         if (progress)
             progress(done, total);
     };
-    // The key is the number the cell shows, read back from its text; rows that show the same text
-    // from the same value are met often (a few hundred diameters), so a value's key is kept.
-    std::vector<double> keys(m_rows.size());
+    // The key is the number the cell shows, read back from its text. For d and Ra it is found
+    // exactly from the value, in hundredths, without the text; any other cell's text is read.
+    // Rows whose text must be read and that show the same text from the same value are met often
+    // (a few hundred diameters), so a value's key is kept.
     struct Known {
         std::uint64_t bits = 0;
         std::uint8_t precision = 0;
@@ -293,9 +480,7 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
         double key = 0.0;
     };
     std::array<Known, 1024> known{};
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (i % progressStride == 0)
-            report(i);
+    const auto textKey = [&](std::size_t i) {
         const CandidateRow &r = m_rows[i];
         const double value = column == FirstDimension ? r.first : r.ra;
         const std::uint8_t precision = column == FirstDimension ? 0 : r.precision;
@@ -306,30 +491,77 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
             slot = {bits, precision, true,
                     strictNumber(cell(i, column)).value_or(std::numeric_limits<double>::quiet_NaN())};
         }
-        keys[i] = slot.key;
-    }
-    report(m_rows.size());
-    std::vector<std::size_t> order = exchangeSortOrder(keys);
-    keys = {};
-    report(2 * m_rows.size());
+        return slot.key;
+    };
 
-    // Each row moves once, cycle by cycle; a place is marked done by pointing at itself.
-    for (std::size_t start = 0; start < order.size(); ++start) {
+    std::vector<Entry> entries(n);
+    bool hundredths = true;
+    for (std::size_t i = 0; i < n && hundredths; ++i) {
+        if (i % progressStride == 0)
+            report(i);
+        auto k = shownHundredthsOf(m_rows[i], column);
+        if (!k)
+            k = wholeHundredths(textKey(i));
+        hundredths = k.has_value();
+        if (hundredths)
+            entries[i] = entryOf(hundredthsImage(*k), static_cast<std::uint32_t>(i));
+    }
+    if (hundredths) {
+        report(n);
+        sortByImage(entries);
+        exchangeOrderOfSorted(entries);
+    } else {
+        // A key beyond hundredths, or a text that is no number: the keys as numbers.
+        entries = {};
+        std::vector<double> keys(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i % progressStride == 0)
+                report(i);
+            const auto k = shownHundredthsOf(m_rows[i], column);
+            keys[i] = k ? static_cast<double>(*k) / 100.0 : textKey(i);
+        }
+        report(n);
+        entries = exchangeOrderEntries(keys);
+    }
+    report(2 * n);
+    // The order alone, in half the room: the walk along its cycles below is bound by fetching
+    // the next place, and a smaller table leaves more of it in the cache.
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t p = 0; p < n; ++p)
+        order[p] = indexOf(entries[p]);
+    entries = {};
+
+    // Each row moves once, cycle by cycle; a place is marked done by pointing at itself. A second
+    // walk runs some places ahead along the cycle and fetches the rows to come into the cache.
+    constexpr int lookahead = 12;
+    for (std::size_t start = 0; start < n; ++start) {
         if (start % progressStride == 0)
-            report(2 * m_rows.size() + start);
+            report(2 * n + start);
         if (order[start] == start)
             continue;
+        std::size_t ahead = start;
+        bool aheadClosed = false;
+        const auto walkAhead = [&] {
+            if (aheadClosed)
+                return;
+            ahead = order[ahead];
+            aheadClosed = ahead == start;
+            prefetch(&m_rows[ahead]);
+        };
+        for (int k = 0; k < lookahead; ++k)
+            walkAhead();
         CandidateRow held = m_rows[start];
         std::size_t place = start;
         for (;;) {
             const std::size_t from = order[place];
-            order[place] = place;
+            order[place] = static_cast<std::uint32_t>(place);
             if (from == start) {
                 m_rows[place] = held;
                 break;
             }
             m_rows[place] = m_rows[from];
             place = from;
+            walkAhead();
         }
     }
 }
@@ -347,7 +579,9 @@ CandidateList CandidateList::filterByRa(double minimum, double maximum, const Li
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (progress && i % progressStride == 0)
             progress(i, m_rows.size());
-        const auto ra = strictNumber(cell(i, Ra));
+        // The shown Ra, found as the sort finds it, or read from the text where that is needed.
+        const auto shown = roundedHundredths(m_rows[i].ra, m_rows[i].precision);
+        const auto ra = shown ? std::optional<double>(static_cast<double>(*shown) / 100.0) : strictNumber(cell(i, Ra));
         kept[i] = ra && minimum <= *ra && *ra <= maximum;
         count += kept[i] ? 1 : 0;
     }

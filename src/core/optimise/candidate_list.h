@@ -74,7 +74,16 @@ class CandidateList
 };
 
 // The order the exchange sort leaves: for each place, the index of the key that ends there.
+// Fewer than 2^32 keys (a list's rows).
 std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys);
+
+// The number displayRounded(value, choice) shows, read back from the text, in hundredths: found
+// from the value alone, exactly as the text rounds it. Nothing when the text is rounded to seven
+// significant digits, no number, or the choice is none of 0..4; the text must then be read.
+std::optional<std::int64_t> roundedHundredths(double value, int choice);
+// The number a d or Ra cell of `row` shows, read back, in hundredths, as the sort and the filter
+// take it; nothing for other columns or where only reading the cell's text tells.
+std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size_t row, CandidateColumn column);
 
 // The Ra range of the filter: m ≤ 0 means no lower limit, M ≤ 0 none above, m > M narrows to m.
 struct RaRange {

@@ -5,11 +5,14 @@
 #include "capacity/section_types.h"
 #include "output/text_file.h"
 #include "text/fixed_width.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace saxolith
 {
@@ -32,58 +35,194 @@ constexpr int titleRuleLength = 53;
 constexpr int ruleLength = 130;
 constexpr int fieldWidth = 8;
 
-std::string centred(std::string_view text)
+// A field's text, kept where a fixed 32 bytes can be copied from it at once.
+class Piece
+{
+  public:
+    static constexpr std::size_t copied = 32;
+
+    void assign(std::string_view text)
+    {
+        m_size = text.size();
+        if (m_size <= m_text.size())
+            std::memcpy(m_text.data(), text.data(), m_size);
+        else
+            m_long.assign(text);
+    }
+    std::size_t size() const { return m_size; }
+    // At least `copied` bytes may be read from here when size() ≤ copied.
+    const char *data() const { return m_size <= m_text.size() ? m_text.data() : m_long.data(); }
+
+  private:
+    std::array<char, 2 * copied> m_text{};
+    std::size_t m_size = 0;
+    std::string m_long; // a text longer than the room above
+};
+
+// Fields are written into one line buffer; `text` is ASCII in all but the names, which are
+// laid out by their display width. Short pieces and runs of blanks are copied 32 bytes at a time
+// into the room behind the line, without calls.
+class LineBuffer
+{
+  public:
+    void clear() { m_size = 0; }
+    std::string_view view() const { return {m_text.data(), m_size}; }
+
+    void put(std::string_view text)
+    {
+        std::memcpy(m_text.data() + m_size, text.data(), text.size());
+        m_size += text.size();
+    }
+    // A text of a buffer that has at least Piece::copied bytes to read from where it starts.
+    void putFromRoom(std::string_view text)
+    {
+        if (text.size() <= Piece::copied)
+            std::memcpy(m_text.data() + m_size, text.data(), Piece::copied);
+        else
+            std::memcpy(m_text.data() + m_size, text.data(), text.size());
+        m_size += text.size();
+    }
+    void put(const Piece &piece)
+    {
+        if (piece.size() <= Piece::copied)
+            std::memcpy(m_text.data() + m_size, piece.data(), Piece::copied);
+        else
+            std::memcpy(m_text.data() + m_size, piece.data(), piece.size());
+        m_size += piece.size();
+    }
+    void blanks(int count)
+    {
+        if (count <= 0)
+            return;
+        const auto n = static_cast<std::size_t>(count);
+        static constexpr std::array<char, Piece::copied> spaces = [] {
+            std::array<char, Piece::copied> all{};
+            all.fill(' ');
+            return all;
+        }();
+        if (n <= spaces.size())
+            std::memcpy(m_text.data() + m_size, spaces.data(), spaces.size());
+        else
+            std::memset(m_text.data() + m_size, ' ', n);
+        m_size += n;
+    }
+    // "ZH-" and `position`, zero-padded to `digits` digits.
+    void candidateNumber(std::size_t position, int digits)
+    {
+        std::memcpy(m_text.data() + m_size, "ZH-", 3);
+        m_size += 3;
+        int length = 1;
+        for (std::size_t rest = position; rest >= 10; rest /= 10)
+            ++length;
+        length = std::max(length, digits);
+        char *at = m_text.data() + m_size + length;
+        for (int k = 0; k < length; ++k) {
+            *--at = static_cast<char>('0' + position % 10);
+            position /= 10;
+        }
+        m_size += static_cast<std::size_t>(length);
+    }
+    // A number text right-aligned in `width` columns, then `after` blanks; number texts are
+    // ASCII, one column a byte. The text lies in a buffer with room to read, as putFromRoom asks.
+    void rightAligned(std::string_view text, int width, int after)
+    {
+        blanks(width - static_cast<int>(text.size()));
+        putFromRoom(text);
+        blanks(after);
+    }
+    // An ASCII text centred in the field's columns, the odd blank to the left, then the gap of two.
+    void centred(std::string_view text)
+    {
+        const int n = std::max(fieldWidth - static_cast<int>(text.size()), 0); // a wider text stands as it is
+        blanks(n - n / 2);
+        putFromRoom(text);
+        blanks(n / 2 + 2);
+    }
+
+  private:
+    // The widest line: sixteen fields of at most a number text and its blanks each, a candidate
+    // number of up to 64 digits, the line end, and the room for copying 32 bytes at a time.
+    std::array<char, 16 * (numberTextRoom + 16) + 64 + 2 + Piece::copied> m_text{};
+    std::size_t m_size = 0;
+};
+
+// A field that shows a number, written again only when the value (and what else decides the
+// text, `codes`) changes; a list repeats most values from row to row.
+class NumberField
+{
+  public:
+    template <typename Write> void put(LineBuffer &line, double value, std::uint32_t codes, Write write)
+    {
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        if (!m_made || bits != m_value || codes != m_codes) {
+            const std::size_t start = line.view().size();
+            write(line);
+            m_field.assign(line.view().substr(start));
+            m_value = bits;
+            m_codes = codes;
+            m_made = true;
+            return;
+        }
+        line.put(m_field);
+    }
+
+  private:
+    std::uint64_t m_value = 0;
+    std::uint32_t m_codes = 0;
+    bool m_made = false;
+    Piece m_field;
+};
+
+// The fields of a few values (a section, a route, an integrity class): each made once.
+class NamedFields
+{
+  public:
+    template <typename Make> const Piece &get(std::uint8_t value, Make make)
+    {
+        if (!m_made[value]) {
+            m_texts[value].assign(make());
+            m_made[value] = true;
+        }
+        return m_texts[value];
+    }
+
+  private:
+    std::array<Piece, 256> m_texts;
+    std::array<bool, 256> m_made{};
+};
+
+std::string centredName(std::string_view text)
 {
     return padCentre(text, " ", fieldWidth) + "  ";
 }
-// `text` right-aligned in `width` columns, then `after`; number texts are ASCII, one column a byte.
-std::string rightAligned(std::string_view text, int width, std::string_view after)
-{
-    const bool ascii =
-        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    std::string out;
-    if (ascii) {
-        out.reserve(static_cast<std::size_t>(width) + text.size() + after.size());
-        const int pad = width - static_cast<int>(text.size());
-        out.append(static_cast<std::size_t>(pad > 0 ? pad : 0), ' ');
-        out.append(text);
-    } else {
-        out = padLeft(text, " ", width);
-    }
-    out.append(after);
-    return out;
-}
-std::string numberField(std::string_view text)
-{
-    return rightAligned(text, 6, "    ");
-}
-std::string wideNumberField(std::string_view text, std::string_view after)
-{
-    return rightAligned(text, 7, after);
-}
 
-// One padded field of the line, made again only when what its cell shows from changes; a list
-// repeats most values from row to row, so most fields are copied rather than formatted.
-struct Field {
-    std::uint64_t value = 0;
-    std::uint32_t codes = 0;
-    bool made = false;
-    std::string text;
-
-    template <typename Make> std::string_view get(double from, std::uint32_t withCodes, Make make)
+// A number text as formatFixed or formatGeneral writes it, at hand for a field.
+class NumberText
+{
+  public:
+    std::string_view fixed(double x, int precision, int decimals)
     {
-        const auto bits = std::bit_cast<std::uint64_t>(from);
-        if (!made || bits != value || withCodes != codes) {
-            text = make();
-            value = bits;
-            codes = withCodes;
-            made = true;
-        }
-        return text;
+        return {m_text.data(), writeFixed(m_text.data(), x, precision, decimals)};
     }
+    std::string_view general(double x) { return {m_text.data(), writeGeneral(m_text.data(), x)}; }
+    std::string_view dash()
+    {
+        m_text[0] = '-';
+        return {m_text.data(), 1};
+    }
+    // The text of displayRounded(value, choice): the cut value to the choice's decimals.
+    std::string_view rounded(double value, int choice)
+    {
+        if (choice < 0 || choice >= precisionChoiceCount)
+            return {m_text.data(), 0}; // the empty text of a choice outside the list
+        return fixed(cutByChoice(value, choice), 7, decimalsByChoice(choice));
+    }
+
+  private:
+    std::array<char, numberTextRoom> m_text{};
 };
 
-// Lays out the rows of one list, numbered among `rowCount` rows; the cells' own texts decide.
+// Lays out the rows of one list, numbered among `rowCount` rows, as their cells show them.
 class LineLayout
 {
   public:
@@ -91,89 +230,81 @@ class LineLayout
     {
         // Numbers of one list share their length, so their centring is found once.
         const std::string sample = candidateNumber(0, m_digits);
-        const std::string field = centred(sample);
-        m_numberLeft = field.find(sample);
-        m_numberRight = field.size() - m_numberLeft - sample.size();
-        m_dash = centred("-");
+        const std::string field = centredName(sample);
+        m_numberLeft = static_cast<int>(field.find(sample));
+        m_numberRight = static_cast<int>(field.size() - sample.size()) - m_numberLeft;
+        m_dash.assign(centredName("-"));
     }
 
-    // Lays out the line of `row` without its line end; returns its length in bytes, for `copyTo`.
-    std::size_t lay(std::size_t row)
+    // The line of `row`, with its line end when `ended`.
+    std::string_view lay(std::size_t row, bool ended)
     {
         const CandidateRow &r = m_list.row(row);
-        m_count = 0;
-        const auto put = [this](std::string_view text) { m_pieces[m_count++] = text; };
-        char *at = m_number;
-        *at++ = ' ';
-        std::memset(at, ' ', m_numberLeft);
-        at += m_numberLeft;
-        at += writeCandidateNumber(at, row + 1, m_digits);
-        std::memset(at, ' ', m_numberRight);
-        at += m_numberRight;
-        put({m_number, static_cast<std::size_t>(at - m_number)});
+        LineBuffer &line = m_line;
+        line.clear();
+        line.blanks(1 + m_numberLeft);
+        line.candidateNumber(row + 1, m_digits);
+        line.blanks(m_numberRight);
 
-        using enum CandidateColumn;
         // The dimension columns d, c, a, b as the table book lays them out.
-        const auto section = static_cast<std::uint32_t>(r.section);
-        put(m_section.get(0.0, section, [&] { return centred(cell(row, Section)); }));
-        for (const DimensionSlot slot : dimensionColumns(sectionRow(r.section))) {
-            if (slot == DimensionSlot::None)
-                put(m_dash);
-            else if (slot == DimensionSlot::First)
-                put(m_first.get(r.first, 0, [&] { return numberField(cell(row, FirstDimension)); }));
-            else
-                put(m_second.get(r.second, section, [&] { return numberField(cell(row, SecondDimension)); }));
+        const SectionTypeRow &section = sectionRow(r.section);
+        line.put(m_section.get(static_cast<std::uint8_t>(r.section),
+                               [&] { return centredName(sectionTableName(r.section)); }));
+        for (const DimensionSlot slot : dimensionColumns(section)) {
+            if (slot == DimensionSlot::None) {
+                line.put(m_dash);
+            } else if (slot == DimensionSlot::First) {
+                m_first.put(line, r.first, 0,
+                            [&](LineBuffer &f) { f.rightAligned(m_number.general(r.first), 6, 4); });
+            } else {
+                m_second.put(line, r.second, section.hasSecond ? 1 : 0, [&](LineBuffer &f) {
+                    f.rightAligned(section.hasSecond ? m_number.general(r.second) : m_number.dash(), 6, 4);
+                });
+            }
         }
 
         // The strength category column holds the route that also chooses the next four fields.
-        const auto route = static_cast<std::uint32_t>(r.route);
-        put(m_route.get(0.0, route, [&] { return centred(cell(row, Route)); }));
+        const auto route = static_cast<std::uint8_t>(r.route);
+        line.put(m_route.get(route, [&] { return centredName(std::to_string(static_cast<int>(r.route))); }));
         if (r.route == StrengthRoute::QpaGiven) {
-            put(m_strength.get(r.strength, route, [&] { return numberField(cell(row, Strength)); }));
-            put(m_dash);
-            put(m_dash);
-            put(m_dash);
+            m_strength.put(line, r.strength, route,
+                           [&](LineBuffer &f) { f.rightAligned(m_number.fixed(r.strength, 10, 0), 6, 4); });
+            line.put(m_dash);
+            line.put(m_dash);
+            line.put(m_dash);
         } else {
-            put(m_dash);
-            put(m_strength.get(r.strength, route,
-                               [&] { return wideNumberField(cell(row, Strength), "   "); }));
-            const bool byClass = r.basis == IntegrityBasis::Class;
-            const std::uint32_t integrity =
-                static_cast<std::uint32_t>(r.basis) << 8 | static_cast<std::uint32_t>(r.integrityClass);
-            put(m_integrity.get(byClass ? 0.0 : r.index, integrity,
-                                [&] { return centred(cell(row, Integrity)); }));
-            put(m_psi.get(r.psi, route, [&] { return centred(cell(row, Psi)); }));
+            line.put(m_dash);
+            m_strength.put(line, r.strength, route,
+                           [&](LineBuffer &f) { f.rightAligned(m_number.fixed(r.strength, 10, 2), 7, 3); });
+            if (r.basis == IntegrityBasis::Class) {
+                line.put(m_integrityClass.get(static_cast<std::uint8_t>(r.integrityClass), [&] {
+                    return centredName(integrityClassName(r.integrityClass));
+                }));
+            } else {
+                m_index.put(line, r.index, 0, [&](LineBuffer &f) { f.centred(m_number.fixed(r.index, 10, 2)); });
+            }
+            m_psi.put(line, r.psi, 0, [&](LineBuffer &f) { f.centred(m_number.fixed(r.psi, 7, 4)); });
         }
 
-        put(m_qpa.get(r.qpa, r.precision, [&] { return wideNumberField(cell(row, Qpa), "   "); }));
-        put(m_ra.get(r.ra, r.precision, [&] { return wideNumberField(cell(row, Ra), "  "); }));
-        std::size_t size = 0;
-        for (std::size_t i = 0; i < m_count; ++i) {
-            size += m_pieces[i].size();
-        }
-        return size;
-    }
-
-    void copyTo(char *out) const
-    {
-        for (std::size_t i = 0; i < m_count; ++i) {
-            std::memcpy(out, m_pieces[i].data(), m_pieces[i].size());
-            out += m_pieces[i].size();
-        }
+        m_qpa.put(line, r.qpa, r.precision,
+                  [&](LineBuffer &f) { f.rightAligned(m_number.rounded(r.qpa, r.precision), 7, 3); });
+        m_ra.put(line, r.ra, r.precision,
+                 [&](LineBuffer &f) { f.rightAligned(m_number.rounded(r.ra, r.precision), 7, 2); });
+        if (ended)
+            line.put(lineEnd);
+        return line.view();
     }
 
   private:
-    std::string cell(std::size_t row, CandidateColumn column) const { return m_list.cell(row, column); }
-
     const CandidateList &m_list;
     int m_digits;
-    std::size_t m_numberLeft = 0;
-    std::size_t m_numberRight = 0;
-    std::string m_dash;
-    Field m_section, m_first, m_second, m_route, m_strength, m_integrity, m_psi, m_qpa, m_ra;
-    std::array<std::string_view, 16> m_pieces;
-    std::size_t m_count = 0;
-    char m_number[1 + 8 + 3 + 64 + 8];
+    int m_numberLeft = 0;
+    int m_numberRight = 0;
+    Piece m_dash;
+    NumberText m_number;
+    NamedFields m_section, m_route, m_integrityClass;
+    NumberField m_first, m_second, m_strength, m_index, m_psi, m_qpa, m_ra;
+    LineBuffer m_line;
 };
 
 } // namespace
@@ -185,10 +316,8 @@ std::string_view listFileName(ListFileKind kind)
 
 std::string listFileLine(const CandidateList &list, std::size_t row, std::size_t rowCount)
 {
-    LineLayout layout(list, rowCount);
-    std::string line(layout.lay(row), '\0');
-    layout.copyTo(line.data());
-    return line;
+    auto layout = std::make_unique<LineLayout>(list, rowCount);
+    return std::string(layout->lay(row, false));
 }
 
 void writeListFile(TextFileWriter &out, const CandidateList &list, ListFileKind kind,
@@ -202,13 +331,9 @@ void writeListFile(TextFileWriter &out, const CandidateList &list, ListFileKind 
     out.line(headerLine1);
     out.line(headerLine2);
     out.line(dashes);
-    LineLayout layout(list, list.size());
+    const auto layout = std::make_unique<LineLayout>(list, list.size());
     for (std::size_t row = 0; row < list.size(); ++row) {
-        const std::size_t length = layout.lay(row);
-        char *at = out.reserve(length + lineEnd.size());
-        layout.copyTo(at);
-        std::memcpy(at + length, lineEnd.data(), lineEnd.size());
-        out.commit(length + lineEnd.size());
+        out.text(layout->lay(row, true));
     }
     out.line(dashes);
     out.line(book::noteLine);

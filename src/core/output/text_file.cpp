@@ -49,16 +49,6 @@ TextFileWriter::TextFileWriter(ByteSink sink, std::string_view codePage)
     m_text.reserve(bufferSize + 256);
 }
 
-char *TextFileWriter::reserve(std::size_t size)
-{
-    if (m_text.size() + size > bufferSize) {
-        flush();
-    }
-    m_committed = m_text.size();
-    m_text.resize(m_committed + size);
-    return m_text.data() + m_committed;
-}
-
 void TextFileWriter::flush()
 {
     if (!m_failed && !m_text.empty()) {

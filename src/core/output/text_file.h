@@ -52,10 +52,6 @@ class TextFileWriter
         text(utf8);
         endLine();
     }
-    // Room for `size` more bytes of text at the end of the buffer, made good by `commit`.
-    char *reserve(std::size_t size);
-    void commit(std::size_t size) { m_text.resize(m_committed + size); }
-
     // Hands over what is left; true when the sink took every byte.
     bool finish();
     bool failed() const { return m_failed; }
@@ -67,7 +63,6 @@ class TextFileWriter
     Encoder m_encoder;
     std::string m_text;
     std::string m_bytes;
-    std::size_t m_committed = 0;
     bool m_failed = false;
 };
 

@@ -323,6 +323,71 @@ std::string formatGeneral(double x)
     return out;
 }
 
+std::size_t writeFixed(char *out, double x, int precision, int decimals)
+{
+    // |x|·10^decimals stays below 10^15, where doubles hold every whole number and the
+    // product's fraction is exact.
+    constexpr int plainDigits = 15;
+    if (std::isfinite(x) && precision >= 1 && decimals >= 0 && precision + decimals <= plainDigits) {
+        const double ax = std::fabs(x);
+        if (ax < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
+            // The exact product rounded, halves away from zero: its fraction decides, unless that
+            // is a half; then the product's own rounding error tells which side the exact value lies.
+            const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
+            const double product = ax * scale;
+            auto units = static_cast<std::uint64_t>(product);
+            const double fraction = product - static_cast<double>(units);
+            if (fraction > 0.5 || (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0)) {
+                ++units;
+            }
+            if (static_cast<double>(units) < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
+                // Written from the last digit back, the point among them.
+                const bool negative = std::signbit(x) && units != 0;
+                const auto unit = static_cast<std::uint64_t>(scale);
+                std::size_t length = negative ? 2 : 1;
+                for (std::uint64_t whole = units / unit; whole >= 10; whole /= 10) {
+                    ++length;
+                }
+                if (decimals > 0) {
+                    length += 1 + static_cast<std::size_t>(decimals);
+                }
+                char *at = out + length;
+                for (int i = 0; i < decimals; ++i) {
+                    *--at = static_cast<char>('0' + units % 10);
+                    units /= 10;
+                }
+                if (decimals > 0) {
+                    *--at = '.';
+                }
+                do {
+                    *--at = static_cast<char>('0' + units % 10);
+                    units /= 10;
+                } while (units != 0);
+                if (negative) {
+                    *--at = '-';
+                }
+                return length;
+            }
+        }
+    }
+    const std::string text = formatFixed(x, precision, decimals);
+    std::memcpy(out, text.data(), text.size());
+    return text.size();
+}
+
+std::size_t writeGeneral(char *out, double x)
+{
+    if (std::fabs(x) < 1e15) {
+        const auto whole = static_cast<std::int64_t>(x);
+        if (static_cast<double>(whole) == x) {
+            return static_cast<std::size_t>(std::to_chars(out, out + numberTextRoom, whole).ptr - out);
+        }
+    }
+    const std::string text = formatGeneral(x);
+    std::memcpy(out, text.data(), text.size());
+    return text.size();
+}
+
 bool fixedTextReadsBack(double x, int precision)
 {
     // Below 1E308 no rounding reaches beyond the largest double.

@@ -1,6 +1,7 @@
 // The number texts every control, book line and file is written with, and the two readings.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,15 @@ std::string formatFixed(double x, int precision, int decimals);
 
 // Shortest text with at most 15 significant digits and no trailing zeros ("1000", "1E20").
 std::string formatGeneral(double x);
+
+// Room for any text of formatFixed or formatGeneral.
+inline constexpr std::size_t numberTextRoom = 128;
+// The text of formatFixed(x, precision, decimals) written at `out`, which has numberTextRoom
+// characters of room; returns the characters written. A plain number of at most 15 digits is
+// written straight from the value.
+std::size_t writeFixed(char *out, double x, int precision, int decimals);
+// The text of formatGeneral(x) written the same way; a whole number is written straight.
+std::size_t writeGeneral(char *out, double x);
 
 // Whether formatFixed(x, precision, ...) reads back as a number: near the largest double, rounding
 // to few digits goes beyond it (1.7976931348623157E308 to ten digits is 1.797693135E308).

@@ -1,11 +1,15 @@
 #include "output/list_file.h"
 
+#include "capacity/section_types.h"
 #include "optimise/enumeration.h"
 #include "text/fixed_width.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
+#include <limits>
+#include <random>
 #include <sstream>
 
 namespace saxolith
@@ -103,6 +107,76 @@ TEST_F(ListFile, FilteredFileNumbersByPositionInTheList)
     }
     // The copies keep the number the full list gave them.
     EXPECT_EQ(filtered.rows.cell(0, 0).size(), 6U);
+}
+
+// A row line laid out plainly from the cells' texts: each field padded as the table book pads it.
+std::string plainLine(const CandidateList &list, std::size_t row, std::size_t rowCount)
+{
+    const auto centred = [](const std::string &text) { return padCentre(text, " ", 8) + "  "; };
+    const auto right = [](const std::string &text, int width, const char *after) {
+        return padLeft(text, " ", width) + after;
+    };
+    const auto cell = [&](CandidateColumn column) { return list.cell(row, column); };
+    const CandidateRow &r = list.row(row);
+    std::string line = " " + centred(candidateNumber(row + 1, digitCount(rowCount))) + centred(cell(CandidateColumn::Section));
+    for (const DimensionSlot slot : dimensionColumns(sectionRow(r.section))) {
+        if (slot == DimensionSlot::None)
+            line += centred("-");
+        else
+            line += right(cell(slot == DimensionSlot::First ? CandidateColumn::FirstDimension
+                                                            : CandidateColumn::SecondDimension),
+                          6, "    ");
+    }
+    line += centred(cell(CandidateColumn::Route));
+    if (r.route == StrengthRoute::QpaGiven) {
+        line += right(cell(CandidateColumn::Strength), 6, "    ") + centred("-") + centred("-") + centred("-");
+    } else {
+        line += centred("-") + right(cell(CandidateColumn::Strength), 7, "   ") +
+                centred(cell(CandidateColumn::Integrity)) + centred(cell(CandidateColumn::Psi));
+    }
+    return line + right(cell(CandidateColumn::Qpa), 7, "   ") + right(cell(CandidateColumn::Ra), 7, "  ");
+}
+
+// Rows of every section, route, basis and precision (one outside the list of choices too), with
+// values of every kind: halves, signs, zeros of both signs, fractions, huge, tiny, not finite.
+TEST(ListFileLines, AreTheCellTextsLaidOut)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double values[] = {1000,   1000.5,  0.125,   2.675, -0.005, -0.0,    0.0,    99999.995, 123456.789,
+                             1e7,    1e15,    1e300,   1e-7,  -2500,  3500.25, 0.35,   12345678,  5e-324,
+                             inf,    -inf,    std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937_64 random(4102);
+    const auto any = [&] { return values[std::uniform_int_distribution<std::size_t>(0, std::size(values) - 1)(random)]; };
+    CandidateList list;
+    for (int i = 0; i < 3000; ++i) {
+        CandidateRow row;
+        row.section = static_cast<SectionType>(i % 4);
+        row.route = i / 4 % 2 == 0 ? StrengthRoute::QpaGiven : StrengthRoute::FrkGiven;
+        row.basis = static_cast<IntegrityBasis>(1 + i / 8 % 2);
+        row.integrityClass = static_cast<IntegrityClass>(1 + i % 3);
+        row.precision = static_cast<std::uint8_t>(i / 3 % 6);
+        // Runs of equal values, as lists have them, between values drawn afresh.
+        const bool fresh = i % 5 == 0;
+        row.first = fresh ? any() : 1200;
+        row.second = fresh ? any() : 800;
+        row.strength = any();
+        row.index = fresh ? any() : 0.35;
+        row.psi = fresh ? any() : 0.2;
+        row.qpa = any();
+        row.ra = any() * (i % 7 == 0 ? 1 : std::uniform_real_distribution<double>(0.5, 2.0)(random));
+        list.append(row);
+    }
+    list.renumber();
+    std::ostringstream out;
+    writeListFile(out, list, ListFileKind::Raw, "t");
+    const std::vector<std::string> lines = splitCrLf(out.str());
+    ASSERT_EQ(lines.size(), 5U + list.size() + 4U);
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        ASSERT_EQ(lines[5 + row], plainLine(list, row, list.size())) << "row " << row;
+        if (row % 97 == 0) {
+            ASSERT_EQ(listFileLine(list, row, 123456), plainLine(list, row, 123456)) << "row " << row;
+        }
+    }
 }
 
 } // namespace

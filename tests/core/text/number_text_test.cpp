@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <clocale>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace saxolith
@@ -120,6 +122,40 @@ TEST(FormatFixed, AgreesWithTheExactExpansionOnRandomValues)
                               << precision << ", " << decimals << ": " << actual << " instead of "
                               << expected;
             }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// The texts written straight into a buffer are the texts of formatFixed and formatGeneral, on the
+// stored values around every sample as well (so halves and their neighbours on either side).
+TEST(NumberTexts, WrittenTextsAreTheFormattedTexts)
+{
+    std::vector<double> values = roundingSamples();
+    for (const double x : {0.0, -0.0, 0.125, 2.675, -0.005, 9.996, 123456.789, 9999999.6, 1e300, 1e-320,
+                           std::numeric_limits<double>::max(), std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(), 999999999999999.0, 1e15, -4503599627370497.0})
+        values.push_back(x);
+    const std::size_t samples = values.size();
+    for (std::size_t i = 0; i < samples; ++i) {
+        values.push_back(std::nextafter(values[i], HUGE_VAL));
+        values.push_back(std::nextafter(values[i], -HUGE_VAL));
+    }
+    const std::pair<int, int> limits[] = {{7, 0}, {7, 1}, {7, 2}, {7, 4}, {10, 0}, {10, 2},
+                                          {15, 0}, {13, 2}, {3, 12}, {1, 0}, {22, 3}, {0, -1}};
+    int failures = 0;
+    std::array<char, numberTextRoom> buffer{};
+    for (const double x : values) {
+        for (const auto &[precision, decimals] : limits) {
+            const std::string_view written(buffer.data(), writeFixed(buffer.data(), x, precision, decimals));
+            if (written != formatFixed(x, precision, decimals) && ++failures <= 10) {
+                ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << " with " << precision << ", "
+                              << decimals << ": " << written;
+            }
+        }
+        const std::string_view general(buffer.data(), writeGeneral(buffer.data(), x));
+        if (general != formatGeneral(x) && ++failures <= 10) {
+            ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << ": " << general;
         }
     }
     EXPECT_EQ(failures, 0);
