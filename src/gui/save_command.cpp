@@ -3,6 +3,7 @@
 #include "file_dialog.h"
 #include "platform.h"
 #include "saved_notice.h"
+#include "texts/export.h"
 #include "texts/result.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
@@ -106,13 +107,13 @@ void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &wri
         return;
     }
     const QString question = qs(saveText::replaceQuestion).arg(fileName);
-    const QStringList answers{qs(saveText::replace), qs(saveText::saveAs), qs(saveText::cancel)};
+    const QStringList answers{qs(saveText::replace), qs(exportText::saveAs), qs(saveText::cancel)};
     askQuestion(parent, question, answers, [parent, path, write, done](int answer) {
         if (answer == Replace) {
             writeAt(parent, path, write, done);
         } else if (answer == SaveAs) {
             // The name as typed: the bytes are the same whatever the file is called.
-            const QString chosen = askSavePath(parent, {QString(), path, {}});
+            const QString chosen = askSavePath(parent, {qs(exportText::saveAs), path, {}});
             if (chosen.isEmpty()) {
                 finish(done, SaveEnd::Cancelled);
             } else {
