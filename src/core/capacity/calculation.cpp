@@ -18,8 +18,7 @@ namespace
 template <bool Texts> class CalculationRun
 {
   public:
-    // Writes straight into the caller's outcome (Texts only): a calculation per candidate leaves no
-    // room for copies.
+    // Writes straight into the caller's outcome (Texts only), which starts as a default outcome.
     CalculationRun(const CalculationInput &input, const KnownReadings &known, CalculationOutcome *out)
         : m_input(input), m_known(known), m_out(out)
     {
@@ -172,13 +171,13 @@ template <bool Texts> bool CalculationRun<Texts>::automaticPsi(std::string_view 
         }
         const IntegrityFinding finding = integrityByIndex(*kv);
         if (finding.kind == IntegrityFinding::Kind::OutOfRange) {
+            std::string msg;
             if constexpr (Texts) {
-                std::string msg(hardness);
+                msg = hardness;
                 msg += message::classJoin;
                 msg += message::indexErrorSuffix;
-                return fail(msg, InputField::Integrity);
             }
-            return fail({}, InputField::Integrity);
+            return fail(msg, InputField::Integrity);
         }
         if (finding.kind == IntegrityFinding::Kind::BrokenRock) {
             return fail(message::brokenRockError, InputField::Integrity);
