@@ -2,6 +2,7 @@
 #pragma once
 
 #include "capacity/formulas.h"
+#include "text/number_text.h"
 #include "texts/input.h"
 
 #include <array>
@@ -113,6 +114,41 @@ struct CalculationOutcome {
 
 // The one place where ψr, qpa and Ra are computed from what the input screen holds.
 CalculationOutcome calculate(const CalculationInput &input);
+
+// What the command reads from the integrity field's text: the class it names, else its number.
+struct IntegrityReading {
+    std::optional<IntegrityClass> cls;
+    std::optional<double> index; // strictNumber of the text; only read when it names no class
+};
+IntegrityReading readIntegrity(std::string_view text);
+
+// Readings of the input's texts that a caller already holds, because it wrote those very texts
+// (the optimisation run reads the text of each value of a series once, not for every candidate).
+// Each must be exactly what the command makes of its text: lenientNumber of a numeric field's
+// text, readIntegrity of the integrity text. Fields without a reading are read from their text.
+struct KnownReadings {
+    std::optional<LenientReading> firstDimension;
+    std::optional<LenientReading> secondDimension;
+    std::optional<LenientReading> qpa;
+    std::optional<LenientReading> frk;
+    std::optional<IntegrityReading> integrity;
+};
+
+// The command's decisions and numbers without its texts, colours and record: the same command,
+// for a caller that keeps nothing else of a candidate but its numbers.
+struct CalculationFigures {
+    CalculationEnd end = CalculationEnd::Completed;
+    // The rectangle's sides were exchanged: the outcome's new texts are formatGeneral of `first`
+    // and `second`, written even when the command then stops.
+    bool exchanged = false;
+    double first = 0.0;
+    double second = 0.0;
+    // Completed calculations only: the record's ψr, qpa and Ra.
+    double psi = 0.0;
+    double qpa = 0.0;
+    double ra = 0.0;
+};
+CalculationFigures calculateFigures(const CalculationInput &input, const KnownReadings &known = {});
 
 // "'%s' is not a valid floating point value" with the text in place of %s.
 std::string conversionErrorText(std::string_view pattern, std::string_view text);

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace saxolith
@@ -407,6 +409,46 @@ TEST(Calculation, RecordCarriesTheTextsAndValuesOfTheBook)
     EXPECT_NEAR(r.area, 1285398.16, 0.01);
     EXPECT_NEAR(r.perimeter, 4141.59, 0.01);
     EXPECT_DOUBLE_EQ(r.ra, r.qpa * r.area / 1e6);
+}
+
+// The numbers-only form decides and computes as the whole command does, whether it reads the
+// texts itself or is handed their readings.
+TEST(Calculation, FiguresAreThoseOfTheWholeOutcome)
+{
+    const std::array<const char *, 17> samples{
+        "1000", "0",     "35",     "0.5",  "1e308", "1.7976931348623157e308", "较完整", "完整", "较破碎",
+        "0.2",  "-1",    "1e-320", "2500", "0.35",  " 0.80 ",                 "1,5",    ""};
+    std::mt19937 random(7);
+    const auto text = [&] { return std::string(samples[random() % samples.size()]); };
+    for (int i = 0; i < 20'000; ++i) {
+        CalculationInput in;
+        in.sectionItem = static_cast<int>(random() % 5) - 1;
+        in.firstDimension = text();
+        in.secondDimension = text();
+        in.route = random() % 2 == 0 ? StrengthRoute::QpaGiven : StrengthRoute::FrkGiven;
+        in.qpa = text();
+        in.frk = text();
+        in.psiMode = random() % 3 == 0 ? PsiMode::Manual : PsiMode::Automatic;
+        in.integrity = text();
+        in.manualPsi = text();
+        in.precision = static_cast<int>(random() % 5);
+        const CalculationOutcome whole = calculate(in);
+        const KnownReadings known{lenientNumber(in.firstDimension), lenientNumber(in.secondDimension),
+                                  lenientNumber(in.qpa), lenientNumber(in.frk), readIntegrity(in.integrity)};
+        for (const CalculationFigures &f : {calculateFigures(in), calculateFigures(in, known)}) {
+            ASSERT_EQ(f.end, whole.end) << i;
+            ASSERT_EQ(f.exchanged, whole.newFirstDimension.has_value()) << i;
+            if (f.exchanged) {
+                EXPECT_EQ(formatGeneral(f.first), *whole.newFirstDimension) << i;
+                EXPECT_EQ(formatGeneral(f.second), *whole.newSecondDimension) << i;
+            }
+            if (whole.record) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(f.psi), std::bit_cast<std::uint64_t>(whole.record->psi)) << i;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(f.qpa), std::bit_cast<std::uint64_t>(whole.record->qpa)) << i;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(f.ra), std::bit_cast<std::uint64_t>(whole.record->ra)) << i;
+            }
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include "optimise/enumeration.h"
 
+#include "text_path_run.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
 
 namespace saxolith
 {
@@ -180,6 +185,111 @@ TEST(Enumeration, TooManyCandidatesAreRefusedBeforeAnyIsEvaluated)
     EXPECT_TRUE(result.rows.empty());
     EXPECT_FALSE(result.finalInput);
     EXPECT_FALSE(called);
+}
+
+// Every number bit for bit (hexadecimal), every text and every flag of a run's result.
+std::string describe(const RunResult &result)
+{
+    std::ostringstream out;
+    out << std::hexfloat;
+    out << "end " << static_cast<int>(result.end) << " status '" << result.statusText << "' "
+        << result.statusColour << " box '" << result.errorBoxText << "'\n";
+    for (std::size_t i = 0; i < result.rows.size(); ++i) {
+        const CandidateRow &r = result.rows.row(i);
+        out << r.first << ' ' << r.second << ' ' << r.strength << ' ' << r.index << ' ' << r.psi << ' '
+            << r.qpa << ' ' << r.ra << ' ' << r.number << ' ' << int{r.numberDigits} << ' '
+            << static_cast<int>(r.section) << static_cast<int>(r.route) << static_cast<int>(r.basis)
+            << static_cast<int>(r.integrityClass) << int{r.precision} << '\n';
+    }
+    if (const auto &in = result.finalInput) {
+        out << "input " << in->sectionItem << " '" << in->firstDimension << "' '" << in->secondDimension << "' "
+            << static_cast<int>(in->route) << " '" << in->qpa << "' '" << in->frk << "' "
+            << static_cast<int>(in->psiMode) << " '" << in->integrity << "' '" << in->manualPsi << "' "
+            << in->precision << '\n';
+    }
+    if (const auto &o = result.finalOutcome) {
+        out << "outcome " << static_cast<int>(o->end) << " '" << o->newFirstDimension.value_or("-") << "' '"
+            << o->newSecondDimension.value_or("-") << "' colours";
+        for (const auto &c : o->fieldColours)
+            out << ' ' << c.value_or(0);
+        out << " status " << o->statusWritten << o->statusShown << " '" << o->statusText << "' "
+            << o->statusColour.value_or(0) << " results '" << o->psiText << "' '" << o->qpaText << "' '"
+            << o->raText << "' " << o->resultColour.value_or(0) << ' ' << o->psiEnabled.has_value()
+            << o->psiEnabled.value_or(false) << " notice " << o->abortNotice << " box '" << o->errorBoxText
+            << "' hints " << o->hintFlags << '\n';
+        if (const auto &r = o->record) {
+            out << "record " << static_cast<int>(r->section) << " '" << r->first << "' '" << r->second << "' "
+                << static_cast<int>(r->route) << static_cast<int>(r->psiMode) << " '" << r->qpaText << "' '"
+                << r->frkText << "' '" << r->integrityText << "' '" << r->manualPsiText << "' " << r->area << ' '
+                << r->perimeter << ' ' << r->frk << ' ' << r->psi << ' ' << r->qpa << ' ' << r->ra << " '"
+                << r->hardness << "' '" << r->integrityClass << "' " << r->precision << '\n';
+        }
+    }
+    return out.str();
+}
+
+// Option texts of every kind at random: values that read back as other numbers ("0.1" steps),
+// rectangles whose sides get exchanged, zero and overflowing sizes and strengths, integrity indexes
+// at the ends of their range.
+OptionTexts randomOptions(std::mt19937 &random)
+{
+    const auto pick = [&](std::initializer_list<const char *> texts) {
+        std::uniform_int_distribution<std::size_t> at(0, texts.size() - 1);
+        return std::string(texts.begin()[at(random)]);
+    };
+    const auto codes = [&](int highest) {
+        std::uniform_int_distribution<int> code(1, highest);
+        const int a = code(random);
+        const int b = code(random);
+        return OptionRowTexts{std::to_string(std::min(a, b)), std::to_string(std::max(a, b)), "1"};
+    };
+    const auto size = [&] {
+        return OptionRowTexts{pick({"0", "0.1", "0.3", "800", "1000", "2000", "1e150", "1.7e308"}),
+                              pick({"0.3", "1", "1000", "2500", "1e150", "1.7976931348623157e308"}),
+                              pick({"0.1", "0.7", "333.3", "500", "1000", "1e150"})};
+    };
+    OptionTexts options = startOptionTexts();
+    options[0] = codes(4);
+    for (std::size_t row = 1; row <= 5; ++row)
+        options[row] = size();
+    options[6] = codes(2);
+    options[7] = {pick({"0", "0.4", "3500"}), pick({"1", "4500", "1e307"}), pick({"0.5", "500", "1e306"})};
+    options[8] = {pick({"0", "2.5", "35.00", "1e306"}), pick({"5", "40", "80", "1e308"}),
+                  pick({"0.7", "5.00", "11.33", "1e307"})};
+    options[9] = codes(2);
+    options[10] = codes(3);
+    options[11] = {pick({"0.349999", "0.35", "0.40", "0.8"}), pick({"0.35", "0.8", "0.95", "1"}),
+                   pick({"0.05", "0.1", "0.25"})};
+    return options;
+}
+
+// The run gives exactly what writing every candidate's texts and making the calculate command's
+// whole outcome from them gives: the same rows, bit for bit, the same status, and the same input
+// screen and outcome left for the last candidate.
+TEST(Enumeration, RunGivesWhatTheTextsOfEveryCandidateGive)
+{
+    std::mt19937 random(20260101);
+    int compared = 0;
+    std::array<int, 6> ends{};
+    for (int attempt = 0; attempt < 4000 && compared < 400; ++attempt) {
+        const OptionTexts options = randomOptions(random);
+        const OptionReading reading = readOptions(options);
+        if (reading.failure == SeriesFailure::None && candidateCount(reading.series) > 20'000)
+            continue;
+        CalculationInput start = defaultCalculationInput();
+        start.precision = static_cast<int>(random() % 5);
+        if (random() % 2 == 0) {
+            start.psiMode = PsiMode::Manual;
+            start.integrity = "0.x";
+        }
+        const RunResult expected = text_path::run(options, start);
+        ASSERT_EQ(describe(runEnumeration(options, start)), describe(expected)) << "attempt " << attempt;
+        ++ends[static_cast<std::size_t>(expected.end)];
+        ++compared;
+    }
+    // The options above reach completed and refused runs alike.
+    EXPECT_GT(ends[static_cast<std::size_t>(RunEnd::Completed)], 20);
+    EXPECT_GT(ends[static_cast<std::size_t>(RunEnd::Refused)], 20);
 }
 
 } // namespace
