@@ -141,20 +141,10 @@ template <bool Texts> bool CalculationRun<Texts>::section()
     return true;
 }
 
-IntegrityReading readIntegrityText(std::string_view text)
-{
-    IntegrityReading reading;
-    reading.cls = integrityClassByName(text);
-    if (!reading.cls) {
-        reading.index = strictNumber(text);
-    }
-    return reading;
-}
-
 template <bool Texts> bool CalculationRun<Texts>::automaticPsi(std::string_view hardness)
 {
     const std::string &text = m_input.integrity;
-    const IntegrityReading reading = m_known.integrity ? *m_known.integrity : readIntegrityText(text);
+    const IntegrityReading reading = m_known.integrity ? *m_known.integrity : readIntegrity(text);
     std::optional<IntegrityClass> cls = reading.cls;
     double psi = 0.0;
     if (cls) {
@@ -378,7 +368,12 @@ CalculationFigures calculateFigures(const CalculationInput &input, const KnownRe
 
 IntegrityReading readIntegrity(std::string_view text)
 {
-    return readIntegrityText(text);
+    IntegrityReading reading;
+    reading.cls = integrityClassByName(text);
+    if (!reading.cls) {
+        reading.index = strictNumber(text);
+    }
+    return reading;
 }
 
 std::string conversionErrorText(std::string_view pattern, std::string_view text)

@@ -430,14 +430,8 @@ std::optional<std::int64_t> roundedHundredths(double value, int choice)
     const double ax = std::fabs(value);
     if (!(ax < 1e7))
         return std::nullopt;
-    // The text rounds the exact binary value, halves away from zero. The product's fraction is
-    // exact and decides, unless it is a half: then the product's own rounding error tells.
-    const double scale = decimals == 2 ? 100.0 : decimals == 1 ? 10.0 : 1.0;
-    const double product = ax * scale;
-    auto whole = static_cast<std::int64_t>(product);
-    const double fraction = product - static_cast<double>(whole);
-    if (fraction > 0.5 || (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0))
-        ++whole;
+    // The text rounds the exact binary value, halves away from zero.
+    auto whole = static_cast<std::int64_t>(roundedScaledMagnitude(value, decimals));
     if (whole >= 10'000'000)
         return std::nullopt; // more than seven digits: the text is rounded to seven
     whole *= decimals == 2 ? 1 : decimals == 1 ? 10 : 100;

@@ -109,18 +109,7 @@ class LineBuffer
     // "ZH-" and `position`, zero-padded to `digits` digits.
     void candidateNumber(std::size_t position, int digits)
     {
-        std::memcpy(m_text.data() + m_size, "ZH-", 3);
-        m_size += 3;
-        int length = 1;
-        for (std::size_t rest = position; rest >= 10; rest /= 10)
-            ++length;
-        length = std::max(length, digits);
-        char *at = m_text.data() + m_size + length;
-        for (int k = 0; k < length; ++k) {
-            *--at = static_cast<char>('0' + position % 10);
-            position /= 10;
-        }
-        m_size += static_cast<std::size_t>(length);
+        m_size += writeCandidateNumber(m_text.data() + m_size, position, digits);
     }
     // A number text right-aligned in `width` columns, then `after` blanks; number texts are
     // ASCII, one column a byte. The text lies in a buffer with room to read, as putFromRoom asks.

@@ -323,6 +323,21 @@ std::string formatGeneral(double x)
     return out;
 }
 
+std::uint64_t roundedScaledMagnitude(double x, int decimals)
+{
+    // The product's fraction is exact and decides, unless it is a half; then the product's own
+    // rounding error tells which side of the half the exact value lies.
+    const double ax = std::fabs(x);
+    const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
+    const double product = ax * scale;
+    auto units = static_cast<std::uint64_t>(product);
+    const double fraction = product - static_cast<double>(units);
+    if (fraction > 0.5 || (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0)) {
+        ++units;
+    }
+    return units;
+}
+
 std::size_t writeFixed(char *out, double x, int precision, int decimals)
 {
     // |x|·10^decimals stays below 10^15, where doubles hold every whole number and the
@@ -331,19 +346,11 @@ std::size_t writeFixed(char *out, double x, int precision, int decimals)
     if (std::isfinite(x) && precision >= 1 && decimals >= 0 && precision + decimals <= plainDigits) {
         const double ax = std::fabs(x);
         if (ax < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
-            // The exact product rounded, halves away from zero: its fraction decides, unless that
-            // is a half; then the product's own rounding error tells which side the exact value lies.
-            const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
-            const double product = ax * scale;
-            auto units = static_cast<std::uint64_t>(product);
-            const double fraction = product - static_cast<double>(units);
-            if (fraction > 0.5 || (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0)) {
-                ++units;
-            }
+            std::uint64_t units = roundedScaledMagnitude(x, decimals);
             if (static_cast<double>(units) < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
                 // Written from the last digit back, the point among them.
                 const bool negative = std::signbit(x) && units != 0;
-                const auto unit = static_cast<std::uint64_t>(scale);
+                const auto unit = static_cast<std::uint64_t>(exactPowersOfTen[static_cast<std::size_t>(decimals)]);
                 std::size_t length = negative ? 2 : 1;
                 for (std::uint64_t whole = units / unit; whole >= 10; whole /= 10) {
                     ++length;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ std::string formatFixed(double x, int precision, int decimals);
 
 // Shortest text with at most 15 significant digits and no trailing zeros ("1000", "1E20").
 std::string formatGeneral(double x);
+
+// |x|·10^decimals rounded to a whole number as the texts round: the exact binary value, halves away
+// from zero. Exact while |x|·10^decimals stays below 10^15 (the caller's bound) and decimals ≤ 15.
+std::uint64_t roundedScaledMagnitude(double x, int decimals);
 
 // Room for any text of formatFixed or formatGeneral.
 inline constexpr std::size_t numberTextRoom = 128;

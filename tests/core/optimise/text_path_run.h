@@ -1,6 +1,7 @@
 // The optimisation run done the plain way: every candidate's texts formatted and written into the
 // input screen's state, then the calculate command's whole outcome made from those texts. The
 // run itself must give exactly what this gives; the benchmark also times it as the baseline.
+// Options refused before the first candidate go to the run itself.
 #pragma once
 
 #include "capacity/formulas.h"
@@ -15,27 +16,13 @@ namespace saxolith::text_path
 
 inline RunResult run(const OptionTexts &options, const CalculationInput &current)
 {
-    RunResult result;
     const OptionReading reading = readOptions(options);
-    if (reading.failure == SeriesFailure::Conversion) {
-        result.end = RunEnd::ConversionFailure;
-        result.errorBoxText = reading.message;
-        return result;
-    }
-    if (reading.failure == SeriesFailure::Check) {
-        result.end = RunEnd::CheckFailed;
-        result.statusText = reading.message;
-        result.statusColour = colour::red;
-        return result;
-    }
+    // Options refused before any candidate is made are the run's own business, not the candidates'.
+    if (reading.failure != SeriesFailure::None || candidateCount(reading.series) > candidateLimit)
+        return runEnumeration(options, current);
     const std::uint64_t total = candidateCount(reading.series);
-    if (total > candidateLimit) {
-        result.end = RunEnd::TooMany;
-        result.statusText = message::tooManyCandidates;
-        result.statusColour = colour::red;
-        return result;
-    }
 
+    RunResult result;
     CalculationInput input = current;
     CandidateRow row;
     CandidateList &rows = result.rows;
