@@ -4,7 +4,7 @@
 // it is called; a command-line caller creates one (the "offscreen" platform will do).
 #pragma once
 
-#include "output/book_file.h"
+#include "book/book_form.h"
 
 #include <cstddef>
 #include <optional>

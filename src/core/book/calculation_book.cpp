@@ -1,6 +1,5 @@
 #include "book/calculation_book.h"
 
-#include "output/text_file.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 

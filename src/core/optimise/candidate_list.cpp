@@ -2,7 +2,7 @@
 
 #include "capacity/formulas.h"
 #include "optimise/option_grid.h"
-#include "output/text_file.h"
+#include "text/candidate_number.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 #include "texts/optimisation.h"

@@ -5,12 +5,6 @@
 namespace saxolith
 {
 
-std::string_view bookFileName(BookForm form)
-{
-    return form == BookForm::Text ? "嵌岩桩计算书(依据GB50007-2011)_文本.txt"
-                                  : "嵌岩桩计算书(依据GB50007-2011)_表格.txt";
-}
-
 std::string bookFileText(const std::vector<std::string> &lines)
 {
     std::size_t size = 0;

@@ -1,4 +1,4 @@
-// The saved files of the calculation book: their names and their text.
+// The saved files of the calculation book: their text and bytes.
 #pragma once
 
 #include <optional>
@@ -8,10 +8,6 @@
 
 namespace saxolith
 {
-
-enum class BookForm { Text = 1, Table = 2 }; // also the form's bit in the unsaved-books set
-
-std::string_view bookFileName(BookForm form);
 
 // The lines joined by CR LF, with no line end after the last line and no byte-order mark.
 std::string bookFileText(const std::vector<std::string> &lines);

@@ -3,6 +3,7 @@
 #include "optimise/option_grid.h"
 #include "output/safe_file.h"
 #include "output/text_file.h"
+#include "text/candidate_number.h"
 #include "text/fixed_width.h"
 
 #include <xlsxwriter.h>

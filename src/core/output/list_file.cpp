@@ -4,6 +4,7 @@
 #include "capacity/formulas.h"
 #include "capacity/section_types.h"
 #include "output/text_file.h"
+#include "text/candidate_number.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 

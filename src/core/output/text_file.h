@@ -1,5 +1,5 @@
-// The one writer of the program's text files (books and lists): line ends, rules, candidate
-// numbers, and the lines streamed through the code page into a file in pieces of about 1 MB.
+// The one writer of the program's text files (books and lists): line ends, and the lines streamed
+// through the code page into a file in pieces of about 1 MB.
 #pragma once
 
 #include "output/encoding.h"
@@ -15,17 +15,6 @@ namespace saxolith
 
 // Every saved text file ends its lines with CR LF.
 inline constexpr std::string_view lineEnd = "\r\n";
-
-// A rule of `count` times `c`.
-std::string rule(char c, int count);
-
-// Decimal digits of `n` (1 for 0).
-int digitCount(std::size_t n);
-
-// A candidate's number: "ZH-" and its position, zero-padded to `digits` digits.
-std::string candidateNumber(std::size_t position, int digits);
-// The same written into `out` (room for 3 + 20 characters); returns the characters written.
-std::size_t writeCandidateNumber(char *out, std::size_t position, int digits);
 
 // Where encoded bytes go; false when they could not be taken.
 using ByteSink = std::function<bool(std::string_view bytes)>;

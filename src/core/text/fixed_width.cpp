@@ -83,4 +83,9 @@ std::string spaces(int count)
     return count > 0 ? std::string(static_cast<std::size_t>(count), ' ') : std::string();
 }
 
+std::string rule(char c, int count)
+{
+    return std::string(static_cast<std::size_t>(count > 0 ? count : 0), c);
+}
+
 } // namespace saxolith

@@ -16,5 +16,7 @@ std::string padRight(std::string_view text, std::string_view fill, int width);
 // The odd column goes to the left.
 std::string padCentre(std::string_view text, std::string_view fill, int width);
 std::string spaces(int count);
+// A rule of `count` times `c`.
+std::string rule(char c, int count);
 
 } // namespace saxolith

@@ -1,3 +1,4 @@
+#include "book/book_form.h"
 #include "output/book_file.h"
 
 #include <gtest/gtest.h>

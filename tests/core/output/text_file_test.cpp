@@ -20,18 +20,6 @@ namespace
 
 namespace fs = std::filesystem;
 
-TEST(TextFile, NumbersAndRules)
-{
-    EXPECT_EQ(candidateNumber(7, 3), "ZH-007");
-    EXPECT_EQ(candidateNumber(1234, 2), "ZH-1234");
-    EXPECT_EQ(candidateNumber(938676, 6), "ZH-938676");
-    for (const auto &[n, digits] :
-         {std::pair<std::size_t, int>{0, 1}, {9, 1}, {10, 2}, {938676, 6}, {1000000, 7}})
-        EXPECT_EQ(digitCount(n), digits) << n;
-    EXPECT_EQ(rule('=', 3), "===");
-    EXPECT_EQ(rule('-', 0), "");
-}
-
 // Text handed over in pieces, cut anywhere (even inside a character), encodes as the whole text.
 TEST(TextFile, PiecesEncodeAsTheWhole)
 {
