@@ -103,7 +103,7 @@ void listFileSaved(benchmark::State &state)
         },
         [&] {
             return against_baseline::seconds([&] {
-                if (saxolith::writeFileSafely(benchFile(), bytes))
+                if (saxolith::saveFile(benchFile(), bytes))
                     state.SkipWithError("write failed");
             });
         });

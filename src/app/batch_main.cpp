@@ -255,7 +255,7 @@ int writeTemplate(const Options &options, Console &console)
         console.error(options.schedule, batchText::templateExists);
         return failed;
     }
-    if (const auto error = writeFileSafely(options.schedule, text)) {
+    if (const auto error = saveFile(options.schedule, text)) {
         console.error({}, *error);
         return failed;
     }
@@ -292,11 +292,12 @@ class Outputs
 
     std::string path(std::string_view name) const { return m_folder + "/" + std::string(name); }
 
-    // Writes one file; false (with the reason shown) when it could not be written.
-    bool write(std::string_view name, std::string_view bytes)
+    // Saves one file through `save`, given its path; false (with the reason shown) when it could not be written.
+    bool write(std::string_view name,
+               const std::function<std::optional<std::string>(const std::string &path)> &save)
     {
         m_console.progress(fillIn(batchText::writing, {name}));
-        if (const auto error = writeFileSafely(path(name), bytes)) {
+        if (const auto error = save(path(name))) {
             m_console.error({}, *error);
             return false;
         }
@@ -359,14 +360,20 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
     } else {
         for (const BookForm form : {BookForm::Text, BookForm::Table}) {
             const auto &lines = form == BookForm::Text ? book.textLines() : book.tableLines();
-            written = outputs.write(bookFileName(form), bookFileBytes(lines, codePage)) && written;
+            written = outputs.write(bookFileName(form),
+                                    [&](const std::string &path) { return saveBookFile(path, lines, codePage); }) &&
+                      written;
         }
     }
-    {
-        std::ostringstream csv;
-        writeResultsCsv(csv, reading.rows, result);
-        written = outputs.write(resultsCsvName, std::move(csv).str()) && written;
-    }
+    written = outputs.write(resultsCsvName,
+                            [&](const std::string &path) {
+                                return saveFile(path, [&](const ByteSink &sink) {
+                                    SinkStream csv(sink);
+                                    writeResultsCsv(csv, reading.rows, result);
+                                    return completeWhen(csv.finish());
+                                });
+                            }) &&
+              written;
     if (options.xlsx) {
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
         if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result)) {

@@ -3,11 +3,12 @@
 #include "file_dialog.h"
 #include "platform.h"
 #include "result_screen.h"
+#include "save_command.h"
 #include "saved_notice.h"
 #include "widget_helpers.h"
 
 #include "book_pages.h"
-#include "output/safe_file.h"
+#include "output/book_file.h"
 #include "texts/export.h"
 
 #include <QAction>
@@ -24,11 +25,6 @@ namespace saxolith
 
 namespace
 {
-
-QString fromLocal(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 class BookCommands : public QObject
 {
@@ -94,7 +90,7 @@ class BookCommands : public QObject
     void finish(const std::optional<std::string> &error, const QString &path)
     {
         if (error) {
-            showMessage(m_screen, fromLocal(*error));
+            showMessage(m_screen, saveErrorText(*error));
         } else {
             showSavedNotice(m_screen, path);
         }
@@ -112,9 +108,7 @@ class BookCommands : public QObject
             return;
         }
         // The very bytes of 保存, only elsewhere; the unsaved state belongs to 保存's own file.
-        finish(writeFileSafely(QFile::encodeName(path).toStdString(),
-                               bookFileBytes(lines(*form), systemCodePage())),
-               path);
+        finish(saveBookFile(QFile::encodeName(path).toStdString(), lines(*form), systemCodePage()), path);
     }
 
     void exportPdf()

@@ -4,6 +4,8 @@
 #include "optimisation_screen.h"
 #include "optimise/option_grid.h"
 #include "platform.h"
+#include "save_command.h"
+#include "save_device.h"
 #include "text/number_text.h"
 #include "texts/chart.h"
 #include "widget_helpers.h"
@@ -12,6 +14,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsScene>
@@ -22,7 +25,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QTableView>
@@ -499,27 +501,22 @@ std::optional<QString> ChartWindow::exportImage(const QString &path)
         refresh();
     }
     // The previous image stays until the new one is complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failed(file.errorString());
-    }
-    if (suffix == "png") {
-        if (!chartView->grab().save(&file, "PNG")) {
-            file.cancelWriting();
-            return failed(file.errorString());
-        }
-    } else {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(chartView->size());
-        svg.setViewBox(QRect(QPoint(0, 0), chartView->size()));
-        svg.setTitle(windowTitle());
-        QPainter painter(&svg);
-        chartView->render(&painter);
-        painter.end();
-    }
-    if (!file.commit()) {
-        return failed(file.errorString());
+    const std::optional<std::string> error =
+        saveThroughDevice(QFile::encodeName(path).toStdString(), [&](QIODevice &device) {
+            if (suffix == "png") {
+                return chartView->grab().save(&device, "PNG");
+            }
+            QSvgGenerator svg;
+            svg.setOutputDevice(&device);
+            svg.setSize(chartView->size());
+            svg.setViewBox(QRect(QPoint(0, 0), chartView->size()));
+            svg.setTitle(windowTitle());
+            QPainter painter(&svg);
+            chartView->render(&painter);
+            return painter.end();
+        });
+    if (error) {
+        return failed(saveErrorText(*error));
     }
     return std::nullopt;
 }

@@ -4,13 +4,12 @@
 #include "file_dialog.h"
 #include "optimisation_screen.h"
 #include "platform.h"
+#include "save_command.h"
 #include "saved_notice.h"
 #include "widget_helpers.h"
 
-#include "output/encoding.h"
 #include "output/list_export.h"
 #include "output/list_file.h"
-#include "output/safe_file.h"
 #include "texts/export.h"
 
 #include <QAction>
@@ -24,7 +23,6 @@
 #include <QTimer>
 
 #include <atomic>
-#include <sstream>
 #include <thread>
 
 namespace saxolith
@@ -190,8 +188,7 @@ class ListCommands : public QObject
     void finish(const std::optional<std::string> &error, const QString &path)
     {
         if (error) {
-            showMessage(m_screen,
-                        QString::fromLocal8Bit(error->data(), static_cast<qsizetype>(error->size())));
+            showMessage(m_screen, saveErrorText(*error));
         } else {
             showSavedNotice(m_screen, path);
         }
@@ -213,11 +210,8 @@ class ListCommands : public QObject
         const std::string timeText = currentTimeText().toStdString();
         const std::string codePage = systemCodePage();
         const std::string target = QFile::encodeName(path).toStdString();
-        finish(runWithProgress([&](const ExportProgress &) {
-                   std::ostringstream text;
-                   writeListFile(text, rows, kind, timeText);
-                   return writeFileSafely(target, encodeText(text.str(), codePage));
-               }),
+        finish(runWithProgress(
+                   [&](const ExportProgress &) { return saveListFile(target, rows, kind, timeText, codePage); }),
                path);
     }
 

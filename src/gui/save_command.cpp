@@ -88,7 +88,7 @@ void writeAt(QWidget *parent, const QString &path, const FileWriter &write, cons
 {
     const std::string encoded = QFile::encodeName(path).toStdString();
     if (const std::optional<std::string> error = write(encoded)) {
-        showMessage(parent, qs(*error));
+        showMessage(parent, saveErrorText(*error));
         finish(done, SaveEnd::Failed);
         return;
     }
@@ -126,6 +126,11 @@ void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &wri
 }
 
 } // namespace
+
+QString saveErrorText(const std::string &error)
+{
+    return QString::fromLocal8Bit(error.data(), static_cast<qsizetype>(error.size()));
+}
 
 QString writeStoragePermission()
 {

@@ -29,6 +29,10 @@ enum class SaveEnd {
 void saveIntoDocuments(QWidget *parent, const QString &fileName, FileWriter write,
                        std::function<void(SaveEnd)> done = {});
 
+// The save's error text as the screens show it (the path in the system's file-name encoding, the
+// reason in plain text).
+QString saveErrorText(const std::string &error);
+
 // The platform's name of the right to write shared storage; the desktop names none.
 QString writeStoragePermission();
 

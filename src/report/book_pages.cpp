@@ -1,6 +1,7 @@
 #include "book_pages.h"
 
 #include "book/calculation_book.h"
+#include "save_device.h"
 #include "texts/export.h"
 
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -83,11 +83,6 @@ class PageFiller
     std::vector<std::size_t> m_current;
     std::vector<std::vector<std::size_t>> m_pages;
 };
-
-std::string failure(std::string_view what, const std::string &path, const QString &reason)
-{
-    return std::string(what) + " \"" + path + "\". " + reason.toStdString();
-}
 
 } // namespace
 
@@ -210,26 +205,13 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
 std::optional<std::string> writeBookPdf(const std::vector<std::string> &lines, BookForm form,
                                         const std::string &path)
 {
-    // QSaveFile writes beside the target and renames only on commit: the old file survives a failure.
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failure("Cannot create file", path, file.errorString());
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(qs(exportText::programName) + QLatin1Char(' ') +
-                          QString::fromLatin1(SAXOLITH_VERSION));
+    return saveThroughDevice(path, [&](QIODevice &device) {
+        QPdfWriter writer(&device);
+        writer.setCreator(qs(exportText::programName) + QLatin1Char(' ') + QString::fromLatin1(SAXOLITH_VERSION));
         writer.setTitle(qs(exportText::bookPageTitle));
         setUpBookPages(writer, form);
-        if (!paintBook(writer, lines, form)) {
-            file.cancelWriting();
-            return failure("Cannot write file", path, file.errorString());
-        }
-    }
-    if (!file.commit()) {
-        return failure("Cannot write file", path, file.errorString());
-    }
-    return std::nullopt;
+        return paintBook(writer, lines, form);
+    });
 }
 
 } // namespace saxolith

@@ -49,7 +49,7 @@ std::string bookFileBytes(const std::vector<std::string> &lines, std::string_vie
 std::optional<std::string> saveBookFile(const std::string &path, const std::vector<std::string> &lines,
                                         std::string_view codePage)
 {
-    return writeTextFileSafely(path, codePage, [&](TextFileWriter &out) { writeBookFile(out, lines); });
+    return saveTextFile(path, codePage, [&](TextFileWriter &out) { writeBookFile(out, lines); });
 }
 
 } // namespace saxolith

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <stdlib.h>
 #include <unistd.h>
 #include <vector>
 
@@ -280,7 +282,11 @@ void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProg
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
                                          const ExportProgress &progress)
 {
-    return writeFileStreamed(path, [&](std::ostream &out) { writeListCsv(out, list, progress); });
+    return saveFile(path, [&](const ByteSink &sink) {
+        SinkStream out(sink);
+        writeListCsv(out, list, progress);
+        return completeWhen(out.finish());
+    });
 }
 
 std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows)
@@ -321,20 +327,31 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
                                           std::size_t rowsPerSheet)
 {
     rowsPerSheet = std::clamp<std::size_t>(rowsPerSheet, 1, xlsxRowsPerSheet);
-    return writeFileThrough(path, [&](const std::string &temporary) -> std::optional<std::string> {
+    return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
         // A full disk under the library's temporary files would leave a workbook cut short that
         // it still reports as written: the export starts only where they have room.
-        const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(temporary, list.size());
+        const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(path, list.size());
         if (!scratch) {
             return "Cannot write file \"" + path + "\". No space left on device";
         }
         std::string scratchName = scratch->string();
+        // The library packs the workbook only into a file it opens by name: a scratch file among its
+        // own, streamed into the save once packed.
+        std::string packed = (*scratch / "saxolith-workbook-XXXXXX").string();
+        const int packedFd = ::mkstemp(packed.data());
+        if (packedFd < 0) {
+            return "Cannot create file \"" + path + "\". " + std::strerror(errno);
+        }
+        ::close(packedFd);
+        const std::unique_ptr<std::string, void (*)(std::string *)> removePacked(
+            &packed, [](std::string *file) { ::unlink(file->c_str()); });
         // Constant memory: each row goes to disk once written, so a million rows stay small.
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.use_zip64 = LXW_TRUE;
         options.tmpdir = scratchName.data();
-        lxw_workbook *workbook = workbook_new_opt(temporary.c_str(), &options);
+        errno = 0;
+        lxw_workbook *workbook = workbook_new_opt(packed.c_str(), &options);
         if (workbook == nullptr) {
             return "Cannot create file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
         }
@@ -406,6 +423,10 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         const lxw_error error = workbook_close(workbook);
         if (error != LXW_NO_ERROR) {
             return xlsxFailure(path, error);
+        }
+        errno = 0;
+        if (!copyFileInto(packed, sink)) {
+            return "Cannot write file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
         }
         report(progress, total, total);
         return std::nullopt;

@@ -347,8 +347,8 @@ void writeListFile(std::ostream &out, const CandidateList &list, ListFileKind ki
 std::optional<std::string> saveListFile(const std::string &path, const CandidateList &list, ListFileKind kind,
                                         std::string_view timeText, std::string_view codePage)
 {
-    return writeTextFileSafely(path, codePage,
-                               [&](TextFileWriter &out) { writeListFile(out, list, kind, timeText); });
+    return saveTextFile(path, codePage,
+                        [&](TextFileWriter &out) { writeListFile(out, list, kind, timeText); });
 }
 
 } // namespace saxolith

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
+#include <algorithm>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,21 +124,6 @@ std::optional<std::string> renameIntoPlace(const std::string &temporary, const s
     return std::nullopt;
 }
 
-// Flushes the complete temporary file to disk and renames it onto `path`; on failure it is removed.
-std::optional<std::string> commitTemporary(const std::string &temporary, const std::string &path,
-                                           const std::string &shownPath)
-{
-    int error = 0;
-    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return renameIntoPlace(temporary, path, shownPath, error);
-}
-
 // Opens a fresh temporary file beside the file `shownPath` names, through any symbolic links (the
 // link stays, the file it points at is replaced). A file the user may not write (read-only, even to
 // an administrator) is refused, not replaced; a replaced file's permissions and, where the user may
@@ -173,15 +158,7 @@ std::optional<std::string> openTemporaryFor(const std::string &shownPath, std::s
 
 } // namespace
 
-std::optional<std::string> writeFileSafely(const std::string &shownPath, std::string_view bytes)
-{
-    return writeFileSafely(
-        shownPath, [bytes](const std::function<bool(std::string_view)> &sink) { return sink(bytes); });
-}
-
-std::optional<std::string>
-writeFileSafely(const std::string &shownPath,
-                const std::function<bool(const std::function<bool(std::string_view)> &sink)> &produce)
+std::optional<std::string> saveFile(const std::string &shownPath, const FileContent &content)
 {
     std::string path;
     std::string temporary;
@@ -191,21 +168,27 @@ writeFileSafely(const std::string &shownPath,
     }
 
     int error = 0;
-    const auto sink = [fd, &error](std::string_view bytes) {
+    const ByteSink sink = [fd, &error](std::string_view bytes) {
         if (error == 0 && !writeAll(fd, bytes)) {
             error = errno != 0 ? errno : EIO;
         }
         return error == 0;
     };
-    bool produced = false;
+    std::optional<std::string> incomplete;
     try {
-        produced = produce(sink);
+        incomplete = content(sink);
     } catch (...) {
         ::close(fd);
         ::unlink(temporary.c_str());
         throw;
     }
-    if (!produced && error == 0) {
+    // The writer's own reason stands unless the system refused a piece first.
+    if (incomplete && error == 0 && !incomplete->empty()) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return incomplete;
+    }
+    if (incomplete && error == 0) {
         error = ECANCELED;
     }
     if (error == 0 && ::fsync(fd) != 0) {
@@ -217,48 +200,90 @@ writeFileSafely(const std::string &shownPath,
     return renameIntoPlace(temporary, path, shownPath, error);
 }
 
-std::optional<std::string> writeFileStreamed(const std::string &path,
-                                             const std::function<void(std::ostream &)> &write)
+namespace
 {
-    return writeFileThrough(path, [&](const std::string &temporary) -> std::optional<std::string> {
-        std::vector<char> buffer(1 << 20);
-        std::ofstream out;
-        out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        out.open(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return failure("Cannot create file", path, errno);
-        }
-        write(out);
-        out.flush();
-        const int error = errno;
-        if (!out) {
-            return failure("Cannot write file", path, error != 0 ? error : EIO);
-        }
-        out.close();
-        if (!out) {
-            return failure("Cannot write file", path, errno != 0 ? errno : EIO);
-        }
-        return std::nullopt;
-    });
+constexpr std::size_t pieceBytes = std::size_t{1} << 20;
 }
 
-std::optional<std::string>
-writeFileThrough(const std::string &path,
-                 const std::function<std::optional<std::string>(const std::string &temporary)> &write)
+SinkStream::Buffer::Buffer(const ByteSink &sink) : m_sink(sink), m_bytes(pieceBytes)
 {
-    std::string target;
-    std::string temporary;
-    int fd = -1;
-    if (std::optional<std::string> refused = openTemporaryFor(path, target, temporary, fd)) {
-        return refused;
+    setp(m_bytes.data(), m_bytes.data() + m_bytes.size());
+}
+
+bool SinkStream::Buffer::pass()
+{
+    const auto size = static_cast<std::size_t>(pptr() - pbase());
+    if (!m_failed && size > 0) {
+        m_failed = !m_sink(std::string_view(pbase(), size));
+    }
+    setp(m_bytes.data(), m_bytes.data() + m_bytes.size());
+    return !m_failed;
+}
+
+SinkStream::Buffer::int_type SinkStream::Buffer::overflow(int_type c)
+{
+    if (!pass()) {
+        return traits_type::eof();
+    }
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+    }
+    return traits_type::not_eof(c);
+}
+
+int SinkStream::Buffer::sync()
+{
+    return pass() ? 0 : -1;
+}
+
+std::streamsize SinkStream::Buffer::xsputn(const char *s, std::streamsize n)
+{
+    std::streamsize written = 0;
+    while (written < n) {
+        if (pptr() == epptr() && !pass()) {
+            break;
+        }
+        const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), n - written);
+        std::memcpy(pptr(), s + written, static_cast<std::size_t>(room));
+        pbump(static_cast<int>(room));
+        written += room;
+    }
+    return written;
+}
+
+SinkStream::SinkStream(const ByteSink &sink) : std::ostream(nullptr), m_buffer(sink)
+{
+    rdbuf(&m_buffer);
+}
+
+bool SinkStream::finish()
+{
+    flush();
+    return static_cast<bool>(*this) && m_buffer.pass();
+}
+
+bool copyFileInto(const std::string &file, const ByteSink &sink)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    std::vector<char> piece(pieceBytes);
+    bool complete = true;
+    while (complete) {
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            complete = got == 0;
+            break;
+        }
+        complete = sink(std::string_view(piece.data(), static_cast<std::size_t>(got)));
     }
     ::close(fd);
-    errno = 0;
-    if (std::optional<std::string> error = write(temporary)) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    return commitTemporary(temporary, target, path);
+    return complete;
 }
 
 } // namespace saxolith

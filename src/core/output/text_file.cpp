@@ -1,7 +1,5 @@
 #include "output/text_file.h"
 
-#include "output/safe_file.h"
-
 
 namespace saxolith
 {
@@ -39,13 +37,13 @@ bool TextFileWriter::finish()
     return !m_failed;
 }
 
-std::optional<std::string> writeTextFileSafely(const std::string &path, std::string_view codePage,
-                                               const std::function<void(TextFileWriter &)> &fill)
+std::optional<std::string> saveTextFile(const std::string &path, std::string_view codePage,
+                                        const std::function<void(TextFileWriter &)> &fill)
 {
-    return writeFileSafely(path, [&](const ByteSink &sink) {
+    return saveFile(path, [&](const ByteSink &sink) {
         TextFileWriter writer(sink, codePage);
         fill(writer);
-        return writer.finish();
+        return completeWhen(writer.finish());
     });
 }
 

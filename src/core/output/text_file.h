@@ -3,6 +3,7 @@
 #pragma once
 
 #include "output/encoding.h"
+#include "output/safe_file.h"
 
 #include <cstddef>
 #include <functional>
@@ -15,9 +16,6 @@ namespace saxolith
 
 // Every saved text file ends its lines with CR LF.
 inline constexpr std::string_view lineEnd = "\r\n";
-
-// Where encoded bytes go; false when they could not be taken.
-using ByteSink = std::function<bool(std::string_view bytes)>;
 
 // Gathers UTF-8 text, and each time about `bufferSize` bytes have gathered, encodes them into the
 // code page and hands them to the sink; so a file of any length never stands in memory whole.
@@ -55,9 +53,9 @@ class TextFileWriter
     bool m_failed = false;
 };
 
-// Writes the lines that `fill` gives into `path` through a temporary file beside it that replaces
-// the file only when complete; nothing on success, otherwise an error text naming file and reason.
-std::optional<std::string> writeTextFileSafely(const std::string &path, std::string_view codePage,
+// Saves the lines that `fill` gives at `path` in `codePage`, through the one safe save; nothing on
+// success, otherwise an error text naming file and reason.
+std::optional<std::string> saveTextFile(const std::string &path, std::string_view codePage,
                                                const std::function<void(TextFileWriter &)> &fill);
 
 } // namespace saxolith

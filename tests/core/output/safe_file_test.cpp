@@ -52,9 +52,9 @@ class SafeFile : public ::testing::Test
 TEST_F(SafeFile, WritesAndReplaces)
 {
     const std::string file = path("book.txt");
-    ASSERT_FALSE(writeFileSafely(file, "first\r\nfile"));
+    ASSERT_FALSE(saveFile(file, "first\r\nfile"));
     EXPECT_EQ(contents(file), "first\r\nfile");
-    ASSERT_FALSE(writeFileSafely(file, std::string("\0x", 2)));
+    ASSERT_FALSE(saveFile(file, std::string("\0x", 2)));
     EXPECT_EQ(contents(file), std::string("\0x", 2));
     EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
 }
@@ -62,7 +62,7 @@ TEST_F(SafeFile, WritesAndReplaces)
 TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
 {
     const std::string file = path("missing/book.txt");
-    const auto error = writeFileSafely(file, "x");
+    const auto error = saveFile(file, "x");
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(file), std::string::npos) << *error;
     EXPECT_TRUE(names().empty());
@@ -73,7 +73,7 @@ TEST_F(SafeFile, AFolderInTheWayStaysAsItWas)
     const std::string file = path("book.txt");
     fs::create_directory(file);
     std::ofstream(file + "/inside") << "kept";
-    const auto error = writeFileSafely(file, "x");
+    const auto error = saveFile(file, "x");
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(file), std::string::npos);
     EXPECT_EQ(contents(file + "/inside"), "kept");
@@ -84,7 +84,7 @@ TEST_F(SafeFile, AFolderInTheWayStaysAsItWas)
 TEST_F(SafeFile, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
 {
     const std::string file = path("book.txt");
-    ASSERT_FALSE(writeFileSafely(file, "previous"));
+    ASSERT_FALSE(saveFile(file, "previous"));
 
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -92,7 +92,7 @@ TEST_F(SafeFile, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
     rlimit limited = saved;
     limited.rlim_cur = 16;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const auto error = writeFileSafely(file, std::string(1000, 'n'));
+    const auto error = saveFile(file, std::string(1000, 'n'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -105,9 +105,9 @@ TEST_F(SafeFile, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
 TEST_F(SafeFile, AReadOnlyFileIsRefusedAndKept)
 {
     const std::string file = path("book.txt");
-    ASSERT_FALSE(writeFileSafely(file, "previous"));
+    ASSERT_FALSE(saveFile(file, "previous"));
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
-    const auto error = writeFileSafely(file, "new");
+    const auto error = saveFile(file, "new");
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, "Cannot write file \"" + file + "\". Permission denied");
     EXPECT_EQ(contents(file), "previous");
@@ -117,10 +117,10 @@ TEST_F(SafeFile, AReadOnlyFileIsRefusedAndKept)
 TEST_F(SafeFile, AReplacedFileKeepsItsPermissions)
 {
     const std::string file = path("book.txt");
-    ASSERT_FALSE(writeFileSafely(file, "previous"));
+    ASSERT_FALSE(saveFile(file, "previous"));
     const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
     fs::permissions(file, mode);
-    ASSERT_FALSE(writeFileSafely(file, "new"));
+    ASSERT_FALSE(saveFile(file, "new"));
     EXPECT_EQ(contents(file), "new");
     EXPECT_EQ(fs::status(file).permissions(), mode);
 }
@@ -148,7 +148,7 @@ TEST_F(SafeFile, WritesThroughASymbolicLink)
         }
         const std::string link = path(std::string(c.name) + ".txt");
         fs::create_symlink(c.linkTarget, link);
-        ASSERT_FALSE(writeFileSafely(link, "new"));
+        ASSERT_FALSE(saveFile(link, "new"));
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_EQ(fs::read_symlink(link), c.linkTarget);
         EXPECT_EQ(contents(target.string()), "new");
@@ -161,7 +161,7 @@ TEST_F(SafeFile, ACircleOfLinksIsReportedWithTheFileName)
     const std::string file = path("book.txt");
     fs::create_symlink("other.txt", file);
     fs::create_symlink("book.txt", path("other.txt"));
-    const auto error = writeFileSafely(file, "x");
+    const auto error = saveFile(file, "x");
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(file), std::string::npos) << *error;
 }

@@ -142,7 +142,7 @@ class SavedTextFile : public ::testing::Test
 
 TEST_F(SavedTextFile, ReplacesTheFileWithTheEncodedLines)
 {
-    ASSERT_FALSE(writeTextFileSafely(m_file, "GBK", [](TextFileWriter &out) {
+    ASSERT_FALSE(saveTextFile(m_file, "GBK", [](TextFileWriter &out) {
         out.line("计算");
         out.text("x");
     }));
@@ -169,7 +169,7 @@ TEST_F(SavedTextFile, AFailureHalfwayKeepsThePreviousFile)
     EXPECT_EQ(contents(), "previous");
     EXPECT_EQ(files(), 1u);
 
-    EXPECT_THROW(writeTextFileSafely(m_file, "GBK",
+    EXPECT_THROW(saveTextFile(m_file, "GBK",
                                      [](TextFileWriter &out) {
                                          out.line(std::string(3 * TextFileWriter::bufferSize, 'x'));
                                          throw std::runtime_error("stopped");
