@@ -1,10 +1,14 @@
 // Starts the calculator: one main window on the input screen.
 #include "desktop.h"
 #include "main_window.h"
+#include "qt_translations.h"
 #include "screen_fit.h"
+#include "window_size.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QScreen>
+#include <QSettings>
 
 #include <memory>
 #include <vector>
@@ -16,9 +20,9 @@ int main(int argc, char *argv[])
     int argumentCount = argc;
     auto app = std::make_unique<QApplication>(argumentCount, argv);
 
-    // The window has a fixed size: on a screen too small for it at the desktop's scale (a 1080-line
-    // screen at 200 %) its buttons would be out of reach, so the program starts again at a scale
-    // that fits, keeping its proportions. The scale is read once, as the application starts.
+    // The window never shrinks below its design size: on a screen too small for it at the desktop's
+    // scale (a 1080-line screen at 200 %) its buttons would be out of reach, so the program starts
+    // again at a scale that fits, keeping its proportions. The scale is read once, as the application starts.
     const QSize windowSize(saxolith::MainWindow::designWidth, saxolith::MainWindow::designHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         if (const auto factor =
@@ -31,7 +35,10 @@ int main(int argc, char *argv[])
         }
     }
     saxolith::setUpDesktop(*app);
+    saxolith::installQtTranslations(QLocale::system(), app.get());
+    QSettings settings(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
     saxolith::MainWindow window;
+    saxolith::rememberWindowSize(window, settings);
     window.show();
     return QApplication::exec();
 }

@@ -1,12 +1,12 @@
 #include "about_window.h"
 
 #include "desktop.h"
+#include "platform.h"
 #include "widget_helpers.h"
 
 #include "texts/about.h"
 #include "texts/input.h"
 
-#include <QDesktopServices>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -91,7 +91,10 @@ class WrappingButton : public QPushButton
 } // namespace
 
 std::function<void(const QUrl &)> AboutWindow::openUrl = [](const QUrl &url) {
-    QDesktopServices::openUrl(url);
+    if (!openWithDesktop(url)) {
+        // The About window is a popup: the message stands on its own so that it outlives it.
+        showMessage(nullptr, qs(aboutText::cannotOpen) + url.toDisplayString(), MessageKind::Error);
+    }
 };
 
 AboutParticulars AboutParticulars::load(const QString &path)

@@ -10,6 +10,7 @@
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
 #include "schedule_import.h"
+#include "screen_room.h"
 #include "texts/result.h"
 
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QVBoxLayout>
 
 namespace saxolith
 {
@@ -27,18 +29,22 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 {
     setObjectName("TKLD_FRM_VORA1");
     setWindowTitle("Saxolith (GB50007-2011)");
-    // A fixed border without title-bar buttons.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(designWidth, designHeight);
+    // No close or minimise button; the window grows from its design size and may be maximised.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint);
+    setMinimumSize(designWidth, designHeight);
+    resize(designWidth, designHeight);
 
     m_layers = new QStackedWidget(this);
-    m_layers->setGeometry(0, 0, designWidth, designHeight);
+    auto *frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->addWidget(m_layers);
     MainFormLayer = new InputScreen;
     JieGuo_DocLayer = new ResultScreen;
     YouHuaFormLayer = new OptimisationScreen(m_state);
     for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
                            static_cast<QWidget *>(YouHuaFormLayer)}) {
-        layer->setFixedSize(designWidth, designHeight);
+        layer->setMinimumSize(designWidth, designHeight);
+        layer->resize(designWidth, designHeight);
         m_layers->addWidget(layer);
     }
     m_layers->setCurrentWidget(MainFormLayer);
@@ -48,6 +54,10 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);
     installKeys(*this);
+    const QSize design(designWidth, designHeight);
+    keepRoomOnInputScreen(MainFormLayer, design);
+    keepRoomOnResultScreen(JieGuo_DocLayer, design);
+    keepRoomOnOptimisationScreen(YouHuaFormLayer, design);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

@@ -1,10 +1,12 @@
 #include "platform.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <clocale>
 #include <langinfo.h>
@@ -208,6 +210,25 @@ void askQuestion(QWidget *parent, const QString &text, const QStringList &answer
         onAnswer(static_cast<int>(pressed >= 0 ? pressed : buttons.size() - 1));
     });
     box->open();
+}
+
+DesktopOpenFunction &desktopOpenOverride()
+{
+    static DesktopOpenFunction function;
+    return function;
+}
+
+bool openWithDesktop(const QUrl &address)
+{
+    if (desktopOpenOverride()) {
+        return desktopOpenOverride()(address);
+    }
+    return QDesktopServices::openUrl(address);
+}
+
+void setDesktopOpenFunctionForTesting(DesktopOpenFunction function)
+{
+    desktopOpenOverride() = std::move(function);
 }
 
 } // namespace saxolith

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class QUrl;
 class QWidget;
 
 namespace saxolith
@@ -86,5 +87,12 @@ void setOpenFileFunctionForTesting(OpenFileFunction function);
 // what Escape or closing the box gives.
 void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
                  std::function<void(int answer)> onAnswer);
+
+// Hands an address (a web or mail address, a local folder) to the desktop's default handler; false
+// when no handler could be started. Replaceable so that tests start nothing.
+using DesktopOpenFunction = std::function<bool(const QUrl &address)>;
+bool openWithDesktop(const QUrl &address);
+// An empty function restores the desktop's handler.
+void setDesktopOpenFunctionForTesting(DesktopOpenFunction function);
 
 } // namespace saxolith

@@ -2,9 +2,9 @@
 
 #include "widget_helpers.h"
 
+#include "platform.h"
 #include "texts/export.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -61,8 +61,12 @@ SavedNotice::SavedNotice(QWidget *screen) : QFrame(screen)
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &QWidget::hide);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
-    connect(openFolderButton, &QPushButton::clicked, this,
-            [this] { openFolder(QFileInfo(m_path).absolutePath()); });
+    connect(openFolderButton, &QPushButton::clicked, this, [this] {
+        const QString folder = QFileInfo(m_path).absolutePath();
+        if (!openFolder(folder)) {
+            showMessage(this, qs(exportText::cannotOpenFolder) + QDir::toNativeSeparators(folder), MessageKind::Error);
+        }
+    });
     hide();
 }
 
@@ -99,13 +103,13 @@ void showSavedNotice(QWidget *screen, const QString &path)
     notice->showPath(path);
 }
 
-void openFolder(const QString &folder)
+bool openFolder(const QString &folder)
 {
     if (openFolderFunction()) {
         openFolderFunction()(folder);
-        return;
+        return true;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    return openWithDesktop(QUrl::fromLocalFile(folder));
 }
 
 void setOpenFolderFunctionForTesting(OpenFolderFunction function)

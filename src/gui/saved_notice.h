@@ -38,9 +38,10 @@ class SavedNotice : public QFrame
 // Shows the notice over `screen` (one per screen, made on first use).
 void showSavedNotice(QWidget *screen, const QString &path);
 
-// Opens a folder in the desktop's file manager; tests see the folder instead.
+// Opens a folder in the desktop's file manager; tests see the folder instead. False when no file
+// manager could be started.
 using OpenFolderFunction = std::function<void(const QString &folder)>;
-void openFolder(const QString &folder);
+bool openFolder(const QString &folder);
 // An empty function restores the desktop's file manager.
 void setOpenFolderFunctionForTesting(OpenFolderFunction function);
 

@@ -1,6 +1,6 @@
 // Drives the program through its four screens as a user would and saves what the display shows of each:
-// the input screen after a calculation, the result screen with the table book, the optimisation screen
-// after a run, and the About window. Runs on a real display (tools/screenshots/take starts one).
+// the input screen after a calculation, the result screen with the table book (at the design size and
+// as large as the screen), the optimisation screen after a run, and the About window. Runs on a real display (tools/screenshots/take starts one).
 // Usage: saxolith-screenshots OUTPUT_DIR
 #include "about_window.h"
 #include "desktop.h"
@@ -99,6 +99,12 @@ int main(int argc, char *argv[])
     click("cbt_View");
     click("cbt_PageBook"); // the table book
     ok = shoot(window, out.filePath("result_screen.png")) && ok;
+    // The same book in a window as large as the screen (the virtual display has no window manager to
+    // maximise it: the window takes the screen's room itself), then back to the design size.
+    const QRect designPlace = window.geometry();
+    window.setGeometry(window.screen()->availableGeometry());
+    ok = shoot(window, out.filePath("result_screen_maximised.png")) && ok;
+    window.setGeometry(designPlace);
 
     click("cbt_Exit");
     click("cbt_YouHua");

@@ -30,6 +30,7 @@ inline constexpr std::string_view csvFilter = "CSV 文件 (*.csv)";
 inline constexpr std::string_view savedTo = "已保存到：";
 inline constexpr std::string_view openFolder = "打开文件夹";
 inline constexpr std::string_view closeNotice = "×";
+inline constexpr std::string_view cannotOpenFolder = "无法打开文件夹（找不到能打开它的文件管理器）：";
 inline constexpr std::string_view printFailed = "打印失败：无法在打印机上开始打印";
 
 // Sheet of a list in a workbook; a list longer than one sheet continues on "… (2)", "… (3)".

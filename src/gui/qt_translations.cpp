@@ -1,0 +1,24 @@
+#include "qt_translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace saxolith
+{
+
+bool installQtTranslations(const QLocale &locale, QObject *owner)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // qtbase holds every dialog and button the program uses (message, file and print dialogs).
+    auto *translator = new QTranslator(owner);
+    if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder) &&
+        QCoreApplication::installTranslator(translator)) {
+        return true;
+    }
+    delete translator;
+    return false;
+}
+
+} // namespace saxolith
