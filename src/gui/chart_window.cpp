@@ -1,6 +1,8 @@
 #include "chart_window.h"
 
 #include "candidate_model.h"
+#include "chart/envelope_runs.h"
+#include "image_size_dialog.h"
 #include "optimisation_screen.h"
 #include "optimise/option_grid.h"
 #include "platform.h"
@@ -12,11 +14,14 @@
 
 #include <QAction>
 #include <QAreaSeries>
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +30,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QTableView>
@@ -46,6 +52,8 @@ namespace
 const std::array<QColor, chartSeriesCount> seriesColours{QColor(0x1f, 0x77, 0xb4), QColor(0xff, 0x7f, 0x0e),
                                                          QColor(0x2c, 0xa0, 0x2c), QColor(0xd6, 0x27, 0x28)};
 constexpr double markerSize = 6.0;
+// More lines than this for one section read as noise: the envelope is then drawn as one step line.
+constexpr std::size_t maxEnvelopeLines = 24;
 constexpr double pickRadius = 8.0; // pixels
 constexpr int rasterCell = 4;      // pixels of Ra a kept point stands for in a crowded column
 // Each scatter point is an item of its own to Qt Charts: beyond a few thousand, drawing takes seconds.
@@ -102,6 +110,47 @@ QList<QPointF> pointsOf(const std::vector<ChartPoint> &points)
         out.append(QPointF(p.x, p.y));
     }
     return out;
+}
+
+// The CJK family the texts are drawn in: the first family of the system that writes Chinese.
+QString chineseFamily(const QFont &font)
+{
+    if (QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::SimplifiedChinese)) {
+        return font.family();
+    }
+    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    return chinese.isEmpty() ? QString() : chinese.front();
+}
+
+// An SVG names one family per text, as Qt knows it; another program drawing it (librsvg through
+// fontconfig) may not know that name and draw the Chinese texts as empty boxes. Each text names the
+// family Qt chose when the system has it, then the Chinese family, then the generic sans-serif.
+QByteArray withSystemFonts(const QByteArray &svg)
+{
+    static const QRegularExpression familyAttribute(QStringLiteral("font-family=\"([^\"]*)\""));
+    QString text = QString::fromUtf8(svg);
+    const QString chinese = chineseFamily(QFont());
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    qsizetype done = 0;
+    QRegularExpressionMatchIterator it = familyAttribute.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        QStringList families;
+        const QString named = match.captured(1).trimmed();
+        if (!named.isEmpty() && QFontDatabase::hasFamily(named)) {
+            families << QLatin1Char('\'') + named + QLatin1Char('\'');
+        }
+        if (!chinese.isEmpty() && chinese != named) {
+            families << QLatin1Char('\'') + chinese + QLatin1Char('\'');
+        }
+        families << QStringLiteral("sans-serif");
+        out += QStringView(text).mid(done, match.capturedStart() - done);
+        out += QStringLiteral("font-family=\"") + families.join(QStringLiteral(", ")) + QLatin1Char('"');
+        done = match.capturedEnd();
+    }
+    out += QStringView(text).mid(done);
+    return out.toUtf8();
 }
 
 void hideLegendEntry(QChart *chart, QAbstractSeries *series)
@@ -233,10 +282,52 @@ void ChartWindow::showEvent(QShowEvent *event)
 
 void ChartWindow::plotAreaChanged()
 {
+    if (m_exporting) {
+        return; // laid out for a picture for a moment; the screen's layout comes back at once
+    }
     // A wider or much narrower plot needs its own reduction; small changes from axis labels do not.
     const int width = static_cast<int>(m_chart->plotArea().width());
     if (!m_dirty && (width > m_columns || width < m_columns / 3)) {
         scheduleRefresh();
+    }
+}
+
+void ChartWindow::addAttached(QAbstractSeries *series)
+{
+    m_chart->addSeries(series);
+    series->attachAxis(m_axisX);
+    series->attachAxis(m_axisY);
+}
+
+void ChartWindow::addEnvelope(const QString &section, const QColor &colour,
+                              const std::vector<ChartPoint> &line, const CandidateList &list)
+{
+    const QPen pen(colour, 2.0);
+    const std::vector<EnvelopeRun> runs = envelopeRuns(line, list);
+    if ((runs.empty() && line.size() > 1) || runs.size() > maxEnvelopeLines) {
+        // Rocks change at nearly every size: one step line, named as such, says what the highest
+        // candidate of each size is without drawing a trend between them.
+        auto *steps = new QLineSeries;
+        steps->setName(section + qs(chartText::envelopeStepSuffix));
+        steps->setPen(pen);
+        steps->replace(pointsOf(stepLine(line)));
+        addAttached(steps);
+        return;
+    }
+    for (const EnvelopeRun &run : runs) {
+        auto *envelope = new QLineSeries;
+        envelope->setPen(pen);
+        const auto begin = line.begin() + static_cast<std::ptrdiff_t>(run.begin);
+        envelope->replace(
+            pointsOf(std::vector<ChartPoint>(begin, line.begin() + static_cast<std::ptrdiff_t>(run.end))));
+        const bool first = &run == &runs.front();
+        if (first) {
+            envelope->setName(section + qs(chartText::envelopeSuffix));
+        }
+        addAttached(envelope);
+        if (!first) {
+            hideLegendEntry(m_chart, envelope); // one legend entry for the section's lines
+        }
     }
 }
 
@@ -263,9 +354,7 @@ void ChartWindow::refresh()
     m_band->setName(qs(chartText::band));
     m_band->setBrush(QColor(0x80, 0x80, 0x80, 0x40));
     m_band->setPen(QPen(QColor(0x80, 0x80, 0x80, 0xA0), 1.0, Qt::DashLine));
-    m_chart->addSeries(m_band);
-    m_band->attachAxis(m_axisX);
-    m_band->attachAxis(m_axisY);
+    addAttached(m_band);
     for (std::size_t s = 0; s < chartSeriesCount; ++s) {
         const ChartSeriesData &data = reduced.series[s];
         if (data.rowCount == 0) {
@@ -278,16 +367,9 @@ void ChartWindow::refresh()
         points->setBorderColor(seriesColours[s]);
         points->setMarkerSize(markerSize);
         points->replace(pointsOf(data.points));
-        auto *envelope = new QLineSeries;
-        envelope->setName(name + qs(chartText::envelopeSuffix));
-        envelope->setPen(QPen(seriesColours[s].darker(150), 2.0));
-        envelope->replace(pointsOf(thinLine(data.envelope, m_bounds.xMin, m_bounds.xMax, m_columns)));
-        for (QAbstractSeries *series :
-             {static_cast<QAbstractSeries *>(points), static_cast<QAbstractSeries *>(envelope)}) {
-            m_chart->addSeries(series);
-            series->attachAxis(m_axisX);
-            series->attachAxis(m_axisY);
-        }
+        addAttached(points);
+        addEnvelope(name, seriesColours[s].darker(150),
+                    thinLine(data.envelope, m_bounds.xMin, m_bounds.xMax, m_columns), list);
     }
 
     m_marked = new QScatterSeries;
@@ -481,14 +563,59 @@ void ChartWindow::cbt_exportImageClick()
     if (path.isEmpty()) {
         return;
     }
-    if (const std::optional<QString> error = exportImage(path)) {
+    std::optional<ImageSize> size;
+    if (QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
+        size = askImageSize(this, windowImageSize());
+        if (!size) {
+            return;
+        }
+    }
+    if (const std::optional<QString> error = exportImage(path, size)) {
         showMessage(this, *error);
         return;
     }
     lb_row->setText(qs(chartText::imageSaved) + QDir::toNativeSeparators(path));
 }
 
-std::optional<QString> ChartWindow::exportImage(const QString &path)
+ImageSize ChartWindow::windowImageSize() const
+{
+    // The window's own pixels: a screen of two device pixels a point gives twice the resolution.
+    const double ratio = chartView->devicePixelRatioF();
+    return {millimetresOf(chartView->width()), millimetresOf(chartView->height()),
+            static_cast<int>(std::lround(screenDpi * ratio))};
+}
+
+QImage ChartWindow::renderImage(const ImageSize &size)
+{
+    const QSize pixels(pixelsAlong(size.widthMm, size.dpi), pixelsAlong(size.heightMm, size.dpi));
+    // The chart is laid out as it would stand on a screen of the paper's size, then drawn finer:
+    // texts and markers keep their proportions to the page at any resolution.
+    const double scale = static_cast<double>(size.dpi) / screenDpi;
+    const QSizeF page(pixels.width() / scale, pixels.height() / scale);
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+
+    const QRectF onScreen = m_chart->geometry();
+    m_exporting = true;
+    m_chart->setGeometry(QRectF(onScreen.topLeft(), page));
+    m_chart->layout()->activate();
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    chartView->scene()->render(&painter, QRectF(image.rect()), QRectF(onScreen.topLeft(), page));
+    painter.end();
+    m_chart->setGeometry(onScreen);
+    m_chart->layout()->activate();
+    m_exporting = false;
+    // The resolution is the file's note for programs that place it on a page; the drawing above
+    // was done at the screen's, so fonts were not scaled twice.
+    const int dotsPerMetre = static_cast<int>(std::lround(size.dpi / (millimetresPerInch / 1000.0)));
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    return image;
+}
+
+std::optional<QString> ChartWindow::exportImage(const QString &path, std::optional<ImageSize> size)
 {
     const auto failed = [&](const QString &reason) {
         return qs(chartText::imageNotSaved) + QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
@@ -497,6 +624,9 @@ std::optional<QString> ChartWindow::exportImage(const QString &path)
     if (suffix != "png" && suffix != "svg") {
         return failed(qs(chartText::unknownImageType));
     }
+    if (size && !imageSizeAllowed(*size)) {
+        return failed(qs(chartText::tooManyPixels));
+    }
     if (m_dirty) {
         refresh();
     }
@@ -504,16 +634,26 @@ std::optional<QString> ChartWindow::exportImage(const QString &path)
     const std::optional<std::string> error =
         saveThroughDevice(QFile::encodeName(path).toStdString(), [&](QIODevice &device) {
             if (suffix == "png") {
-                return chartView->grab().save(&device, "PNG");
+                return size ? renderImage(*size).save(&device, "PNG")
+                            : chartView->grab().save(&device, "PNG");
             }
+            QBuffer drawn;
+            drawn.open(QIODevice::WriteOnly);
             QSvgGenerator svg;
-            svg.setOutputDevice(&device);
+            svg.setOutputDevice(&drawn);
             svg.setSize(chartView->size());
+            // Its width and height in millimetres at the screen's resolution, so that a program
+            // drawing it at the usual 96 dpi gives the window's pixels.
+            svg.setResolution(screenDpi);
             svg.setViewBox(QRect(QPoint(0, 0), chartView->size()));
             svg.setTitle(windowTitle());
             QPainter painter(&svg);
             chartView->render(&painter);
-            return painter.end();
+            if (!painter.end()) {
+                return false;
+            }
+            const QByteArray text = withSystemFonts(drawn.data());
+            return device.write(text) == text.size();
         });
     if (error) {
         return failed(saveErrorText(*error));

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "chart/candidate_chart.h"
+#include "chart/image_size.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+class QAbstractSeries;
 class QAreaSeries;
 class QChart;
 class QChartView;
@@ -57,8 +60,13 @@ class ChartWindow : public QWidget
     void takeBackAt(const QPoint &position);
 
     void cbt_exportImageClick();
-    // Saves the chart as PNG or SVG by the file's ending; an error text naming file and reason.
-    std::optional<QString> exportImage(const QString &path);
+    // Saves the chart as PNG or SVG by the file's ending; an error text naming file and reason. A PNG
+    // has `size` (paper and resolution) when given, else the window's pixels; an SVG the window's size.
+    std::optional<QString> exportImage(const QString &path, std::optional<ImageSize> size = std::nullopt);
+    // The chart as a picture of `size`, laid out for that paper.
+    [[nodiscard]] QImage renderImage(const ImageSize &size);
+    // The window's chart as paper at the screen's resolution: the size a picture has by default.
+    [[nodiscard]] ImageSize windowImageSize() const;
 
     // Tests answer the file dialog: the chosen path, or an empty text for a cancel.
     using PathChooser = std::function<QString(QWidget *parent, const QString &suggested)>;
@@ -77,6 +85,11 @@ class ChartWindow : public QWidget
     void updateBand();
     void applyRanges();
     void markRow(std::optional<std::size_t> row);
+    void addAttached(QAbstractSeries *series);
+    // A section's upper envelope: a line along each run on one rock, or a step line where rocks change
+    // too often for lines.
+    void addEnvelope(const QString &section, const QColor &colour, const std::vector<ChartPoint> &line,
+                     const CandidateList &list);
 
     OptimisationScreen &m_screen;
     QChart *m_chart = nullptr;
@@ -91,6 +104,7 @@ class ChartWindow : public QWidget
     const CandidateModel *m_drawnModel = nullptr;
     int m_columns = 0;
     bool m_dirty = true;
+    bool m_exporting = false; // the chart is laid out for a picture, not for the window
     QTimer m_refreshTimer;
 };
 

@@ -52,7 +52,8 @@ class RoomKeeper : public QObject
     };
 
     RoomKeeper(QWidget *screen, QSize design, std::vector<Kept> kept, std::function<void(QSize)> after)
-        : QObject(screen), m_screen(screen), m_design(design), m_kept(std::move(kept)), m_after(std::move(after))
+        : QObject(screen), m_screen(screen), m_design(design), m_kept(std::move(kept)),
+          m_after(std::move(after))
     {
         screen->installEventFilter(this);
     }
@@ -76,8 +77,10 @@ class RoomKeeper : public QObject
             if (kept.control.isNull()) {
                 continue;
             }
-            const auto [x, w] = placeAlong(kept.designPlace.x(), kept.designPlace.width(), extra.width(), kept.across);
-            const auto [y, h] = placeAlong(kept.designPlace.y(), kept.designPlace.height(), extra.height(), kept.down);
+            const auto [x, w] =
+                placeAlong(kept.designPlace.x(), kept.designPlace.width(), extra.width(), kept.across);
+            const auto [y, h] =
+                placeAlong(kept.designPlace.y(), kept.designPlace.height(), extra.height(), kept.down);
             kept.control->setGeometry(x, y, w, h);
         }
         if (m_after) {
@@ -106,21 +109,21 @@ void keepRoom(QWidget *screen, QSize design, const std::vector<RoomRule> &rules,
 // The book areas take all the room; the buttons below them keep to the bottom, centred as the design
 // centres them, the small ones at the right edge.
 const std::vector<RoomRule> resultRules{
-    {"lb_jisuanjieguo", Room::Centre, Room::Stay},     {"cbt_PageBook", Room::Follow, Room::Stay},
-    {"meo_jisuanjieguo_Doc", Room::Fill, Room::Fill},  {"meo_jisuanjieguo_Xls", Room::Fill, Room::Fill},
-    {"cbt_Exit", Room::Centre, Room::Follow},          {"cbt_Save", Room::Centre, Room::Follow},
-    {"cbt_sanchu", Room::Follow, Room::Follow},        {"tcb_meoFontSize", Room::Centre, Room::Follow},
+    {"lb_jisuanjieguo", Room::Centre, Room::Stay},    {"cbt_PageBook", Room::Follow, Room::Stay},
+    {"meo_jisuanjieguo_Doc", Room::Fill, Room::Fill}, {"meo_jisuanjieguo_Xls", Room::Fill, Room::Fill},
+    {"cbt_Exit", Room::Centre, Room::Follow},         {"cbt_Save", Room::Centre, Room::Follow},
+    {"cbt_sanchu", Room::Follow, Room::Follow},       {"tcb_meoFontSize", Room::Centre, Room::Follow},
 };
 
 // The option grid widens (its explanation column takes the width), the lists take the rest of the
 // room, and the commands below them keep to the bottom.
 const std::vector<RoomRule> optimisationRules{
-    {"lb_youhuabiaoti", Room::Centre, Room::Stay},   {"Grid1_Youhuaxuanxiang", Room::Fill, Room::Stay},
-    {"Grid2_Youhuajieguo", Room::Fill, Room::Fill},  {"Grid3_Youhuasaixuan", Room::Fill, Room::Fill},
-    {"lb_huzhu", Room::Stay, Room::Follow},          {"cbt_zhangkai", Room::Follow, Room::Follow},
-    {"cbt_YHcompute", Room::Centre, Room::Follow},   {"cbt_YHsaixuan", Room::Centre, Room::Follow},
-    {"cbt_YHsave", Room::Centre, Room::Follow},      {"cbt_YHfanhui", Room::Centre, Room::Follow},
-    {"lb_YHxingxi", Room::Fill, Room::Follow},       {"pb_YH_jingdu", Room::Fill, Room::Follow},
+    {"lb_youhuabiaoti", Room::Centre, Room::Stay},  {"Grid1_Youhuaxuanxiang", Room::Fill, Room::Stay},
+    {"Grid2_Youhuajieguo", Room::Fill, Room::Fill}, {"Grid3_Youhuasaixuan", Room::Fill, Room::Fill},
+    {"lb_huzhu", Room::Stay, Room::Follow},         {"cbt_zhangkai", Room::Follow, Room::Follow},
+    {"cbt_YHcompute", Room::Centre, Room::Follow},  {"cbt_YHsaixuan", Room::Centre, Room::Follow},
+    {"cbt_YHsave", Room::Centre, Room::Follow},     {"cbt_YHfanhui", Room::Centre, Room::Follow},
+    {"lb_YHxingxi", Room::Fill, Room::Follow},      {"pb_YH_jingdu", Room::Fill, Room::Follow},
 };
 
 constexpr int explanationColumn = 4;

@@ -19,7 +19,8 @@ const QString maximisedKey = QStringLiteral("window/maximised");
 class SizeRecorder : public QObject
 {
   public:
-    SizeRecorder(QWidget &window, QSettings &settings) : QObject(&window), m_window(window), m_settings(settings)
+    SizeRecorder(QWidget &window, QSettings &settings)
+        : QObject(&window), m_window(window), m_settings(settings)
     {
         window.installEventFilter(this);
     }
@@ -27,7 +28,8 @@ class SizeRecorder : public QObject
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == &m_window && (event->type() == QEvent::Resize || event->type() == QEvent::WindowStateChange)) {
+        if (watched == &m_window &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::WindowStateChange)) {
             const bool maximised = m_window.isMaximized();
             m_settings.setValue(maximisedKey, maximised);
             // A maximised window keeps the size it returns to.

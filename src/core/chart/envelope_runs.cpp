@@ -22,8 +22,8 @@ std::vector<EnvelopeRun> envelopeRuns(const std::vector<ChartPoint> &envelope, c
     std::vector<EnvelopeRun> runs;
     std::size_t begin = 0;
     for (std::size_t i = 1; i <= envelope.size(); ++i) {
-        const bool cut = i == envelope.size() ||
-                         !sameRock(list.row(envelope[i - 1].row), list.row(envelope[i].row));
+        const bool cut =
+            i == envelope.size() || !sameRock(list.row(envelope[i - 1].row), list.row(envelope[i].row));
         if (!cut) {
             continue;
         }
@@ -33,6 +33,19 @@ std::vector<EnvelopeRun> envelopeRuns(const std::vector<ChartPoint> &envelope, c
         begin = i;
     }
     return runs;
+}
+
+std::vector<ChartPoint> stepLine(const std::vector<ChartPoint> &envelope)
+{
+    std::vector<ChartPoint> steps;
+    steps.reserve(envelope.size() * 2);
+    for (std::size_t i = 0; i < envelope.size(); ++i) {
+        if (i > 0) {
+            steps.push_back({envelope[i].x, envelope[i - 1].y, envelope[i - 1].row});
+        }
+        steps.push_back(envelope[i]);
+    }
+    return steps;
 }
 
 } // namespace saxolith

@@ -26,4 +26,8 @@ struct EnvelopeRun {
 [[nodiscard]] std::vector<EnvelopeRun> envelopeRuns(const std::vector<ChartPoint> &envelope,
                                                     const CandidateList &list);
 
+// The envelope as a step line: each point's Ra held up to the next x, then a rise or fall there; a
+// step's corner stands for the point before it.
+[[nodiscard]] std::vector<ChartPoint> stepLine(const std::vector<ChartPoint> &envelope);
+
 } // namespace saxolith

@@ -2,13 +2,24 @@
 #include "../optimisation_screen/optimisation_fixture.h"
 
 #include "chart/candidate_chart.h"
+#include "chart/envelope_runs.h"
 #include "chart_window.h"
+#include "image_size_dialog.h"
 #include "optimise/option_grid.h"
 
 #include <QAction>
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QFile>
 #include <QImage>
 #include <QLineSeries>
@@ -31,10 +42,30 @@ const QString envelopeSuffix = QString::fromUtf8(" 上包络线");
 class ChartTest : public OptimisationTest
 {
   protected:
+    void SetUp() override
+    {
+        OptimisationTest::SetUp();
+        // A PNG is asked its size: the window's own, unless a test answers otherwise.
+        setImageSizeChooserForTesting([](QWidget *, ImageSize window) { return window; });
+    }
+
     void TearDown() override
     {
         ChartWindow::setPathChooserForTesting(nullptr);
+        setImageSizeChooserForTesting({});
         OptimisationTest::TearDown();
+    }
+
+    // The chart's line series: the envelopes.
+    [[nodiscard]] std::vector<QLineSeries *> lines() const
+    {
+        std::vector<QLineSeries *> found;
+        for (QAbstractSeries *series : chart->chart()->series()) {
+            if (auto *line = qobject_cast<QLineSeries *>(series)) {
+                found.push_back(line);
+            }
+        }
+        return found;
     }
 
     [[nodiscard]] QAction *chartAction(QWidget *list) const
@@ -147,13 +178,18 @@ TEST_F(ChartTest, DrawsEachSectionWithItsEnvelopeTheFilterBandAndAxisTitles)
         ASSERT_NE(points, nullptr) << name.toStdString();
         ASSERT_NE(envelope, nullptr) << name.toStdString();
         colours.insert(points->color().rgb());
-        // The envelope is the highest Ra at each x; the highest point of the section is drawn.
+        // The envelope follows the highest Ra at each x, its first line along the first stretch on
+        // one rock; the highest point of the section is drawn.
         const std::vector<ChartPoint> &best = expected.series[static_cast<std::size_t>(s)].envelope;
-        ASSERT_EQ(envelope->count(), static_cast<qsizetype>(best.size())) << name.toStdString();
+        const std::vector<EnvelopeRun> runs = envelopeRuns(best, rows);
+        ASSERT_FALSE(runs.empty()) << name.toStdString();
+        ASSERT_EQ(envelope->count(), static_cast<qsizetype>(runs[0].end - runs[0].begin)) << name.toStdString();
+        for (std::size_t i = runs[0].begin; i < runs[0].end; ++i) {
+            EXPECT_EQ(envelope->at(static_cast<qsizetype>(i - runs[0].begin)), QPointF(best[i].x, best[i].y));
+        }
         double highest = 0;
-        for (std::size_t i = 0; i < best.size(); ++i) {
-            EXPECT_EQ(envelope->at(static_cast<qsizetype>(i)), QPointF(best[i].x, best[i].y));
-            highest = std::max(highest, best[i].y);
+        for (const ChartPoint &point : best) {
+            highest = std::max(highest, point.y);
         }
         const QList<QPointF> drawn = points->points();
         EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [&](const QPointF &p) {
@@ -200,8 +236,11 @@ TEST_F(ChartTest, DrawsEachSectionWithItsEnvelopeTheFilterBandAndAxisTitles)
     const auto *round =
         qobject_cast<QLineSeries *>(seriesByName().at(QString::fromUtf8("圆桩") + envelopeSuffix));
     const ReducedChart byArea = reduceForChart(rows, ChartAxis::Area, 400);
-    ASSERT_EQ(round->count(), static_cast<qsizetype>(byArea.series[0].envelope.size()));
-    EXPECT_DOUBLE_EQ(round->at(0).x(), chartX(rows.row(byArea.series[0].envelope[0].row), ChartAxis::Area));
+    const std::vector<EnvelopeRun> roundRuns = envelopeRuns(byArea.series[0].envelope, rows);
+    ASSERT_FALSE(roundRuns.empty());
+    ASSERT_EQ(round->count(), static_cast<qsizetype>(roundRuns[0].end - roundRuns[0].begin));
+    EXPECT_DOUBLE_EQ(round->at(0).x(),
+                     chartX(rows.row(byArea.series[0].envelope[roundRuns[0].begin].row), ChartAxis::Area));
     EXPECT_LT(x->max(), 100.0);
 }
 
@@ -407,6 +446,205 @@ TEST_F(ChartTest, ExportsPngAndSvgAndNamesWhatFailed)
         EXPECT_TRUE(messages.front().contains(QDir::toNativeSeparators(bad)))
             << messages.front().toStdString();
         EXPECT_FALSE(QFile::exists(bad));
+    }
+}
+
+TEST_F(ChartTest, ExportsPngAtAChosenSizeAndResolution)
+{
+    openAndRun();
+    ASSERT_NE(openChart(), nullptr);
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("chart.png");
+    ChartWindow::setPathChooserForTesting([&](QWidget *, const QString &) { return path; });
+    std::optional<ImageSize> answer; // none: the size offered
+    bool cancel = false;
+    ImageSize offered;
+    setImageSizeChooserForTesting([&](QWidget *, ImageSize window) -> std::optional<ImageSize> {
+        offered = window;
+        if (cancel) {
+            return std::nullopt;
+        }
+        return answer ? answer : window;
+    });
+    const auto *round = qobject_cast<QScatterSeries *>(
+        seriesByName().at(QString::fromUtf8(std::string(sectionBookName(SectionType::Round)))));
+    ASSERT_NE(round, nullptr);
+    const auto roundPixels = [&](const QImage &png) {
+        int count = 0;
+        for (int y = 0; y < png.height(); ++y) {
+            for (int x = 0; x < png.width(); ++x) {
+                count += png.pixel(x, y) == round->color().rgb() ? 1 : 0;
+            }
+        }
+        return count;
+    };
+
+    // The window's own size is offered first.
+    click(chart->cbt_exportImage);
+    EXPECT_EQ(pixelsAlong(offered.widthMm, offered.dpi), chart->chartView->width());
+    EXPECT_EQ(pixelsAlong(offered.heightMm, offered.dpi), chart->chartView->height());
+    QImage png;
+    ASSERT_TRUE(png.load(path, "PNG"));
+    const int onScreen = roundPixels(png);
+
+    answer = ImageSize{210.0, 148.0, 300}; // A4's width at 300 dpi
+    click(chart->cbt_exportImage);
+    ASSERT_TRUE(png.load(path, "PNG"));
+    EXPECT_EQ(png.size(), QSize(2480, 1748));
+    EXPECT_EQ(png.dotsPerMeterX(), 11811);
+    EXPECT_EQ(png.dotsPerMeterY(), 11811);
+    // Laid out for the page and drawn finer: markers some three times their screen size, nine times
+    // their area; the window keeps its own layout.
+    EXPECT_GT(roundPixels(png), 4 * onScreen);
+    EXPECT_EQ(chart->chart()->size(), QSizeF(chart->chartView->viewport()->size()));
+
+    // Cancelled: the file stays as it was; a size beyond the limits is refused with its reason.
+    QFile::remove(path);
+    cancel = true;
+    click(chart->cbt_exportImage);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(messages.isEmpty());
+    cancel = false;
+    answer = ImageSize{600.0, 600.0, 300};
+    click(chart->cbt_exportImage);
+    EXPECT_FALSE(QFile::exists(path));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains(QDir::toNativeSeparators(path)));
+}
+
+TEST_F(ChartTest, ImageSizeDialogOffersThePageAtTwoResolutions)
+{
+    ImageSizeDialog dialog({254.0, 169.3, 96});
+    EXPECT_EQ(dialog.pixels->text(), QString::fromUtf8("960 × 640"));
+    dialog.presets->setCurrentIndex(2);
+    emit dialog.presets->activated(2);
+    EXPECT_EQ(dialog.chosen().dpi, 300);
+    EXPECT_EQ(dialog.chosen().widthMm, 210.0);
+    EXPECT_EQ(dialog.pixels->text(), QString::fromUtf8("2480 × 1654"));
+    EXPECT_TRUE(dialog.buttons->button(QDialogButtonBox::Ok)->isEnabled());
+    dialog.widthMm->setValue(400.0); // 4724 pixels at 300 dpi: more than a side may have
+    EXPECT_FALSE(dialog.buttons->button(QDialogButtonBox::Ok)->isEnabled());
+    dialog.dpi->setValue(150);
+    EXPECT_TRUE(dialog.buttons->button(QDialogButtonBox::Ok)->isEnabled());
+}
+
+// The SVG as another program draws it: every family it names is on the system, one writes Chinese.
+TEST_F(ChartTest, SvgNamesTheSystemsFontsAndLibrsvgDrawsIt)
+{
+    openAndRun();
+    ASSERT_NE(openChart(), nullptr);
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("chart.svg");
+    ASSERT_EQ(chart->exportImage(path), std::nullopt);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(file.readAll());
+
+    const QRegularExpression attribute(QStringLiteral("font-family=\"([^\"]*)\""));
+    int named = 0;
+    bool chinese = false;
+    for (QRegularExpressionMatchIterator it = attribute.globalMatch(svg); it.hasNext();) {
+        const QStringList families = it.next().captured(1).split(QLatin1Char(','));
+        ASSERT_FALSE(families.isEmpty());
+        EXPECT_EQ(families.back().trimmed(), "sans-serif");
+        for (QString family : families.mid(0, families.size() - 1)) {
+            family = family.trimmed().remove(QLatin1Char('\''));
+            EXPECT_TRUE(QFontDatabase::hasFamily(family)) << family.toStdString();
+            chinese = chinese ||
+                      QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese);
+        }
+        ++named;
+    }
+    EXPECT_GT(named, 0);
+    EXPECT_TRUE(chinese);
+
+    QProcess rsvg;
+    const QString drawn = folder.filePath("drawn.png");
+    rsvg.start(QStringLiteral("rsvg-convert"), {QStringLiteral("-o"), drawn, path});
+    ASSERT_TRUE(rsvg.waitForFinished(60000)) << "rsvg-convert (Debian librsvg2-bin) did not run";
+    EXPECT_EQ(rsvg.exitCode(), 0) << rsvg.readAllStandardError().toStdString();
+    QImage picture;
+    ASSERT_TRUE(picture.load(drawn, "PNG"));
+    // Millimetres at 96 dpi: the window's pixels, give or take the rounding of the last one.
+    EXPECT_LE(std::abs(picture.width() - chart->chartView->width()), 1);
+    EXPECT_LE(std::abs(picture.height() - chart->chartView->height()), 1);
+    // The y axis title stands turned along the left edge, left of the tick labels: librsvg draws
+    // its glyphs there.
+    int dark = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < 48; ++x) {
+            const QRgb pixel = picture.pixel(x, y);
+            dark += qAlpha(pixel) > 100 && qGray(pixel) < 160 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dark, 100);
+}
+
+// Where the highest candidate of the next size stands on other rock, the envelope does not join them.
+TEST_F(ChartTest, EnvelopeJoinsOnlyCandidatesOnOneRock)
+{
+    const auto rowOf = [](double d, double qpa) {
+        CandidateRow row;
+        row.section = SectionType::Round;
+        row.first = d;
+        row.strength = qpa;
+        row.qpa = qpa;
+        row.ra = qpa * chartX(row, ChartAxis::Area);
+        return row;
+    };
+    struct Case {
+        const char *what;
+        std::vector<std::pair<double, double>> rows; // d, qpa
+        QString name;
+        std::vector<std::vector<double>> lines; // the d of each line's points
+    };
+    const QString round = QString::fromUtf8(std::string(sectionBookName(SectionType::Round)));
+    std::vector<std::pair<double, double>> alternating;
+    std::vector<double> stepXs;
+    for (int i = 0; i < 6; ++i) {
+        const double d = 1000 + 100 * i;
+        alternating.emplace_back(d, i % 2 == 0 ? 9000 : 3000);
+        stepXs.insert(stepXs.end(), i == 0 ? 1 : 2, d);
+    }
+    const Case cases[] = {
+        {"the best rock at the small sizes only",
+         {{1000, 5000}, {1200, 5000}, {1000, 3000}, {1200, 3000}, {1400, 3000}, {1600, 3000}},
+         round + envelopeSuffix,
+         {{1000, 1200}, {1400, 1600}}},
+        {"another rock at every size: a step line, named so",
+         alternating,
+         round + QString::fromUtf8(" 上包络线（阶梯，岩石不同）"),
+         {stepXs}},
+    };
+    open();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        CandidateList list;
+        for (const auto &[d, qpa] : c.rows) {
+            list.append(rowOf(d, qpa));
+        }
+        list.renumber();
+        screen->fullList()->setList(std::move(list));
+        if (chart == nullptr) {
+            ASSERT_NE(openChart(), nullptr);
+        } else {
+            chart->refresh();
+        }
+        const std::vector<QLineSeries *> drawn = lines();
+        ASSERT_EQ(drawn.size(), c.lines.size());
+        EXPECT_EQ(drawn.front()->name(), c.name);
+        for (std::size_t l = 0; l < drawn.size(); ++l) {
+            std::vector<double> xs;
+            for (const QPointF &point : drawn[l]->points()) {
+                xs.push_back(point.x());
+            }
+            EXPECT_EQ(xs, c.lines[l]) << "line " << l;
+            if (l > 0) {
+                EXPECT_TRUE(drawn[l]->name().isEmpty()) << "one legend entry a section";
+            }
+        }
     }
 }
 

@@ -110,9 +110,11 @@ TEST_F(WindowTest, OptimisationScreenGivesTheRoomToItsListsAndExplanations)
     resizeTo(large);
     EXPECT_EQ(grid->geometry(), QRect(4, 46, 355 + 840, 364));
     for (const char *list : {"Grid2_Youhuajieguo", "Grid3_Youhuasaixuan"}) {
-        EXPECT_EQ(screen->findChild<QWidget *>(list)->geometry(), QRect(4, 414, 355 + 840, 148 + 224)) << list;
+        EXPECT_EQ(screen->findChild<QWidget *>(list)->geometry(), QRect(4, 414, 355 + 840, 148 + 224))
+            << list;
     }
-    EXPECT_EQ(screen->findChild<QWidget *>("cbt_YHfanhui")->geometry().topLeft(), QPoint(264 + 420, 598 + 224));
+    EXPECT_EQ(screen->findChild<QWidget *>("cbt_YHfanhui")->geometry().topLeft(),
+              QPoint(264 + 420, 598 + 224));
     // The explanations fill the grid's width: the columns end at its right edge, without a scroll bar.
     int columns = 0;
     for (int column = 0; column < grid->columnCount(); ++column) {
@@ -215,8 +217,8 @@ TEST_F(DesktopOpenTest, AboutLinksSayWhenNoBrowserStarts)
     QTest::mouseClick(about.cbt_update, Qt::LeftButton);
     ASSERT_EQ(asked.size(), 1);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(QString::fromUtf8(aboutText::cannotOpen.data(),
-                                                         static_cast<qsizetype>(aboutText::cannotOpen.size()))));
+    EXPECT_TRUE(messages[0].startsWith(QString::fromUtf8(
+        aboutText::cannotOpen.data(), static_cast<qsizetype>(aboutText::cannotOpen.size()))));
     EXPECT_TRUE(messages[0].endsWith(asked[0].toDisplayString()));
 }
 
