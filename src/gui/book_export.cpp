@@ -31,31 +31,19 @@ class BookCommands : public QObject
   public:
     explicit BookCommands(ResultScreen *screen) : QObject(screen), m_screen(screen)
     {
-        m_saveAs = command("act_bookSaveAs", exportText::saveAs, exportText::saveAsHint,
-                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveAs(); });
-        m_exportPdf = command("act_bookExportPdf", exportText::exportPdf, exportText::exportPdfHint,
-                              QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportPdf(); });
-        m_print = command("act_bookPrint", exportText::print, exportText::printHint,
-                          QKeySequence(Qt::CTRL | Qt::Key_P), [this] { print(); });
+        m_saveAs = command(CommandId::BookSaveAs, [this] { saveAs(); });
+        m_exportPdf = command(CommandId::BookExportPdf, [this] { exportPdf(); });
+        m_print = command(CommandId::BookPrint, [this] { print(); });
         for (QPlainTextEdit *memo : {screen->meo_jisuanjieguo_Doc, screen->meo_jisuanjieguo_Xls}) {
-            memo->setContextMenuPolicy(Qt::ActionsContextMenu);
-            memo->addActions({m_saveAs, m_exportPdf, m_print});
             connect(memo, &QPlainTextEdit::textChanged, this, &BookCommands::updateEnabled);
         }
         updateEnabled();
     }
 
   private:
-    QAction *command(const char *name, std::string_view text, std::string_view hint, const QKeySequence &keys,
-                     const std::function<void()> &run)
+    QAction *command(CommandId id, const std::function<void()> &run)
     {
-        auto *action = new QAction(qs(text), m_screen);
-        action->setObjectName(name);
-        action->setToolTip(qs(hint));
-        action->setShortcut(keys);
-        // Owned by the screen, so the keys work only while the result screen is on display.
-        action->setShortcutContext(Qt::WindowShortcut);
-        m_screen->addAction(action);
+        QAction *action = m_screen->commands().action(id);
         connect(action, &QAction::triggered, this, run);
         return action;
     }

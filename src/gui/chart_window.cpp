@@ -663,16 +663,7 @@ std::optional<QString> ChartWindow::exportImage(const QString &path, std::option
 
 void installCandidateChart(OptimisationScreen *screen)
 {
-    auto *open = new QAction(qs(chartText::menuEntry), screen);
-    open->setObjectName("actionChart");
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    open->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    screen->addAction(open);
-    for (QTableView *list : {screen->Grid2_Youhuajieguo, screen->Grid3_Youhuasaixuan}) {
-        list->setContextMenuPolicy(Qt::ActionsContextMenu);
-        list->addAction(open);
-    }
-    QObject::connect(open, &QAction::triggered, screen, [screen] {
+    QObject::connect(screen->commands().action(CommandId::Chart), &QAction::triggered, screen, [screen] {
         auto *window = screen->findChild<ChartWindow *>(QString(), Qt::FindDirectChildrenOnly);
         if (window == nullptr) {
             window = new ChartWindow(*screen, screen);

@@ -178,6 +178,9 @@ InputScreen::InputScreen(QWidget *parent) : QWidget(parent)
     buildControls();
     // Connected last: building the screen runs no change handler.
     connectHandlers();
+    m_commands = new CommandTable(*this, inputScreenCommands());
+    m_commands->bindButton(CommandId::Calculate, cbt_compute);
+    m_commands->addContextMenu(this);
 }
 
 void InputScreen::buildControls()

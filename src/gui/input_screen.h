@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QString>
+#include "commands.h"
+
 #include <QWidget>
 
 class QButtonGroup;
@@ -23,6 +25,9 @@ class InputScreen : public QWidget
     Q_OBJECT
   public:
     explicit InputScreen(QWidget *parent = nullptr);
+
+    // The screen's commands (its QActions, keys and context menus), from its table in commands.cpp.
+    [[nodiscard]] CommandTable &commands() const { return *m_commands; }
 
     // What the controls hold, as the calculate command reads it.
     [[nodiscard]] CalculationInput gatherInput() const;
@@ -127,6 +132,7 @@ class InputScreen : public QWidget
 
     // The text each field's change handler last saw: a write of the same text is no change.
     QHash<int, QString> m_seenText;
+    CommandTable *m_commands = nullptr;
 };
 
 } // namespace saxolith

@@ -44,16 +44,10 @@ class ListCommands : public QObject
   public:
     explicit ListCommands(OptimisationScreen *screen) : QObject(screen), m_screen(screen)
     {
-        m_saveAs = command("act_listSaveAs", exportText::saveAs, exportText::saveAsHint,
-                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveAs(); });
-        m_exportExcel =
-            command("act_listExportExcel", exportText::exportExcel, exportText::exportExcelHint,
-                    QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportList(ExportKind::Excel); });
-        m_exportCsv = command("act_listExportCsv", exportText::exportCsv, exportText::exportCsvHint, {},
-                              [this] { exportList(ExportKind::Csv); });
+        m_saveAs = command(CommandId::ListSaveAs, [this] { saveAs(); });
+        m_exportExcel = command(CommandId::ListExportExcel, [this] { exportList(ExportKind::Excel); });
+        m_exportCsv = command(CommandId::ListExportCsv, [this] { exportList(ExportKind::Csv); });
         for (QTableView *list : {screen->Grid2_Youhuajieguo, screen->Grid3_Youhuasaixuan}) {
-            list->setContextMenuPolicy(Qt::ActionsContextMenu);
-            list->addActions({m_saveAs, m_exportExcel, m_exportCsv});
             list->installEventFilter(this);
         }
         for (const CandidateModel *model : {fullList(), filteredList()}) {
@@ -83,16 +77,9 @@ class ListCommands : public QObject
         return qobject_cast<const CandidateModel *>(m_screen->Grid3_Youhuasaixuan->model());
     }
 
-    QAction *command(const char *name, std::string_view text, std::string_view hint, const QKeySequence &keys,
-                     const std::function<void()> &run)
+    QAction *command(CommandId id, const std::function<void()> &run)
     {
-        auto *action = new QAction(qs(text), m_screen);
-        action->setObjectName(name);
-        action->setToolTip(qs(hint));
-        action->setShortcut(keys);
-        // Owned by the screen, so the keys work only while the optimisation screen is on display.
-        action->setShortcutContext(Qt::WindowShortcut);
-        m_screen->addAction(action);
+        QAction *action = m_screen->commands().action(id);
         connect(action, &QAction::triggered, this, run);
         return action;
     }

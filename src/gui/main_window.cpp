@@ -3,14 +3,15 @@
 #include "about_window.h"
 #include "book_export.h"
 #include "chart_window.h"
+#include "commands.h"
 #include "input_screen.h"
 #include "list_export.h"
-#include "keys.h"
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "result_screen.h"
 #include "schedule_import.h"
 #include "screen_room.h"
+#include "tab_order.h"
 #include "texts/result.h"
 
 #include <QCloseEvent>
@@ -53,7 +54,11 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     installListExport(YouHuaFormLayer);
     installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);
-    installKeys(*this);
+    installLeftOverKeys(*this);
+    for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
+                           static_cast<QWidget *>(YouHuaFormLayer)}) {
+        orderTabsTopToBottom(*layer);
+    }
     const QSize design(designWidth, designHeight);
     keepRoomOnInputScreen(MainFormLayer, design);
     keepRoomOnResultScreen(JieGuo_DocLayer, design);

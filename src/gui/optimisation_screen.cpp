@@ -112,6 +112,12 @@ OptimisationScreen::OptimisationScreen(ProgramState &state, QWidget *parent) : Q
 {
     setObjectName("YouHuaFormLayer");
     buildControls();
+    m_commands = new CommandTable(*this, optimisationScreenCommands());
+    m_commands->bindButton(CommandId::SaveList, cbt_YHsave);
+    m_commands->bindButton(CommandId::LeaveList, cbt_YHfanhui);
+    for (QTableView *list : {Grid2_Youhuajieguo, Grid3_Youhuasaixuan}) {
+        m_commands->addContextMenu(list);
+    }
 }
 
 void OptimisationScreen::buildControls()

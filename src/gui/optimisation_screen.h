@@ -5,6 +5,8 @@
 #include "optimise/candidate_list.h"
 #include "program_state.h"
 
+#include "commands.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -25,6 +27,9 @@ class OptimisationScreen : public QWidget
     Q_OBJECT
   public:
     OptimisationScreen(ProgramState &state, QWidget *parent = nullptr);
+
+    // The screen's commands (its QActions, keys and context menus), from its table in commands.cpp.
+    [[nodiscard]] CommandTable &commands() const { return *m_commands; }
 
     // The main window's creation handler: option grid texts and list headers as at start-up.
     void fillStartTexts();
@@ -91,6 +96,7 @@ class OptimisationScreen : public QWidget
     CandidateModel *m_filteredList = nullptr;
     std::function<CalculationInput()> m_inputSource;
     qint64 m_progressDelayMs = 500;
+    CommandTable *m_commands = nullptr;
 };
 
 } // namespace saxolith

@@ -90,6 +90,13 @@ ResultScreen::ResultScreen(QWidget *parent) : QWidget(parent)
     connect(cbt_sanchu, &QPushButton::clicked, this, &ResultScreen::cbt_sanchuClick);
     connect(cbt_Save, &QPushButton::clicked, this, &ResultScreen::cbt_SaveClick);
     connect(tcb_meoFontSize, &QSlider::valueChanged, this, &ResultScreen::tcb_meoFontSizeChange);
+
+    m_commands = new CommandTable(*this, resultScreenCommands());
+    m_commands->bindButton(CommandId::SaveBook, cbt_Save);
+    m_commands->bindButton(CommandId::LeaveBook, cbt_Exit);
+    for (QPlainTextEdit *memo : {meo_jisuanjieguo_Doc, meo_jisuanjieguo_Xls}) {
+        m_commands->addContextMenu(memo);
+    }
 }
 
 void ResultScreen::recordCalculation(const PileRecord &record, const QString &timeText)

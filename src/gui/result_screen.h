@@ -5,6 +5,8 @@
 #include "output/book_file.h"
 #include "save_command.h"
 
+#include "commands.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -26,6 +28,9 @@ class ResultScreen : public QWidget
     static constexpr double initialFontSize = 14.0;
 
     explicit ResultScreen(QWidget *parent = nullptr);
+
+    // The screen's commands (its QActions, keys and context menus), from its table in commands.cpp.
+    [[nodiscard]] CommandTable &commands() const { return *m_commands; }
 
     [[nodiscard]] const CalculationBook &book() const { return m_book; }
 
@@ -75,6 +80,7 @@ class ResultScreen : public QWidget
 
     CalculationBook m_book;
     BookForm m_form = BookForm::Text;
+    CommandTable *m_commands = nullptr;
 };
 
 } // namespace saxolith

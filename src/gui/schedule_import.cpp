@@ -101,15 +101,7 @@ QString summaryText(const ScheduleResult &result)
 
 void installScheduleImport(MainWindow &window)
 {
-    InputScreen *screen = window.MainFormLayer;
-    auto *action = new QAction(qs(scheduleText::importAction), screen);
-    action->setObjectName("act_importSchedule");
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    // Only while the input screen is the layer on show.
-    action->setShortcutContext(Qt::WindowShortcut);
-    screen->setContextMenuPolicy(Qt::ActionsContextMenu);
-    screen->addAction(action);
-    QObject::connect(action, &QAction::triggered, &window, [&window] { importSchedule(window); });
+    QObject::connect(window.MainFormLayer->commands().action(CommandId::ImportSchedule), &QAction::triggered, &window, [&window] { importSchedule(window); });
 }
 
 void importSchedule(MainWindow &window)

@@ -16,11 +16,14 @@ inline constexpr std::string_view print = "打印…";
 inline constexpr std::string_view exportExcel = "导出 Excel…";
 inline constexpr std::string_view exportCsv = "导出 CSV…";
 
-inline constexpr std::string_view saveAsHint = "另存为 (Ctrl+Shift+S)";
-inline constexpr std::string_view exportPdfHint = "导出 PDF (Ctrl+E)";
-inline constexpr std::string_view printHint = "打印 (Ctrl+P)";
-inline constexpr std::string_view exportExcelHint = "导出 Excel (Ctrl+E)";
-inline constexpr std::string_view exportCsvHint = "导出 CSV (Ctrl+E，文件名以 .csv 结尾)";
+// Tooltips name the command's key after these, in brackets.
+inline constexpr std::string_view saveAsHint = "另存为";
+inline constexpr std::string_view exportPdfHint = "导出 PDF";
+inline constexpr std::string_view printHint = "打印";
+inline constexpr std::string_view exportExcelHint = "导出 Excel";
+inline constexpr std::string_view exportCsvHint = "导出 CSV";
+// The CSV has no key of its own: the Excel export's key writes it when the file name ends so.
+inline constexpr std::string_view exportCsvKeyNote = "，文件名以 .csv 结尾";
 
 inline constexpr std::string_view textFilter = "文本文件 (*.txt)";
 inline constexpr std::string_view pdfFilter = "PDF 文件 (*.pdf)";

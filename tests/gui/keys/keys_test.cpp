@@ -1,11 +1,13 @@
 // The keys on the real main window: Return calculates, Ctrl+S saves, Escape goes back, Tab follows the
 // screen.
+#include "commands.h"
 #include "input_screen.h"
 #include "main_window.h"
 #include "optimisation_screen.h"
 #include "platform.h"
 #include "result_screen.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -259,6 +261,29 @@ TEST_F(KeysTest, TooltipsNameTheKeys)
     // The hints the screens set are theirs: the key shows after them.
     EXPECT_EQ(input->cbt_CopyRight->toolTip(), "版权信息");
     EXPECT_EQ(window->JieGuo_DocLayer->cbt_Save->toolTip(), "");
+}
+
+// Every command of every screen is an action of its screen whose tooltip names its key; the input screen's
+// context menu holds its context-menu commands alone.
+TEST_F(KeysTest, EveryCommandIsAnActionWhoseTooltipNamesItsKey)
+{
+    for (const auto *table : {&inputScreenCommands(), &resultScreenCommands(), &optimisationScreenCommands()}) {
+        for (const Command &command : *table) {
+            auto *action = window->findChild<QAction *>(command.name);
+            ASSERT_NE(action, nullptr) << command.name;
+            EXPECT_EQ(action->text(), QString::fromUtf8(command.text.data(), qsizetype(command.text.size())));
+            const QKeySequence key = command.keys.isEmpty() ? command.tipKey : command.keys.front();
+            if (!key.isEmpty()) {
+                EXPECT_TRUE(action->toolTip().contains(QStringLiteral("(") + key.toString(QKeySequence::NativeText)))
+                    << command.name << ": " << action->toolTip().toStdString();
+            }
+        }
+    }
+    QStringList menu;
+    for (const QAction *action : input->actions()) {
+        menu << action->text();
+    }
+    EXPECT_EQ(menu, QStringList{"导入桩表…"});
 }
 
 } // namespace
