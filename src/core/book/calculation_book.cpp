@@ -354,6 +354,8 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
     m_text.push_back(timeLine(timeText));
     m_entries = number;
     m_unsaved = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
+    m_recorded.push_back({record.input, std::string(pileName), std::string(timeText)});
+    m_closingTime = timeText;
     return m_entries;
 }
 
@@ -364,9 +366,12 @@ void CalculationBook::deleteLast()
         m_unsaved = 0;
         m_table.clear();
         m_text.clear();
+        m_recorded.clear();
+        m_closingTime.clear();
         return;
     }
     --m_entries;
+    m_recorded.pop_back();
     // The last row stands just above the footer.
     m_table.erase(m_table.end() - static_cast<std::ptrdiff_t>(book::tableFooterLines) - 1);
     // The last entry runs from after the previous closing rule down to its own closing rule; the
@@ -378,6 +383,16 @@ void CalculationBook::deleteLast()
         m_text.pop_back();
     }
     m_text.push_back(timeLine);
+}
+
+void CalculationBook::setClosingTime(std::string_view timeText)
+{
+    if (m_entries == 0) {
+        return;
+    }
+    m_closingTime = timeText;
+    m_text.back() = timeLine(timeText);
+    m_table.back() = timeLine(timeText);
 }
 
 } // namespace saxolith

@@ -32,6 +32,15 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, int number);
 std::string bookTableRow(const PileRecord &record, std::string_view pileName);
 std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_view pileName);
 
+// What an entry was recorded from: enough to make it again, line for line.
+struct BookEntry {
+    CalculationInput input; // the input screen's texts and choices, as typed
+    std::string pileName;   // the pile's own name; empty where the book numbers it ZHn
+    std::string timeText;
+
+    bool operator==(const BookEntry &) const = default;
+};
+
 class CalculationBook
 {
   public:
@@ -50,6 +59,14 @@ class CalculationBook
     bool unsaved(BookForm form) const { return (m_unsaved & static_cast<int>(form)) != 0; }
     void markSaved(BookForm form) { m_unsaved &= ~static_cast<int>(form); }
 
+    // The time text of both time lines: the last entry's, or after a deletion the removed entry's.
+    const std::string &closingTime() const { return m_closingTime; }
+    // Writes `timeText` into both time lines (a book made again after deletions); nothing when empty.
+    void setClosingTime(std::string_view timeText);
+
+    // Every entry as it was recorded, in order.
+    const std::vector<BookEntry> &entries() const { return m_recorded; }
+
     int entryCount() const { return m_entries; }
     bool empty() const { return m_entries == 0; }
     const std::vector<std::string> &textLines() const { return m_text; }
@@ -60,6 +77,8 @@ class CalculationBook
     int m_unsaved = 0;
     std::vector<std::string> m_text;
     std::vector<std::string> m_table;
+    std::vector<BookEntry> m_recorded;
+    std::string m_closingTime;
 };
 
 } // namespace saxolith

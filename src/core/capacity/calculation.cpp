@@ -288,6 +288,7 @@ template <bool Texts> bool CalculationRun<Texts>::rock()
 
 template <bool Texts> void CalculationRun<Texts>::writeRecord(PileRecord &record) const
 {
+    record.input = m_input;
     record.section = m_section;
     record.first = m_figures.exchanged ? *m_out->newFirstDimension : m_input.firstDimension;
     record.second = m_figures.exchanged ? *m_out->newSecondDimension : m_input.secondDimension;

@@ -32,6 +32,8 @@ struct CalculationInput {
     std::string integrity; // class name or index
     std::string manualPsi;
     int precision = 2; // item of the precision list
+
+    bool operator==(const CalculationInput &) const = default;
 };
 
 // The start-up state of the input screen.
@@ -39,6 +41,7 @@ CalculationInput defaultCalculationInput();
 
 // Everything the calculation book needs of one completed calculation.
 struct PileRecord {
+    CalculationInput input; // what the screen held, as typed: the calculation is made again from it
     SectionType section = SectionType::Round;
     std::string first; // texts of the dimension fields after the command
     std::string second;

@@ -1,0 +1,340 @@
+#include "project/project.h"
+
+#include "optimise/option_grid.h"
+#include "schedule/schedule_file.h"
+#include "texts/project.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+
+namespace saxolith
+{
+
+namespace
+{
+
+using Json = nlohmann::ordered_json;
+
+// What marks a file as this program's project, whatever its version.
+constexpr std::string_view formatKey = "format";
+constexpr std::string_view formatName = "saxolith-project";
+constexpr std::string_view versionKey = "schemaVersion";
+// Deeper nesting than any project has is refused before the parser would recurse into it.
+constexpr int deepestNesting = 32;
+
+// A field missing or of the wrong kind: the reading stops with its name.
+struct BadField {
+    std::string name;
+};
+
+Json inputJson(const CalculationInput &input)
+{
+    return Json{{"section", input.sectionItem},
+                {"first", input.firstDimension},
+                {"second", input.secondDimension},
+                {"route", static_cast<int>(input.route)},
+                {"qpa", input.qpa},
+                {"frk", input.frk},
+                {"psiMode", static_cast<int>(input.psiMode)},
+                {"integrity", input.integrity},
+                {"manualPsi", input.manualPsi},
+                {"precision", input.precision}};
+}
+
+Json projectJson(const Project &project)
+{
+    Json json;
+    json[formatKey] = formatName;
+    json[versionKey] = projectSchemaVersion;
+    const TitleBlock &title = project.report.titleBlock;
+    json["report"] = Json{{"titleBlock",
+                           Json{{"projectName", title.projectName},
+                                {"projectNumber", title.projectNumber},
+                                {"subItem", title.subItem},
+                                {"designUnit", title.designUnit},
+                                {"designer", title.designer},
+                                {"checker", title.checker},
+                                {"reviewer", title.reviewer},
+                                {"date", title.date}}},
+                          {"concreteGrade", project.report.concreteGrade},
+                          {"psiC", project.report.psiC},
+                          {"gamma", project.report.gamma}};
+    json["inputScreen"] = inputJson(project.inputScreen);
+    json["optionGrid"] = project.optionGrid;
+    Json entries = Json::array();
+    for (const BookEntry &entry : project.entries) {
+        entries.push_back(Json{{"id", entry.pileName}, {"time", entry.timeText}, {"input", inputJson(entry.input)}});
+    }
+    json["book"] = Json{{"closingTime", project.closingTime}, {"entries", std::move(entries)}};
+    return json;
+}
+
+void writeJson(std::ostream &out, const Json &json)
+{
+    // One entry a line keeps a large file readable and a difference between two versions small.
+    out << json.dump(1, '\t', false, Json::error_handler_t::replace) << '\n';
+}
+
+const Json &field(const Json &object, std::string_view key, const std::string &where)
+{
+    const std::string name = where.empty() ? std::string(key) : where + "." + std::string(key);
+    if (!object.is_object()) {
+        throw BadField{where};
+    }
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        throw BadField{name};
+    }
+    return *found;
+}
+
+// Control characters would break a book line apart.
+std::string text(const Json &object, std::string_view key, const std::string &where, bool oneLine = true)
+{
+    const Json &value = field(object, key, where);
+    if (!value.is_string()) {
+        throw BadField{where.empty() ? std::string(key) : where + "." + std::string(key)};
+    }
+    std::string result = value.get<std::string>();
+    if (oneLine && std::any_of(result.begin(), result.end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; })) {
+        throw BadField{where.empty() ? std::string(key) : where + "." + std::string(key)};
+    }
+    return result;
+}
+
+int whole(const Json &object, std::string_view key, const std::string &where, int lowest, int highest)
+{
+    const Json &value = field(object, key, where);
+    if (!value.is_number_integer() || value.get<long long>() < lowest || value.get<long long>() > highest) {
+        throw BadField{where + "." + std::string(key)};
+    }
+    return value.get<int>();
+}
+
+double number(const Json &object, std::string_view key, const std::string &where)
+{
+    const Json &value = field(object, key, where);
+    if (!value.is_number()) {
+        throw BadField{where + "." + std::string(key)};
+    }
+    return value.get<double>();
+}
+
+CalculationInput readInput(const Json &json, const std::string &where)
+{
+    CalculationInput input;
+    input.sectionItem = whole(json, "section", where, -1, static_cast<int>(SectionItem::Rectangular));
+    input.firstDimension = text(json, "first", where);
+    input.secondDimension = text(json, "second", where);
+    input.route = static_cast<StrengthRoute>(whole(json, "route", where, 1, 2));
+    input.qpa = text(json, "qpa", where);
+    input.frk = text(json, "frk", where);
+    input.psiMode = static_cast<PsiMode>(whole(json, "psiMode", where, 1, 2));
+    input.integrity = text(json, "integrity", where);
+    input.manualPsi = text(json, "manualPsi", where);
+    input.precision = whole(json, "precision", where, 0, precisionChoiceCount - 1);
+    return input;
+}
+
+ReportSettings readReport(const Json &json)
+{
+    const std::string where = "report";
+    const std::string titleWhere = "report.titleBlock";
+    const Json &title = field(json, "titleBlock", where);
+    ReportSettings report;
+    TitleBlock &block = report.titleBlock;
+    block.projectName = text(title, "projectName", titleWhere);
+    block.projectNumber = text(title, "projectNumber", titleWhere);
+    block.subItem = text(title, "subItem", titleWhere);
+    block.designUnit = text(title, "designUnit", titleWhere);
+    block.designer = text(title, "designer", titleWhere);
+    block.checker = text(title, "checker", titleWhere);
+    block.reviewer = text(title, "reviewer", titleWhere);
+    block.date = text(title, "date", titleWhere);
+    report.concreteGrade = text(json, "concreteGrade", where);
+    report.psiC = number(json, "psiC", where);
+    report.gamma = number(json, "gamma", where);
+    return report;
+}
+
+std::vector<std::vector<std::string>> readGrid(const Json &json)
+{
+    const std::string where = "optionGrid";
+    if (!json.is_array() || json.size() != static_cast<std::size_t>(optionGridRows)) {
+        throw BadField{where};
+    }
+    std::vector<std::vector<std::string>> grid;
+    for (const Json &row : json) {
+        if (!row.is_array() || row.size() != static_cast<std::size_t>(optionGridColumns) ||
+            !std::all_of(row.begin(), row.end(), [](const Json &cell) { return cell.is_string(); })) {
+            throw BadField{where};
+        }
+        grid.push_back(row.get<std::vector<std::string>>());
+    }
+    return grid;
+}
+
+// The deepest nesting of arrays and objects, counted outside strings.
+int nesting(std::string_view bytes)
+{
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+std::string entryName(const BookEntry &entry, std::size_t index)
+{
+    return entry.pileName.empty() ? std::string(book::pileNumberPrefix) + std::to_string(index + 1)
+                                  : entry.pileName;
+}
+
+// Records every entry into `book` as it was recorded; the reason of the first entry refused.
+std::optional<std::string> recordEntries(const Project &project, CalculationBook &book)
+{
+    for (std::size_t i = 0; i < project.entries.size(); ++i) {
+        const BookEntry &entry = project.entries[i];
+        CalculationOutcome outcome = calculate(entry.input);
+        if (outcome.end != CalculationEnd::Completed || !outcome.record) {
+            const std::string &why = outcome.end == CalculationEnd::ConversionFailure ? outcome.errorBoxText
+                                                                                      : outcome.statusText;
+            return fillIn(projectText::refusedEntry, {std::to_string(i + 1), entryName(entry, i), why});
+        }
+        book.record(*outcome.record, entry.timeText, entry.pileName);
+    }
+    book.setClosingTime(project.closingTime);
+    return std::nullopt;
+}
+
+ProjectReading refused(std::string error)
+{
+    ProjectReading reading;
+    reading.error = std::move(error);
+    return reading;
+}
+
+} // namespace
+
+Project projectOf(const CalculationBook &book)
+{
+    Project project;
+    project.entries = book.entries();
+    project.closingTime = book.closingTime();
+    return project;
+}
+
+void writeProject(std::ostream &out, const Project &project)
+{
+    writeJson(out, projectJson(project));
+}
+
+void writeJournal(std::ostream &out, const Project &project, std::string_view projectPath)
+{
+    Json json = projectJson(project);
+    json["journal"] = Json{{"projectPath", std::string(projectPath)}};
+    writeJson(out, json);
+}
+
+ProjectReading readProject(std::string_view bytes, CalculationBook *book)
+{
+    if (bytes.empty()) {
+        return refused(std::string(projectText::emptyFile));
+    }
+    if (bytes.size() > largestProjectFile) {
+        return refused(std::string(projectText::tooLarge));
+    }
+    const std::size_t start = bytes.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || (bytes[start] != '{' && bytes[start] != '[')) {
+        return refused(std::string(projectText::notJson));
+    }
+    if (nesting(bytes) > deepestNesting) {
+        return refused(std::string(projectText::tooDeep));
+    }
+    Json json;
+    try {
+        json = Json::parse(bytes.begin(), bytes.end());
+    } catch (const Json::parse_error &error) {
+        // The parser stops past the last byte when the text simply ends too soon.
+        if (error.byte >= bytes.size()) {
+            return refused(fillIn(projectText::truncated, {std::to_string(bytes.size())}));
+        }
+        return refused(fillIn(projectText::corrupt, {std::to_string(error.byte)}));
+    }
+    if (!json.is_object() || !json.contains(formatKey) || json[formatKey] != formatName) {
+        return refused(std::string(projectText::foreignJson));
+    }
+    const auto version = json.find(versionKey);
+    if (version == json.end() || !version->is_number_integer() || version->get<long long>() < 1) {
+        return refused(fillIn(projectText::badVersion, {version == json.end() ? "" : version->dump()}));
+    }
+    if (version->get<long long>() > projectSchemaVersion) {
+        return refused(fillIn(projectText::newerVersion,
+                              {version->dump(), std::to_string(projectSchemaVersion)}));
+    }
+
+    ProjectReading reading;
+    Project &project = reading.project.emplace();
+    try {
+        project.report = readReport(field(json, "report", ""));
+        project.inputScreen = readInput(field(json, "inputScreen", ""), "inputScreen");
+        project.optionGrid = readGrid(field(json, "optionGrid", ""));
+        const Json &bookJson = field(json, "book", "");
+        const Json &entries = field(bookJson, "entries", "book");
+        if (!entries.is_array()) {
+            throw BadField{"book.entries"};
+        }
+        project.entries.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::string where = "book.entries[" + std::to_string(i + 1) + "]";
+            const Json &entry = entries[i];
+            project.entries.push_back({readInput(field(entry, "input", where), where + ".input"),
+                                       text(entry, "id", where), text(entry, "time", where)});
+        }
+        project.closingTime = text(bookJson, "closingTime", "book");
+        if (const auto journal = json.find("journal"); journal != json.end()) {
+            reading.projectPath = text(*journal, "projectPath", "journal");
+        }
+    } catch (const BadField &bad) {
+        return refused(fillIn(projectText::badField, {bad.name}));
+    }
+
+    CalculationBook rebuilt;
+    if (auto error = recordEntries(project, rebuilt)) {
+        return refused(std::move(*error));
+    }
+    if (book != nullptr) {
+        *book = std::move(rebuilt);
+    }
+    return reading;
+}
+
+std::optional<std::string> rebuildBook(const Project &project, CalculationBook &book)
+{
+    CalculationBook rebuilt;
+    if (auto error = recordEntries(project, rebuilt)) {
+        return error;
+    }
+    book = std::move(rebuilt);
+    return std::nullopt;
+}
+
+} // namespace saxolith

@@ -1,0 +1,56 @@
+// The project file: what it holds, writing it, reading it back with what is wrong, and making the book again.
+#pragma once
+
+#include "book/calculation_book.h"
+#include "capacity/calculation.h"
+#include "report/report_settings.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace saxolith
+{
+
+// The layout this program writes; a file of a later version is refused, an earlier one read.
+inline constexpr int projectSchemaVersion = 1;
+inline constexpr std::string_view projectExtension = ".saxolith";
+// Larger files are refused before they are read: ten thousand entries take about 4 MB.
+inline constexpr std::size_t largestProjectFile = std::size_t{512} << 20;
+
+// Everything a project keeps: the book's entries as recorded and the screens' texts and choices.
+struct Project {
+    std::vector<BookEntry> entries;
+    std::string closingTime;                                    // the books' time line; empty with no entries
+    CalculationInput inputScreen = defaultCalculationInput();   // the input screen's texts, choices and precision
+    std::vector<std::vector<std::string>> optionGrid;           // the option grid's texts, row by row
+    ReportSettings report;
+
+    bool operator==(const Project &) const = default;
+};
+
+// The project of `book` with the other parts given.
+Project projectOf(const CalculationBook &book);
+
+// The file's text (UTF-8 JSON). A journal also names the project file it stands for (empty: none yet).
+void writeProject(std::ostream &out, const Project &project);
+void writeJournal(std::ostream &out, const Project &project, std::string_view projectPath);
+
+struct ProjectReading {
+    std::optional<Project> project; // nothing when the file is refused
+    std::string error;              // what is wrong, when refused
+    std::string projectPath;        // a journal's project file
+};
+
+// Reads a project file (or a journal); every entry is calculated again, and a file with an entry the
+// calculate command refuses is refused as a whole. `book`, when given, receives the entries, so a
+// file is calculated only once; it is changed only when the whole file is good.
+ProjectReading readProject(std::string_view bytes, CalculationBook *book = nullptr);
+
+// The book made again from the entries, line for line as they were recorded; nothing on success,
+// otherwise which entry the calculate command refuses and why (the book is then left as it was).
+std::optional<std::string> rebuildBook(const Project &project, CalculationBook &book);
+
+} // namespace saxolith

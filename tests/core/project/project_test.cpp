@@ -1,0 +1,181 @@
+#include "project/project.h"
+
+#include "optimise/option_grid.h"
+#include "output/book_file.h"
+#include "texts/project.h"
+
+#include "project_cases.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace saxolith
+{
+namespace
+{
+
+std::string timeOf(std::size_t i)
+{
+    return "2024/3/" + std::to_string(i + 1) + " 9:0" + std::to_string(i % 10) + ":00";
+}
+
+// The book of every case, recorded as the window records them.
+CalculationBook recordedBook()
+{
+    CalculationBook book;
+    const auto cases = projectCases::cases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const CalculationOutcome outcome = calculate(cases[i].input);
+        EXPECT_TRUE(outcome.record) << "case " << i << ": " << outcome.statusText << outcome.errorBoxText;
+        if (outcome.record) {
+            book.record(*outcome.record, timeOf(i), cases[i].pileName);
+        }
+    }
+    return book;
+}
+
+Project sampleProject(const CalculationBook &book)
+{
+    Project project = projectOf(book);
+    project.inputScreen = projectCases::cases()[4].input;
+    project.inputScreen.firstDimension = "half-typed 12";
+    for (int row = 0; row < optionGridRows; ++row) {
+        auto &cells = project.optionGrid.emplace_back();
+        for (int column = 0; column < optionGridColumns; ++column) {
+            cells.emplace_back(optionGridStartText(row, column));
+        }
+    }
+    project.optionGrid[2][1] = "900";
+    project.report.titleBlock.projectName = "滨江花园 \"二期\"";
+    project.report.titleBlock.designer = "张三";
+    project.report.concreteGrade = "C35";
+    project.report.psiC = 0.75;
+    project.report.gamma = 1.3;
+    return project;
+}
+
+std::string textOf(const Project &project)
+{
+    std::ostringstream out;
+    writeProject(out, project);
+    return out.str();
+}
+
+// Saved in either code page, the book made again gives the very bytes of the book recorded.
+void expectSameFiles(const CalculationBook &rebuilt, const CalculationBook &recorded)
+{
+    for (const char *codePage : {"GBK", "UTF-8"}) {
+        EXPECT_EQ(bookFileBytes(rebuilt.textLines(), codePage), bookFileBytes(recorded.textLines(), codePage))
+            << codePage;
+        EXPECT_EQ(bookFileBytes(rebuilt.tableLines(), codePage), bookFileBytes(recorded.tableLines(), codePage))
+            << codePage;
+    }
+    EXPECT_EQ(rebuilt.entryCount(), recorded.entryCount());
+}
+
+TEST(Project, RoundTripGivesTheProjectAndTheBookFilesByteForByte)
+{
+    const CalculationBook recorded = recordedBook();
+    const Project project = sampleProject(recorded);
+    CalculationBook rebuilt;
+    const ProjectReading reading = readProject(textOf(project), &rebuilt);
+    ASSERT_TRUE(reading.project) << reading.error;
+    EXPECT_EQ(*reading.project, project);
+    expectSameFiles(rebuilt, recorded);
+    // Written again, the same file.
+    EXPECT_EQ(textOf(*reading.project), textOf(project));
+}
+
+TEST(Project, DeletionsKeepTheirTimeLineThroughARoundTrip)
+{
+    CalculationBook recorded = recordedBook();
+    recorded.deleteLast();
+    recorded.deleteLast();
+    ASSERT_EQ(recorded.closingTime(), timeOf(projectCases::cases().size() - 1));
+    CalculationBook rebuilt;
+    ASSERT_TRUE(readProject(textOf(sampleProject(recorded)), &rebuilt).project);
+    expectSameFiles(rebuilt, recorded);
+
+    // Recording after the deletions numbers on from the entries left, in both.
+    const PileRecord next = *calculate(defaultCalculationInput()).record;
+    recorded.record(next, "2024/4/1 8:00:00");
+    rebuilt.record(next, "2024/4/1 8:00:00");
+    expectSameFiles(rebuilt, recorded);
+}
+
+TEST(Project, AnEmptyBookAndAJournalReadBack)
+{
+    CalculationBook empty;
+    const Project project = sampleProject(empty);
+    std::ostringstream journal;
+    writeJournal(journal, project, "/home/张三/工程/滨江.saxolith");
+    CalculationBook book = recordedBook();
+    const ProjectReading reading = readProject(journal.str(), &book);
+    ASSERT_TRUE(reading.project) << reading.error;
+    EXPECT_EQ(reading.projectPath, "/home/张三/工程/滨江.saxolith");
+    EXPECT_TRUE(book.empty());
+    EXPECT_TRUE(book.textLines().empty());
+}
+
+struct BadFile {
+    const char *what;
+    std::string bytes;
+    std::string message;
+};
+
+std::string replaced(std::string text, const std::string &from, const std::string &to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(Project, BadFilesAreRefusedWithWhatIsWrongAndTheBookUntouched)
+{
+    const std::string good = textOf(sampleProject(recordedBook()));
+    const std::string refusedInput = replaced(good, "\"first\": \"800\"", "\"first\": \"-800\"");
+    const std::vector<BadFile> files{
+        {"empty", "", "文件是空的"},
+        {"plain text", "工程名称,滨江花园\n", "不是工程文件（不是 JSON 文本）"},
+        {"truncated", good.substr(0, good.size() / 2),
+         "文件不完整，在第 " + std::to_string(good.size() / 2) + " 字节处中断（可能没有写完）"},
+        {"corrupt", replaced(good, "\"book\":", "\"book\";"), ""},
+        {"another program's JSON", R"({"name": "package", "version": "1.0.0", "dependencies": {}})",
+         "是 JSON 文件，但不是 Saxolith 工程文件"},
+        {"a JSON array", "[1, 2, 3]", "是 JSON 文件，但不是 Saxolith 工程文件"},
+        {"newer version", replaced(good, "\"schemaVersion\": 1", "\"schemaVersion\": 7"),
+         "工程文件的格式版本是 7，本程序只能打开版本 1 及以前的文件，请用更新的 Saxolith 打开"},
+        {"version not a number", replaced(good, "\"schemaVersion\": 1", "\"schemaVersion\": \"1\""),
+         "工程文件的格式版本“\"1\"”无效"},
+        {"missing part", replaced(good, "\"optionGrid\"", "\"optionGrit\""), "文件已损坏：“optionGrid”缺失或内容不对"},
+        {"field of a wrong kind", replaced(good, "\"route\": 2", "\"route\": \"2\""),
+         "文件已损坏：“inputScreen.route”缺失或内容不对"},
+        {"precision out of the list", replaced(good, "\"precision\": 0", "\"precision\": 9"),
+         "文件已损坏：“book.entries[1].input.precision”缺失或内容不对"},
+        {"line break in an id", replaced(good, "\"id\": \"A-1\"", "\"id\": \"A\\n1\""),
+         "文件已损坏：“book.entries[2].id”缺失或内容不对"},
+        {"entry the calculation refuses", refusedInput, ""},
+        {"nested too deep", std::string(100000, '[') + std::string(100000, ']'), "文件已损坏：嵌套层次太多"},
+    };
+    for (const BadFile &file : files) {
+        CalculationBook book = recordedBook();
+        const std::vector<std::string> before = book.textLines();
+        const ProjectReading reading = readProject(file.bytes, &book);
+        EXPECT_FALSE(reading.project) << file.what;
+        if (!file.message.empty()) {
+            EXPECT_EQ(reading.error, file.message) << file.what;
+        } else {
+            EXPECT_FALSE(reading.error.empty()) << file.what;
+        }
+        EXPECT_EQ(book.textLines(), before) << file.what;
+    }
+    // The two whose messages carry a position or the calculation's own words.
+    EXPECT_EQ(readProject(files[3].bytes).error.rfind("文件已损坏：第 ", 0), 0U) << readProject(files[3].bytes).error;
+    const std::string refusal = readProject(refusedInput).error;
+    EXPECT_EQ(refusal.rfind("第 2 条计算（A-1）不能重新计算：", 0), 0U) << refusal;
+    EXPECT_GT(refusal.size(), std::string("第 2 条计算（A-1）不能重新计算：").size());
+}
+
+} // namespace
+} // namespace saxolith
