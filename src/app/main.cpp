@@ -1,7 +1,8 @@
-// Starts the calculator: one main window on the input screen.
+// Starts the calculator: one main window on the input screen, with the project named on the command line.
 #include "desktop.h"
 #include "main_window.h"
 #include "qt_translations.h"
+#include "project_session.h"
 #include "screen_fit.h"
 #include "window_size.h"
 
@@ -40,5 +41,6 @@ int main(int argc, char *argv[])
     saxolith::MainWindow window;
     saxolith::rememberWindowSize(window, settings);
     window.show();
+    window.project().start(QApplication::arguments().mid(1));
     return QApplication::exec();
 }

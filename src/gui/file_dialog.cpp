@@ -1,5 +1,8 @@
 #include "file_dialog.h"
 
+#include "platform.h"
+
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -63,7 +66,18 @@ QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request)
 
 QString askSavePath(QWidget *parent, const SaveFileRequest &request)
 {
-    return savePathOf(askSaveFile(parent, request), request);
+    // The folder last used for this kind of file, when the caller proposed the documents folder.
+    const QString kind = request.filters.isEmpty() ? QString() : filterExtension(request.filters.front());
+    SaveFileRequest asked = request;
+    const QFileInfo suggested(request.suggestedPath);
+    if (QDir(suggested.absolutePath()) == QDir(documentsFolder())) {
+        asked.suggestedPath = startFolder(kind) + QLatin1Char('/') + suggested.fileName();
+    }
+    const QString path = savePathOf(askSaveFile(parent, asked), asked);
+    if (!path.isEmpty()) {
+        rememberFolder(kind, path);
+    }
+    return path;
 }
 
 void setSaveFileFunctionForTesting(SaveFileFunction function)

@@ -32,6 +32,19 @@ std::string utf8(const QString &text)
     return text.toStdString();
 }
 
+// Written like a user's edit: the matching entry picked when there is one, typed otherwise.
+void typeInto(QComboBox *combo, const std::string &text)
+{
+    const QString wanted = qs(text);
+    const int index = combo->findText(wanted, Qt::MatchExactly);
+    if (index >= 0 && index != combo->currentIndex()) {
+        combo->setCurrentIndex(index);
+    }
+    if (combo->currentText() != wanted) {
+        combo->setEditText(wanted);
+    }
+}
+
 template <typename Items> QStringList toList(const Items &items)
 {
     QStringList list;
@@ -416,6 +429,23 @@ void InputScreen::writeCandidate(const CalculationInput &input)
     setFieldText(InputField::Frk, qs(input.frk));
     rdb_zhidongzhishu->setChecked(true);
     setFieldText(InputField::Integrity, qs(input.integrity));
+}
+
+void InputScreen::showInput(const CalculationInput &input)
+{
+    // Its change runs the calculate command while it is shown.
+    popbox_jingdu->hide();
+    writeCandidate(input);
+    typeInto(cbe_zhishu, input.integrity);
+    typeInto(cbe_rengongxishu, input.manualPsi);
+    (input.psiMode == PsiMode::Manual ? rdb_rengongxishu : rdb_zhidongzhishu)->setChecked(true);
+    popbox_jingdu->setCurrentIndex(input.precision);
+}
+
+void InputScreen::offerBook()
+{
+    cbt_View->show();
+    cbt_compute->hide();
 }
 
 void InputScreen::cbt_computeClick()

@@ -40,6 +40,13 @@ class InputScreen : public QWidget
     // route, the ψr mode are not written.
     void writeCandidate(const CalculationInput &input);
 
+    // Brings every control to `input` as the user would type it (a project opened): the texts, the
+    // section, route and ψr choices and the precision. Nothing is calculated: the screen stands as
+    // after an edit.
+    void showInput(const CalculationInput &input);
+    // The book has entries to look at: 结果 in place of 计算, as after a recorded calculation.
+    void offerBook();
+
     void cbt_computeClick();
     // The same calculation told to no one: no error box and no signal, so nothing is recorded (an
     // imported schedule shows its last row this way and reports on its own).

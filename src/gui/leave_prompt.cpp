@@ -1,6 +1,7 @@
 // Leaving the program with unsaved books: save them, leave them, or stay.
 #include "main_window.h"
 
+#include "project_session.h"
 #include "result_screen.h"
 #include "texts/saving.h"
 #include "widget_helpers.h"
@@ -15,11 +16,27 @@ enum LeaveAnswer { Save = 0, DontSave = 1, Stay = 2 };
 
 bool MainWindow::mayClose()
 {
-    if (m_leaving || JieGuo_DocLayer->book().unsavedForms() == 0) {
+    if (m_leaving) {
         return true;
     }
     if (m_asking) {
         return false;
+    }
+    // The project first: saving it keeps the whole work; the books' own question follows.
+    if (!m_projectAnswered && m_project->hasProject() && m_project->unsaved()) {
+        m_asking = true;
+        m_project->askBeforeLeaving([this](bool leave) {
+            m_asking = false;
+            if (leave) {
+                m_projectAnswered = true;
+                QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            }
+        });
+        return false;
+    }
+    m_projectAnswered = false;
+    if (JieGuo_DocLayer->book().unsavedForms() == 0) {
+        return true;
     }
     m_asking = true;
     // Closed later, once the question's box is gone, so nothing of it outlives the window.

@@ -8,6 +8,7 @@
 #include "list_export.h"
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
+#include "project_session.h"
 #include "result_screen.h"
 #include "schedule_import.h"
 #include "screen_room.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
         move(screen->availableGeometry().center() - rect().center());
     }
     FormCreate();
+    m_project = new ProjectSession(*this, MainFormLayer, JieGuo_DocLayer, YouHuaFormLayer);
 }
 
 MainWindow::~MainWindow() = default;
@@ -154,6 +156,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    m_project->finish();
     event->accept();
 }
 

@@ -18,6 +18,7 @@ class AboutWindow;
 class InputScreen;
 class ResultScreen;
 class OptimisationScreen;
+class ProjectSession;
 struct TakeBack;
 
 class MainWindow : public QWidget
@@ -31,6 +32,8 @@ class MainWindow : public QWidget
     ~MainWindow() override;
 
     ProgramState &state() { return m_state; }
+    // The project the window works on: its file, its commands and its recovery journal.
+    ProjectSession &project() { return *m_project; }
 
     // Layers; exactly one of them is visible.
     InputScreen *MainFormLayer = nullptr;
@@ -69,6 +72,8 @@ class MainWindow : public QWidget
     ProgramState m_state;
     QStackedWidget *m_layers = nullptr;
     QMetaObject::Connection m_abortNotice; // an input error's notice into the optimisation screen
+    ProjectSession *m_project = nullptr;
+    bool m_projectAnswered = false; // the project's question is answered: the books' comes next
     bool m_leaving = false; // the user has answered: close without asking again
     bool m_asking = false;  // the question or its saving is under way: a second close waits for it
 };

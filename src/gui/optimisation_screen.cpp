@@ -256,6 +256,34 @@ void OptimisationScreen::fillStartTexts()
     }
 }
 
+std::vector<std::vector<std::string>> OptimisationScreen::optionTexts() const
+{
+    std::vector<std::vector<std::string>> texts(optionGridRows);
+    for (int row = 0; row < optionGridRows; ++row) {
+        for (int column = 0; column < optionGridColumns; ++column) {
+            texts[static_cast<std::size_t>(row)].push_back(cellText(row, column));
+        }
+    }
+    return texts;
+}
+
+void OptimisationScreen::setOptionTexts(const std::vector<std::vector<std::string>> &texts)
+{
+    for (int row = 0; row < optionGridRows && row < static_cast<int>(texts.size()); ++row) {
+        const auto &cells = texts[static_cast<std::size_t>(row)];
+        for (int column = 0; column < optionGridColumns && column < static_cast<int>(cells.size()); ++column) {
+            QTableWidgetItem *item = Grid1_Youhuaxuanxiang->item(row, column);
+            const QString text = qs(cells[static_cast<std::size_t>(column)]);
+            // Only what the user could have typed: the grid's own labels stay as they are.
+            if (item == nullptr || !isOptionCell(row, column) || item->text() == text) {
+                continue;
+            }
+            item->setText(text);
+            Grid1_YouhuaxuanxiangEditingDone(column, row);
+        }
+    }
+}
+
 void OptimisationScreen::Grid1_YouhuaxuanxiangSelectCell(int column, int row)
 {
     QTableWidget *grid = Grid1_Youhuaxuanxiang;

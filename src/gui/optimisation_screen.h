@@ -10,6 +10,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -33,6 +35,11 @@ class OptimisationScreen : public QWidget
 
     // The main window's creation handler: option grid texts and list headers as at start-up.
     void fillStartTexts();
+
+    // The option grid's texts, row by row, and writing them back (a project opened): a cell whose
+    // text changes is taken as a finished edit of it.
+    [[nodiscard]] std::vector<std::vector<std::string>> optionTexts() const;
+    void setOptionTexts(const std::vector<std::vector<std::string>> &texts);
 
     // Where a run reads the input screen's current state from.
     void setInputSource(std::function<CalculationInput()> source) { m_inputSource = std::move(source); }

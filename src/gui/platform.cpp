@@ -1,10 +1,14 @@
 #include "platform.h"
 
+#include "file_dialog.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -173,10 +177,52 @@ OpenFileFunction &openFileOverride()
 
 QString askOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
 {
-    if (openFileOverride()) {
-        return openFileOverride()(parent, caption, filter);
+    const QString kind = filterExtension(filter);
+    const QString path = openFileOverride() ? openFileOverride()(parent, caption, filter)
+                                            : QFileDialog::getOpenFileName(parent, caption, startFolder(kind), filter);
+    if (!path.isEmpty()) {
+        rememberFolder(kind, path);
     }
-    return QFileDialog::getOpenFileName(parent, caption, documentsFolder(), filter);
+    return path;
+}
+
+std::unique_ptr<QSettings> programSettings()
+{
+    return std::make_unique<QSettings>(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
+}
+
+QString stateFolder()
+{
+#if defined(Q_OS_LINUX)
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base)) {
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    const QString folder = base + QStringLiteral("/saxolith");
+#else
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#endif
+    QDir().mkpath(folder);
+    return folder;
+}
+
+namespace
+{
+QString folderKey(const QString &kind)
+{
+    return QStringLiteral("folders/") + (kind.isEmpty() ? QStringLiteral("any") : kind.toLower());
+}
+} // namespace
+
+QString startFolder(const QString &kind)
+{
+    const QString folder = programSettings()->value(folderKey(kind)).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : documentsFolder();
+}
+
+void rememberFolder(const QString &kind, const QString &filePath)
+{
+    programSettings()->setValue(folderKey(kind), QFileInfo(filePath).absolutePath());
 }
 
 void setOpenFileFunctionForTesting(OpenFileFunction function)

@@ -12,6 +12,7 @@
 #include <string>
 
 class QUrl;
+class QSettings;
 class QWidget;
 
 namespace saxolith
@@ -74,8 +75,21 @@ void showMessage(QWidget *parent, const QString &text, MessageKind kind, std::fu
 // An empty function restores the message box.
 void setMessageFunctionForTesting(MessageFunction function);
 
-// Asks the user for a file to open, starting in the documents folder; empty when cancelled.
-// Replaceable so tests answer at once.
+// The program's settings kept between sessions (an INI file in the user's configuration folder).
+std::unique_ptr<QSettings> programSettings();
+
+// The folder for files the program keeps for itself between runs (the recovery journal): the
+// state folder ($XDG_STATE_HOME, else ~/.local/state) on Linux, the application's local data
+// folder elsewhere; created when missing.
+QString stateFolder();
+
+// The folder a file dialog starts in for one kind of file (its extension): the folder last used
+// for that kind, while it exists, else the documents folder. Remembered with each answer.
+QString startFolder(const QString &kind);
+void rememberFolder(const QString &kind, const QString &filePath);
+
+// Asks the user for a file to open, starting in the folder last used for the filter's first kind
+// of file; empty when cancelled. Replaceable so tests answer at once.
 using OpenFileFunction =
     std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
 QString askOpenFileName(QWidget *parent, const QString &caption, const QString &filter);

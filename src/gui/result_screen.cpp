@@ -105,6 +105,16 @@ void ResultScreen::recordCalculation(const PileRecord &record, const QString &ti
     showBook();
     cbt_Save->setEnabled(true);
     cbt_sanchu->setEnabled(true);
+    emit bookChanged();
+}
+
+void ResultScreen::replaceBook(CalculationBook book)
+{
+    m_book = std::move(book);
+    showBook();
+    cbt_Save->setEnabled(m_book.unsaved(m_form));
+    cbt_sanchu->setEnabled(!m_book.empty());
+    emit bookChanged();
 }
 
 void ResultScreen::recordCalculations(const std::function<void(CalculationBook &)> &recordAll)
@@ -115,6 +125,7 @@ void ResultScreen::recordCalculations(const std::function<void(CalculationBook &
     if (m_book.entryCount() > before) {
         cbt_Save->setEnabled(true);
         cbt_sanchu->setEnabled(true);
+        emit bookChanged();
     }
 }
 
@@ -174,6 +185,7 @@ void ResultScreen::cbt_sanchuClick()
         cbt_Save->setEnabled(false);
         cbt_sanchu->setEnabled(false);
     }
+    emit bookChanged();
 }
 
 void ResultScreen::cbt_SaveClick()

@@ -51,6 +51,10 @@ class ResultScreen : public QWidget
     // the memos are filled once, afterwards.
     void recordCalculations(const std::function<void(CalculationBook &)> &recordAll);
 
+    // The book of a project opened (or a new, empty one) in place of the one shown: saving and
+    // deleting are possible as its entries allow.
+    void replaceBook(CalculationBook book);
+
     // Opening the screen: both memos lay their text out afresh at the size they have.
     void relayOut();
 
@@ -74,6 +78,8 @@ class ResultScreen : public QWidget
 
   signals:
     void backRequested(); // "返回"
+    // An entry was recorded or deleted, or the book was replaced.
+    void bookChanged();
 
   private:
     void showBook();

@@ -36,41 +36,12 @@ constexpr std::size_t windowRowLimit = 5000;
 // From this many rows on the progress box shows at once: filling the memos follows the calculation.
 constexpr std::size_t longSchedule = 1000;
 
-// Written like a user's edit: the matching entry picked when there is one, typed otherwise.
-void typeInto(QComboBox *combo, const std::string &utf8)
-{
-    const QString text = qs(utf8);
-    const int index = combo->findText(text, Qt::MatchExactly);
-    if (index >= 0 && index != combo->currentIndex()) {
-        combo->setCurrentIndex(index);
-    }
-    if (combo->currentText() != text) {
-        combo->setEditText(text);
-    }
-}
-
-// The controls brought to hold `input`, each written as the user would.
-void typeIn(InputScreen &screen, const CalculationInput &input)
-{
-    // Its change runs the calculate command while it is shown.
-    screen.popbox_jingdu->hide();
-    screen.writeCandidate(input);
-    typeInto(screen.cbe_zhishu, input.integrity);
-    typeInto(screen.cbe_rengongxishu, input.manualPsi);
-    if (input.psiMode == PsiMode::Manual) {
-        screen.rdb_rengongxishu->setChecked(true);
-    } else {
-        screen.rdb_zhidongzhishu->setChecked(true);
-    }
-    screen.popbox_jingdu->setCurrentIndex(input.precision);
-}
-
 // The screen as after calculating `input` itself; the book has the row already, so nothing is
 // recorded again, and the summary stands in for the error box of a text that is not a number.
 void showRow(MainWindow &window, const CalculationInput &input)
 {
     InputScreen &screen = *window.MainFormLayer;
-    typeIn(screen, input);
+    screen.showInput(input);
     screen.calculateQuietly();
     if (calculate(input).abortNotice) {
         emit screen.runAborted();
@@ -167,8 +138,7 @@ void importScheduleFile(MainWindow &window, const QString &path)
     }
     if (result.completed > 0) {
         // As after a recorded calculation, even when the last row was refused: the book can be opened.
-        window.MainFormLayer->cbt_View->show();
-        window.MainFormLayer->cbt_compute->hide();
+        window.MainFormLayer->offerBook();
     }
     showMessage(&window, summaryText(result));
 }

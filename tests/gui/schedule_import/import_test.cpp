@@ -88,11 +88,11 @@ class ScheduleImportTest : public InputScreenTest
         return answer;
     }
 
-    void pressCtrlO()
+    void pressCtrlI()
     {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window.get(), Qt::Key_O,
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window.get(), Qt::Key_I,
                         Qt::ControlModifier);
     }
 
@@ -196,11 +196,11 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
     ASSERT_FALSE(byHand.first.isEmpty());
     EXPECT_EQ(byHand, coreBooks(piles, bookTime()));
 
-    // Imported with Ctrl+O, in another freshly started program, from a GBK file.
+    // Imported with Ctrl+I, in another freshly started program, from a GBK file.
     freshWindow();
     messages.clear();
     schedule(gbk(piles));
-    pressCtrlO();
+    pressCtrlI();
     ASSERT_EQ(dialogCaptions, QStringList{"导入桩表"});
     EXPECT_EQ(messages, QStringList{"已计算 6 根，未计算 1 根\n第 6 行：岩石单轴抗压强度值有错"});
     EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 6);
@@ -242,18 +242,18 @@ TEST_F(ScheduleImportTest, RowsJoinTheBookAfterItsEntriesUnderTheirIds)
     EXPECT_TRUE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
 }
 
-TEST_F(ScheduleImportTest, OnTheInputScreensContextMenuAndCtrlOWhileItIsShown)
+TEST_F(ScheduleImportTest, OnTheInputScreensContextMenuAndCtrlIWhileItIsShown)
 {
     EXPECT_EQ(screen->contextMenuPolicy(), Qt::ActionsContextMenu);
     auto *action = screen->findChild<QAction *>("act_importSchedule");
     ASSERT_NE(action, nullptr);
     EXPECT_TRUE(screen->actions().contains(action));
     EXPECT_EQ(action->text(), "导入桩表…");
-    EXPECT_EQ(action->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(action->shortcut(), QKeySequence("Ctrl+I"));
 
     // Cancelled: nothing happens.
     answer.clear();
-    pressCtrlO();
+    pressCtrlI();
     EXPECT_EQ(dialogCaptions.size(), 1);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 0);
@@ -261,7 +261,7 @@ TEST_F(ScheduleImportTest, OnTheInputScreensContextMenuAndCtrlOWhileItIsShown)
     // Not while another screen is shown.
     compute();
     click(screen->cbt_View);
-    pressCtrlO();
+    pressCtrlI();
     EXPECT_EQ(dialogCaptions.size(), 1);
 }
 

@@ -1,0 +1,524 @@
+#include "project_session.h"
+
+#include "file_dialog.h"
+#include "input_screen.h"
+#include "optimisation_screen.h"
+#include "platform.h"
+#include "result_screen.h"
+#include "saved_notice.h"
+#include "widget_helpers.h"
+
+#include "optimise/option_grid.h"
+#include "output/safe_file.h"
+#include "schedule/schedule_file.h"
+#include "texts/project.h"
+#include "texts/saving.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTableView>
+#include <QTimer>
+#include <QWidget>
+
+namespace saxolith
+{
+
+namespace
+{
+
+constexpr const char *recentKey = "projects/recent";
+constexpr int pollMs = 400;
+const QString journalPrefix = QStringLiteral("recovery-");
+const QString lockSuffix = QStringLiteral(".lock");
+
+enum SaveAnswer { Save = 0, DontSave = 1, Cancel = 2 };
+enum RecoverAnswer { Recover = 0, Discard = 1 };
+
+QString fromLocal(const std::string &text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::vector<std::vector<std::string>> startGrid()
+{
+    std::vector<std::vector<std::string>> grid(optionGridRows);
+    for (int row = 0; row < optionGridRows; ++row) {
+        for (int column = 0; column < optionGridColumns; ++column) {
+            grid[static_cast<std::size_t>(row)].emplace_back(optionGridStartText(row, column));
+        }
+    }
+    return grid;
+}
+
+// A journal's lock: whoever holds it is the program writing that journal. Only a death makes it stale,
+// never its age, since a session may run for days.
+std::unique_ptr<QLockFile> journalLock(const QString &journal)
+{
+    auto lock = std::make_unique<QLockFile>(journal + lockSuffix);
+    lock->setStaleLockTime(0);
+    return lock;
+}
+
+} // namespace
+
+ProjectSession::ProjectSession(QWidget &window, InputScreen *input, ResultScreen *result,
+                               OptimisationScreen *options)
+    : QObject(&window), m_window(window), m_input(input), m_result(result), m_options(options),
+      m_baseTitle(window.windowTitle())
+{
+    m_journalPath = recoveryFolder() + QLatin1Char('/') + journalPrefix +
+                    QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-') +
+                    QString::number(QDateTime::currentMSecsSinceEpoch()) + qs(projectExtension);
+    m_savedTexts = m_seenTexts = texts();
+
+    m_new = command("act_newProject", projectText::newProject, QKeySequence(Qt::CTRL | Qt::Key_N),
+                    [this] { newProject(); });
+    m_open = command("act_openProject", projectText::openProject, QKeySequence(Qt::CTRL | Qt::Key_O),
+                     [this] { openProject(); });
+    // Ctrl+S and Ctrl+Shift+S already save the book and the list on their screens.
+    m_save = command("act_saveProject", projectText::saveProject, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S),
+                     [this] { saveProject(); });
+    m_saveAs = command("act_saveProjectAs", projectText::saveProjectAs,
+                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_S), [this] { saveProjectAs(); });
+    m_recentMenu = new QMenu(&window);
+    m_recentMenu->setObjectName("recentProjectsMenu");
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &ProjectSession::fillRecentMenu);
+    m_recent = new QAction(qs(projectText::recentProjects), this);
+    m_recent->setObjectName("act_recentProjects");
+    m_recent->setMenu(m_recentMenu);
+    fillRecentMenu();
+
+    // The keys work on whichever screen is on display; the context menus list the commands.
+    auto *separator = new QAction(this);
+    separator->setSeparator(true);
+    for (QWidget *screen : {static_cast<QWidget *>(input), static_cast<QWidget *>(result),
+                            static_cast<QWidget *>(options)}) {
+        screen->addActions(actions());
+    }
+    input->insertAction(m_new, separator);
+    for (QWidget *menuOwner : {static_cast<QWidget *>(result->meo_jisuanjieguo_Doc),
+                               static_cast<QWidget *>(result->meo_jisuanjieguo_Xls),
+                               static_cast<QWidget *>(options->Grid2_Youhuajieguo),
+                               static_cast<QWidget *>(options->Grid3_Youhuasaixuan)}) {
+        menuOwner->setContextMenuPolicy(Qt::ActionsContextMenu);
+        menuOwner->addAction(separator);
+        menuOwner->addActions(actions());
+    }
+
+    connect(result, &ResultScreen::bookChanged, this, [this] {
+        ++m_bookRevision;
+        changed();
+    });
+    m_poll = new QTimer(this);
+    m_poll->setInterval(pollMs);
+    connect(m_poll, &QTimer::timeout, this, &ProjectSession::pollTexts);
+    m_poll->start();
+    m_journalTimer = new QTimer(this);
+    m_journalTimer->setSingleShot(true);
+    m_journalTimer->setInterval(journalDelayMs);
+    connect(m_journalTimer, &QTimer::timeout, this, &ProjectSession::writeJournal);
+}
+
+ProjectSession::~ProjectSession()
+{
+    finish();
+}
+
+QAction *ProjectSession::command(const char *name, std::string_view text, const QKeySequence &keys,
+                                 const std::function<void()> &run)
+{
+    auto *action = new QAction(qs(text), this);
+    action->setObjectName(name);
+    action->setShortcut(keys);
+    // Active only through the screen on display, like every screen's own commands.
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, run);
+    return action;
+}
+
+QList<QAction *> ProjectSession::actions() const
+{
+    return {m_new, m_open, m_save, m_saveAs, m_recent};
+}
+
+QString ProjectSession::recoveryFolder()
+{
+    return stateFolder();
+}
+
+ProjectSession::Texts ProjectSession::texts() const
+{
+    return {m_input->gatherInput(), m_options->optionTexts(), m_report};
+}
+
+Project ProjectSession::current() const
+{
+    Project project = projectOf(m_result->book());
+    project.inputScreen = m_input->gatherInput();
+    project.optionGrid = m_options->optionTexts();
+    project.report = m_report;
+    return project;
+}
+
+bool ProjectSession::unsaved() const
+{
+    return m_recovered || m_bookRevision != m_savedRevision || texts() != m_savedTexts;
+}
+
+void ProjectSession::setReportSettings(const ReportSettings &settings)
+{
+    m_report = settings;
+    pollTexts();
+}
+
+void ProjectSession::changed()
+{
+    updateTitle();
+    if (!m_journalTimer->isActive()) {
+        m_journalTimer->start();
+    }
+}
+
+void ProjectSession::pollTexts()
+{
+    Texts now = texts();
+    if (now != m_seenTexts) {
+        m_seenTexts = std::move(now);
+        changed();
+    }
+}
+
+void ProjectSession::updateTitle()
+{
+    if (!m_hasProject) {
+        m_window.setWindowTitle(m_baseTitle);
+        return;
+    }
+    const QString name = m_path.isEmpty() ? qs(projectText::untitled) : QFileInfo(m_path).completeBaseName();
+    const QString mark = unsaved() ? qs(projectText::unsavedMark) : QString();
+    m_window.setWindowTitle(name + mark + QStringLiteral(" - ") + m_baseTitle);
+}
+
+void ProjectSession::markSaved()
+{
+    m_savedTexts = m_seenTexts = texts();
+    m_savedRevision = m_bookRevision;
+    m_recovered = false;
+    m_journalTimer->stop();
+    removeJournal();
+    updateTitle();
+}
+
+void ProjectSession::apply(Project project, CalculationBook book)
+{
+    const bool anyEntry = !book.empty();
+    m_result->replaceBook(std::move(book));
+    m_input->showInput(project.inputScreen);
+    // The inputs' results as after 计算, recorded nowhere: the book has the entries already.
+    if (anyEntry && calculate(project.inputScreen).end == CalculationEnd::Completed) {
+        m_input->calculateQuietly();
+    }
+    if (anyEntry) {
+        m_input->offerBook();
+    }
+    m_options->setOptionTexts(project.optionGrid);
+    m_report = project.report;
+}
+
+bool ProjectSession::anythingToLose() const
+{
+    return m_hasProject ? unsaved() : m_recovered || m_result->book().unsavedForms() != 0;
+}
+
+void ProjectSession::askToSave(std::function<void(bool goOn)> then)
+{
+    if (!anythingToLose()) {
+        then(true);
+        return;
+    }
+    const QStringList answers{qs(saveText::save), qs(saveText::dontSave), qs(saveText::cancel)};
+    askQuestion(&m_window, qs(projectText::leaveQuestion), answers, [this, then](int answer) {
+        if (answer == Save) {
+            saveProject([then](bool saved) { then(saved); });
+        } else {
+            then(answer == DontSave);
+        }
+    });
+}
+
+void ProjectSession::askBeforeLeaving(std::function<void(bool leave)> done)
+{
+    if (!m_hasProject || !unsaved()) {
+        done(true);
+        return;
+    }
+    askToSave(std::move(done));
+}
+
+void ProjectSession::newProject()
+{
+    askToSave([this](bool goOn) {
+        if (!goOn) {
+            return;
+        }
+        Project project;
+        project.optionGrid = startGrid();
+        apply(std::move(project), CalculationBook{});
+        m_hasProject = true;
+        m_path.clear();
+        markSaved();
+    });
+}
+
+void ProjectSession::openProject()
+{
+    const QString path = askOpenFileName(&m_window, qs(projectText::openProject), qs(projectText::fileFilter));
+    if (!path.isEmpty()) {
+        openFile(path);
+    }
+}
+
+void ProjectSession::openFile(const QString &path, std::function<void(bool opened)> done)
+{
+    askToSave([this, path, done](bool goOn) {
+        bool opened = false;
+        if (goOn) {
+            if (const std::optional<QString> error = load(path)) {
+                showMessage(&m_window,
+                            qs(fillIn(projectText::cannotOpen,
+                                      {QFileInfo(path).fileName().toStdString(), error->toStdString()})),
+                            MessageKind::Error);
+            } else {
+                opened = true;
+            }
+        }
+        if (done) {
+            done(opened);
+        }
+    });
+}
+
+std::optional<QString> ProjectSession::load(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        return QStringLiteral("Is a directory");
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        return file.errorString();
+    }
+    if (static_cast<std::size_t>(file.size()) > largestProjectFile) {
+        return qs(projectText::tooLarge);
+    }
+    const QByteArray bytes = file.readAll();
+    CalculationBook book;
+    ProjectReading reading =
+        readProject(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &book);
+    if (!reading.project) {
+        return qs(reading.error);
+    }
+    apply(std::move(*reading.project), std::move(book));
+    m_hasProject = true;
+    m_path = QFileInfo(path).absoluteFilePath();
+    markSaved();
+    rememberRecent(m_path);
+    return std::nullopt;
+}
+
+void ProjectSession::saveProject(std::function<void(bool saved)> done)
+{
+    if (m_path.isEmpty()) {
+        saveProjectAs(std::move(done));
+        return;
+    }
+    const bool saved = writeTo(m_path);
+    if (done) {
+        done(saved);
+    }
+}
+
+void ProjectSession::saveProjectAs(std::function<void(bool saved)> done)
+{
+    const QString name = m_path.isEmpty() ? qs(projectText::untitled) : QFileInfo(m_path).completeBaseName();
+    const SaveFileRequest request{qs(projectText::saveProjectAs),
+                                  documentsFolder() + QLatin1Char('/') + name + qs(projectExtension),
+                                  {qs(projectText::fileFilter)}};
+    const QString path = askSavePath(&m_window, request);
+    const bool saved = !path.isEmpty() && writeTo(path);
+    if (done) {
+        done(saved);
+    }
+}
+
+bool ProjectSession::writeTo(const QString &path)
+{
+    const Project project = current();
+    const std::optional<std::string> error = writeFileStreamed(
+        QFile::encodeName(path).toStdString(), [&project](std::ostream &out) { writeProject(out, project); });
+    if (error) {
+        showMessage(&m_window, qs(fillIn(projectText::cannotSave, {fromLocal(*error).toStdString()})),
+                    MessageKind::Error);
+        return false;
+    }
+    m_hasProject = true;
+    m_path = QFileInfo(path).absoluteFilePath();
+    markSaved();
+    rememberRecent(m_path);
+    for (QWidget *screen : {static_cast<QWidget *>(m_input), static_cast<QWidget *>(m_result),
+                            static_cast<QWidget *>(m_options)}) {
+        if (screen->isVisible()) {
+            showSavedNotice(screen, m_path);
+        }
+    }
+    return true;
+}
+
+QStringList ProjectSession::recentProjects()
+{
+    return programSettings()->value(recentKey).toStringList();
+}
+
+void ProjectSession::rememberRecent(const QString &path)
+{
+    QStringList recent = recentProjects();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > recentCount) {
+        recent.removeLast();
+    }
+    programSettings()->setValue(recentKey, recent);
+}
+
+void ProjectSession::fillRecentMenu()
+{
+    m_recentMenu->clear();
+    const QStringList recent = recentProjects();
+    if (recent.isEmpty()) {
+        m_recentMenu->addAction(qs(projectText::noRecentProjects))->setEnabled(false);
+        return;
+    }
+    for (const QString &path : recent) {
+        QAction *open = m_recentMenu->addAction(QDir::toNativeSeparators(path));
+        connect(open, &QAction::triggered, this, [this, path] { openFile(path); });
+    }
+}
+
+void ProjectSession::finish()
+{
+    if (m_journalTimer != nullptr) {
+        m_journalTimer->stop();
+    }
+    removeJournal();
+}
+
+void ProjectSession::writeJournal()
+{
+    if (!unsaved()) {
+        removeJournal();
+        return;
+    }
+    if (!m_journalLock) {
+        m_journalLock = journalLock(m_journalPath);
+        if (!m_journalLock->tryLock(0)) {
+            m_journalLock.reset();
+            return;
+        }
+    }
+    const Project project = current();
+    const QString projectPath = m_path;
+    // A journal that cannot be written costs nothing but the recovery: the work goes on unhindered.
+    m_journalWritten |= !writeFileStreamed(QFile::encodeName(m_journalPath).toStdString(),
+                                           [&](std::ostream &out) {
+                                               saxolith::writeJournal(out, project, projectPath.toStdString());
+                                           })
+                             .has_value();
+}
+
+void ProjectSession::removeJournal()
+{
+    if (m_journalWritten) {
+        QFile::remove(m_journalPath);
+        m_journalWritten = false;
+    }
+    m_journalLock.reset();
+}
+
+void ProjectSession::start(const QStringList &arguments)
+{
+    offerRecovery([this, arguments] {
+        if (!arguments.isEmpty()) {
+            openFile(arguments.front());
+        }
+    });
+}
+
+void ProjectSession::offerRecovery(std::function<void()> done)
+{
+    const QDir folder(recoveryFolder());
+    QStringList left;
+    const QFileInfoList journals =
+        folder.entryInfoList({journalPrefix + QLatin1Char('*') + qs(projectExtension)}, QDir::Files, QDir::Time);
+    for (const QFileInfo &journal : journals) {
+        const QString path = journal.absoluteFilePath();
+        if (path == m_journalPath) {
+            continue;
+        }
+        // A journal whose program still runs is that program's own.
+        const std::unique_ptr<QLockFile> lock = journalLock(path);
+        if (lock->tryLock(0)) {
+            left << path;
+        }
+    }
+    offerJournal(left, std::move(done));
+}
+
+void ProjectSession::offerJournal(QStringList journals, std::function<void()> done)
+{
+    if (journals.isEmpty()) {
+        if (done) {
+            done();
+        }
+        return;
+    }
+    const QString path = journals.takeFirst();
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly) && static_cast<std::size_t>(file.size()) <= largestProjectFile) {
+        bytes = file.readAll();
+    }
+    file.close();
+    auto book = std::make_shared<CalculationBook>();
+    auto reading = std::make_shared<ProjectReading>(
+        readProject(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), book.get()));
+    if (!reading->project) {
+        // Nothing in it can be given back.
+        QFile::remove(path);
+        offerJournal(journals, std::move(done));
+        return;
+    }
+    const QString question =
+        qs(fillIn(projectText::recoverQuestion, {std::to_string(reading->project->entries.size())}));
+    const QStringList answers{qs(projectText::recover), qs(projectText::discard)};
+    askQuestion(&m_window, question, answers, [this, path, journals, book, reading, done](int answer) {
+        if (answer == Recover) {
+            apply(std::move(*reading->project), std::move(*book));
+            m_path = QString::fromStdString(reading->projectPath);
+            m_hasProject = !m_path.isEmpty();
+            m_recovered = true;
+            updateTitle();
+            writeJournal();
+        }
+        QFile::remove(path);
+        offerJournal(journals, done);
+    });
+}
+
+} // namespace saxolith

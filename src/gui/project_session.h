@@ -1,0 +1,138 @@
+// The project the window works on: its file, its unsaved changes, the commands that open and save it,
+// the window's title, and the recovery journal that outlives a crash.
+#pragma once
+
+#include "project/project.h"
+#include "report/report_settings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLockFile;
+class QMenu;
+class QTimer;
+class QWidget;
+
+namespace saxolith
+{
+
+class InputScreen;
+class OptimisationScreen;
+class ResultScreen;
+
+class ProjectSession : public QObject
+{
+    Q_OBJECT
+  public:
+    // Changes reach the journal within this time.
+    static constexpr int journalDelayMs = 300;
+    static constexpr int recentCount = 8;
+
+    ProjectSession(QWidget &window, InputScreen *input, ResultScreen *result, OptimisationScreen *options);
+    // The journal goes with the window: only a program that did not end leaves one behind.
+    ~ProjectSession() override;
+
+    // 新建工程, 打开工程…, 保存工程, 工程另存为… and the recent projects' menu, in that order.
+    [[nodiscard]] QList<QAction *> actions() const;
+
+    [[nodiscard]] bool hasProject() const { return m_hasProject; }
+    [[nodiscard]] const QString &path() const { return m_path; }
+    // The project differs from its file (or, without a file, from the start).
+    [[nodiscard]] bool unsaved() const;
+    // Everything the project holds as the window has it now.
+    [[nodiscard]] Project current() const;
+
+    [[nodiscard]] const ReportSettings &reportSettings() const { return m_report; }
+    void setReportSettings(const ReportSettings &settings);
+
+    void newProject();
+    void openProject();
+    // Opens `path` after asking to save unsaved changes; `done(true)` once it is open.
+    void openFile(const QString &path, std::function<void(bool opened)> done = {});
+    // Opens `path` at once; the reason it was refused, with nothing changed, otherwise nothing.
+    std::optional<QString> load(const QString &path);
+    void saveProject(std::function<void(bool saved)> done = {});
+    void saveProjectAs(std::function<void(bool saved)> done = {});
+
+    // Before the window closes: asks to save a project with unsaved changes; `done(true)` to go on.
+    void askBeforeLeaving(std::function<void(bool leave)> done);
+    // The window closes as it should: nothing is left to recover.
+    void finish();
+
+    // The program starts: work a crashed run left behind is offered first, then the project file the
+    // command line names (its first argument) opens.
+    void start(const QStringList &arguments);
+    // At start: offers each journal a program left behind when it ended without closing; `done`
+    // runs once every one is answered.
+    void offerRecovery(std::function<void()> done = {});
+    // Writes the journal now (the timer does it within journalDelayMs of a change).
+    void writeJournal();
+    [[nodiscard]] QString journalPath() const { return m_journalPath; }
+    // The folder of the journals.
+    static QString recoveryFolder();
+
+    // The recent projects, newest first.
+    static QStringList recentProjects();
+
+  private:
+    // What the poll compares: the screens' texts and the report settings.
+    struct Texts {
+        CalculationInput input;
+        std::vector<std::vector<std::string>> grid;
+        ReportSettings report;
+        bool operator==(const Texts &) const = default;
+    };
+    [[nodiscard]] Texts texts() const;
+
+    QAction *command(const char *name, std::string_view text, const QKeySequence &keys,
+                     const std::function<void()> &run);
+    void fillRecentMenu();
+    void rememberRecent(const QString &path);
+    // Asks to save when there is something to lose; `then(true)` to go on.
+    void askToSave(std::function<void(bool goOn)> then);
+    [[nodiscard]] bool anythingToLose() const;
+    void apply(Project project, CalculationBook book);
+    // The state now is the state saved (or opened): nothing unsaved.
+    void markSaved();
+    void changed();
+    void pollTexts();
+    void updateTitle();
+    bool writeTo(const QString &path);
+    void removeJournal();
+    void offerJournal(QStringList journals, std::function<void()> done);
+
+    QWidget &m_window;
+    InputScreen *m_input;
+    ResultScreen *m_result;
+    OptimisationScreen *m_options;
+    QString m_baseTitle;
+
+    bool m_hasProject = false;
+    QString m_path;
+    ReportSettings m_report;
+    Texts m_savedTexts;
+    Texts m_seenTexts;
+    long long m_bookRevision = 0;
+    long long m_savedRevision = 0;
+    bool m_recovered = false; // taken from a journal: unsaved until saved
+
+    QTimer *m_poll = nullptr;
+    QTimer *m_journalTimer = nullptr;
+    QString m_journalPath;
+    std::unique_ptr<QLockFile> m_journalLock;
+    bool m_journalWritten = false;
+
+    QAction *m_new = nullptr;
+    QAction *m_open = nullptr;
+    QAction *m_save = nullptr;
+    QAction *m_saveAs = nullptr;
+    QAction *m_recent = nullptr;
+    QMenu *m_recentMenu = nullptr;
+};
+
+} // namespace saxolith
