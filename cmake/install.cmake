@@ -16,6 +16,9 @@ if(TARGET saxolith-batch)
 endif()
 
 install(FILES ${resources}/${SAXOLITH_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The project file's type (*.saxolith), which the desktop entry and the AppStream data name.
+install(FILES ${resources}/${SAXOLITH_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+  RENAME ${SAXOLITH_APP_ID}.xml)
 configure_file(${resources}/${SAXOLITH_APP_ID}.metainfo.xml.in ${PROJECT_BINARY_DIR}/${SAXOLITH_APP_ID}.metainfo.xml
   @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/${SAXOLITH_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -8,7 +8,6 @@
 #include "saved_notice.h"
 #include "widget_helpers.h"
 
-#include "optimise/option_grid.h"
 #include "output/safe_file.h"
 #include "schedule/schedule_file.h"
 #include "texts/project.h"
@@ -45,17 +44,6 @@ enum RecoverAnswer { Recover = 0, Discard = 1 };
 QString fromLocal(const std::string &text)
 {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::vector<std::vector<std::string>> startGrid()
-{
-    std::vector<std::vector<std::string>> grid(optionGridRows);
-    for (int row = 0; row < optionGridRows; ++row) {
-        for (int column = 0; column < optionGridColumns; ++column) {
-            grid[static_cast<std::size_t>(row)].emplace_back(optionGridStartText(row, column));
-        }
-    }
-    return grid;
 }
 
 // A journal's lock: whoever holds it is the program writing that journal. Only a death makes it stale,
@@ -270,7 +258,6 @@ void ProjectSession::newProject()
             return;
         }
         Project project;
-        project.optionGrid = startGrid();
         apply(std::move(project), CalculationBook{});
         m_hasProject = true;
         m_path.clear();

@@ -234,6 +234,17 @@ ProjectReading refused(std::string error)
 
 } // namespace
 
+std::vector<std::vector<std::string>> startOptionGrid()
+{
+    std::vector<std::vector<std::string>> grid(optionGridRows);
+    for (int row = 0; row < optionGridRows; ++row) {
+        for (int column = 0; column < optionGridColumns; ++column) {
+            grid[static_cast<std::size_t>(row)].emplace_back(optionGridStartText(row, column));
+        }
+    }
+    return grid;
+}
+
 Project projectOf(const CalculationBook &book)
 {
     Project project;

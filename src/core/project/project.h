@@ -20,12 +20,16 @@ inline constexpr std::string_view projectExtension = ".saxolith";
 // Larger files are refused before they are read: ten thousand entries take about 4 MB.
 inline constexpr std::size_t largestProjectFile = std::size_t{512} << 20;
 
-// Everything a project keeps: the book's entries as recorded and the screens' texts and choices.
+// The option grid's texts at start-up, row by row.
+std::vector<std::vector<std::string>> startOptionGrid();
+
+// Everything a project keeps: the book's entries as recorded and the screens' texts and choices; as
+// made, the screens are as at start-up.
 struct Project {
     std::vector<BookEntry> entries;
-    std::string closingTime;                                    // the books' time line; empty with no entries
-    CalculationInput inputScreen = defaultCalculationInput();   // the input screen's texts, choices and precision
-    std::vector<std::vector<std::string>> optionGrid;           // the option grid's texts, row by row
+    std::string closingTime;                                          // the books' time line; empty with no entries
+    CalculationInput inputScreen = defaultCalculationInput();         // the input screen's texts, choices, precision
+    std::vector<std::vector<std::string>> optionGrid = startOptionGrid(); // the option grid's texts, row by row
     ReportSettings report;
 
     bool operator==(const Project &) const = default;

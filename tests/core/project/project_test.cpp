@@ -40,12 +40,7 @@ Project sampleProject(const CalculationBook &book)
     Project project = projectOf(book);
     project.inputScreen = projectCases::cases()[4].input;
     project.inputScreen.firstDimension = "half-typed 12";
-    for (int row = 0; row < optionGridRows; ++row) {
-        auto &cells = project.optionGrid.emplace_back();
-        for (int column = 0; column < optionGridColumns; ++column) {
-            cells.emplace_back(optionGridStartText(row, column));
-        }
-    }
+    EXPECT_EQ(project.optionGrid, startOptionGrid()) << "the start-up texts, as made";
     project.optionGrid[2][1] = "900";
     project.report.titleBlock.projectName = "滨江花园 \"二期\"";
     project.report.titleBlock.designer = "张三";
