@@ -1,8 +1,8 @@
 // Starts the calculator: one main window on the input screen, with the project named on the command line.
 #include "desktop.h"
 #include "main_window.h"
-#include "qt_translations.h"
 #include "project_session.h"
+#include "qt_translations.h"
 #include "screen_fit.h"
 #include "window_size.h"
 

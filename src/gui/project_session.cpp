@@ -5,6 +5,7 @@
 #include "optimisation_screen.h"
 #include "platform.h"
 #include "result_screen.h"
+#include "save_command.h"
 #include "saved_notice.h"
 #include "widget_helpers.h"
 
@@ -41,9 +42,14 @@ const QString lockSuffix = QStringLiteral(".lock");
 enum SaveAnswer { Save = 0, DontSave = 1, Cancel = 2 };
 enum RecoverAnswer { Recover = 0, Discard = 1 };
 
-QString fromLocal(const std::string &text)
+// The project's text streamed into a file through the one safe save.
+std::optional<std::string> saveProjectFile(const QString &path, const std::function<void(std::ostream &)> &write)
 {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    return saveFile(QFile::encodeName(path).toStdString(), [&write](const ByteSink &sink) {
+        SinkStream out(sink);
+        write(out);
+        return completeWhen(out.finish());
+    });
 }
 
 // A journal's lock: whoever holds it is the program writing that journal. Only a death makes it stale,
@@ -348,10 +354,10 @@ void ProjectSession::saveProjectAs(std::function<void(bool saved)> done)
 bool ProjectSession::writeTo(const QString &path)
 {
     const Project project = current();
-    const std::optional<std::string> error = writeFileStreamed(
-        QFile::encodeName(path).toStdString(), [&project](std::ostream &out) { writeProject(out, project); });
+    const std::optional<std::string> error =
+        saveProjectFile(path, [&project](std::ostream &out) { writeProject(out, project); });
     if (error) {
-        showMessage(&m_window, qs(fillIn(projectText::cannotSave, {fromLocal(*error).toStdString()})),
+        showMessage(&m_window, qs(fillIn(projectText::cannotSave, {saveErrorText(*error).toStdString()})),
                     MessageKind::Error);
         return false;
     }
@@ -422,11 +428,9 @@ void ProjectSession::writeJournal()
     const Project project = current();
     const QString projectPath = m_path;
     // A journal that cannot be written costs nothing but the recovery: the work goes on unhindered.
-    m_journalWritten |= !writeFileStreamed(QFile::encodeName(m_journalPath).toStdString(),
-                                           [&](std::ostream &out) {
-                                               saxolith::writeJournal(out, project, projectPath.toStdString());
-                                           })
-                             .has_value();
+    m_journalWritten |= !saveProjectFile(m_journalPath, [&](std::ostream &out) {
+                             saxolith::writeJournal(out, project, projectPath.toStdString());
+                         }).has_value();
 }
 
 void ProjectSession::removeJournal()
