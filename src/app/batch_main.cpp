@@ -4,6 +4,7 @@
 #include "output/book_file.h"
 #include "output/encoding.h"
 #include "output/safe_file.h"
+#include "project/project.h"
 #include "schedule/results_file.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
@@ -49,12 +50,13 @@ namespace batchText
 {
 constexpr std::string_view usage =
     "用法：\n"
-    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx]\n"
+    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project 工程.saxolith]\n"
     "  saxolith-batch --template [文件]\n"
     "  saxolith-batch --version\n"
     "\n"
     "把桩表的每一行按主界面的计算命令计算，计算书写入目录（缺省为当前目录），\n"
-    "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF。\n"
+    "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF，\n"
+    "--project 另把算出的桩写成工程文件（主程序可打开继续）。\n"
     "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
     "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
 constexpr std::string_view unknownOption = "未知选项：";
@@ -148,6 +150,7 @@ struct Options {
     std::optional<std::string> codePage;
     bool pdf = false;
     bool xlsx = false;
+    std::string project; // the project file to write; empty: none
 };
 
 std::optional<std::string> codePageByName(std::string name)
@@ -194,13 +197,15 @@ std::optional<std::string> parseOptions(int argc, char **argv, Options &options)
             options.pdf = true;
         } else if (arg == "--xlsx") {
             options.xlsx = true;
-        } else if (arg == "--out" || arg == "--encoding") {
+        } else if (arg == "--out" || arg == "--encoding" || arg == "--project") {
             const auto given = takeValue();
             if (!given) {
                 return std::string(batchText::missingValue) + arg;
             }
             if (arg == "--out") {
                 options.outFolder = *given;
+            } else if (arg == "--project") {
+                options.project = *given;
             } else if (!(options.codePage = codePageByName(*given))) {
                 return std::string(batchText::unknownEncoding) + *given;
             }
@@ -377,6 +382,26 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
     if (options.xlsx) {
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
         if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result)) {
+            console.error({}, *error);
+            written = false;
+        }
+    }
+    if (!options.project.empty()) {
+        // The window opens it showing the last row typed in, as after its own import.
+        Project project = projectOf(book);
+        if (result.lastTyped) {
+            project.inputScreen = rowInput(reading.rows[*result.lastTyped]).input;
+        }
+        console.progress(fillIn(batchText::writing, {options.project}));
+        // Its folder is made as the output folder is; a folder that cannot be made fails the save below.
+        if (const auto parent = std::filesystem::path(options.project).parent_path(); !parent.empty()) {
+            std::filesystem::create_directories(parent, ec);
+        }
+        if (const auto error = saveFile(options.project, [&project](const ByteSink &sink) {
+                SinkStream out(sink);
+                writeProject(out, project);
+                return completeWhen(out.finish());
+            })) {
             console.error({}, *error);
             written = false;
         }

@@ -5,6 +5,7 @@
 #include "texts/chart.h"
 #include "texts/export.h"
 #include "texts/optimisation.h"
+#include "texts/project.h"
 #include "texts/result.h"
 #include "texts/schedule.h"
 
@@ -28,22 +29,43 @@ constexpr QKeyCombination escape(Qt::Key_Escape);
 constexpr QKeyCombination saveAs(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
 constexpr QKeyCombination exportKey(Qt::CTRL | Qt::Key_E);
 
+// The project's commands close every screen's table: the same keys and menu entries on each.
+// Ctrl+S and Ctrl+Shift+S save the book and the list on their screens, so the project's saves take Alt too.
+std::vector<Command> withProjectCommands(std::vector<Command> table)
+{
+    const std::vector<Command> project{
+        {.id = CommandId::NewProject, .name = "act_newProject", .text = projectText::newProject,
+         .keys = {QKeySequence(Qt::CTRL | Qt::Key_N)}, .inContextMenu = true, .separatorBefore = true},
+        {.id = CommandId::OpenProject, .name = "act_openProject", .text = projectText::openProject,
+         .keys = {QKeySequence(Qt::CTRL | Qt::Key_O)}, .inContextMenu = true},
+        {.id = CommandId::SaveProject, .name = "act_saveProject", .text = projectText::saveProject,
+         .keys = {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S)}, .inContextMenu = true},
+        {.id = CommandId::SaveProjectAs, .name = "act_saveProjectAs", .text = projectText::saveProjectAs,
+         .keys = {QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_S)}, .inContextMenu = true},
+        {.id = CommandId::RecentProjects, .name = "act_recentProjects", .text = projectText::recentProjects,
+         .inContextMenu = true},
+    };
+    table.insert(table.end(), project.begin(), project.end());
+    return table;
+}
+
 } // namespace
 
 const std::vector<Command> &inputScreenCommands()
 {
-    static const std::vector<Command> table{
+    static const std::vector<Command> table = withProjectCommands({
         {.id = CommandId::Calculate, .name = "act_calculate", .text = inputText::compute,
          .keys = {enter, returnKey}, .reach = KeyReach::LeftOver},
+        // Ctrl+O opens a project, as on every desktop.
         {.id = CommandId::ImportSchedule, .name = "act_importSchedule", .text = scheduleText::importAction,
-         .keys = {QKeySequence(Qt::CTRL | Qt::Key_O)}, .inContextMenu = true},
-    };
+         .keys = {QKeySequence(Qt::CTRL | Qt::Key_I)}, .inContextMenu = true},
+    });
     return table;
 }
 
 const std::vector<Command> &resultScreenCommands()
 {
-    static const std::vector<Command> table{
+    static const std::vector<Command> table = withProjectCommands({
         {.id = CommandId::SaveBook, .name = "act_saveBook", .text = resultText::save, .keys = {QKeySequence(QKeySequence::Save)},
          .reach = KeyReach::LeftOver},
         {.id = CommandId::LeaveBook, .name = "act_leaveBook", .text = resultText::back, .keys = {escape},
@@ -54,13 +76,13 @@ const std::vector<Command> &resultScreenCommands()
          .hint = exportText::exportPdfHint, .keys = {exportKey}, .inContextMenu = true},
         {.id = CommandId::BookPrint, .name = "act_bookPrint", .text = exportText::print,
          .hint = exportText::printHint, .keys = {QKeySequence(Qt::CTRL | Qt::Key_P)}, .inContextMenu = true},
-    };
+    });
     return table;
 }
 
 const std::vector<Command> &optimisationScreenCommands()
 {
-    static const std::vector<Command> table{
+    static const std::vector<Command> table = withProjectCommands({
         {.id = CommandId::SaveList, .name = "act_saveList", .text = optimisationText::save, .keys = {QKeySequence(QKeySequence::Save)},
          .reach = KeyReach::LeftOver},
         {.id = CommandId::LeaveList, .name = "act_leaveList", .text = optimisationText::back, .keys = {escape},
@@ -76,7 +98,7 @@ const std::vector<Command> &optimisationScreenCommands()
         {.id = CommandId::Chart, .name = "actionChart", .text = chartText::menuEntry,
          .keys = {QKeySequence(Qt::CTRL | Qt::Key_G)}, .inContextMenu = true,
          .context = Qt::WidgetWithChildrenShortcut},
-    };
+    });
     return table;
 }
 
@@ -171,6 +193,11 @@ void CommandTable::addContextMenu(QWidget *widget) const
     widget->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const Entry &entry : m_entries) {
         if (entry.command->inContextMenu) {
+            if (entry.command->separatorBefore) {
+                auto *separator = new QAction(widget);
+                separator->setSeparator(true);
+                widget->addAction(separator);
+            }
             widget->addAction(entry.action);
         }
     }

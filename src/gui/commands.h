@@ -35,6 +35,12 @@ enum class CommandId {
     ListExportExcel,
     ListExportCsv,
     Chart,
+    // every screen: the project
+    NewProject,
+    OpenProject,
+    SaveProject,
+    SaveProjectAs,
+    RecentProjects,
 };
 
 // Where a command's keys are taken.
@@ -55,6 +61,7 @@ struct Command {
     Qt::ShortcutContext context = Qt::WindowShortcut;
     QKeySequence tipKey = {};      // the key the tooltip names when it is not the command's own
     std::string_view tipNote = {}; // said after the key in the tooltip
+    bool separatorBefore = false;  // the context menu starts a group here
 };
 
 const std::vector<Command> &inputScreenCommands();

@@ -1,5 +1,6 @@
 #include "project_session.h"
 
+#include "commands.h"
 #include "file_dialog.h"
 #include "input_screen.h"
 #include "optimisation_screen.h"
@@ -22,9 +23,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QSettings>
-#include <QTableView>
 #include <QTimer>
 #include <QWidget>
 
@@ -73,38 +72,22 @@ ProjectSession::ProjectSession(QWidget &window, InputScreen *input, ResultScreen
                     QString::number(QDateTime::currentMSecsSinceEpoch()) + qs(projectExtension);
     m_savedTexts = m_seenTexts = texts();
 
-    m_new = command("act_newProject", projectText::newProject, QKeySequence(Qt::CTRL | Qt::Key_N),
-                    [this] { newProject(); });
-    m_open = command("act_openProject", projectText::openProject, QKeySequence(Qt::CTRL | Qt::Key_O),
-                     [this] { openProject(); });
-    // Ctrl+S and Ctrl+Shift+S already save the book and the list on their screens.
-    m_save = command("act_saveProject", projectText::saveProject, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S),
-                     [this] { saveProject(); });
-    m_saveAs = command("act_saveProjectAs", projectText::saveProjectAs,
-                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_S), [this] { saveProjectAs(); });
     m_recentMenu = new QMenu(&window);
     m_recentMenu->setObjectName("recentProjectsMenu");
     connect(m_recentMenu, &QMenu::aboutToShow, this, &ProjectSession::fillRecentMenu);
-    m_recent = new QAction(qs(projectText::recentProjects), this);
-    m_recent->setObjectName("act_recentProjects");
-    m_recent->setMenu(m_recentMenu);
     fillRecentMenu();
-
-    // The keys work on whichever screen is on display; the context menus list the commands.
-    auto *separator = new QAction(this);
-    separator->setSeparator(true);
-    for (QWidget *screen : {static_cast<QWidget *>(input), static_cast<QWidget *>(result),
-                            static_cast<QWidget *>(options)}) {
-        screen->addActions(actions());
-    }
-    input->insertAction(m_new, separator);
-    for (QWidget *menuOwner : {static_cast<QWidget *>(result->meo_jisuanjieguo_Doc),
-                               static_cast<QWidget *>(result->meo_jisuanjieguo_Xls),
-                               static_cast<QWidget *>(options->Grid2_Youhuajieguo),
-                               static_cast<QWidget *>(options->Grid3_Youhuasaixuan)}) {
-        menuOwner->setContextMenuPolicy(Qt::ActionsContextMenu);
-        menuOwner->addAction(separator);
-        menuOwner->addActions(actions());
+    // Every screen's table has the project's commands, each screen its own actions of them.
+    const std::pair<CommandId, void (ProjectSession::*)()> commands[] = {
+        {CommandId::NewProject, &ProjectSession::newProject},
+        {CommandId::OpenProject, &ProjectSession::openProject},
+        {CommandId::SaveProject, &ProjectSession::saveCommand},
+        {CommandId::SaveProjectAs, &ProjectSession::saveAsCommand},
+    };
+    for (const CommandTable *table : {&input->commands(), &result->commands(), &options->commands()}) {
+        for (const auto &[id, run] : commands) {
+            connect(table->action(id), &QAction::triggered, this, run);
+        }
+        table->action(CommandId::RecentProjects)->setMenu(m_recentMenu);
     }
 
     connect(result, &ResultScreen::bookChanged, this, [this] {
@@ -126,21 +109,14 @@ ProjectSession::~ProjectSession()
     finish();
 }
 
-QAction *ProjectSession::command(const char *name, std::string_view text, const QKeySequence &keys,
-                                 const std::function<void()> &run)
+void ProjectSession::saveCommand()
 {
-    auto *action = new QAction(qs(text), this);
-    action->setObjectName(name);
-    action->setShortcut(keys);
-    // Active only through the screen on display, like every screen's own commands.
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, run);
-    return action;
+    saveProject();
 }
 
-QList<QAction *> ProjectSession::actions() const
+void ProjectSession::saveAsCommand()
 {
-    return {m_new, m_open, m_save, m_saveAs, m_recent};
+    saveProjectAs();
 }
 
 QString ProjectSession::recoveryFolder()

@@ -37,9 +37,6 @@ class ProjectSession : public QObject
     // The journal goes with the window: only a program that did not end leaves one behind.
     ~ProjectSession() override;
 
-    // 新建工程, 打开工程…, 保存工程, 工程另存为… and the recent projects' menu, in that order.
-    [[nodiscard]] QList<QAction *> actions() const;
-
     [[nodiscard]] bool hasProject() const { return m_hasProject; }
     [[nodiscard]] const QString &path() const { return m_path; }
     // The project differs from its file (or, without a file, from the start).
@@ -89,8 +86,9 @@ class ProjectSession : public QObject
     };
     [[nodiscard]] Texts texts() const;
 
-    QAction *command(const char *name, std::string_view text, const QKeySequence &keys,
-                     const std::function<void()> &run);
+    // The commands of the screens' tables.
+    void saveCommand();
+    void saveAsCommand();
     void fillRecentMenu();
     void rememberRecent(const QString &path);
     // Asks to save when there is something to lose; `then(true)` to go on.
@@ -127,12 +125,7 @@ class ProjectSession : public QObject
     std::unique_ptr<QLockFile> m_journalLock;
     bool m_journalWritten = false;
 
-    QAction *m_new = nullptr;
-    QAction *m_open = nullptr;
-    QAction *m_save = nullptr;
-    QAction *m_saveAs = nullptr;
-    QAction *m_recent = nullptr;
-    QMenu *m_recentMenu = nullptr;
+    QMenu *m_recentMenu = nullptr; // the recent projects, shared by every screen's command
 };
 
 } // namespace saxolith

@@ -8,7 +8,7 @@ namespace saxolith
 
 class MainWindow;
 
-// Adds the entry to the input screen's context menu, with Ctrl+O while that screen is shown.
+// Adds the entry to the input screen's context menu, with Ctrl+I while that screen is shown.
 void installScheduleImport(MainWindow &window);
 
 // Asks for the schedule and imports it; nothing when the user cancels.

@@ -2,6 +2,7 @@
 #include "../core/schedule/schedule_test_helpers.h"
 
 #include "output/book_file.h"
+#include "project/project.h"
 #include "schedule/results_file.h"
 #include "schedule/schedule_run.h"
 
@@ -100,6 +101,9 @@ TEST_F(BatchTest, ExitCodesAndMessages)
         {"unknown option", "frk\n35\n", "piles.csv --fast", 2, "未知选项：--fast\n"},
         {"unknown encoding", "frk\n35\n", "piles.csv --encoding big5", 2, "编码只能是 gbk 或 utf-8：big5\n"},
         {"out without folder", "frk\n35\n", "piles.csv --out", 2, "选项缺少取值：--out\n"},
+        {"project without file", "frk\n35\n", "piles.csv --project", 2, "选项缺少取值：--project\n"},
+        {"project cannot be written", "frk\n35\n", "piles.csv --project /proc/no/such.saxolith", 2,
+         "/proc/no/such.saxolith"},
         {"out folder cannot be made", "frk\n35\n", "piles.csv --out /proc/no/such", 2,
          "/proc/no/such: 无法建立输出目录："},
     };
@@ -158,6 +162,28 @@ TEST_F(BatchTest, WritesTheBooksAndResultsTheScheduleGivesInCore)
                                        std::string(bookFileName(BookForm::Table))};
     std::sort(wanted.begin(), wanted.end());
     EXPECT_EQ(names, wanted);
+}
+
+// The project the window opens: the same book, byte for byte, and the screen left on the last row.
+TEST_F(BatchTest, AProjectOfTheScheduleGivesTheSameBook)
+{
+    schedule("桩号,截面类型,d(mm),c(mm),frk(MPa),qpa(kPa),完整程度\n"
+             "A,圆桩,1000,,35,,较完整\n"
+             ",矩形桩,800,1200,,4000,\n"
+             "C,椭圆桩,1200,600,abc,,\n");
+    const BatchRun result = run("piles.csv --out out --encoding utf-8 --project 工程/滨江.saxolith");
+    EXPECT_EQ(result.code, 1) << result.err;
+    const std::string bytes = fileBytes(folder / "工程/滨江.saxolith");
+    CalculationBook book;
+    const ProjectReading reading = readProject(bytes, &book);
+    ASSERT_TRUE(reading.project) << reading.error << result.err;
+    EXPECT_EQ(reading.project->entries.size(), 2U);
+    EXPECT_EQ(reading.project->entries[0].pileName, "A");
+    EXPECT_EQ(reading.project->inputScreen.frk, "abc") << "the last row typed in";
+    EXPECT_EQ(bookFileBytes(book.textLines(), "UTF-8"),
+              fileBytes(folder / "out" / std::string(bookFileName(BookForm::Text))));
+    EXPECT_EQ(bookFileBytes(book.tableLines(), "UTF-8"),
+              fileBytes(folder / "out" / std::string(bookFileName(BookForm::Table))));
 }
 
 TEST_F(BatchTest, TheLocalesCodePageUnlessOneIsAsked)
