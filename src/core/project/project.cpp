@@ -289,6 +289,9 @@ ProjectReading readProject(std::string_view bytes, CalculationBook *book)
             return refused(fillIn(projectText::truncated, {std::to_string(bytes.size())}));
         }
         return refused(fillIn(projectText::corrupt, {std::to_string(error.byte)}));
+    } catch (const nlohmann::json::exception &) {
+        // A number too large for any type the parser holds.
+        return refused(std::string(projectText::hugeNumber));
     }
     if (!json.is_object() || !json.contains(formatKey) || json[formatKey] != formatName) {
         return refused(std::string(projectText::foreignJson));

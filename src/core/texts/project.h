@@ -33,6 +33,7 @@ inline constexpr std::string_view notJson = "不是工程文件（不是 JSON �
 inline constexpr std::string_view truncated = "文件不完整，在第 {} 字节处中断（可能没有写完）";
 inline constexpr std::string_view corrupt = "文件已损坏：第 {} 字节处不是有效的 JSON";
 inline constexpr std::string_view tooDeep = "文件已损坏：嵌套层次太多";
+inline constexpr std::string_view hugeNumber = "文件已损坏：有超出范围的数";
 inline constexpr std::string_view foreignJson = "是 JSON 文件，但不是 Saxolith 工程文件";
 inline constexpr std::string_view newerVersion =
     "工程文件的格式版本是 {}，本程序只能打开版本 {} 及以前的文件，请用更新的 Saxolith 打开";

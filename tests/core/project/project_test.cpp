@@ -152,6 +152,8 @@ TEST(Project, BadFilesAreRefusedWithWhatIsWrongAndTheBookUntouched)
          "文件已损坏：“book.entries[2].id”缺失或内容不对"},
         {"entry the calculation refuses", refusedInput, ""},
         {"nested too deep", std::string(100000, '[') + std::string(100000, ']'), "文件已损坏：嵌套层次太多"},
+        {"number beyond any type", replaced(good, "\"gamma\": 1.3", "\"gamma\": " + std::string(60, '5') + "e5555"),
+         "文件已损坏：有超出范围的数"},
     };
     for (const BadFile &file : files) {
         CalculationBook book = recordedBook();
