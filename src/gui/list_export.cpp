@@ -7,23 +7,19 @@
 #include "save_command.h"
 #include "saved_notice.h"
 #include "widget_helpers.h"
+#include "work_runner.h"
 
 #include "output/list_export.h"
 #include "output/list_file.h"
 #include "texts/export.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QEvent>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QTableView>
-#include <QTimer>
 
-#include <atomic>
-#include <thread>
 
 namespace saxolith
 {
@@ -31,11 +27,7 @@ namespace saxolith
 namespace
 {
 
-constexpr int progressSteps = 1000;
 constexpr int progressDelayMs = 200;
-constexpr int pollMs = 40;
-
-using ExportJob = std::function<std::optional<std::string>(const ExportProgress &)>;
 
 enum class ExportKind { Excel, Csv };
 
@@ -44,6 +36,7 @@ class ListCommands : public QObject
   public:
     explicit ListCommands(OptimisationScreen *screen) : QObject(screen), m_screen(screen)
     {
+        new ProgressBarDisplay(m_runner, screen->pb_YH_jingdu, progressDelayMs);
         m_saveAs = command(CommandId::ListSaveAs, [this] { saveAs(); });
         m_exportExcel = command(CommandId::ListExportExcel, [this] { exportList(ExportKind::Excel); });
         m_exportCsv = command(CommandId::ListExportCsv, [this] { exportList(ExportKind::Csv); });
@@ -119,57 +112,12 @@ class ListCommands : public QObject
         return askSavePath(m_screen, request);
     }
 
-    // Runs `job` on a worker thread over rows nobody changes meanwhile; the window keeps painting
-    // (clicks and keys wait) and pb_YH_jingdu shows the progress of anything but a short job.
-    std::optional<std::string> runWithProgress(const ExportJob &job)
+    // Runs an export on the worker over rows nobody changes meanwhile.
+    template <typename Export> std::optional<std::string> runWithProgress(Export &&job)
     {
-        QProgressBar *bar = m_screen->pb_YH_jingdu;
-        const int minimum = bar->minimum();
-        const int maximum = bar->maximum();
-        const int value = bar->value();
-        const bool barVisible = bar->isVisible();
-
-        std::atomic<std::size_t> done{0};
-        std::atomic<std::size_t> total{0};
-        std::atomic<bool> busy{false};
-        std::atomic<bool> finished{false};
-        std::optional<std::string> result;
-        std::thread worker([&] {
-            result = job([&](std::size_t rows, std::size_t all) {
-                busy = all == 0;
-                done = rows;
-                total = all;
-            });
-            finished = true;
+        return m_runner.run([&](WorkRunner::Work &work) {
+            return job([&work](std::size_t done, std::size_t total) { work.progress(done, total); });
         });
-
-        QEventLoop loop;
-        QTimer poll;
-        QElapsedTimer clock;
-        clock.start();
-        connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (finished) {
-                loop.quit();
-                return;
-            }
-            if (clock.elapsed() >= progressDelayMs && busy) {
-                bar->setRange(0, 0); // steps unknown: the bar shows that work goes on
-                bar->show();
-            } else if (clock.elapsed() >= progressDelayMs && total > 0) {
-                bar->setRange(0, progressSteps);
-                bar->setValue(
-                    static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * progressSteps));
-                bar->show();
-            }
-        });
-        poll.start(pollMs);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        worker.join();
-
-        bar->setRange(minimum, maximum);
-        bar->setValue(value);
-        bar->setVisible(barVisible);
-        return result;
     }
 
     void finish(const std::optional<std::string> &error, const QString &path)
@@ -233,6 +181,7 @@ class ListCommands : public QObject
     }
 
     OptimisationScreen *m_screen;
+    WorkRunner m_runner;
     QAction *m_saveAs = nullptr;
     QAction *m_exportExcel = nullptr;
     QAction *m_exportCsv = nullptr;

@@ -3,7 +3,6 @@
 #include "widget_helpers.h"
 
 #include "candidate_model.h"
-#include "list_progress.h"
 #include "optimise/enumeration.h"
 #include "optimise/option_grid.h"
 #include "output/list_file.h"
@@ -63,8 +62,6 @@ QStringList listColumnNames(const char *grid)
     return names;
 }
 
-constexpr int progressSteps = 1000;
-
 // The option grid decides on its editability before the view decides on opening an editor.
 class OptionGrid : public QTableWidget
 {
@@ -112,6 +109,8 @@ OptimisationScreen::OptimisationScreen(ProgramState &state, QWidget *parent) : Q
 {
     setObjectName("YouHuaFormLayer");
     buildControls();
+    m_runner = new WorkRunner(this);
+    m_progress = new ProgressBarDisplay(*m_runner, pb_YH_jingdu, 500);
     m_commands = new CommandTable(*this, optimisationScreenCommands());
     m_commands->bindButton(CommandId::SaveList, cbt_YHsave);
     m_commands->bindButton(CommandId::LeaveList, cbt_YHfanhui);
@@ -311,6 +310,11 @@ std::string OptimisationScreen::cellText(int row, int column) const
     return item == nullptr ? std::string() : item->text().toStdString();
 }
 
+void OptimisationScreen::setProgressDelay(int milliseconds)
+{
+    m_progress->setDelay(milliseconds);
+}
+
 void OptimisationScreen::setStatus(const std::string &text, Argb colour)
 {
     setTextColour(lb_YHxingxi, colour);
@@ -341,22 +345,11 @@ void OptimisationScreen::cbt_YHcomputeClick()
     const CalculationInput current = m_inputSource ? m_inputSource() : defaultCalculationInput();
 
     pb_YH_jingdu->hide();
-    pb_YH_jingdu->setRange(0, progressSteps);
-    pb_YH_jingdu->setValue(0);
-    QElapsedTimer clock;
-    clock.start();
-    // A long run keeps the window painted; clicks and keys wait until it ends.
-    const RunProgress progress = [this, &clock](std::uint64_t done, std::uint64_t total) {
-        if (clock.elapsed() < m_progressDelayMs || total == 0) {
-            return;
-        }
-        pb_YH_jingdu->show();
-        pb_YH_jingdu->setValue(
-            static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * progressSteps));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
-    RunResult result = runEnumeration(options, current, progress);
-    pb_YH_jingdu->hide();
+    // The run reads only its own copies of the texts.
+    RunResult result = m_runner->run([&](WorkRunner::Work &work) {
+        return runEnumeration(options, current,
+                              [&work](std::uint64_t done, std::uint64_t total) { work.progress(done, total); });
+    });
 
     switch (result.end) {
     case RunEnd::ConversionFailure:
@@ -395,13 +388,17 @@ void OptimisationScreen::cbt_YHcomputeClick()
 void OptimisationScreen::headerClick(QTableView *grid, CandidateModel *model, int column)
 {
     HeaderClickOutcome outcome;
-    ListCommandProgress progress(pb_YH_jingdu, m_progressDelayMs);
     const auto click = [&](CandidateList &list) {
-        outcome =
-            saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa, progress.report());
+        outcome = m_runner->run([&](WorkRunner::Work &work) {
+            return saxolith::headerClick(list, column, m_state.sortStateD, m_state.sortStateRa,
+                                         [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
+        });
     };
     if (model->list().size() >= 2) {
+        // The rows change order on the worker: the list is not painted meanwhile.
+        grid->setUpdatesEnabled(false);
         model->reorder(click);
+        grid->setUpdatesEnabled(true);
     } else {
         // Too short to sort: the core only names the message, on a copy of the row or none.
         CandidateList copy = model->list();
@@ -434,9 +431,13 @@ void OptimisationScreen::Grid3_YouhuasaixuanHeaderClick(int column)
 
 void OptimisationScreen::cbt_YHsaixuanClick()
 {
-    ListCommandProgress progress(pb_YH_jingdu, m_progressDelayMs);
-    FilterOutcome outcome = filterCandidates(m_fullList->list(), cellText(raRangeRow, 1),
-                                             cellText(raRangeRow, 2), progress.report());
+    const std::string minimum = cellText(raRangeRow, 1);
+    const std::string maximum = cellText(raRangeRow, 2);
+    // The worker only reads the full list, as painting does.
+    FilterOutcome outcome = m_runner->run([&](WorkRunner::Work &work) {
+        return filterCandidates(m_fullList->list(), minimum, maximum,
+                                [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
+    });
     if (outcome.conversionFailure) {
         showMessage(this, qs(outcome.errorBoxText));
         return;

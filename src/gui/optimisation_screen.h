@@ -6,6 +6,7 @@
 #include "program_state.h"
 
 #include "commands.h"
+#include "work_runner.h"
 
 #include <QWidget>
 
@@ -45,7 +46,7 @@ class OptimisationScreen : public QWidget
     void setInputSource(std::function<CalculationInput()> source) { m_inputSource = std::move(source); }
 
     // A run shorter than this shows no progress and is never interrupted for painting.
-    void setProgressDelay(int milliseconds) { m_progressDelayMs = milliseconds; }
+    void setProgressDelay(int milliseconds);
 
     QLabel *lb_youhuabiaoti = nullptr;
     QTableWidget *Grid1_Youhuaxuanxiang = nullptr;
@@ -102,7 +103,8 @@ class OptimisationScreen : public QWidget
     CandidateModel *m_fullList = nullptr;
     CandidateModel *m_filteredList = nullptr;
     std::function<CalculationInput()> m_inputSource;
-    qint64 m_progressDelayMs = 500;
+    WorkRunner *m_runner = nullptr;
+    ProgressBarDisplay *m_progress = nullptr;
     CommandTable *m_commands = nullptr;
 };
 

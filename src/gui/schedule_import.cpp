@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "result_screen.h"
 #include "widget_helpers.h"
+#include "work_runner.h"
 
 #include "schedule/schedule_run.h"
 #include "texts/schedule.h"
@@ -124,11 +125,18 @@ void importScheduleFile(MainWindow &window, const QString &path)
         progress.show();
         QCoreApplication::processEvents();
     }
+    WorkRunner runner;
+    QObject::connect(&runner, &WorkRunner::progressed, &progress, [&progress, &reading](int step) {
+        progress.setValue(static_cast<int>(static_cast<double>(step) / progressSteps *
+                                           static_cast<double>(reading.rows.size())));
+    });
     ScheduleResult result;
     const std::string time = currentTimeText().toStdString();
+    // The book fills on the worker; the result screen, not on show, reads it only once it is full.
     window.JieGuo_DocLayer->recordCalculations([&](CalculationBook &book) {
-        result = calculateSchedule(reading.rows, book, time, [&progress](std::size_t done, std::size_t) {
-            progress.setValue(static_cast<int>(done));
+        result = runner.run([&](WorkRunner::Work &work) {
+            return calculateSchedule(reading.rows, book, time,
+                                     [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
         });
     });
     progress.reset();

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -45,7 +47,9 @@ class BatchTest : public ::testing::Test
     void SetUp() override
     {
         const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::path(::testing::TempDir()) / (std::string("batch_") + info->name());
+        // The process in the name: other checkouts on the machine run the same tests at the same time.
+        folder = fs::path(::testing::TempDir()) /
+                 (std::string("batch_") + info->name() + "_" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
     }

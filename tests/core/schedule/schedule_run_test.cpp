@@ -266,7 +266,7 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
     const std::vector<ScheduleRow> rows = rowsOf("id,qpa,frk\nA,,35\nB,4000,\nC,,abc\n");
     CalculationBook book;
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
-    const std::string folder = ::testing::TempDir() + "/schedule_xlsx";
+    const std::string folder = ::testing::TempDir() + "/schedule_xlsx_" + std::to_string(::getpid());
     std::filesystem::create_directories(folder);
     const std::string path = folder + "/results.xlsx";
     ASSERT_FALSE(writeResultsXlsx(path, rows, result));

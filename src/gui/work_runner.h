@@ -1,0 +1,104 @@
+// The one way long work runs (an optimisation run, a sort or filter of a long list, an export, a pile
+// schedule): on a worker thread over core, its progress and cancel as signals, its result back on the
+// GUI thread.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QProgressBar;
+
+namespace saxolith
+{
+
+// Steps of every progress display.
+inline constexpr int progressSteps = 1000;
+
+class WorkRunner : public QObject
+{
+    Q_OBJECT
+  public:
+    // What the work sees of the runner, on the worker thread.
+    class Work
+    {
+      public:
+        explicit Work(WorkRunner &runner) : m_runner(runner) {}
+        // `done` of `total`; a total of 0 says the rest goes on without steps to count.
+        void progress(std::uint64_t done, std::uint64_t total);
+        [[nodiscard]] bool cancelled() const { return m_runner.m_cancelled; }
+
+      private:
+        WorkRunner &m_runner;
+        int m_lastStep = -2;
+    };
+
+    explicit WorkRunner(QObject *parent = nullptr);
+
+    // Runs `job` on a worker thread and returns its result on the GUI thread. The screens' commands
+    // run one after the other and a command's effects follow its click at once, so the caller is held
+    // while the job runs: a local event loop keeps the window painted and timers running while clicks
+    // and keys wait until the job ends. Data the job reads must not change meanwhile, and data it
+    // changes must not be read (a list being sorted is not painted meanwhile).
+    template <typename Job> auto run(Job &&job)
+    {
+        using Result = decltype(job(std::declval<Work &>()));
+        if constexpr (std::is_void_v<Result>) {
+            runJob([&](Work &work) { job(work); });
+        } else {
+            std::optional<Result> result;
+            runJob([&](Work &work) { result.emplace(job(work)); });
+            return std::move(*result);
+        }
+    }
+
+  public slots:
+    // Asks the job to stop; it sees `cancelled()` and ends as it sees fit.
+    void cancel() { m_cancelled = true; }
+
+  signals:
+    void started();
+    // Progress in steps of `progressSteps`, or -1 while the work goes on without steps to count.
+    // Emitted on the worker thread: connect it with a receiver on the GUI thread.
+    void progressed(int step);
+    void finished();
+
+  private:
+    void runJob(const std::function<void(Work &)> &job);
+
+    std::atomic<bool> m_cancelled{false};
+    // A step on its way to the GUI thread: the next waits for it, so the window's event loop gets
+    // its turn (painting, timers) between two steps however fast the work reports.
+    std::atomic<bool> m_stepPending{false};
+};
+
+// A progress bar that shows a runner's progress once the work has taken longer than `delayMs`, and
+// goes back to how it was when the work ends.
+class ProgressBarDisplay : public QObject
+{
+  public:
+    ProgressBarDisplay(WorkRunner &runner, QProgressBar *bar, qint64 delayMs);
+    // Work shorter than this shows no progress.
+    void setDelay(qint64 delayMs) { m_delayMs = delayMs; }
+
+  private:
+    void show(int step);
+    void restore();
+
+    QProgressBar *m_bar;
+    qint64 m_delayMs;
+    QElapsedTimer m_clock;
+    int m_minimum = 0;
+    int m_maximum = 0;
+    int m_value = 0;
+    bool m_visible = false;
+    bool m_running = false;
+};
+
+} // namespace saxolith
