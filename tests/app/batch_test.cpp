@@ -88,7 +88,7 @@ TEST_F(BatchTest, ExitCodesAndMessages)
     const Case cases[] = {
         {"all completed, hints included", "frk\n35\n20\n", "piles.csv", 0, ""},
         {"some refused", "id,frk\nA,35\nB,abc\nC,36\n", "piles.csv", 1,
-         "piles.csv: 第 3 行：岩石单轴抗压强度值有错\n"},
+         "piles.csv: 第 3 行（B）：岩石单轴抗压强度值有错\n"},
         {"all refused", "frk,qpa\n35,4000\n", "piles.csv", 1,
          "piles.csv: 第 2 行：qpa 与 frk 同时给出，只能给出其中一个\n"},
         {"unknown column", "id,diameter\nA,1000\n", "piles.csv", 2, "piles.csv: 第 1 行：未知列名“diameter”"},
@@ -135,7 +135,7 @@ TEST_F(BatchTest, WritesTheBooksAndResultsTheScheduleGivesInCore)
     const BatchRun result = run("piles.csv --out out/books --encoding gbk --xlsx");
     EXPECT_EQ(result.code, 1);
     EXPECT_EQ(result.out, "已计算 3 根，未计算 1 根\n");
-    EXPECT_EQ(result.err, "piles.csv: 第 4 行：岩石单轴抗压强度值有错\n");
+    EXPECT_EQ(result.err, "piles.csv: 第 4 行（西-3）：岩石单轴抗压强度值有错\n");
 
     const fs::path out = folder / "out/books";
     const std::string text = fileBytes(out / std::string(bookFileName(BookForm::Text)));

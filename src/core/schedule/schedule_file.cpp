@@ -1,5 +1,7 @@
 #include "schedule/schedule_file.h"
 
+#include "schedule/workbook_sheet.h"
+
 #include "texts/schedule.h"
 
 #include <algorithm>
@@ -13,6 +15,8 @@ namespace
 {
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+// The compound-file header of the old binary workbooks (.xls).
+constexpr std::string_view oldWorkbookMark = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr std::string_view blanks = " \t";
 
 std::string_view trimmed(std::string_view text)
@@ -158,7 +162,10 @@ std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
 class CsvRecords
 {
   public:
-    explicit CsvRecords(std::string_view text) : m_text(text) {}
+    CsvRecords(std::string_view text, char separator) : m_text(text), m_separator(separator)
+    {
+        m_stops = {m_separator, '\r', '\n'};
+    }
 
     // The next record into `fields`; false at the end of the text or on an error.
     bool next(std::vector<std::string> &fields, int &recordLine)
@@ -175,7 +182,7 @@ class CsvRecords
                     return false;
                 }
             } else {
-                const std::size_t end = m_text.find_first_of(",\r\n", m_pos);
+                const std::size_t end = m_text.find_first_of(std::string_view(m_stops.data(), m_stops.size()), m_pos);
                 const std::size_t stop = end == std::string_view::npos ? m_text.size() : end;
                 field.assign(m_text.substr(m_pos, stop - m_pos));
                 m_pos = stop;
@@ -184,7 +191,7 @@ class CsvRecords
                 return true;
             }
             const char c = m_text[m_pos];
-            if (c == ',') {
+            if (c == m_separator) {
                 ++m_pos;
                 continue;
             }
@@ -239,9 +246,39 @@ class CsvRecords
     }
 
     std::string_view m_text;
+    char m_separator;
+    std::array<char, 3> m_stops{};
     std::size_t m_pos = 0;
     int m_line = 1;
 };
+
+// The separator the file uses: of comma, semicolon and tab, the one its first line (its header)
+// holds most often outside quotes; a comma when none is there.
+char fieldSeparator(std::string_view text)
+{
+    std::array<int, 3> counts{};
+    constexpr std::array<char, 3> candidates{',', ';', '\t'};
+    bool quoted = false;
+    bool seen = false; // anything but blanks on the line so far
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == '\n' || c == '\r')) {
+            if (seen) {
+                break;
+            }
+            continue;
+        } else if (!quoted) {
+            const auto at = std::find(candidates.begin(), candidates.end(), c);
+            if (at != candidates.end()) {
+                ++counts[static_cast<std::size_t>(at - candidates.begin())];
+            }
+        }
+        seen = seen || (c != ' ' && c != '\t');
+    }
+    const auto most = std::max_element(counts.begin(), counts.end());
+    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
+}
 
 bool allEmpty(const std::vector<std::string> &fields)
 {
@@ -292,15 +329,27 @@ std::string fillIn(std::string_view pattern, std::initializer_list<std::string_v
 
 std::string scheduleErrorText(const ScheduleError &error)
 {
+    if (error.line == 0) {
+        return error.text; // the file as a whole
+    }
     return fillIn(scheduleText::linePrefix, {std::to_string(error.line)}) + error.text;
 }
 
 std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name)
 {
-    const std::string wanted = normalisedName(name);
+    std::string wanted = normalisedName(name);
     for (const ScheduleColumnName &entry : scheduleColumnNames) {
         if (wanted == normalisedName(entry.english) || wanted == normalisedName(entry.chinese)) {
             return entry.column;
+        }
+    }
+    // The rectangle's sides under their own names, with or without the unit.
+    if (wanted.ends_with("(mm)")) {
+        wanted.resize(wanted.size() - std::string_view("(mm)").size());
+    }
+    for (const auto &[column, alias] : scheduleColumnAliases) {
+        if (wanted == normalisedName(alias)) {
+            return column;
         }
     }
     return std::nullopt;
@@ -309,13 +358,26 @@ std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name)
 ScheduleReading readSchedule(std::string_view bytes)
 {
     ScheduleReading reading;
+    // A workbook's first sheet is read as the CSV it would be saved as, line n its row n.
+    if (looksLikeWorkbook(bytes)) {
+        SheetText sheet = readFirstSheet(bytes);
+        if (sheet.error) {
+            reading.error = errorAt(0, std::move(*sheet.error));
+            return reading;
+        }
+        return readSchedule(sheet.csv);
+    }
+    if (bytes.starts_with(oldWorkbookMark)) {
+        reading.error = errorAt(0, std::string(scheduleText::oldWorkbook));
+        return reading;
+    }
     std::string text;
     if (auto error = decode(bytes, text)) {
         reading.error = std::move(error);
         return reading;
     }
 
-    CsvRecords records(text);
+    CsvRecords records(text, fieldSeparator(text));
     std::vector<std::string> fields;
     int line = 1;
     // The header: the first row that holds anything.

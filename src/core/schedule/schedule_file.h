@@ -1,10 +1,12 @@
-// Reading a pile schedule: CSV text in UTF-8 or GBK, named columns in any order, one pile per row.
+// Reading a pile schedule: CSV text in UTF-8 or GBK (comma, semicolon or tab between the cells) or the
+// first sheet of an .xlsx workbook; named columns in any order, one pile per row.
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace saxolith
@@ -40,6 +42,15 @@ inline constexpr std::array<ScheduleColumnName, scheduleColumnCount> scheduleCol
     {ScheduleColumn::Integrity, "integrity", "完整程度"},
     {ScheduleColumn::Psi, "psi", "ψr"},
     {ScheduleColumn::Precision, "precision", "精度"},
+}};
+
+// Other names the dimension columns go by: a rectangle's sides a and b, 长边 and 短边 (each also
+// with "(mm)").
+inline constexpr std::array<std::pair<ScheduleColumn, std::string_view>, 4> scheduleColumnAliases{{
+    {ScheduleColumn::FirstDimension, "a"},
+    {ScheduleColumn::FirstDimension, "长边"},
+    {ScheduleColumn::SecondDimension, "b"},
+    {ScheduleColumn::SecondDimension, "短边"},
 }};
 
 // A column name as written in the header row, in either language; case, blanks and full-width

@@ -5,6 +5,7 @@
 #include "texts/schedule.h"
 
 #include <algorithm>
+#include <array>
 
 namespace saxolith
 {
@@ -22,9 +23,122 @@ bool hasControlCharacter(std::string_view text)
     });
 }
 
+// English names of the values, in lower case with single blanks; each stands for the Chinese name
+// beside it, which is what the input screen holds.
+struct EnglishName {
+    std::string_view english;
+    std::string_view chinese;
+};
+constexpr std::array<EnglishName, 8> englishSections{{
+    {"round", "圆桩"},
+    {"circular", "圆桩"},
+    {"ellipse", "椭圆桩"},
+    {"elliptical", "椭圆桩"},
+    {"rectangle", "矩形桩"},
+    {"rectangular", "矩形桩"},
+    {"square", "方桩"},
+    {"quadrate", "方桩"},
+}};
+constexpr std::array<EnglishName, 7> englishIntegrity{{
+    {"intact", "完整"},
+    {"fairly intact", "较完整"},
+    {"relatively intact", "较完整"},
+    {"fairly broken", "较破碎"},
+    {"relatively broken", "较破碎"},
+    {"fairly fractured", "较破碎"},
+    {"fractured", "较破碎"},
+}};
+constexpr std::array<EnglishName, 9> englishPrecisions{{
+    {"two decimals", "两位小数"},
+    {"2 decimals", "两位小数"},
+    {"one decimal", "一位小数"},
+    {"1 decimal", "一位小数"},
+    {"units", "个位取整"},
+    {"integer", "个位取整"},
+    {"ones", "个位取整"},
+    {"tens", "十位取整"},
+    {"hundreds", "百位取整"},
+}};
+
+// Lower case, with hyphens, underscores and runs of blanks as one blank: "Fairly-Intact" → "fairly intact".
+std::string englishKey(std::string_view text)
+{
+    std::string key;
+    for (const char c : text) {
+        const bool blank = c == ' ' || c == '-' || c == '_' || c == '\t';
+        if (blank) {
+            if (!key.empty() && key.back() != ' ') {
+                key += ' ';
+            }
+        } else {
+            key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+    }
+    while (!key.empty() && key.back() == ' ') {
+        key.pop_back();
+    }
+    return key;
+}
+
+template <std::size_t N> std::string_view chineseName(std::string_view text, const std::array<EnglishName, N> &names)
+{
+    const std::string key = englishKey(text);
+    for (const EnglishName &name : names) {
+        if (key == name.english) {
+            return name.chinese;
+        }
+    }
+    return text;
+}
+
+// Full-width digits, signs and points (an input method's) as their ASCII forms; the minus sign too.
+std::string asciiNumber(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // U+FF0B..U+FF19 are EF BC 8B..99; U+2212 is E2 88 92.
+        if (byte == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBC) {
+            const auto last = static_cast<unsigned char>(text[i + 2]);
+            if (last >= 0x90 && last <= 0x99) {
+                out += static_cast<char>('0' + (last - 0x90));
+                i += 2;
+                continue;
+            }
+            if (last == 0x8B || last == 0x8D || last == 0x8E) {
+                out += last == 0x8B ? '+' : last == 0x8D ? '-' : '.';
+                i += 2;
+                continue;
+            }
+        }
+        if (text.substr(i).starts_with("\u2212")) {
+            out += '-';
+            i += 2;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// At most `quotedIdLength` characters of an id, and "…" when there were more.
+std::string quotedId(std::string_view id)
+{
+    constexpr std::size_t quotedIdLength = 60;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < id.size(); ++i) {
+        if ((static_cast<unsigned char>(id[i]) & 0xC0) != 0x80 && characters++ == quotedIdLength) {
+            return std::string(id.substr(0, i)) + "…";
+        }
+    }
+    return std::string(id);
+}
+
 // A square is entered as a rectangle, so its name picks the rectangle's item.
 std::optional<int> sectionItemByName(std::string_view name)
 {
+    name = chineseName(name, englishSections);
     for (const SectionTypeRow &row : sectionTypes) {
         if (name == row.bookName) {
             return static_cast<int>(row.item);
@@ -35,6 +149,7 @@ std::optional<int> sectionItemByName(std::string_view name)
 
 std::optional<int> precisionByName(std::string_view name)
 {
+    name = chineseName(name, englishPrecisions);
     const auto &items = inputText::precisionItems;
     const auto found = std::find(items.begin(), items.end(), name);
     if (found == items.end()) {
@@ -69,17 +184,17 @@ RowInput rowInput(const ScheduleRow &row)
         }
     }
     if (const std::string &d = row.cell(FirstDimension); !d.empty()) {
-        input.firstDimension = d;
+        input.firstDimension = asciiNumber(d);
     }
     // The section switch writes its own value into the second field; a round pile's stays there.
     if (const auto layout = sectionLayout(input.sectionItem)) {
         input.secondDimension = layout->secondValue;
         if (const std::string &c = row.cell(SecondDimension); !c.empty() && layout->secondEnabled) {
-            input.secondDimension = c;
+            input.secondDimension = asciiNumber(c);
         }
     }
-    const std::string &qpa = row.cell(Qpa);
-    const std::string &frk = row.cell(Frk);
+    const std::string qpa = asciiNumber(row.cell(Qpa));
+    const std::string frk = asciiNumber(row.cell(Frk));
     if (!qpa.empty() && !frk.empty()) {
         refuse(std::string(scheduleText::bothStrengths));
     } else if (!qpa.empty()) {
@@ -89,11 +204,11 @@ RowInput rowInput(const ScheduleRow &row)
         input.frk = frk;
     }
     if (const std::string &integrity = row.cell(Integrity); !integrity.empty()) {
-        input.integrity = integrity;
+        input.integrity = std::string(chineseName(asciiNumber(integrity), englishIntegrity));
     }
     if (const std::string &psi = row.cell(Psi); !psi.empty()) {
         input.psiMode = PsiMode::Manual;
-        input.manualPsi = psi;
+        input.manualPsi = asciiNumber(psi);
     }
     if (const std::string &precision = row.cell(Precision); !precision.empty()) {
         if (const auto choice = precisionByName(precision)) {
@@ -150,7 +265,12 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
 
 std::string refusedRowText(const RowResult &row)
 {
-    return scheduleErrorText(ScheduleError{row.line, row.note});
+    // The line and the pile's id, so that either finds the row; an id that cannot stand on one line
+    // is left to the line number, a long one shortened.
+    if (row.pileName.empty() || hasControlCharacter(row.pileName)) {
+        return scheduleErrorText(ScheduleError{row.line, row.note});
+    }
+    return fillIn(scheduleText::linePilePrefix, {std::to_string(row.line), quotedId(row.pileName)}) + row.note;
 }
 
 } // namespace saxolith

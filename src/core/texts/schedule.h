@@ -8,6 +8,7 @@ namespace saxolith::scheduleText
 
 // "{}" stands for the line number, a cell text or a count, in the order given.
 inline constexpr std::string_view linePrefix = "第 {} 行：";
+inline constexpr std::string_view linePilePrefix = "第 {} 行（{}）：";
 
 // The schedule cannot be read.
 inline constexpr std::string_view emptyFile = "桩表是空的";
@@ -24,6 +25,14 @@ inline constexpr std::string_view unnamedColumn = "第 {} 列有内容，但列�
 inline constexpr std::string_view cellCount = "有 {} 个单元格，列名行有 {} 个";
 inline constexpr std::string_view openQuote = "引号没有结束";
 inline constexpr std::string_view afterQuote = "结束引号后只能是逗号或行尾";
+// A workbook (.xlsx) whose first sheet cannot be read; "{}" is the reason.
+inline constexpr std::string_view notWorkbook = "不是可以读取的 Excel 工作簿（.xlsx）：{}";
+inline constexpr std::string_view notZip = "压缩包结构已损坏";
+inline constexpr std::string_view workbookPartMissing = "缺少“{}”";
+inline constexpr std::string_view workbookPartBroken = "“{}”已损坏";
+inline constexpr std::string_view workbookPartTooLarge = "“{}”解压后太大";
+inline constexpr std::string_view workbookTooLarge = "工作表太大，不像是桩表";
+inline constexpr std::string_view oldWorkbook = "旧版 Excel 工作簿（.xls）不能读取，请另存为 .xlsx 或 CSV";
 
 // A row refused before the calculation.
 inline constexpr std::string_view bothStrengths = "qpa 与 frk 同时给出，只能给出其中一个";
@@ -47,7 +56,7 @@ inline constexpr std::string_view sheetName = "计算结果";
 // The import on the input screen.
 inline constexpr std::string_view importAction = "导入桩表…";
 inline constexpr std::string_view openCaption = "导入桩表";
-inline constexpr std::string_view fileFilter = "桩表 (*.csv *.txt);;所有文件 (*)";
+inline constexpr std::string_view fileFilter = "桩表 (*.csv *.txt *.xlsx);;所有文件 (*)";
 inline constexpr std::string_view cannotOpen = "无法读取 {}：{}";
 inline constexpr std::string_view summary = "已计算 {} 根，未计算 {} 根";
 inline constexpr std::string_view summaryMore = "…… 另有 {} 行未计算";

@@ -1,0 +1,747 @@
+#include "schedule/workbook_sheet.h"
+
+#include "schedule/schedule_file.h"
+#include "texts/schedule.h"
+
+#include <expat.h>
+#include <unzip.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace saxolith
+{
+
+namespace
+{
+
+// Bounds against a workbook built to exhaust memory: what one part may unpack to, what the sheet
+// may become, and the sheet's own limits.
+constexpr std::size_t largestPart = std::size_t{256} << 20;
+constexpr std::size_t largestText = std::size_t{256} << 20;
+constexpr int largestColumn = 16384; // XFD
+constexpr long largestRow = 1048576;
+
+constexpr std::string_view zipMark{"PK\x03\x04", 4};
+constexpr char nameSeparator = '\x01'; // between an XML name's namespace and its local part
+
+// ---- the zip archive, read from memory ----
+
+struct Memory {
+    std::string_view bytes;
+    ZPOS64_T at = 0;
+};
+
+voidpf openMemory(voidpf opaque, const void *, int)
+{
+    return opaque;
+}
+
+uLong readMemory(voidpf, voidpf stream, void *buffer, uLong size)
+{
+    auto *memory = static_cast<Memory *>(stream);
+    const ZPOS64_T count = std::min<ZPOS64_T>(size, memory->bytes.size() - memory->at);
+    std::memcpy(buffer, memory->bytes.data() + memory->at, count);
+    memory->at += count;
+    return static_cast<uLong>(count);
+}
+
+uLong writeMemory(voidpf, voidpf, const void *, uLong)
+{
+    return 0;
+}
+
+ZPOS64_T tellMemory(voidpf, voidpf stream)
+{
+    return static_cast<Memory *>(stream)->at;
+}
+
+long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto *memory = static_cast<Memory *>(stream);
+    const ZPOS64_T size = memory->bytes.size();
+    ZPOS64_T base = 0;
+    if (origin == ZLIB_FILEFUNC_SEEK_CUR) {
+        base = memory->at;
+    } else if (origin == ZLIB_FILEFUNC_SEEK_END) {
+        base = size;
+    }
+    if (offset > size - base) {
+        return -1;
+    }
+    memory->at = base + offset;
+    return 0;
+}
+
+int closeMemory(voidpf, voidpf)
+{
+    return 0;
+}
+
+int errorMemory(voidpf, voidpf)
+{
+    return 0;
+}
+
+enum class PartRead { Read, Missing, Broken, TooLarge };
+
+class Archive
+{
+  public:
+    explicit Archive(std::string_view bytes) : m_memory{bytes, 0}
+    {
+        zlib_filefunc64_def functions{};
+        functions.zopen64_file = openMemory;
+        functions.zread_file = readMemory;
+        functions.zwrite_file = writeMemory;
+        functions.ztell64_file = tellMemory;
+        functions.zseek64_file = seekMemory;
+        functions.zclose_file = closeMemory;
+        functions.zerror_file = errorMemory;
+        functions.opaque = &m_memory;
+        m_zip = unzOpen2_64("", &functions);
+    }
+    ~Archive()
+    {
+        if (m_zip != nullptr) {
+            unzClose(m_zip);
+        }
+    }
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
+
+    [[nodiscard]] bool opened() const { return m_zip != nullptr; }
+
+    // Unpacks one part, never more than `largestPart` bytes whatever its header claims.
+    PartRead read(const std::string &name, std::string &out)
+    {
+        out.clear();
+        if (unzLocateFile(m_zip, name.c_str(), 2) != UNZ_OK) {
+            return PartRead::Missing;
+        }
+        if (unzOpenCurrentFile(m_zip) != UNZ_OK) {
+            return PartRead::Broken;
+        }
+        std::array<char, 65536> buffer{};
+        int count = 0;
+        while ((count = unzReadCurrentFile(m_zip, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
+            if (out.size() + static_cast<std::size_t>(count) > largestPart) {
+                unzCloseCurrentFile(m_zip);
+                return PartRead::TooLarge;
+            }
+            out.append(buffer.data(), static_cast<std::size_t>(count));
+        }
+        // Closing checks the part's checksum.
+        const int closed = unzCloseCurrentFile(m_zip);
+        return count < 0 || closed != UNZ_OK ? PartRead::Broken : PartRead::Read;
+    }
+
+  private:
+    Memory m_memory;
+    unzFile m_zip = nullptr;
+};
+
+// ---- XML through expat ----
+
+std::string_view localName(const XML_Char *name)
+{
+    const std::string_view full(name);
+    const std::size_t separator = full.rfind(nameSeparator);
+    return separator == std::string_view::npos ? full : full.substr(separator + 1);
+}
+
+// An attribute by its local name; `qualified` asks for one in a namespace (r:id), not a plain one.
+std::optional<std::string_view> attribute(const XML_Char **attributes, std::string_view name,
+                                          bool qualified = false)
+{
+    for (const XML_Char **at = attributes; at[0] != nullptr; at += 2) {
+        const bool inNamespace = std::string_view(at[0]).find(nameSeparator) != std::string_view::npos;
+        if (inNamespace == qualified && localName(at[0]) == name) {
+            return std::string_view(at[1]);
+        }
+    }
+    return std::nullopt;
+}
+
+class XmlWalk
+{
+  public:
+    virtual ~XmlWalk() = default;
+    virtual void start(std::string_view name, const XML_Char **attributes) = 0;
+    virtual void end(std::string_view name) = 0;
+    virtual void text(std::string_view) {}
+
+    // Parses the whole text; false with the line of the fault when it is not well-formed XML or the
+    // walk stopped it.
+    bool parse(std::string_view xml, long &faultLine)
+    {
+        XML_Parser parser = XML_ParserCreateNS(nullptr, nameSeparator);
+        if (parser == nullptr) {
+            faultLine = 0;
+            return false;
+        }
+        m_parser = parser;
+        XML_SetUserData(parser, this);
+        XML_SetElementHandler(
+            parser,
+            [](void *self, const XML_Char *name, const XML_Char **attributes) {
+                static_cast<XmlWalk *>(self)->start(localName(name), attributes);
+            },
+            [](void *self, const XML_Char *name) { static_cast<XmlWalk *>(self)->end(localName(name)); });
+        XML_SetCharacterDataHandler(parser, [](void *self, const XML_Char *text, int length) {
+            static_cast<XmlWalk *>(self)->text(std::string_view(text, static_cast<std::size_t>(length)));
+        });
+        const bool parsed =
+            XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE) == XML_STATUS_OK &&
+            !m_failed;
+        faultLine = parsed ? 0 : static_cast<long>(XML_GetCurrentLineNumber(parser));
+        XML_ParserFree(parser);
+        m_parser = nullptr;
+        return parsed;
+    }
+
+  protected:
+    void fail()
+    {
+        m_failed = true;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+    void stop() { XML_StopParser(m_parser, XML_FALSE); }
+
+  private:
+    XML_Parser m_parser = nullptr;
+    bool m_failed = false;
+};
+
+// xl/workbook.xml: the first sheet's relationship and the date system.
+class WorkbookWalk : public XmlWalk
+{
+  public:
+    std::string firstSheet;
+    bool date1904 = false;
+
+    void start(std::string_view name, const XML_Char **attributes) override
+    {
+        if (name == "workbookPr") {
+            const auto value = attribute(attributes, "date1904");
+            date1904 = value && (*value == "1" || *value == "true");
+        } else if (name == "sheet" && firstSheet.empty()) {
+            firstSheet = attribute(attributes, "id", true).value_or("");
+        }
+    }
+    void end(std::string_view) override {}
+};
+
+// xl/_rels/workbook.xml.rels: where each part of the workbook is.
+class RelationshipsWalk : public XmlWalk
+{
+  public:
+    std::map<std::string, std::string, std::less<>> targets;
+    std::string sharedStrings;
+    std::string styles;
+
+    void start(std::string_view name, const XML_Char **attributes) override
+    {
+        if (name != "Relationship") {
+            return;
+        }
+        const std::string id(attribute(attributes, "Id").value_or(""));
+        const std::string target(attribute(attributes, "Target").value_or(""));
+        const std::string_view type = attribute(attributes, "Type").value_or("");
+        targets[id] = target;
+        if (type.ends_with("/sharedStrings")) {
+            sharedStrings = target;
+        } else if (type.ends_with("/styles")) {
+            styles = target;
+        }
+    }
+    void end(std::string_view) override {}
+};
+
+// Text of <t> elements, leaving out phonetic runs (<rPh>), which are readings, not the text.
+class RunText
+{
+  public:
+    void start(std::string_view name)
+    {
+        if (name == "rPh") {
+            ++m_phonetic;
+        } else if (name == "t" && m_phonetic == 0) {
+            m_inText = true;
+        }
+    }
+    void end(std::string_view name)
+    {
+        if (name == "rPh" && m_phonetic > 0) {
+            --m_phonetic;
+        } else if (name == "t") {
+            m_inText = false;
+        }
+    }
+    void text(std::string_view text, std::string &into) const
+    {
+        if (m_inText) {
+            into += text;
+        }
+    }
+
+  private:
+    int m_phonetic = 0;
+    bool m_inText = false;
+};
+
+class SharedStringsWalk : public XmlWalk
+{
+  public:
+    std::vector<std::string> strings;
+
+    void start(std::string_view name, const XML_Char **) override
+    {
+        if (name == "si") {
+            strings.emplace_back();
+            m_inItem = true;
+        }
+        m_runs.start(name);
+    }
+    void end(std::string_view name) override
+    {
+        m_runs.end(name);
+        if (name == "si") {
+            m_inItem = false;
+        }
+    }
+    void text(std::string_view text) override
+    {
+        if (m_inItem) {
+            m_runs.text(text, strings.back());
+        }
+    }
+
+  private:
+    RunText m_runs;
+    bool m_inItem = false;
+};
+
+bool isDateFormatCode(std::string_view code)
+{
+    if (code == "General" || code == "@") {
+        return false;
+    }
+    bool quoted = false;
+    int bracket = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char ch = code[i];
+        if (ch == '"') {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (ch == '\\' || ch == '_' || ch == '*') {
+            ++i; // the next character stands for itself
+        } else if (ch == '[') {
+            ++bracket;
+        } else if (ch == ']') {
+            bracket = std::max(0, bracket - 1);
+        } else if (bracket == 0 && std::strchr("yYmMdDhHsS", ch) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isBuiltInDateFormat(int id)
+{
+    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+           (id >= 50 && id <= 58);
+}
+
+int readInt(std::string_view text, int otherwise)
+{
+    int value = otherwise;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : otherwise;
+}
+
+// xl/styles.xml: which cell formats show dates.
+class StylesWalk : public XmlWalk
+{
+  public:
+    std::vector<bool> dateStyles; // by the cell's s attribute
+
+    void start(std::string_view name, const XML_Char **attributes) override
+    {
+        if (name == "numFmt") {
+            const int id = readInt(attribute(attributes, "numFmtId").value_or(""), -1);
+            m_customDates[id] = isDateFormatCode(attribute(attributes, "formatCode").value_or(""));
+        } else if (name == "cellXfs") {
+            m_inCellFormats = true;
+        } else if (name == "xf" && m_inCellFormats) {
+            const int id = readInt(attribute(attributes, "numFmtId").value_or("0"), 0);
+            const auto custom = m_customDates.find(id);
+            dateStyles.push_back(custom != m_customDates.end() ? custom->second : isBuiltInDateFormat(id));
+        }
+    }
+    void end(std::string_view name) override
+    {
+        if (name == "cellXfs") {
+            m_inCellFormats = false;
+        }
+    }
+
+  private:
+    std::map<int, bool> m_customDates;
+    bool m_inCellFormats = false;
+};
+
+// A number as Excel's general format shows it: at most 15 significant digits, and no exponent for
+// the sizes a schedule holds.
+std::string generalNumber(double value)
+{
+    std::array<char, 96> buffer{};
+    int written = std::snprintf(buffer.data(), buffer.size(), "%.15g", value);
+    std::string text(buffer.data(), static_cast<std::size_t>(std::max(written, 0)));
+    const double magnitude = std::fabs(value);
+    if (text.find('e') != std::string::npos && magnitude >= 1e-9 && magnitude < 1e15) {
+        const int whole = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+        written = std::snprintf(buffer.data(), buffer.size(), "%.*f", std::clamp(15 - whole, 0, 30), value);
+        text.assign(buffer.data(), static_cast<std::size_t>(std::max(written, 0)));
+        if (text.find('.') != std::string::npos) {
+            text.erase(text.find_last_not_of('0') + 1);
+            if (text.back() == '.') {
+                text.pop_back();
+            }
+        }
+    }
+    return text == "-0" ? "0" : text;
+}
+
+// Days since 1970-01-01 as a civil date (proleptic Gregorian).
+void civilFromDays(long long days, long long &year, unsigned &month, unsigned &day)
+{
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned shifted = (5 * dayOfYear + 2) / 153;
+    day = dayOfYear - (153 * shifted + 2) / 5 + 1;
+    month = shifted < 10 ? shifted + 3 : shifted - 9;
+    year = static_cast<long long>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+// A date serial as the date it stands for; the number itself outside the years a sheet can hold.
+std::string dateText(double serial, bool date1904)
+{
+    constexpr double lastSerial = 2958465.0; // 9999-12-31
+    if (!(serial >= 0.0 && serial <= lastSerial)) {
+        return generalNumber(serial);
+    }
+    const auto seconds = static_cast<long long>(std::llround(serial * 86400.0));
+    long long days = seconds / 86400;
+    const long long inDay = seconds % 86400;
+    std::array<char, 48> buffer{};
+    if (!date1904 && days == 60) {
+        // The 1900 system counts a 29 February 1900 that never was; it is shown as it counts it.
+        std::snprintf(buffer.data(), buffer.size(), "1900-02-29");
+    } else {
+        // Day 1 is 1900-01-01 (1904-01-02 in the 1904 system); after the false leap day one less.
+        constexpr long long days1900 = -25568; // 1899-12-31 since 1970-01-01
+        constexpr long long days1904 = -24107; // 1904-01-01 since 1970-01-01
+        days = date1904 ? days1904 + days : days1900 + days - (days > 60 ? 1 : 0);
+        long long year = 0;
+        unsigned month = 0;
+        unsigned day = 0;
+        civilFromDays(days, year, month, day);
+        std::snprintf(buffer.data(), buffer.size(), "%04lld-%02u-%02u", year, month, day);
+    }
+    std::string text(buffer.data());
+    if (inDay != 0) {
+        std::snprintf(buffer.data(), buffer.size(), " %02lld:%02lld:%02lld", inDay / 3600, inDay / 60 % 60,
+                      inDay % 60);
+        text += buffer.data();
+    }
+    return text;
+}
+
+// The column of a cell reference ("B3" → 1); -1 when it has no letters or too many.
+int columnOf(std::string_view reference)
+{
+    int column = 0;
+    std::size_t letters = 0;
+    for (const char ch : reference) {
+        if (ch >= 'A' && ch <= 'Z') {
+            column = column * 26 + (ch - 'A' + 1);
+        } else if (ch >= 'a' && ch <= 'z') {
+            column = column * 26 + (ch - 'a' + 1);
+        } else {
+            break;
+        }
+        if (++letters > 3) {
+            return -1;
+        }
+    }
+    return letters == 0 || column > largestColumn ? -1 : column - 1;
+}
+
+// The first sheet: every cell's text by row and column.
+class SheetWalk : public XmlWalk
+{
+  public:
+    SheetWalk(const std::vector<std::string> &strings, const std::vector<bool> &dateStyles, bool date1904)
+        : m_strings(strings), m_dateStyles(dateStyles), m_date1904(date1904)
+    {
+    }
+
+    std::map<long, std::vector<std::pair<int, std::string>>> rows;
+    int width = 0;
+
+    void start(std::string_view name, const XML_Char **attributes) override
+    {
+        if (name == "row") {
+            const auto number = attribute(attributes, "r");
+            long row = m_row + 1;
+            if (number) {
+                row = readInt(*number, -1);
+            }
+            if (row < 1 || row > largestRow) {
+                fail();
+                return;
+            }
+            m_row = row;
+            m_column = -1;
+        } else if (name == "c") {
+            const auto reference = attribute(attributes, "r");
+            const int column = reference ? columnOf(*reference) : m_column + 1;
+            if (column < 0 || column >= largestColumn || m_row < 1) {
+                fail();
+                return;
+            }
+            m_column = column;
+            m_type = attribute(attributes, "t").value_or("n");
+            m_style = readInt(attribute(attributes, "s").value_or("0"), 0);
+            m_value.clear();
+            m_inCell = true;
+        } else if (m_inCell && (name == "v" || name == "is")) {
+            m_inValue = name == "v";
+            m_inInline = name == "is";
+        }
+        if (m_inInline) {
+            m_runs.start(name);
+        }
+    }
+
+    void end(std::string_view name) override
+    {
+        if (m_inInline) {
+            m_runs.end(name);
+        }
+        if (name == "v") {
+            m_inValue = false;
+        } else if (name == "is") {
+            m_inInline = false;
+        } else if (name == "c" && m_inCell) {
+            m_inCell = false;
+            std::string text;
+            if (!cellText(text)) {
+                fail();
+                return;
+            }
+            if (!text.empty()) {
+                rows[m_row].emplace_back(m_column, std::move(text));
+                width = std::max(width, m_column + 1);
+            }
+        }
+    }
+
+    void text(std::string_view text) override
+    {
+        if (m_inValue) {
+            m_value += text;
+        } else if (m_inInline) {
+            m_runs.text(text, m_value);
+        }
+    }
+
+  private:
+    bool cellText(std::string &text) const
+    {
+        if (m_type == "s") {
+            const int index = readInt(m_value, -1);
+            if (index < 0 || static_cast<std::size_t>(index) >= m_strings.size()) {
+                return false;
+            }
+            text = m_strings[static_cast<std::size_t>(index)];
+        } else if (m_type == "b") {
+            text = m_value == "1" ? "TRUE" : m_value == "0" ? "FALSE" : m_value;
+        } else if (m_type == "n") {
+            if (m_value.empty()) {
+                return true;
+            }
+            double number = 0.0;
+            const char *first = m_value.data();
+            const char *last = first + m_value.size();
+            const auto [end, error] = std::from_chars(first, last, number);
+            if (error != std::errc() || end != last || !std::isfinite(number)) {
+                text = m_value; // as written; the schedule's own checks name it
+                return true;
+            }
+            const bool date = m_style >= 0 && static_cast<std::size_t>(m_style) < m_dateStyles.size() &&
+                              m_dateStyles[static_cast<std::size_t>(m_style)];
+            text = date ? dateText(number, m_date1904) : generalNumber(number);
+        } else {
+            text = m_value; // inline and formula strings, errors (#N/A), ISO dates
+        }
+        return true;
+    }
+
+    const std::vector<std::string> &m_strings;
+    const std::vector<bool> &m_dateStyles;
+    bool m_date1904;
+    RunText m_runs;
+    long m_row = 0;
+    int m_column = -1;
+    std::string m_type;
+    int m_style = 0;
+    std::string m_value;
+    bool m_inCell = false;
+    bool m_inValue = false;
+    bool m_inInline = false;
+};
+
+// A relationship's target as a path in the archive: relative to xl/, or absolute from the root.
+std::string partPath(std::string_view target)
+{
+    if (target.starts_with('/')) {
+        return std::string(target.substr(1));
+    }
+    std::string path = "xl/";
+    while (target.starts_with("./")) {
+        target.remove_prefix(2);
+    }
+    if (target.starts_with("../")) {
+        path.clear();
+        target.remove_prefix(3);
+    }
+    return path + std::string(target);
+}
+
+SheetText failure(std::string_view reason)
+{
+    SheetText sheet;
+    sheet.error = fillIn(scheduleText::notWorkbook, {reason});
+    return sheet;
+}
+
+// Reads a part that must be there and be XML; the reason it cannot be read otherwise.
+std::optional<std::string> walkPart(Archive &archive, const std::string &path, XmlWalk &walk, bool required)
+{
+    std::string xml;
+    switch (archive.read(path, xml)) {
+    case PartRead::Missing:
+        return required ? std::optional(fillIn(scheduleText::workbookPartMissing, {path})) : std::nullopt;
+    case PartRead::Broken:
+        return fillIn(scheduleText::workbookPartBroken, {path});
+    case PartRead::TooLarge:
+        return fillIn(scheduleText::workbookPartTooLarge, {path});
+    case PartRead::Read:
+        break;
+    }
+    long line = 0;
+    if (!walk.parse(xml, line)) {
+        return fillIn(scheduleText::workbookPartBroken, {path + ":" + std::to_string(line)});
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool looksLikeWorkbook(std::string_view bytes)
+{
+    return bytes.starts_with(zipMark);
+}
+
+SheetText readFirstSheet(std::string_view bytes)
+{
+    Archive archive(bytes);
+    if (!archive.opened()) {
+        return failure(scheduleText::notZip);
+    }
+    WorkbookWalk workbook;
+    if (auto error = walkPart(archive, "xl/workbook.xml", workbook, true)) {
+        return failure(*error);
+    }
+    RelationshipsWalk relationships;
+    if (auto error = walkPart(archive, "xl/_rels/workbook.xml.rels", relationships, false)) {
+        return failure(*error);
+    }
+    const auto sheetTarget = relationships.targets.find(workbook.firstSheet);
+    const std::string sheetPath = sheetTarget != relationships.targets.end() ? partPath(sheetTarget->second)
+                                                                             : "xl/worksheets/sheet1.xml";
+    SharedStringsWalk strings;
+    const std::string stringsPath =
+        relationships.sharedStrings.empty() ? "xl/sharedStrings.xml" : partPath(relationships.sharedStrings);
+    if (auto error = walkPart(archive, stringsPath, strings, false)) {
+        return failure(*error);
+    }
+    StylesWalk styles;
+    const std::string stylesPath =
+        relationships.styles.empty() ? "xl/styles.xml" : partPath(relationships.styles);
+    if (auto error = walkPart(archive, stylesPath, styles, false)) {
+        return failure(*error);
+    }
+    SheetWalk sheet(strings.strings, styles.dateStyles, workbook.date1904);
+    if (auto error = walkPart(archive, sheetPath, sheet, true)) {
+        return failure(*error);
+    }
+
+    // Line n of the text is row n of the sheet, every line as wide as the widest row.
+    SheetText out;
+    long line = 1;
+    for (auto &[number, cells] : sheet.rows) {
+        // Cells stand in column order in a well-made sheet; a repeated cell keeps its last text.
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        if (out.csv.size() + static_cast<std::size_t>(number - line) > largestText) {
+            return failure(scheduleText::workbookTooLarge);
+        }
+        out.csv.append(static_cast<std::size_t>(number - line), '\n');
+        line = number;
+        auto cell = cells.begin();
+        for (int column = 0; column < sheet.width; ++column) {
+            if (column > 0) {
+                out.csv += ',';
+            }
+            while (cell != cells.end() && std::next(cell) != cells.end() &&
+                   std::next(cell)->first == column) {
+                ++cell;
+            }
+            if (cell != cells.end() && cell->first == column) {
+                out.csv += '"';
+                for (const char ch : cell->second) {
+                    if (ch == '"') {
+                        out.csv += "\"\"";
+                    } else {
+                        out.csv += ch == '\n' || ch == '\r' ? ' ' : ch;
+                    }
+                }
+                out.csv += '"';
+                ++cell;
+            }
+        }
+        out.csv += '\n';
+        ++line;
+        if (out.csv.size() > largestText) {
+            return failure(scheduleText::workbookTooLarge);
+        }
+    }
+    return out;
+}
+
+} // namespace saxolith
