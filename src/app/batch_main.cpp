@@ -381,7 +381,8 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
               written;
     if (options.xlsx) {
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
-        if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result)) {
+        if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result,
+                                                  reading.chineseHeader)) {
             console.error({}, *error);
             written = false;
         }

@@ -3,6 +3,7 @@
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 
+#include <algorithm>
 #include <array>
 
 namespace saxolith
@@ -273,7 +274,7 @@ std::string bookTableRow(const PileRecord &record, int number)
 
 std::string bookTableRow(const PileRecord &record, std::string_view pileName)
 {
-    std::string row = spaces(3) + padRight(pileName, blank, 6) + spaces(2);
+    std::string row = spaces(book::tableIdIndent) + padRight(pileName, blank, book::tableIdWidth) + spaces(2);
     row += padCentre(sectionTableName(record.section), blank, 8) + spaces(2);
     for (DimensionSlot which : dimensionColumns(sectionRow(record.section))) {
         row += tableDimension(record, which);
@@ -327,6 +328,53 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_vie
     return lines;
 }
 
+std::string CalculationBook::tableRowLine(std::size_t entry) const
+{
+    return spaces(book::tableIdIndent) + padRight(m_tableIds[entry], blank, m_idWidth) + m_tableRest[entry];
+}
+
+void CalculationBook::layOutTableIds()
+{
+    int widest = book::tableIdWidth;
+    for (const std::string &id : m_tableIds) {
+        widest = std::max(widest, displayWidth(id));
+    }
+    if (widest == m_idWidth || m_table.empty()) {
+        m_idWidth = widest;
+        return;
+    }
+    m_idWidth = widest;
+    // Header, rows and footer again; the footer's time line is the book's own.
+    const std::string time = m_table.back();
+    const int width = book::tableWidth + idColumnExcess();
+    const std::string half = rule('=', (book::tableWidth - displayWidth(tableTitle)) / 2);
+    const std::string wider = rule('=', idColumnExcess() / 2);
+    m_table.clear();
+    m_table.push_back(
+        join({half, wider, tableTitle, half, rule('=', idColumnExcess() - idColumnExcess() / 2)}));
+    m_table.push_back(rule('-', width));
+    // The header's id cell ends where the usual id column ends; the rest of the header moves right.
+    for (const std::string_view head : tableHeadCells) {
+        std::size_t at = 0;
+        for (int column = 0; column < book::tableIdIndent + book::tableIdWidth && at < head.size();) {
+            const auto lead = static_cast<unsigned char>(head[at]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            column += displayWidth(head.substr(at, length));
+            at += length;
+        }
+        m_table.push_back(std::string(head.substr(0, at)) + spaces(idColumnExcess()) +
+                          std::string(head.substr(at)));
+    }
+    m_table.push_back(rule('-', width));
+    for (std::size_t entry = 0; entry < m_tableIds.size(); ++entry) {
+        m_table.push_back(tableRowLine(entry));
+    }
+    m_table.push_back(rule('-', width));
+    m_table.emplace_back(book::noteLine);
+    m_table.push_back(rule('=', width));
+    m_table.push_back(time);
+}
+
 int CalculationBook::record(const PileRecord &record, std::string_view timeText, std::string_view pileName)
 {
     const int number = m_entries + 1;
@@ -334,6 +382,9 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
     if (m_entries == 0) {
         m_table.clear();
         m_text.clear();
+        m_tableIds.clear();
+        m_tableRest.clear();
+        m_idWidth = book::tableIdWidth;
         const std::string half = rule('=', (book::tableWidth - displayWidth(tableTitle)) / 2);
         m_table.push_back(join({half, tableTitle, half}));
         m_table.push_back(rule('-', book::tableWidth));
@@ -343,11 +394,17 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
         m_table.resize(m_table.size() - book::tableFooterLines);
         m_text.pop_back();
     }
-    m_table.push_back(bookTableRow(record, name));
-    m_table.push_back(rule('-', book::tableWidth));
+    // What follows the id column: the row of an empty id without its id column, all of it ASCII.
+    const std::string row = bookTableRow(record, std::string_view{});
+    m_tableIds.push_back(name);
+    m_tableRest.push_back(row.substr(book::tableIdIndent + book::tableIdWidth));
+    const int width = book::tableWidth + idColumnExcess();
+    m_table.push_back(tableRowLine(m_tableIds.size() - 1));
+    m_table.push_back(rule('-', width));
     m_table.emplace_back(book::noteLine);
-    m_table.push_back(rule('=', book::tableWidth));
+    m_table.push_back(rule('=', width));
     m_table.push_back(timeLine(timeText));
+    layOutTableIds();
 
     std::vector<std::string> entry = bookTextEntry(record, name);
     m_text.insert(m_text.end(), std::make_move_iterator(entry.begin()), std::make_move_iterator(entry.end()));
@@ -368,12 +425,18 @@ void CalculationBook::deleteLast()
         m_text.clear();
         m_recorded.clear();
         m_closingTime.clear();
+        m_tableIds.clear();
+        m_tableRest.clear();
+        m_idWidth = book::tableIdWidth;
         return;
     }
     --m_entries;
     m_recorded.pop_back();
     // The last row stands just above the footer.
     m_table.erase(m_table.end() - static_cast<std::ptrdiff_t>(book::tableFooterLines) - 1);
+    m_tableIds.pop_back();
+    m_tableRest.pop_back();
+    layOutTableIds(); // narrower again when the longest id went
     // The last entry runs from after the previous closing rule down to its own closing rule; the
     // time line after it stays.
     const std::string timeLine = std::move(m_text.back());

@@ -20,6 +20,10 @@ inline constexpr std::string_view pileNumberPrefix = "ZH";
 // Closes every text-book entry and occurs nowhere else in the text book.
 inline constexpr std::string_view entryClosingRule = "==================================================";
 inline constexpr int tableWidth = 110;
+// The id column of the table book: three blanks, then the id in at least this many columns; a longer
+// id widens the column for every row of the book, so the columns after it stay in line.
+inline constexpr int tableIdIndent = 3;
+inline constexpr int tableIdWidth = 6;
 inline constexpr std::size_t tableHeaderLines = 5;
 inline constexpr std::size_t tableFooterLines = 4;
 } // namespace book
@@ -72,13 +76,24 @@ class CalculationBook
     const std::vector<std::string> &textLines() const { return m_text; }
     const std::vector<std::string> &tableLines() const { return m_table; }
 
+    // Columns the table book's id column is wider than its usual width: the longest id's excess.
+    int idColumnExcess() const { return m_idWidth - book::tableIdWidth; }
+
   private:
+    // The table book afresh at the id width of its longest id, when that has changed.
+    void layOutTableIds();
+    [[nodiscard]] std::string tableRowLine(std::size_t entry) const;
+
     int m_entries = 0;
     int m_unsaved = 0;
     std::vector<std::string> m_text;
     std::vector<std::string> m_table;
     std::vector<BookEntry> m_recorded;
     std::string m_closingTime;
+    // Each table row as its id and what follows the id column, so the column can widen later.
+    std::vector<std::string> m_tableIds;
+    std::vector<std::string> m_tableRest;
+    int m_idWidth = book::tableIdWidth;
 };
 
 } // namespace saxolith

@@ -1,10 +1,13 @@
 #include "schedule/results_file.h"
 
+#include "text/fixed_width.h"
 #include "text/number_text.h"
 #include "texts/schedule.h"
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -125,6 +128,17 @@ std::string xlsxFailure(const std::string &path, std::string_view reason)
 
 } // namespace
 
+ResultsCells resultsHeader(bool chinese)
+{
+    ResultsCells cells;
+    for (std::size_t i = 0; i < scheduleColumnCount; ++i) {
+        cells[i] = chinese ? scheduleColumnNames[i].chinese : scheduleColumnNames[i].english;
+    }
+    const auto &results = chinese ? scheduleText::chineseResultColumns : scheduleText::englishResultColumns;
+    std::copy(results.begin(), results.end(), cells.begin() + static_cast<std::ptrdiff_t>(firstResultColumn));
+    return cells;
+}
+
 ResultsCells resultsHeader()
 {
     ResultsCells cells;
@@ -166,7 +180,7 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
 }
 
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
-                                            const ScheduleResult &result)
+                                            const ScheduleResult &result, bool chineseHeader)
 {
     const std::string temporary = path + ".saving-" + std::to_string(::getpid());
     {
@@ -176,14 +190,20 @@ std::optional<std::string> writeResultsXlsx(const std::string &path, const std::
         }
         lxw_worksheet *sheet =
             workbook_add_worksheet(book.get(), std::string(scheduleText::sheetName).c_str());
+        // The header stays in view and filters the rows; each column as wide as its widest text.
+        worksheet_freeze_panes(sheet, 1, 0);
+        std::array<int, resultsColumnCount> widths{};
         const auto writeRow = [&](lxw_row_t at, const ResultsCells &cells, bool numbers) {
             for (std::size_t i = 0; i < cells.size(); ++i) {
                 const auto column = static_cast<lxw_col_t>(i);
                 if (cells[i].empty()) {
                     continue;
                 }
-                const bool resultNumber = numbers && i >= firstResultColumn && i < firstResultColumn + 3;
-                if (const auto decimals = resultNumber ? plainDecimals(cells[i]) : std::nullopt) {
+                widths[i] = std::max(widths[i], displayWidth(cells[i]));
+                // Inputs and results that are plain numbers stand as numbers, shown as written; the id
+                // stays text, whatever it looks like.
+                const bool numberColumn = numbers && i > 0 && i < firstResultColumn + 3;
+                if (const auto decimals = numberColumn ? plainDecimals(cells[i]) : std::nullopt) {
                     worksheet_write_number(sheet, at, column, *strictNumber(cells[i]),
                                            book.decimalsFormat(*decimals));
                 } else {
@@ -191,10 +211,19 @@ std::optional<std::string> writeResultsXlsx(const std::string &path, const std::
                 }
             }
         };
-        writeRow(0, resultsHeader(), false);
+        writeRow(0, resultsHeader(chineseHeader), false);
+        std::size_t written = 0;
         for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
             writeRow(static_cast<lxw_row_t>(i + 1), resultsCells(rows[i], result.rows[i]), true);
+            ++written;
         }
+        constexpr int widest = 120; // a long note wraps in the cell rather than making the sheet unreadable
+        for (std::size_t i = 0; i < widths.size(); ++i) {
+            const auto column = static_cast<lxw_col_t>(i);
+            worksheet_set_column(sheet, column, column, std::min(widths[i], widest) + 2, nullptr);
+        }
+        worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(written),
+                             static_cast<lxw_col_t>(resultsColumnCount - 1));
         if (const lxw_error error = book.close(); error != LXW_NO_ERROR) {
             std::remove(temporary.c_str());
             return xlsxFailure(path, lxw_strerror(error));

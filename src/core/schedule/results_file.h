@@ -20,15 +20,18 @@ inline constexpr std::string_view resultsXlsxName = "results.xlsx";
 inline constexpr std::size_t resultsColumnCount = 1 + (scheduleColumnCount - 1) + 5;
 using ResultsCells = std::array<std::string, resultsColumnCount>;
 ResultsCells resultsHeader();
+// The header in one language, the schedule's: every column under its Chinese or its English name.
+ResultsCells resultsHeader(bool chinese);
 ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result);
 
 // UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row.
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result);
 
-// One worksheet; ψr, qpa and Ra that are numbers stand as numbers shown with the field's decimals.
+// One worksheet; inputs and results that are numbers stand as numbers shown with their decimals; the
+// header row, in the schedule's language, stays in view and filters; columns as wide as their texts.
 // Written beside `path` and renamed into place. Nothing on success, otherwise the file and the reason.
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
-                                            const ScheduleResult &result);
+                                            const ScheduleResult &result, bool chineseHeader = false);
 
 // An example schedule with every column and three rows, UTF-8 with a byte-order mark.
 std::string scheduleTemplate();

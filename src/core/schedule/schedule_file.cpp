@@ -182,7 +182,8 @@ class CsvRecords
                     return false;
                 }
             } else {
-                const std::size_t end = m_text.find_first_of(std::string_view(m_stops.data(), m_stops.size()), m_pos);
+                const std::size_t end =
+                    m_text.find_first_of(std::string_view(m_stops.data(), m_stops.size()), m_pos);
                 const std::size_t stop = end == std::string_view::npos ? m_text.size() : end;
                 field.assign(m_text.substr(m_pos, stop - m_pos));
                 m_pos = stop;
@@ -393,6 +394,9 @@ ScheduleReading readSchedule(std::string_view bytes)
                 columns.emplace_back();
                 continue;
             }
+            reading.chineseHeader = reading.chineseHeader ||
+                                    std::any_of(name.begin(), name.end(),
+                                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
             const auto column = scheduleColumnByName(name);
             if (!column) {
                 reading.error = errorAt(line, fillIn(scheduleText::unknownColumn, {name}));

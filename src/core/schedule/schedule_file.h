@@ -76,6 +76,7 @@ std::string scheduleErrorText(const ScheduleError &error);
 struct ScheduleReading {
     std::vector<ScheduleRow> rows; // rows whose cells are all empty are left out
     std::optional<ScheduleError> error;
+    bool chineseHeader = false; // the header names its columns in Chinese (any name not in ASCII)
 };
 
 // Reads the whole file. Text that is valid UTF-8 (with or without a byte-order mark) is read as

@@ -1,6 +1,7 @@
 // Texts of the pile schedule: its messages, the results table's own columns, the import's summary.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace saxolith::scheduleText
@@ -52,6 +53,12 @@ inline constexpr std::string_view completed = "完成";
 inline constexpr std::string_view completedWithHint = "提示";
 inline constexpr std::string_view refused = "错误";
 inline constexpr std::string_view sheetName = "计算结果";
+// The result columns of results.xlsx under a header of one language (the inputs' names are the
+// schedule's own): ψr, qpa, Ra, the outcome and the note.
+inline constexpr std::array<std::string_view, 5> chineseResultColumns{"计算ψr", "计算qpa(kPa)", "Ra(kN)",
+                                                                      "结果", "说明"};
+inline constexpr std::array<std::string_view, 5> englishResultColumns{"psi_r", "qpa_kPa", "Ra_kN", "result",
+                                                                      "note"};
 
 // The import on the input screen.
 inline constexpr std::string_view importAction = "导入桩表…";

@@ -326,5 +326,88 @@ TEST(CalculationBook, KeepsWhichFormsAreUnsaved)
     EXPECT_EQ(book.unsavedForms(), 0);
 }
 
+// The display column at which `text` first stands on the line.
+int columnOf(const std::string &line, std::string_view text)
+{
+    const std::size_t at = line.find(text);
+    return at == std::string::npos ? -1 : displayWidth(std::string_view(line).substr(0, at));
+}
+
+TEST(CalculationBook, LongIdsWidenTheIdColumnForEveryRow)
+{
+    CalculationBook zh;
+    CalculationBook named;
+    const PileRecord pile = defaultRecord();
+    for (int i = 0; i < 3; ++i) {
+        zh.record(pile, firstTime);
+    }
+    // Ids of six columns or fewer keep the book's bytes: it is the ZH book with other names.
+    named.record(pile, firstTime, "A-1");
+    named.record(pile, firstTime, "东-12");
+    named.record(pile, firstTime, "ZH3");
+    for (std::size_t i = 0; i < zh.tableLines().size(); ++i) {
+        if (i == 5 || i == 6) {
+            continue;
+        }
+        EXPECT_EQ(named.tableLines()[i], zh.tableLines()[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(named.idColumnExcess(), 0);
+
+    // A longer id, first or later, widens the column for every row, the header and the rules.
+    struct Case {
+        const char *what;
+        std::vector<std::string> ids;
+        int excess;
+    };
+    const Case cases[] = {
+        {"the long id last", {"ZH1", "ZH2", "西区-承台12-桩3"}, 15 - 6},
+        {"the long id first", {"PILE-000123", "ZH2", "ZH3"}, 11 - 6},
+        {"two long ids", {"PILE-01", "东-12", "PILE-000000123"}, 14 - 6},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        CalculationBook book;
+        for (const std::string &id : c.ids) {
+            book.record(pile, firstTime, id);
+        }
+        EXPECT_EQ(book.idColumnExcess(), c.excess);
+        const std::vector<std::string> &lines = book.tableLines();
+        const std::vector<std::string> &usual = zh.tableLines();
+        ASSERT_EQ(lines.size(), usual.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            // Every line but the note and the time is as wide as the usual line and the excess.
+            if (i != lines.size() - 1 && i != lines.size() - 3) {
+                EXPECT_EQ(displayWidth(lines[i]), displayWidth(usual[i]) + c.excess) << "line " << i + 1;
+            }
+        }
+        // Every column after the id moves right by the excess, in the header and in every row.
+        for (const char *text : {"桩身截面", "桩承载力"}) {
+            EXPECT_EQ(columnOf(lines[2], text), columnOf(usual[2], text) + c.excess) << text;
+        }
+        for (std::size_t row = 5; row < 8; ++row) {
+            EXPECT_EQ(columnOf(lines[row], "圆  桩"), columnOf(usual[row], "圆  桩") + c.excess)
+                << lines[row];
+            EXPECT_EQ(lines[row].substr(0, 3 + c.ids[row - 5].size()), "   " + c.ids[row - 5]);
+            EXPECT_EQ(lines[row].substr(lines[row].size() - 20), usual[row].substr(usual[row].size() - 20));
+        }
+    }
+}
+
+TEST(CalculationBook, TheIdColumnNarrowsWhenItsLongestIdIsDeleted)
+{
+    CalculationBook book;
+    CalculationBook usual;
+    const PileRecord pile = defaultRecord();
+    for (const std::string id : {"ZH1", "ZH2"}) {
+        book.record(pile, firstTime, id);
+        usual.record(pile, firstTime, id);
+    }
+    book.record(pile, firstTime, "A-VERY-LONG-PILE-ID");
+    EXPECT_EQ(book.idColumnExcess(), 19 - 6);
+    book.deleteLast();
+    EXPECT_EQ(book.idColumnExcess(), 0);
+    EXPECT_TRUE(sameLines(book.tableLines(), usual.tableLines()));
+}
+
 } // namespace
 } // namespace saxolith

@@ -273,18 +273,44 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
 
     const std::string sheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
     const std::string styles = test::zipMember(path, "xl/styles.xml");
-    // ψr, qpa and Ra as numbers shown with the field's decimals; texts stay texts.
-    EXPECT_NE(sheet.find("<t>桩号</t>"), std::string::npos);
-    EXPECT_NE(sheet.find("<t>说明</t>"), std::string::npos);
-    EXPECT_NE(sheet.find("<c r=\"F2\" t=\"inlineStr\"><is><t>35</t></is></c>"), std::string::npos) << sheet;
-    EXPECT_NE(sheet.find("r=\"J2\" s=\"1\"><v>0.2</v>"), std::string::npos) << sheet;
-    EXPECT_NE(sheet.find("r=\"K2\" s=\"2\"><v>7000</v>"), std::string::npos) << sheet;
+    // The header in the schedule's language (English here); inputs, ψr, qpa and Ra that are numbers
+    // stand as numbers shown with their decimals; texts stay texts.
+    EXPECT_NE(sheet.find("<t>id</t>"), std::string::npos);
+    EXPECT_NE(sheet.find("<t>note</t>"), std::string::npos);
+    EXPECT_EQ(sheet.find("<t>桩号</t>"), std::string::npos);
+    EXPECT_NE(sheet.find("r=\"F2\" s=\"1\"><v>35</v>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<c r=\"F4\" t=\"inlineStr\"><is><t>abc</t></is></c>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("r=\"J2\" s=\"2\"><v>0.2</v>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("r=\"K2\" s=\"1\"><v>7000</v>"), std::string::npos) << sheet;
+    // The header stays in view and filters every row; the note column is as wide as its longest note.
+    EXPECT_NE(
+        sheet.find("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"),
+        std::string::npos)
+        << sheet;
+    EXPECT_NE(sheet.find("<autoFilter ref=\"A1:N4\"/>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<col min=\"14\" max=\"14\" width=\"24.7109375\" customWidth=\"1\"/>"),
+              std::string::npos)
+        << sheet; // 岩石单轴抗压强度值有错: 22 columns, and a margin
     EXPECT_NE(sheet.find("<c r=\"J3\" t=\"inlineStr\"><is><t>-</t></is></c>"), std::string::npos) << sheet;
     EXPECT_NE(sheet.find("<t>错误</t>"), std::string::npos);
     EXPECT_EQ(sheet.find("r=\"K4\""), std::string::npos); // a refused row has no results
     EXPECT_NE(styles.find("formatCode=\"0.0000\""), std::string::npos) << styles;
     EXPECT_NE(styles.find("formatCode=\"0\""), std::string::npos) << styles;
     EXPECT_FALSE(std::filesystem::exists(path + ".saving-" + std::to_string(::getpid())));
+
+    // A Chinese schedule gets a Chinese header, every column in Chinese.
+    const std::vector<ScheduleRow> chineseRows = rowsOf("桩号,qpa(kPa),frk(MPa)\nA,,35\n");
+    CalculationBook chineseBook;
+    const ScheduleResult chineseResult = calculateSchedule(chineseRows, chineseBook, timeText);
+    EXPECT_TRUE(readSchedule("桩号,qpa,frk\nA,,35\n").chineseHeader);
+    EXPECT_FALSE(readSchedule("id,qpa,frk\nA,,35\n").chineseHeader);
+    ASSERT_FALSE(writeResultsXlsx(path, chineseRows, chineseResult, true));
+    const std::string chineseSheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
+    for (const char *name :
+         {"桩号", "截面类型", "d(mm)", "frk(MPa)", "ψr", "计算ψr", "Ra(kN)", "结果", "说明"}) {
+        EXPECT_NE(chineseSheet.find("<t>" + std::string(name) + "</t>"), std::string::npos) << name;
+    }
+    EXPECT_EQ(chineseSheet.find("<t>section</t>"), std::string::npos);
 
     // A folder that does not exist: the reason, and nothing left behind.
     const auto error = writeResultsXlsx(folder + "/missing/results.xlsx", rows, result);
