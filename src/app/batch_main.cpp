@@ -8,16 +8,13 @@
 #include "schedule/results_file.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
+#include "texts/batch.h"
 #include "texts/schedule.h"
 
-#if __has_include("book_pages.h")
 #include "book_pages.h"
-#include <QGuiApplication>
-#define SAXOLITH_BATCH_PDF 1
-#endif
+#include "host.h"
 
-#include <QDateTime>
-#include <QLocale>
+#include <QGuiApplication>
 
 #include <chrono>
 #include <clocale>
@@ -25,7 +22,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <langinfo.h>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -46,46 +42,6 @@ constexpr int allCompleted = 0;
 constexpr int someRefused = 1;
 constexpr int failed = 2;
 
-namespace batchText
-{
-constexpr std::string_view usage =
-    "用法：\n"
-    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project 工程.saxolith]\n"
-    "  saxolith-batch --template [文件]\n"
-    "  saxolith-batch --version\n"
-    "\n"
-    "把桩表的每一行按主界面的计算命令计算，计算书写入目录（缺省为当前目录），\n"
-    "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF，\n"
-    "--project 另把算出的桩写成工程文件（主程序可打开继续）。\n"
-    "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
-    "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
-constexpr std::string_view unknownOption = "未知选项：";
-constexpr std::string_view missingValue = "选项缺少取值：";
-constexpr std::string_view unknownEncoding = "编码只能是 gbk 或 utf-8：";
-constexpr std::string_view oneSchedule = "只能给出一个桩表文件";
-constexpr std::string_view noSchedule = "没有给出桩表文件";
-constexpr std::string_view cannotRead = "无法读取：";
-constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
-constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";
-constexpr std::string_view templateExists = "文件已存在，没有覆盖";
-constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
-constexpr std::string_view noPdf = "这个版本不含 PDF 输出（--pdf 不可用）";
-constexpr std::string_view calculating = "计算中 {}/{} 行";
-constexpr std::string_view writing = "写出 {}";
-} // namespace batchText
-
-constexpr std::uintmax_t largestSchedule = std::uintmax_t{1} << 30;
-
-// The locale's character set, as the window picks it: the plain C locale's ASCII means UTF-8.
-std::string localeCodePage()
-{
-    const char *codeSet = nl_langinfo(CODESET);
-    const std::string name = codeSet != nullptr ? codeSet : "";
-    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII") {
-        return "UTF-8";
-    }
-    return name;
-}
 
 // Messages are UTF-8 inside; the terminal reads the locale's character set.
 class Console
@@ -226,28 +182,6 @@ std::optional<std::string> parseOptions(int argc, char **argv, Options &options)
     return std::nullopt;
 }
 
-// The time text the window writes into the book: the locale's short date and long time, no zone.
-std::string timeText()
-{
-    const QLocale locale = QLocale::system();
-    const QDateTime moment = QDateTime::currentDateTime();
-    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
-    if (moment.time() == QTime(0, 0)) {
-        return date.toStdString();
-    }
-    QString format;
-    bool quoted = false;
-    for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
-        if (c == QLatin1Char('\'')) {
-            quoted = !quoted;
-        }
-        if (quoted || c != QLatin1Char('t')) {
-            format += c;
-        }
-    }
-    return (date + QLatin1Char(' ') + locale.toString(moment.time(), format.simplified())).toStdString();
-}
-
 int writeTemplate(const Options &options, Console &console)
 {
     const std::string text = scheduleTemplate();
@@ -274,7 +208,7 @@ std::optional<std::string> readWholeFile(const std::string &path, std::string &b
         return std::string(batchText::isFolder);
     }
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > largestSchedule) {
+    if (!ec && size > largestScheduleBytes) {
         return std::string(scheduleText::tooLarge);
     }
     std::ifstream in(path, std::ios::binary);
@@ -328,21 +262,12 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
         return failed;
     }
 
-#ifdef SAXOLITH_BATCH_PDF
     // The page layout needs fonts, never a display.
     std::optional<QGuiApplication> pages;
     if (options.pdf) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         pages.emplace(argc, argv);
     }
-#else
-    (void)argc;
-    (void)argv;
-    if (options.pdf) {
-        console.error({}, batchText::noPdf);
-        return failed;
-    }
-#endif
 
     std::error_code ec;
     std::filesystem::create_directories(options.outFolder, ec);
@@ -353,7 +278,7 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
 
     CalculationBook book;
     const ScheduleResult result =
-        calculateSchedule(reading.rows, book, timeText(), [&console](std::size_t done, std::size_t total) {
+        calculateSchedule(reading.rows, book, currentTimeText().toStdString(), [&console](std::size_t done, std::size_t total) {
             console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
         });
 
@@ -407,7 +332,6 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
             written = false;
         }
     }
-#ifdef SAXOLITH_BATCH_PDF
     if (options.pdf && !book.empty()) {
         std::string name(bookFileName(BookForm::Text));
         name.replace(name.rfind('.'), std::string::npos, ".pdf");
@@ -417,7 +341,6 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
             written = false;
         }
     }
-#endif
 
     for (const RowResult &row : result.rows) {
         if (row.end == RowEnd::Refused) {
@@ -437,7 +360,7 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
 int main(int argc, char **argv)
 {
     std::setlocale(LC_ALL, "");
-    Console console(localeCodePage());
+    Console console(systemCodePage());
     Options options;
     if (const auto error = parseOptions(argc, argv, options)) {
         console.error({}, *error);

@@ -1,9 +1,10 @@
-// What the program asks of the platform: folders, the character set, time texts, permissions, message boxes.
+// What the window asks of the platform beyond what both programs ask (host.h): permissions, message boxes,
+// file dialogs, the desktop's handlers.
 #pragma once
 
-#include <QDateTime>
+#include "host.h"
+
 #include <QList>
-#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -17,22 +18,6 @@ class QWidget;
 
 namespace saxolith
 {
-
-// The folder saved files go into; created when missing. The documents location, or the home
-// folder when the platform names none; never the root of the file system.
-QString documentsFolder();
-// Replaces the documents folder for tests; an empty text restores the platform's folder.
-void setDocumentsFolderForTesting(const QString &folder);
-
-// The iconv name of the locale's character set ("GBK" under zh_CN.GBK, "UTF-8" under a UTF-8
-// locale). The plain C locale names ASCII, which would turn every Chinese text into "?": UTF-8 then.
-std::string systemCodePage();
-// Replaces the character set for tests; an empty text restores the locale's.
-void setSystemCodePageForTesting(const std::string &codePage);
-
-// The locale's short date, a blank and its long time without a time-zone part; the date alone at midnight.
-QString timeText(const QDateTime &moment, const QLocale &locale);
-QString currentTimeText();
 
 enum class PermissionStatus { Granted, Denied, PermanentlyDenied };
 

@@ -7,6 +7,7 @@
 #include "widget_helpers.h"
 #include "work_runner.h"
 
+#include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
 #include "texts/schedule.h"
 
@@ -30,7 +31,6 @@ namespace
 
 // The refused rows the summary lists by line before it only counts the rest.
 constexpr int listedRefusals = 10;
-constexpr qint64 largestSchedule = qint64{1} << 30;
 // The book's memos take about half a millisecond per entry to fill: beyond this the window would
 // stand still for seconds, and the command-line program is the better tool.
 constexpr std::size_t windowRowLimit = 5000;
@@ -96,7 +96,7 @@ void importScheduleFile(MainWindow &window, const QString &path)
                     qs(fillIn(scheduleText::cannotOpen, {name.toStdString(), reason.toStdString()})));
         return;
     }
-    if (file.size() > largestSchedule) {
+    if (static_cast<std::uintmax_t>(file.size()) > largestScheduleBytes) {
         showMessage(&window, name + QLatin1Char('\n') + qs(scheduleText::tooLarge));
         return;
     }

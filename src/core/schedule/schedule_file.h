@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@
 
 namespace saxolith
 {
+
+// The longest schedule either program reads: a larger file is refused before it is read.
+inline constexpr std::uintmax_t largestScheduleBytes = std::uintmax_t{1} << 30;
 
 enum class ScheduleColumn {
     Id,

@@ -1,0 +1,31 @@
+// Texts of saxolith-batch, the command-line calculator of pile schedules.
+#pragma once
+
+#include <string_view>
+
+namespace saxolith::batchText
+{
+inline constexpr std::string_view usage =
+    "用法：\n"
+    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project 工程.saxolith]\n"
+    "  saxolith-batch --template [文件]\n"
+    "  saxolith-batch --version\n"
+    "\n"
+    "把桩表的每一行按主界面的计算命令计算，计算书写入目录（缺省为当前目录），\n"
+    "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF，\n"
+    "--project 另把算出的桩写成工程文件（主程序可打开继续）。\n"
+    "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
+    "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
+inline constexpr std::string_view unknownOption = "未知选项：";
+inline constexpr std::string_view missingValue = "选项缺少取值：";
+inline constexpr std::string_view unknownEncoding = "编码只能是 gbk 或 utf-8：";
+inline constexpr std::string_view oneSchedule = "只能给出一个桩表文件";
+inline constexpr std::string_view noSchedule = "没有给出桩表文件";
+inline constexpr std::string_view cannotRead = "无法读取：";
+inline constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
+inline constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";
+inline constexpr std::string_view templateExists = "文件已存在，没有覆盖";
+inline constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
+inline constexpr std::string_view calculating = "计算中 {}/{} 行";
+inline constexpr std::string_view writing = "写出 {}";
+} // namespace saxolith::batchText

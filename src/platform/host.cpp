@@ -1,0 +1,110 @@
+#include "host.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <clocale>
+#include <langinfo.h>
+
+namespace saxolith
+{
+
+namespace
+{
+
+// Set by tests, empty in normal use.
+struct Overrides {
+    QString documentsFolder;
+    std::string codePage;
+};
+
+Overrides &overrides()
+{
+    static Overrides instance;
+    return instance;
+}
+
+bool usableFolder(const QString &folder)
+{
+    return !folder.isEmpty() && !QDir(folder).isRoot();
+}
+
+// A time format without its time-zone letters ("t" runs outside quotes) and the blanks they leave.
+QString withoutTimeZone(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        }
+        if (!quoted && c == QLatin1Char('t')) {
+            continue;
+        }
+        out += c;
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+std::string systemCodePage()
+{
+    if (!overrides().codePage.empty()) {
+        return overrides().codePage;
+    }
+    const char *current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = current != nullptr ? current : "C";
+    std::string codeSet;
+    if (std::setlocale(LC_CTYPE, "") != nullptr) {
+        codeSet = nl_langinfo(CODESET);
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+    if (codeSet.empty() || codeSet == "ANSI_X3.4-1968" || codeSet == "ASCII") {
+        return "UTF-8";
+    }
+    return codeSet;
+}
+
+void setSystemCodePageForTesting(const std::string &codePage)
+{
+    overrides().codePage = codePage;
+}
+
+QString timeText(const QDateTime &moment, const QLocale &locale)
+{
+    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0)) {
+        return date;
+    }
+    return date + QLatin1Char(' ') +
+           locale.toString(moment.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString currentTimeText()
+{
+    return timeText(QDateTime::currentDateTime(), QLocale());
+}
+
+QString documentsFolder()
+{
+    QString folder = overrides().documentsFolder;
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!usableFolder(folder)) {
+            folder = QDir::homePath();
+        }
+        if (!usableFolder(folder)) {
+            folder = QDir::tempPath();
+        }
+    }
+    QDir().mkpath(folder);
+    return QDir::cleanPath(folder);
+}
+
+void setDocumentsFolderForTesting(const QString &folder)
+{
+    overrides().documentsFolder = folder;
+}
+
+} // namespace saxolith

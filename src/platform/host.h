@@ -1,0 +1,30 @@
+// What both programs ask of the system they run on: the code page, the time text, the documents folder.
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include <string>
+
+namespace saxolith
+{
+
+// The iconv name of the locale's character set ("GBK" under zh_CN.GBK, "UTF-8" under a UTF-8
+// locale). The plain C locale names ASCII, which would turn every Chinese text into "?": UTF-8 then.
+std::string systemCodePage();
+// Replaces the character set for tests; an empty text restores the locale's.
+void setSystemCodePageForTesting(const std::string &codePage);
+
+// The locale's short date, a blank and its long time without a time-zone part; the date alone at midnight.
+QString timeText(const QDateTime &moment, const QLocale &locale);
+// The same for now, in the system's locale.
+QString currentTimeText();
+
+// The folder saved files go into; created when missing. The documents location, or the home
+// folder when the platform names none; never the root of the file system.
+QString documentsFolder();
+// Replaces the documents folder for tests; an empty text restores the platform's folder.
+void setDocumentsFolderForTesting(const QString &folder);
+
+} // namespace saxolith
