@@ -1,5 +1,7 @@
 #include "optimise/value_series.h"
 
+#include "optimise/extended_precision.h"
+
 #include "capacity/calculation.h"
 #include "capacity/formulas.h"
 #include "text/number_text.h"
@@ -139,6 +141,7 @@ OptionReading decimalRow(OptionRow row, const OptionRowTexts &texts)
     if (!(minimum < maximum))
         return reading;
     // Range, comparisons and quotient in extended precision, as the series have always been counted.
+    const ExtendedPrecision extended;
     const long double range = static_cast<long double>(maximum) - static_cast<long double>(minimum);
     const long double step = v[2];
     if (step <= 0 || step > range) {

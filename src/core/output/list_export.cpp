@@ -1,6 +1,7 @@
 #include "output/list_export.h"
 
 #include "optimise/option_grid.h"
+#include "output/file_system.h"
 #include "output/safe_file.h"
 #include "output/text_file.h"
 #include "text/candidate_number.h"
@@ -18,7 +19,6 @@
 #include <limits>
 #include <memory>
 #include <stdlib.h>
-#include <unistd.h>
 #include <vector>
 
 namespace saxolith
@@ -301,7 +301,7 @@ std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, 
     const std::uintmax_t needed = 2 * rowXmlBytes * (rows + 1) + (std::uintmax_t{1} << 20);
     const auto hasRoom = [needed](const std::filesystem::path &folder) {
         std::error_code error;
-        if (!std::filesystem::is_directory(folder, error) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+        if (!std::filesystem::is_directory(folder, error) || !mayCreateIn(folder)) {
             return false;
         }
         const std::filesystem::space_info space = std::filesystem::space(folder, error);
@@ -337,14 +337,13 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         std::string scratchName = scratch->string();
         // The library packs the workbook only into a file it opens by name: a scratch file among its
         // own, streamed into the save once packed.
-        std::string packed = (*scratch / "saxolith-workbook-XXXXXX").string();
-        const int packedFd = ::mkstemp(packed.data());
-        if (packedFd < 0) {
-            return "Cannot create file \"" + path + "\". " + std::strerror(errno);
+        std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-workbook");
+        if (!scratchFile) {
+            return fileFailure("Cannot create file", path, errno);
         }
-        ::close(packedFd);
+        std::string packed = *scratchFile;
         const std::unique_ptr<std::string, void (*)(std::string *)> removePacked(
-            &packed, [](std::string *file) { ::unlink(file->c_str()); });
+            &packed, [](std::string *file) { removeFile(*file); });
         // Constant memory: each row goes to disk once written, so a million rows stay small.
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;

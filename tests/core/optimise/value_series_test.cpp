@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace saxolith
 {
 namespace
@@ -164,6 +166,29 @@ TEST(CandidateCount, StartUpOptionsAndSaturation)
     EXPECT_EQ(huge.series[1].count, saturatedCount);
     EXPECT_EQ(candidateCount(huge.series), saturatedCount);
 }
+
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+// A thread whose x87 unit rounds to 53 bits, as Windows starts every new thread, counts the series
+// as the first thread does: 1 to 1.5 by 0.2 is 1, 1.2 and 1.4 in extended precision (at 53 bits the
+// quotient rounds up to 2.5 and the series takes 1.5 as well).
+TEST(ValueSeries, CountedAlikeOnAThreadStartedAtDoublePrecision)
+{
+    const std::vector<double> expected{1, 1.2, 1.4};
+    EXPECT_EQ(seriesOf(OptionRow::Frk, "1", "1.5", "0.2"), expected);
+    std::vector<double> onThread;
+    unsigned short after = 0;
+    std::thread([&] {
+        unsigned short control = 0;
+        __asm__ __volatile__("fnstcw %0" : "=m"(control));
+        const unsigned short doublePrecision = (control & ~0x300) | 0x200;
+        __asm__ __volatile__("fldcw %0" : : "m"(doublePrecision));
+        onThread = seriesOf(OptionRow::Frk, "1", "1.5", "0.2");
+        __asm__ __volatile__("fnstcw %0" : "=m"(after));
+    }).join();
+    EXPECT_EQ(onThread, expected);
+    EXPECT_EQ(after & 0x300, 0x200) << "the thread's own precision is given back";
+}
+#endif
 
 } // namespace
 } // namespace saxolith

@@ -1,5 +1,6 @@
 // The candidate list as CSV and as a workbook, each read back as the file it is.
 #include "output/list_export.h"
+#include "support/zip_member.h"
 
 #include "optimise/enumeration.h"
 
@@ -68,18 +69,7 @@ std::string readFile(const std::filesystem::path &path)
     return buffer.str();
 }
 
-// One member of the zip archive, through the unzip program.
-std::string zipMember(const std::filesystem::path &archive, const std::string &member)
-{
-    const std::string command = "unzip -p '" + archive.string() + "' '" + member + "'";
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    std::string text;
-    char buffer[65536];
-    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
-        text.append(buffer, n);
-    }
-    return text;
-}
+using test::zipMember;
 
 std::size_t countOf(const std::string &text, const std::string &part)
 {
@@ -275,11 +265,20 @@ TEST_F(ListExport, TheLibrarysTemporaryFilesGoWhereThereIsRoom)
     ASSERT_TRUE(folder.has_value());
     EXPECT_EQ(*folder, std::filesystem::temp_directory_path());
     // Without a usable temporary folder they go beside the file.
-    const char *const temporaryFolder = std::getenv("TMPDIR");
+#ifdef _WIN32
+    const char *const variable = "TMP"; // then TEMP, as the system reads them
+    const auto setVariable = [variable](const std::string &value) { ::_putenv_s(variable, value.c_str()); };
+    const auto unsetVariable = [variable] { ::_putenv_s(variable, ""); };
+#else
+    const char *const variable = "TMPDIR";
+    const auto setVariable = [variable](const std::string &value) { ::setenv(variable, value.c_str(), 1); };
+    const auto unsetVariable = [variable] { ::unsetenv(variable); };
+#endif
+    const char *const temporaryFolder = std::getenv(variable);
     const std::string kept = temporaryFolder != nullptr ? temporaryFolder : "";
-    ::setenv("TMPDIR", (m_folder / "missing").c_str(), 1);
+    setVariable((m_folder / "missing").string());
     const auto beside = xlsxScratchFolder((m_folder / "list.xlsx").string(), 1000);
-    temporaryFolder != nullptr ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+    temporaryFolder != nullptr ? setVariable(kept) : unsetVariable();
     EXPECT_EQ(beside, m_folder);
     // Rows beyond any disk, or beyond counting, find no room: the export is refused up front.
     for (const std::size_t rows : {std::size_t{1} << 50, std::numeric_limits<std::size_t>::max()}) {

@@ -1,6 +1,8 @@
 // Shared by the schedule tests: GBK bytes made independently of the program's own encoder.
 #pragma once
 
+#include "support/zip_member.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -35,19 +37,5 @@ inline std::string fromGbk(const std::string &gbk)
     return convert(gbk, "UTF-8", "GBK");
 }
 
-// One member of a zip file (an .xlsx is one), read by the unzip program.
-inline std::string zipMember(const std::string &zip, const std::string &member)
-{
-    const std::string command = "unzip -p '" + zip + "' '" + member + "'";
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            out.append(buffer, n);
-        }
-        EXPECT_EQ(pclose(pipe), 0) << command;
-    }
-    return out;
-}
 
 } // namespace saxolith::test

@@ -1,0 +1,58 @@
+// What saving asks of the system, once for POSIX and once for Windows: a fresh temporary file beside
+// its target, replaced onto it only when complete, and the plain reason of a failure.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace saxolith
+{
+
+// A temporary file beside the file a save replaces; removed unless committed.
+class TemporaryFile
+{
+  public:
+    // Opens one for the file `shownPath` names. A symbolic link is followed (the link stays, the file
+    // it points at is replaced); a file the user may not write, or marked read-only, is refused; a
+    // replaced file's permissions (and owner, where the user may give it) pass to the new one.
+    // Nothing and an error text naming `shownPath` when it cannot be made.
+    static std::unique_ptr<TemporaryFile> open(const std::string &shownPath, std::string &error);
+    virtual ~TemporaryFile() = default;
+
+    // False once a piece could not be written; `failure` then says why.
+    virtual bool write(std::string_view bytes) = 0;
+    // Flushes the file to disk and puts it in the target's place. `earlier` is a failure already
+    // met (a system error code, or 0): then, as on any failure here, the temporary file goes and the
+    // target stays as it was. Nothing on success, else the error text naming the shown path.
+    virtual std::optional<std::string> commit(int earlier) = 0;
+    // The system's code of the last failed write (an errno value).
+    virtual int failure() const = 0;
+
+  protected:
+    TemporaryFile() = default;
+};
+
+// Streams the file at `file` in pieces of `pieceBytes` into `take`; false when it could not be read
+// or `take` refused a piece.
+bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
+                      const std::function<bool(std::string_view)> &take);
+
+// True when the user may make files in `folder`.
+bool mayCreateIn(const std::filesystem::path &folder);
+
+// A new empty file of a name no one else has, in `folder`, for a library that writes only to a file
+// it opens by name; its path, or nothing with errno set.
+std::optional<std::string> createScratchFile(const std::filesystem::path &folder, std::string_view stem);
+void removeFile(const std::string &file);
+
+// The reason of an errno value in plain English, whatever the user's locale.
+std::string reasonText(int error);
+
+// "<what> "<path>". <reason>": the one shape of every file error the program reports.
+std::string fileFailure(std::string_view what, const std::string &path, int error);
+
+} // namespace saxolith

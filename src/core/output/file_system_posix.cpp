@@ -1,0 +1,238 @@
+#ifndef _WIN32
+
+#include "output/file_system.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace saxolith
+{
+
+namespace
+{
+
+// Writes everything, resuming after interrupted or partial writes.
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The folder holding `path`, for flushing the rename to disk.
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a chain of symbolic links ends at (the path itself when it is none); a link may
+// point at a file not there yet. Fails with ELOOP on a circle.
+std::optional<std::string> followLinks(std::string path, int &error)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {
+        };
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return path;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            error = errno;
+            return std::nullopt;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        if (target.empty()) {
+            error = ENOENT;
+            return std::nullopt;
+        }
+        path = target.front() == '/' ? target : folderOf(path) + "/" + target;
+    }
+    error = ELOOP;
+    return std::nullopt;
+}
+
+// Creates a fresh file beside `path`; O_EXCL keeps us off anyone else's file, and the kernel
+// applies the user's umask to the mode as for any new file. Returns its descriptor, or -1 with errno.
+int createTemporary(const std::string &path, std::string &temporary)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = path + ".saving-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    return fd;
+}
+
+class PosixTemporaryFile final : public TemporaryFile
+{
+  public:
+    PosixTemporaryFile(int fd, std::string temporary, std::string path, std::string shownPath)
+        : m_fd(fd), m_temporary(std::move(temporary)), m_path(std::move(path)), m_shownPath(std::move(shownPath))
+    {
+    }
+    ~PosixTemporaryFile() override
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            ::unlink(m_temporary.c_str());
+        }
+    }
+    PosixTemporaryFile(const PosixTemporaryFile &) = delete;
+    PosixTemporaryFile &operator=(const PosixTemporaryFile &) = delete;
+
+    bool write(std::string_view bytes) override
+    {
+        if (m_failure == 0 && !writeAll(m_fd, bytes)) {
+            m_failure = errno != 0 ? errno : EIO;
+        }
+        return m_failure == 0;
+    }
+
+    int failure() const override { return m_failure; }
+
+    std::optional<std::string> commit(int error) override
+    {
+        if (error == 0 && ::fsync(m_fd) != 0) {
+            error = errno;
+        }
+        if (::close(m_fd) != 0 && error == 0) {
+            error = errno;
+        }
+        m_fd = -1;
+        if (error == 0 && std::rename(m_temporary.c_str(), m_path.c_str()) != 0) {
+            error = errno;
+        }
+        if (error != 0) {
+            ::unlink(m_temporary.c_str());
+            return fileFailure("Cannot write file", m_shownPath, error);
+        }
+        // The new name itself must survive a power cut; a failure here loses nothing already written.
+        const int folder = ::open(folderOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+        return std::nullopt;
+    }
+
+  private:
+    int m_fd;
+    std::string m_temporary;
+    std::string m_path;
+    std::string m_shownPath;
+    int m_failure = 0;
+};
+
+} // namespace
+
+std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath, std::string &error)
+{
+    int linkError = 0;
+    const std::optional<std::string> target = followLinks(shownPath, linkError);
+    if (!target) {
+        error = fileFailure("Cannot write file", shownPath, linkError);
+        return nullptr;
+    }
+    const std::string &path = *target;
+    struct stat previous {
+    };
+    const bool replacing = ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
+    // Read-only is refused even to an administrator, whom access() would let through.
+    if (replacing && (::access(path.c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0)) {
+        error = fileFailure("Cannot write file", shownPath, EACCES);
+        return nullptr;
+    }
+    std::string temporary;
+    const int fd = createTemporary(path, temporary);
+    if (fd < 0) {
+        error = fileFailure("Cannot create file", shownPath, errno);
+        return nullptr;
+    }
+    if (replacing) {
+        ::fchmod(fd, previous.st_mode & 07777);
+        if (previous.st_uid != ::geteuid() || previous.st_gid != ::getegid()) {
+            [[maybe_unused]] const int ignored = ::fchown(fd, previous.st_uid, previous.st_gid);
+        }
+    }
+    return std::make_unique<PosixTemporaryFile>(fd, std::move(temporary), path, shownPath);
+}
+
+bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
+                      const std::function<bool(std::string_view)> &take)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    std::vector<char> piece(pieceBytes);
+    bool complete = true;
+    while (complete) {
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            complete = got == 0;
+            break;
+        }
+        complete = take(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+    }
+    ::close(fd);
+    return complete;
+}
+
+bool mayCreateIn(const std::filesystem::path &folder)
+{
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::optional<std::string> createScratchFile(const std::filesystem::path &folder, std::string_view stem)
+{
+    std::string name = (folder / (std::string(stem) + "-XXXXXX")).string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    ::close(fd);
+    return name;
+}
+
+void removeFile(const std::string &file)
+{
+    ::unlink(file.c_str());
+}
+
+// The reason in the C locale: the same plain text whatever the user's locale, so the message is
+// UTF-8 throughout (the path is) and every screen decodes it alike.
+std::string reasonText(int error)
+{
+    static const locale_t plain = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    return plain != locale_t{} ? ::strerror_l(error, plain) : std::strerror(error);
+}
+
+} // namespace saxolith
+
+#endif
