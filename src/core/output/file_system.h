@@ -48,6 +48,9 @@ bool mayCreateIn(const std::filesystem::path &folder);
 // it opens by name; its path, or nothing with errno set.
 std::optional<std::string> createScratchFile(const std::filesystem::path &folder, std::string_view stem);
 void removeFile(const std::string &file);
+// Renames `from` onto `to`, replacing a file there (which a plain rename does not do on Windows);
+// 0 or the errno value of the failure.
+int renameOnto(const std::string &from, const std::string &to);
 
 // The reason of an errno value in plain English, whatever the user's locale.
 std::string reasonText(int error);

@@ -225,6 +225,11 @@ void removeFile(const std::string &file)
     ::unlink(file.c_str());
 }
 
+int renameOnto(const std::string &from, const std::string &to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
 // The reason in the C locale: the same plain text whatever the user's locale, so the message is
 // UTF-8 throughout (the path is) and every screen decodes it alike.
 std::string reasonText(int error)

@@ -236,6 +236,13 @@ void removeFile(const std::string &file)
     DeleteFileW(wide(file).c_str());
 }
 
+int renameOnto(const std::string &from, const std::string &to)
+{
+    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : errnoOf(GetLastError());
+}
+
 std::string reasonText(int error)
 {
     return std::strerror(error);

@@ -1,5 +1,6 @@
 #include "schedule/results_file.h"
 
+#include "output/file_system.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 #include "texts/schedule.h"
@@ -229,8 +230,7 @@ std::optional<std::string> writeResultsXlsx(const std::string &path, const std::
             return xlsxFailure(path, lxw_strerror(error));
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
+    if (const int error = renameOnto(temporary, path); error != 0) {
         std::remove(temporary.c_str());
         return xlsxFailure(path, std::strerror(error));
     }

@@ -41,7 +41,7 @@ std::string scheduleWorkbook(bool inlineStrings)
     const fs::path path = scratch(inlineStrings ? "inline.xlsx" : "shared.xlsx");
     lxw_workbook_options options{};
     options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
-    lxw_workbook *workbook = workbook_new_opt(path.c_str(), &options);
+    lxw_workbook *workbook = workbook_new_opt(path.string().c_str(), &options);
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, "桩表");
     lxw_worksheet *second = workbook_add_worksheet(workbook, "其他");
     worksheet_write_string(second, 0, 0, "not read", nullptr);
@@ -117,7 +117,7 @@ TEST(WorkbookSheet, FirstSheetReadsAsItsCsvTwinWithSharedOrInlineStrings)
 std::string zipOf(const std::vector<std::pair<std::string, std::string>> &parts)
 {
     const fs::path path = scratch("parts.zip");
-    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    zipFile zip = zipOpen64(path.string().c_str(), APPEND_STATUS_CREATE); // a narrow name on every system
     EXPECT_NE(zip, nullptr);
     for (const auto &[name, text] : parts) {
         zip_fileinfo info{};
