@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -73,10 +74,43 @@ template <typename Work> void ratioToPlainPass(benchmark::State &state, Work wor
 }
 
 // Extremes only, as the pixel columns; then with the raster of a 500-pixel-high plot at 4 px.
+// Checked once: every row counted in its series, and each envelope holds every distinct x of its
+// series with the highest Ra there.
+bool reducedAsMeant(const CandidateList &list, ChartAxis axis, const saxolith::ReducedChart &chart)
+{
+    std::array<std::vector<std::pair<double, double>>, saxolith::chartSeriesCount> byX;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const CandidateRow &row = list.row(i);
+        byX[static_cast<std::size_t>(saxolith::chartSeriesOf(row))].emplace_back(saxolith::chartX(row, axis),
+                                                                                  saxolith::chartRa(row));
+    }
+    for (std::size_t s = 0; s < byX.size(); ++s) {
+        auto &points = byX[s];
+        std::sort(points.begin(), points.end());
+        std::vector<std::pair<double, double>> highest;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (i + 1 == points.size() || points[i + 1].first != points[i].first)
+                highest.push_back(points[i]);
+        }
+        const auto &envelope = chart.series[s].envelope;
+        if (chart.series[s].rowCount != points.size() || envelope.size() != highest.size())
+            return false;
+        for (std::size_t i = 0; i < highest.size(); ++i) {
+            if (envelope[i].x != highest[i].first || envelope[i].y != highest[i].second)
+                return false;
+        }
+    }
+    return true;
+}
+
 void reduceForChart(benchmark::State &state)
 {
     const auto axis = static_cast<ChartAxis>(state.range(0));
     const int rows = static_cast<int>(state.range(1));
+    if (!reducedAsMeant(sampleList(), axis, saxolith::reduceForChart(sampleList(), axis, 1000, rows))) {
+        state.SkipWithError("the reduction lost rows or envelope points");
+        return;
+    }
     ratioToPlainPass(state, [&](const CandidateList &list) {
         benchmark::DoNotOptimize(saxolith::reduceForChart(list, axis, 1000, rows));
     });

@@ -107,6 +107,63 @@ BENCHMARK(headerClick)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// The list ascending by the number the column shows, read back from each cell's text.
+bool ascendingByShown(const CandidateList &list, int column)
+{
+    double previous = -1e300;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const double shown = std::stod(list.cell(i, column));
+        if (shown < previous)
+            return false;
+        previous = shown;
+    }
+    return true;
+}
+
+// The whole header click from unsorted (keys, order, moves) on random rows of growing size,
+// against std::stable_sort of the row indices by the values the column shows. Checked once: the
+// list comes out ascending.
+void headerClickBySize(benchmark::State &state)
+{
+    const CandidateList base = sampleList(static_cast<std::size_t>(state.range(0)));
+    const int column = static_cast<int>(state.range(1));
+    std::vector<double> keys(base.size());
+    for (std::size_t i = 0; i < base.size(); ++i)
+        keys[i] = static_cast<double>(*saxolith::shownHundredths(base, i, static_cast<saxolith::CandidateColumn>(column))) / 100.0;
+    bool checked = false;
+    against_baseline::run(
+        state, "stable_sort of indices",
+        [&] {
+            CandidateList list = base;
+            saxolith::SortState d = saxolith::SortState::Unsorted;
+            saxolith::SortState ra = saxolith::SortState::Unsorted;
+            const double s = against_baseline::seconds([&] { saxolith::headerClick(list, column, d, ra); });
+            if (!checked) {
+                checked = true;
+                if (!ascendingByShown(list, column))
+                    state.SkipWithError("the list is not ascending after the click");
+            }
+            benchmark::DoNotOptimize(list);
+            return s;
+        },
+        [&] {
+            std::vector<std::uint32_t> order(keys.size());
+            return against_baseline::seconds([&] {
+                std::iota(order.begin(), order.end(), std::uint32_t{0});
+                std::stable_sort(order.begin(), order.end(),
+                                 [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+                benchmark::DoNotOptimize(order);
+            });
+        });
+    state.counters["rows"] = static_cast<double>(base.size());
+    state.SetLabel(column == 2 ? "random rows by d" : "random rows by Ra");
+}
+BENCHMARK(headerClickBySize)
+    ->ArgsProduct({{10'000, 100'000, 1'000'000, 2'000'000}, {4, 2}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
+
 std::vector<double> keysOf(const CandidateList &list, int column)
 {
     std::vector<double> keys(list.size());
@@ -168,11 +225,25 @@ BENCHMARK(exchangeOrder)
 void filterByRa(benchmark::State &state)
 {
     const CandidateList &list = listOf(state.range(0));
+    // Checked once: the rows kept are those whose Ra cell reads within the range.
+    std::size_t expected = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const double shown = std::stod(list.cell(i, 4));
+        expected += shown >= 10000 && shown <= 11000 ? 1 : 0;
+    }
+    bool checked = false;
     against_baseline::run(
         state, "copy_if on the Ra value",
         [&] {
-            return against_baseline::seconds(
-                [&] { benchmark::DoNotOptimize(saxolith::filterCandidates(list, "10000", "11000")); });
+            saxolith::FilterOutcome outcome;
+            const double s = against_baseline::seconds(
+                [&] { outcome = saxolith::filterCandidates(list, "10000", "11000"); });
+            if (!checked) {
+                checked = true;
+                if (outcome.rows.size() != expected)
+                    state.SkipWithError("the filter kept other rows than those in range");
+            }
+            return s;
         },
         [&] {
             return against_baseline::seconds([&] {
@@ -184,6 +255,7 @@ void filterByRa(benchmark::State &state)
                 benchmark::DoNotOptimize(out);
             });
         });
+    state.counters["kept"] = static_cast<double>(expected);
 }
 BENCHMARK(filterByRa)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

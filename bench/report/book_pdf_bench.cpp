@@ -1,0 +1,150 @@
+// The text book of 2,000 and 8,000 piles as a PDF, against its floor: QPdfWriter drawing the very
+// same pages from glyphs shaped beforehand (what any layout through it must still pay: the glyphs'
+// positions, the font subset, the compression). Counters give the time a pile of both.
+#include "book_pages.h"
+
+#include "book/calculation_book.h"
+#include "schedule/schedule_file.h"
+#include "schedule/schedule_run.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextLayout>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace
+{
+
+using namespace saxolith;
+using Clock = std::chrono::steady_clock;
+
+// A book of `piles` entries of the mixed schedule rows (every section, route and precision).
+CalculationBook bookOf(int piles)
+{
+    static const char *const rows[] = {
+        "圆桩,{},,,35,较完整,,个位取整",      "椭圆桩,{},600,,40,0.62,,两位小数",
+        "矩形桩,{},800,4000,,,,十位取整",     "方桩,{},{},,20,,0.3,一位小数",
+        "圆桩,{},,,45,0.7,,百位取整",         "矩形桩,800,{},,60,完整,,两位小数",
+        "椭圆桩,{},500,,25,较破碎,,个位取整", "圆桩,{},,3500,,,,一位小数",
+    };
+    std::string text = "桩号,截面类型,d(mm),c(mm),qpa(kPa),frk(MPa),完整程度,ψr,精度\r\n";
+    for (int i = 0; i < piles; ++i) {
+        const std::string d = std::to_string(1000 + (i % 11) * 100);
+        text += (i % 2 == 0 ? "P-" + std::to_string(i) : std::string()) + "," + fillIn(rows[i % 8], {d, d}) + "\r\n";
+    }
+    CalculationBook book;
+    calculateSchedule(readSchedule(text).rows, book, "2024/1/2 10:20:30");
+    return book;
+}
+
+std::string scratch(const char *name)
+{
+    return "/tmp/" + std::to_string(::getpid()) + name;
+}
+
+// The floor: the same pages as paintBook lays them out, every line's glyphs shaped before the clock
+// starts, so only QPdfWriter's own work is timed.
+double floorSeconds(const std::vector<std::string> &lines, const std::string &path)
+{
+    QPdfWriter writer(QString::fromStdString(path));
+    setUpBookPages(writer, BookForm::Text);
+    QPainter painter(&writer);
+    const QRectF area(0, 0, writer.width(), writer.height());
+    QFont font(QString::fromLatin1(bookFontFamily));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setPointSizeF(10.5);
+    const QFontMetricsF metrics(font, &writer);
+    const std::size_t perPage = static_cast<std::size_t>(std::floor(area.height() * 0.9 / metrics.lineSpacing()));
+    const auto pages = paginateBook(lines, BookForm::Text, perPage);
+    std::vector<QList<QGlyphRun>> shaped;
+    shaped.reserve(lines.size());
+    for (const std::string &line : lines) {
+        QTextLayout layout(QString::fromStdString(line), font, &writer);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        shaped.push_back(layout.glyphRuns());
+    }
+    const auto start = Clock::now();
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        if (page > 0)
+            writer.newPage();
+        double top = area.top();
+        for (const std::size_t line : pages[page]) {
+            for (const QGlyphRun &run : shaped[line])
+                painter.drawGlyphRun(QPointF(area.left(), top), run);
+            top += metrics.lineSpacing();
+        }
+    }
+    painter.end();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void bookPdf(benchmark::State &state)
+{
+    const int piles = static_cast<int>(state.range(0));
+    const CalculationBook book = bookOf(piles);
+    if (book.entryCount() != piles) {
+        state.SkipWithError("the book does not hold every pile");
+        return;
+    }
+    const std::string path = scratch("_book.pdf");
+    const std::string floorPath = scratch("_floor.pdf");
+    double measured = 0.0;
+    double base = 0.0;
+    bool checked = false;
+    for (auto _ : state) {
+        base += floorSeconds(book.textLines(), floorPath);
+        const auto start = Clock::now();
+        const auto error = writeBookPdf(book.textLines(), BookForm::Text, path);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        measured += seconds;
+        state.SetIterationTime(seconds);
+        if (error) {
+            state.SkipWithError(error->c_str());
+            break;
+        }
+        if (!checked) {
+            // Checked once: a PDF with a page for each page the book lays out.
+            checked = true;
+            QFile file(QString::fromStdString(path));
+            file.open(QIODevice::ReadOnly);
+            const QByteArray bytes = file.readAll();
+            if (!bytes.startsWith("%PDF") || !bytes.contains("/Type /Page\n") || bytes.count("/Type /Page\n") < piles / 2)
+                state.SkipWithError("the PDF lacks its pages");
+        }
+    }
+    std::remove(path.c_str());
+    std::remove(floorPath.c_str());
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["ms_pile"] = measured / runs / piles * 1e3;
+    state.counters["floor_ms_pile"] = base / runs / piles * 1e3;
+    state.counters["x_floor"] = base > 0 ? measured / base : 0.0;
+    state.SetLabel("floor: QPdfWriter drawing glyphs shaped beforehand");
+}
+BENCHMARK(bookPdf)->Arg(2000)->Arg(8000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
