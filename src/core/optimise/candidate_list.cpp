@@ -567,24 +567,43 @@ void CandidateList::reverse()
 
 CandidateList CandidateList::filterByRa(double minimum, double maximum, const ListProgress &progress) const
 {
-    // Marks first, so the copies are made into room of the right size.
-    std::vector<bool> kept(m_rows.size());
-    std::size_t count = 0;
+    // The shown Ra of a value below ten million lies within a hundred of it (at most the hundreds cut
+    // off, or half a last place rounded), so a value farther than that from both ends of the range
+    // decides at once; only values near an end need the shown number worked out.
+    constexpr double shownWithin = 101.0;
+    constexpr double plainRange = 1e7;
+    const double surelyBelow = minimum - shownWithin;
+    const double surelyAbove = maximum + shownWithin;
+    const double surelyFrom = minimum + shownWithin;
+    const double surelyTo = maximum - shownWithin;
+    // The kept rows' places first, so the copies are made into room of the right size.
+    std::vector<std::uint32_t> kept;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (progress && i % progressStride == 0)
             progress(i, m_rows.size());
-        // The shown Ra, found as the sort finds it, or read from the text where that is needed.
-        const auto shown = roundedHundredths(m_rows[i].ra, m_rows[i].precision);
-        const auto ra = shown ? std::optional<double>(static_cast<double>(*shown) / 100.0) : strictNumber(cell(i, Ra));
-        kept[i] = ra && minimum <= *ra && *ra <= maximum;
-        count += kept[i] ? 1 : 0;
+        const CandidateRow &r = m_rows[i];
+        const double value = r.ra;
+        bool keep = false;
+        if (r.precision < precisionChoiceCount && std::fabs(value) < plainRange &&
+            (value < surelyBelow || value > surelyAbove)) {
+            keep = false;
+        } else if (r.precision < precisionChoiceCount && std::fabs(value) < plainRange && value >= surelyFrom &&
+                   value <= surelyTo) {
+            keep = true;
+        } else {
+            // The shown Ra, found as the sort finds it, or read from the text where that is needed.
+            const auto shown = roundedHundredths(value, r.precision);
+            const auto ra = shown ? std::optional<double>(static_cast<double>(*shown) / 100.0)
+                                  : strictNumber(cell(i, Ra));
+            keep = ra && minimum <= *ra && *ra <= maximum;
+        }
+        if (keep)
+            kept.push_back(static_cast<std::uint32_t>(i));
     }
     CandidateList out;
-    out.reserve(count);
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (kept[i])
-            out.append(m_rows[i]);
-    }
+    out.reserve(kept.size());
+    for (const std::uint32_t i : kept)
+        out.append(m_rows[i]);
     return out;
 }
 

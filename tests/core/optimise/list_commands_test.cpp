@@ -1,7 +1,13 @@
 #include "optimise/candidate_list.h"
 #include "optimise/option_grid.h"
 
+#include "text/number_text.h"
+
 #include <gtest/gtest.h>
+
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace saxolith
 {
@@ -128,6 +134,45 @@ TEST(Filter, RangeRules)
     // Copies keep their cells, the list's numbers included.
     EXPECT_EQ(column(filterCandidates(list, "10000", "11000").rows, 0),
               (std::vector<std::string>{"ZH-3", "ZH-4", "ZH-5"}));
+}
+
+TEST(Filter, KeepsExactlyTheRowsWhoseShownRaReadsInRange)
+{
+    // Values on both sides of the range's ends at every precision (hundreds cut off, tens cut off,
+    // units and decimals rounded), beyond seven digits, and not finite: the rows kept are those whose
+    // Ra cell, read back, lies in the range.
+    std::vector<double> values;
+    for (const double end : {10000.0, 11000.0, 12345678.0}) {
+        for (double offset = -205.0; offset <= 205.0; offset += 0.37)
+            values.push_back(end + offset);
+        for (const double near : {-100.0, -99.995, -50.0, -0.5, -0.005, 0.0, 0.004, 0.005, 0.5, 99.99, 100.0, 101.0})
+            values.push_back(end + near);
+    }
+    values.push_back(std::numeric_limits<double>::quiet_NaN());
+    values.push_back(std::numeric_limits<double>::infinity());
+    CandidateList list;
+    for (std::size_t i = 0; i < values.size() * 6; ++i) {
+        CandidateRow row;
+        row.first = 1000;
+        row.ra = values[i % values.size()];
+        row.precision = static_cast<std::uint8_t>(i / values.size()); // 5: outside the choices
+        list.append(row);
+    }
+    list.renumber();
+    for (const auto &[low, high] : std::vector<std::pair<double, double>>{
+             {10000, 11000}, {10050, 10950}, {0, 11000}, {10000, 1e15}, {12345600, 12345700}}) {
+        std::size_t expected = 0;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const auto shown = strictNumber(list.cell(i, 4));
+            expected += shown && low <= *shown && *shown <= high ? 1 : 0;
+        }
+        const CandidateList kept = list.filterByRa(low, high);
+        ASSERT_EQ(kept.size(), expected) << low << " " << high;
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            const auto shown = strictNumber(kept.cell(i, 4));
+            ASSERT_TRUE(shown && low <= *shown && *shown <= high) << kept.cell(i, 4);
+        }
+    }
 }
 
 TEST(Filter, UnreadableRangeNamesTheText)
