@@ -165,10 +165,16 @@ int decimalsByChoice(int choice)
 
 std::string displayRounded(double value, int choice)
 {
+    char text[numberTextRoom];
+    return {text, writeDisplayRounded(text, value, choice)};
+}
+
+std::size_t writeDisplayRounded(char *out, double value, int choice)
+{
     if (choice < 0 || choice >= precisionChoiceCount) {
-        return {};
+        return 0;
     }
-    return formatFixed(cutByChoice(value, choice), 7, decimalsByChoice(choice));
+    return writeFixed(out, cutByChoice(value, choice), 7, decimalsByChoice(choice));
 }
 
 } // namespace saxolith

@@ -3,6 +3,7 @@
 
 #include "capacity/section_types.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -67,5 +68,7 @@ double cutByChoice(double value, int choice);
 int decimalsByChoice(int choice);
 // The text of qpa or Ra in a result field; empty for a choice outside 0..4.
 std::string displayRounded(double value, int choice);
+// The same text written at `out` (numberTextRoom characters of room); returns the characters written.
+std::size_t writeDisplayRounded(char *out, double value, int choice);
 
 } // namespace saxolith

@@ -1,11 +1,13 @@
 #include "output/list_export.h"
 
+#include "capacity/formulas.h"
 #include "optimise/option_grid.h"
 #include "output/file_system.h"
 #include "output/safe_file.h"
 #include "output/text_file.h"
 #include "text/candidate_number.h"
 #include "text/fixed_width.h"
+#include "text/number_text.h"
 
 #include <xlsxwriter.h>
 
@@ -224,6 +226,81 @@ class RowCells
     Cell m_number;
 };
 
+// The CSV records of one row after another. In a large list most columns repeat few values (the
+// option grid's steps), so three pieces of a record are kept by exactly the row fields they are
+// made from: section and d; c; and the seven columns from the strength on. The candidate number
+// and Ra, different in nearly every row, are written straight. Every text is the export cell's.
+class CsvRecords
+{
+  public:
+    explicit CsvRecords(const CandidateList &list) : m_list(list)
+    {
+        for (auto &table : m_pieces) {
+            table.resize(std::size_t{1} << tableBits);
+        }
+    }
+
+    // Appends the record of row `index`, CR LF included.
+    void append(std::string &out, std::size_t index)
+    {
+        const CandidateRow &row = m_list.row(index);
+        char text[numberTextRoom + 64];
+        std::size_t length = 0;
+        if (row.numberDigits == 0) {
+            length = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, row.number).ptr - text);
+        } else {
+            length = writeCandidateNumber(text, row.number, std::min<int>(row.numberDigits, 64));
+        }
+        out.append(text, length);
+        out += piece(0, index, {code(row.section), bits(row.first)}, 1, 3);
+        out += piece(1, index, {code(row.section), bits(row.second)}, 3, 4);
+        out += ',';
+        out.append(text, writeDisplayRounded(text, row.ra, row.precision));
+        out += piece(2, index,
+                     {code(row.route) | code(row.basis) << 8U | code(row.integrityClass) << 16U |
+                          std::uint64_t{row.precision} << 24U,
+                      bits(row.strength), bits(row.index), bits(row.psi), bits(row.qpa)},
+                     5, candidateColumns);
+        out += "\r\n";
+    }
+
+  private:
+    static constexpr int tableBits = 12;
+    static constexpr std::size_t keyWords = 5;
+    using Key = std::array<std::uint64_t, keyWords>;
+    struct Piece {
+        Key key{};
+        bool set = false;
+        std::string text;
+    };
+
+    static std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+    template <typename E> static std::uint64_t code(E value) { return static_cast<std::uint64_t>(value); }
+
+    // Columns [first, end) of row `index`, each after its comma, as kept for `key`.
+    const std::string &piece(std::size_t which, std::size_t index, const Key &key, int first, int end)
+    {
+        std::uint64_t hash = which;
+        for (const std::uint64_t word : key) {
+            hash = (hash ^ word ^ (word >> 29)) * 0x9E3779B97F4A7C15ULL;
+        }
+        Piece &slot = m_pieces[which][hash >> (64 - tableBits)];
+        if (!slot.set || slot.key != key) {
+            slot.set = true;
+            slot.key = key;
+            slot.text.clear();
+            for (int column = first; column < end; ++column) {
+                slot.text += ',';
+                appendCsvField(slot.text, exportCell(m_list, index, column));
+            }
+        }
+        return slot.text;
+    }
+
+    const CandidateList &m_list;
+    std::array<std::vector<Piece>, 3> m_pieces;
+};
+
 } // namespace
 
 std::string exportHeader(int column)
@@ -249,44 +326,54 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column)
     return text;
 }
 
-void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress)
+bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress)
 {
-    std::string record(byteOrderMark);
+    // Records gather in one buffer that goes to the sink in pieces of about a megabyte.
+    constexpr std::size_t pieceBytes = std::size_t{1} << 20;
+    std::string bytes(byteOrderMark);
+    bytes.reserve(pieceBytes + 4096);
     for (int column = 0; column < candidateColumns; ++column) {
         if (column > 0) {
-            record += ',';
+            bytes += ',';
         }
-        appendCsvField(record, exportHeader(column));
+        appendCsvField(bytes, exportHeader(column));
     }
-    record += "\r\n";
-    out.write(record.data(), static_cast<std::streamsize>(record.size()));
+    bytes += "\r\n";
     const std::size_t total = list.size();
-    RowCells cells(list);
+    CsvRecords records(list);
     for (std::size_t row = 0; row < total; ++row) {
-        record.clear();
-        for (int column = 0; column < candidateColumns; ++column) {
-            if (column > 0) {
-                record += ',';
+        records.append(bytes, row);
+        if (bytes.size() >= pieceBytes) {
+            if (!sink(bytes)) {
+                return false;
             }
-            appendCsvField(record, cells.cell(row, column).text);
+            bytes.clear();
         }
-        record += "\r\n";
-        out.write(record.data(), static_cast<std::streamsize>(record.size()));
         if (row % progressEvery == 0) {
             report(progress, row, total);
         }
     }
+    if (!bytes.empty() && !sink(bytes)) {
+        return false;
+    }
     report(progress, total, total);
+    return true;
+}
+
+void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress)
+{
+    writeListCsv(
+        [&out](std::string_view bytes) {
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            return static_cast<bool>(out);
+        },
+        list, progress);
 }
 
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
                                          const ExportProgress &progress)
 {
-    return saveFile(path, [&](const ByteSink &sink) {
-        SinkStream out(sink);
-        writeListCsv(out, list, progress);
-        return completeWhen(out.finish());
-    });
+    return saveFile(path, [&](const ByteSink &sink) { return completeWhen(writeListCsv(sink, list, progress)); });
 }
 
 std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows)

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "optimise/candidate_list.h"
+#include "output/text_file.h"
 
 namespace saxolith
 {
@@ -31,6 +32,8 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column);
 // The CSV text: a byte-order mark, the header row, one row per candidate in list order, all twelve
 // columns, fields quoted where they must be, every record ended by CR LF.
 void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress = {});
+// The same text handed to `sink` in pieces of about a megabyte; false when the sink refused a piece.
+bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress = {});
 
 // Writes the CSV file through a temporary file; nothing on success, otherwise the error text.
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,

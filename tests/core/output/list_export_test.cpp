@@ -146,6 +146,44 @@ TEST_F(ListExport, CsvReadsBackAsTheListWithItsHeader)
     EXPECT_EQ(records[456][1], "方桩");
 }
 
+TEST_F(ListExport, CsvCellsAreTheExportCellsOfAnyRow)
+{
+    // Plain and padded numbers, every section, route, basis and precision (one beyond the choices),
+    // values beyond seven digits, and values that are not finite.
+    CandidateList rows;
+    const double odd[] = {0.0, -0.0, 1e-9, 1234.5678, 12345678.9, 1e300, -2.5,
+                          std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
+    for (std::uint32_t i = 0; i < 400; ++i) {
+        CandidateRow row;
+        row.section = static_cast<SectionType>(i % 4);
+        row.route = i % 3 == 0 ? StrengthRoute::QpaGiven : StrengthRoute::FrkGiven;
+        row.basis = i % 2 == 0 ? IntegrityBasis::Class : IntegrityBasis::Index;
+        row.integrityClass = static_cast<IntegrityClass>(1 + i % 3);
+        row.first = odd[i % 9] + 800;
+        row.second = odd[(i / 9) % 9];
+        row.strength = odd[(i / 3) % 9];
+        row.index = odd[(i / 5) % 9];
+        row.psi = odd[(i / 7) % 9];
+        row.qpa = odd[(i / 11) % 9];
+        row.ra = odd[(i / 2) % 9] * 3 + i;
+        row.precision = static_cast<std::uint8_t>(i % 6);
+        row.number = 7 * i + 3;
+        row.numberDigits = static_cast<std::uint8_t>(i % 5 == 0 ? 0 : i % 5 == 1 ? 200 : i % 4);
+        rows.append(row);
+    }
+    std::ostringstream out;
+    writeListCsv(out, rows);
+    const auto records = parseCsv(out.str().substr(3));
+    ASSERT_EQ(records.size(), 1 + rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        ASSERT_EQ(records[row + 1].size(), 12u);
+        for (int column = 0; column < 12; ++column) {
+            ASSERT_EQ(records[row + 1][static_cast<std::size_t>(column)], exportCell(rows, row, column))
+                << "row " << row << " column " << column;
+        }
+    }
+}
+
 TEST_F(ListExport, WorkbookHoldsNumbersInTheirFormatsUnderAFrozenFilteredHeader)
 {
     CandidateList sorted = list();
