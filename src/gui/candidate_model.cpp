@@ -2,7 +2,7 @@
 
 #include "optimise/option_grid.h"
 
-#include <QHash>
+#include <algorithm>
 
 namespace saxolith
 {
@@ -96,22 +96,31 @@ void CandidateModel::reorder(const std::function<void(CandidateList &)> &change)
 
     change(m_list);
 
-    // Only the few indexes the views hold (current, selection) are looked up again.
+    // Only the few indexes the views hold (current, selection) are looked up again: one pass that
+    // compares each row's number with the few wanted and stops once all are found.
     QModelIndexList after;
     after.reserve(before.size());
     if (!before.isEmpty()) {
-        QHash<std::uint32_t, int> wanted;
-        for (const std::uint32_t number : numbers) {
-            wanted.insert(number, -1);
-        }
-        for (std::size_t row = 0; row < m_list.size(); ++row) {
-            const auto found = wanted.find(m_list.row(row).number);
-            if (found != wanted.end() && found.value() < 0) {
-                found.value() = static_cast<int>(row);
+        std::vector<std::uint32_t> wanted = numbers;
+        std::sort(wanted.begin(), wanted.end());
+        wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+        std::vector<int> foundAt(wanted.size(), -1);
+        std::size_t left = wanted.size();
+        for (std::size_t row = 0; row < m_list.size() && left > 0; ++row) {
+            const std::uint32_t number = m_list.row(row).number;
+            const auto at = std::lower_bound(wanted.begin(), wanted.end(), number);
+            if (at != wanted.end() && *at == number) {
+                int &place = foundAt[static_cast<std::size_t>(at - wanted.begin())];
+                if (place < 0) {
+                    place = static_cast<int>(row);
+                    --left;
+                }
             }
         }
         for (qsizetype i = 0; i < before.size(); ++i) {
-            const int row = wanted.value(numbers[static_cast<std::size_t>(i)], -1);
+            const std::uint32_t number = numbers[static_cast<std::size_t>(i)];
+            const auto at = std::lower_bound(wanted.begin(), wanted.end(), number);
+            const int row = foundAt[static_cast<std::size_t>(at - wanted.begin())];
             after << (row < 0 ? QModelIndex() : index(row, before[i].column()));
         }
     }
