@@ -7,11 +7,14 @@
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -84,6 +87,56 @@ class PageFiller
     std::vector<std::vector<std::size_t>> m_pages;
 };
 
+// The book's lines shaped once each: a book repeats most of its lines (headings, labels, rules)
+// entry after entry, and shaping a line costs far more than drawing its glyphs. Lines are kept with
+// their baseline at y = 0; the store starts afresh when it has grown large, so a long book of
+// different lines never holds them all.
+class ShapedLines
+{
+  public:
+    ShapedLines(const QFont &font, QPaintDevice *device) : m_font(font), m_device(device) {}
+
+    const QList<QGlyphRun> &runs(const QString &text)
+    {
+        constexpr qsizetype largestStore = 1 << 14;
+        if (const auto found = m_runs.constFind(text); found != m_runs.cend()) {
+            return found.value();
+        }
+        if (m_runs.size() >= largestStore) {
+            m_runs.clear();
+        }
+        QTextLayout layout(text, m_font, m_device);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        QList<QGlyphRun> runs;
+        if (line.isValid()) {
+            const double ascent = line.ascent();
+            runs = layout.glyphRuns();
+            for (QGlyphRun &run : runs) {
+                QList<QPointF> positions = run.positions();
+                for (QPointF &position : positions) {
+                    position.ry() -= ascent;
+                }
+                run.setPositions(positions);
+            }
+        }
+        return m_runs.insert(text, std::move(runs)).value();
+    }
+
+    void draw(QPainter &painter, const QPointF &baseline, const QString &text)
+    {
+        for (const QGlyphRun &run : runs(text)) {
+            painter.drawGlyphRun(baseline, run);
+        }
+    }
+
+  private:
+    QFont m_font;
+    QPaintDevice *m_device;
+    QHash<QString, QList<QGlyphRun>> m_runs;
+};
+
 } // namespace
 
 void setUpBookPages(QPagedPaintDevice &device, BookForm form)
@@ -149,10 +202,16 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
     texts.reserve(static_cast<qsizetype>(lines.size()));
     double widest = 1.0;
     const QFontMetricsF measuring(bookFont(measuringPoints), &device);
+    QHash<QString, double> widths; // each distinct line measured once
     for (const std::string &line : lines) {
         texts << qs(line);
-        widest = std::max(widest, measuring.horizontalAdvance(texts.back()));
+        auto width = widths.constFind(texts.back());
+        if (width == widths.cend()) {
+            width = widths.insert(texts.back(), measuring.horizontalAdvance(texts.back()));
+        }
+        widest = std::max(widest, width.value());
     }
+    widths.clear();
     // The widest line fills the width at most; a short book is not blown up beyond reading size.
     const double points =
         std::clamp(measuringPoints * area.width() / widest * 0.995, smallestBodyPoints, largestBodyPoints);
@@ -170,6 +229,7 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
     QPen rule(Qt::black);
     rule.setWidthF(device.logicalDpiX() / 200.0);
 
+    ShapedLines shaped(font, &device);
     for (std::size_t page = 0; page < pages.size(); ++page) {
         if (page > 0 && !device.newPage()) {
             painter.end();
@@ -195,7 +255,7 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
         painter.setFont(font);
         double baseline = bodyTop + metrics.ascent();
         for (const std::size_t line : pages[page]) {
-            painter.drawText(QPointF(area.left(), baseline), texts[static_cast<qsizetype>(line)]);
+            shaped.draw(painter, QPointF(area.left(), baseline), texts[static_cast<qsizetype>(line)]);
             baseline += lineHeight;
         }
     }
