@@ -63,11 +63,20 @@ int sliceOf(double value, double low, double high, int count)
     return std::clamp(static_cast<int>(slice), 0, count - 1);
 }
 
-// The highest Ra at each exact x, in an open-addressed table: the usual list has a few hundred x.
-class EnvelopeTable
+// The lowest and the highest Ra at each exact x (the first row of each in list order), in an
+// open-addressed table: the usual list has a few hundred x, a list by area a few per row at most.
+class XTable
 {
   public:
-    EnvelopeTable() : m_slots(64) {}
+    struct Slot {
+        double x = 0.0;
+        double lowY = 0.0;
+        double highY = 0.0;
+        std::uint32_t lowRow = noRow; // noRow: the slot is free
+        std::uint32_t highRow = noRow;
+    };
+
+    XTable() : m_slots(64) {}
 
     void add(double x, double y, std::uint32_t row)
     {
@@ -76,12 +85,18 @@ class EnvelopeTable
         if ((m_used + 1) * 2 > m_slots.size())
             grow();
         Slot &slot = find(x);
-        if (slot.row == noRow) {
-            slot = {x, y, row};
+        if (slot.lowRow == noRow) {
+            slot = {x, y, y, row, row};
             ++m_used;
-        } else if (y > slot.y) {
-            slot.y = y;
-            slot.row = row;
+            return;
+        }
+        if (y < slot.lowY) {
+            slot.lowY = y;
+            slot.lowRow = row;
+        }
+        if (y > slot.highY) {
+            slot.highY = y;
+            slot.highRow = row;
         }
     }
 
@@ -95,25 +110,25 @@ class EnvelopeTable
 #endif
     }
 
-    std::vector<ChartPoint> sorted() const
+    template <typename Visit> void forEach(Visit visit) const
+    {
+        for (const Slot &slot : m_slots) {
+            if (slot.lowRow != noRow)
+                visit(slot);
+        }
+    }
+
+    // The highest Ra at each x, ascending x.
+    std::vector<ChartPoint> envelope() const
     {
         std::vector<ChartPoint> out;
         out.reserve(m_used);
-        for (const Slot &slot : m_slots) {
-            if (slot.row != noRow)
-                out.push_back({slot.x, slot.y, slot.row});
-        }
+        forEach([&](const Slot &slot) { out.push_back({slot.x, slot.highY, slot.highRow}); });
         std::sort(out.begin(), out.end(), [](const ChartPoint &a, const ChartPoint &b) { return a.x < b.x; });
         return out;
     }
 
   private:
-    struct Slot {
-        double x = 0.0;
-        double y = 0.0;
-        std::uint32_t row = noRow;
-    };
-
     std::size_t startOf(double x) const
     {
         // The top bits of the product: round sizes leave the low bits of their doubles all zero.
@@ -124,7 +139,7 @@ class EnvelopeTable
     {
         const std::size_t mask = m_slots.size() - 1;
         std::size_t at = startOf(x);
-        while (m_slots[at].row != noRow && m_slots[at].x != x)
+        while (m_slots[at].lowRow != noRow && m_slots[at].x != x)
             at = (at + 1) & mask;
         return m_slots[at];
     }
@@ -134,7 +149,7 @@ class EnvelopeTable
         std::vector<Slot> old(m_slots.size() * 2);
         old.swap(m_slots);
         for (const Slot &slot : old) {
-            if (slot.row != noRow)
+            if (slot.lowRow != noRow)
                 find(slot.x) = slot;
         }
     }
@@ -182,36 +197,59 @@ double chartRa(const CandidateRow &row)
     static constexpr std::array<double, 3> factors{1.0, 10.0, 100.0};
     const int choice = std::clamp<int>(row.precision, 0, precisionChoiceCount - 1);
     const double factor = factors[static_cast<std::size_t>(std::clamp(decimalsByChoice(choice), 0, 2))];
-    return std::round(cutByChoice(row.ra, choice) * factor) / factor;
+    // std::round, halves away from zero, without its library call: the fraction v - trunc(v) is exact.
+    const double v = cutByChoice(row.ra, choice) * factor;
+    const double whole = std::trunc(v);
+    return (std::fabs(v - whole) >= 0.5 ? whole + std::copysign(1.0, v) : whole) / factor;
 }
 
 ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows,
                             std::size_t rasterBudget)
 {
     ReducedChart out;
-    // Each drawable row placed once, in list order, with the bounds on the way.
-    struct PlacedRow {
-        double x;
-        double y;
-        std::uint32_t row;
-        std::uint32_t series;
-    };
-    std::vector<PlacedRow> placed;
-    placed.reserve(list.size());
+    // One pass places every row once: the bounds, and each series' lowest and highest Ra at each x,
+    // from which the columns' extremes and the envelope follow. The table's slot for a row some
+    // places ahead is asked for early, so that its fetch overlaps the work on the rows between.
+    std::array<XTable, chartSeriesCount> byX;
     ChartBounds &b = out.bounds;
     b.xMin = b.yMin = std::numeric_limits<double>::infinity();
     b.xMax = b.yMax = -std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const Placed p = place(list.row(i), axis);
+    constexpr std::size_t ahead = 8;
+    std::array<Placed, ahead> ring{};
+    const std::size_t n = list.size();
+    // Each row's Ra for the raster's pass; NaN where the row is not drawn.
+    std::vector<double> ys(rows > 0 ? n : 0);
+    for (std::size_t i = 0; i < std::min(ahead, n); ++i) {
+        ring[i] = place(list.row(i), axis);
+        if (ring[i].drawable)
+            byX[static_cast<std::size_t>(ring[i].series)].prefetch(ring[i].x);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const Placed p = ring[i % ahead];
+        if (i + ahead < n) {
+            Placed &next = ring[i % ahead];
+            next = place(list.row(i + ahead), axis);
+            if (next.drawable)
+                byX[static_cast<std::size_t>(next.series)].prefetch(next.x);
+        }
+        if (!ys.empty())
+            ys[i] = p.drawable ? p.y : std::numeric_limits<double>::quiet_NaN();
+        if (!ys.empty())
+            ys[i] = p.drawable ? p.y : std::numeric_limits<double>::quiet_NaN();
         if (!p.drawable)
             continue;
         b.xMin = std::min(b.xMin, p.x);
         b.xMax = std::max(b.xMax, p.x);
         b.yMin = std::min(b.yMin, p.y);
         b.yMax = std::max(b.yMax, p.y);
-        placed.push_back({p.x, p.y, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(p.series)});
+        const auto s = static_cast<std::size_t>(p.series);
+        byX[s].add(p.x, p.y, static_cast<std::uint32_t>(i));
+        ++out.series[s].rowCount;
     }
-    if (placed.empty()) {
+    std::array<bool, chartSeriesCount> present{};
+    for (std::size_t s = 0; s < chartSeriesCount; ++s)
+        present[s] = out.series[s].rowCount > 0;
+    if (std::none_of(present.begin(), present.end(), [](bool p) { return p; })) {
         out.bounds = ChartBounds{};
         return out;
     }
@@ -228,41 +266,48 @@ ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int colum
     std::array<std::vector<Extreme>, chartSeriesCount> lowest;
     std::array<std::vector<Extreme>, chartSeriesCount> highest;
     std::array<std::vector<std::uint32_t>, chartSeriesCount> cells; // first row of each raster cell
-    std::array<EnvelopeTable, chartSeriesCount> envelopes;
-    std::array<bool, chartSeriesCount> present{};
-
-    // The envelope's slot for a row some places ahead is asked for early, so that its fetch overlaps
-    // the work on the rows between.
-    constexpr std::size_t ahead = 8;
-    for (std::size_t k = 0; k < placed.size(); ++k) {
-        if (k + ahead < placed.size())
-            envelopes[placed[k + ahead].series].prefetch(placed[k + ahead].x);
-        const PlacedRow &p = placed[k];
-        const std::size_t s = p.series;
-        if (!present[s]) {
-            present[s] = true;
-            lowest[s].assign(columnCount, {0.0, noRow});
-            highest[s].assign(columnCount, {0.0, noRow});
-            cells[s].assign(cellCount, noRow);
-        }
-        const std::uint32_t row = p.row;
-        const auto column = static_cast<std::size_t>(sliceOf(p.x, b.xMin, b.xMax, columns));
-        Extreme &low = lowest[s][column];
-        if (low.row == noRow || p.y < low.y)
-            low = {p.y, row};
-        Extreme &high = highest[s][column];
-        if (high.row == noRow || p.y > high.y)
-            high = {p.y, row};
-        if (rows > 0) {
-            std::uint32_t &cell = cells[s][column * static_cast<std::size_t>(rows) +
-                                           static_cast<std::size_t>(sliceOf(p.y, b.yMin, b.yMax, rows))];
-            if (cell == noRow)
-                cell = row;
-        }
-        envelopes[s].add(p.x, p.y, row);
-        ++out.series[s].rowCount;
+    for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+        if (!present[s])
+            continue;
+        lowest[s].assign(columnCount, {0.0, noRow});
+        highest[s].assign(columnCount, {0.0, noRow});
+        cells[s].assign(cellCount, noRow);
+        // A column's lowest (highest) is the lowest (highest) of its x, the first row among equals.
+        byX[s].forEach([&](const XTable::Slot &slot) {
+            const auto column = static_cast<std::size_t>(sliceOf(slot.x, b.xMin, b.xMax, columns));
+            Extreme &low = lowest[s][column];
+            if (low.row == noRow || slot.lowY < low.y || (slot.lowY == low.y && slot.lowRow < low.row))
+                low = {slot.lowY, slot.lowRow};
+            Extreme &high = highest[s][column];
+            if (high.row == noRow || slot.highY > high.y || (slot.highY == high.y && slot.highRow < high.row))
+                high = {slot.highY, slot.highRow};
+        });
     }
-    placed = {};
+    if (rows > 0) {
+        // The raster's cells need every row's place within the bounds: a second pass, which takes
+        // the Ra kept by the first. A bit a cell says it is taken, so that the pass touches the
+        // cells' rows only for the first row of each.
+        std::array<std::vector<std::uint64_t>, chartSeriesCount> taken;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            taken[s].assign(present[s] ? (cellCount + 63) / 64 : 0, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double y = ys[i];
+            if (std::isnan(y))
+                continue;
+            const CandidateRow &row = list.row(i);
+            const auto s = static_cast<std::size_t>(chartSeriesOf(row));
+            const auto column = static_cast<std::size_t>(sliceOf(chartX(row, axis), b.xMin, b.xMax, columns));
+            const std::size_t cell =
+                column * static_cast<std::size_t>(rows) + static_cast<std::size_t>(sliceOf(y, b.yMin, b.yMax, rows));
+            std::uint64_t &word = taken[s][cell / 64];
+            const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
+            if ((word & bit) == 0) {
+                word |= bit;
+                cells[s][cell] = static_cast<std::uint32_t>(i);
+            }
+        }
+    }
+
     // The finest raster within the budget: `merge` cells become one; 0 leaves the raster out.
     const auto height = static_cast<std::size_t>(rows);
     const auto mergedCell = [&](std::size_t s, std::size_t column, std::size_t first, std::size_t merge) {
@@ -309,7 +354,7 @@ ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int colum
             if (high.row != low.row)
                 data.points.push_back(pointOf(high.row));
         }
-        data.envelope = envelopes[s].sorted();
+        data.envelope = byX[s].envelope();
     }
     return out;
 }
