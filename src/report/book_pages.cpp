@@ -114,11 +114,22 @@ class ShapedLines
             const double ascent = line.ascent();
             runs = layout.glyphRuns();
             for (QGlyphRun &run : runs) {
-                QList<QPointF> positions = run.positions();
-                for (QPointF &position : positions) {
-                    position.ry() -= ascent;
+                // A blank draws nothing, and QPdfWriter writes every glyph as text of its own, so
+                // blanks are left out: their places stay between the glyphs around them.
+                const QList<quint32> blanks = run.rawFont().glyphIndexesForString(QStringLiteral(" "));
+                const quint32 blank = blanks.isEmpty() ? 0 : blanks.front();
+                const QList<quint32> glyphs = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                QList<quint32> kept;
+                QList<QPointF> keptPositions;
+                for (qsizetype i = 0; i < glyphs.size(); ++i) {
+                    if (blanks.isEmpty() || glyphs[i] != blank) {
+                        kept << glyphs[i];
+                        keptPositions << QPointF(positions[i].x(), positions[i].y() - ascent);
+                    }
                 }
-                run.setPositions(positions);
+                run.setGlyphIndexes(kept);
+                run.setPositions(keptPositions);
             }
         }
         return m_runs.insert(text, std::move(runs)).value();
