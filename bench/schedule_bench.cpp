@@ -8,7 +8,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sstream>
 
 namespace
@@ -22,7 +30,7 @@ constexpr std::string_view timeText = "2024/1/2 10:20:30";
 
 // Every section, both routes, both ψr modes, every precision, ids on every other row, and a
 // refused row now and then.
-std::string scheduleText()
+std::string scheduleText(int count = rowCount)
 {
     static const char *const rows[] = {
         "圆桩,{},,,35,较完整,,个位取整",      "椭圆桩,{},600,,40,0.62,,两位小数",
@@ -31,7 +39,7 @@ std::string scheduleText()
         "椭圆桩,{},500,,25,较破碎,,个位取整", "圆桩,{},,,abc,,,一位小数",
     };
     std::string text = "桩号,截面类型,d(mm),c(mm),qpa(kPa),frk(MPa),完整程度,ψr,精度\r\n";
-    for (int i = 0; i < rowCount; ++i) {
+    for (int i = 0; i < count; ++i) {
         if (i % 2 == 0) {
             text += "P-" + std::to_string(i);
         }
@@ -135,5 +143,76 @@ void calculatingIntoBook(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * rowCount);
 }
 BENCHMARK(calculatingIntoBook)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The schedule as saxolith-batch runs it, in a process of its own on a schedule file of `rows` piles:
+// wall time against the plain calculate loop over the same inputs, and the most memory it held
+// (its peak resident set). Checked once: it calculated every row it should and wrote its files.
+std::string scheduleFile(int rows)
+{
+    const std::string path = "/tmp/" + std::to_string(::getpid()) + "_schedule_" + std::to_string(rows) + ".csv";
+    std::ofstream out(path, std::ios::binary);
+    out << scheduleText(rows);
+    return path;
+}
+
+void batchProgram(benchmark::State &state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    const std::string schedule = scheduleFile(rows);
+    const std::string folder = schedule + ".out";
+    std::vector<CalculationInput> inputs;
+    {
+        std::ifstream in(schedule, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (const ScheduleRow &row : readSchedule(text).rows) {
+            inputs.push_back(rowInput(row).input);
+        }
+    }
+    double loop = 0.0;
+    double whole = 0.0;
+    long peakKb = 0;
+    int exitCode = -1;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (const CalculationInput &input : inputs) {
+            benchmark::DoNotOptimize(calculate(input));
+        }
+        const auto middle = Clock::now();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int quiet = ::open("/dev/null", O_WRONLY);
+            ::dup2(quiet, 1);
+            ::dup2(quiet, 2);
+            ::execl(SAXOLITH_BATCH_PROGRAM, "saxolith-batch", schedule.c_str(), "--out", folder.c_str(),
+                    static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        ::wait4(child, &status, 0, &usage);
+        const auto end = Clock::now();
+        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        peakKb = std::max(peakKb, usage.ru_maxrss);
+        loop += secondsOf(middle - start);
+        whole += secondsOf(end - middle);
+    }
+    // Every eighth row is refused (exit code 1); the results hold a line for each row.
+    std::ifstream results(folder + "/results.csv", std::ios::binary);
+    const auto lines = std::count(std::istreambuf_iterator<char>(results), std::istreambuf_iterator<char>(), '\n');
+    if (exitCode != 1 || lines != rows + 1) {
+        state.SkipWithError(("the batch ended with " + std::to_string(exitCode) + " and " + std::to_string(lines) +
+                             " lines of results")
+                                .c_str());
+    }
+    std::filesystem::remove_all(folder);
+    std::filesystem::remove(schedule);
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["seconds"] = whole / runs;
+    state.counters["loopSeconds"] = loop / runs;
+    state.counters["ratio"] = whole / loop;
+    state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(batchProgram)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

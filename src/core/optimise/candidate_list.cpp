@@ -525,39 +525,21 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
         order[p] = indexOf(entries[p]);
     entries = {};
 
-    // Each row moves once, cycle by cycle; a place is marked done by pointing at itself. A second
-    // walk runs some places ahead along the cycle and fetches the rows to come into the cache.
-    constexpr int lookahead = 12;
-    for (std::size_t start = 0; start < n; ++start) {
-        if (start % progressStride == 0)
-            report(2 * n + start);
-        if (order[start] == start)
-            continue;
-        std::size_t ahead = start;
-        bool aheadClosed = false;
-        const auto walkAhead = [&] {
-            if (aheadClosed)
-                return;
-            ahead = order[ahead];
-            aheadClosed = ahead == start;
-            prefetch(&m_rows[ahead]);
-        };
-        for (int k = 0; k < lookahead; ++k)
-            walkAhead();
-        CandidateRow held = m_rows[start];
-        std::size_t place = start;
-        for (;;) {
-            const std::size_t from = order[place];
-            order[place] = static_cast<std::uint32_t>(place);
-            if (from == start) {
-                m_rows[place] = held;
-                break;
-            }
-            m_rows[place] = m_rows[from];
-            place = from;
-            walkAhead();
-        }
+    // Each row is copied once into its place in a new list: the rows are read in the order's random
+    // order, those some places ahead asked for early so that their fetches overlap, and written in
+    // order. Moving them in place along the order's cycles would save the copy's room but read one
+    // row after another, each waiting for the last.
+    constexpr std::size_t ahead = 16;
+    std::vector<CandidateRow> sorted;
+    sorted.reserve(n);
+    for (std::size_t p = 0; p < n; ++p) {
+        if (p % progressStride == 0)
+            report(2 * n + p);
+        if (p + ahead < n)
+            prefetch(&m_rows[order[p + ahead]]);
+        sorted.push_back(m_rows[order[p]]);
     }
+    m_rows = std::move(sorted);
 }
 
 void CandidateList::reverse()
