@@ -3,16 +3,20 @@
 #include "book/calculation_book.h"
 #include "output/book_file.h"
 #include "output/encoding.h"
+#include "output/docx_file.h"
 #include "output/safe_file.h"
 #include "project/project.h"
+#include "report/report_document.h"
 #include "schedule/results_file.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
 #include "texts/batch.h"
+#include "text/number_text.h"
 #include "texts/schedule.h"
 
 #include "book_pages.h"
 #include "host.h"
+#include "report_pages.h"
 
 #include <QGuiApplication>
 
@@ -107,6 +111,8 @@ struct Options {
     bool pdf = false;
     bool xlsx = false;
     std::string project; // the project file to write; empty: none
+    std::optional<ReportFormat> report;
+    ReportSettings reportSettings;
 };
 
 std::optional<std::string> codePageByName(std::string name)
@@ -119,6 +125,35 @@ std::optional<std::string> codePageByName(std::string name)
     }
     if (name == "utf-8" || name == "utf8") {
         return "UTF-8";
+    }
+    return std::nullopt;
+}
+
+// One of the report's options; nothing when its value is understood.
+std::optional<std::string> reportOption(const std::string &option, const std::string &value, Options &options)
+{
+    ReportSettings &settings = options.reportSettings;
+    if (option == "--report") {
+        if (value == "pdf" || value == "PDF") {
+            options.report = ReportFormat::Pdf;
+        } else if (value == "docx" || value == "DOCX") {
+            options.report = ReportFormat::Docx;
+        } else {
+            return std::string(batchText::unknownReport) + value;
+        }
+    } else if (option == "--project-name") {
+        settings.titleBlock.projectName = value;
+    } else if (option == "--concrete") {
+        settings.concreteGrade = value;
+        if (const ConcreteGrade *grade = concreteGradeByName(value)) {
+            settings.concreteGrade = std::string(grade->name);
+        }
+    } else {
+        const std::optional<double> number = strictNumber(value);
+        if (!number) {
+            return option + " " + std::string(batchText::notANumber) + value;
+        }
+        (option == "--psic" ? settings.psiC : settings.gamma) = *number;
     }
     return std::nullopt;
 }
@@ -153,6 +188,15 @@ std::optional<std::string> parseOptions(int argc, char **argv, Options &options)
             options.pdf = true;
         } else if (arg == "--xlsx") {
             options.xlsx = true;
+        } else if (arg == "--report" || arg == "--project-name" || arg == "--concrete" || arg == "--psic" ||
+                   arg == "--gamma") {
+            const auto given = takeValue();
+            if (!given) {
+                return std::string(batchText::missingValue) + arg;
+            }
+            if (auto problem = reportOption(arg, *given, options)) {
+                return problem;
+            }
         } else if (arg == "--out" || arg == "--encoding" || arg == "--project") {
             const auto given = takeValue();
             if (!given) {
@@ -170,6 +214,9 @@ std::optional<std::string> parseOptions(int argc, char **argv, Options &options)
         } else {
             positional.push_back(arg);
         }
+    }
+    if (const auto problem = reportSettingsProblem(options.reportSettings)) {
+        return problem;
     }
     if (positional.size() > 1) {
         return std::string(batchText::oneSchedule);
@@ -264,7 +311,7 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
 
     // The page layout needs fonts, never a display.
     std::optional<QGuiApplication> pages;
-    if (options.pdf) {
+    if (options.pdf || options.report == ReportFormat::Pdf) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         pages.emplace(argc, argv);
     }
@@ -337,6 +384,21 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
         name.replace(name.rfind('.'), std::string::npos, ".pdf");
         console.progress(fillIn(batchText::writing, {name}));
         if (const auto error = writeBookPdf(book.textLines(), BookForm::Text, outputs.path(name))) {
+            console.error({}, *error);
+            written = false;
+        }
+    }
+    if (options.report && !book.empty()) {
+        // The report is fed pile by pile, as the book recorded them.
+        ReportBuilder builder(options.reportSettings);
+        builder.addBookEntries(book.entries());
+        const ReportDocument document = builder.finish();
+        const bool pdf = *options.report == ReportFormat::Pdf;
+        const std::string_view name = pdf ? reportPdfName : reportDocxName;
+        console.progress(fillIn(batchText::writing, {name}));
+        const auto error =
+            pdf ? writeReportPdf(document, outputs.path(name)) : writeReportDocx(document, outputs.path(name));
+        if (error) {
             console.error({}, *error);
             written = false;
         }

@@ -6,6 +6,7 @@
 #include "texts/export.h"
 #include "texts/optimisation.h"
 #include "texts/project.h"
+#include "texts/report.h"
 #include "texts/result.h"
 #include "texts/schedule.h"
 
@@ -76,6 +77,8 @@ const std::vector<Command> &resultScreenCommands()
          .hint = exportText::exportPdfHint, .keys = {exportKey}, .inContextMenu = true},
         {.id = CommandId::BookPrint, .name = "act_bookPrint", .text = exportText::print,
          .hint = exportText::printHint, .keys = {QKeySequence(Qt::CTRL | Qt::Key_P)}, .inContextMenu = true},
+        {.id = CommandId::Report, .name = "act_report", .text = reportText::command, .hint = reportText::commandHint,
+         .keys = {QKeySequence(Qt::CTRL | Qt::Key_R)}, .inContextMenu = true},
     });
     return table;
 }

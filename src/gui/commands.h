@@ -28,6 +28,7 @@ enum class CommandId {
     BookSaveAs,
     BookExportPdf,
     BookPrint,
+    Report,
     // optimisation screen
     SaveList,
     LeaveList,

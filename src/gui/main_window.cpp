@@ -2,6 +2,7 @@
 
 #include "about_window.h"
 #include "book_export.h"
+#include "report_dialog.h"
 #include "chart_window.h"
 #include "commands.h"
 #include "input_screen.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     m_layers->setCurrentWidget(MainFormLayer);
     connectScreens();
     installBookExport(JieGuo_DocLayer);
+    installReportCommand(JieGuo_DocLayer);
     installListExport(YouHuaFormLayer);
     installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);

@@ -53,6 +53,7 @@ class BatchTest : public ::testing::Test
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
+    void TearDown() override { fs::remove_all(folder); }
 
     // Runs the program in the scratch folder under the plain C locale (UTF-8 texts).
     BatchRun run(const std::string &arguments) const
@@ -110,6 +111,13 @@ TEST_F(BatchTest, ExitCodesAndMessages)
          "/proc/no/such.saxolith"},
         {"out folder cannot be made", "frk\n35\n", "piles.csv --out /proc/no/such", 2,
          "/proc/no/such: 无法建立输出目录："},
+        {"unknown report", "frk\n35\n", "piles.csv --report html", 2, "--report 只能是 pdf 或 docx：html\n"},
+        {"unknown grade", "frk\n35\n", "piles.csv --report pdf --concrete C20", 2,
+         "混凝土强度等级只能是 C25、C30、C35、C40、C45、C50、C55 或 C60：C20\n"},
+        {"psic out of range", "frk\n35\n", "piles.csv --report pdf --psic 0.9", 2,
+         "ψc 应在 0.6 到 0.8 之间：0.9\n"},
+        {"psic not a number", "frk\n35\n", "piles.csv --psic=abc", 2, "--psic 不是数：abc\n"},
+        {"report without format", "frk\n35\n", "piles.csv --report", 2, "选项缺少取值：--report\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,6 +227,39 @@ TEST_F(BatchTest, TheTextBookAsPdf)
     const std::string text = fileBytes(folder / "book.txt");
     EXPECT_NE(text.find("1.基桩编号: 东-1"), std::string::npos) << text;
     EXPECT_NE(text.find("1.基桩编号: ZH2"), std::string::npos) << text;
+}
+
+TEST_F(BatchTest, TheReportBesideTheBooks)
+{
+    schedule("id,d,qpa\n东-1,1000,\nB2,1200,30000\n");
+#ifdef SAXOLITH_BATCH_PDF
+    const BatchRun pdfRun =
+        run("piles.csv --out out --report pdf --project-name 滨江花园 --concrete c35 --psic 0.75");
+    ASSERT_EQ(pdfRun.code, 0) << pdfRun.err;
+    ASSERT_TRUE(fs::exists(folder / "out" / "report.pdf"));
+    ASSERT_TRUE(fs::exists(folder / "out" / bookFileName(BookForm::Text)));
+    const std::string command = "pdftotext '" + (folder / "out" / "report.pdf").string() + "' '" +
+                                (folder / "report.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    // Blanks stand where pdftotext guesses them: the text is compared without them.
+    std::string text = fileBytes(folder / "report.txt");
+    std::erase(text, ' ');
+    for (const char *expected :
+         {"滨江花园", "C35", "0.75", "东-1", "不满足", "由桩身强度控制", "第1页共4页"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    }
+
+    const BatchRun docxRun = run("piles.csv --out out --report=docx --gamma 1.3");
+    ASSERT_EQ(docxRun.code, 0) << docxRun.err;
+    const std::string unzip = "unzip -p '" + (folder / "out" / "report.docx").string() +
+                              "' word/document.xml > '" + (folder / "document.xml").string() + "'";
+    ASSERT_EQ(std::system(unzip.c_str()), 0);
+    const std::string xml = fileBytes(folder / "document.xml");
+    EXPECT_NE(xml.find(">B2<"), std::string::npos);
+    EXPECT_NE(xml.find("γ = 1.3<"), std::string::npos);
+#else
+    EXPECT_EQ(run("piles.csv --report pdf").code, 2);
+#endif
 }
 
 TEST_F(BatchTest, TemplateVersionAndHelp)

@@ -1,17 +1,23 @@
 // Drives the program through its four screens as a user would and saves what the display shows of each:
 // the input screen after a calculation, the result screen with the table book (at the design size and
-// as large as the screen), the optimisation screen after a run, and the About window. Runs on a real display (tools/screenshots/take starts one).
+// as large as the screen), the optimisation screen after a run, and the About window; then the calculation
+// report of the book, its cover and first pile's page as pictures of the PDF (pdftoppm). Runs on a real
+// display (tools/screenshots/take starts one).
 // Usage: saxolith-screenshots OUTPUT_DIR
 #include "about_window.h"
 #include "desktop.h"
 #include "main_window.h"
 #include "platform.h"
+#include "report_pages.h"
+#include "result_screen.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -111,6 +117,22 @@ int main(int argc, char *argv[])
     click("cbt_YHcompute");
     settle();
     ok = shoot(window, out.filePath("optimisation_screen.png")) && ok;
+
+    // The report of the three piles, with a title block as a project would fill it in.
+    saxolith::ReportSettings settings;
+    settings.titleBlock = {"滨江花园二期", "2026-017", "3#楼", "华东建筑设计研究院",
+                           "张三",         "李四",     "王五", "2026-12-10"};
+    saxolith::ReportBuilder builder(settings);
+    builder.addBookEntries(window.JieGuo_DocLayer->book().entries());
+    const QString pdf = scratch.filePath(QStringLiteral("report.pdf"));
+    ok = !saxolith::writeReportPdf(builder.finish(), QFile::encodeName(pdf).toStdString()) && ok;
+    for (const auto &[page, name] : {std::pair{1, "report_cover"}, std::pair{2, "report_pile"}}) {
+        const QString number = QString::number(page);
+        ok = QProcess::execute(QStringLiteral("pdftoppm"),
+                               {"-png", "-r", "60", "-f", number, "-l", number, "-singlefile", pdf,
+                                out.filePath(QString::fromLatin1(name))}) == 0 &&
+             ok;
+    }
 
     click("cbt_YHfanhui");
     click("cbt_CopyRight");

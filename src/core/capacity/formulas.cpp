@@ -28,9 +28,12 @@ constexpr std::string_view hardestClass = "坚硬岩";
 constexpr std::array<std::string_view, 3> integrityNames{"完整", "较完整", "较破碎"};
 
 // ψr lines through the class nodes.
-double interpolate(double x1, double y1, double x2, double y2, double x)
+constexpr PsiLine fairlyIntactLine{0.55, 0.2, 0.75, highestUsualPsi};
+constexpr PsiLine fracturedLine{0.35, 0.1, 0.55, 0.2};
+
+double interpolate(const PsiLine &line, double x)
 {
-    return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
+    return line.psi1 + (line.psi2 - line.psi1) / (line.kv2 - line.kv1) * (x - line.kv1);
 }
 
 } // namespace
@@ -117,6 +120,19 @@ double psiByIntegrityClass(IntegrityClass cls)
     return 0.0;
 }
 
+std::optional<PsiLine> psiLineOfClass(IntegrityClass cls)
+{
+    switch (cls) {
+    case IntegrityClass::FairlyIntact:
+        return fairlyIntactLine;
+    case IntegrityClass::Fractured:
+        return fracturedLine;
+    case IntegrityClass::Intact:
+        break;
+    }
+    return std::nullopt;
+}
+
 IntegrityFinding integrityByIndex(double kv)
 {
     using Kind = IntegrityFinding::Kind;
@@ -128,10 +144,10 @@ IntegrityFinding integrityByIndex(double kv)
         return {Kind::Class, IntegrityClass::Intact, highestUsualPsi};
     }
     if (kv > 0.550001) {
-        return {Kind::Class, IntegrityClass::FairlyIntact, interpolate(0.55, 0.2, 0.75, highestUsualPsi, kv)};
+        return {Kind::Class, IntegrityClass::FairlyIntact, interpolate(fairlyIntactLine, kv)};
     }
     if (kv >= smallestIntegrityIndex) {
-        return {Kind::Class, IntegrityClass::Fractured, interpolate(0.35, 0.1, 0.55, 0.2, kv)};
+        return {Kind::Class, IntegrityClass::Fractured, interpolate(fracturedLine, kv)};
     }
     return {Kind::BrokenRock, IntegrityClass::Fractured, 0.0};
 }

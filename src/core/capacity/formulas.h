@@ -57,6 +57,16 @@ struct IntegrityFinding {
 };
 IntegrityFinding integrityByIndex(double kv);
 
+// The straight line ψr follows through two integrity-index nodes inside a class; an intact rock's ψr is
+// constant, so its class has none.
+struct PsiLine {
+    double kv1;
+    double psi1;
+    double kv2;
+    double psi2;
+};
+std::optional<PsiLine> psiLineOfClass(IntegrityClass cls);
+
 double qpaFromFrk(double psi, double frk);  // kPa from MPa
 double capacityRa(double qpa, double area); // kN from kPa and mm²
 

@@ -8,12 +8,15 @@ namespace saxolith::batchText
 inline constexpr std::string_view usage =
     "用法：\n"
     "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project 工程.saxolith]\n"
+    "                 [--report pdf|docx] [--project-name 工程名称] [--concrete C30] [--psic 0.7] [--gamma 1.35]\n"
     "  saxolith-batch --template [文件]\n"
     "  saxolith-batch --version\n"
     "\n"
     "把桩表的每一行按主界面的计算命令计算，计算书写入目录（缺省为当前目录），\n"
     "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF，\n"
     "--project 另把算出的桩写成工程文件（主程序可打开继续）。\n"
+    "--report 另写计算报告 report.pdf 或 report.docx（含桩身强度验算：--concrete 混凝土强度等级，\n"
+    "--psic 成桩工艺系数 ψc，--gamma 基本组合与标准组合之比 γ）。\n"
     "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
     "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
 inline constexpr std::string_view unknownOption = "未知选项：";
@@ -26,6 +29,8 @@ inline constexpr std::string_view isFolder = "是文件夹，不是桩表文件"
 inline constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";
 inline constexpr std::string_view templateExists = "文件已存在，没有覆盖";
 inline constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
+inline constexpr std::string_view unknownReport = "--report 只能是 pdf 或 docx：";
+inline constexpr std::string_view notANumber = "不是数：";
 inline constexpr std::string_view calculating = "计算中 {}/{} 行";
 inline constexpr std::string_view writing = "写出 {}";
 } // namespace saxolith::batchText

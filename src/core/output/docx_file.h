@@ -1,0 +1,18 @@
+// The calculation report as a Word file: WordprocessingML (document, styles, page header and footer) in a
+// zip.
+#pragma once
+
+#include "report/report_document.h"
+
+#include <optional>
+#include <string>
+
+namespace saxolith
+{
+
+// Writes the report as a .docx through the one safe save: A4 portrait, the project's name and the report's
+// title in the page header, "第 n 页 共 m 页" with PAGE and NUMPAGES fields in the footer, real tables whose
+// header rows repeat. Nothing on success, otherwise a text naming the file and the reason.
+std::optional<std::string> writeReportDocx(const ReportDocument &document, const std::string &path);
+
+} // namespace saxolith

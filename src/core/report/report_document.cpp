@@ -1,0 +1,473 @@
+#include "report/report_document.h"
+
+#include "capacity/formulas.h"
+#include "text/number_text.h"
+#include "texts/report.h"
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+namespace saxolith
+{
+
+namespace
+{
+
+namespace rt = reportText;
+
+bool isSubscriptChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+std::string cat(std::initializer_list<std::string_view> parts)
+{
+    std::string out;
+    for (std::string_view part : parts) {
+        out.append(part);
+    }
+    return out;
+}
+
+// A working value: two decimals, no trailing zeros, so a hand check reads the very digits the
+// program carried on.
+std::string working(double value)
+{
+    std::string text = formatFixed(value, 15, 2);
+    if (text.find('.') != std::string::npos && text.find('E') == std::string::npos) {
+        while (text.back() == '0') {
+            text.pop_back();
+        }
+        if (text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    return text;
+}
+
+// A length in metres from millimetres, with at least three decimals.
+std::string metres(double millimetres)
+{
+    const double value = millimetres / 1000.0;
+    std::string text = formatGeneral(value);
+    const std::size_t point = text.find('.');
+    if (text.find('E') != std::string::npos) {
+        return text;
+    }
+    if (point == std::string::npos || text.size() - point - 1 < 3) {
+        return formatFixed(value, 15, 3);
+    }
+    return text;
+}
+
+std::string squareMetres(double squareMillimetres)
+{
+    return formatFixed(squareMillimetres / 1'000'000.0, 15, 4);
+}
+
+std::string psiText(double psi)
+{
+    return formatFixed(psi, 6, 4);
+}
+
+int knownChoice(int choice)
+{
+    return choice >= 0 && choice < precisionChoiceCount ? choice : 0;
+}
+
+// "= 5497.79 kN → 5498 kN": the working value, then the chosen precision's when it reads otherwise.
+std::string result(double value, int choice, std::string_view unit)
+{
+    const std::string full = working(value);
+    const std::string shown = displayRounded(value, knownChoice(choice));
+    std::string text = cat({" = ", full, " ", unit});
+    if (shown != full) {
+        text += cat({" → ", shown, " ", unit});
+    }
+    return text;
+}
+
+Block block(BlockStyle style, Runs runs, bool keep = true)
+{
+    Block b;
+    b.style = style;
+    b.runs = std::move(runs);
+    b.keepWithNext = keep;
+    return b;
+}
+
+Block tableBlock(ReportTable table, bool keep = true)
+{
+    Block b;
+    b.style = BlockStyle::Table;
+    b.table = std::move(table);
+    b.keepWithNext = keep;
+    return b;
+}
+
+double dimension(const std::string &text)
+{
+    return lenientNumber(text).value;
+}
+
+// The inputs of a pile, as typed.
+ReportTable inputTable(const PileRecord &record)
+{
+    ReportTable table;
+    table.widths = {0.55, 0.30, 0.15};
+    table.aligns = {Align::Left, Align::Right, Align::Left};
+    table.rows.push_back(
+        {markup(rt::inputColumns[0]), markup(rt::inputColumns[1]), markup(rt::inputColumns[2])});
+    const SectionTypeRow &section = sectionRow(record.section);
+    auto row = [&](std::string_view label, std::string_view value, std::string_view unit) {
+        table.rows.push_back({markup(label), verbatim(value), markup(unit)});
+    };
+    row(rt::sectionType, section.bookName, {});
+    if (section.sides) {
+        row(rt::longSide, record.first, rt::mm);
+        row(rt::shortSide, record.second, rt::mm);
+    } else {
+        row(rt::diameter, record.first, rt::mm);
+        if (section.hasSecond) {
+            row(rt::segment, record.second, rt::mm);
+        }
+    }
+    if (record.route == StrengthRoute::QpaGiven) {
+        row(rt::qpaGiven, record.qpaText, rt::kpa);
+        return table;
+    }
+    row(rt::frkGiven, record.frkText, rt::mpa);
+    if (record.psiMode == PsiMode::Manual) {
+        row(rt::manualPsi, record.manualPsiText, {});
+    } else if (integrityClassByName(record.integrityText)) {
+        row(rt::integrityClass, record.integrityText, {});
+    } else {
+        row(rt::integrityIndex, record.integrityText, {});
+    }
+    return table;
+}
+
+std::string areaFormula(const PileRecord &record)
+{
+    const SectionTypeRow &section = sectionRow(record.section);
+    const std::string first = metres(dimension(record.first));
+    const std::string area = squareMetres(record.area);
+    if (section.sides) {
+        return cat({rt::areaSides, " = ", first, rt::times, metres(dimension(record.second)), " = ", area,
+                    " ", rt::m2});
+    }
+    const std::string round = cat({" = 3.14159", rt::times, first, "² / 4"});
+    if (!section.hasSecond) {
+        return cat({rt::areaRound, round, " = ", area, " ", rt::m2});
+    }
+    return cat({rt::areaElliptical, round, " + ", first, rt::times, metres(dimension(record.second)), " = ",
+                area, " ", rt::m2});
+}
+
+// How ψr was found: the basis line and the formula lines.
+void appendPsi(std::vector<Block> &basis, std::vector<Block> &formulas, const PileRecord &record)
+{
+    const std::string psi = psiText(record.psi);
+    if (record.psiMode == PsiMode::Manual) {
+        basis.push_back(block(BlockStyle::Body, markup(rt::basisPsiManual)));
+        formulas.push_back(block(BlockStyle::Formula, markup(cat({rt::psiEquals, psi, rt::manualNote}))));
+        return;
+    }
+    const IntegrityReading reading = readIntegrity(record.integrityText);
+    if (reading.cls) {
+        basis.push_back(block(BlockStyle::Body, markup(cat({rt::basisPsiClass, record.integrityText}))));
+        formulas.push_back(block(BlockStyle::Formula, markup(cat({rt::psiEquals, psi}))));
+        return;
+    }
+    const double kv = reading.index.value_or(0.0);
+    const IntegrityFinding finding = integrityByIndex(kv);
+    const std::optional<PsiLine> line = psiLineOfClass(finding.cls);
+    if (!line) {
+        basis.push_back(block(BlockStyle::Body, markup(rt::basisPsiIntact)));
+        formulas.push_back(block(BlockStyle::Formula, markup(cat({rt::psiEquals, psi}))));
+        return;
+    }
+    basis.push_back(block(BlockStyle::Body, markup(rt::basisPsiIndex)));
+    formulas.push_back(
+        block(BlockStyle::Formula,
+              markup(cat({rt::psiLine, " = ", formatGeneral(line->psi1), " + (", formatGeneral(line->psi2),
+                          " − ", formatGeneral(line->psi1), ")", rt::times, "(", formatGeneral(kv), " − ",
+                          formatGeneral(line->kv1), ") / (", formatGeneral(line->kv2), " − ",
+                          formatGeneral(line->kv1), ") = ", psi}))));
+}
+
+std::string sizeText(const PileRecord &record)
+{
+    const SectionTypeRow &section = sectionRow(record.section);
+    if (section.sides) {
+        return cat({record.first, "×", record.second});
+    }
+    if (section.hasSecond) {
+        return cat({"d", record.first, " c", record.second});
+    }
+    return cat({"d", record.first});
+}
+
+} // namespace
+
+Runs markup(std::string_view text, bool bold)
+{
+    Runs runs;
+    std::string plain;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == '_' && i + 1 < text.size() && isSubscriptChar(text[i + 1])) {
+            if (!plain.empty()) {
+                runs.push_back({std::move(plain), false, bold});
+                plain.clear();
+            }
+            std::size_t end = i + 1;
+            while (end < text.size() && isSubscriptChar(text[end])) {
+                ++end;
+            }
+            runs.push_back({std::string(text.substr(i + 1, end - i - 1)), true, bold});
+            i = end;
+            continue;
+        }
+        plain += text[i];
+        ++i;
+    }
+    if (!plain.empty()) {
+        runs.push_back({std::move(plain), false, bold});
+    }
+    return runs;
+}
+
+Runs verbatim(std::string_view text, bool bold)
+{
+    if (text.empty()) {
+        return {};
+    }
+    return {Run{std::string(text), false, bold}};
+}
+
+std::string plainText(const Runs &runs)
+{
+    std::string out;
+    for (const Run &run : runs) {
+        out += run.text;
+    }
+    return out;
+}
+
+std::optional<std::string> reportSettingsProblem(const ReportSettings &settings)
+{
+    if (concreteGradeByName(settings.concreteGrade) == nullptr) {
+        return cat({rt::unknownGrade, settings.concreteGrade});
+    }
+    if (!(settings.psiC >= smallestPsiC && settings.psiC <= largestPsiC)) {
+        return cat({rt::psiCRange, formatGeneral(settings.psiC)});
+    }
+    if (!(settings.gamma >= 1.0 && settings.gamma <= 2.0)) {
+        return cat({rt::gammaRange, formatGeneral(settings.gamma)});
+    }
+    return std::nullopt;
+}
+
+ShaftCheck shaftCheckOf(const PileRecord &record, const ReportSettings &settings)
+{
+    const ConcreteGrade *grade = concreteGradeByName(settings.concreteGrade);
+    return checkShaft(record.ra, record.area, grade != nullptr ? grade->fc : 0.0, settings.psiC,
+                      settings.gamma);
+}
+
+ReportBuilder::ReportBuilder(ReportSettings settings)
+    : m_settings(std::move(settings)), m_grade(concreteGradeByName(m_settings.concreteGrade))
+{
+    if (m_grade == nullptr) {
+        m_grade = &concreteGrades[1];
+    }
+}
+
+void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
+{
+    ++m_piles;
+    const int choice = knownChoice(record.precision);
+    const SectionTypeRow &section = sectionRow(record.section);
+
+    Runs title = markup(rt::pileTitlePrefix, true);
+    title.push_back({std::string(pileName), false, true});
+    title.push_back({cat({"（", section.bookName, "）"}), false, true});
+    m_blocks.push_back(block(BlockStyle::PileTitle, std::move(title)));
+
+    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::inputsHead)));
+    m_blocks.push_back(tableBlock(inputTable(record)));
+
+    std::vector<Block> basis;
+    std::vector<Block> formulas;
+    basis.push_back(block(BlockStyle::Body, markup(rt::basisRa)));
+    formulas.push_back(block(BlockStyle::Formula, markup(areaFormula(record))));
+    if (record.route == StrengthRoute::QpaGiven) {
+        basis.push_back(block(BlockStyle::Body, markup(rt::basisQpaGiven)));
+        formulas.push_back(block(BlockStyle::Formula, markup(cat({rt::qpaEquals, working(record.qpa), " ",
+                                                                  rt::kpa, rt::givenNote}))));
+    } else {
+        basis.push_back(block(BlockStyle::Body, markup(rt::basisQpa)));
+        appendPsi(basis, formulas, record);
+        std::string rock = cat({rt::hardness, "：", record.hardness});
+        if (!record.integrityClass.empty()) {
+            rock += cat({rt::listSeparator, rt::integrityClass, "：", record.integrityClass});
+        }
+        formulas.push_back(block(BlockStyle::Body, markup(rock)));
+        formulas.push_back(block(
+            BlockStyle::Formula,
+            markup(cat({rt::qpaFormula, " = ", psiText(record.psi), rt::times, formatGeneral(record.frk), " ",
+                        rt::mpa, result(record.qpa, choice, rt::kpa)}))));
+    }
+    basis.push_back(block(BlockStyle::Body, markup(rt::basisShaft)));
+    formulas.push_back(block(BlockStyle::Formula,
+                             markup(cat({rt::raFormula, " = ", working(record.qpa), rt::times,
+                                         squareMetres(record.area), result(record.ra, choice, rt::kn)}))));
+
+    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::basisHead)));
+    for (Block &b : basis) {
+        m_blocks.push_back(std::move(b));
+    }
+    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::capacityHead)));
+    for (Block &b : formulas) {
+        m_blocks.push_back(std::move(b));
+    }
+
+    const ShaftCheck check =
+        checkShaft(record.ra, record.area, m_grade->fc, m_settings.psiC, m_settings.gamma);
+    const std::string psiC = formatGeneral(m_settings.psiC);
+    const std::string gamma = formatGeneral(m_settings.gamma);
+    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::shaftHead)));
+    m_blocks.push_back(block(BlockStyle::Body,
+                             markup(cat({rt::concreteGrade, " ", m_grade->name, rt::listSeparator, "f_c = ",
+                                         formatGeneral(m_grade->fc), " ", rt::fcUnit, rt::listSeparator,
+                                         "ψ_c = ", psiC, rt::listSeparator, "γ = ", gamma}))));
+    m_blocks.push_back(block(BlockStyle::Formula,
+                             markup(cat({rt::rpFormula, " = ", psiC, rt::times, formatGeneral(m_grade->fc),
+                                         " ", rt::fcUnit, rt::times, squareMetres(record.area), " ", rt::m2,
+                                         " = ", working(check.rp), " ", rt::kn}))));
+    Runs verdict = markup(cat({rt::loadFormula, " = ", gamma, rt::times, working(record.ra), " = ",
+                               working(check.load), " ", rt::kn, check.satisfied ? " ≤ " : " > ",
+                               rt::rpAgainst, working(check.rp), " ", rt::kn, rt::listSeparator}));
+    verdict.push_back({std::string(check.verdict), false, true});
+    m_blocks.push_back(block(BlockStyle::Formula, std::move(verdict)));
+    if (!check.satisfied) {
+        m_blocks.push_back(block(BlockStyle::Formula,
+                                 markup(cat({rt::limitFormula, " = ", working(check.rp), " / ", gamma, " = ",
+                                             working(check.shaftLimit), " ", rt::kn, rt::shaftGoverns}))));
+    }
+
+    const std::string governing = displayRounded(check.governing, choice);
+    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::conclusionHead)));
+    Runs conclusion = markup(cat({rt::conclusionRa, governing, " ", rt::kn}), true);
+    if (!check.satisfied) {
+        const Runs more = markup(
+            cat({rt::conclusionShaft, displayRounded(record.ra, choice), " ", rt::kn, rt::conclusionClose}));
+        conclusion.insert(conclusion.end(), more.begin(), more.end());
+    }
+    m_blocks.push_back(block(BlockStyle::Body, std::move(conclusion), false));
+
+    const bool frk = record.route == StrengthRoute::FrkGiven;
+    m_summary.push_back({verbatim(pileName), verbatim(section.bookName), verbatim(sizeText(record)),
+                         verbatim(frk ? psiText(record.psi) : std::string(rt::dash)),
+                         verbatim(displayRounded(record.qpa, choice)),
+                         verbatim(displayRounded(record.ra, choice)),
+                         verbatim(displayRounded(check.shaftLimit, choice)), verbatim(governing),
+                         verbatim(check.verdict, !check.satisfied)});
+}
+
+void ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries)
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const CalculationOutcome outcome = calculate(entries[i].input);
+        if (!outcome.record) {
+            continue;
+        }
+        const std::string number = std::string(book::pileNumberPrefix) + std::to_string(i + 1);
+        addPile(*outcome.record, entries[i].pileName.empty() ? number : entries[i].pileName);
+    }
+}
+
+ReportDocument ReportBuilder::finish()
+{
+    ReportDocument document;
+    document.headerLeft = m_settings.titleBlock.projectName;
+    document.headerRight = std::string(rt::reportTitle);
+    std::vector<Block> &out = document.blocks;
+    out.reserve(m_blocks.size() + 16);
+
+    const TitleBlock &tb = m_settings.titleBlock;
+    out.push_back(block(BlockStyle::CoverTitle, markup(rt::reportTitle, true)));
+    out.push_back(block(BlockStyle::Subtitle, markup(rt::basisSubtitle)));
+
+    ReportTable project;
+    project.widths = {0.28, 0.72};
+    project.aligns = {Align::Left, Align::Left};
+    project.headerRows = 0;
+    for (const auto &[label, value] : std::array<std::pair<std::string_view, const std::string *>, 5>{{
+             {rt::projectName, &tb.projectName},
+             {rt::projectNumber, &tb.projectNumber},
+             {rt::subItem, &tb.subItem},
+             {rt::designUnit, &tb.designUnit},
+             {rt::date, &tb.date},
+         }}) {
+        project.rows.push_back({markup(label), verbatim(*value)});
+    }
+    out.push_back(tableBlock(std::move(project), false));
+
+    out.push_back(block(BlockStyle::Heading, markup(rt::parametersHead)));
+    ReportTable parameters;
+    parameters.widths = {0.28, 0.72};
+    parameters.aligns = {Align::Left, Align::Left};
+    parameters.headerRows = 0;
+    parameters.rows.push_back({markup(rt::basisItem), markup(rt::basisCodes)});
+    parameters.rows.push_back(
+        {markup(rt::concreteGrade),
+         markup(cat({m_grade->name, "（f_c = ", formatGeneral(m_grade->fc), " ", rt::fcUnit, "）"}))});
+    parameters.rows.push_back({markup(rt::psiC), verbatim(formatGeneral(m_settings.psiC))});
+    parameters.rows.push_back({markup(rt::gamma), verbatim(formatGeneral(m_settings.gamma))});
+    parameters.rows.push_back({markup(rt::pileCount), verbatim(std::to_string(m_piles))});
+    out.push_back(tableBlock(std::move(parameters), false));
+
+    ReportTable signatures;
+    signatures.widths = {0.16, 0.30, 0.30, 0.24};
+    signatures.aligns = {Align::Centre, Align::Centre, Align::Centre, Align::Centre};
+    signatures.rows.push_back({markup(rt::duty), markup(rt::name), markup(rt::signature), markup(rt::date)});
+    for (const auto &[duty, person] : std::array<std::pair<std::string_view, const std::string *>, 3>{{
+             {rt::designer, &tb.designer},
+             {rt::checker, &tb.checker},
+             {rt::reviewer, &tb.reviewer},
+         }}) {
+        signatures.rows.push_back({markup(duty), verbatim(*person), {}, verbatim(tb.date)});
+    }
+    out.push_back(tableBlock(std::move(signatures), false));
+    out.push_back(block(BlockStyle::PageBreak, {}, false));
+
+    for (Block &b : m_blocks) {
+        out.push_back(std::move(b));
+    }
+    m_blocks.clear();
+
+    if (!m_summary.empty()) {
+        out.push_back(block(BlockStyle::PageBreak, {}, false));
+        out.push_back(block(BlockStyle::PileTitle, markup(rt::summaryHead, true)));
+        ReportTable summary;
+        summary.widths = {0.11, 0.08, 0.15, 0.09, 0.11, 0.11, 0.12, 0.12, 0.11};
+        summary.aligns = {Align::Left,  Align::Centre, Align::Centre, Align::Right, Align::Right,
+                          Align::Right, Align::Right,  Align::Right,  Align::Centre};
+        std::vector<Runs> head;
+        for (std::string_view column : rt::summaryColumns) {
+            head.push_back(markup(column));
+        }
+        summary.rows.push_back(std::move(head));
+        for (std::vector<Runs> &row : m_summary) {
+            summary.rows.push_back(std::move(row));
+        }
+        m_summary.clear();
+        out.push_back(tableBlock(std::move(summary), false));
+    }
+    return document;
+}
+
+} // namespace saxolith

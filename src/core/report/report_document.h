@@ -1,0 +1,104 @@
+// The calculation report as a document model: the PDF pages and the Word file are both drawn from it.
+#pragma once
+
+#include "book/calculation_book.h"
+#include "capacity/calculation.h"
+#include "capacity/shaft_check.h"
+#include "report/report_settings.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace saxolith
+{
+
+// A piece of text in one style.
+struct Run {
+    std::string text;
+    bool subscript = false;
+    bool bold = false;
+
+    bool operator==(const Run &) const = default;
+};
+using Runs = std::vector<Run>;
+
+// A text the program composes, its subscripts marked "R_a" (see texts/report.h), as runs.
+Runs markup(std::string_view text, bool bold = false);
+// A text as the user typed it: no marks read.
+Runs verbatim(std::string_view text, bool bold = false);
+// The runs' texts one after the other, as a reader of the page sees them.
+std::string plainText(const Runs &runs);
+
+enum class Align : std::uint8_t { Left, Centre, Right };
+
+struct ReportTable {
+    std::vector<double> widths; // shares of the text width, adding up to 1
+    std::vector<Align> aligns;  // per column
+    int headerRows = 1;         // repeated on each page the table runs over; drawn bold
+    std::vector<std::vector<Runs>> rows;
+};
+
+enum class BlockStyle : std::uint8_t {
+    CoverTitle, // the cover's large title
+    Subtitle,   // under it, centred
+    PileTitle,  // a pile's section opens
+    Heading,    // a numbered part of a pile's section
+    Body,       // plain text
+    Formula,    // indented: written, substituted, evaluated
+    Table,
+    PageBreak,
+};
+
+struct Block {
+    BlockStyle style = BlockStyle::Body;
+    Runs runs;
+    ReportTable table; // BlockStyle::Table only
+    // Kept on one page with the block after it: a pile's section is never torn apart when it fits a page.
+    bool keepWithNext = false;
+};
+
+// The report's files beside the books, as the batch writes them.
+enum class ReportFormat : std::uint8_t { Pdf, Docx };
+inline constexpr std::string_view reportPdfName = "report.pdf";
+inline constexpr std::string_view reportDocxName = "report.docx";
+
+struct ReportDocument {
+    std::string headerLeft;  // the project's name, as typed
+    std::string headerRight; // the report's title
+    std::vector<Block> blocks;
+};
+
+// The first refused setting as a message naming it; nothing when all can be used.
+std::optional<std::string> reportSettingsProblem(const ReportSettings &settings);
+
+// The shaft check of a pile with the report's settings (the settings must be accepted ones).
+ShaftCheck shaftCheckOf(const PileRecord &record, const ReportSettings &settings);
+
+// Builds the report pile by pile, so a caller that calculates a schedule row by row feeds it as it goes:
+// the cover first, one section per pile, the summary table last.
+class ReportBuilder
+{
+  public:
+    explicit ReportBuilder(ReportSettings settings);
+
+    void addPile(const PileRecord &record, std::string_view pileName);
+    int pileCount() const { return m_piles; }
+
+    // The book's entries, each calculated again from what was typed, as the book made its lines.
+    void addBookEntries(const std::vector<BookEntry> &entries);
+
+    // The whole document; the builder is spent.
+    ReportDocument finish();
+
+  private:
+    ReportSettings m_settings;
+    const ConcreteGrade *m_grade;
+    int m_piles = 0;
+    std::vector<Block> m_blocks;
+    std::vector<std::vector<Runs>> m_summary;
+};
+
+} // namespace saxolith

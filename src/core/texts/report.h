@@ -1,0 +1,122 @@
+// Texts of the calculation report (cover, pile sections, summary) and of its dialog and command.
+//
+// Texts the program composes mark subscripts with an underscore: "R_a" is R with a lowered a, "f_rk" is f
+// with a lowered rk (the letters and digits after the underscore).
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace saxolith::reportText
+{
+
+inline constexpr std::string_view reportTitle = "嵌岩桩竖向承载力计算书";
+inline constexpr std::string_view basisSubtitle = "依据《建筑地基基础设计规范》GB50007-2011";
+
+// The title block, in the order the cover and the dialog show it.
+inline constexpr std::string_view projectName = "工程名称";
+inline constexpr std::string_view projectNumber = "工程编号";
+inline constexpr std::string_view subItem = "子项/楼号";
+inline constexpr std::string_view designUnit = "设计单位";
+inline constexpr std::string_view designer = "设计";
+inline constexpr std::string_view checker = "校对";
+inline constexpr std::string_view reviewer = "审核";
+inline constexpr std::string_view date = "日期";
+inline constexpr std::string_view signature = "签名";
+inline constexpr std::string_view duty = "职责";
+inline constexpr std::string_view name = "姓名";
+
+inline constexpr std::string_view concreteGrade = "混凝土强度等级";
+inline constexpr std::string_view psiC = "成桩工艺系数 ψ_c";
+inline constexpr std::string_view gamma = "基本组合与标准组合之比 γ";
+inline constexpr std::string_view fc = "轴心抗压强度设计值 f_c";
+inline constexpr std::string_view pileCount = "基桩数量";
+inline constexpr std::string_view parametersHead = "计算参数";
+inline constexpr std::string_view basisItem = "计算依据";
+inline constexpr std::string_view basisCodes = "GB50007-2011 第 8.5.6、8.5.11 条；GB50010-2010 表 4.1.4-1";
+
+// A pile's section.
+inline constexpr std::string_view pileTitlePrefix = "基桩 ";
+inline constexpr std::string_view inputsHead = "1  输入数据";
+inline constexpr std::string_view basisHead = "2  计算依据";
+inline constexpr std::string_view capacityHead = "3  承载力计算";
+inline constexpr std::string_view shaftHead = "4  桩身强度验算";
+inline constexpr std::string_view conclusionHead = "5  结论";
+inline constexpr std::array<std::string_view, 3> inputColumns{"项目", "数值", "单位"};
+
+inline constexpr std::string_view sectionType = "桩身截面类型";
+inline constexpr std::string_view diameter = "桩身直径 d";
+inline constexpr std::string_view segment = "椭圆直段长度 c";
+inline constexpr std::string_view longSide = "矩形长边 a";
+inline constexpr std::string_view shortSide = "矩形短边 b";
+inline constexpr std::string_view qpaGiven = "桩端岩石承载力特征值 q_pa";
+inline constexpr std::string_view frkGiven = "岩石饱和单轴抗压强度标准值 f_rk";
+inline constexpr std::string_view manualPsi = "折减系数 ψ_r（人工指定）";
+inline constexpr std::string_view integrityClass = "岩体完整程度";
+inline constexpr std::string_view integrityIndex = "岩体完整性指数 K_v";
+inline constexpr std::string_view hardness = "岩石坚硬程度";
+inline constexpr std::string_view precision = "结果精度";
+
+inline constexpr std::string_view basisRa = "GB50007-2011 第 8.5.6 条，公式 (8.5.6-2)：R_a = q_pa·A_p";
+inline constexpr std::string_view basisQpaGiven = "q_pa 为输入的桩端岩石承载力特征值";
+inline constexpr std::string_view basisQpa = "GB50007-2011 第 5.2.6 条：q_pa = ψ_r·f_rk";
+inline constexpr std::string_view basisPsiManual = "ψ_r 人工指定";
+inline constexpr std::string_view basisPsiClass = "ψ_r 按岩体完整程度查表：";
+inline constexpr std::string_view basisPsiIndex = "ψ_r 按岩体完整性指数 K_v 在表列值之间线性插值";
+inline constexpr std::string_view basisPsiIntact = "ψ_r 按岩体完整性指数 K_v：岩体完整，取表列值";
+inline constexpr std::string_view basisShaft =
+    "GB50007-2011 第 8.5.11 条：Q ≤ ψ_c·f_c·A_p；f_c 按 GB50010-2010 表 4.1.4-1";
+
+inline constexpr std::string_view areaRound = "A_p = π·d²/4";
+inline constexpr std::string_view areaElliptical = "A_p = π·d²/4 + d·c";
+inline constexpr std::string_view areaSides = "A_p = a·b";
+inline constexpr std::string_view psiEquals = "ψ_r = ";
+inline constexpr std::string_view psiLine = "ψ_r = ψ_1 + (ψ_2 − ψ_1)·(K_v − K_v1)/(K_v2 − K_v1)";
+inline constexpr std::string_view qpaFormula = "q_pa = ψ_r·f_rk";
+inline constexpr std::string_view qpaEquals = "q_pa = ";
+inline constexpr std::string_view raFormula = "R_a = q_pa·A_p";
+inline constexpr std::string_view rpFormula = "R_p = ψ_c·f_c·A_p";
+inline constexpr std::string_view loadFormula = "γ·R_a";
+inline constexpr std::string_view rpAgainst = "R_p = ";
+inline constexpr std::string_view limitFormula = "R_p/γ";
+inline constexpr std::string_view manualNote = "（人工指定）";
+inline constexpr std::string_view givenNote = "（输入值）";
+inline constexpr std::string_view shaftGoverns = "，由桩身强度控制";
+inline constexpr std::string_view conclusionRa = "单桩竖向承载力特征值 R_a = ";
+inline constexpr std::string_view conclusionShaft = "（由桩身强度控制，岩石提供 ";
+inline constexpr std::string_view conclusionClose = "）";
+inline constexpr std::string_view listSeparator = "，";
+
+// The summary of all piles.
+inline constexpr std::string_view summaryHead = "基桩承载力汇总";
+inline constexpr std::array<std::string_view, 9> summaryColumns{
+    "桩号", "截面", "尺寸(mm)", "ψ_r", "q_pa(kPa)", "R_a(kN)", "R_p/γ(kN)", "采用值(kN)", "桩身强度"};
+inline constexpr std::string_view dash = "-";
+inline constexpr std::string_view times = " × ";
+
+// Units.
+inline constexpr std::string_view mm = "mm";
+inline constexpr std::string_view mpa = "MPa";
+inline constexpr std::string_view kpa = "kPa";
+inline constexpr std::string_view kn = "kN";
+inline constexpr std::string_view m2 = "m²";
+inline constexpr std::string_view fcUnit = "N/mm²";
+
+// The dialog and the command that opens it.
+inline constexpr std::string_view command = "报告…";
+inline constexpr std::string_view commandHint = "计算报告";
+inline constexpr std::string_view dialogTitle = "计算报告";
+inline constexpr std::string_view exportPdf = "导出 PDF";
+inline constexpr std::string_view exportWord = "导出 Word";
+inline constexpr std::string_view print = "打印";
+inline constexpr std::string_view close = "关闭";
+inline constexpr std::string_view wordFilter = "Word 文档 (*.docx)";
+inline constexpr std::string_view working = "正在生成计算报告…";
+
+// Refused settings.
+inline constexpr std::string_view unknownGrade =
+    "混凝土强度等级只能是 C25、C30、C35、C40、C45、C50、C55 或 C60：";
+inline constexpr std::string_view psiCRange = "ψc 应在 0.6 到 0.8 之间：";
+inline constexpr std::string_view gammaRange = "γ 应为 1 到 2 之间的数：";
+
+} // namespace saxolith::reportText

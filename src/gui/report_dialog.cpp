@@ -1,0 +1,323 @@
+#include "report_dialog.h"
+
+#include "commands.h"
+#include "file_dialog.h"
+#include "platform.h"
+#include "result_screen.h"
+#include "saved_notice.h"
+#include "widget_helpers.h"
+
+#include "output/docx_file.h"
+#include "report/report_document.h"
+#include "report_pages.h"
+#include "texts/export.h"
+#include "texts/report.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace saxolith
+{
+
+namespace
+{
+
+QString &settingsFileForTesting()
+{
+    static QString file;
+    return file;
+}
+
+std::unique_ptr<QSettings> openSettings()
+{
+    if (!settingsFileForTesting().isEmpty()) {
+        return std::make_unique<QSettings>(settingsFileForTesting(), QSettings::IniFormat);
+    }
+    return std::make_unique<QSettings>(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
+}
+
+// The title block's fields: their key in the settings, label, object name and member.
+struct TitleField {
+    const char *key;
+    std::string_view label;
+    const char *objectName;
+    std::string TitleBlock::*text;
+    QLineEdit *ReportDialog::*edit;
+};
+
+constexpr std::array<TitleField, 8> titleFields{{
+    {"projectName", reportText::projectName, "led_projectName", &TitleBlock::projectName,
+     &ReportDialog::led_projectName},
+    {"projectNumber", reportText::projectNumber, "led_projectNumber", &TitleBlock::projectNumber,
+     &ReportDialog::led_projectNumber},
+    {"subItem", reportText::subItem, "led_subItem", &TitleBlock::subItem, &ReportDialog::led_subItem},
+    {"designUnit", reportText::designUnit, "led_designUnit", &TitleBlock::designUnit,
+     &ReportDialog::led_designUnit},
+    {"designer", reportText::designer, "led_designer", &TitleBlock::designer, &ReportDialog::led_designer},
+    {"checker", reportText::checker, "led_checker", &TitleBlock::checker, &ReportDialog::led_checker},
+    {"reviewer", reportText::reviewer, "led_reviewer", &TitleBlock::reviewer, &ReportDialog::led_reviewer},
+    {"date", reportText::date, "led_date", &TitleBlock::date, &ReportDialog::led_date},
+}};
+
+QString fromLocal(const std::string &text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+ReportDocument buildDocument(const std::vector<BookEntry> &entries, const ReportSettings &settings)
+{
+    ReportBuilder builder(settings);
+    builder.addBookEntries(entries);
+    return builder.finish();
+}
+
+} // namespace
+
+ReportSettings loadReportSettings()
+{
+    const std::unique_ptr<QSettings> store = openSettings();
+    ReportSettings settings;
+    store->beginGroup(QStringLiteral("report"));
+    for (const TitleField &field : titleFields) {
+        settings.titleBlock.*field.text = store->value(QLatin1String(field.key)).toString().toStdString();
+    }
+    ReportSettings loaded = settings;
+    loaded.concreteGrade =
+        store->value(QStringLiteral("concreteGrade"), qs(settings.concreteGrade)).toString().toStdString();
+    loaded.psiC = store->value(QStringLiteral("psiC"), settings.psiC).toDouble();
+    loaded.gamma = store->value(QStringLiteral("gamma"), settings.gamma).toDouble();
+    store->endGroup();
+    // A damaged or hand-edited file gives the defaults back for what it spoiled, never a refused report.
+    if (reportSettingsProblem(loaded)) {
+        return settings;
+    }
+    return loaded;
+}
+
+void saveReportSettings(const ReportSettings &settings)
+{
+    const std::unique_ptr<QSettings> store = openSettings();
+    store->beginGroup(QStringLiteral("report"));
+    for (const TitleField &field : titleFields) {
+        store->setValue(QLatin1String(field.key), qs(settings.titleBlock.*field.text));
+    }
+    store->setValue(QStringLiteral("concreteGrade"), qs(settings.concreteGrade));
+    store->setValue(QStringLiteral("psiC"), settings.psiC);
+    store->setValue(QStringLiteral("gamma"), settings.gamma);
+    store->endGroup();
+}
+
+void setReportSettingsFileForTesting(const QString &file)
+{
+    settingsFileForTesting() = file;
+}
+
+ReportDialog::ReportDialog(const CalculationBook &book, QWidget *parent) : QDialog(parent), m_book(book)
+{
+    setObjectName("reportDialog");
+    setWindowTitle(qs(reportText::dialogTitle));
+    auto *form = new QFormLayout;
+    for (const TitleField &field : titleFields) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(field.objectName);
+        edit->setMinimumWidth(280);
+        this->*field.edit = edit;
+        form->addRow(qs(field.label), edit);
+    }
+    cbb_concreteGrade = new QComboBox(this);
+    cbb_concreteGrade->setObjectName("cbb_concreteGrade");
+    for (const ConcreteGrade &grade : concreteGrades) {
+        cbb_concreteGrade->addItem(qs(grade.name));
+    }
+    form->addRow(qs(reportText::concreteGrade), cbb_concreteGrade);
+    dsb_psiC = new QDoubleSpinBox(this);
+    dsb_psiC->setObjectName("dsb_psiC");
+    dsb_psiC->setRange(smallestPsiC, largestPsiC);
+    dsb_psiC->setDecimals(2);
+    dsb_psiC->setSingleStep(0.05);
+    form->addRow(qs(reportText::psiC).replace(QStringLiteral("_"), QString()), dsb_psiC);
+    dsb_gamma = new QDoubleSpinBox(this);
+    dsb_gamma->setObjectName("dsb_gamma");
+    dsb_gamma->setRange(1.0, 2.0);
+    dsb_gamma->setDecimals(2);
+    dsb_gamma->setSingleStep(0.05);
+    form->addRow(qs(reportText::gamma), dsb_gamma);
+
+    auto button = [this](const char *name, std::string_view text) {
+        auto *b = new QPushButton(qs(text), this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        return b;
+    };
+    cbt_exportPdf = button("cbt_exportPdf", reportText::exportPdf);
+    cbt_exportWord = button("cbt_exportWord", reportText::exportWord);
+    cbt_print = button("cbt_print", reportText::print);
+    cbt_close = button("cbt_close", reportText::close);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {cbt_exportPdf, cbt_exportWord, cbt_print}) {
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    buttons->addWidget(cbt_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(cbt_exportPdf, &QPushButton::clicked, this, &ReportDialog::exportPdf);
+    connect(cbt_exportWord, &QPushButton::clicked, this, &ReportDialog::exportWord);
+    connect(cbt_print, &QPushButton::clicked, this, &ReportDialog::print);
+    connect(cbt_close, &QPushButton::clicked, this, &QDialog::accept);
+    // Whatever way the dialog closes, what the user typed is kept for next time.
+    connect(this, &QDialog::finished, this, [this] { saveReportSettings(settings()); });
+
+    setSettings(loadReportSettings());
+}
+
+ReportSettings ReportDialog::settings() const
+{
+    ReportSettings settings;
+    for (const TitleField &field : titleFields) {
+        settings.titleBlock.*field.text = (this->*field.edit)->text().toStdString();
+    }
+    settings.concreteGrade = cbb_concreteGrade->currentText().toStdString();
+    settings.psiC = dsb_psiC->value();
+    settings.gamma = dsb_gamma->value();
+    return settings;
+}
+
+void ReportDialog::setSettings(const ReportSettings &settings)
+{
+    for (const TitleField &field : titleFields) {
+        (this->*field.edit)->setText(qs(settings.titleBlock.*field.text));
+    }
+    const int grade = cbb_concreteGrade->findText(qs(settings.concreteGrade));
+    cbb_concreteGrade->setCurrentIndex(grade >= 0 ? grade : 1);
+    dsb_psiC->setValue(settings.psiC);
+    dsb_gamma->setValue(settings.gamma);
+}
+
+void ReportDialog::exportPdf()
+{
+    exportAs(Format::Pdf);
+}
+
+void ReportDialog::exportWord()
+{
+    exportAs(Format::Word);
+}
+
+void ReportDialog::setBusy(bool busy)
+{
+    for (QPushButton *b : {cbt_exportPdf, cbt_exportWord, cbt_print, cbt_close}) {
+        b->setEnabled(!busy);
+    }
+}
+
+void ReportDialog::exportAs(Format format)
+{
+    const ReportSettings current = settings();
+    if (const std::optional<std::string> problem = reportSettingsProblem(current)) {
+        showMessage(this, qs(*problem), MessageKind::Error);
+        return;
+    }
+    saveReportSettings(current);
+    const bool pdf = format == Format::Pdf;
+    const SaveFileRequest request{qs(pdf ? reportText::exportPdf : reportText::exportWord),
+                                  documentsFolder() + QLatin1Char('/') + qs(reportText::reportTitle) +
+                                      (pdf ? QStringLiteral(".pdf") : QStringLiteral(".docx")),
+                                  {qs(pdf ? exportText::pdfFilter : reportText::wordFilter)}};
+    const QString path = askSavePath(this, request);
+    if (path.isEmpty()) {
+        return;
+    }
+
+    // A report of many piles takes seconds: it is laid out off the window's thread, which shows that it
+    // works.
+    setBusy(true);
+    auto *progress = new QProgressDialog(qs(reportText::working), QString(), 0, 0, this);
+    progress->setObjectName("reportProgress");
+    progress->setMinimumDuration(500);
+    progress->setWindowModality(Qt::WindowModal);
+    auto error = std::make_shared<std::optional<std::string>>();
+    const std::vector<BookEntry> entries = m_book.entries();
+    const std::string target = QFile::encodeName(path).toStdString();
+    QThread *worker = QThread::create([entries, current, target, pdf, error] {
+        const ReportDocument document = buildDocument(entries, current);
+        *error = pdf ? writeReportPdf(document, target) : writeReportDocx(document, target);
+    });
+    connect(worker, &QThread::finished, this, [this, worker, progress, error, path] {
+        worker->deleteLater();
+        progress->deleteLater();
+        setBusy(false);
+        if (*error) {
+            showMessage(this, fromLocal(**error), MessageKind::Error);
+            emit exportFinished(path, fromLocal(**error));
+            return;
+        }
+        showSavedNotice(parentWidget() != nullptr ? parentWidget() : this, path);
+        emit exportFinished(path, QString());
+    });
+    worker->start();
+}
+
+void ReportDialog::print()
+{
+    const ReportSettings current = settings();
+    if (const std::optional<std::string> problem = reportSettingsProblem(current)) {
+        showMessage(this, qs(*problem), MessageKind::Error);
+        return;
+    }
+    saveReportSettings(current);
+    auto document = std::make_shared<ReportDocument>(buildDocument(m_book.entries(), current));
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    setUpReportPages(*printer);
+    auto *preview = new QPrintPreviewDialog(printer.get(), this);
+    preview->setObjectName("reportPrintPreview");
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    connect(preview, &QPrintPreviewDialog::paintRequested, preview, [this, document](QPrinter *target) {
+        if (!paintReport(*target, *document)) {
+            showMessage(this, qs(exportText::printFailed));
+        }
+    });
+    connect(preview, &QDialog::finished, this, [this, printer](int result) {
+        if (result == QDialog::Accepted && printer->outputFormat() == QPrinter::PdfFormat &&
+            !printer->outputFileName().isEmpty()) {
+            showSavedNotice(this, printer->outputFileName());
+        }
+    });
+    preview->open();
+}
+
+void installReportCommand(ResultScreen *screen)
+{
+    QAction *action = screen->commands().action(CommandId::Report);
+    auto update = [screen, action] { action->setEnabled(!screen->book().empty()); };
+    QObject::connect(screen->meo_jisuanjieguo_Doc, &QPlainTextEdit::textChanged, action, update);
+    update();
+    QObject::connect(action, &QAction::triggered, screen, [screen] {
+        if (screen->book().empty()) {
+            return;
+        }
+        auto *dialog = new ReportDialog(screen->book(), screen);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->open();
+    });
+}
+
+} // namespace saxolith

@@ -1,0 +1,71 @@
+// The report dialog: the title block and the shaft-check settings, then the report as PDF, as Word or on
+// paper.
+#pragma once
+
+#include "book/calculation_book.h"
+#include "report/report_settings.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QPushButton;
+
+namespace saxolith
+{
+
+class ResultScreen;
+
+// The settings as the user last left them; the defaults the first time.
+ReportSettings loadReportSettings();
+void saveReportSettings(const ReportSettings &settings);
+// Tests keep the settings in a file of their own; an empty text restores the user's settings.
+void setReportSettingsFileForTesting(const QString &file);
+
+class ReportDialog : public QDialog
+{
+    Q_OBJECT
+  public:
+    // `book` outlives the dialog, which is modal: the book does not change while it is open.
+    ReportDialog(const CalculationBook &book, QWidget *parent = nullptr);
+
+    ReportSettings settings() const;
+    void setSettings(const ReportSettings &settings);
+
+    QLineEdit *led_projectName = nullptr;
+    QLineEdit *led_projectNumber = nullptr;
+    QLineEdit *led_subItem = nullptr;
+    QLineEdit *led_designUnit = nullptr;
+    QLineEdit *led_designer = nullptr;
+    QLineEdit *led_checker = nullptr;
+    QLineEdit *led_reviewer = nullptr;
+    QLineEdit *led_date = nullptr;
+    QComboBox *cbb_concreteGrade = nullptr;
+    QDoubleSpinBox *dsb_psiC = nullptr;
+    QDoubleSpinBox *dsb_gamma = nullptr;
+    QPushButton *cbt_exportPdf = nullptr;
+    QPushButton *cbt_exportWord = nullptr;
+    QPushButton *cbt_print = nullptr;
+    QPushButton *cbt_close = nullptr;
+
+    void exportPdf();
+    void exportWord();
+    void print();
+
+  signals:
+    // A file was written (or failed: `error` says why); the work runs off the window's thread.
+    void exportFinished(const QString &path, const QString &error);
+
+  private:
+    enum class Format { Pdf, Word };
+    void exportAs(Format format);
+    void setBusy(bool busy);
+
+    const CalculationBook &m_book;
+};
+
+// Adds 报告… (Ctrl+R) to the result screen's book areas, disabled while the book is empty.
+void installReportCommand(ResultScreen *screen);
+
+} // namespace saxolith

@@ -1,0 +1,186 @@
+#include "report/report_document.h"
+
+#include "text/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace saxolith
+{
+namespace
+{
+
+std::string documentText(const ReportDocument &document)
+{
+    std::string text;
+    for (const Block &block : document.blocks) {
+        if (block.style == BlockStyle::Table) {
+            for (const auto &row : block.table.rows) {
+                for (const Runs &cell : row) {
+                    text += plainText(cell) + " | ";
+                }
+                text += '\n';
+            }
+        } else {
+            text += plainText(block.runs) + '\n';
+        }
+    }
+    return text;
+}
+
+PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
+{
+    CalculationInput input = defaultCalculationInput();
+    edit(input);
+    const CalculationOutcome outcome = calculate(input);
+    EXPECT_TRUE(outcome.record.has_value());
+    return outcome.record.value_or(PileRecord{});
+}
+
+struct ReportCase {
+    const char *name;
+    std::function<void(CalculationInput &)> edit;
+    std::vector<std::string> expected; // lines of the pile's section, as a reader sees them
+    std::vector<std::string> absent;
+};
+
+TEST(ReportDocument, EachPileIsWrittenSubstitutedAndEvaluated)
+{
+    const std::vector<ReportCase> cases{
+        {"round, frk, integrity class",
+         [](CalculationInput &) {},
+         {"Ap = π·d²/4 = 3.14159 × 1.000² / 4 = 0.7854 m²", "ψr = 0.2000",
+          "qpa = ψr·frk = 0.2000 × 35 MPa = 7000 kPa", "Ra = qpa·Ap = 7000 × 0.7854 = 5497.79 kN → 5498 kN",
+          "ψr 按岩体完整程度查表：较完整", "岩石坚硬程度：较硬岩，岩体完整程度：较完整",
+          "Rp = ψc·fc·Ap = 0.7 × 14.3 N/mm² × 0.7854 m² = 7861.84 kN",
+          "γ·Ra = 1.35 × 5497.79 = 7422.01 kN ≤ Rp = 7861.84 kN，满足", "单桩竖向承载力特征值 Ra = 5498 kN",
+          "ZH1 | 圆桩 | d1000 | 0.2000 | 7000 | 5498 | 5824 | 5498 | 满足 |"},
+         {"不满足"}},
+        {"elliptical, interpolated ψr, two decimals",
+         [](CalculationInput &in) {
+             in.sectionItem = 1;
+             in.secondDimension = "500";
+             in.integrity = "0.65";
+             in.precision = 0;
+         },
+         {"Ap = π·d²/4 + d·c = 3.14159 × 1.000² / 4 + 1.000 × 0.500 = 1.2854 m²",
+          "ψr 按岩体完整性指数 Kv 在表列值之间线性插值",
+          "ψr = ψ1 + (ψ2 − ψ1)·(Kv − Kv1)/(Kv2 − Kv1) = 0.2 + (0.5 − 0.2) × (0.65 − 0.55) / (0.75 − 0.55) = "
+          "0.3500",
+          "qpa = ψr·frk = 0.3500 × 35 MPa = 12250 kPa → 12250.00 kPa", "岩体完整性指数 Kv | 0.65 |"},
+         {}},
+        {"fractured line",
+         [](CalculationInput &in) { in.integrity = "0.45"; },
+         {"= 0.1 + (0.2 − 0.1) × (0.45 − 0.35) / (0.55 − 0.35) = 0.1500"},
+         {}},
+        {"intact by index",
+         [](CalculationInput &in) { in.integrity = "0.9"; },
+         {"ψr 按岩体完整性指数 Kv：岩体完整，取表列值", "ψr = 0.5000"},
+         {}},
+        {"rectangle, manual ψr",
+         [](CalculationInput &in) {
+             in.sectionItem = 2;
+             in.firstDimension = "1200";
+             in.secondDimension = "800";
+             in.psiMode = PsiMode::Manual;
+             in.manualPsi = "0.25";
+         },
+         {"矩形长边 a | 1200 | mm |", "矩形短边 b | 800 | mm |", "折减系数 ψr（人工指定） | 0.25 |",
+          "Ap = a·b = 1.200 × 0.800 = 0.9600 m²", "ψr = 0.2500（人工指定）", "ψr 人工指定",
+          "岩石坚硬程度：较硬岩"},
+         {"岩体完整程度：", "ψr 按岩体"}},
+        {"square, qpa given",
+         [](CalculationInput &in) {
+             in.sectionItem = 2;
+             in.firstDimension = "800";
+             in.secondDimension = "800";
+             in.route = StrengthRoute::QpaGiven;
+             in.qpa = "3500";
+         },
+         {"基桩 ZH1（方桩）", "桩端岩石承载力特征值 qpa | 3500 | kPa |", "qpa = 3500 kPa（输入值）",
+          "Ap = a·b = 0.800 × 0.800 = 0.6400 m²", "Ra = qpa·Ap = 3500 × 0.6400 = 2240 kN", "| - |"},
+         {"ψr =", "frk"}},
+        {"hard rock: the shaft governs",
+         [](CalculationInput &in) {
+             in.firstDimension = "1200";
+             in.route = StrengthRoute::QpaGiven;
+             in.qpa = "30000";
+         },
+         {"Ap = π·d²/4 = 3.14159 × 1.200² / 4 = 1.1310 m²",
+          "Ra = qpa·Ap = 30000 × 1.1310 = 33929.2 kN → 33929 kN",
+          "γ·Ra = 1.35 × 33929.2 = 45804.42 kN > Rp = 11321.04 kN，不满足",
+          "Rp/γ = 11321.04 / 1.35 = 8385.96 kN，由桩身强度控制",
+          "单桩竖向承载力特征值 Ra = 8386 kN（由桩身强度控制，岩石提供 33929 kN）",
+          "| 33929 | 8386 | 8386 | 不满足 |"},
+         {}},
+    };
+    for (const ReportCase &c : cases) {
+        ReportBuilder builder(ReportSettings{});
+        builder.addPile(recordOf(c.edit), "ZH1");
+        const std::string text = documentText(builder.finish());
+        for (const std::string &line : c.expected) {
+            EXPECT_NE(text.find(line), std::string::npos) << c.name << ": " << line << "\n" << text;
+        }
+        for (const std::string &line : c.absent) {
+            EXPECT_EQ(text.find(line), std::string::npos) << c.name << ": " << line;
+        }
+    }
+}
+
+TEST(ReportDocument, CoverCarriesTheTitleBlockAndEveryGradesStrength)
+{
+    for (const ConcreteGrade &grade : concreteGrades) {
+        ReportSettings settings;
+        settings.titleBlock = {"滨江花园", "2026-017", "3#楼", "某设计院",
+                               "张三",     "李四",     "王五", "2026-12-10"};
+        settings.concreteGrade = std::string(grade.name);
+        settings.psiC = 0.8;
+        settings.gamma = 1.3;
+        ReportBuilder builder(settings);
+        builder.addPile(recordOf([](CalculationInput &) {}), "A-1");
+        builder.addPile(recordOf([](CalculationInput &) {}), "A_2");
+        const ReportDocument document = builder.finish();
+        EXPECT_EQ(document.headerLeft, "滨江花园");
+        const std::string text = documentText(document);
+        for (const std::string &line :
+             {std::string("工程名称 | 滨江花园 |"), std::string("工程编号 | 2026-017 |"),
+              std::string("子项/楼号 | 3#楼 |"), std::string("设计单位 | 某设计院 |"),
+              std::string("设计 | 张三 |  | 2026-12-10 |"), std::string("校对 | 李四 |"),
+              std::string("审核 | 王五 |"), std::string("基桩数量 | 2 |"),
+              std::string("成桩工艺系数 ψc | 0.8 |"), std::string("基桩 A_2"),
+              std::string(grade.name) + "（fc = " + formatGeneral(grade.fc) + " N/mm²）"}) {
+            EXPECT_NE(text.find(line), std::string::npos) << grade.name << ": " << line;
+        }
+    }
+}
+
+TEST(ReportDocument, MarkupLowersOnlyTheProgramsOwnMarks)
+{
+    const Runs runs = markup("R_a = q_pa·A_p");
+    ASSERT_EQ(runs.size(), 6U);
+    EXPECT_EQ(runs[1], (saxolith::Run{"a", true, false}));
+    EXPECT_EQ(runs[3], (saxolith::Run{"pa", true, false}));
+    EXPECT_EQ(plainText(runs), "Ra = qpa·Ap");
+    EXPECT_EQ(verbatim("A_2").size(), 1U);
+    EXPECT_EQ(plainText(markup("a_ b_")), "a_ b_");
+}
+
+TEST(ReportDocument, RefusedSettingsAreNamed)
+{
+    ReportSettings settings;
+    EXPECT_FALSE(reportSettingsProblem(settings));
+    settings.concreteGrade = "C65";
+    EXPECT_EQ(reportSettingsProblem(settings).value_or(""),
+              "混凝土强度等级只能是 C25、C30、C35、C40、C45、C50、C55 或 C60：C65");
+    settings.concreteGrade = "C40";
+    settings.psiC = 0.9;
+    EXPECT_NE(reportSettingsProblem(settings).value_or("").find("ψc"), std::string::npos);
+    settings.psiC = 0.6;
+    settings.gamma = 0.0;
+    EXPECT_NE(reportSettingsProblem(settings).value_or("").find("γ"), std::string::npos);
+}
+
+} // namespace
+} // namespace saxolith

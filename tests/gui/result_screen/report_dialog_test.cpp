@@ -1,0 +1,143 @@
+// 报告… on the result screen: the dialog, its remembered settings, the report as PDF and Word, print preview.
+#include "result_fixture.h"
+
+#include "report_dialog.h"
+#include "saved_notice.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QSignalSpy>
+
+namespace saxolith::test
+{
+namespace
+{
+
+class ReportDialogTest : public ResultScreenTest
+{
+  protected:
+    void SetUp() override
+    {
+        ResultScreenTest::SetUp();
+        setReportSettingsFileForTesting(m_folder.path() + "/settings.ini");
+        setSaveFileFunctionForTesting([this](QWidget *, const SaveFileRequest &request) {
+            requests << request;
+            return SaveFileAnswer{answer, request.filters.front()};
+        });
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override
+    {
+        setReportSettingsFileForTesting({});
+        ResultScreenTest::TearDown();
+    }
+
+    ReportDialog *dialog() const { return result->findChild<ReportDialog *>("reportDialog"); }
+    void openDialog()
+    {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return dialog() != nullptr && dialog()->isVisible(); }));
+    }
+    void closeDialog()
+    {
+        QPointer<ReportDialog> shown = dialog();
+        QTest::mouseClick(shown->cbt_close, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&shown] { return shown.isNull(); }));
+    }
+    void exportWith(QPushButton *button)
+    {
+        QSignalSpy finished(dialog(), &ReportDialog::exportFinished);
+        QTest::mouseClick(button, Qt::LeftButton);
+        ASSERT_TRUE(finished.wait(30000));
+        EXPECT_EQ(finished.front().at(1).toString(), QString());
+    }
+
+    QString answer;
+    QList<SaveFileRequest> requests;
+};
+
+TEST_F(ReportDialogTest, TheCommandFollowsTheBookAndTheSettingsAreRemembered)
+{
+    QAction *report = result->findChild<QAction *>("act_report");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->text(), "报告…");
+    EXPECT_EQ(report->shortcut(), QKeySequence("Ctrl+R"));
+    EXPECT_TRUE(result->meo_jisuanjieguo_Doc->actions().contains(report));
+    EXPECT_TRUE(result->meo_jisuanjieguo_Xls->actions().contains(report));
+    EXPECT_FALSE(report->isEnabled());
+
+    calculateAndView();
+    EXPECT_TRUE(report->isEnabled());
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    EXPECT_EQ(dialog()->cbb_concreteGrade->currentText(), "C30");
+    EXPECT_DOUBLE_EQ(dialog()->dsb_psiC->value(), 0.7);
+    EXPECT_DOUBLE_EQ(dialog()->dsb_gamma->value(), 1.35);
+    EXPECT_EQ(dialog()->cbb_concreteGrade->count(), 8);
+    dialog()->led_projectName->insert("滨江花园");
+    dialog()->led_checker->insert("李四");
+    dialog()->cbb_concreteGrade->setCurrentText("C45");
+    dialog()->dsb_psiC->setValue(0.8);
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    EXPECT_EQ(dialog()->led_projectName->text(), "滨江花园");
+    EXPECT_EQ(dialog()->led_checker->text(), "李四");
+    EXPECT_EQ(dialog()->cbb_concreteGrade->currentText(), "C45");
+    EXPECT_DOUBLE_EQ(dialog()->dsb_psiC->value(), 0.8);
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+    EXPECT_EQ(loadReportSettings().titleBlock.projectName, "滨江花园");
+}
+
+TEST_F(ReportDialogTest, ExportsTheReportAsPdfAndWord)
+{
+    calculateAndView();
+    calculateAgain(2);
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    dialog()->led_projectName->insert("滨江花园");
+
+    answer = m_folder.path() + "/report.pdf";
+    exportWith(dialog()->cbt_exportPdf);
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0].filters, QStringList{"PDF 文件 (*.pdf)"});
+    ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    QProcess text;
+    text.start("pdftotext", {answer, "-"});
+    ASSERT_TRUE(text.waitForFinished());
+    const QString extracted = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(extracted.contains("滨江花园"));
+    EXPECT_TRUE(extracted.contains("基桩 ZH2"));
+
+    answer = m_folder.path() + "/report.docx";
+    exportWith(dialog()->cbt_exportWord);
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[1].filters, QStringList{"Word 文档 (*.docx)"});
+    QProcess unzip;
+    unzip.start("unzip", {"-p", answer, "word/document.xml"});
+    ASSERT_TRUE(unzip.waitForFinished());
+    EXPECT_TRUE(QString::fromUtf8(unzip.readAllStandardOutput()).contains(">ZH2<"));
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+}
+
+TEST_F(ReportDialogTest, PrintShowsThePreview)
+{
+    calculateAndView();
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    QTest::mouseClick(dialog()->cbt_print, Qt::LeftButton);
+    QPrintPreviewDialog *preview = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return (preview = dialog()->findChild<QPrintPreviewDialog *>("reportPrintPreview")) != nullptr;
+    }));
+    preview->reject();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+}
+
+} // namespace
+} // namespace saxolith::test

@@ -1,0 +1,166 @@
+// The calculation report as a PDF: read back through pdftotext (title block, formulas with their numbers,
+// verdicts, page footer), the page size, the embedded font, and piles kept whole on their pages.
+#include "report_pages.h"
+
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace saxolith
+{
+namespace
+{
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Blanks are where pdftotext guesses them; the reader's text without them is what is compared.
+QString squeezed(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("\\s+")));
+}
+
+PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
+{
+    CalculationInput input = defaultCalculationInput();
+    edit(input);
+    const CalculationOutcome outcome = calculate(input);
+    EXPECT_TRUE(outcome.record.has_value());
+    return outcome.record.value_or(PileRecord{});
+}
+
+ReportSettings signedSettings()
+{
+    ReportSettings settings;
+    settings.titleBlock = {"滨江花园二期", "2026-017", "3#楼", "华东建筑设计研究院",
+                           "张三",         "李四",     "王五", "2026-12-10"};
+    return settings;
+}
+
+ReportDocument reportOf(int piles)
+{
+    ReportBuilder builder(signedSettings());
+    for (int pile = 0; pile < piles; ++pile) {
+        builder.addPile(recordOf([pile](CalculationInput &in) {
+                            in.sectionItem = pile % 3;
+                            if (pile % 3 != 0) {
+                                in.secondDimension = "500";
+                            }
+                            if (pile % 4 == 3) {
+                                // Hard rock: the shaft governs.
+                                in.route = StrengthRoute::QpaGiven;
+                                in.qpa = "30000";
+                            }
+                        }),
+                        "ZH" + std::to_string(pile + 1));
+    }
+    return builder.finish();
+}
+
+class ReportPdf : public ::testing::Test
+{
+  protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+    QString path(const char *name) const { return folder.path() + QLatin1Char('/') + name; }
+
+    QStringList pages(const ReportDocument &document, const char *name)
+    {
+        const std::optional<std::string> error = writeReportPdf(document, path(name).toStdString());
+        EXPECT_FALSE(error.has_value()) << error.value_or("");
+        QStringList texts = run("pdftotext", {path(name), "-"}).split(QLatin1Char('\f'));
+        if (!texts.isEmpty() && texts.back().trimmed().isEmpty()) {
+            texts.removeLast();
+        }
+        return texts;
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(ReportPdf, ReadsBackAsTheEngineerChecksIt)
+{
+    const QStringList texts = pages(reportOf(4), "report.pdf");
+    ASSERT_GE(texts.size(), 3);
+    const QString cover = squeezed(texts.front());
+    for (const char *expected :
+         {"嵌岩桩竖向承载力计算书", "工程名称滨江花园二期", "工程编号2026-017", "子项/楼号3#楼",
+          "设计单位华东建筑设计研究院", "设计张三2026-12-10", "校对李四2026-12-10", "审核王五2026-12-10",
+          "混凝土强度等级C30（fc=14.3N/mm²）", "基桩数量4"}) {
+        EXPECT_TRUE(cover.contains(squeezed(QString::fromUtf8(expected)))) << expected << "\n"
+                                                                           << cover.toStdString();
+    }
+    const QString all = squeezed(texts.join(QString()));
+    for (const char *expected : {
+             "Ap=π·d²/4=3.14159×1.000²/4=0.7854m²",
+             "qpa=ψr·frk=0.2000×35MPa=7000kPa",
+             "Ra=qpa·Ap=7000×0.7854=5497.79kN→5498kN",
+             "Ap=π·d²/4+d·c=3.14159×1.000²/4+1.000×0.500=1.2854m²",
+             "Ap=a·b=1.000×0.500=0.5000m²",
+             "Rp=ψc·fc·Ap=0.7×14.3N/mm²×0.7854m²=7861.84kN",
+             "γ·Ra=1.35×5497.79=7422.01kN≤Rp=7861.84kN，满足",
+             "不满足",
+             "由桩身强度控制",
+             "基桩承载力汇总",
+         }) {
+        EXPECT_TRUE(all.contains(QString::fromUtf8(expected))) << expected;
+    }
+    // Every page: the header and "第 n 页 共 m 页".
+    for (qsizetype page = 0; page < texts.size(); ++page) {
+        const QString text = squeezed(texts[page]);
+        EXPECT_TRUE(text.contains(QStringLiteral("第%1页共%2页").arg(page + 1).arg(texts.size()))) << page;
+        EXPECT_TRUE(text.contains(QString::fromUtf8("滨江花园二期"))) << page;
+    }
+
+    const QString info = run("pdfinfo", {path("report.pdf")});
+    EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595[.0-9]* x 84[12]"))))
+        << info.toStdString();
+    const QStringList fonts =
+        run("pdffonts", {path("report.pdf")}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(fonts.size(), 3);
+    for (qsizetype line = 2; line < fonts.size(); ++line) {
+        EXPECT_TRUE(fonts[line].contains(QStringLiteral("WenQuanYi"))) << fonts[line].toStdString();
+        EXPECT_TRUE(fonts[line].contains(
+            QRegularExpression(QStringLiteral("\\byes\\s+(yes|no)\\s+(yes|no)\\s+\\d+\\s+\\d+\\s*$"))))
+            << "not embedded: " << fonts[line].toStdString();
+    }
+}
+
+TEST_F(ReportPdf, APileIsNeverTornAcrossPagesAndTheSummaryRepeatsItsHead)
+{
+    const QStringList texts = pages(reportOf(60), "many.pdf");
+    int titles = 0;
+    int summaryPages = 0;
+    for (const QString &page : texts) {
+        const qsizetype opened = page.count(QString::fromUtf8("基桩 ZH"));
+        const qsizetype closed = page.count(QString::fromUtf8("单桩竖向承载力特征值"));
+        EXPECT_EQ(opened, closed) << page.toStdString();
+        titles += static_cast<int>(opened);
+        if (squeezed(page).contains(QString::fromUtf8("尺寸(mm)"))) {
+            ++summaryPages;
+        }
+    }
+    EXPECT_EQ(titles, 60);
+    // 60 rows do not fit one page: the head stands on each page the table runs over.
+    EXPECT_GE(summaryPages, 2);
+    EXPECT_TRUE(squeezed(texts.back()).contains(QStringLiteral("ZH60")));
+}
+
+TEST_F(ReportPdf, AFailedWriteLeavesThePreviousFile)
+{
+    const std::optional<std::string> error =
+        writeReportPdf(reportOf(1), (folder.path() + QStringLiteral("/missing/report.pdf")).toStdString());
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("missing/report.pdf"), std::string::npos);
+}
+
+} // namespace
+} // namespace saxolith
