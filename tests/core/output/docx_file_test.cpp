@@ -43,7 +43,7 @@ print('FIELDS %d %d' % (foot.count(' PAGE '), foot.count(' NUMPAGES ')))
 print('HEADROWS %d' % z.read('word/document.xml').decode('utf-8').count('<w:tblHeader/>'))
 )";
 
-std::string readBack(const fs::path &file)
+[[maybe_unused]] std::string readBack(const fs::path &file) // unused where python3 cannot run
 {
     const fs::path script = file.parent_path() / "read.py";
     std::ofstream(script) << readerScript;
@@ -60,7 +60,7 @@ std::string readBack(const fs::path &file)
     return out;
 }
 
-PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
+[[maybe_unused]] PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
 {
     CalculationInput input = defaultCalculationInput();
     edit(input);
@@ -81,6 +81,7 @@ class DocxFile : public ::testing::Test
     fs::path folder;
 };
 
+#ifndef _WIN32 // the reader is the host's python3-docx, which wine cannot start
 TEST_F(DocxFile, AWordReaderSeesTheTextsTablesHeaderAndFooter)
 {
     ReportSettings settings;
@@ -123,6 +124,7 @@ TEST_F(DocxFile, AWordReaderSeesTheTextsTablesHeaderAndFooter)
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
 }
+#endif
 
 TEST_F(DocxFile, AFailedWriteNamesTheFile)
 {
@@ -130,7 +132,7 @@ TEST_F(DocxFile, AFailedWriteNamesTheFile)
     ReportBuilder builder{ReportSettings{}};
     const std::optional<std::string> error = writeReportDocx(builder.finish(), file.string());
     ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find("missing/report.docx"), std::string::npos);
+    EXPECT_NE(error->find((fs::path("missing") / "report.docx").string()), std::string::npos);
     EXPECT_FALSE(fs::exists(file));
 }
 
