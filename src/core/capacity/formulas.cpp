@@ -165,10 +165,10 @@ double capacityRa(double qpa, double area)
 double cutByChoice(double value, int choice)
 {
     if (choice == 3) {
-        return std::trunc(value / 10.0) * 10.0;
+        return cutToPowerOfTen(value, 1);
     }
     if (choice == 4) {
-        return std::trunc(value / 100.0) * 100.0;
+        return cutToPowerOfTen(value, 2);
     }
     return value;
 }

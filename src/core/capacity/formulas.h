@@ -72,7 +72,8 @@ double capacityRa(double qpa, double area); // kN from kPa and mm²
 
 // Precision choices of the result fields: two decimals, one decimal, units, tens, hundreds.
 inline constexpr int precisionChoiceCount = 5;
-// Tens and hundreds cut off (toward zero) before the text is made.
+// Tens and hundreds cut off (toward zero) before the text is made, the value read to 12 significant
+// digits first (cutToPowerOfTen); every cut value the program shows or writes comes from here.
 double cutByChoice(double value, int choice);
 // Decimals of a choice: 2, 1, 0, 0, 0.
 int decimalsByChoice(int choice);

@@ -338,6 +338,38 @@ std::uint64_t roundedScaledMagnitude(double x, int decimals)
     return units;
 }
 
+double cutToPowerOfTen(double x, int zeros)
+{
+    // Digits the value is read to before the cut.
+    constexpr int cutDigits = 12;
+    zeros = std::clamp(zeros, 0, maxPrecision);
+    if (!std::isfinite(x) || x == 0.0) {
+        return x;
+    }
+    const double step = exactPowersOfTen[static_cast<std::size_t>(zeros)];
+    const double ax = std::fabs(x);
+    // Usually the rounding to 12 digits moves ax by far less than its distance to the next whole step
+    // (at most 5·10^-12 of ax), and below 10^13 the step under ax is a 12-digit number it cannot pass.
+    const double whole = std::trunc(ax / step);
+    if (ax < 1e13 && (whole + 1.0) * step - ax > ax * 1e-10) {
+        return std::copysign(whole * step, x);
+    }
+    // Near a step: the 12-digit reading decides, kept as digits so the cut is exact.
+    const Significant s = roundSignificant(ax, cutDigits);
+    const int kept = std::min(s.exponent - zeros, s.count); // digits before the cut place
+    if (kept <= 0) {
+        return std::copysign(0.0, x);
+    }
+    std::array<char, 48> text{};
+    std::memcpy(text.data(), s.digits.data(), static_cast<std::size_t>(kept));
+    char *at = text.data() + kept;
+    *at++ = 'e';
+    at = std::to_chars(at, text.data() + text.size(), s.exponent - kept).ptr;
+    double cut = 0.0;
+    std::from_chars(text.data(), at, cut);
+    return std::copysign(cut, x);
+}
+
 std::size_t writeFixed(char *out, double x, int precision, int decimals)
 {
     // |x|·10^decimals stays below 10^15, where doubles hold every whole number and the

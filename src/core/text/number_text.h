@@ -23,6 +23,12 @@ std::string formatGeneral(double x);
 // from zero. Exact while |x|·10^decimals stays below 10^15 (the caller's bound) and decimals ≤ 15.
 std::uint64_t roundedScaledMagnitude(double x, int decimals);
 
+// x cut toward zero to a whole multiple of 10^zeros (zeros 1..2: tens, hundreds), after rounding it to
+// 12 significant digits (halves of the exact binary value away from zero): a product that lands a
+// hair below a whole step in binary (0.275 × 40000 = 10999.999999999996) is cut as the number it
+// stands for, while a value of 12 significant digits or fewer cuts exactly as it reads.
+double cutToPowerOfTen(double x, int zeros);
+
 // Room for any text of formatFixed or formatGeneral.
 inline constexpr std::size_t numberTextRoom = 128;
 // The text of formatFixed(x, precision, decimals) written at `out`, which has numberTextRoom

@@ -253,6 +253,31 @@ TEST(CalculationBook, PrecisionChoiceShapesTheQpaAndRaColumnsOnly)
     }
 }
 
+// 0.275 × 40 MPa is 10999.999999999996 kPa in binary: tens and hundreds cut the number it stands for,
+// in the result fields and in both book forms alike.
+TEST(CalculationBook, TensAndHundredsCutTheNumberAProductStandsFor)
+{
+    for (const int choice : {2, 3, 4}) {
+        CalculationInput input = defaultCalculationInput();
+        input.sectionItem = 2;
+        input.firstDimension = "1000";
+        input.secondDimension = "1000";
+        input.frk = "40";
+        input.integrity = "0.60";
+        input.precision = choice;
+        const CalculationOutcome out = calculate(input);
+        ASSERT_TRUE(out.record) << choice;
+        EXPECT_EQ(out.psiText, "0.2750");
+        EXPECT_EQ(out.qpaText, "11000") << choice;
+        EXPECT_EQ(out.raText, "11000") << choice;
+        const std::string row = bookTableRow(*out.record, 1);
+        EXPECT_TRUE(row.ends_with("  11000     11000  ")) << choice << " [" << row << "]";
+        const std::vector<std::string> entry = bookTextEntry(*out.record, 1);
+        EXPECT_TRUE(entry[entry.size() - 3].ends_with("     11000     11000  "))
+            << choice << " [" << entry[entry.size() - 3] << "]";
+    }
+}
+
 TEST(CalculationBook, DeletingFromThreeEntriesRemovesTheLastOnly)
 {
     CalculationBook book;

@@ -160,4 +160,21 @@ inline std::string generalReference(double x)
     return out;
 }
 
+// The cut of the tens (zeros 1) or hundreds (zeros 2): the exact value read to 12 significant digits,
+// halves away from zero, then every digit below 10^zeros dropped; as a number text ("-10990", "0").
+inline std::string cutReference(double x, int zeros)
+{
+    const ExactDecimal exact = exactDecimal(x);
+    ExactDecimal r = exact.digits.empty() ? exact : roundAtPlace(exact, 12 - exact.exponent);
+    const int kept = r.exponent - zeros;
+    if (kept <= 0 || r.digits.empty()) {
+        return "0";
+    }
+    std::string out = r.negative ? "-" : "";
+    for (int i = 0; i < kept; ++i) {
+        out += digitAt(r, i);
+    }
+    return out + std::string(static_cast<std::size_t>(zeros), '0');
+}
+
 } // namespace saxolith::reference

@@ -10,12 +10,14 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <limits>
 #include <locale>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace saxolith
@@ -121,6 +123,56 @@ TEST(FormatFixed, AgreesWithTheExactExpansionOnRandomValues)
                 ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << " (" << x << ") with "
                               << precision << ", " << decimals << ": " << actual << " instead of "
                               << expected;
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// A product a hair below a whole step in binary is cut as the number it stands for; a number of 12
+// significant digits or fewer is cut as it reads.
+TEST(CutToPowerOfTen, ReadsTwelveDigitsThenCutsTowardZero)
+{
+    const std::tuple<double, int, double> cases[] = {
+        {1000.0 * 0.275 * 40, 1, 11000},     {1000.0 * 0.275 * 40, 2, 11000},
+        {1000.0 * 0.425 * 60, 2, 25500},     {1000.0 * 0.275 * 60, 2, 16500},
+        {10999.9999, 1, 10990},              {10999.9999, 2, 10900},
+        {10999.9999999, 1, 10990},           {10999.99999999, 1, 11000},
+        {-(1000.0 * 0.275 * 40), 1, -11000}, {5497.787, 1, 5490},
+        {5497.787, 2, 5400},                 {99.9, 2, 0},
+        {9.99999999999999, 1, 10},           {1e20, 2, 1e20},
+        {12345678901234567.0, 1, 123456789012e5},
+    };
+    for (const auto &[x, zeros, cut] : cases) {
+        EXPECT_EQ(cutToPowerOfTen(x, zeros), cut) << std::setprecision(17) << x << " to " << zeros;
+    }
+    EXPECT_TRUE(std::signbit(cutToPowerOfTen(-5.0, 1)));
+    EXPECT_TRUE(std::isnan(cutToPowerOfTen(std::numeric_limits<double>::quiet_NaN(), 1)));
+    EXPECT_EQ(cutToPowerOfTen(-HUGE_VAL, 2), -HUGE_VAL);
+}
+
+TEST(CutToPowerOfTen, AgreesWithTheExactReadingOnRandomValues)
+{
+    // The samples, the stored values beside them, and products of the calculation landing near a step.
+    std::vector<double> values = roundingSamples();
+    std::mt19937_64 random(26);
+    std::uniform_int_distribution<int> steps(1, 2'000'000);
+    for (int i = 0; i < 4000; ++i) {
+        const double step = steps(random) * 10.0;
+        values.push_back(step);
+        values.push_back(std::nextafter(step, 0.0));
+        values.push_back(step * (1 - 1e-13));
+        values.push_back(step * (1 - 1e-11));
+        values.push_back(1000.0 * (steps(random) % 1000 / 1000.0) * (steps(random) % 200));
+    }
+    int failures = 0;
+    for (const double x : values) {
+        for (const int zeros : {1, 2}) {
+            const std::string expected = cutReference(x, zeros);
+            const std::string actual = formatFixed(cutToPowerOfTen(x, zeros), 22, 0);
+            if (actual != expected && ++failures <= 10) {
+                ADD_FAILURE() << std::hexfloat << x << std::defaultfloat << " to " << zeros << ": " << actual
+                              << " instead of " << expected;
             }
         }
     }
