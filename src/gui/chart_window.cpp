@@ -221,8 +221,8 @@ ChartWindow::ChartWindow(OptimisationScreen &screen, QWidget *parent) : QWidget(
     connect(&m_refreshTimer, &QTimer::timeout, this, &ChartWindow::refresh);
     for (const QTableView *view : {m_screen.Grid2_Youhuajieguo, m_screen.Grid3_Youhuasaixuan}) {
         const QAbstractItemModel *model = view->model();
-        connect(model, &QAbstractItemModel::modelReset, this, &ChartWindow::scheduleRefresh);
-        connect(model, &QAbstractItemModel::layoutChanged, this, &ChartWindow::scheduleRefresh);
+        connect(model, &QAbstractItemModel::modelReset, this, &ChartWindow::listChanged);
+        connect(model, &QAbstractItemModel::layoutChanged, this, &ChartWindow::listChanged);
     }
     m_screen.Grid2_Youhuajieguo->installEventFilter(this);
     m_screen.Grid3_Youhuasaixuan->installEventFilter(this);
@@ -258,9 +258,16 @@ QTableView *ChartWindow::shownList() const
 bool ChartWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
-        scheduleRefresh();
+        listChanged();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ChartWindow::listChanged()
+{
+    // The row named, or the image saved, belonged to the list as it was: back to the resting hint.
+    lb_row->setText(qs(chartText::hoverHint));
+    scheduleRefresh();
 }
 
 void ChartWindow::scheduleRefresh()

@@ -80,6 +80,7 @@ class ChartWindow : public QWidget
     [[nodiscard]] const CandidateModel *shownModel() const;
     [[nodiscard]] QTableView *shownList() const;
     [[nodiscard]] const CandidateList &drawnList() const;
+    void listChanged();
     void scheduleRefresh();
     void plotAreaChanged();
     void updateBand();

@@ -329,12 +329,6 @@ void OptimisationScreen::resetSortHeaders(CandidateModel *model)
 
 void OptimisationScreen::cbt_YHcomputeClick()
 {
-    m_fullList->clear();
-    m_filteredList->clear();
-    Grid2_Youhuajieguo->show();
-    Grid3_Youhuasaixuan->hide();
-    lb_YHxingxi->clear();
-
     OptionTexts options;
     for (int row = 0; row < optionRowCount; ++row) {
         for (int column = 1; column <= 3; ++column) {
@@ -342,6 +336,17 @@ void OptimisationScreen::cbt_YHcomputeClick()
                 cellText(row, column);
         }
     }
+    // A run too large to start is refused before the last list, its order and buttons are touched.
+    if (const std::optional<RunResult> refused = sizeRefusal(options)) {
+        setStatus(refused->statusText, refused->statusColour);
+        return;
+    }
+
+    m_fullList->clear();
+    m_filteredList->clear();
+    Grid2_Youhuajieguo->show();
+    Grid3_Youhuasaixuan->hide();
+    lb_YHxingxi->clear();
     const CalculationInput current = m_inputSource ? m_inputSource() : defaultCalculationInput();
 
     pb_YH_jingdu->hide();

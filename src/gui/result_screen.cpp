@@ -181,8 +181,9 @@ void ResultScreen::cbt_sanchuClick()
     const bool onlyEntry = m_book.entryCount() <= 1;
     m_book.deleteLast();
     showBook();
+    // Both forms now differ from any saved file: saving is on while the book holds an entry.
+    cbt_Save->setEnabled(!onlyEntry);
     if (onlyEntry) {
-        cbt_Save->setEnabled(false);
         cbt_sanchu->setEnabled(false);
     }
     emit bookChanged();

@@ -432,6 +432,7 @@ void CalculationBook::deleteLast()
     }
     --m_entries;
     m_recorded.pop_back();
+    m_unsaved = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
     // The last row stands just above the footer.
     m_table.erase(m_table.end() - static_cast<std::ptrdiff_t>(book::tableFooterLines) - 1);
     m_tableIds.pop_back();

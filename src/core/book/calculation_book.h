@@ -57,8 +57,9 @@ class CalculationBook
     // removing the only entry (or deleting from an empty book) empties both books.
     void deleteLast();
 
-    // The forms with changes not yet saved, as BookForm bits: recording makes both unsaved, emptying
-    // the book leaves nothing to save, deleting one of several entries changes nothing here.
+    // The forms with changes not yet saved, as BookForm bits: recording and deleting one of several
+    // entries make both unsaved (a saved file would otherwise keep the deleted pile); emptying the
+    // book leaves nothing to save.
     int unsavedForms() const { return m_unsaved; }
     bool unsaved(BookForm form) const { return (m_unsaved & static_cast<int>(form)) != 0; }
     void markSaved(BookForm form) { m_unsaved &= ~static_cast<int>(form); }

@@ -298,7 +298,24 @@ std::string countText(std::string_view prefix, std::size_t count)
     return std::string(prefix) + std::to_string(count) + std::string(message::countSuffix);
 }
 
+RunResult tooManyResult()
+{
+    RunResult result;
+    result.end = RunEnd::TooMany;
+    result.statusText = message::tooManyCandidates;
+    result.statusColour = colour::red;
+    return result;
+}
+
 } // namespace
+
+std::optional<RunResult> sizeRefusal(const OptionTexts &options)
+{
+    const OptionReading reading = readOptions(options);
+    if (reading.failure != SeriesFailure::None || candidateCount(reading.series) <= candidateLimit)
+        return std::nullopt;
+    return tooManyResult();
+}
 
 RunResult runEnumeration(const OptionTexts &options, const CalculationInput &current,
                          const RunProgress &progress)
@@ -317,12 +334,8 @@ RunResult runEnumeration(const OptionTexts &options, const CalculationInput &cur
         return result;
     }
     const std::uint64_t total = candidateCount(reading.series);
-    if (total > candidateLimit) {
-        result.end = RunEnd::TooMany;
-        result.statusText = message::tooManyCandidates;
-        result.statusColour = colour::red;
-        return result;
-    }
+    if (total > candidateLimit)
+        return tooManyResult();
 
     Enumeration enumeration(reading.series, current, total, progress);
     const bool completed = enumeration.run();

@@ -43,6 +43,10 @@ struct RunResult {
     std::optional<CalculationOutcome> finalOutcome;
 };
 
+// The refusal of a run whose options ask for more than candidateLimit candidates (RunEnd::TooMany),
+// decided before the screen throws anything away; nothing when the options read otherwise.
+std::optional<RunResult> sizeRefusal(const OptionTexts &options);
+
 // The whole run from the option texts and the input screen's current state.
 RunResult runEnumeration(const OptionTexts &options, const CalculationInput &current,
                          const RunProgress &progress = {});

@@ -403,6 +403,40 @@ TEST_F(ChartTest, FollowsTheListOnShow)
     EXPECT_EQ(title(), QString::fromUtf8("全部候选桩：%1 个").arg(rows(screen->Grid2_Youhuajieguo)));
 }
 
+// The status line names a row or an image of the list as it was: any change of the list clears it.
+TEST_F(ChartTest, StatusLineIsClearedWhenTheListChanges)
+{
+    openAndRun();
+    ASSERT_NE(openChart(), nullptr);
+    const QString resting = chart->lb_row->text();
+    const auto pointAtARow = [this, &resting] {
+        const std::vector<std::size_t> picks = isolatedRows(1);
+        ASSERT_FALSE(picks.empty());
+        QTest::mouseClick(chart->chartView->viewport(), Qt::LeftButton, {}, chart->positionOfRow(picks.front()));
+        ASSERT_NE(chart->lb_row->text(), resting);
+    };
+    const std::function<void()> changes[] = {
+        [this] { clickHeader(screen->Grid2_Youhuajieguo, 4); },
+        [this] {
+            editOption(raRangeRow, 1, "10000");
+            editOption(raRangeRow, 2, "80000");
+            click(screen->cbt_YHsaixuan);
+        },
+        [this] {
+            screen->cbt_YHcompute->setEnabled(true);
+            run();
+        },
+    };
+    int step = 0;
+    for (const auto &change : changes) {
+        SCOPED_TRACE(testing::Message() << "change " << step++);
+        pointAtARow();
+        change();
+        settle();
+        EXPECT_EQ(chart->lb_row->text(), resting);
+    }
+}
+
 TEST_F(ChartTest, ExportsPngAndSvgAndNamesWhatFailed)
 {
     openAndRun();

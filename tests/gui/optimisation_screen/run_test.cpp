@@ -2,6 +2,8 @@
 // leaves.
 #include "optimisation_fixture.h"
 
+#include "optimise/option_grid.h"
+
 #include <QAbstractItemModelTester>
 #include <QTimer>
 
@@ -167,6 +169,41 @@ TEST_F(OptimisationTest, TooManyCandidatesAreRefusedBeforeAnyIsEvaluated)
     EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
     EXPECT_EQ(input->edt_ra->text(), "");
     EXPECT_EQ(input->cbe_dd->currentText(), "1000");
+}
+
+// The refusal is decided before anything is thrown away: the filtered, sorted list stays usable.
+TEST_F(OptimisationTest, ARunTooLargeKeepsTheLastListItsOrderAndButtons)
+{
+    openAndRun();
+    editOption(raRangeRow, 1, "5000");
+    editOption(raRangeRow, 2, "0");
+    click(screen->cbt_YHsaixuan);
+    clickHeader(screen->Grid3_Youhuasaixuan, 4);
+    QTableView *filtered = screen->Grid3_Youhuasaixuan;
+    ASSERT_TRUE(filtered->isVisible());
+    const int fullRows = rows(screen->Grid2_Youhuajieguo);
+    const int filteredRows = rows(filtered);
+    ASSERT_GT(filteredRows, 1);
+    const QString first = cell(filtered, 0, 0);
+    const QString raHeader = header(filtered, 4);
+    const SortState raOrder = state().sortStateRa;
+    const bool saveOn = screen->cbt_YHsave->isEnabled();
+    const bool filterOn = screen->cbt_YHsaixuan->isEnabled();
+
+    editOption(1, 3, "0.001");
+    run();
+    EXPECT_TRUE(status().contains("2000000")) << status().toStdString();
+    EXPECT_EQ(statusColour(), red);
+    EXPECT_TRUE(filtered->isVisible());
+    EXPECT_EQ(rows(screen->Grid2_Youhuajieguo), fullRows);
+    EXPECT_EQ(rows(filtered), filteredRows);
+    EXPECT_EQ(cell(filtered, 0, 0), first);
+    EXPECT_EQ(header(filtered, 4), raHeader);
+    EXPECT_EQ(state().sortStateRa, raOrder);
+    EXPECT_EQ(screen->cbt_YHsave->isEnabled(), saveOn);
+    EXPECT_EQ(screen->cbt_YHsaixuan->isEnabled(), filterOn);
+    EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
 TEST_F(OptimisationTest, LongRunShowsItsProgressAndKeepsPainting)

@@ -185,13 +185,40 @@ TEST_F(ResultScreenTest, SaveButtonFollowsTheUnsavedBitOfTheFormOnDisplay)
     click("cbt_PageBook");
     EXPECT_FALSE(saveEnabled());
 
-    // A later deletion changes the book but not what counts as saved.
+    // A later deletion changes both forms: each can be saved again.
     click("cbt_sanchu");
     EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+    EXPECT_EQ(unsaved(), 3);
     for (int page = 0; page < 2; ++page) {
-        EXPECT_FALSE(saveEnabled());
+        EXPECT_TRUE(saveEnabled());
         click("cbt_PageBook");
     }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+}
+
+// Saved, then the last pile deleted: Ctrl+S writes the book without it, and leaving asks first.
+TEST_F(ResultScreenTest, ADeletionAfterASaveIsSavedByCtrlSAndAskedAboutOnLeaving)
+{
+    calculateAndView();
+    calculateAgain(1);
+    click("cbt_Save");
+    const QByteArray withTwo = fileBytes(bookFileName(BookForm::Text));
+    ASSERT_FALSE(saveEnabled());
+
+    click("cbt_sanchu");
+    EXPECT_TRUE(saveEnabled());
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    const QByteArray withOne = fileBytes(bookFileName(BookForm::Text));
+    EXPECT_EQ(withOne, bookBytes(textBook()));
+    EXPECT_NE(withOne, withTwo);
+    EXPECT_FALSE(withOne.contains(QByteArray("ZH2")));
+    EXPECT_FALSE(saveEnabled());
+    EXPECT_EQ(unsaved(), 2); // the table form still holds the deleted pile on disk, if anywhere
+
+    click("cbt_Exit");
+    click("cbt_tuichu");
+    ASSERT_NE(questionOnShow(), nullptr);
+    EXPECT_TRUE(answerQuestion("取消"));
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
