@@ -328,9 +328,60 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_vie
     return lines;
 }
 
+std::vector<std::string> bookTableHead(int idExcess)
+{
+    const int width = book::tableWidth + idExcess;
+    const std::string half = rule('=', (book::tableWidth - displayWidth(tableTitle)) / 2);
+    std::vector<std::string> lines;
+    lines.reserve(book::tableHeaderLines);
+    lines.push_back(join({half, rule('=', idExcess / 2), tableTitle, half, rule('=', idExcess - idExcess / 2)}));
+    lines.push_back(rule('-', width));
+    // The header's id cell ends where the usual id column ends; the rest of the header moves right.
+    for (const std::string_view head : tableHeadCells) {
+        std::size_t at = 0;
+        for (int column = 0; column < book::tableIdIndent + book::tableIdWidth && at < head.size();) {
+            const auto lead = static_cast<unsigned char>(head[at]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            column += displayWidth(head.substr(at, length));
+            at += length;
+        }
+        lines.push_back(std::string(head.substr(0, at)) + spaces(idExcess) + std::string(head.substr(at)));
+    }
+    lines.push_back(rule('-', width));
+    return lines;
+}
+
+std::vector<std::string> bookTableFoot(int idExcess, std::string_view timeText)
+{
+    const int width = book::tableWidth + idExcess;
+    return {rule('-', width), std::string(book::noteLine), rule('=', width), timeLine(timeText)};
+}
+
+std::string bookTableRest(const PileRecord &record)
+{
+    return bookTableRow(record, std::string_view{}).substr(book::tableIdIndent + book::tableIdWidth);
+}
+
+std::string bookTableRowLine(std::string_view id, std::string_view rest, int idWidth)
+{
+    std::string line = spaces(book::tableIdIndent) + padRight(id, blank, idWidth);
+    line.append(rest);
+    return line;
+}
+
+std::string bookTimeLine(std::string_view timeText)
+{
+    return timeLine(timeText);
+}
+
+std::string bookEntryName(int number, std::string_view pileName)
+{
+    return pileName.empty() ? pileNumber(number) : std::string(pileName);
+}
+
 std::string CalculationBook::tableRowLine(std::size_t entry) const
 {
-    return spaces(book::tableIdIndent) + padRight(m_tableIds[entry], blank, m_idWidth) + m_tableRest[entry];
+    return bookTableRowLine(m_tableIds[entry], m_tableRest[entry], m_idWidth);
 }
 
 void CalculationBook::layOutTableIds()
@@ -346,64 +397,36 @@ void CalculationBook::layOutTableIds()
     m_idWidth = widest;
     // Header, rows and footer again; the footer's time line is the book's own.
     const std::string time = m_table.back();
-    const int width = book::tableWidth + idColumnExcess();
-    const std::string half = rule('=', (book::tableWidth - displayWidth(tableTitle)) / 2);
-    const std::string wider = rule('=', idColumnExcess() / 2);
-    m_table.clear();
-    m_table.push_back(
-        join({half, wider, tableTitle, half, rule('=', idColumnExcess() - idColumnExcess() / 2)}));
-    m_table.push_back(rule('-', width));
-    // The header's id cell ends where the usual id column ends; the rest of the header moves right.
-    for (const std::string_view head : tableHeadCells) {
-        std::size_t at = 0;
-        for (int column = 0; column < book::tableIdIndent + book::tableIdWidth && at < head.size();) {
-            const auto lead = static_cast<unsigned char>(head[at]);
-            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            column += displayWidth(head.substr(at, length));
-            at += length;
-        }
-        m_table.push_back(std::string(head.substr(0, at)) + spaces(idColumnExcess()) +
-                          std::string(head.substr(at)));
-    }
-    m_table.push_back(rule('-', width));
+    m_table = bookTableHead(idColumnExcess());
     for (std::size_t entry = 0; entry < m_tableIds.size(); ++entry) {
         m_table.push_back(tableRowLine(entry));
     }
-    m_table.push_back(rule('-', width));
-    m_table.emplace_back(book::noteLine);
-    m_table.push_back(rule('=', width));
-    m_table.push_back(time);
+    std::vector<std::string> foot = bookTableFoot(idColumnExcess(), {});
+    foot.back() = time;
+    m_table.insert(m_table.end(), std::make_move_iterator(foot.begin()), std::make_move_iterator(foot.end()));
 }
 
 int CalculationBook::record(const PileRecord &record, std::string_view timeText, std::string_view pileName)
 {
     const int number = m_entries + 1;
-    const std::string name = pileName.empty() ? pileNumber(number) : std::string(pileName);
+    const std::string name = bookEntryName(number, pileName);
     if (m_entries == 0) {
         m_table.clear();
         m_text.clear();
         m_tableIds.clear();
         m_tableRest.clear();
         m_idWidth = book::tableIdWidth;
-        const std::string half = rule('=', (book::tableWidth - displayWidth(tableTitle)) / 2);
-        m_table.push_back(join({half, tableTitle, half}));
-        m_table.push_back(rule('-', book::tableWidth));
-        m_table.insert(m_table.end(), tableHeadCells.begin(), tableHeadCells.end());
-        m_table.push_back(rule('-', book::tableWidth));
+        m_table = bookTableHead(0);
     } else {
         m_table.resize(m_table.size() - book::tableFooterLines);
         m_text.pop_back();
     }
-    // What follows the id column: the row of an empty id without its id column, all of it ASCII.
-    const std::string row = bookTableRow(record, std::string_view{});
     m_tableIds.push_back(name);
-    m_tableRest.push_back(row.substr(book::tableIdIndent + book::tableIdWidth));
-    const int width = book::tableWidth + idColumnExcess();
+    m_tableRest.push_back(bookTableRest(record));
     m_table.push_back(tableRowLine(m_tableIds.size() - 1));
-    m_table.push_back(rule('-', width));
-    m_table.emplace_back(book::noteLine);
-    m_table.push_back(rule('=', width));
-    m_table.push_back(timeLine(timeText));
+    for (std::string &line : bookTableFoot(idColumnExcess(), timeText)) {
+        m_table.push_back(std::move(line));
+    }
     layOutTableIds();
 
     std::vector<std::string> entry = bookTextEntry(record, name);

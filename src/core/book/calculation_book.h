@@ -36,6 +36,20 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, int number);
 std::string bookTableRow(const PileRecord &record, std::string_view pileName);
 std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_view pileName);
 
+// The table book's lines before its rows (title and column heads between rules) and after them (a
+// rule, the note and the time line between rules), with the id column `idExcess` columns wider
+// than usual.
+std::vector<std::string> bookTableHead(int idExcess);
+std::vector<std::string> bookTableFoot(int idExcess, std::string_view timeText);
+// What follows the id column in the entry's table row (all of it ASCII), and the row made of an id
+// and that rest with the id column `idWidth` wide.
+std::string bookTableRest(const PileRecord &record);
+std::string bookTableRowLine(std::string_view id, std::string_view rest, int idWidth);
+// The line with the time of recording that closes both books.
+std::string bookTimeLine(std::string_view timeText);
+// What an entry is called in the books: the pile's own name, or "ZHn" for entry `number` without one.
+std::string bookEntryName(int number, std::string_view pileName);
+
 // What an entry was recorded from: enough to make it again, line for line.
 struct BookEntry {
     CalculationInput input; // the input screen's texts and choices, as typed

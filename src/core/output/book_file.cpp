@@ -1,6 +1,11 @@
 #include "output/book_file.h"
 
+#include "book/calculation_book.h"
 #include "output/text_file.h"
+#include "text/fixed_width.h"
+
+#include <algorithm>
+#include <charconv>
 
 namespace saxolith
 {
@@ -50,6 +55,110 @@ std::optional<std::string> saveBookFile(const std::string &path, const std::vect
                                         std::string_view codePage)
 {
     return saveTextFile(path, codePage, [&](TextFileWriter &out) { writeBookFile(out, lines); });
+}
+
+BookFilesWriter::BookFilesWriter(TextFileWriter &text, ByteSink spool, std::string timeText)
+    : m_text(text), m_spool(std::move(spool)), m_timeText(std::move(timeText)), m_idWidth(book::tableIdWidth)
+{
+}
+
+void BookFilesWriter::textLine(std::string_view line)
+{
+    if (m_textStarted) {
+        m_text.endLine();
+    }
+    m_textStarted = true;
+    m_text.text(line);
+}
+
+int BookFilesWriter::record(const PileRecord &record, std::string_view pileName)
+{
+    const int number = ++m_entries;
+    const std::string name = bookEntryName(number, pileName);
+    for (const std::string &line : bookTextEntry(record, name)) {
+        textLine(line);
+    }
+    m_idWidth = std::max(m_idWidth, displayWidth(name));
+    // A spooled row: the id's length in bytes, ':', the id, what follows the id column, a line feed.
+    m_record = std::to_string(name.size());
+    m_record += ':';
+    m_record += name;
+    m_record += bookTableRest(record);
+    m_record += '\n';
+    if (!m_spoolFailed && !m_spool(m_record)) {
+        m_spoolFailed = true;
+    }
+    return number;
+}
+
+void BookFilesWriter::finishText()
+{
+    if (m_entries > 0) {
+        textLine(bookTimeLine(m_timeText));
+    }
+}
+
+bool BookFilesWriter::writeTable(TextFileWriter &table, const SpoolReplay &replay)
+{
+    if (m_entries == 0) {
+        return true;
+    }
+    if (m_spoolFailed) {
+        return false;
+    }
+    const int excess = m_idWidth - book::tableIdWidth;
+    bool first = true;
+    const auto line = [&](std::string_view text) {
+        if (!first) {
+            table.endLine();
+        }
+        first = false;
+        table.text(text);
+    };
+    for (const std::string &head : bookTableHead(excess)) {
+        line(head);
+    }
+    // Rows are taken whole; a row cut by a piece's end waits in `carried` for the rest.
+    std::string carried;
+    int rows = 0;
+    bool damaged = false;
+    const auto takeRows = [&](std::string_view bytes) {
+        while (!bytes.empty() && !damaged) {
+            const std::size_t end = bytes.find('\n');
+            if (end == std::string_view::npos) {
+                carried.append(bytes);
+                return;
+            }
+            std::string_view row = bytes.substr(0, end);
+            if (!carried.empty()) {
+                carried.append(row);
+                row = carried;
+            }
+            std::size_t idBytes = 0;
+            const std::size_t colon = row.find(':');
+            const auto [at, error] = std::from_chars(row.data(), row.data() + std::min(colon, row.size()), idBytes);
+            if (colon == std::string_view::npos || error != std::errc() || at != row.data() + colon ||
+                idBytes > row.size() - colon - 1) {
+                damaged = true;
+                return;
+            }
+            line(bookTableRowLine(row.substr(colon + 1, idBytes), row.substr(colon + 1 + idBytes), m_idWidth));
+            ++rows;
+            carried.clear();
+            bytes.remove_prefix(end + 1);
+        }
+    };
+    const bool replayed = replay([&](std::string_view bytes) {
+        takeRows(bytes);
+        return !damaged;
+    });
+    if (!replayed || damaged || !carried.empty() || rows != m_entries) {
+        return false;
+    }
+    for (const std::string &foot : bookTableFoot(excess, m_timeText)) {
+        line(foot);
+    }
+    return true;
 }
 
 } // namespace saxolith
