@@ -1,0 +1,388 @@
+#include "schedule/schedule_stream.h"
+
+#include "texts/schedule.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+
+namespace saxolith
+{
+
+namespace
+{
+
+constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+// The most text a file may hold before its first row to be read a piece at a time.
+constexpr std::size_t largestHeader = std::size_t{16} << 20;
+// Files that are not CSV text in one code page: workbooks (new and old) and the wide encodings.
+constexpr std::array<std::string_view, 4> wholeReadingMarks{"PK\x03\x04", "\xD0\xCF\x11\xE0", "\xFF\xFE",
+                                                            "\xFE\xFF"};
+
+// Where a record scan stands: at a field's start, in a plain field, in a quoted one, or just after a
+// quote inside a quoted one (a second quote goes on with the field, anything else ends it).
+enum ScanState { fieldStart, plainField, quotedField, afterQuote };
+
+// Line ends as the reading counts them: CR LF, LF and a lone CR each end a line.
+int lineEnds(std::string_view text)
+{
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The offset at which line `line` (from 1) of `text` starts.
+std::size_t lineStart(std::string_view text, int line)
+{
+    std::size_t at = 0;
+    for (int current = 1; current < line && at < text.size(); ++at) {
+        if (text[at] == '\n' || (text[at] == '\r' && (at + 1 >= text.size() || text[at + 1] != '\n'))) {
+            ++current;
+        }
+    }
+    return at;
+}
+
+// Whether the bytes are UTF-8 throughout (overlong forms, surrogates and values past U+10FFFF not).
+bool validUtf8(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+            return false;
+        }
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((byte(i + k) & 0xC0u) != 0x80u) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+// The separator the reading takes: of comma, semicolon and tab, the one the first line that holds
+// anything has most often outside quotes; a comma when none is there. These bytes never stand
+// inside a GBK character, so the raw bytes tell it as the text does.
+char separatorOf(std::string_view bytes)
+{
+    std::array<int, 3> counts{};
+    constexpr std::array<char, 3> candidates{',', ';', '\t'};
+    bool quoted = false;
+    bool seen = false;
+    for (const char c : bytes) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == '\n' || c == '\r')) {
+            if (seen) {
+                break;
+            }
+            continue;
+        } else if (!quoted) {
+            const auto at = std::find(candidates.begin(), candidates.end(), c);
+            if (at != candidates.end()) {
+                ++counts[static_cast<std::size_t>(at - candidates.begin())];
+            }
+        }
+        seen = seen || (c != ' ' && c != '\t');
+    }
+    const auto most = std::max_element(counts.begin(), counts.end());
+    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
+}
+
+// GBK bytes (as GB18030 reads them) into UTF-8; false when they are not GBK.
+bool gbkToUtf8(std::string_view bytes, std::string &text)
+{
+    text.clear();
+    const iconv_t cd = iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    text.reserve(bytes.size() + bytes.size() / 2);
+    char buffer[16384];
+    // iconv takes a non-const input pointer but does not write through it.
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    bool whole = true;
+    while (inLeft > 0) {
+        char *out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+        text.append(buffer, static_cast<std::size_t>(out - buffer));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            whole = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    return whole;
+}
+
+} // namespace
+
+ScheduleStream::ScheduleStream(std::string path, std::size_t pieceBytes)
+    : m_path(std::move(path)), m_pieceBytes(std::max<std::size_t>(pieceBytes, 16))
+{
+}
+
+bool ScheduleStream::start()
+{
+    m_in = std::ifstream(m_path, std::ios::binary);
+    m_raw.clear();
+    m_scanned = 0;
+    m_state = fieldStart;
+    m_atEnd = false;
+    m_firstPiece = true;
+    m_nextLine = 1;
+    m_rows.clear();
+    m_rowAt = 0;
+    m_seen = 0;
+    m_pieceRefused = false;
+    m_prefix.clear();
+    return static_cast<bool>(m_in);
+}
+
+bool ScheduleStream::readRaw(std::string &chunk)
+{
+    for (;;) {
+        // Cut after the last line feed that ends a record.
+        std::size_t cut = 0;
+        for (std::size_t i = m_scanned; i < m_raw.size(); ++i) {
+            const char c = m_raw[i];
+            const bool lineEnd = c == '\r' || c == '\n';
+            switch (m_state) {
+            case quotedField:
+                m_state = c == '"' ? afterQuote : quotedField;
+                continue;
+            case afterQuote:
+                if (c == '"') {
+                    m_state = quotedField;
+                    continue;
+                }
+                break;
+            case fieldStart:
+                if (c == '"') {
+                    m_state = quotedField;
+                    continue;
+                }
+                break;
+            default:
+                break;
+            }
+            m_state = c == m_separator || lineEnd ? fieldStart : plainField;
+            if (c == '\n') {
+                cut = i + 1;
+            }
+        }
+        m_scanned = m_raw.size();
+        if (cut > 0 || (m_atEnd && !m_raw.empty())) {
+            // What follows the cut was scanned from a record's start, so the scan's state holds for it.
+            if (cut == 0) {
+                cut = m_raw.size();
+            }
+            chunk.assign(m_raw, 0, cut);
+            m_raw.erase(0, cut);
+            m_scanned = m_raw.size();
+            return true;
+        }
+        if (m_atEnd) {
+            return false;
+        }
+        const std::size_t at = m_raw.size();
+        m_raw.resize(at + m_pieceBytes);
+        m_in.read(m_raw.data() + at, static_cast<std::streamsize>(m_pieceBytes));
+        m_raw.resize(at + static_cast<std::size_t>(m_in.gcount()));
+        if (m_raw.size() == at) {
+            m_atEnd = true;
+            m_failed = m_failed || m_in.bad();
+        }
+    }
+}
+
+bool ScheduleStream::nextPiece()
+{
+    std::string chunk;
+    if (!readRaw(chunk)) {
+        return false;
+    }
+    const bool first = m_firstPiece;
+    m_firstPiece = false;
+    m_pieceRefused = true; // until the piece is read
+    std::string text;
+    if (!decodePiece(chunk, first, text)) {
+        return false;
+    }
+    // The first piece runs on to the first row: the text before it (the header) starts every later piece.
+    std::string more;
+    while (first) {
+        if (text.size() > largestHeader) {
+            return false;
+        }
+        const ScheduleReading reading = readSchedule(std::string(utf8Mark) + text);
+        const bool noRowYet =
+            reading.error && (reading.error->text == scheduleText::noRows || reading.error->text == scheduleText::emptyFile);
+        if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk, false, more)) {
+            break;
+        }
+        text += more;
+    }
+    // The text read as UTF-8 whatever it is, after the text before the first row (the header).
+    std::string whole(utf8Mark);
+    whole += m_prefix;
+    whole += text;
+    ScheduleReading reading = readSchedule(whole);
+    whole = std::string();
+    const int startLine = m_nextLine;
+    m_nextLine += lineEnds(text);
+    m_rows.clear();
+    m_rowAt = 0;
+    if (first) {
+        if (reading.error || reading.rows.empty()) {
+            return false;
+        }
+        m_chineseHeader = reading.chineseHeader;
+        m_prefixLines = reading.rows.front().line - 1;
+        m_prefix.assign(text, 0, lineStart(text, reading.rows.front().line));
+        // A lone CR closing the header could join a later piece's LF into one line end.
+        if (m_prefix.ends_with('\r')) {
+            return false;
+        }
+        m_rows = std::move(reading.rows);
+        m_pieceRefused = false;
+        return true;
+    }
+    if (reading.error) {
+        // A piece of blank lines only holds no rows; every other error is the reading's to give.
+        m_pieceRefused = reading.error->text != scheduleText::noRows;
+        return !m_pieceRefused;
+    }
+    for (ScheduleRow &row : reading.rows) {
+        row.line = row.line - (m_prefixLines + 1) + startLine;
+    }
+    m_rows = std::move(reading.rows);
+    m_pieceRefused = false;
+    return true;
+}
+
+bool ScheduleStream::decodePiece(std::string &chunk, bool first, std::string &text)
+{
+    if (m_encoding == Encoding::Gbk) {
+        return gbkToUtf8(chunk, text);
+    }
+    text = std::move(chunk);
+    if (first && text.starts_with(utf8Mark)) {
+        text.erase(0, utf8Mark.size());
+    }
+    return true;
+}
+
+bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &visit)
+{
+    m_checked = false;
+    m_failed = false;
+    m_prefix.clear();
+    if (!start()) {
+        return false;
+    }
+    // The first bytes: no workbook or wide encoding, and the separator of the header line.
+    std::string head(m_pieceBytes, '\0');
+    m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(m_in.gcount()));
+    for (const std::string_view mark : wholeReadingMarks) {
+        if (head.starts_with(mark)) {
+            return false;
+        }
+    }
+    if (head.size() == m_pieceBytes && head.find_first_of("\r\n") == std::string::npos) {
+        return false; // a header longer than a piece
+    }
+    m_separator = separatorOf(head);
+    head = std::string();
+
+    // The code page: UTF-8 when every piece is UTF-8, otherwise GBK.
+    if (!start()) {
+        return false;
+    }
+    m_encoding = Encoding::Utf8;
+    std::string chunk;
+    bool mark = false;
+    for (bool first = true; readRaw(chunk); first = false) {
+        mark = mark || (first && chunk.starts_with(utf8Mark));
+        if (!validUtf8(chunk)) {
+            if (mark) {
+                return false;
+            }
+            m_encoding = Encoding::Gbk;
+            break;
+        }
+    }
+    if (m_failed || !start()) {
+        return false;
+    }
+    m_rowCount = 0;
+    for (;;) {
+        if (!nextPiece()) {
+            if (m_pieceRefused || m_failed) {
+                return false;
+            }
+            break;
+        }
+        m_rowCount += m_rows.size();
+        if (visit) {
+            for (const ScheduleRow &row : m_rows) {
+                visit(row);
+            }
+        }
+    }
+    if (m_rowCount == 0 || !start()) {
+        return false;
+    }
+    m_checked = true;
+    return true;
+}
+
+bool ScheduleStream::next(ScheduleRow &row)
+{
+    if (!m_checked || m_failed) {
+        return false;
+    }
+    while (m_rowAt >= m_rows.size()) {
+        if (!nextPiece()) {
+            // The end of the file, as the check found it, or a file that has changed since.
+            m_failed = m_failed || m_pieceRefused || m_seen != m_rowCount;
+            m_in.close(); // the file is free to go once its rows are read
+            return false;
+        }
+    }
+    row = std::move(m_rows[m_rowAt++]);
+    ++m_seen;
+    return true;
+}
+
+} // namespace saxolith

@@ -1,0 +1,72 @@
+// A pile schedule read from its file a piece at a time, so that a schedule of any length is read in
+// little memory, with the very rows the whole reading gives.
+#pragma once
+
+#include "schedule/schedule_file.h"
+
+#include <cstddef>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace saxolith
+{
+
+// Goes through the file twice: check() once, to learn that it can be read a piece at a time and
+// that reading it finds no error; then next() gives its rows in order. A file that is not plain CSV
+// text in one code page (a workbook, a wide encoding, bytes that are not text), or that holds an
+// error anywhere, is left to the whole reading (readScheduleFile and readSchedule), which gives its
+// first error as it always has.
+class ScheduleStream
+{
+  public:
+    explicit ScheduleStream(std::string path, std::size_t pieceBytes = std::size_t{256} << 10);
+
+    // True when the rows can be taken with next(); false when the file is to be read whole. Each row
+    // read on the way goes to `visit`, when given (what must be known of all rows before the first).
+    bool check(const std::function<void(const ScheduleRow &row)> &visit = {});
+    // The next row; false after the last, or when reading failed (failed() then tells).
+    bool next(ScheduleRow &row);
+
+    std::size_t rowCount() const { return m_rowCount; }
+    // Whether the header names any column in Chinese.
+    bool chineseHeader() const { return m_chineseHeader; }
+    // Whether the file could not be read again as it was read at the check.
+    bool failed() const { return m_failed; }
+
+  private:
+    enum class Encoding { Utf8, Gbk };
+
+    bool start();
+    // The next piece of the file's text, in UTF-8, that ends where a record ends; its rows into
+    // m_rows. False at the end of the file, and when the piece is not what check() found.
+    bool nextPiece();
+    bool readRaw(std::string &chunk);
+    // A piece's bytes as UTF-8 text; false when they are not in the file's code page.
+    bool decodePiece(std::string &chunk, bool first, std::string &text);
+
+    std::string m_path;
+    std::size_t m_pieceBytes;
+    std::ifstream m_in;
+    std::string m_raw;       // bytes read and not yet handed on
+    std::size_t m_scanned = 0; // of m_raw, bytes already looked at for record ends
+    int m_state = 0;          // where the scan stands within a record
+    bool m_atEnd = false;
+    bool m_firstPiece = true;
+    char m_separator = ',';
+    Encoding m_encoding = Encoding::Utf8;
+    std::string m_prefix; // the text before the first row: the header, for every later piece
+    int m_prefixLines = 0;
+    int m_nextLine = 1; // the file's line on which the next piece starts
+    std::vector<ScheduleRow> m_rows;
+    std::size_t m_rowAt = 0;
+    std::size_t m_rowCount = 0;
+    std::size_t m_seen = 0;
+    bool m_chineseHeader = false;
+    bool m_pieceRefused = false; // the last piece could not be read as the check read it
+    bool m_checked = false;
+    bool m_failed = false;
+};
+
+} // namespace saxolith

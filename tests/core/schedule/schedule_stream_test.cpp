@@ -1,0 +1,138 @@
+#include "schedule/schedule_stream.h"
+
+#include "schedule_test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace saxolith
+{
+namespace
+{
+
+using enum ScheduleColumn;
+
+std::string scheduleAt(const std::string &bytes)
+{
+    static int count = 0;
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("schedule_stream_" + std::to_string(::getpid()) + "_" + std::to_string(++count)))
+                                 .string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// Many rows of every kind the reading takes, so that small pieces cut the file everywhere: quoted
+// separators, doubled quotes and line ends inside a field, blank lines and rows of empty cells,
+// LF, CR LF and a lone CR, blanks around cells.
+std::string manyRows(std::string_view separator)
+{
+    std::string text = "\r\n\n桩号,截面类型,d(mm),frk(MPa),完整程度\r\n";
+    for (int i = 0; i < 60; ++i) {
+        const std::string n = std::to_string(i);
+        switch (i % 6) {
+        case 0: text += "P-" + n + ",圆桩,1000,35,较完整\r\n"; break;
+        case 1: text += "\"东,\"\"" + n + "\"\"\",方桩, 900 ,20,完整\n"; break;
+        case 2: text += "\"两\r\n行" + n + "\",圆桩,1100,36,较破碎\r"; break;
+        case 3: text += ",,,,\r\n\r\n"; break;
+        case 4: text += "西" + n + ",椭圆桩,\"800\",40,\"\"\r\n"; break;
+        default: text += "," + std::string(200, 'x') + ",1200,37,\n"; break;
+        }
+    }
+    text += "末,圆桩,1000,35,完整";
+    std::string out;
+    for (const char c : text) {
+        if (c == ',') {
+            out += separator;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+struct Form {
+    std::string name;
+    std::string bytes;
+};
+
+TEST(ScheduleStream, GivesTheRowsOfTheWholeReadingWhateverThePieceSize)
+{
+    const std::string text = manyRows(",");
+    const std::vector<Form> forms{{"UTF-8", text},
+                                  {"UTF-8 with its mark", "\xEF\xBB\xBF" + text},
+                                  {"GBK", test::toGbk(text)},
+                                  {"semicolons", manyRows(";")},
+                                  {"tabs", test::toGbk(manyRows("\t"))}};
+    for (const Form &form : forms) {
+        const ScheduleReading whole = readSchedule(form.bytes);
+        ASSERT_FALSE(whole.error) << form.name << ": " << scheduleErrorText(*whole.error);
+        const std::string path = scheduleAt(form.bytes);
+        for (const std::size_t piece : {16, 100, 1000, 1 << 20}) {
+            ScheduleStream stream(path, piece);
+            ASSERT_TRUE(stream.check()) << form.name << ", pieces of " << piece;
+            EXPECT_EQ(stream.rowCount(), whole.rows.size());
+            EXPECT_EQ(stream.chineseHeader(), whole.chineseHeader);
+            std::size_t count = 0;
+            for (ScheduleRow row; stream.next(row); ++count) {
+                ASSERT_LT(count, whole.rows.size());
+                EXPECT_EQ(row.line, whole.rows[count].line) << form.name << ", pieces of " << piece;
+                EXPECT_EQ(row.cells, whole.rows[count].cells) << form.name << ", row " << count;
+            }
+            EXPECT_EQ(count, whole.rows.size());
+            EXPECT_FALSE(stream.failed());
+        }
+        std::filesystem::remove(path);
+    }
+}
+
+// Whatever the whole reading refuses, or reads otherwise than as CSV text, is left to it: the
+// stream never gives a row of a file the reading would not take.
+TEST(ScheduleStream, LeavesToTheWholeReadingWhatItCannotTakeAPieceAtATime)
+{
+    const std::string text = manyRows(",");
+    const std::vector<Form> forms{
+        {"a row short of a cell at the end", text + "\r\nP,圆桩,1000\r\n"},
+        {"an open quote at the end", text + "\r\n\"P,圆桩,1000,35,完整\r\n"},
+        {"a GBK byte that is no character", test::toGbk(text) + "\r\n\x81\x20,圆桩,1000,35,完整"},
+        {"UTF-8 with its mark and a byte that is not UTF-8", "\xEF\xBB\xBF" + text + "\r\n\xFF,圆桩,1,2,3"},
+        {"a control character", text + "\r\nP\x01,圆桩,1000,35,完整"},
+        {"a header alone", "桩号,截面类型\r\n\r\n"},
+        {"nothing", ""},
+        {"a workbook", std::string("PK\x03\x04", 4) + text},
+        {"UTF-16", "\xFF\xFE" + text},
+    };
+    for (const Form &form : forms) {
+        const std::string path = scheduleAt(form.bytes);
+        for (const std::size_t piece : {16, 1 << 20}) {
+            ScheduleStream stream(path, piece);
+            EXPECT_FALSE(stream.check()) << form.name << ", pieces of " << piece;
+            ScheduleRow row;
+            EXPECT_FALSE(stream.next(row)) << form.name;
+        }
+        std::filesystem::remove(path);
+    }
+}
+
+// A file that changes between the check and the rows is not taken for the one checked.
+TEST(ScheduleStream, AFileChangedAfterItsCheckFailsTheReading)
+{
+    const std::string text = manyRows(",");
+    const std::string path = scheduleAt(text);
+    {
+        ScheduleStream stream(path, 64);
+        ASSERT_TRUE(stream.check());
+        std::ofstream(path, std::ios::binary) << text.substr(0, text.size() / 2) << "\r\n";
+        ScheduleRow row;
+        while (stream.next(row)) {
+        }
+        EXPECT_TRUE(stream.failed());
+    }
+    std::filesystem::remove(path);
+}
+
+} // namespace
+} // namespace saxolith
