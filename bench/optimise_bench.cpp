@@ -3,7 +3,7 @@
 // calculate command's whole outcome made from them.
 #include "against_baseline.h"
 
-#include "../tests/core/optimise/text_path_run.h"
+#include "text_path_run.h"
 #include "optimise/enumeration.h"
 
 #include <benchmark/benchmark.h>

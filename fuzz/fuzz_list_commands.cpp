@@ -15,25 +15,6 @@ using fuzz::require;
 namespace
 {
 
-// The exchange sort exactly as the screen has always done it; a text that is no number compares
-// unordered with everything, and unordered rows are exchanged.
-std::vector<std::size_t> literalOrder(const std::vector<double> &keys)
-{
-    std::vector<std::size_t> order(keys.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        double k = keys[order[i]];
-        for (std::size_t j = i; j < order.size(); ++j) {
-            const double v = keys[order[j]];
-            if (k > v || std::isnan(k) || std::isnan(v)) {
-                std::swap(order[i], order[j]);
-                k = v;
-            }
-        }
-    }
-    return order;
-}
-
 // Values a list row can hold: each passed the calculate command, whose texts all read back as numbers.
 // Few distinct values make ties, which is where exchange sorts differ.
 double value(FuzzedDataProvider &in)
@@ -78,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         shown += list.cell(i, column) + " ";
     }
     const std::vector<std::size_t> fast = exchangeSortOrder(keys);
-    const std::vector<std::size_t> literal = literalOrder(keys);
+    const std::vector<std::size_t> literal = literalExchangeOrder(keys);
     if (fast != literal) {
         shown += "| fast";
         for (const std::size_t i : fast) {
@@ -90,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
     require(fast == literal, "fast sort order is the exchange sort's", shown);
-    const std::vector<std::size_t> order = literalOrder(keys);
+    const std::vector<std::size_t> order = literalExchangeOrder(keys);
     CandidateList sorted = list;
     sorted.sortAscending(column);
     for (std::size_t i = 0; i < list.size(); ++i) {

@@ -1,5 +1,6 @@
 // saxolith-batch run as a program: its exit codes, messages and the files it writes.
-#include "../core/schedule/schedule_test_helpers.h"
+#include "support/code_page.h"
+#include "support/zip_member.h"
 
 #include "output/book_file.h"
 #include "project/project.h"

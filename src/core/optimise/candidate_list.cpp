@@ -25,24 +25,6 @@ constexpr double noUpperLimit = 1e15;
 using enum CandidateColumn;
 constexpr std::size_t progressStride = 1 << 16; // rows between two reports of a long command
 
-// The exchange sort done literally; only for keys that do not compare.
-std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys)
-{
-    std::vector<std::size_t> order(keys.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        double k = keys[order[i]];
-        for (std::size_t j = i; j < order.size(); ++j) {
-            const double v = keys[order[j]];
-            if (k > v || std::isnan(k) || std::isnan(v)) {
-                std::swap(order[i], order[j]);
-                k = v;
-            }
-        }
-    }
-    return order;
-}
-
 } // namespace
 
 std::string CandidateList::cell(std::size_t index, CandidateColumn column) const
@@ -443,6 +425,23 @@ std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size
     if (row >= list.size())
         return std::nullopt;
     return shownHundredthsOf(list.row(row), column);
+}
+
+std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys)
+{
+    std::vector<std::size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        double k = keys[order[i]];
+        for (std::size_t j = i; j < order.size(); ++j) {
+            const double v = keys[order[j]];
+            if (k > v || std::isnan(k) || std::isnan(v)) {
+                std::swap(order[i], order[j]);
+                k = v;
+            }
+        }
+    }
+    return order;
 }
 
 std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys)

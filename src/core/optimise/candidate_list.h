@@ -76,6 +76,10 @@ class CandidateList
 // The order the exchange sort leaves: for each place, the index of the key that ends there.
 // Fewer than 2^32 keys (a list's rows).
 std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys);
+// The same order as the screen has always made it, one exchange at a time; a key that is no number
+// compares unordered with every key, and unordered keys are exchanged. Used for such keys, and the
+// reference the fast order is checked against.
+std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys);
 
 // The number displayRounded(value, choice) shows, read back from the text, in hundredths: found
 // from the value alone, exactly as the text rounds it. Nothing when the text is rounded to seven

@@ -2,12 +2,13 @@
 #include "output/list_file.h"
 #include "output/text_file.h"
 
+#include "support/code_page.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iconv.h>
 #include <sstream>
 #include <stdexcept>
 #ifndef _WIN32
@@ -69,21 +70,6 @@ CandidateList bigList(std::size_t n)
     return list;
 }
 
-// The whole text through iconv in one go, as a check on the copied ASCII runs.
-std::string throughIconv(const std::string &text, const char *codePage)
-{
-    const iconv_t cd = iconv_open(codePage, "UTF-8");
-    std::string out(text.size() * 2, '\0');
-    char *in = const_cast<char *>(text.data());
-    std::size_t inLeft = text.size();
-    char *at = out.data();
-    std::size_t outLeft = out.size();
-    EXPECT_NE(iconv(cd, &in, &inLeft, &at, &outLeft), static_cast<std::size_t>(-1));
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 // A list of several megabytes goes out in pieces of about 1 MB, and their bytes are the whole text's.
 TEST(TextFile, AListStreamsInPiecesWithTheBytesOfTheWholeText)
 {
@@ -105,7 +91,7 @@ TEST(TextFile, AListStreamsInPiecesWithTheBytesOfTheWholeText)
         "GBK");
     writeListFile(writer, list, ListFileKind::Raw, "2024/6/11 9:05:03");
     ASSERT_TRUE(writer.finish());
-    EXPECT_EQ(bytes, throughIconv(utf8.str(), "GBK"));
+    EXPECT_EQ(bytes, test::toGbk(utf8.str()));
     EXPECT_GT(pieces, 3u);
     EXPECT_LE(largest, TextFileWriter::bufferSize);
     for (std::size_t row : {0, 1, 39'999})

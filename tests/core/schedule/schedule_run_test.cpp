@@ -4,7 +4,7 @@
 #include "schedule/results_file.h"
 #include "text/fixed_width.h"
 
-#include "schedule_test_helpers.h"
+#include "support/zip_member.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The main window on the input screen, and the ways a user drives and reads its controls.
 #pragma once
 
+#include "../window_fixture.h"
 #include "input_screen.h"
 #include "main_window.h"
 #include "optimisation_screen.h"
@@ -18,11 +19,6 @@
 
 #include <memory>
 #include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace saxolith::test
 {
@@ -47,18 +43,15 @@ inline QString textOf(QWidget *widget)
     return qobject_cast<QAbstractButton *>(widget)->text();
 }
 
-inline const QColor red = QColor::fromRgba(0xFFFF0000);
-inline const QColor magenta = QColor::fromRgba(0xFFFF00FF);
-inline const QColor black = QColor::fromRgba(0xFF000000);
-inline const QColor green = QColor::fromRgba(0xFF008000);
-
-class InputScreenTest : public ::testing::Test
+class InputScreenTest : public ScratchWindowTest
 {
   protected:
+    // The input screen's own tests see its error boxes.
+    explicit InputScreenTest(Messages messages = Messages::Shown) : ScratchWindowTest(messages) {}
+
     void SetUp() override
     {
-        window = std::make_unique<MainWindow>();
-        window->show();
+        ScratchWindowTest::SetUp();
         screen = window->MainFormLayer;
     }
 
@@ -114,7 +107,6 @@ class InputScreenTest : public ::testing::Test
         EXPECT_EQ(screen->edt_ra->text(), ra);
     }
 
-    std::unique_ptr<MainWindow> window;
     InputScreen *screen = nullptr;
 };
 

@@ -1,5 +1,6 @@
 // The keys on the real main window: Return calculates, Ctrl+S saves, Escape goes back, Tab follows the
 // screen.
+#include "../window_fixture.h"
 #include "commands.h"
 #include "input_screen.h"
 #include "main_window.h"
@@ -28,28 +29,15 @@ namespace saxolith::test
 namespace
 {
 
-class KeysTest : public ::testing::Test
+class KeysTest : public ScratchWindowTest
 {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        setDocumentsFolderForTesting(m_folder.path());
-        setSystemCodePageForTesting("GBK");
-        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
-        window = std::make_unique<MainWindow>();
-        window->show();
+        ScratchWindowTest::SetUp();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         input = window->MainFormLayer;
-    }
-
-    void TearDown() override
-    {
-        window.reset();
-        setMessageFunctionForTesting({});
-        setSystemCodePageForTesting({});
-        setDocumentsFolderForTesting({});
     }
 
     // A key typed where the focus is, as the user types it.
@@ -88,10 +76,7 @@ class KeysTest : public ::testing::Test
         ASSERT_EQ(shownLayer(), window->JieGuo_DocLayer);
     }
 
-    QTemporaryDir m_folder;
-    std::unique_ptr<MainWindow> window;
     InputScreen *input = nullptr;
-    QStringList messages;
 };
 
 TEST_F(KeysTest, ReturnOrEnterInAnyInputFieldCalculates)

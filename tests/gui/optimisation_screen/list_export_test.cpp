@@ -21,9 +21,6 @@ class ListExportTest : public OptimisationTest
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.isValid());
-        setDocumentsFolderForTesting(folder.path());
-        setSystemCodePageForTesting("GBK");
         OptimisationTest::SetUp();
         setSaveFileFunctionForTesting([this](QWidget *, const SaveFileRequest &request) {
             requests << request;
@@ -36,13 +33,11 @@ class ListExportTest : public OptimisationTest
     {
         setSaveFileFunctionForTesting({});
         OptimisationTest::TearDown();
-        setDocumentsFolderForTesting({});
-        setSystemCodePageForTesting({});
     }
 
     [[nodiscard]] QAction *action(const char *name) const { return screen->findChild<QAction *>(name); }
     void press(QKeyCombination keys) { QTest::keyClick(window.get(), keys.key(), keys.keyboardModifiers()); }
-    [[nodiscard]] QString path(const QString &name) const { return QDir(folder.path()).filePath(name); }
+    [[nodiscard]] QString path(const QString &name) const { return QDir(m_folder.path()).filePath(name); }
     [[nodiscard]] QByteArray bytes(const QString &name) const
     {
         QFile file(path(name));
@@ -62,7 +57,6 @@ class ListExportTest : public OptimisationTest
                                                         : QString();
     }
 
-    QTemporaryDir folder;
     QString answer;
     QString answerFilter;
     QList<SaveFileRequest> requests;

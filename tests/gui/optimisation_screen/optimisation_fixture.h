@@ -1,6 +1,7 @@
 // The main window with the optimisation screen open, and the ways a user drives and reads it.
 #pragma once
 
+#include "../window_fixture.h"
 #include "candidate_model.h"
 #include "input_screen.h"
 #include "main_window.h"
@@ -23,33 +24,19 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace saxolith::test
 {
 
-inline const QColor red = QColor::fromRgba(0xFFFF0000);
-inline const QColor black = QColor::fromRgba(0xFF000000);
-
-class OptimisationTest : public ::testing::Test
+class OptimisationTest : public ScratchWindowTest
 {
   protected:
+    using ScratchWindowTest::ScratchWindowTest;
+
     void SetUp() override
     {
-        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
-        window = std::make_unique<MainWindow>();
-        window->show();
+        ScratchWindowTest::SetUp();
         input = window->MainFormLayer;
         screen = window->YouHuaFormLayer;
-    }
-
-    void TearDown() override
-    {
-        window.reset();
-        setMessageFunctionForTesting(nullptr);
     }
 
     [[nodiscard]] ProgramState &state() const { return window->state(); }
@@ -166,10 +153,8 @@ class OptimisationTest : public ::testing::Test
         return selected.size() == 1 ? selected.front().row() : -1;
     }
 
-    std::unique_ptr<MainWindow> window;
     InputScreen *input = nullptr;
     OptimisationScreen *screen = nullptr;
-    QStringList messages;
 };
 
 } // namespace saxolith::test

@@ -19,24 +19,11 @@ const QString filteredFile = "嵌岩桩优化计算筛选结果(依据GB50007-20
 class SaveTest : public OptimisationTest
 {
   protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.isValid());
-        setDocumentsFolderForTesting(folder.path());
-        setSystemCodePageForTesting("UTF-8");
-        OptimisationTest::SetUp();
-    }
-
-    void TearDown() override
-    {
-        OptimisationTest::TearDown();
-        setDocumentsFolderForTesting({});
-        setSystemCodePageForTesting({});
-    }
+    SaveTest() : OptimisationTest(Messages::Kept, "UTF-8") {}
 
     [[nodiscard]] QByteArray bytes(const QString &name) const
     {
-        QFile file(QDir(folder.path()).filePath(name));
+        QFile file(QDir(m_folder.path()).filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
@@ -47,10 +34,9 @@ class SaveTest : public OptimisationTest
 
     [[nodiscard]] bool exists(const QString &name) const
     {
-        return QFile::exists(QDir(folder.path()).filePath(name));
+        return QFile::exists(QDir(m_folder.path()).filePath(name));
     }
 
-    QTemporaryDir folder;
 };
 
 TEST_F(SaveTest, SavesTheFullListInItsOrderAndDisablesTheButton)
@@ -117,19 +103,19 @@ TEST_F(SaveTest, EmptyListOnShowWritesNothing)
     click(screen->cbt_YHsave);
     EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    EXPECT_TRUE(QDir(m_folder.path()).isEmpty());
 }
 
 TEST_F(SaveTest, FailedWriteNamesTheFileKeepsTheButtonAndWhatWasThere)
 {
     // A folder in the file's place cannot be replaced by the file.
-    QDir(folder.path()).mkpath(rawFile + "/kept");
+    QDir(m_folder.path()).mkpath(rawFile + "/kept");
     openAndRun();
     click(screen->cbt_YHsave);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.front().contains(rawFile)) << messages.front().toStdString();
     EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
-    EXPECT_TRUE(QDir(QDir(folder.path()).filePath(rawFile)).exists("kept"));
+    EXPECT_TRUE(QDir(QDir(m_folder.path()).filePath(rawFile)).exists("kept"));
 }
 
 TEST_F(SaveTest, WrittenInTheSystemCodePageWithoutByteOrderMark)
@@ -147,7 +133,7 @@ TEST_F(SaveTest, WrittenInTheSystemCodePageWithoutByteOrderMark)
 
 TEST_F(SaveTest, AnEarlierListFileIsReplacedOnlyWhenTheUserSaysSo)
 {
-    const QString path = QDir(folder.path()).filePath(filteredFile);
+    const QString path = QDir(m_folder.path()).filePath(filteredFile);
     {
         QFile earlier(path);
         ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../question_box.h"
+#include "../window_fixture.h"
 #include "file_dialog.h"
 #include "input_screen.h"
 #include "main_window.h"
@@ -24,28 +25,20 @@
 namespace saxolith::test
 {
 
-class ResultScreenTest : public ::testing::Test
+class ResultScreenTest : public ScratchWindowTest
 {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        setDocumentsFolderForTesting(m_folder.path());
-        setSystemCodePageForTesting("GBK");
-        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
-        window = std::make_unique<MainWindow>();
-        window->show();
+        ScratchWindowTest::SetUp();
         result = window->JieGuo_DocLayer;
     }
 
     void TearDown() override
     {
-        window.reset();
-        setMessageFunctionForTesting({});
+        ScratchWindowTest::TearDown();
         setSaveFileFunctionForTesting({});
         setPermissionService(nullptr);
-        setSystemCodePageForTesting({});
-        setDocumentsFolderForTesting({});
     }
 
     template <typename W = QWidget> W *control(const char *name) const
@@ -108,10 +101,7 @@ class ResultScreenTest : public ::testing::Test
     bool saveEnabled() const { return result->cbt_Save->isEnabled(); }
     int unsaved() const { return window->JieGuo_DocLayer->book().unsavedForms(); }
 
-    QTemporaryDir m_folder;
-    std::unique_ptr<MainWindow> window;
     ResultScreen *result = nullptr;
-    QStringList messages;
 };
 
 } // namespace saxolith::test

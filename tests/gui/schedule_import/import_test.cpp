@@ -2,6 +2,7 @@
 #include "../input_screen/input_fixture.h"
 
 #include "output/book_file.h"
+#include "support/code_page.h"
 #include "platform.h"
 #include "schedule/schedule_run.h"
 #include "schedule_import.h"
@@ -13,8 +14,6 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <iconv.h>
 
 namespace saxolith::test
 {
@@ -32,29 +31,13 @@ const std::string piles = "截面类型,d(mm),c(mm),qpa(kPa),frk(MPa),完整程�
                           "矩形桩,800,1200,,60,完整,,百位取整\n"
                           "圆桩,2000,,,50,较破碎,,两位小数\n";
 
-std::string gbk(const std::string &utf8)
-{
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string out(utf8.size() * 2, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char *outPtr = out.data();
-    std::size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 class ScheduleImportTest : public InputScreenTest
 {
   protected:
+    ScheduleImportTest() : InputScreenTest(Messages::Kept) {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        setDocumentsFolderForTesting(m_folder.path());
-        setSystemCodePageForTesting("GBK");
-        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
         setOpenFileFunctionForTesting([this](QWidget *, const QString &caption, const QString &) {
             dialogCaptions << caption;
             return answer;
@@ -64,17 +47,13 @@ class ScheduleImportTest : public InputScreenTest
 
     void TearDown() override
     {
-        window.reset();
+        InputScreenTest::TearDown();
         setOpenFileFunctionForTesting({});
-        setMessageFunctionForTesting({});
-        setSystemCodePageForTesting({});
-        setDocumentsFolderForTesting({});
     }
 
     void freshWindow()
     {
-        window = std::make_unique<MainWindow>();
-        window->show();
+        openWindow();
         screen = window->MainFormLayer;
     }
 
@@ -175,10 +154,8 @@ class ScheduleImportTest : public InputScreenTest
         return {bytes(book.textLines()), bytes(book.tableLines())};
     }
 
-    QTemporaryDir m_folder;
     QString answer;
     QStringList dialogCaptions;
-    QStringList messages;
 };
 
 TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInCore)
@@ -199,7 +176,7 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
     // Imported with Ctrl+I, in another freshly started program, from a GBK file.
     freshWindow();
     messages.clear();
-    schedule(gbk(piles));
+    schedule(toGbk(piles));
     pressCtrlI();
     ASSERT_EQ(dialogCaptions, QStringList{"导入桩表"});
     EXPECT_EQ(messages, QStringList{"已计算 6 根，未计算 1 根\n第 6 行：岩石单轴抗压强度值有错"});
