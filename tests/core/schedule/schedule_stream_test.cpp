@@ -1,6 +1,6 @@
 #include "schedule/schedule_stream.h"
 
-#include "schedule_test_helpers.h"
+#include "support/code_page.h"
 
 #include <gtest/gtest.h>
 
