@@ -96,7 +96,7 @@ class BookCommands : public QObject
             return;
         }
         // The very bytes of 保存, only elsewhere; the unsaved state belongs to 保存's own file.
-        finish(saveBookFile(QFile::encodeName(path).toStdString(), lines(*form), systemCodePage()), path);
+        finish(saveBookFile(filePathBytes(path), lines(*form), systemCodePage()), path);
     }
 
     void exportPdf()
@@ -110,7 +110,7 @@ class BookCommands : public QObject
         if (path.isEmpty()) {
             return;
         }
-        finish(writeBookPdf(lines(*form), *form, QFile::encodeName(path).toStdString()), path);
+        finish(writeBookPdf(lines(*form), *form, filePathBytes(path)), path);
     }
 
     void print()

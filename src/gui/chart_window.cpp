@@ -639,7 +639,7 @@ std::optional<QString> ChartWindow::exportImage(const QString &path, std::option
     }
     // The previous image stays until the new one is complete.
     const std::optional<std::string> error =
-        saveThroughDevice(QFile::encodeName(path).toStdString(), [&](QIODevice &device) {
+        saveThroughDevice(filePathBytes(path), [&](QIODevice &device) {
             if (suffix == "png") {
                 return size ? renderImage(*size).save(&device, "PNG")
                             : chartView->grab().save(&device, "PNG");

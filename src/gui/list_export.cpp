@@ -144,7 +144,7 @@ class ListCommands : public QObject
         const CandidateList rows = model->list();
         const std::string timeText = currentTimeText().toStdString();
         const std::string codePage = systemCodePage();
-        const std::string target = QFile::encodeName(path).toStdString();
+        const std::string target = filePathBytes(path);
         finish(runWithProgress(
                    [&](const ExportProgress &) { return saveListFile(target, rows, kind, timeText, codePage); }),
                path);
@@ -170,7 +170,7 @@ class ListCommands : public QObject
                                                           Qt::CaseInsensitive) == 0;
         // A snapshot: the worker reads rows that nothing on screen can change under it.
         const CandidateList rows = model->list();
-        const std::string target = QFile::encodeName(path).toStdString();
+        const std::string target = filePathBytes(path);
         const std::string_view sheet =
             kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet;
         finish(runWithProgress([&](const ExportProgress &progress) {

@@ -44,7 +44,7 @@ enum RecoverAnswer { Recover = 0, Discard = 1 };
 // The project's text streamed into a file through the one safe save.
 std::optional<std::string> saveProjectFile(const QString &path, const std::function<void(std::ostream &)> &write)
 {
-    return saveFile(QFile::encodeName(path).toStdString(), [&write](const ByteSink &sink) {
+    return saveFile(filePathBytes(path), [&write](const ByteSink &sink) {
         SinkStream out(sink);
         write(out);
         return completeWhen(out.finish());

@@ -4,6 +4,7 @@
 #include "file_dialog.h"
 #include "platform.h"
 #include "result_screen.h"
+#include "save_command.h"
 #include "saved_notice.h"
 #include "widget_helpers.h"
 
@@ -73,11 +74,6 @@ constexpr std::array<TitleField, 8> titleFields{{
     {"reviewer", reportText::reviewer, "led_reviewer", &TitleBlock::reviewer, &ReportDialog::led_reviewer},
     {"date", reportText::date, "led_date", &TitleBlock::date, &ReportDialog::led_date},
 }};
-
-QString fromLocal(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 ReportDocument buildDocument(const std::vector<BookEntry> &entries, const ReportSettings &settings)
 {
@@ -255,7 +251,7 @@ void ReportDialog::exportAs(Format format)
     progress->setWindowModality(Qt::WindowModal);
     auto error = std::make_shared<std::optional<std::string>>();
     const std::vector<BookEntry> entries = m_book.entries();
-    const std::string target = QFile::encodeName(path).toStdString();
+    const std::string target = filePathBytes(path);
     QThread *worker = QThread::create([entries, current, target, pdf, error] {
         const ReportDocument document = buildDocument(entries, current);
         *error = pdf ? writeReportPdf(document, target) : writeReportDocx(document, target);
@@ -265,8 +261,8 @@ void ReportDialog::exportAs(Format format)
         progress->deleteLater();
         setBusy(false);
         if (*error) {
-            showMessage(this, fromLocal(**error), MessageKind::Error);
-            emit exportFinished(path, fromLocal(**error));
+            showMessage(this, saveErrorText(**error), MessageKind::Error);
+            emit exportFinished(path, saveErrorText(**error));
             return;
         }
         showSavedNotice(parentWidget() != nullptr ? parentWidget() : this, path);

@@ -1,6 +1,7 @@
 #include "save_command.h"
 
 #include "file_dialog.h"
+#include "output/file_system.h"
 #include "platform.h"
 #include "saved_notice.h"
 #include "texts/export.h"
@@ -14,7 +15,6 @@
 
 #include <map>
 #include <memory>
-#include <sys/stat.h>
 #include <utility>
 
 namespace saxolith
@@ -25,54 +25,28 @@ namespace
 
 // The files this run has written, as the system identifies them: a file put there or changed by
 // anyone else since no longer matches, and is asked about again.
-struct WrittenFile {
-    std::int64_t modified;
-    std::int64_t size;
-};
-using FileKey = std::pair<dev_t, ino_t>;
-
-std::map<FileKey, WrittenFile> &writtenFiles()
+std::map<std::pair<std::uint64_t, std::uint64_t>, FileStamp> &writtenFiles()
 {
-    static std::map<FileKey, WrittenFile> files;
+    static std::map<std::pair<std::uint64_t, std::uint64_t>, FileStamp> files;
     return files;
-}
-
-std::optional<struct stat> fileStatus(const std::string &path)
-{
-    struct stat st {
-    };
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return st;
-}
-
-WrittenFile writtenFile(const struct stat &st)
-{
-    return {static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-            static_cast<std::int64_t>(st.st_size)};
 }
 
 void rememberWritten(const std::string &path)
 {
-    if (const auto st = fileStatus(path)) {
-        writtenFiles()[{st->st_dev, st->st_ino}] = writtenFile(*st);
+    if (const auto stamp = plainFileStamp(path)) {
+        writtenFiles()[{stamp->volume, stamp->file}] = *stamp;
     }
 }
 
 // A plain file (through any links) that this run has not written as it stands.
 bool foreignFile(const std::string &path)
 {
-    const auto st = fileStatus(path);
-    if (!st || !S_ISREG(st->st_mode)) {
+    const auto stamp = plainFileStamp(path);
+    if (!stamp) {
         return false;
     }
-    const auto found = writtenFiles().find({st->st_dev, st->st_ino});
-    if (found == writtenFiles().end()) {
-        return true;
-    }
-    const WrittenFile now = writtenFile(*st);
-    return now.modified != found->second.modified || now.size != found->second.size;
+    const auto found = writtenFiles().find({stamp->volume, stamp->file});
+    return found == writtenFiles().end() || found->second != *stamp;
 }
 
 using Done = std::function<void(SaveEnd)>;
@@ -86,7 +60,7 @@ void finish(const Done &done, SaveEnd end)
 
 void writeAt(QWidget *parent, const QString &path, const FileWriter &write, const Done &done)
 {
-    const std::string encoded = QFile::encodeName(path).toStdString();
+    const std::string encoded = filePathBytes(path);
     if (const std::optional<std::string> error = write(encoded)) {
         showMessage(parent, saveErrorText(*error));
         finish(done, SaveEnd::Failed);
@@ -102,7 +76,7 @@ enum ReplaceAnswer { Replace = 0, SaveAs = 1, Cancel = 2 };
 void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &write, const Done &done)
 {
     const QString path = documentsFolder() + QLatin1Char('/') + fileName;
-    if (!foreignFile(QFile::encodeName(path).toStdString())) {
+    if (!foreignFile(filePathBytes(path))) {
         writeAt(parent, path, write, done);
         return;
     }
@@ -129,7 +103,7 @@ void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &wri
 
 QString saveErrorText(const std::string &error)
 {
-    return QString::fromLocal8Bit(error.data(), static_cast<qsizetype>(error.size()));
+    return fromFileText(error);
 }
 
 QString writeStoragePermission()

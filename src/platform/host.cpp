@@ -3,8 +3,14 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <QFile>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <clocale>
 #include <langinfo.h>
+#endif
 
 namespace saxolith
 {
@@ -53,6 +59,13 @@ std::string systemCodePage()
     if (!overrides().codePage.empty()) {
         return overrides().codePage;
     }
+#ifdef _WIN32
+    const unsigned codePage = GetACP();
+    if (codePage == CP_UTF8 || codePage == 20127) {
+        return "UTF-8";
+    }
+    return "CP" + std::to_string(codePage);
+#else
     const char *current = std::setlocale(LC_CTYPE, nullptr);
     const std::string saved = current != nullptr ? current : "C";
     std::string codeSet;
@@ -64,11 +77,30 @@ std::string systemCodePage()
         return "UTF-8";
     }
     return codeSet;
+#endif
 }
 
 void setSystemCodePageForTesting(const std::string &codePage)
 {
     overrides().codePage = codePage;
+}
+
+std::string filePathBytes(const QString &path)
+{
+#ifdef _WIN32
+    return path.toUtf8().toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString fromFileText(const std::string &text)
+{
+#ifdef _WIN32
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+#else
+    return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+#endif
 }
 
 QString timeText(const QDateTime &moment, const QLocale &locale)

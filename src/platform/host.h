@@ -11,10 +11,17 @@ namespace saxolith
 {
 
 // The iconv name of the locale's character set ("GBK" under zh_CN.GBK, "UTF-8" under a UTF-8
-// locale). The plain C locale names ASCII, which would turn every Chinese text into "?": UTF-8 then.
+// locale; "CP936" where Windows' ANSI code page is 936). The plain C locale names ASCII, which would
+// turn every Chinese text into "?": UTF-8 then.
 std::string systemCodePage();
 // Replaces the character set for tests; an empty text restores the locale's.
 void setSystemCodePageForTesting(const std::string &codePage);
+
+// The name core opens a file by: the file system's encoding of `path` (UTF-8 on Windows, where core
+// turns it into the wide name the system takes).
+std::string filePathBytes(const QString &path);
+// A text core made that may hold such a name (an error message), for the screen.
+QString fromFileText(const std::string &text);
 
 // The locale's short date, a blank and its long time without a time-zone part; the date alone at midnight.
 QString timeText(const QDateTime &moment, const QLocale &locale);

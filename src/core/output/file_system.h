@@ -2,6 +2,7 @@
 // its target, replaced onto it only when complete, and the plain reason of a failure.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -51,6 +52,18 @@ void removeFile(const std::string &file);
 // Renames `from` onto `to`, replacing a file there (which a plain rename does not do on Windows);
 // 0 or the errno value of the failure.
 int renameOnto(const std::string &from, const std::string &to);
+
+// Who a plain file is and how it stands: two stamps are equal only for the same file, unchanged.
+struct FileStamp {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    std::int64_t size = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+// The stamp of the plain file `path` names (through links); nothing when there is none, or it is
+// something else (a folder, a device).
+std::optional<FileStamp> plainFileStamp(const std::string &path);
 
 // The reason of an errno value in plain English, whatever the user's locale.
 std::string reasonText(int error);

@@ -232,6 +232,18 @@ int renameOnto(const std::string &from, const std::string &to)
 
 // The reason in the C locale: the same plain text whatever the user's locale, so the message is
 // UTF-8 throughout (the path is) and every screen decodes it alike.
+std::optional<FileStamp> plainFileStamp(const std::string &path)
+{
+    struct stat st {
+    };
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                     static_cast<std::int64_t>(st.st_size)};
+}
+
 std::string reasonText(int error)
 {
     static const locale_t plain = ::newlocale(LC_ALL_MASK, "C", locale_t{});

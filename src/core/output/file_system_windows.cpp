@@ -243,6 +243,30 @@ int renameOnto(const std::string &from, const std::string &to)
                : errnoOf(GetLastError());
 }
 
+std::optional<FileStamp> plainFileStamp(const std::string &path)
+{
+    // Opened for no access at all: a file another program holds open still answers.
+    HANDLE file = CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known || (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return std::nullopt;
+    }
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    // FILETIME counts 100-nanosecond steps.
+    const auto written = join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    return FileStamp{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                     static_cast<std::int64_t>(written) * 100,
+                     static_cast<std::int64_t>(join(info.nFileSizeHigh, info.nFileSizeLow))};
+}
+
 std::string reasonText(int error)
 {
     return std::strerror(error);
