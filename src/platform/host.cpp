@@ -22,6 +22,7 @@ namespace
 struct Overrides {
     QString documentsFolder;
     std::string codePage;
+    QDateTime now;
 };
 
 Overrides &overrides()
@@ -115,7 +116,13 @@ QString timeText(const QDateTime &moment, const QLocale &locale)
 
 QString currentTimeText()
 {
-    return timeText(QDateTime::currentDateTime(), QLocale());
+    const QDateTime &held = overrides().now;
+    return timeText(held.isValid() ? held : QDateTime::currentDateTime(), QLocale());
+}
+
+void setCurrentTimeForTesting(const QDateTime &moment)
+{
+    overrides().now = moment;
 }
 
 QString documentsFolder()

@@ -25,8 +25,10 @@ QString fromFileText(const std::string &text);
 
 // The locale's short date, a blank and its long time without a time-zone part; the date alone at midnight.
 QString timeText(const QDateTime &moment, const QLocale &locale);
-// The same for now, in the system's locale.
+// The same for now, in the default locale.
 QString currentTimeText();
+// Holds the clock at `moment` for tests; an invalid moment lets it run again.
+void setCurrentTimeForTesting(const QDateTime &moment);
 
 // The folder saved files go into; created when missing. The documents location, or the home
 // folder when the platform names none; never the root of the file system.
