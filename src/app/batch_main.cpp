@@ -10,6 +10,7 @@
 #include "schedule/results_file.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
+#include "text/fill_in.h"
 #include "texts/batch.h"
 #include "text/number_text.h"
 #include "texts/schedule.h"

@@ -59,8 +59,8 @@ class BookCommands : public QObject
     // The form on display and its lines; nothing while the book is empty.
     std::optional<BookForm> shownForm() const
     {
-        const std::optional<BookForm> form = m_screen->formOnDisplay();
-        return form && !lines(*form).empty() ? form : std::nullopt;
+        const BookForm form = m_screen->formOnDisplay();
+        return lines(form).empty() ? std::nullopt : std::optional(form);
     }
     const std::vector<std::string> &lines(BookForm form) const
     {

@@ -12,6 +12,7 @@
 
 #include "output/safe_file.h"
 #include "schedule/schedule_file.h"
+#include "text/fill_in.h"
 #include "texts/project.h"
 #include "texts/saving.h"
 

@@ -145,11 +145,6 @@ void ResultScreen::relayOut()
     }
 }
 
-std::optional<BookForm> ResultScreen::formOnDisplay() const
-{
-    return m_form;
-}
-
 void ResultScreen::cbt_ExitClick()
 {
     emit backRequested();
@@ -157,11 +152,7 @@ void ResultScreen::cbt_ExitClick()
 
 void ResultScreen::cbt_PageBookClick()
 {
-    const std::optional<BookForm> shown = formOnDisplay();
-    if (!shown) {
-        return;
-    }
-    const bool toTable = *shown == BookForm::Text;
+    const bool toTable = m_form == BookForm::Text;
     m_form = toTable ? BookForm::Table : BookForm::Text;
     meo_jisuanjieguo_Xls->setVisible(toTable);
     meo_jisuanjieguo_Doc->setVisible(!toTable);
@@ -191,9 +182,7 @@ void ResultScreen::cbt_sanchuClick()
 
 void ResultScreen::cbt_SaveClick()
 {
-    if (const std::optional<BookForm> form = formOnDisplay()) {
-        saveBook(*form);
-    }
+    saveBook(m_form);
 }
 
 void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
@@ -205,7 +194,7 @@ void ResultScreen::saveBook(BookForm form, std::function<void(SaveEnd)> done)
     saveIntoDocuments(this, qs(bookFileName(form)), write, [this, form, done](SaveEnd end) {
         if (end == SaveEnd::Saved) {
             m_book.markSaved(form);
-            if (formOnDisplay() == form) {
+            if (m_form == form) {
                 cbt_Save->setEnabled(false);
             }
         }

@@ -59,7 +59,7 @@ class ResultScreen : public QWidget
     void relayOut();
 
     // The form on display (the page button names it).
-    std::optional<BookForm> formOnDisplay() const;
+    BookForm formOnDisplay() const { return m_form; }
 
     // "保存": writes the form on display into its file in the documents folder through the one save
     // command. On success the book counts that form as saved and cbt_Save is disabled; on failure

@@ -4,6 +4,7 @@
 #include "output/file_system.h"
 #include "platform.h"
 #include "saved_notice.h"
+#include "text/fill_in.h"
 #include "texts/export.h"
 #include "texts/result.h"
 #include "texts/saving.h"
@@ -80,7 +81,7 @@ void saveGranted(QWidget *parent, const QString &fileName, const FileWriter &wri
         writeAt(parent, path, write, done);
         return;
     }
-    const QString question = qs(saveText::replaceQuestion).arg(fileName);
+    const QString question = qs(fillIn(saveText::replaceQuestion, {fileName.toStdString()}));
     const QStringList answers{qs(saveText::replace), qs(exportText::saveAs), qs(saveText::cancel)};
     askQuestion(parent, question, answers, [parent, path, write, done](int answer) {
         if (answer == Replace) {

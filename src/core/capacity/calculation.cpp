@@ -1,4 +1,5 @@
 #include "capacity/calculation.h"
+#include "text/fill_in.h"
 
 #include "text/number_text.h"
 
@@ -379,12 +380,7 @@ IntegrityReading readIntegrity(std::string_view text)
 
 std::string conversionErrorText(std::string_view pattern, std::string_view text)
 {
-    std::string out(pattern);
-    const auto at = out.find("%s");
-    if (at != std::string::npos) {
-        out.replace(at, 2, text);
-    }
-    return out;
+    return fillIn(pattern, {text});
 }
 
 } // namespace saxolith

@@ -153,7 +153,7 @@ struct CalculationFigures {
 };
 CalculationFigures calculateFigures(const CalculationInput &input, const KnownReadings &known = {});
 
-// "'%s' is not a valid floating point value" with the text in place of %s.
+// "'{}' is not a valid floating point value" with the text in place of {}.
 std::string conversionErrorText(std::string_view pattern, std::string_view text);
 
 } // namespace saxolith

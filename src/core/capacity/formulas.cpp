@@ -47,6 +47,13 @@ std::string_view sectionTableName(SectionType type)
     return sectionRow(type).tableName;
 }
 
+double sectionArea(SectionType type, double first, double second)
+{
+    if (sectionRow(type).sides)
+        return first * second;
+    return std::numbers::pi * first * first / 4.0 + first * second;
+}
+
 SectionGeometry sectionGeometry(SectionItem item, double first, double second)
 {
     SectionGeometry g;
@@ -59,12 +66,12 @@ SectionGeometry sectionGeometry(SectionItem item, double first, double second)
             g.exchanged = true;
         }
         g.type = g.first == g.second ? SectionType::Square : SectionType::Rectangular;
-        g.area = g.first * g.second;
+        g.area = sectionArea(g.type, g.first, g.second);
         g.perimeter = (g.first + g.second) * 2.0;
         return g;
     }
     g.type = item == SectionItem::Round ? SectionType::Round : SectionType::Elliptical;
-    g.area = std::numbers::pi * first * first / 4.0 + first * second;
+    g.area = sectionArea(g.type, first, second);
     g.perimeter = std::numbers::pi * first + 2.0 * second;
     return g;
 }

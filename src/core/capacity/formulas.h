@@ -25,6 +25,10 @@ struct SectionGeometry {
     bool exchanged = false;
 };
 
+// Ap in mm²: sides a·b, or a circle of d and the straight part d·c (c is 0 for a round pile). Every
+// area the program calculates with or draws is this one.
+double sectionArea(SectionType type, double first, double second);
+
 // Round and elliptical share one formula; a rectangle whose second side is not smaller than
 // its first has its sides exchanged, and is a square when they are then exactly equal.
 SectionGeometry sectionGeometry(SectionItem item, double first, double second);

@@ -1,6 +1,7 @@
 #include "chart/candidate_chart.h"
 
 #include "capacity/formulas.h"
+#include "text/number_text.h"
 #include "texts/chart.h"
 
 #include <algorithm>
@@ -177,30 +178,19 @@ double chartX(const CandidateRow &row, ChartAxis axis)
 {
     if (axis == ChartAxis::FirstDimension)
         return row.first;
-    double area = 0.0;
-    switch (row.section) {
-    case SectionType::Round:
-        area = std::numbers::pi * row.first * row.first / 4.0;
-        break;
-    case SectionType::Elliptical:
-        area = std::numbers::pi * row.first * row.first / 4.0 + row.first * row.second;
-        break;
-    default:
-        area = row.first * row.second;
-        break;
-    }
-    return area / squareMillimetresPerSquareMetre;
+    // A round pile's row may hold anything as its unused second dimension.
+    const double second = sectionRow(row.section).hasSecond ? row.second : 0.0;
+    return sectionArea(row.section, row.first, second) / squareMillimetresPerSquareMetre;
 }
 
 double chartRa(const CandidateRow &row)
 {
-    static constexpr std::array<double, 3> factors{1.0, 10.0, 100.0};
     const int choice = std::clamp<int>(row.precision, 0, precisionChoiceCount - 1);
-    const double factor = factors[static_cast<std::size_t>(std::clamp(decimalsByChoice(choice), 0, 2))];
-    // std::round, halves away from zero, without its library call: the fraction v - trunc(v) is exact.
-    const double v = cutByChoice(row.ra, choice) * factor;
-    const double whole = std::trunc(v);
-    return (std::fabs(v - whole) >= 0.5 ? whole + std::copysign(1.0, v) : whole) / factor;
+    // The number the list's cell shows, found from the value as the cell's text rounds it; a text
+    // rounded to seven digits, or no number, is read back.
+    if (const std::optional<std::int64_t> hundredths = roundedHundredths(row.ra, choice))
+        return static_cast<double>(*hundredths) / 100.0;
+    return strictNumber(displayRounded(row.ra, choice)).value_or(cutByChoice(row.ra, choice));
 }
 
 ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows,

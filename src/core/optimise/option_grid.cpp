@@ -1,6 +1,7 @@
 #include "optimise/option_grid.h"
 
 #include "text/fixed_width.h"
+#include "texts/optimisation.h"
 
 #include <array>
 
@@ -10,30 +11,12 @@ namespace saxolith
 namespace
 {
 
-constexpr std::array<std::string_view, optionGridColumns> gridHeaders{"优化项", "最小值", "最大值", "步进值",
-                                                                      "说  明"};
-
-using GridRow = std::array<std::string_view, optionGridColumns>;
-constexpr std::array<GridRow, optionGridRows> startTexts{{
-    {"桩身截面类型", "1", "4", "1", "圆桩1/椭圆桩2/矩形桩3/方桩4"},
-    {"桩身直径 d(mm)", "1000", "2000", "500", "桩径取值范围"},
-    {"椭圆直段长度 c(mm)", "1000", "2000", "500", "椭圆直段取值范围"},
-    {"矩形桩长边尺寸 a(mm)", "2000", "3000", "500", "矩形桩长边取值范围"},
-    {"矩形桩短边尺寸 b(mm)", "1000", "2000", "500", "矩形桩短边取值范围"},
-    {"方桩边长 a(mm)", "1000", "2000", "500", "方桩边长取值范围"},
-    {"岩石强度类型", "1", "2", "1", "桩端岩石承载力特征值(qpa)1/岩石单轴抗压强度标准值(frk)2"},
-    {"承载力特征值 qpa(kPa)", "3500", "4500", "500", "桩端岩石承载力特征值取值应大于0"},
-    {"单轴抗压强度 frk(MPa)", "35.00", "40.00", "5.00", "岩石单轴抗压强度标准值取值应大于0"},
-    {"自动插值依据", "1", "2", "1", "岩体完整程度1/岩体完整性指数2"},
-    {"岩体完整程度", "1", "3", "1", "完整1/较完整2/较破碎3"},
-    {"岩体完整性指数", "0.40", "0.80", "0.10", "取值范围[0.35,1.00)"},
-    {"", "", "", "", ""},
-    {"筛选 Ra(kN)", "10000", "11000", "", "输入0不起控制作用"},
-}};
-
-constexpr std::array<std::string_view, 12> listHeaders{"桩编号", "截面类型", "d|a(mm)",  "c|b(mm)",
-                                                       "Ra(kN)", "qpa|frk",  "插值依据", "完整程度",
-                                                       "ψr",     "qpa(kPa)", "强度类别", "备注"};
+using optimisationText::gridHeaders;
+using optimisationText::gridStartTexts;
+using optimisationText::listHeaders;
+static_assert(gridHeaders.size() == std::size_t{optionGridColumns} &&
+              gridStartTexts.size() == std::size_t{optionGridRows} &&
+              listHeaders.size() == std::size_t{candidateColumns});
 
 constexpr int headerWidth = 8;
 
@@ -50,7 +33,7 @@ std::string_view optionGridStartText(int row, int column)
 {
     if (row < 0 || row >= optionGridRows || column < 0 || column >= optionGridColumns)
         return {};
-    return startTexts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    return gridStartTexts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
 bool editEnablesRun(int row, int column)
@@ -82,7 +65,7 @@ std::string sortHeader(int column, int sortState)
         (sortState != SortState::Ascending && sortState != SortState::Descending))
         return listHeader(column);
     std::string text(listHeaders[static_cast<std::size_t>(column)]);
-    text += sortState == SortState::Ascending ? "▲" : "▼";
+    text += sortState == SortState::Ascending ? optimisationText::ascendingMark : optimisationText::descendingMark;
     return padLeft(text, " ", headerWidth);
 }
 

@@ -8,6 +8,7 @@
 #include "text/candidate_number.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
+#include "texts/optimisation.h"
 
 #include <xlsxwriter.h>
 
@@ -306,7 +307,7 @@ class CsvRecords
 std::string exportHeader(int column)
 {
     std::string text = trimmed(listHeader(column));
-    for (const std::string_view mark : {"▲", "▼"}) {
+    for (const std::string_view mark : {optimisationText::ascendingMark, optimisationText::descendingMark}) {
         if (const std::size_t at = text.find(mark); at != std::string::npos) {
             text.erase(at, mark.size());
         }

@@ -2,6 +2,7 @@
 
 #include "optimise/option_grid.h"
 #include "schedule/schedule_file.h"
+#include "text/fill_in.h"
 #include "texts/project.h"
 
 #include <nlohmann/json.hpp>

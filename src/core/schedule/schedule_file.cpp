@@ -1,6 +1,7 @@
 #include "schedule/schedule_file.h"
 
 #include "schedule/workbook_sheet.h"
+#include "text/fill_in.h"
 
 #include "texts/schedule.h"
 
@@ -312,21 +313,6 @@ std::string normalisedName(std::string_view name)
 }
 
 } // namespace
-
-std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> arguments)
-{
-    std::string out;
-    auto argument = arguments.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern.substr(i, 2) == "{}" && argument != arguments.end()) {
-            out.append(*argument++);
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
 
 std::string scheduleErrorText(const ScheduleError &error)
 {

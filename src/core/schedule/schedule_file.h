@@ -2,6 +2,8 @@
 // first sheet of an .xlsx workbook; named columns in any order, one pile per row.
 #pragma once
 
+#include "text/fill_in.h" // the texts of its errors are filled in
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -87,7 +89,5 @@ struct ScheduleReading {
 // UTF-8, any other as GBK. A file that cannot be read as a whole gives its first error and no rows.
 ScheduleReading readSchedule(std::string_view bytes);
 
-// "{}" in `pattern` replaced by the arguments in order.
-std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> arguments);
 
 } // namespace saxolith

@@ -2,6 +2,7 @@
 
 #include "capacity/field_check.h"
 #include "capacity/section_types.h"
+#include "text/fill_in.h"
 #include "texts/schedule.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "schedule/workbook_sheet.h"
 
 #include "schedule/schedule_file.h"
+#include "text/fill_in.h"
 #include "texts/schedule.h"
 
 #include <expat.h>

@@ -1,22 +1,13 @@
-// Texts and colours of the input screen: its controls and its status line.
+// Texts of the input screen: its controls and its status line (its colours are texts/colours.h).
 #pragma once
 
+#include "texts/colours.h"
+
 #include <array>
-#include <cstdint>
 #include <string_view>
 
 namespace saxolith
 {
-
-using Argb = std::uint32_t;
-
-namespace colour
-{
-inline constexpr Argb red = 0xFFFF0000;
-inline constexpr Argb magenta = 0xFFFF00FF;
-inline constexpr Argb black = 0xFF000000;
-inline constexpr Argb green = 0xFF008000;
-} // namespace colour
 
 namespace message
 {
@@ -49,9 +40,9 @@ inline constexpr std::string_view classJoin = ",";
 // Written into the optimisation screen's status by every input error.
 inline constexpr std::string_view runAborted = "运行中止，主界面可查看中止位置、原因";
 
-// The standard conversion error box; %s is replaced by the text.
-inline constexpr std::string_view notAFloat = "'%s' is not a valid floating point value";
-inline constexpr std::string_view notAnInteger = "'%s' is not a valid integer value";
+// The standard conversion error box; "{}" is the text.
+inline constexpr std::string_view notAFloat = "'{}' is not a valid floating point value";
+inline constexpr std::string_view notAnInteger = "'{}' is not a valid integer value";
 } // namespace message
 
 // Texts of the input screen's controls.

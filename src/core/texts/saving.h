@@ -9,8 +9,8 @@ namespace saxolith::saveText
 inline constexpr std::string_view permissionRationale = "需要存贮权限，否则计算结果不能存盘";
 inline constexpr std::string_view noPermission = "无权存盘";
 
-// "%1" is the file's name. The answer between 替换 and 取消 is the Save As command's own text.
-inline constexpr std::string_view replaceQuestion = "文件“%1”已存在，且不是本次运行所存。是否替换？";
+// "{}" is the file's name. The answer between 替换 and 取消 is the Save As command's own text.
+inline constexpr std::string_view replaceQuestion = "文件“{}”已存在，且不是本次运行所存。是否替换？";
 inline constexpr std::string_view replace = "替换";
 inline constexpr std::string_view cancel = "取消";
 

@@ -1,5 +1,8 @@
 #include "chart/candidate_chart.h"
 
+#include "capacity/formulas.h"
+#include "text/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -273,6 +276,26 @@ TEST(ChartReduction, ChartCoordinates)
         EXPECT_DOUBLE_EQ(chartX(c.row, ChartAxis::Area), c.area);
         EXPECT_EQ(chartX(c.row, ChartAxis::FirstDimension), c.row.first);
         EXPECT_DOUBLE_EQ(chartRa(c.row), c.ra);
+    }
+}
+
+// The chart draws the Ra the list shows: the cell's text read back, in every precision, also for
+// values whose decimal half lies a hair off in binary (2.675 is 2.67499999… as a double).
+TEST(ChartReduction, RaIsTheNumberTheListsCellShows)
+{
+    std::mt19937 random(20241210);
+    std::uniform_int_distribution<int> thousandths(0, 99'999'999);
+    CandidateList list;
+    for (int i = 0; i < 20'000; ++i) {
+        CandidateRow row = makeRow(1, 1000, thousandths(random) / 1000.0 + (i % 2 == 0 ? 0.005 : 0.0));
+        row.precision = static_cast<std::uint8_t>(i % precisionChoiceCount);
+        list.append(row);
+    }
+    list.append(makeRow(1, 1000, 2.675));
+    list.append(makeRow(1, 1000, 123456789.5)); // a text of seven significant digits
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string cell = list.cell(i, CandidateColumn::Ra);
+        ASSERT_EQ(chartRa(list.row(i)), strictNumber(cell).value_or(-1.0)) << cell;
     }
 }
 
