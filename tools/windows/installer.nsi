@@ -1,6 +1,7 @@
 ; The Windows installer: the staged folder into Program Files, a Start-menu entry, the .saxolith file
 ; type, and an uninstaller that takes all of it away again.
-Unicode true
+; A 64-bit installer for the 64-bit program: its registry and Program Files are the 64-bit ones.
+Target amd64-unicode
 !include "MUI2.nsh"
 
 Name "Saxolith ${VERSION}"
@@ -18,6 +19,14 @@ SetCompressor /SOLID lzma
 !insertmacro MUI_LANGUAGE "English"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Saxolith"
+
+; Installed for every user of the machine: the Start-menu entry too.
+Function .onInit
+  SetShellVarContext all
+FunctionEnd
+Function un.onInit
+  SetShellVarContext all
+FunctionEnd
 
 Section "Saxolith"
   SetOutPath "$INSTDIR"
@@ -47,5 +56,23 @@ Section "Uninstall"
   DeleteRegKey HKCR "Saxolith.Project"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKLM "Software\Saxolith"
-  RMDir /r "$INSTDIR"
+  ; Only what the installer put there: the folder may have been chosen with other files in it.
+  Delete "$INSTDIR\saxolith.exe"
+  Delete "$INSTDIR\saxolith-batch.exe"
+  Delete "$INSTDIR\*.dll"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\README.md"
+  Delete "$INSTDIR\saxolith.png"
+  !macro RemovePluginFolder name
+    Delete "$INSTDIR\${name}\*.dll"
+    RMDir "$INSTDIR\${name}"
+  !macroend
+  !insertmacro RemovePluginFolder platforms
+  !insertmacro RemovePluginFolder styles
+  !insertmacro RemovePluginFolder imageformats
+  !insertmacro RemovePluginFolder printsupport
+  Delete "$INSTDIR\translations\*.qm"
+  RMDir "$INSTDIR\translations"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
 SectionEnd
