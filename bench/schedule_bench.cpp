@@ -2,6 +2,8 @@
 // book files' bytes in GBK and the results table), against the plain calculate loop over the same
 // inputs as baseline: the counter `ratio` is the time of the whole over the loop's.
 #include "output/book_file.h"
+#include "output/text_file.h"
+#include "schedule/schedule_stream.h"
 #include "schedule/results_file.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
@@ -112,6 +114,75 @@ void wholeSchedule(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * rowCount);
 }
 BENCHMARK(wholeSchedule)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The schedule as a streamed run takes it: read a piece at a time from its file, each row calculated
+// and written to both book files (in GBK) and the results as it comes, against the plain loop.
+void streamedSchedule(benchmark::State &state)
+{
+    const std::string path = "/tmp/" + std::to_string(::getpid()) + "_streamed.csv";
+    std::ofstream(path, std::ios::binary) << scheduleText();
+    std::vector<CalculationInput> inputs;
+    for (const ScheduleRow &row : readSchedule(scheduleText()).rows) {
+        inputs.push_back(rowInput(row).input);
+    }
+    Clock::duration whole{};
+    Clock::duration loop{};
+    std::size_t bookBytes = 0;
+    int completed = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (const CalculationInput &input : inputs) {
+            benchmark::DoNotOptimize(calculate(input));
+        }
+        const auto middle = Clock::now();
+        bookBytes = 0;
+        const ByteSink count = [&bookBytes](std::string_view bytes) {
+            bookBytes += bytes.size();
+            return true;
+        };
+        TextFileWriter text(count, "GBK");
+        TextFileWriter table(count, "GBK");
+        BookFilesWriter books(text, count, std::string(timeText));
+        std::string csv;
+        ScheduleStream stream(path);
+        stream.check();
+        completed = 0;
+        for (ScheduleRow row; stream.next(row);) {
+            RowInput typed = rowInput(row);
+            if (!typed.refusal.empty()) {
+                continue;
+            }
+            CalculationOutcome outcome = calculate(typed.input);
+            if (outcome.record) {
+                books.record(*outcome.record, typed.pileName);
+                ++completed;
+            }
+            csv += outcome.raText;
+            if (csv.size() > (1u << 20)) {
+                bookBytes += csv.size();
+                csv.clear();
+            }
+        }
+        books.finishText();
+        books.writeTable(table, [](const ByteSink &) { return true; });
+        text.finish();
+        table.finish();
+        const auto end = Clock::now();
+        loop += middle - start;
+        whole += end - middle;
+    }
+    std::filesystem::remove(path);
+    if (completed != rowCount - refusedRows || bookBytes < static_cast<std::size_t>(completed) * 1000) {
+        state.SkipWithError(("expected " + std::to_string(rowCount - refusedRows) + " rows calculated, got " +
+                             std::to_string(completed))
+                                .c_str());
+        return;
+    }
+    state.counters["ratio"] = secondsOf(whole) / secondsOf(loop);
+    state.counters["bookMB"] = static_cast<double>(bookBytes) / 1e6;
+    state.SetItemsProcessed(state.iterations() * rowCount);
+}
+BENCHMARK(streamedSchedule)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The parts on their own: reading, and calculating into the book.
 void readingOnly(benchmark::State &state)

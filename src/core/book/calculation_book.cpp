@@ -384,11 +384,16 @@ std::string CalculationBook::tableRowLine(std::size_t entry) const
     return bookTableRowLine(m_tableIds[entry], m_tableRest[entry], m_idWidth);
 }
 
-void CalculationBook::layOutTableIds()
+void CalculationBook::layOutTableIds(bool added)
 {
+    // A new row can only widen the column; a removed one may narrow it, so then every id counts.
     int widest = book::tableIdWidth;
-    for (const std::string &id : m_tableIds) {
-        widest = std::max(widest, displayWidth(id));
+    if (added && !m_tableIds.empty()) {
+        widest = std::max(m_idWidth, displayWidth(m_tableIds.back()));
+    } else {
+        for (const std::string &id : m_tableIds) {
+            widest = std::max(widest, displayWidth(id));
+        }
     }
     if (widest == m_idWidth || m_table.empty()) {
         m_idWidth = widest;
@@ -427,7 +432,7 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
     for (std::string &line : bookTableFoot(idColumnExcess(), timeText)) {
         m_table.push_back(std::move(line));
     }
-    layOutTableIds();
+    layOutTableIds(true);
 
     std::vector<std::string> entry = bookTextEntry(record, name);
     m_text.insert(m_text.end(), std::make_move_iterator(entry.begin()), std::make_move_iterator(entry.end()));
@@ -460,7 +465,7 @@ void CalculationBook::deleteLast()
     m_table.erase(m_table.end() - static_cast<std::ptrdiff_t>(book::tableFooterLines) - 1);
     m_tableIds.pop_back();
     m_tableRest.pop_back();
-    layOutTableIds(); // narrower again when the longest id went
+    layOutTableIds(false); // narrower again when the longest id went
     // The last entry runs from after the previous closing rule down to its own closing rule; the
     // time line after it stays.
     const std::string timeLine = std::move(m_text.back());

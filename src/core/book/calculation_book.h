@@ -95,8 +95,9 @@ class CalculationBook
     int idColumnExcess() const { return m_idWidth - book::tableIdWidth; }
 
   private:
-    // The table book afresh at the id width of its longest id, when that has changed.
-    void layOutTableIds();
+    // The table book afresh at the id width of its longest id, when that has changed; `added`: after
+    // a row was added.
+    void layOutTableIds(bool added);
     [[nodiscard]] std::string tableRowLine(std::size_t entry) const;
 
     int m_entries = 0;

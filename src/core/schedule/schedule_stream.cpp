@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <iconv.h>
 
 namespace saxolith
 {
@@ -116,34 +114,6 @@ char separatorOf(std::string_view bytes)
     return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
 }
 
-// GBK bytes (as GB18030 reads them) into UTF-8; false when they are not GBK.
-bool gbkToUtf8(std::string_view bytes, std::string &text)
-{
-    text.clear();
-    const iconv_t cd = iconv_open("UTF-8", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return false;
-    }
-    text.reserve(bytes.size() + bytes.size() / 2);
-    char buffer[16384];
-    // iconv takes a non-const input pointer but does not write through it.
-    char *in = const_cast<char *>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    bool whole = true;
-    while (inLeft > 0) {
-        char *out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
-        text.append(buffer, static_cast<std::size_t>(out - buffer));
-        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            whole = false;
-            break;
-        }
-    }
-    iconv_close(cd);
-    return whole;
-}
-
 } // namespace
 
 ScheduleStream::ScheduleStream(std::string path, std::size_t pieceBytes)
@@ -244,7 +214,7 @@ bool ScheduleStream::nextPiece()
         if (text.size() > largestHeader) {
             return false;
         }
-        const ScheduleReading reading = readSchedule(std::string(utf8Mark) + text);
+        const ScheduleReading reading = readPiece(text);
         const bool noRowYet =
             reading.error && (reading.error->text == scheduleText::noRows || reading.error->text == scheduleText::emptyFile);
         if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk, false, more)) {
@@ -252,12 +222,10 @@ bool ScheduleStream::nextPiece()
         }
         text += more;
     }
-    // The text read as UTF-8 whatever it is, after the text before the first row (the header).
-    std::string whole(utf8Mark);
-    whole += m_prefix;
-    whole += text;
-    ScheduleReading reading = readSchedule(whole);
-    whole = std::string();
+    ScheduleReading reading = readPiece(text);
+    if (!reading.error && m_unsure) {
+        return false;
+    }
     const int startLine = m_nextLine;
     m_nextLine += lineEnds(text);
     m_rows.clear();
@@ -292,14 +260,28 @@ bool ScheduleStream::nextPiece()
 
 bool ScheduleStream::decodePiece(std::string &chunk, bool first, std::string &text)
 {
-    if (m_encoding == Encoding::Gbk) {
-        return gbkToUtf8(chunk, text);
-    }
     text = std::move(chunk);
-    if (first && text.starts_with(utf8Mark)) {
+    if (m_encoding == Encoding::Utf8 && first && text.starts_with(utf8Mark)) {
         text.erase(0, utf8Mark.size());
     }
     return true;
+}
+
+ScheduleReading ScheduleStream::readPiece(std::string_view text)
+{
+    // After the text before the first row (the header). UTF-8 text is read as UTF-8 whatever a piece
+    // holds; a GBK file's pieces go as they are, so each line is judged as the whole reading judges
+    // it, unless a piece happens to be UTF-8 throughout: then the piece could be read otherwise.
+    std::string whole;
+    whole.reserve(utf8Mark.size() + m_prefix.size() + text.size());
+    if (m_encoding == Encoding::Utf8) {
+        whole += utf8Mark;
+    }
+    whole += m_prefix;
+    whole += text;
+    m_unsure = m_encoding == Encoding::Gbk && validUtf8(whole) &&
+               std::any_of(whole.begin(), whole.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return readSchedule(whole);
 }
 
 bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &visit)

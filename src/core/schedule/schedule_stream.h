@@ -43,8 +43,10 @@ class ScheduleStream
     // m_rows. False at the end of the file, and when the piece is not what check() found.
     bool nextPiece();
     bool readRaw(std::string &chunk);
-    // A piece's bytes as UTF-8 text; false when they are not in the file's code page.
+    // A piece's text: its bytes, without the UTF-8 mark that may open the file.
     bool decodePiece(std::string &chunk, bool first, std::string &text);
+    // The piece read as the whole reading reads a file, after the header.
+    ScheduleReading readPiece(std::string_view text);
 
     std::string m_path;
     std::size_t m_pieceBytes;
@@ -64,6 +66,7 @@ class ScheduleStream
     std::size_t m_rowCount = 0;
     std::size_t m_seen = 0;
     bool m_chineseHeader = false;
+    bool m_unsure = false;       // the last piece read could be read otherwise
     bool m_pieceRefused = false; // the last piece could not be read as the check read it
     bool m_checked = false;
     bool m_failed = false;
