@@ -5,6 +5,8 @@
 #include "against_baseline.h"
 
 #include "optimise/candidate_list.h"
+#include "optimise/exchange_sort.h"
+#include "optimise/list_commands.h"
 #include "optimise/enumeration.h"
 
 #include <benchmark/benchmark.h>

@@ -6,7 +6,7 @@
 #include "optimisation_screen.h"
 #include "platform.h"
 
-#include "optimise/candidate_list.h"
+#include "optimise/list_commands.h"
 #include "optimise/option_grid.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "main_window.h"
 
 #include "about_window.h"
-#include "book_export.h"
+#include "book_file_commands.h"
 #include "report_dialog.h"
 #include "chart_window.h"
 #include "commands.h"
 #include "input_screen.h"
-#include "list_export.h"
+#include "list_file_commands.h"
 #include "optimisation_screen.h"
 #include "optimise/candidate_list.h"
 #include "project_session.h"
@@ -52,9 +52,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     }
     m_layers->setCurrentWidget(MainFormLayer);
     connectScreens();
-    installBookExport(JieGuo_DocLayer);
+    installBookFileCommands(JieGuo_DocLayer);
     installReportCommand(JieGuo_DocLayer);
-    installListExport(YouHuaFormLayer);
+    installListFileCommands(YouHuaFormLayer);
     installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);
     installLeftOverKeys(*this);

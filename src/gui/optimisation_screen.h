@@ -2,7 +2,7 @@
 #pragma once
 
 #include "capacity/calculation.h"
-#include "optimise/candidate_list.h"
+#include "optimise/list_commands.h"
 #include "program_state.h"
 
 #include "commands.h"

@@ -1,4 +1,5 @@
-// The candidate lists of the optimisation screen: compact rows, their cell texts, sort and filter.
+// The candidate lists of the optimisation screen: compact rows, their cell texts, sort and filter
+// (the screen's commands on them are optimise/list_commands.h).
 #pragma once
 
 #include <cstddef>
@@ -73,14 +74,6 @@ class CandidateList
     std::vector<CandidateRow> m_rows;
 };
 
-// The order the exchange sort leaves: for each place, the index of the key that ends there.
-// Fewer than 2^32 keys (a list's rows).
-std::vector<std::size_t> exchangeSortOrder(const std::vector<double> &keys);
-// The same order as the screen has always made it, one exchange at a time; a key that is no number
-// compares unordered with every key, and unordered keys are exchanged. Used for such keys, and the
-// reference the fast order is checked against.
-std::vector<std::size_t> literalExchangeOrder(const std::vector<double> &keys);
-
 // The number displayRounded(value, choice) shows, read back from the text, in hundredths: found
 // from the value alone, exactly as the text rounds it. Nothing when the text is rounded to seven
 // significant digits, no number, or the choice is none of 0..4; the text must then be read.
@@ -88,49 +81,5 @@ std::optional<std::int64_t> roundedHundredths(double value, int choice);
 // The number a d or Ra cell of `row` shows, read back, in hundredths, as the sort and the filter
 // take it; nothing for other columns or where only reading the cell's text tells.
 std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size_t row, CandidateColumn column);
-
-// The Ra range of the filter: m ≤ 0 means no lower limit, M ≤ 0 none above, m > M narrows to m.
-struct RaRange {
-    double minimum = 0.0;
-    double maximum = 0.0;
-};
-RaRange normaliseRaRange(double minimum, double maximum);
-
-// What a header click leaves for the screen to show.
-struct HeaderClickOutcome {
-    std::optional<std::string> status; // black status text, when one is shown
-    bool enableSave = false;
-    bool selectFirstRow = false;
-    bool headersChanged = false; // when set, the two sortable columns show the two headers below
-    std::string headerD;
-    std::string headerRa;
-};
-// A click on the header of `column` of a list: sorts or reverses it and updates the one pair of sort states.
-HeaderClickOutcome headerClick(CandidateList &list, int column, SortState &sortStateD, SortState &sortStateRa,
-                               const ListProgress &progress = {});
-
-struct FilterOutcome {
-    bool conversionFailure = false; // a range text does not read: error box, nothing changes
-    std::string errorBoxText;
-    CandidateList rows;
-    std::string status; // black
-    bool enableSave = false;
-};
-// The filter command on the full list with the two texts of the Ra range.
-FilterOutcome filterCandidates(const CandidateList &full, std::string_view minimumText,
-                               std::string_view maximumText, const ListProgress &progress = {});
-
-// What taking a candidate back writes into the input screen, in this order; unset parts are left alone.
-struct TakeBack {
-    std::optional<int> sectionItem;
-    std::string firstDimension;
-    std::string secondDimension;
-    std::optional<StrengthRoute> route;
-    std::string strengthText;  // qpa or frk, by route
-    std::string integrityText; // frk route, written after automatic ψr is chosen
-};
-TakeBack takeBack(const CandidateList &list, std::size_t row);
-// The input screen's state `current` with a taken-back candidate written in; a route's own fields only.
-CalculationInput applyTakeBack(CalculationInput current, const TakeBack &candidate);
 
 } // namespace saxolith

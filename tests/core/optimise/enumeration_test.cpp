@@ -1,4 +1,5 @@
 #include "optimise/enumeration.h"
+#include "optimise/list_commands.h"
 
 #include "text_path_run.h"
 

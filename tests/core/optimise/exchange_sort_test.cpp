@@ -1,3 +1,5 @@
+#include "optimise/exchange_sort.h"
+
 #include "optimise/candidate_list.h"
 
 #include "capacity/formulas.h"

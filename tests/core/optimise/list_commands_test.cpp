@@ -1,4 +1,4 @@
-#include "optimise/candidate_list.h"
+#include "optimise/list_commands.h"
 #include "optimise/option_grid.h"
 
 #include "text/number_text.h"

@@ -2,6 +2,7 @@
 
 #include "capacity/section_types.h"
 #include "optimise/enumeration.h"
+#include "optimise/list_commands.h"
 #include "text/candidate_number.h"
 #include "text/fixed_width.h"
 

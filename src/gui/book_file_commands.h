@@ -8,6 +8,6 @@ class ResultScreen;
 
 // Adds the commands to the result screen: 另存为… (Ctrl+Shift+S), 导出 PDF… (Ctrl+E) and 打印…
 // (Ctrl+P), disabled while the book is empty; a notice says where every file went, 保存 included.
-void installBookExport(ResultScreen *screen);
+void installBookFileCommands(ResultScreen *screen);
 
 } // namespace saxolith

@@ -10,6 +10,6 @@ class OptimisationScreen;
 // name typed may end in .csv instead) and 导出 CSV…, disabled while the list on show is empty. A
 // long export shows its progress in pb_YH_jingdu while the window keeps painting; a notice says
 // where every file went, 存盘 included.
-void installListExport(OptimisationScreen *screen);
+void installListFileCommands(OptimisationScreen *screen);
 
 } // namespace saxolith

@@ -1,4 +1,4 @@
-#include "list_export.h"
+#include "list_file_commands.h"
 
 #include "candidate_model.h"
 #include "file_dialog.h"
@@ -189,7 +189,7 @@ class ListCommands : public QObject
 
 } // namespace
 
-void installListExport(OptimisationScreen *screen)
+void installListFileCommands(OptimisationScreen *screen)
 {
     new ListCommands(screen);
 }

@@ -1,4 +1,4 @@
-#include "book_export.h"
+#include "book_file_commands.h"
 
 #include "file_dialog.h"
 #include "platform.h"
@@ -150,7 +150,7 @@ class BookCommands : public QObject
 
 } // namespace
 
-void installBookExport(ResultScreen *screen)
+void installBookFileCommands(ResultScreen *screen)
 {
     new BookCommands(screen);
 }
