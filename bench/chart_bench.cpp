@@ -1,6 +1,7 @@
 // The candidate chart's reduction and row index at two million rows, each beside a plain pass over
 // the same rows: the counter `ratio` is the chart's CPU time over the plain pass's, in the same run.
 #include "chart/candidate_chart.h"
+#include "chart_rows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,29 +19,9 @@ using saxolith::ChartAxis;
 
 constexpr std::size_t largestList = 2'000'000;
 
-// Rows like a large run's: four sections, dimensions on a 10 mm step, many rocks for each size.
 const CandidateList &sampleList()
 {
-    static const CandidateList list = [] {
-        std::mt19937_64 random(17);
-        std::uniform_int_distribution<int> section(1, 4);
-        std::uniform_int_distribution<int> step(0, 250);
-        std::uniform_real_distribution<double> qpa(1500.0, 12000.0);
-        CandidateList rows;
-        rows.reserve(largestList);
-        for (std::size_t i = 0; i < largestList; ++i) {
-            CandidateRow row;
-            row.section = static_cast<saxolith::SectionType>(section(random) - 1);
-            row.first = 500.0 + 10.0 * step(random);
-            row.second =
-                row.section == saxolith::SectionType::Square ? row.first : 300.0 + 10.0 * (step(random) / 2);
-            row.qpa = qpa(random);
-            row.ra = row.qpa * saxolith::chartX(row, ChartAxis::Area);
-            rows.append(row);
-        }
-        rows.renumber();
-        return rows;
-    }();
+    static const CandidateList list = saxolith::reference::largeChartList(largestList);
     return list;
 }
 

@@ -67,21 +67,9 @@ class BookCommands : public QObject
         return form == BookForm::Text ? m_screen->book().textLines() : m_screen->book().tableLines();
     }
 
-    QString askPath(std::string_view caption, std::string_view filter, BookForm form,
-                    const QString &extension)
+    QString askPath(std::string_view caption, std::string_view filter, BookForm form) const
     {
-        const QString name = QFileInfo(qs(bookFileName(form))).completeBaseName() + extension;
-        const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name, {qs(filter)}};
-        return askSavePath(m_screen, request);
-    }
-
-    void finish(const std::optional<std::string> &error, const QString &path)
-    {
-        if (error) {
-            showMessage(m_screen, saveErrorText(*error));
-        } else {
-            showSavedNotice(m_screen, path);
-        }
+        return askCopyPath(m_screen, caption, bookFileName(form), {qs(filter)});
     }
 
     void saveAs()
@@ -90,13 +78,12 @@ class BookCommands : public QObject
         if (!form) {
             return;
         }
-        const QString path =
-            askPath(exportText::saveAs, exportText::textFilter, *form, QStringLiteral(".txt"));
+        const QString path = askPath(exportText::saveAs, exportText::textFilter, *form);
         if (path.isEmpty()) {
             return;
         }
         // The very bytes of 保存, only elsewhere; the unsaved state belongs to 保存's own file.
-        finish(saveBookFile(filePathBytes(path), lines(*form), systemCodePage()), path);
+        showWriteEnd(m_screen, saveBookFile(filePathBytes(path), lines(*form), systemCodePage()), path);
     }
 
     void exportPdf()
@@ -105,12 +92,11 @@ class BookCommands : public QObject
         if (!form) {
             return;
         }
-        const QString path =
-            askPath(exportText::exportPdf, exportText::pdfFilter, *form, QStringLiteral(".pdf"));
+        const QString path = askPath(exportText::exportPdf, exportText::pdfFilter, *form);
         if (path.isEmpty()) {
             return;
         }
-        finish(writeBookPdf(lines(*form), *form, filePathBytes(path)), path);
+        showWriteEnd(m_screen, writeBookPdf(lines(*form), *form, filePathBytes(path)), path);
     }
 
     void print()

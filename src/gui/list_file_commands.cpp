@@ -103,13 +103,9 @@ class ListCommands : public QObject
         }
     }
 
-    QString askPath(std::string_view caption, ListFileKind kind, QStringList filters)
+    QString askPath(std::string_view caption, ListFileKind kind, QStringList filters) const
     {
-        const QString base = QFileInfo(qs(listFileName(kind))).completeBaseName();
-        const QString name = base + QLatin1Char('.') + filterExtension(filters.front());
-        const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name,
-                                      std::move(filters)};
-        return askSavePath(m_screen, request);
+        return askCopyPath(m_screen, caption, listFileName(kind), std::move(filters));
     }
 
     // Runs an export on the worker over rows nobody changes meanwhile.
@@ -118,15 +114,6 @@ class ListCommands : public QObject
         return m_runner.run([&](WorkRunner::Work &work) {
             return job([&work](std::size_t done, std::size_t total) { work.progress(done, total); });
         });
-    }
-
-    void finish(const std::optional<std::string> &error, const QString &path)
-    {
-        if (error) {
-            showMessage(m_screen, saveErrorText(*error));
-        } else {
-            showSavedNotice(m_screen, path);
-        }
     }
 
     void saveAs()
@@ -145,7 +132,7 @@ class ListCommands : public QObject
         const std::string timeText = currentTimeText().toStdString();
         const std::string codePage = systemCodePage();
         const std::string target = filePathBytes(path);
-        finish(runWithProgress(
+        showWriteEnd(m_screen, runWithProgress(
                    [&](const ExportProgress &) { return saveListFile(target, rows, kind, timeText, codePage); }),
                path);
     }
@@ -173,7 +160,7 @@ class ListCommands : public QObject
         const std::string target = filePathBytes(path);
         const std::string_view sheet =
             kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet;
-        finish(runWithProgress([&](const ExportProgress &progress) {
+        showWriteEnd(m_screen, runWithProgress([&](const ExportProgress &progress) {
                    return csv ? exportListCsv(target, rows, progress)
                               : exportListXlsx(target, rows, sheet, progress);
                }),

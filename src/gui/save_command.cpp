@@ -107,6 +107,23 @@ QString saveErrorText(const std::string &error)
     return fromFileText(error);
 }
 
+QString askCopyPath(QWidget *parent, std::string_view caption, std::string_view fileName, QStringList filters)
+{
+    const QString base = QFileInfo(qs(fileName)).completeBaseName();
+    const QString name = base + QLatin1Char('.') + filterExtension(filters.front());
+    const SaveFileRequest request{qs(caption), documentsFolder() + QLatin1Char('/') + name, std::move(filters)};
+    return askSavePath(parent, request);
+}
+
+void showWriteEnd(QWidget *parent, const std::optional<std::string> &error, const QString &path)
+{
+    if (error) {
+        showMessage(parent, saveErrorText(*error));
+    } else {
+        showSavedNotice(parent, path);
+    }
+}
+
 QString writeStoragePermission()
 {
     return {};

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QWidget;
 
@@ -32,6 +34,12 @@ void saveIntoDocuments(QWidget *parent, const QString &fileName, FileWriter writ
 // The save's error text as the screens show it (the path in the system's file-name encoding, the
 // reason in plain text).
 QString saveErrorText(const std::string &error);
+
+// Save As and the exports: asks where a copy of `fileName` goes, named as it with the first filter's
+// extension, in the folder last used for that kind; empty when the user took it back.
+QString askCopyPath(QWidget *parent, std::string_view caption, std::string_view fileName, QStringList filters);
+// How writing a copy ended: the error in a message, or the notice that names where it went.
+void showWriteEnd(QWidget *parent, const std::optional<std::string> &error, const QString &path);
 
 // The platform's name of the right to write shared storage; the desktop names none.
 QString writeStoragePermission();

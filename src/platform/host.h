@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace saxolith
 {
@@ -16,6 +17,12 @@ namespace saxolith
 std::string systemCodePage();
 // Replaces the character set for tests; an empty text restores the locale's.
 void setSystemCodePageForTesting(const std::string &codePage);
+
+// A text of core's (UTF-8) as Qt holds it.
+inline QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The name core opens a file by: the file system's encoding of `path` (UTF-8 on Windows, where core
 // turns it into the wide name the system takes).

@@ -1,7 +1,8 @@
 #include "book_pages.h"
 
 #include "book/calculation_book.h"
-#include "save_device.h"
+#include "host.h"
+#include "pdf_pages.h"
 #include "texts/export.h"
 
 #include <QFile>
@@ -31,18 +32,11 @@ constexpr double smallestBodyPoints = 4.0;
 constexpr double headerPoints = 9.0;
 constexpr double measuringPoints = 100.0;
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QFont bookFont(double points)
 {
-    QFont font(QString::fromLatin1(bookFontFamily));
+    // Without hinting, so that the two-letters-per-ideograph rule holds at every size.
+    QFont font = printFont(bookFontFamily, points);
     font.setStyleHint(QFont::TypeWriter);
-    font.setPointSizeF(points);
-    // Hinting would round advances to whole pixels and so break the two-letters-per-ideograph rule.
-    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
@@ -234,8 +228,7 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
     const auto linesPerPage = static_cast<std::size_t>(std::max(1.0, std::floor(bodyHeight / lineHeight)));
 
     const std::vector<std::vector<std::size_t>> pages = paginateBook(lines, form, linesPerPage);
-    const QString program =
-        qs(exportText::programName) + QLatin1Char(' ') + QString::fromLatin1(SAXOLITH_VERSION);
+    const QString program = programLine();
     const QString title = qs(exportText::bookPageTitle);
     QPen rule(Qt::black);
     rule.setWidthF(device.logicalDpiX() / 200.0);
@@ -276,10 +269,7 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
 std::optional<std::string> writeBookPdf(const std::vector<std::string> &lines, BookForm form,
                                         const std::string &path)
 {
-    return saveThroughDevice(path, [&](QIODevice &device) {
-        QPdfWriter writer(&device);
-        writer.setCreator(qs(exportText::programName) + QLatin1Char(' ') + QString::fromLatin1(SAXOLITH_VERSION));
-        writer.setTitle(qs(exportText::bookPageTitle));
+    return writePdf(path, qs(exportText::bookPageTitle), [&](QPdfWriter &writer) {
         setUpBookPages(writer, form);
         return paintBook(writer, lines, form);
     });

@@ -1,6 +1,7 @@
 #include "report_pages.h"
 
-#include "save_device.h"
+#include "host.h"
+#include "pdf_pages.h"
 #include "texts/export.h"
 
 #include <QFont>
@@ -57,11 +58,6 @@ const StyleRow &styleOf(BlockStyle style)
     return styles[static_cast<std::size_t>(style)];
 }
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The fonts the report uses, made once per size, weight and subscript for the device they measure on.
 class Fonts
 {
@@ -82,10 +78,8 @@ class Fonts
             }
         }
         auto face = std::make_unique<Face>();
-        face->font = QFont(QString::fromLatin1(reportFontFamily));
-        face->font.setPointSizeF(subscript ? points * subscriptScale : points);
+        face->font = printFont(reportFontFamily, subscript ? points * subscriptScale : points);
         face->font.setBold(bold);
-        face->font.setHintingPreference(QFont::PreferNoHinting);
         face->metrics = std::make_unique<QFontMetricsF>(face->font, m_device);
         if (subscript) {
             face->shift = points * 0.22 * m_device->logicalDpiY() / 72.0;
@@ -460,11 +454,7 @@ bool paintReport(QPagedPaintDevice &device, const ReportDocument &document)
 
 std::optional<std::string> writeReportPdf(const ReportDocument &document, const std::string &path)
 {
-    return saveThroughDevice(path, [&](QIODevice &device) {
-        QPdfWriter writer(&device);
-        writer.setCreator(qs(exportText::programName) + QLatin1Char(' ') +
-                          QString::fromLatin1(SAXOLITH_VERSION));
-        writer.setTitle(qs(document.headerRight));
+    return writePdf(path, qs(document.headerRight), [&](QPdfWriter &writer) {
         setUpReportPages(writer);
         return paintReport(writer, document);
     });

@@ -1,5 +1,6 @@
 // The calculation book as a PDF: the text read back, page size and orientation, the font, pagination.
 #include "book/calculation_book.h"
+#include "support/program_output.h"
 #include "book_pages.h"
 
 #include <QDir>
@@ -38,15 +39,6 @@ CalculationBook bookOf(int entries)
     return book;
 }
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString collapsed(QString text)
 {
     return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed();
@@ -67,7 +59,7 @@ class BookPdf : public ::testing::Test
         const std::optional<std::string> error = writeBookPdf(lines, form, path(name));
         EXPECT_FALSE(error.has_value()) << error.value_or("");
         QStringList pages =
-            run("pdftotext", {"-layout", QString::fromStdString(path(name)), "-"}).split(QLatin1Char('\f'));
+            test::programOutput("pdftotext", {"-layout", QString::fromStdString(path(name)), "-"}).split(QLatin1Char('\f'));
         if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
             pages.removeLast();
         }
@@ -102,7 +94,7 @@ TEST_F(BookPdf, TextBookComesBackLineByLineOnPortraitPages)
         EXPECT_TRUE(
             pages[page].contains(QStringLiteral("第 %1 页 共 %2 页").arg(page + 1).arg(pages.size())));
     }
-    const QString info = run("pdfinfo", {QString::fromStdString(path("text.pdf"))});
+    const QString info = test::programOutput("pdfinfo", {QString::fromStdString(path("text.pdf"))});
     EXPECT_TRUE(info.contains(
         QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x (841\\.\\d+|842) pts"))))
         << info.toStdString();
@@ -126,7 +118,7 @@ TEST_F(BookPdf, TableBookKeepsItsColumnsOnLandscapePagesWithTheHeaderOnEach)
         }
     }
     EXPECT_EQ(rowEnds.size(), 1);
-    const QString info = run("pdfinfo", {QString::fromStdString(path("table.pdf"))});
+    const QString info = test::programOutput("pdfinfo", {QString::fromStdString(path("table.pdf"))});
     EXPECT_TRUE(info.contains(
         QRegularExpression(QStringLiteral("Page size:\\s+(841\\.\\d+|842) x 595(\\.\\d+)? pts"))))
         << info.toStdString();
@@ -144,7 +136,7 @@ TEST_F(BookPdf, TheMonospaceFontIsEmbeddedWithIdeographsTwoLettersWide)
 
     ASSERT_FALSE(writeBookPdf(bookOf(1).textLines(), BookForm::Text, path("font.pdf")).has_value());
     const QStringList fonts =
-        run("pdffonts", {QString::fromStdString(path("font.pdf"))}).split(QLatin1Char('\n'));
+        test::programOutput("pdffonts", {QString::fromStdString(path("font.pdf"))}).split(QLatin1Char('\n'));
     bool embedded = false;
     for (const QString &line : fonts) {
         // name, type, encoding, then the "emb" column.

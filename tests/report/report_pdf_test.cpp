@@ -1,6 +1,8 @@
 // The calculation report as a PDF: read back through pdftotext (title block, formulas with their numbers,
 // verdicts, page footer), the page size, the embedded font, and piles kept whole on their pages.
 #include "report_pages.h"
+#include "support/pile_record.h"
+#include "support/program_output.h"
 
 #include <QPdfWriter>
 #include <QProcess>
@@ -13,28 +15,12 @@ namespace saxolith
 namespace
 {
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using test::recordOf;
 
 // Blanks are where pdftotext guesses them; the reader's text without them is what is compared.
 QString squeezed(QString text)
 {
     return text.remove(QRegularExpression(QStringLiteral("\\s+")));
-}
-
-PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
-{
-    CalculationInput input = defaultCalculationInput();
-    edit(input);
-    const CalculationOutcome outcome = calculate(input);
-    EXPECT_TRUE(outcome.record.has_value());
-    return outcome.record.value_or(PileRecord{});
 }
 
 ReportSettings signedSettings()
@@ -75,7 +61,7 @@ class ReportPdf : public ::testing::Test
     {
         const std::optional<std::string> error = writeReportPdf(document, path(name).toStdString());
         EXPECT_FALSE(error.has_value()) << error.value_or("");
-        QStringList texts = run("pdftotext", {path(name), "-"}).split(QLatin1Char('\f'));
+        QStringList texts = test::programOutput("pdftotext", {path(name), "-"}).split(QLatin1Char('\f'));
         if (!texts.isEmpty() && texts.back().trimmed().isEmpty()) {
             texts.removeLast();
         }
@@ -119,12 +105,12 @@ TEST_F(ReportPdf, ReadsBackAsTheEngineerChecksIt)
         EXPECT_TRUE(text.contains(QString::fromUtf8("滨江花园二期"))) << page;
     }
 
-    const QString info = run("pdfinfo", {path("report.pdf")});
+    const QString info = test::programOutput("pdfinfo", {path("report.pdf")});
     EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595[.0-9]* x 84[12]"))))
         << info.toStdString();
     const QStringList fonts =
-        run("pdffonts", {path("report.pdf")}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        test::programOutput("pdffonts", {path("report.pdf")}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(fonts.size(), 3);
     for (qsizetype line = 2; line < fonts.size(); ++line) {
         EXPECT_TRUE(fonts[line].contains(QStringLiteral("WenQuanYi"))) << fonts[line].toStdString();

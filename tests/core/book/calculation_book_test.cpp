@@ -1,4 +1,5 @@
 #include "book/calculation_book.h"
+#include "support/pile_record.h"
 #include "text/fixed_width.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@ namespace saxolith
 {
 namespace
 {
+
+using test::recordOf;
 
 constexpr std::string_view firstTime = "2024/1/2 10:20:30";
 
@@ -42,13 +45,6 @@ std::vector<std::string> readLines(const std::string &name)
     }
     return ::testing::AssertionFailure() << actual.size() << " lines, " << expected.size() << " expected\n"
                                          << diff.str();
-}
-
-PileRecord recordOf(const CalculationInput &input)
-{
-    const CalculationOutcome outcome = calculate(input);
-    EXPECT_TRUE(outcome.record.has_value());
-    return outcome.record.value_or(PileRecord{});
 }
 
 PileRecord defaultRecord()

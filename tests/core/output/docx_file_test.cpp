@@ -1,5 +1,6 @@
 // The report as a .docx, read back as a Word reader reads it (python3-docx) and as the zip of XML it is.
 #include "output/docx_file.h"
+#include "support/pile_record.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@ namespace saxolith
 {
 namespace
 {
+
+using test::recordOf;
 
 namespace fs = std::filesystem;
 
@@ -58,15 +61,6 @@ print('HEADROWS %d' % z.read('word/document.xml').decode('utf-8').count('<w:tblH
     const int status = pclose(pipe.release());
     EXPECT_EQ(status, 0) << out;
     return out;
-}
-
-[[maybe_unused]] PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
-{
-    CalculationInput input = defaultCalculationInput();
-    edit(input);
-    const CalculationOutcome outcome = calculate(input);
-    EXPECT_TRUE(outcome.record.has_value());
-    return outcome.record.value_or(PileRecord{});
 }
 
 class DocxFile : public ::testing::Test

@@ -1,4 +1,5 @@
 #include "report/report_document.h"
+#include "support/pile_record.h"
 
 #include "text/number_text.h"
 
@@ -11,6 +12,8 @@ namespace saxolith
 {
 namespace
 {
+
+using test::recordOf;
 
 std::string documentText(const ReportDocument &document)
 {
@@ -28,15 +31,6 @@ std::string documentText(const ReportDocument &document)
         }
     }
     return text;
-}
-
-PileRecord recordOf(const std::function<void(CalculationInput &)> &edit)
-{
-    CalculationInput input = defaultCalculationInput();
-    edit(input);
-    const CalculationOutcome outcome = calculate(input);
-    EXPECT_TRUE(outcome.record.has_value());
-    return outcome.record.value_or(PileRecord{});
 }
 
 struct ReportCase {

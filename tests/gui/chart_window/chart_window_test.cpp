@@ -3,6 +3,7 @@
 
 #include "chart/candidate_chart.h"
 #include "chart/envelope_runs.h"
+#include "chart_rows.h"
 #include "chart_window.h"
 #include "image_size_dialog.h"
 #include "optimise/option_grid.h"
@@ -685,24 +686,7 @@ TEST_F(ChartTest, EnvelopeJoinsOnlyCandidatesOnOneRock)
 // Two million rows: the chart draws what the pixels show, and hover still finds the real row.
 TEST_F(ChartTest, TwoMillionRowsAreReducedAndPickedByTheirRealRows)
 {
-    std::mt19937_64 random(17);
-    std::uniform_int_distribution<int> section(1, 4);
-    std::uniform_int_distribution<int> step(0, 250);
-    std::uniform_real_distribution<double> qpa(1500.0, 12000.0);
-    CandidateList list;
-    constexpr std::size_t count = 2'000'000;
-    list.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        CandidateRow row;
-        row.section = static_cast<saxolith::SectionType>(section(random) - 1);
-        row.first = 500.0 + 10.0 * step(random);
-        row.second =
-            row.section == saxolith::SectionType::Square ? row.first : 300.0 + 10.0 * (step(random) / 2);
-        row.qpa = qpa(random);
-        row.ra = row.qpa * chartX(row, ChartAxis::Area);
-        list.append(row);
-    }
-    list.renumber();
+    CandidateList list = reference::largeChartList(2'000'000);
     open();
     screen->fullList()->setList(std::move(list));
     ASSERT_NE(openChart(), nullptr);
