@@ -31,7 +31,7 @@ MainWindow *window = nullptr;
 
 OptimisationScreen *screen()
 {
-    return window->YouHuaFormLayer;
+    return window->optimisationScreen();
 }
 
 void settle()
@@ -153,7 +153,7 @@ int main(int argc, char **argv)
     auto main = std::make_unique<MainWindow>();
     window = main.get();
     window->show();
-    QTest::mouseClick(window->MainFormLayer->cbt_YouHua, Qt::LeftButton);
+    QTest::mouseClick(window->inputScreen()->cbt_YouHua, Qt::LeftButton);
     settle();
     setOptions();
     benchmark::Initialize(&argc, argv);

@@ -110,8 +110,8 @@ void openProject(benchmark::State &state)
                     QCoreApplication::processEvents();
                 });
             });
-            state.counters["memo_lines"] = fresh->JieGuo_DocLayer->meo_jisuanjieguo_Doc->blockCount();
-            state.counters["entries"] = fresh->JieGuo_DocLayer->book().entryCount();
+            state.counters["memo_lines"] = fresh->resultScreen()->meo_jisuanjieguo_Doc->blockCount();
+            state.counters["entries"] = fresh->resultScreen()->book().entryCount();
             return seconds;
         },
         [&bytes] {
@@ -127,7 +127,7 @@ BENCHMARK(openProject)->Unit(benchmark::kMillisecond)->UseManualTime()->Iteratio
 void saveProject(benchmark::State &state)
 {
     window->project().load(projectPath());
-    const CalculationBook &book = window->JieGuo_DocLayer->book();
+    const CalculationBook &book = window->resultScreen()->book();
     const std::string bookPath = QFile::encodeName(folder->path() + QStringLiteral("/book.txt")).toStdString();
     double cpu = 0.0;
     against_baseline::run(

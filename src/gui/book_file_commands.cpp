@@ -2,6 +2,7 @@
 
 #include "file_dialog.h"
 #include "platform.h"
+#include "print_preview.h"
 #include "result_screen.h"
 #include "save_command.h"
 #include "saved_notice.h"
@@ -105,27 +106,10 @@ class BookCommands : public QObject
         if (!form) {
             return;
         }
-        auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-        setUpBookPages(*printer, *form);
-        auto *preview = new QPrintPreviewDialog(printer.get(), m_screen);
-        preview->setObjectName("bookPrintPreview");
-        preview->setAttribute(Qt::WA_DeleteOnClose);
         const BookForm shown = *form;
-        const std::vector<std::string> book = lines(shown);
-        connect(preview, &QPrintPreviewDialog::paintRequested, preview,
-                [this, book, shown](QPrinter *target) {
-                    if (!paintBook(*target, book, shown)) {
-                        showMessage(m_screen, qs(exportText::printFailed));
-                    }
-                });
-        // The printer lives as long as the dialog; printing into a file says where the file went.
-        connect(preview, &QDialog::finished, this, [this, printer](int result) {
-            if (result == QDialog::Accepted && printer->outputFormat() == QPrinter::PdfFormat &&
-                !printer->outputFileName().isEmpty()) {
-                showSavedNotice(m_screen, printer->outputFileName());
-            }
-        });
-        preview->open();
+        openPrintPreview(
+            m_screen, "bookPrintPreview", [shown](QPrinter &printer) { setUpBookPages(printer, shown); },
+            [book = lines(shown), shown](QPrinter &printer) { return paintBook(printer, book, shown); });
     }
 
     ResultScreen *m_screen;

@@ -251,8 +251,7 @@ const CandidateList &ChartWindow::drawnList() const
 
 QTableView *ChartWindow::shownList() const
 {
-    return m_screen.Grid3_Youhuasaixuan->isVisibleTo(&m_screen) ? m_screen.Grid3_Youhuasaixuan
-                                                                : m_screen.Grid2_Youhuajieguo;
+    return m_screen.shownList().view;
 }
 
 bool ChartWindow::eventFilter(QObject *watched, QEvent *event)

@@ -458,10 +458,19 @@ void InputScreen::calculateQuietly()
     calculateShown(true);
 }
 
-void InputScreen::calculateShown(bool quiet)
+void InputScreen::showImportedRow(const CalculationInput &input)
+{
+    showInput(input);
+    if (calculateShown(true)) {
+        emit runAborted();
+    }
+}
+
+bool InputScreen::calculateShown(bool quiet)
 {
     const QSignalBlocker silent(quiet ? this : nullptr);
     const CalculationOutcome outcome = calculate(gatherInput());
+    const bool aborting = static_cast<bool>(outcome.abortNotice);
 
     if (outcome.newFirstDimension) {
         setFieldText(InputField::FirstDimension, qs(*outcome.newFirstDimension));
@@ -495,22 +504,23 @@ void InputScreen::calculateShown(bool quiet)
     if (outcome.psiEnabled) {
         edt_Psair->setEnabled(*outcome.psiEnabled);
     }
-    if (outcome.abortNotice) {
+    if (aborting) {
         emit runAborted();
     }
     if (outcome.end == CalculationEnd::ConversionFailure) {
         if (!quiet) {
             showMessage(this, qs(outcome.errorBoxText), MessageKind::Error);
         }
-        return;
+        return aborting;
     }
     if (outcome.end != CalculationEnd::Completed || isHidden() || !outcome.record) {
-        return;
+        return aborting;
     }
     emit calculationRecorded(*outcome.record);
     cbt_View->show();
     cbt_compute->hide();
     popbox_jingdu->hide();
+    return aborting;
 }
 
 void InputScreen::resetResults()

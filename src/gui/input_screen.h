@@ -49,8 +49,12 @@ class InputScreen : public QWidget
 
     void cbt_computeClick();
     // The same calculation told to no one: no error box and no signal, so nothing is recorded (an
-    // imported schedule shows its last row this way and reports on its own).
+    // opened project shows its inputs' results this way).
     void calculateQuietly();
+    // A row of an imported schedule on show, as after calculating it: its book entry is made already,
+    // so nothing is recorded, the schedule's summary stands in for an error box, and only an input
+    // error that stops an optimisation run is told (runAborted).
+    void showImportedRow(const CalculationInput &input);
 
     // Top of the screen.
     QLabel *lb_cxm = nullptr;
@@ -113,7 +117,8 @@ class InputScreen : public QWidget
 
   private:
     // 计算 with its outcome shown; a quiet one shows no error box and emits nothing.
-    void calculateShown(bool quiet);
+    // Returns whether the outcome carried the notice that stops an optimisation run.
+    bool calculateShown(bool quiet);
     // Makes every control from the screen's control table, in the table's order.
     void buildControls();
     void connectHandlers();

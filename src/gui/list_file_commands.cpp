@@ -80,19 +80,14 @@ class ListCommands : public QObject
     // The list on show, as the save command picks it; nothing when it has no row.
     const CandidateModel *shownModel(ListFileKind *kind = nullptr) const
     {
-        if (m_screen->Grid2_Youhuajieguo->isVisibleTo(m_screen) && !fullList()->list().empty()) {
-            if (kind != nullptr) {
-                *kind = ListFileKind::Raw;
-            }
-            return fullList();
+        const OptimisationScreen::ShownList shown = m_screen->shownList();
+        if (shown.model->list().empty()) {
+            return nullptr;
         }
-        if (m_screen->Grid3_Youhuasaixuan->isVisibleTo(m_screen) && !filteredList()->list().empty()) {
-            if (kind != nullptr) {
-                *kind = ListFileKind::Filtered;
-            }
-            return filteredList();
+        if (kind != nullptr) {
+            *kind = shown.kind;
         }
-        return nullptr;
+        return shown.model;
     }
 
     void updateEnabled()

@@ -35,10 +35,10 @@ class MainWindow : public QWidget
     // The project the window works on: its file, its commands and its recovery journal.
     ProjectSession &project() { return *m_project; }
 
-    // Layers; exactly one of them is visible.
-    InputScreen *MainFormLayer = nullptr;
-    ResultScreen *JieGuo_DocLayer = nullptr;
-    OptimisationScreen *YouHuaFormLayer = nullptr;
+    // The screens, for what they offer each other through their own verbs; exactly one is visible.
+    [[nodiscard]] InputScreen *inputScreen() const { return MainFormLayer; }
+    [[nodiscard]] ResultScreen *resultScreen() const { return JieGuo_DocLayer; }
+    [[nodiscard]] OptimisationScreen *optimisationScreen() const { return YouHuaFormLayer; }
 
     // Made on the first click of "©" and shown again by every later one; lives as long as the main window.
     std::unique_ptr<AboutWindow> aboutWindow;
@@ -68,6 +68,11 @@ class MainWindow : public QWidget
 
     void FormCreate();
     void connectScreens();
+
+    // The screens' layers.
+    InputScreen *MainFormLayer = nullptr;
+    ResultScreen *JieGuo_DocLayer = nullptr;
+    OptimisationScreen *YouHuaFormLayer = nullptr;
 
     ProgramState m_state;
     QStackedWidget *m_layers = nullptr;

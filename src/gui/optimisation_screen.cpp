@@ -512,18 +512,22 @@ void OptimisationScreen::showRunAborted()
     setStatus(std::string(message::runAborted), colour::red);
 }
 
+OptimisationScreen::ShownList OptimisationScreen::shownList() const
+{
+    if (Grid3_Youhuasaixuan->isVisibleTo(this)) {
+        return {Grid3_Youhuasaixuan, m_filteredList, ListFileKind::Filtered};
+    }
+    return {Grid2_Youhuajieguo, m_fullList, ListFileKind::Raw};
+}
+
 void OptimisationScreen::saveShownList()
 {
-    const CandidateModel *model = nullptr;
-    ListFileKind kind = ListFileKind::Raw;
-    if (Grid2_Youhuajieguo->isVisibleTo(this) && !m_fullList->list().empty()) {
-        model = m_fullList;
-    } else if (Grid3_Youhuasaixuan->isVisibleTo(this) && !m_filteredList->list().empty()) {
-        model = m_filteredList;
-        kind = ListFileKind::Filtered;
-    } else {
+    const ShownList shown = shownList();
+    if (shown.model->list().empty()) {
         return;
     }
+    const CandidateModel *model = shown.model;
+    const ListFileKind kind = shown.kind;
     const auto write = [model, kind](const std::string &path) {
         return saveListFile(path, model->list(), kind, currentTimeText().toStdString(), systemCodePage());
     };

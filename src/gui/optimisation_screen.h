@@ -3,6 +3,7 @@
 
 #include "capacity/calculation.h"
 #include "optimise/list_commands.h"
+#include "output/list_file.h"
 #include "program_state.h"
 
 #include "commands.h"
@@ -62,6 +63,14 @@ class OptimisationScreen : public QWidget
     QProgressBar *pb_YH_jingdu = nullptr;
 
     [[nodiscard]] CandidateModel *fullList() const { return m_fullList; }
+    // The list on show: the full list, or the filtered one after 筛选 (exactly one of them is shown),
+    // and the file it saves into.
+    struct ShownList {
+        QTableView *view;
+        CandidateModel *model;
+        ListFileKind kind;
+    };
+    [[nodiscard]] ShownList shownList() const;
 
     void Grid1_YouhuaxuanxiangSelectCell(int column, int row);
     void Grid1_YouhuaxuanxiangEditingDone(int column, int row);

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "file_dialog.h"
 #include "platform.h"
+#include "print_preview.h"
 #include "result_screen.h"
 #include "save_command.h"
 #include "saved_notice.h"
@@ -280,23 +281,9 @@ void ReportDialog::print()
     }
     saveReportSettings(current);
     auto document = std::make_shared<ReportDocument>(buildDocument(m_book.entries(), current));
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    setUpReportPages(*printer);
-    auto *preview = new QPrintPreviewDialog(printer.get(), this);
-    preview->setObjectName("reportPrintPreview");
-    preview->setAttribute(Qt::WA_DeleteOnClose);
-    connect(preview, &QPrintPreviewDialog::paintRequested, preview, [this, document](QPrinter *target) {
-        if (!paintReport(*target, *document)) {
-            showMessage(this, qs(exportText::printFailed));
-        }
-    });
-    connect(preview, &QDialog::finished, this, [this, printer](int result) {
-        if (result == QDialog::Accepted && printer->outputFormat() == QPrinter::PdfFormat &&
-            !printer->outputFileName().isEmpty()) {
-            showSavedNotice(this, printer->outputFileName());
-        }
-    });
-    preview->open();
+    openPrintPreview(
+        this, "reportPrintPreview", [](QPrinter &printer) { setUpReportPages(printer); },
+        [document](QPrinter &printer) { return paintReport(printer, *document); });
 }
 
 void installReportCommand(ResultScreen *screen)

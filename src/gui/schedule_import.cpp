@@ -37,18 +37,6 @@ constexpr std::size_t windowRowLimit = 5000;
 // From this many rows on the progress box shows at once: filling the memos follows the calculation.
 constexpr std::size_t longSchedule = 1000;
 
-// The screen as after calculating `input` itself; the book has the row already, so nothing is
-// recorded again, and the summary stands in for the error box of a text that is not a number.
-void showRow(MainWindow &window, const CalculationInput &input)
-{
-    InputScreen &screen = *window.MainFormLayer;
-    screen.showInput(input);
-    screen.calculateQuietly();
-    if (calculate(input).abortNotice) {
-        emit screen.runAborted();
-    }
-}
-
 QString summaryText(const ScheduleResult &result)
 {
     QString text =
@@ -73,7 +61,7 @@ QString summaryText(const ScheduleResult &result)
 
 void installScheduleImport(MainWindow &window)
 {
-    QObject::connect(window.MainFormLayer->commands().action(CommandId::ImportSchedule), &QAction::triggered, &window, [&window] { importSchedule(window); });
+    QObject::connect(window.inputScreen()->commands().action(CommandId::ImportSchedule), &QAction::triggered, &window, [&window] { importSchedule(window); });
 }
 
 void importSchedule(MainWindow &window)
@@ -133,7 +121,7 @@ void importScheduleFile(MainWindow &window, const QString &path)
     ScheduleResult result;
     const std::string time = currentTimeText().toStdString();
     // The book fills on the worker; the result screen, not on show, reads it only once it is full.
-    window.JieGuo_DocLayer->recordCalculations([&](CalculationBook &book) {
+    window.resultScreen()->recordCalculations([&](CalculationBook &book) {
         result = runner.run([&](WorkRunner::Work &work) {
             return calculateSchedule(reading.rows, book, time,
                                      [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
@@ -142,11 +130,11 @@ void importScheduleFile(MainWindow &window, const QString &path)
     progress.reset();
 
     if (result.lastTyped) {
-        showRow(window, rowInput(reading.rows[*result.lastTyped]).input);
+        window.inputScreen()->showImportedRow(rowInput(reading.rows[*result.lastTyped]).input);
     }
     if (result.completed > 0) {
         // As after a recorded calculation, even when the last row was refused: the book can be opened.
-        window.MainFormLayer->offerBook();
+        window.inputScreen()->offerBook();
     }
     showMessage(&window, summaryText(result));
 }

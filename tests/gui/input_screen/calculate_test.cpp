@@ -25,13 +25,13 @@ TEST_F(InputScreenTest, DefaultsCalculateAndRecord)
     EXPECT_FALSE(screen->cbt_compute->isVisible());
     ASSERT_EQ(recorded.count(), 1);
     EXPECT_DOUBLE_EQ(recorded.at(0).at(0).value<PileRecord>().qpa, 7000.0);
-    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 3);
-    EXPECT_TRUE(window->JieGuo_DocLayer->cbt_Save->isEnabled());
-    EXPECT_TRUE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
+    EXPECT_EQ(window->resultScreen()->book().unsavedForms(), 3);
+    EXPECT_TRUE(window->resultScreen()->cbt_Save->isEnabled());
+    EXPECT_TRUE(window->resultScreen()->cbt_sanchu->isEnabled());
     EXPECT_EQ(aborted(), "");
 
     click(screen->cbt_View);
-    EXPECT_TRUE(window->JieGuo_DocLayer->isVisible());
+    EXPECT_TRUE(window->resultScreen()->isVisible());
 }
 
 TEST_F(InputScreenTest, NothingIsRecordedWhileTheOptimisationScreenIsOpen)
@@ -45,8 +45,8 @@ TEST_F(InputScreenTest, NothingIsRecordedWhileTheOptimisationScreenIsOpen)
     EXPECT_EQ(recorded.count(), 0);
     EXPECT_TRUE(screen->cbt_compute->isVisible());
     EXPECT_FALSE(screen->cbt_View->isVisible());
-    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
-    EXPECT_FALSE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
+    EXPECT_EQ(window->resultScreen()->book().unsavedForms(), 0);
+    EXPECT_FALSE(window->resultScreen()->cbt_sanchu->isEnabled());
 }
 
 struct FailureCase {
@@ -115,12 +115,12 @@ TEST_F(InputScreenTest, EachCheckStopsWithItsMessageOnItsField)
         }
         EXPECT_EQ(aborted(), c.notice ? "运行中止，主界面可查看中止位置、原因" : "");
         if (c.notice) {
-            EXPECT_EQ(textColour(window->YouHuaFormLayer->lb_YHxingxi), red);
+            EXPECT_EQ(textColour(window->optimisationScreen()->lb_YHxingxi), red);
         }
         expectResults("", "", "");
         EXPECT_EQ(recorded.count(), 0);
         EXPECT_TRUE(screen->cbt_compute->isVisible());
-        EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
+        EXPECT_EQ(window->resultScreen()->book().unsavedForms(), 0);
     }
 }
 

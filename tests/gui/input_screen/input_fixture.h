@@ -52,7 +52,7 @@ class InputScreenTest : public ScratchWindowTest
     void SetUp() override
     {
         ScratchWindowTest::SetUp();
-        screen = window->MainFormLayer;
+        screen = window->inputScreen();
     }
 
     QWidget *control(const char *name) const
@@ -98,7 +98,7 @@ class InputScreenTest : public ScratchWindowTest
     void compute() const { click(screen->cbt_compute); }
 
     QString status() const { return screen->lb_shuoming->text(); }
-    QString aborted() const { return window->YouHuaFormLayer->lb_YHxingxi->text(); }
+    QString aborted() const { return window->optimisationScreen()->lb_YHxingxi->text(); }
 
     void expectResults(const QString &psi, const QString &qpa, const QString &ra) const
     {

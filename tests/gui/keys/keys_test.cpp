@@ -37,7 +37,7 @@ class KeysTest : public ScratchWindowTest
         ScratchWindowTest::SetUp();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        input = window->MainFormLayer;
+        input = window->inputScreen();
     }
 
     // A key typed where the focus is, as the user types it.
@@ -57,8 +57,8 @@ class KeysTest : public ScratchWindowTest
     QWidget *shownLayer() const
     {
         for (QWidget *layer :
-             {static_cast<QWidget *>(window->MainFormLayer), static_cast<QWidget *>(window->JieGuo_DocLayer),
-              static_cast<QWidget *>(window->YouHuaFormLayer)}) {
+             {static_cast<QWidget *>(window->inputScreen()), static_cast<QWidget *>(window->resultScreen()),
+              static_cast<QWidget *>(window->optimisationScreen())}) {
             if (layer->isVisible()) {
                 return layer;
             }
@@ -73,7 +73,7 @@ class KeysTest : public ScratchWindowTest
         press(Qt::Key_Return);
         ASSERT_TRUE(input->cbt_View->isVisible());
         QTest::mouseClick(input->cbt_View, Qt::LeftButton);
-        ASSERT_EQ(shownLayer(), window->JieGuo_DocLayer);
+        ASSERT_EQ(shownLayer(), window->resultScreen());
     }
 
     InputScreen *input = nullptr;
@@ -95,13 +95,13 @@ TEST_F(KeysTest, ReturnOrEnterInAnyInputFieldCalculates)
         SetUp();
         focus(window->findChild<QWidget *>(c.field));
         press(c.key, c.modifiers);
-        EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+        EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
         EXPECT_FALSE(input->edt_ra->text().isEmpty());
         EXPECT_TRUE(input->cbt_View->isVisible());
         EXPECT_FALSE(input->cbt_compute->isVisible());
         // "计算" has given way to "结果": Return records nothing more.
         press(Qt::Key_Return);
-        EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+        EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
         EXPECT_EQ(shownLayer(), input);
         TearDown();
     }
@@ -110,7 +110,7 @@ TEST_F(KeysTest, ReturnOrEnterInAnyInputFieldCalculates)
 TEST_F(KeysTest, CtrlSSavesTheBookOnDisplayOnlyWhileSaveIsEnabled)
 {
     ASSERT_NO_FATAL_FAILURE(calculateByKeyAndView());
-    ResultScreen *result = window->JieGuo_DocLayer;
+    ResultScreen *result = window->resultScreen();
     ASSERT_TRUE(result->cbt_Save->isEnabled());
     focus(result->meo_jisuanjieguo_Doc);
     press(Qt::Key_S, Qt::ControlModifier);
@@ -138,7 +138,7 @@ TEST_F(KeysTest, CtrlSOnTheInputScreenSavesNothing)
 TEST_F(KeysTest, EscapeReturnsFromTheResultScreen)
 {
     ASSERT_NO_FATAL_FAILURE(calculateByKeyAndView());
-    focus(window->JieGuo_DocLayer->meo_jisuanjieguo_Doc);
+    focus(window->resultScreen()->meo_jisuanjieguo_Doc);
     press(Qt::Key_Escape);
     EXPECT_EQ(shownLayer(), input);
     // On the input screen Escape has no command.
@@ -148,7 +148,7 @@ TEST_F(KeysTest, EscapeReturnsFromTheResultScreen)
 
 TEST_F(KeysTest, OnTheOptimisationScreenCtrlSSavesTheListAndEscapeReturns)
 {
-    OptimisationScreen *screen = window->YouHuaFormLayer;
+    OptimisationScreen *screen = window->optimisationScreen();
     QTest::mouseClick(input->cbt_YouHua, Qt::LeftButton);
     ASSERT_EQ(shownLayer(), screen);
     focus(screen->Grid2_Youhuajieguo);
@@ -167,7 +167,7 @@ TEST_F(KeysTest, OnTheOptimisationScreenCtrlSSavesTheListAndEscapeReturns)
 
 TEST_F(KeysTest, EscapeInAnOpenOptionCellEndsTheEditAndStaysOnTheScreen)
 {
-    OptimisationScreen *screen = window->YouHuaFormLayer;
+    OptimisationScreen *screen = window->optimisationScreen();
     QTest::mouseClick(input->cbt_YouHua, Qt::LeftButton);
     QTableWidget *grid = screen->Grid1_Youhuaxuanxiang;
     // The first option cell that opens an editor.
@@ -245,7 +245,7 @@ TEST_F(KeysTest, TooltipsNameTheKeys)
     }
     // The hints the screens set are theirs: the key shows after them.
     EXPECT_EQ(input->cbt_CopyRight->toolTip(), "版权信息");
-    EXPECT_EQ(window->JieGuo_DocLayer->cbt_Save->toolTip(), "");
+    EXPECT_EQ(window->resultScreen()->cbt_Save->toolTip(), "");
 }
 
 // Every command of every screen is an action of its screen whose tooltip names its key; the input screen's

@@ -35,12 +35,12 @@ class OptimisationTest : public ScratchWindowTest
     void SetUp() override
     {
         ScratchWindowTest::SetUp();
-        input = window->MainFormLayer;
-        screen = window->YouHuaFormLayer;
+        input = window->inputScreen();
+        screen = window->optimisationScreen();
     }
 
     [[nodiscard]] ProgramState &state() const { return window->state(); }
-    [[nodiscard]] int bookEntries() const { return window->JieGuo_DocLayer->book().entryCount(); }
+    [[nodiscard]] int bookEntries() const { return window->resultScreen()->book().entryCount(); }
     // A calculation on the input screen reaches the book only while that screen is on display.
     [[nodiscard]] bool inputRecords() const { return !input->isHidden(); }
 

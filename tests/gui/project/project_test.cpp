@@ -80,9 +80,9 @@ class ProjectTest : public ::testing::Test
     // Typed in and calculated on the input screen, as a user does.
     void record(const CalculationInput &input)
     {
-        window->showLayer(window->MainFormLayer);
-        window->MainFormLayer->showInput(input);
-        window->MainFormLayer->cbt_computeClick();
+        window->showLayer(window->inputScreen());
+        window->inputScreen()->showInput(input);
+        window->inputScreen()->cbt_computeClick();
     }
     void recordCases()
     {
@@ -91,7 +91,7 @@ class ProjectTest : public ::testing::Test
         }
     }
 
-    const CalculationBook &book() const { return window->JieGuo_DocLayer->book(); }
+    const CalculationBook &book() const { return window->resultScreen()->book(); }
     ProjectSession &project() { return window->project(); }
 
     // 保存 of both forms into `folder`, and the bytes of the two files.
@@ -101,7 +101,7 @@ class ProjectTest : public ::testing::Test
         setDocumentsFolderForTesting(folder);
         std::pair<QByteArray, QByteArray> bytes;
         for (const BookForm form : {BookForm::Text, BookForm::Table}) {
-            window->JieGuo_DocLayer->saveBook(form);
+            window->resultScreen()->saveBook(form);
             QFile saved(folder + QLatin1Char('/') + QString::fromUtf8(bookFileName(form).data()));
             EXPECT_TRUE(saved.open(QIODevice::ReadOnly)) << saved.fileName().toStdString();
             (form == BookForm::Text ? bytes.first : bytes.second) = saved.readAll();
@@ -125,14 +125,14 @@ TEST_F(ProjectTest, SavedAndOpenedInAFreshWindowTheBookFilesAreByteIdentical)
         window = freshWindow();
         recordCases();
         // A deletion keeps the removed entry's time in the books' time line.
-        window->JieGuo_DocLayer->cbt_sanchuClick();
+        window->resultScreen()->cbt_sanchuClick();
         ASSERT_EQ(book().entryCount(), static_cast<int>(projectCases::cases().size()) - 1);
         record(projectCases::cases()[2].input);
-        window->JieGuo_DocLayer->cbt_sanchuClick();
+        window->resultScreen()->cbt_sanchuClick();
         CalculationInput halfTyped = projectCases::cases()[3].input;
         halfTyped.firstDimension = "12";
-        window->MainFormLayer->showInput(halfTyped);
-        auto *grid = window->YouHuaFormLayer->Grid1_Youhuaxuanxiang;
+        window->inputScreen()->showInput(halfTyped);
+        auto *grid = window->optimisationScreen()->Grid1_Youhuaxuanxiang;
         grid->item(2, 2)->setText("1800");
         const auto before = savedBooks(file(QString("before-") + codePage));
 
@@ -145,10 +145,10 @@ TEST_F(ProjectTest, SavedAndOpenedInAFreshWindowTheBookFilesAreByteIdentical)
         openAnswer = saveAnswer;
         trigger("act_openProject");
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
-        EXPECT_EQ(window->MainFormLayer->gatherInput(), halfTyped);
-        EXPECT_EQ(window->YouHuaFormLayer->Grid1_Youhuaxuanxiang->item(2, 2)->text(), "1800");
+        EXPECT_EQ(window->inputScreen()->gatherInput(), halfTyped);
+        EXPECT_EQ(window->optimisationScreen()->Grid1_Youhuaxuanxiang->item(2, 2)->text(), "1800");
         EXPECT_EQ(window->windowTitle(), QString("滨江 ") + codePage + " - " + baseTitle);
-        EXPECT_TRUE(window->JieGuo_DocLayer->cbt_Save->isEnabled());
+        EXPECT_TRUE(window->resultScreen()->cbt_Save->isEnabled());
 
         const auto after = savedBooks(file(QString("after-") + codePage));
         EXPECT_FALSE(before.first.isEmpty());
@@ -179,7 +179,7 @@ TEST_F(ProjectTest, TheTitleNamesTheProjectAndMarksUnsavedChanges)
     EXPECT_EQ(window->windowTitle(), "工程甲 - " + baseTitle);
 
     // A text typed is a change too, found within the poll.
-    window->MainFormLayer->cbe_dd->setEditText("1300");
+    window->inputScreen()->cbe_dd->setEditText("1300");
     QTest::qWait(600);
     EXPECT_EQ(window->windowTitle(), "工程甲* - " + baseTitle);
 
@@ -190,7 +190,7 @@ TEST_F(ProjectTest, TheTitleNamesTheProjectAndMarksUnsavedChanges)
     ASSERT_TRUE(answerQuestion("不保存"));
     EXPECT_TRUE(book().empty());
     EXPECT_EQ(window->windowTitle(), "未命名工程 - " + baseTitle);
-    EXPECT_EQ(window->MainFormLayer->gatherInput(), defaultCalculationInput());
+    EXPECT_EQ(window->inputScreen()->gatherInput(), defaultCalculationInput());
     EXPECT_EQ(ProjectSession::recentProjects().value(0), file("工程甲.saxolith"));
     EXPECT_EQ(startFolder("saxolith"), documents());
 }
@@ -279,7 +279,7 @@ TEST_F(ProjectTest, AProjectOnTheCommandLineOpensAtStart)
     project().start({saveAnswer});
     EXPECT_EQ(book().tableLines(), lines);
     EXPECT_EQ(window->windowTitle(), "命令行 - " + baseTitle);
-    EXPECT_TRUE(window->MainFormLayer->cbt_View->isVisible()) << "the book can be looked at";
+    EXPECT_TRUE(window->inputScreen()->cbt_View->isVisible()) << "the book can be looked at";
 
     window = freshWindow();
     project().start({file("nowhere.saxolith")});
@@ -301,10 +301,10 @@ TEST(ProjectChild, DISABLED_RecordsAndWaitsToBeKilled)
     MainWindow window;
     window.show();
     for (std::size_t i = 0; i < 3; ++i) {
-        window.MainFormLayer->showInput(projectCases::cases()[i].input);
-        window.MainFormLayer->cbt_computeClick();
+        window.inputScreen()->showInput(projectCases::cases()[i].input);
+        window.inputScreen()->cbt_computeClick();
     }
-    std::cout << "recorded " << window.JieGuo_DocLayer->book().entryCount() << std::endl;
+    std::cout << "recorded " << window.resultScreen()->book().entryCount() << std::endl;
     QTest::qWait(60'000);
 }
 
@@ -370,7 +370,7 @@ TEST_F(ProjectTest, TheJournalFollowsTheWorkAndGoesWithASave)
     saveAnswer = file("journal.saxolith");
     trigger("act_saveProjectAs");
     EXPECT_TRUE(journals(stateHome).isEmpty()) << "saved: nothing to recover";
-    window->JieGuo_DocLayer->cbt_sanchuClick();
+    window->resultScreen()->cbt_sanchuClick();
     QTest::qWait(ProjectSession::journalDelayMs + 200);
     ASSERT_EQ(journals(stateHome).size(), 1) << "a deletion reaches the journal";
 }

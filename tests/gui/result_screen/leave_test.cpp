@@ -44,7 +44,7 @@ TEST_F(LeaveTest, WithNothingUnsavedTheProgramEndsAtOnce)
     // Both forms saved: nothing left to ask about.
     window = std::make_unique<MainWindow>();
     window->show();
-    result = window->JieGuo_DocLayer;
+    result = window->resultScreen();
     calculateAndView();
     click("cbt_Save");
     click("cbt_PageBook");
@@ -62,7 +62,7 @@ TEST_F(LeaveTest, AnUnsavedBookIsAskedAboutAndCancelOrEscapeStays)
             SCOPED_TRACE(way + std::string(" / ") + (answer.isEmpty() ? "Escape" : answer.toStdString()));
             window = std::make_unique<MainWindow>();
             window->show();
-            result = window->JieGuo_DocLayer;
+            result = window->resultScreen();
             calculateAndView();
             close(way);
             ASSERT_NE(questionOnShow(), nullptr);

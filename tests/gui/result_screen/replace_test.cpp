@@ -37,7 +37,7 @@ TEST_F(ReplaceTest, YesterdaysFileIsReplacedOnlyWhenTheUserSaysSo)
         SCOPED_TRACE(std::string(c.answer) + " " + c.chosen.toStdString());
         window = std::make_unique<MainWindow>();
         window->show();
-        result = window->JieGuo_DocLayer;
+        result = window->resultScreen();
         writeForeign("yesterday");
         QFile::remove(filePath("elsewhere.txt"));
         QString suggested;
@@ -87,7 +87,7 @@ TEST_F(ReplaceTest, AFileThisRunWroteIsReplacedWithoutAskingUntilSomeoneElseChan
     // A new window is the same run: what it wrote is still known.
     window = std::make_unique<MainWindow>();
     window->show();
-    result = window->JieGuo_DocLayer;
+    result = window->resultScreen();
     calculateAndView();
     click("cbt_Save");
     EXPECT_EQ(questionOnShow(), nullptr);

@@ -31,7 +31,7 @@ class ResultScreenTest : public ScratchWindowTest
     void SetUp() override
     {
         ScratchWindowTest::SetUp();
-        result = window->JieGuo_DocLayer;
+        result = window->resultScreen();
     }
 
     void TearDown() override
@@ -61,12 +61,12 @@ class ResultScreenTest : public ScratchWindowTest
     void calculateAgain(int sectionItem = 0)
     {
         click("cbt_Exit");
-        CalculationInput input = window->MainFormLayer->gatherInput();
+        CalculationInput input = window->inputScreen()->gatherInput();
         input.sectionItem = sectionItem;
         if (sectionItem != 0) {
             input.secondDimension = "500";
         }
-        window->MainFormLayer->writeCandidate(input);
+        window->inputScreen()->writeCandidate(input);
         calculateAndView();
     }
 
@@ -99,7 +99,7 @@ class ResultScreenTest : public ScratchWindowTest
     }
 
     bool saveEnabled() const { return result->cbt_Save->isEnabled(); }
-    int unsaved() const { return window->JieGuo_DocLayer->book().unsavedForms(); }
+    int unsaved() const { return window->resultScreen()->book().unsavedForms(); }
 
     ResultScreen *result = nullptr;
 };

@@ -67,8 +67,8 @@ TEST_F(ResultScreenTest, ViewShowsTheTextBookAndThePageButtonSwitchesForms)
 {
     calculateAndView();
     EXPECT_TRUE(result->isVisible());
-    EXPECT_FALSE(window->MainFormLayer->isVisible());
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+    EXPECT_FALSE(window->inputScreen()->isVisible());
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
     EXPECT_TRUE(result->meo_jisuanjieguo_Doc->isVisible());
     EXPECT_FALSE(result->meo_jisuanjieguo_Xls->isVisible());
     EXPECT_EQ(textBook().size(), 41);
@@ -96,7 +96,7 @@ TEST_F(ResultScreenTest, ViewShowsTheTextBookAndThePageButtonSwitchesForms)
     EXPECT_TRUE(result->meo_jisuanjieguo_Doc->isVisible());
 
     click("cbt_Exit");
-    EXPECT_TRUE(window->MainFormLayer->isVisible());
+    EXPECT_TRUE(window->inputScreen()->isVisible());
     EXPECT_FALSE(result->isVisible());
 }
 
@@ -129,10 +129,10 @@ TEST_F(ResultScreenTest, DeletingFromThreeEntriesKeepsTwoAndTheButtons)
     const QStringList tableOfTwo = tableBook();
     calculateAgain(2);
     const QString lastTime = textBook().back();
-    ASSERT_EQ(window->JieGuo_DocLayer->book().entryCount(), 3);
+    ASSERT_EQ(window->resultScreen()->book().entryCount(), 3);
 
     click("cbt_sanchu");
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 2);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 2);
     QStringList expectedText = textOfTwo;
     expectedText.back() = lastTime;
     QStringList expectedTable = tableOfTwo;
@@ -151,7 +151,7 @@ TEST_F(ResultScreenTest, DeletingTheOnlyEntryEmptiesTheBookAndDisablesBothButton
 {
     calculateAndView();
     click("cbt_sanchu");
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 0);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 0);
     EXPECT_TRUE(textBook().isEmpty());
     EXPECT_TRUE(tableBook().isEmpty());
     EXPECT_EQ(unsaved(), 0);
@@ -187,7 +187,7 @@ TEST_F(ResultScreenTest, SaveButtonFollowsTheUnsavedBitOfTheFormOnDisplay)
 
     // A later deletion changes both forms: each can be saved again.
     click("cbt_sanchu");
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
     EXPECT_EQ(unsaved(), 3);
     for (int page = 0; page < 2; ++page) {
         EXPECT_TRUE(saveEnabled());

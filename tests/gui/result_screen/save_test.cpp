@@ -46,7 +46,7 @@ TEST_F(ResultScreenTest, SavesBothFormsInTheCodePageWithCrLfAndNoFinalLineEnd)
         setSystemCodePageForTesting(c.codePage);
         window = std::make_unique<MainWindow>();
         window->show();
-        result = window->JieGuo_DocLayer;
+        result = window->resultScreen();
 
         calculateAndView();
         const QString timeLine = textBook().back();

@@ -54,7 +54,7 @@ class ScheduleImportTest : public InputScreenTest
     void freshWindow()
     {
         openWindow();
-        screen = window->MainFormLayer;
+        screen = window->inputScreen();
     }
 
     // A schedule file in the scratch folder, which the file dialog will answer with.
@@ -121,13 +121,13 @@ class ScheduleImportTest : public InputScreenTest
     std::pair<QByteArray, QByteArray> savedBooks()
     {
         click(screen->cbt_View);
-        ResultScreen *result = window->JieGuo_DocLayer;
+        ResultScreen *result = window->resultScreen();
         click(result->cbt_Save);
         click(result->cbt_PageBook);
         click(result->cbt_Save);
         click(result->cbt_PageBook);
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
-        EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 0);
+        EXPECT_EQ(window->resultScreen()->book().unsavedForms(), 0);
         const auto bytes = [this](BookForm form) {
             QFile file(m_folder.path() + QLatin1Char('/') + QString::fromUtf8(bookFileName(form).data()));
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -138,7 +138,7 @@ class ScheduleImportTest : public InputScreenTest
     // The time the window wrote under its book.
     std::string bookTime() const
     {
-        const QString last = window->JieGuo_DocLayer->meo_jisuanjieguo_Doc->toPlainText().section('\n', -1);
+        const QString last = window->resultScreen()->meo_jisuanjieguo_Doc->toPlainText().section('\n', -1);
         return last.mid(QStringLiteral("计算时间：").size()).toStdString();
     }
 
@@ -168,7 +168,7 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
         SCOPED_TRACE(row.line);
         typeAndCalculate(rowInput(row).input);
     }
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 6);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 6);
     const auto byHand = savedBooks();
     ASSERT_FALSE(byHand.first.isEmpty());
     EXPECT_EQ(byHand, coreBooks(piles, bookTime()));
@@ -180,7 +180,7 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
     pressCtrlI();
     ASSERT_EQ(dialogCaptions, QStringList{"导入桩表"});
     EXPECT_EQ(messages, QStringList{"已计算 6 根，未计算 1 根\n第 6 行：岩石单轴抗压强度值有错"});
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 6);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 6);
 
     // The input screen shows the last row as after calculating it.
     const CalculationInput last = rowInput(rows.back()).input;
@@ -197,7 +197,7 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
     EXPECT_EQ(status().toStdString(), outcome.statusText);
     EXPECT_TRUE(screen->cbt_View->isVisible());
     EXPECT_FALSE(screen->cbt_compute->isVisible());
-    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 3);
+    EXPECT_EQ(window->resultScreen()->book().unsavedForms(), 3);
 
     messages.clear();
     const auto imported = savedBooks();
@@ -210,13 +210,13 @@ TEST_F(ScheduleImportTest, RowsJoinTheBookAfterItsEntriesUnderTheirIds)
     schedule("id,frk\nA-1,36\n,37\n");
     screen->findChild<QAction *>("act_importSchedule")->trigger();
     EXPECT_EQ(messages, QStringList{"已计算 2 根，未计算 0 根"});
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 3);
-    const QString book = window->JieGuo_DocLayer->meo_jisuanjieguo_Doc->toPlainText();
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 3);
+    const QString book = window->resultScreen()->meo_jisuanjieguo_Doc->toPlainText();
     for (const QString name : {"ZH1", "A-1", "ZH3"}) {
         EXPECT_TRUE(book.contains("1.基桩编号: " + name)) << name.toStdString();
     }
     EXPECT_FALSE(book.contains("ZH2"));
-    EXPECT_TRUE(window->JieGuo_DocLayer->cbt_sanchu->isEnabled());
+    EXPECT_TRUE(window->resultScreen()->cbt_sanchu->isEnabled());
 }
 
 TEST_F(ScheduleImportTest, OnTheInputScreensContextMenuAndCtrlIWhileItIsShown)
@@ -233,7 +233,7 @@ TEST_F(ScheduleImportTest, OnTheInputScreensContextMenuAndCtrlIWhileItIsShown)
     pressCtrlI();
     EXPECT_EQ(dialogCaptions.size(), 1);
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 0);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 0);
 
     // Not while another screen is shown.
     compute();
@@ -245,7 +245,7 @@ TEST_F(ScheduleImportTest, OnTheInputScreensContextMenuAndCtrlIWhileItIsShown)
 TEST_F(ScheduleImportTest, AFileThatCannotBeReadChangesNothing)
 {
     compute();
-    const QString bookBefore = window->JieGuo_DocLayer->meo_jisuanjieguo_Doc->toPlainText();
+    const QString bookBefore = window->resultScreen()->meo_jisuanjieguo_Doc->toPlainText();
     const CalculationInput inputBefore = screen->gatherInput();
 
     schedule("id,diameter\nA,1000\n", "bad.csv");
@@ -262,9 +262,9 @@ TEST_F(ScheduleImportTest, AFileThatCannotBeReadChangesNothing)
     EXPECT_TRUE(messages[0].startsWith("bad.csv\n第 1 行：未知列名“diameter”")) << messages[0].toStdString();
     EXPECT_TRUE(messages[1].startsWith("无法读取 missing.csv：")) << messages[1].toStdString();
     EXPECT_EQ(messages[2], "binary.csv\n第 2 行：不是文本文件（含二进制字节）");
-    EXPECT_EQ(window->JieGuo_DocLayer->meo_jisuanjieguo_Doc->toPlainText(), bookBefore);
+    EXPECT_EQ(window->resultScreen()->meo_jisuanjieguo_Doc->toPlainText(), bookBefore);
     EXPECT_EQ(screen->gatherInput().frk, inputBefore.frk);
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
 }
 
 TEST_F(ScheduleImportTest, AScheduleTooLongForTheWindowIsSentToTheCommandLine)
@@ -277,7 +277,7 @@ TEST_F(ScheduleImportTest, AScheduleTooLongForTheWindowIsSentToTheCommandLine)
     importSchedule(*window);
     EXPECT_EQ(messages, QStringList{"long.csv\n桩表有 5001 根桩，窗口中一次最多导入 5000 根；"
                                     "更长的桩表请用命令行程序 saxolith-batch"});
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 0);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 0);
 }
 
 TEST_F(ScheduleImportTest, ALongScheduleShowsProgressAtOnce)
@@ -294,7 +294,7 @@ TEST_F(ScheduleImportTest, ALongScheduleShowsProgressAtOnce)
     });
     importSchedule(*window);
     EXPECT_TRUE(progressShown);
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1000);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 1000);
     EXPECT_EQ(window->findChild<QProgressDialog *>("scheduleProgress"), nullptr);
 }
 
@@ -307,8 +307,8 @@ TEST_F(ScheduleImportTest, ARefusedLastRowShowsItsErrorAndTheBookStaysWithinReac
     expectResults("", "", "");
     EXPECT_EQ(aborted(), "运行中止，主界面可查看中止位置、原因");
     EXPECT_TRUE(screen->cbt_View->isVisible());
-    EXPECT_EQ(window->JieGuo_DocLayer->book().unsavedForms(), 3);
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+    EXPECT_EQ(window->resultScreen()->book().unsavedForms(), 3);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
 
     // A text that is not a number: the summary says so, no error box stays open over it.
     messages.clear();
@@ -319,7 +319,7 @@ TEST_F(ScheduleImportTest, ARefusedLastRowShowsItsErrorAndTheBookStaysWithinReac
     for (const QMessageBox *box : window->findChildren<QMessageBox *>()) {
         EXPECT_FALSE(box->isVisible());
     }
-    EXPECT_EQ(window->JieGuo_DocLayer->book().entryCount(), 1);
+    EXPECT_EQ(window->resultScreen()->book().entryCount(), 1);
 }
 
 TEST_F(ScheduleImportTest, TheSummaryListsTheFirstTenRefusedRows)
