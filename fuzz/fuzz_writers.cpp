@@ -1,10 +1,14 @@
-// The book and list writers and the encoder: any book of completed calculations and any list are
-// written whole, and the encoder passes UTF-8 through and never fails on bad bytes.
+// The book and list writers, the list's CSV export and the encoder: any book of completed calculations
+// and any list are written whole, no exported cell runs as a formula, and the encoder passes UTF-8
+// through and never fails on bad bytes.
 #include "book/calculation_book.h"
 #include "capacity/calculation.h"
 #include "fuzz_check.h"
+#include "optimise/option_grid.h"
 #include "output/book_file.h"
 #include "output/encoding.h"
+#include "output/csv_field.h"
+#include "output/list_export.h"
 #include "output/list_file.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -62,6 +66,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::ostringstream text;
     writeListFile(text, list, in.ConsumeBool() ? ListFileKind::Raw : ListFileKind::Filtered, "2026-01-01");
     encodeText(text.str(), page);
+    // The list exports: every cell a spreadsheet reads is a number or plain text, never a formula.
+    std::ostringstream csv;
+    writeListCsv(csv, list);
+    require(csv.str().starts_with("\xEF\xBB\xBF"), "the CSV has its byte-order mark");
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        for (int column = 0; column < candidateColumns; ++column) {
+            std::string field;
+            appendCsvField(field, exportCell(list, row, column));
+            const std::string_view opened = field.starts_with('"') ? std::string_view(field).substr(1) : field;
+            require(!readsAsFormula(opened), "no exported cell is a formula", field);
+        }
+    }
 
     const std::string any = in.ConsumeRemainingBytesAsString();
     require(encodeText(any, "UTF-8") == any, "UTF-8 passes through");

@@ -4,9 +4,11 @@
 #include "output/book_file.h"
 #include "output/encoding.h"
 #include "output/docx_file.h"
+#include "output/output_generation.h"
 #include "output/safe_file.h"
 #include "project/project.h"
 #include "report/report_document.h"
+#include "schedule/batch_options.h"
 #include "schedule/results_file.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
@@ -102,135 +104,7 @@ class Console
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-struct Options {
-    bool help = false;
-    bool version = false;
-    bool templateWanted = false;
-    std::string schedule; // or the template's file
-    std::string outFolder = ".";
-    std::optional<std::string> codePage;
-    bool pdf = false;
-    bool xlsx = false;
-    std::string project; // the project file to write; empty: none
-    std::optional<ReportFormat> report;
-    ReportSettings reportSettings;
-};
-
-std::optional<std::string> codePageByName(std::string name)
-{
-    for (char &c : name) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    if (name == "gbk") {
-        return "GBK";
-    }
-    if (name == "utf-8" || name == "utf8") {
-        return "UTF-8";
-    }
-    return std::nullopt;
-}
-
-// One of the report's options; nothing when its value is understood.
-std::optional<std::string> reportOption(const std::string &option, const std::string &value, Options &options)
-{
-    ReportSettings &settings = options.reportSettings;
-    if (option == "--report") {
-        if (value == "pdf" || value == "PDF") {
-            options.report = ReportFormat::Pdf;
-        } else if (value == "docx" || value == "DOCX") {
-            options.report = ReportFormat::Docx;
-        } else {
-            return std::string(batchText::unknownReport) + value;
-        }
-    } else if (option == "--project-name") {
-        settings.titleBlock.projectName = value;
-    } else if (option == "--concrete") {
-        settings.concreteGrade = value;
-        if (const ConcreteGrade *grade = concreteGradeByName(value)) {
-            settings.concreteGrade = std::string(grade->name);
-        }
-    } else {
-        const std::optional<double> number = strictNumber(value);
-        if (!number) {
-            return option + " " + std::string(batchText::notANumber) + value;
-        }
-        (option == "--psic" ? settings.psiC : settings.gamma) = *number;
-    }
-    return std::nullopt;
-}
-
-// Nothing when the arguments are understood; otherwise what is wrong.
-std::optional<std::string> parseOptions(int argc, char **argv, Options &options)
-{
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::optional<std::string> value;
-        if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
-            value = arg.substr(arg.find('=') + 1);
-            arg.erase(arg.find('='));
-        }
-        const auto takeValue = [&]() -> std::optional<std::string> {
-            if (value) {
-                return value;
-            }
-            if (i + 1 < argc) {
-                return std::string(argv[++i]);
-            }
-            return std::nullopt;
-        };
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--template") {
-            options.templateWanted = true;
-        } else if (arg == "--pdf") {
-            options.pdf = true;
-        } else if (arg == "--xlsx") {
-            options.xlsx = true;
-        } else if (arg == "--report" || arg == "--project-name" || arg == "--concrete" || arg == "--psic" ||
-                   arg == "--gamma") {
-            const auto given = takeValue();
-            if (!given) {
-                return std::string(batchText::missingValue) + arg;
-            }
-            if (auto problem = reportOption(arg, *given, options)) {
-                return problem;
-            }
-        } else if (arg == "--out" || arg == "--encoding" || arg == "--project") {
-            const auto given = takeValue();
-            if (!given) {
-                return std::string(batchText::missingValue) + arg;
-            }
-            if (arg == "--out") {
-                options.outFolder = *given;
-            } else if (arg == "--project") {
-                options.project = *given;
-            } else if (!(options.codePage = codePageByName(*given))) {
-                return std::string(batchText::unknownEncoding) + *given;
-            }
-        } else if (arg.size() > 1 && arg.starts_with("-")) {
-            return std::string(batchText::unknownOption) + arg;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (const auto problem = reportSettingsProblem(options.reportSettings)) {
-        return problem;
-    }
-    if (positional.size() > 1) {
-        return std::string(batchText::oneSchedule);
-    }
-    if (!positional.empty()) {
-        options.schedule = positional.front();
-    } else if (!options.templateWanted && !options.help && !options.version) {
-        return std::string(batchText::noSchedule);
-    }
-    return std::nullopt;
-}
-
-int writeTemplate(const Options &options, Console &console)
+int writeTemplate(const BatchOptions &options, Console &console)
 {
     const std::string text = scheduleTemplate();
     if (options.schedule.empty()) {
@@ -249,35 +123,13 @@ int writeTemplate(const Options &options, Console &console)
     return allCompleted;
 }
 
-std::optional<std::string> readWholeFile(const std::string &path, std::string &bytes)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return std::string(batchText::isFolder);
-    }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > largestScheduleBytes) {
-        return std::string(scheduleText::tooLarge);
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::string(batchText::cannotRead) + std::strerror(errno);
-    }
-    std::ostringstream all;
-    all << in.rdbuf();
-    if (in.bad()) {
-        return std::string(batchText::cannotRead) + std::strerror(errno);
-    }
-    bytes = std::move(all).str();
-    return std::nullopt;
-}
-
 class Outputs
 {
   public:
-    Outputs(std::string folder, Console &console) : m_folder(std::move(folder)), m_console(console) {}
+    Outputs(OutputGeneration &generation, Console &console) : m_generation(generation), m_console(console) {}
 
-    std::string path(std::string_view name) const { return m_folder + "/" + std::string(name); }
+    // Where the file `name` is written; it joins the run's generation of files.
+    std::string path(std::string_view name) const { return m_generation.stagedPath(name); }
 
     // Saves one file through `save`, given its path; false (with the reason shown) when it could not be written.
     bool write(std::string_view name,
@@ -292,14 +144,14 @@ class Outputs
     }
 
   private:
-    std::string m_folder;
+    OutputGeneration &m_generation;
     Console &m_console;
 };
 
-int runSchedule(const Options &options, Console &console, int argc, char **argv)
+int runSchedule(const BatchOptions &options, Console &console, int argc, char **argv)
 {
     std::string bytes;
-    if (const auto error = readWholeFile(options.schedule, bytes)) {
+    if (const auto error = readScheduleFile(options.schedule, bytes)) {
         console.error(options.schedule, *error);
         return failed;
     }
@@ -323,16 +175,31 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
         console.error(options.outFolder, std::string(batchText::cannotMakeFolder) + ec.message());
         return failed;
     }
+    // Held to the end: a second run into the same folder is refused at once, before it calculates.
+    FolderLock lock;
+    bool busy = false;
+    if (const auto error = lock.lock(options.outFolder, busy)) {
+        console.error(options.outFolder, busy ? std::string(batchText::folderBusy) : *error);
+        return failed;
+    }
 
-    CalculationBook book;
-    const ScheduleResult result =
-        calculateSchedule(reading.rows, book, currentTimeText().toStdString(), [&console](std::size_t done, std::size_t total) {
-            console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
-        });
-
-    Outputs outputs(options.outFolder, console);
-    bool written = true;
     const std::string codePage = options.codePage.value_or(console.codePage());
+    CalculationBook book;
+    const ScheduleResult result = calculateSchedule(
+        reading.rows, book, currentTimeText().toStdString(),
+        [&console](std::size_t done, std::size_t total) {
+            console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
+        },
+        codePage);
+
+    // Every file is written apart first; the folder's files are replaced only when all are complete.
+    OutputGeneration generation;
+    if (const auto error = generation.begin(options.outFolder)) {
+        console.error({}, *error);
+        return failed;
+    }
+    Outputs outputs(generation, console);
+    bool written = true;
     if (book.empty()) {
         console.error({}, batchText::noBook);
     } else {
@@ -412,7 +279,14 @@ int runSchedule(const Options &options, Console &console, int argc, char **argv)
     }
     console.out(
         fillIn(scheduleText::summary, {std::to_string(result.completed), std::to_string(result.refused)}));
+    if (written) {
+        if (const auto error = generation.commit()) {
+            console.error({}, *error);
+            written = false;
+        }
+    }
     if (!written) {
+        console.error({}, batchText::nothingReplaced);
         return failed;
     }
     return result.refused > 0 ? someRefused : allCompleted;
@@ -424,8 +298,8 @@ int main(int argc, char **argv)
 {
     std::setlocale(LC_ALL, "");
     Console console(systemCodePage());
-    Options options;
-    if (const auto error = parseOptions(argc, argv, options)) {
+    BatchOptions options;
+    if (const auto error = parseBatchOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
         console.error({}, *error);
         std::fputs(encodeText(batchText::usage, console.codePage()).c_str(), stderr);
         return failed;

@@ -84,11 +84,12 @@ void importScheduleFile(MainWindow &window, const QString &path)
                     qs(fillIn(scheduleText::cannotOpen, {name.toStdString(), reason.toStdString()})));
         return;
     }
-    if (static_cast<std::uintmax_t>(file.size()) > largestScheduleBytes) {
+    // One byte past the limit at most, whatever the file says of its size (a device never ends).
+    const QByteArray bytes = file.read(static_cast<qint64>(largestScheduleBytes) + 1);
+    if (static_cast<std::uintmax_t>(bytes.size()) > largestScheduleBytes) {
         showMessage(&window, name + QLatin1Char('\n') + qs(scheduleText::tooLarge));
         return;
     }
-    const QByteArray bytes = file.readAll();
     const ScheduleReading reading =
         readSchedule(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (reading.error) {
@@ -120,11 +121,13 @@ void importScheduleFile(MainWindow &window, const QString &path)
     });
     ScheduleResult result;
     const std::string time = currentTimeText().toStdString();
+    const std::string codePage = systemCodePage();
     // The book fills on the worker; the result screen, not on show, reads it only once it is full.
     window.resultScreen()->recordCalculations([&](CalculationBook &book) {
         result = runner.run([&](WorkRunner::Work &work) {
-            return calculateSchedule(reading.rows, book, time,
-                                     [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
+            return calculateSchedule(
+                reading.rows, book, time,
+                [&work](std::size_t done, std::size_t total) { work.progress(done, total); }, codePage);
         });
     });
     progress.reset();

@@ -14,7 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace saxolith
 {
@@ -88,10 +91,11 @@ TEST_F(BatchTest, ExitCodesAndMessages)
         std::string err; // a part of standard error
     };
     const Case cases[] = {
-        {"all completed, hints included", "frk\n35\n20\n", "piles.csv", 0, ""},
-        {"some refused", "id,frk\nA,35\nB,abc\nC,36\n", "piles.csv", 1,
+        {"all completed, hints included", "section,d,integrity,frk\n圆桩,1000,较完整,35\n圆桩,1000,较完整,20\n",
+         "piles.csv", 0, ""},
+        {"some refused", "id,section,d,integrity,frk\nA,圆桩,1000,较完整,35\nB,圆桩,1000,较完整,abc\nC,圆桩,1000,较完整,36\n", "piles.csv", 1,
          "piles.csv: 第 3 行（B）：岩石单轴抗压强度值有错\n"},
-        {"all refused", "frk,qpa\n35,4000\n", "piles.csv", 1,
+        {"all refused", "section,d,frk,qpa\n圆桩,1000,35,4000\n", "piles.csv", 1,
          "piles.csv: 第 2 行：qpa 与 frk 同时给出，只能给出其中一个\n"},
         {"unknown column", "id,diameter\nA,1000\n", "piles.csv", 2, "piles.csv: 第 1 行：未知列名“diameter”"},
         {"too many cells", "id,d\nA,1000,1\n", "piles.csv", 2,
@@ -138,7 +142,7 @@ TEST_F(BatchTest, WritesTheBooksAndResultsTheScheduleGivesInCore)
     const std::string csv = "桩号,截面类型,d(mm),c(mm),frk(MPa),qpa(kPa),完整程度,ψr,精度\n"
                             "东-1,椭圆桩,1200,600,40,,0.62,,两位小数\n"
                             ",矩形桩,800,1200,,4000,,,十位取整\n"
-                            "西-3,圆桩,1000,,abc,,,,\n"
+                            "西-3,圆桩,1000,,abc,,较完整,,\n"
                             ",方桩,1000,1000,20,,,0.6,一位小数\n";
     schedule(test::toGbk(csv));
     const BatchRun result = run("piles.csv --out out/books --encoding gbk --xlsx");
@@ -183,7 +187,7 @@ TEST_F(BatchTest, AProjectOfTheScheduleGivesTheSameBook)
     schedule("桩号,截面类型,d(mm),c(mm),frk(MPa),qpa(kPa),完整程度\n"
              "A,圆桩,1000,,35,,较完整\n"
              ",矩形桩,800,1200,,4000,\n"
-             "C,椭圆桩,1200,600,abc,,\n");
+             "C,椭圆桩,1200,600,abc,,较完整\n");
     const BatchRun result = run("piles.csv --out out --encoding utf-8 --project 工程/滨江.saxolith");
     EXPECT_EQ(result.code, 1) << result.err;
     const std::string bytes = fileBytes(folder / "工程/滨江.saxolith");
@@ -199,9 +203,46 @@ TEST_F(BatchTest, AProjectOfTheScheduleGivesTheSameBook)
               fileBytes(folder / "out" / std::string(bookFileName(BookForm::Table))));
 }
 
+// One run at a time into a folder, and each run's files replace the last run's together or not at all.
+TEST_F(BatchTest, OneRunAtATimeIntoAFolderAndOneGenerationOfFiles)
+{
+    schedule("id,section,d,integrity,frk\nA,圆桩,1000,较完整,35\n");
+    ASSERT_EQ(run("piles.csv --out out").code, 0);
+    const fs::path out = folder / "out";
+    const std::string book = fileBytes(out / bookFileName(BookForm::Text));
+    const std::string results = fileBytes(out / "results.csv");
+
+    const int held = ::open(out.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const BatchRun busy = run("piles.csv --out out");
+    ::close(held);
+    EXPECT_EQ(busy.code, 2);
+    EXPECT_NE(busy.err.find("out: 另一个 saxolith-batch 正在向这个目录写出"), std::string::npos) << busy.err;
+    EXPECT_EQ(busy.out, "");
+
+    // results.csv marked read-only: no file of the new run replaces any of the last.
+    schedule("id,section,d,integrity,frk\nB,圆桩,1200,较完整,35\n");
+    fs::permissions(out / "results.csv", fs::perms::owner_read);
+    const BatchRun refused = run("piles.csv --out out");
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_NE(refused.err.find("results.csv"), std::string::npos) << refused.err;
+    EXPECT_EQ(fileBytes(out / bookFileName(BookForm::Text)), book);
+    EXPECT_EQ(fileBytes(out / "results.csv"), results);
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(out)) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names.size(), 3u); // the two books and the results: nothing of the refused run is left
+
+    fs::permissions(out / "results.csv", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_EQ(run("piles.csv --out out").code, 0);
+    EXPECT_NE(fileBytes(out / bookFileName(BookForm::Text)), book);
+    EXPECT_NE(fileBytes(out / "results.csv").find("B,圆桩,1200"), std::string::npos);
+}
+
 TEST_F(BatchTest, TheLocalesCodePageUnlessOneIsAsked)
 {
-    schedule("d\n1000\n");
+    schedule("section,d,frk,integrity\n圆桩,1000,35,较完整\n");
     ASSERT_EQ(run("piles.csv").code, 0);
     const std::string plain = fileBytes(folder / std::string(bookFileName(BookForm::Table)));
     EXPECT_NE(plain.find("嵌岩桩计算书"), std::string::npos); // the C locale: UTF-8
@@ -216,7 +257,7 @@ TEST_F(BatchTest, TheLocalesCodePageUnlessOneIsAsked)
 
 TEST_F(BatchTest, TheTextBookAsPdf)
 {
-    schedule("id,frk\n东-1,35\n,36\n");
+    schedule("id,section,d,integrity,frk\n东-1,圆桩,1000,较完整,35\n,圆桩,1000,较完整,36\n");
     const BatchRun result = run("piles.csv --pdf --out out");
     std::string name(bookFileName(BookForm::Text));
     name.replace(name.rfind('.'), std::string::npos, ".pdf");
@@ -232,7 +273,7 @@ TEST_F(BatchTest, TheTextBookAsPdf)
 
 TEST_F(BatchTest, TheReportBesideTheBooks)
 {
-    schedule("id,d,qpa\n东-1,1000,\nB2,1200,30000\n");
+    schedule("id,section,d,frk,integrity,qpa\n东-1,圆桩,1000,35,较完整,\nB2,圆桩,1200,,,30000\n");
     const BatchRun pdfRun =
         run("piles.csv --out out --report pdf --project-name 滨江花园 --concrete c35 --psic 0.75");
     ASSERT_EQ(pdfRun.code, 0) << pdfRun.err;

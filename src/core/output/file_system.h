@@ -1,5 +1,6 @@
-// What saving asks of the system, once for POSIX and once for Windows: a fresh temporary file beside
-// its target, replaced onto it only when complete, and the plain reason of a failure.
+// What saving and reading ask of the system, once for POSIX and once for Windows: a fresh temporary
+// file beside its target, replaced onto it only when complete, a folder held by one run, a run's files
+// moved into place together, and the plain reason of a failure.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +39,7 @@ class TemporaryFile
 };
 
 // Streams the file at `file` in pieces of `pieceBytes` into `take`; false when it could not be read
-// or `take` refused a piece.
+// (errno then says why) or `take` refused a piece.
 bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
                       const std::function<bool(std::string_view)> &take);
 
@@ -64,6 +65,50 @@ struct FileStamp {
 // The stamp of the plain file `path` names (through links); nothing when there is none, or it is
 // something else (a folder, a device).
 std::optional<FileStamp> plainFileStamp(const std::string &path);
+
+// True when `path` names a folder (links followed).
+bool isFolder(const std::string &path);
+
+// An advisory lock on a folder, held while the object lives; a second holder, in this process or
+// another, is refused at once.
+class FolderLock
+{
+  public:
+    FolderLock() = default;
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+    ~FolderLock();
+
+    // Locks `folder`; nothing when the lock is held, otherwise the error text (`busy`: another holder
+    // has it).
+    std::optional<std::string> lock(const std::string &folder, bool &busy);
+
+  private:
+    void release();
+    std::intptr_t m_handle = -1;
+};
+
+// A new folder of a name no one else has, inside `folder`, that only the user may enter; its path,
+// or nothing with errno set.
+std::optional<std::string> createScratchFolder(const std::string &folder, std::string_view stem);
+// Removes a folder and everything in it, as far as it can.
+void removeFolder(const std::string &folder);
+
+// A finished file moved onto a file's name so that the move can be undone.
+struct Replacement {
+    std::string staged;   // the finished file
+    std::string shown;    // the name as the user gave it
+    std::string target;   // the file the name ends at, links followed
+    std::string previous; // a second name of the replaced file, beside it; empty: none was there
+};
+// Readies the move as a save replaces a file: the name's links followed to its target, a target the
+// user may not write (or marked read-only) refused, the replaced file's permissions given to the staged
+// one, and a second name kept of the replaced file (a link, or a copy where the disk has no links).
+// 0 or the errno value of the failure; nothing is left behind on failure.
+int prepareReplacement(Replacement &replacement);
+
+// Makes the names a folder holds survive a power cut (where the system needs asking).
+void flushFolder(const std::string &folder);
 
 // The reason of an errno value in plain English, whatever the user's locale.
 std::string reasonText(int error);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <locale.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -228,6 +229,135 @@ void removeFile(const std::string &file)
 int renameOnto(const std::string &from, const std::string &to)
 {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+bool isFolder(const std::string &path)
+{
+    struct stat st {
+    };
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FolderLock::~FolderLock()
+{
+    release();
+}
+
+void FolderLock::release()
+{
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
+        m_handle = -1;
+    }
+}
+
+std::optional<std::string> FolderLock::lock(const std::string &folder, bool &busy)
+{
+    busy = false;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return fileFailure("Cannot open folder", folder, errno);
+    }
+    // On the folder itself, so nothing is added to it and a crashed run's lock goes with the run.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        busy = error == EWOULDBLOCK;
+        return fileFailure("Cannot lock folder", folder, error);
+    }
+    release();
+    m_handle = fd;
+    return std::nullopt;
+}
+
+std::optional<std::string> createScratchFolder(const std::string &folder, std::string_view stem)
+{
+    std::string name = folder + "/" + std::string(stem) + "-XXXXXX";
+    if (::mkdtemp(name.data()) == nullptr) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+void removeFolder(const std::string &folder)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+namespace
+{
+
+// A copy of `from` under the new name `to`, for a disk that has no second names; 0 or errno.
+int copyAs(const std::string &from, const std::string &to)
+{
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        return errno;
+    }
+    int error = 0;
+    errno = 0;
+    if (!readFileInPieces(from, std::size_t{1} << 20, [out](std::string_view piece) { return writeAll(out, piece); })) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (::close(out) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(to.c_str());
+    }
+    return error;
+}
+
+} // namespace
+
+int prepareReplacement(Replacement &replacement)
+{
+    int error = 0;
+    const std::optional<std::string> target = followLinks(replacement.shown, error);
+    if (!target) {
+        return error;
+    }
+    replacement.target = *target;
+    replacement.previous.clear();
+    struct stat previous {
+    };
+    if (::stat(target->c_str(), &previous) != 0 || !S_ISREG(previous.st_mode)) {
+        return 0;
+    }
+    // Read-only is refused even to an administrator, whom access() would let through.
+    if (::access(target->c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0) {
+        return EACCES;
+    }
+    ::chmod(replacement.staged.c_str(), previous.st_mode & 07777);
+    if (previous.st_uid != ::geteuid() || previous.st_gid != ::getegid()) {
+        [[maybe_unused]] const int ignored = ::chown(replacement.staged.c_str(), previous.st_uid, previous.st_gid);
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string second =
+            *target + ".previous-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        error = ::link(target->c_str(), second.c_str()) == 0 ? 0 : errno;
+        if (error != 0 && error != EEXIST) {
+            error = copyAs(*target, second);
+        }
+        if (error == 0) {
+            replacement.previous = second;
+            return 0;
+        }
+        if (error != EEXIST) {
+            return error;
+        }
+    }
+    return EEXIST;
+}
+
+void flushFolder(const std::string &folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 // The reason in the C locale: the same plain text whatever the user's locale, so the message is

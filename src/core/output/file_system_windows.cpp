@@ -186,6 +186,7 @@ bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
     HANDLE handle = CreateFileW(wide(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        errno = errnoOf(GetLastError());
         return false;
     }
     std::vector<char> piece(pieceBytes);
@@ -193,6 +194,7 @@ bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
     while (complete) {
         DWORD got = 0;
         if (!ReadFile(handle, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
+            errno = errnoOf(GetLastError());
             complete = false;
             break;
         }
@@ -265,6 +267,100 @@ std::optional<FileStamp> plainFileStamp(const std::string &path)
     return FileStamp{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
                      static_cast<std::int64_t>(written) * 100,
                      static_cast<std::int64_t>(join(info.nFileSizeHigh, info.nFileSizeLow))};
+}
+
+bool isFolder(const std::string &path)
+{
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+FolderLock::~FolderLock()
+{
+    release();
+}
+
+void FolderLock::release()
+{
+    if (m_handle != -1) {
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+        m_handle = -1;
+    }
+}
+
+std::optional<std::string> FolderLock::lock(const std::string &folder, bool &busy)
+{
+    busy = false;
+    // A hidden file no one else may open while it is held, gone when it is let go.
+    const std::wstring name = wide(folder) + L"\\.saxolith-batch-lock";
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        busy = error == ERROR_SHARING_VIOLATION;
+        return fileFailure("Cannot lock folder", folder, errnoOf(error));
+    }
+    release();
+    m_handle = reinterpret_cast<std::intptr_t>(file);
+    return std::nullopt;
+}
+
+std::optional<std::string> createScratchFolder(const std::string &folder, std::string_view stem)
+{
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = folder + "\\" + std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) +
+                                 "-" + std::to_string(GetTickCount64()) + "-" + std::to_string(attempt);
+        if (CreateDirectoryW(wide(name).c_str(), nullptr)) {
+            return name;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            errno = errnoOf(GetLastError());
+            return std::nullopt;
+        }
+    }
+    errno = EEXIST;
+    return std::nullopt;
+}
+
+void removeFolder(const std::string &folder)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(wide(folder)), ignored);
+}
+
+int prepareReplacement(Replacement &replacement)
+{
+    replacement.target = replacement.shown;
+    replacement.previous.clear();
+    const std::wstring target = wide(replacement.target);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return 0;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return EACCES;
+    }
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string second = replacement.target + ".previous-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(attempt);
+        const std::wstring secondName = wide(second);
+        // A second name where the disk has them, a copy where it has not.
+        if (CreateHardLinkW(secondName.c_str(), target.c_str(), nullptr) ||
+            (GetLastError() != ERROR_ALREADY_EXISTS && CopyFileW(target.c_str(), secondName.c_str(), TRUE))) {
+            replacement.previous = second;
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            return errnoOf(error);
+        }
+    }
+    return EEXIST;
+}
+
+void flushFolder(const std::string &)
+{
+    // Every move here is made with MOVEFILE_WRITE_THROUGH.
 }
 
 std::string reasonText(int error)

@@ -2,6 +2,7 @@
 
 #include "capacity/formulas.h"
 #include "optimise/option_grid.h"
+#include "output/csv_field.h"
 #include "output/file_system.h"
 #include "output/safe_file.h"
 #include "output/text_file.h"
@@ -42,22 +43,6 @@ std::string trimmed(std::string_view text)
     }
     const std::size_t last = text.find_last_not_of(' ');
     return std::string(text.substr(first, last - first + 1));
-}
-
-void appendCsvField(std::string &record, std::string_view field)
-{
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        record += field;
-        return;
-    }
-    record += '"';
-    for (const char c : field) {
-        if (c == '"') {
-            record += '"';
-        }
-        record += c;
-    }
-    record += '"';
 }
 
 void report(const ExportProgress &progress, std::size_t done, std::size_t total)

@@ -1,6 +1,9 @@
 #include "schedule/results_file.h"
 
+#include "output/csv_field.h"
 #include "output/file_system.h"
+#include "output/list_export.h"
+#include "output/safe_file.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
 #include "texts/schedule.h"
@@ -10,10 +13,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
-#include <unistd.h>
+#include <memory>
 
 namespace saxolith
 {
@@ -22,7 +25,7 @@ namespace
 {
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
-constexpr std::string_view lineEnd = "\r\n";
+constexpr std::string_view recordEnd = "\r\n";
 // The id leads the row; the other inputs follow in the schedule's column order.
 constexpr std::size_t inputColumns = scheduleColumnCount - 1;
 constexpr std::size_t firstResultColumn = 1 + inputColumns;
@@ -40,31 +43,17 @@ std::string_view endText(RowEnd end)
     return scheduleText::refused;
 }
 
-void writeCsvField(std::ostream &out, std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out << text;
-        return;
-    }
-    out << '"';
-    for (const char c : text) {
-        if (c == '"') {
-            out << '"';
-        }
-        out << c;
-    }
-    out << '"';
-}
-
 void writeCsvRow(std::ostream &out, const ResultsCells &cells)
 {
+    std::string record;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) {
-            out << ',';
+            record += ',';
         }
-        writeCsvField(out, cells[i]);
+        appendCsvField(record, cells[i]);
     }
-    out << lineEnd;
+    record += recordEnd;
+    out << record;
 }
 
 // Decimals of a plain decimal number text ("3850.00" → 2); nothing for any other text.
@@ -78,53 +67,119 @@ std::optional<int> plainDecimals(std::string_view text)
     return point == std::string_view::npos ? 0 : static_cast<int>(text.size() - point - 1);
 }
 
-class Workbook
+// The longest text a cell of the workbook takes, in characters, and the rows of one sheet.
+constexpr std::size_t longestCellText = 32767;
+constexpr std::size_t sheetRows = 1048576;
+
+std::size_t characterCount(std::string_view text)
 {
-  public:
-    Workbook(const std::string &path)
-    {
-        lxw_workbook_options options{};
-        options.constant_memory = LXW_TRUE; // rows go out in order, so a long schedule needs no more memory
-        m_book = workbook_new_opt(path.c_str(), &options);
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+    }));
+}
+
+std::string xlsxFailure(const std::string &path, std::string_view reason)
+{
+    return "Cannot write file \"" + path + "\". " + std::string(reason);
+}
+
+// The workbook of the results, packed by the library into the file `packed`. Every call is checked,
+// and what the library would refuse (and report on the terminal in its own words) is refused here
+// first, in ours: nothing on success, otherwise the reason.
+std::optional<std::string> packResults(const std::string &packed, const std::string &scratch,
+                                       const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
+                                       bool chineseHeader)
+{
+    const std::size_t count = std::min(rows.size(), result.rows.size());
+    if (count + 1 > sheetRows) {
+        return fillIn(scheduleText::tooManyForSheet, {std::to_string(count), std::to_string(sheetRows - 1)});
     }
-    ~Workbook()
-    {
-        if (m_book != nullptr) {
-            workbook_close(m_book);
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE; // rows go out in order, so a long schedule needs no more memory
+    std::string scratchName = scratch;
+    options.tmpdir = scratchName.data();
+    errno = 0;
+    lxw_workbook *book = workbook_new_opt(packed.c_str(), &options);
+    if (book == nullptr) {
+        return reasonText(errno != 0 ? errno : EIO);
+    }
+    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook *)> closeOnFailure(book, [](lxw_workbook *open) {
+        if (open != nullptr) {
+            workbook_close(open);
         }
+    });
+    lxw_worksheet *sheet = workbook_add_worksheet(book, std::string(scheduleText::sheetName).c_str());
+    if (sheet == nullptr) {
+        return lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED);
     }
-    Workbook(const Workbook &) = delete;
-    Workbook &operator=(const Workbook &) = delete;
-
-    lxw_workbook *get() const { return m_book; }
-    lxw_error close()
-    {
-        const lxw_error error = workbook_close(m_book);
-        m_book = nullptr;
-        return error;
-    }
-
-    // A number format showing `decimals` decimals.
-    lxw_format *decimalsFormat(int decimals)
-    {
-        auto &format = m_formats[decimals];
-        if (format == nullptr) {
-            format = workbook_add_format(m_book);
+    std::map<int, lxw_format *> formats;
+    const auto decimalsFormat = [&](int decimals) -> lxw_format * {
+        lxw_format *&format = formats[decimals];
+        if (format == nullptr && (format = workbook_add_format(book)) != nullptr) {
             const std::string pattern =
                 decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : std::string("0");
             format_set_num_format(format, pattern.c_str());
         }
         return format;
+    };
+    // The header stays in view and filters the rows; each column as wide as its widest text.
+    worksheet_freeze_panes(sheet, 1, 0);
+    std::array<int, resultsColumnCount> widths{};
+    std::optional<std::string> failure;
+    const auto writeRow = [&](lxw_row_t at, const ResultsCells &cells, bool numbers) {
+        for (std::size_t i = 0; i < cells.size() && !failure; ++i) {
+            const auto column = static_cast<lxw_col_t>(i);
+            if (cells[i].empty()) {
+                continue;
+            }
+            widths[i] = std::max(widths[i], displayWidth(cells[i]));
+            // Inputs and results that are plain numbers stand as numbers, shown as written; the id
+            // stays text, whatever it looks like.
+            const bool numberColumn = numbers && i > 0 && i < firstResultColumn + 3;
+            lxw_error error = LXW_NO_ERROR;
+            if (const auto decimals = numberColumn ? plainDecimals(cells[i]) : std::nullopt) {
+                lxw_format *format = decimalsFormat(*decimals);
+                error = format == nullptr ? LXW_ERROR_MEMORY_MALLOC_FAILED
+                                          : worksheet_write_number(sheet, at, column, *strictNumber(cells[i]), format);
+            } else if (characterCount(cells[i]) > longestCellText) {
+                failure = fillIn(scheduleText::cellTooLong, {std::to_string(at + 1), std::to_string(i + 1),
+                                                             std::to_string(longestCellText)});
+                return;
+            } else {
+                // Always a text, never a formula, whatever it begins with.
+                error = worksheet_write_string(sheet, at, column, cells[i].c_str(), nullptr);
+            }
+            if (error != LXW_NO_ERROR) {
+                failure = lxw_strerror(error);
+            }
+        }
+    };
+    writeRow(0, resultsHeader(chineseHeader), false);
+    for (std::size_t i = 0; i < count && !failure; ++i) {
+        writeRow(static_cast<lxw_row_t>(i + 1), resultsCells(rows[i], result.rows[i]), true);
     }
-
-  private:
-    lxw_workbook *m_book = nullptr;
-    std::map<int, lxw_format *> m_formats;
-};
-
-std::string xlsxFailure(const std::string &path, std::string_view reason)
-{
-    return "Cannot write file \"" + path + "\". " + std::string(reason);
+    if (failure) {
+        return failure;
+    }
+    constexpr int widest = 120; // a long note wraps in the cell rather than making the sheet unreadable
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        const auto column = static_cast<lxw_col_t>(i);
+        if (const lxw_error error =
+                worksheet_set_column(sheet, column, column, std::min(widths[i], widest) + 2, nullptr);
+            error != LXW_NO_ERROR) {
+            return lxw_strerror(error);
+        }
+    }
+    if (const lxw_error error = worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(count),
+                                                     static_cast<lxw_col_t>(resultsColumnCount - 1));
+        error != LXW_NO_ERROR) {
+        return lxw_strerror(error);
+    }
+    // The library frees the workbook whatever it returns.
+    if (const lxw_error error = workbook_close(closeOnFailure.release()); error != LXW_NO_ERROR) {
+        return lxw_strerror(error);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -183,58 +238,29 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
                                             const ScheduleResult &result, bool chineseHeader)
 {
-    const std::string temporary = path + ".saving-" + std::to_string(::getpid());
-    {
-        Workbook book(temporary);
-        if (book.get() == nullptr) {
-            return xlsxFailure(path, lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE));
+    return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
+        const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(path, rows.size());
+        if (!scratch) {
+            return xlsxFailure(path, reasonText(ENOSPC));
         }
-        lxw_worksheet *sheet =
-            workbook_add_worksheet(book.get(), std::string(scheduleText::sheetName).c_str());
-        // The header stays in view and filters the rows; each column as wide as its widest text.
-        worksheet_freeze_panes(sheet, 1, 0);
-        std::array<int, resultsColumnCount> widths{};
-        const auto writeRow = [&](lxw_row_t at, const ResultsCells &cells, bool numbers) {
-            for (std::size_t i = 0; i < cells.size(); ++i) {
-                const auto column = static_cast<lxw_col_t>(i);
-                if (cells[i].empty()) {
-                    continue;
-                }
-                widths[i] = std::max(widths[i], displayWidth(cells[i]));
-                // Inputs and results that are plain numbers stand as numbers, shown as written; the id
-                // stays text, whatever it looks like.
-                const bool numberColumn = numbers && i > 0 && i < firstResultColumn + 3;
-                if (const auto decimals = numberColumn ? plainDecimals(cells[i]) : std::nullopt) {
-                    worksheet_write_number(sheet, at, column, *strictNumber(cells[i]),
-                                           book.decimalsFormat(*decimals));
-                } else {
-                    worksheet_write_string(sheet, at, column, cells[i].c_str(), nullptr);
-                }
-            }
-        };
-        writeRow(0, resultsHeader(chineseHeader), false);
-        std::size_t written = 0;
-        for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
-            writeRow(static_cast<lxw_row_t>(i + 1), resultsCells(rows[i], result.rows[i]), true);
-            ++written;
+        // The library packs the workbook only into a file it opens by name: a private scratch file,
+        // streamed into the save once packed.
+        const std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-results");
+        if (!scratchFile) {
+            return fileFailure("Cannot create file", path, errno);
         }
-        constexpr int widest = 120; // a long note wraps in the cell rather than making the sheet unreadable
-        for (std::size_t i = 0; i < widths.size(); ++i) {
-            const auto column = static_cast<lxw_col_t>(i);
-            worksheet_set_column(sheet, column, column, std::min(widths[i], widest) + 2, nullptr);
+        std::string packed = *scratchFile;
+        const std::unique_ptr<std::string, void (*)(std::string *)> removePacked(
+            &packed, [](std::string *file) { removeFile(*file); });
+        if (auto failure = packResults(packed, scratch->string(), rows, result, chineseHeader)) {
+            return xlsxFailure(path, *failure);
         }
-        worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(written),
-                             static_cast<lxw_col_t>(resultsColumnCount - 1));
-        if (const lxw_error error = book.close(); error != LXW_NO_ERROR) {
-            std::remove(temporary.c_str());
-            return xlsxFailure(path, lxw_strerror(error));
+        errno = 0;
+        if (!copyFileInto(packed, sink)) {
+            return xlsxFailure(path, reasonText(errno != 0 ? errno : EIO));
         }
-    }
-    if (const int error = renameOnto(temporary, path); error != 0) {
-        std::remove(temporary.c_str());
-        return xlsxFailure(path, std::strerror(error));
-    }
-    return std::nullopt;
+        return std::nullopt;
+    });
 }
 
 std::string scheduleTemplate()
@@ -244,14 +270,14 @@ std::string scheduleTemplate()
         text += i > 0 ? "," : "";
         text += scheduleColumnNames[i].chinese;
     }
-    text += lineEnd;
+    text += recordEnd;
     // A round pile with an integrity index, an ellipse with ψr by hand, a rectangle on the qpa route.
     text += "A-1,圆桩,1000,,,35,0.62,,个位取整";
-    text += lineEnd;
+    text += recordEnd;
     text += "A-2,椭圆桩,1200,600,,40,,0.25,一位小数";
-    text += lineEnd;
+    text += recordEnd;
     text += "B-1,矩形桩,1500,1000,4000,,,,十位取整";
-    text += lineEnd;
+    text += recordEnd;
     return text;
 }
 

@@ -29,7 +29,8 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
 
 // One worksheet; inputs and results that are numbers stand as numbers shown with their decimals; the
 // header row, in the schedule's language, stays in view and filters; columns as wide as their texts.
-// Written beside `path` and renamed into place. Nothing on success, otherwise the file and the reason.
+// Saved as every file is (complete or not at all, the previous file kept on failure); a text longer
+// than a cell holds fails the write. Nothing on success, otherwise the file and the reason.
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
                                             const ScheduleResult &result, bool chineseHeader = false);
 

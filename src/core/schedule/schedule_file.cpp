@@ -1,5 +1,7 @@
 #include "schedule/schedule_file.h"
 
+#include "output/file_system.h"
+
 #include "schedule/workbook_sheet.h"
 #include "text/fill_in.h"
 
@@ -7,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace saxolith
@@ -112,6 +115,91 @@ std::string fromGbk(std::string_view bytes, std::size_t &badOffset)
     return out;
 }
 
+// The characters of valid UTF-8 text: every byte but the continuation bytes starts one.
+std::size_t utf8Length(std::string_view text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+    }));
+}
+
+// Chinese text as UTF-8 writes it: ideographs, CJK punctuation and full-width forms only, among them at
+// least one ideograph. GBK bytes that happen to form valid UTF-8 read as letters of other scripts.
+bool readsAsChineseUtf8(std::string_view line)
+{
+    if (invalidUtf8At(line) != std::string_view::npos) {
+        return false;
+    }
+    bool ideograph = false;
+    for (std::size_t i = 0; i < line.size();) {
+        const auto lead = static_cast<unsigned char>(line[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t c = lead & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
+        for (std::size_t k = 1; k < length; ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(line[i + k]) & 0x3Fu);
+        }
+        i += length;
+        const bool han = c >= 0x4E00 && c <= 0x9FFF;
+        ideograph = ideograph || han;
+        if (!han && !(c >= 0x3000 && c <= 0x303F) && !(c >= 0xFF00 && c <= 0xFFEF) &&
+            !(c >= 0x2010 && c <= 0x2027) && c != U'ψ') {
+            return false;
+        }
+    }
+    return ideograph;
+}
+
+// Whether the bytes read as GBK text of ideographs and ASCII alone, as a GBK schedule's lines do.
+bool readsAsChineseGbk(std::string_view line)
+{
+    std::size_t bad = 0;
+    const std::string text = fromGbk(line, bad);
+    if (bad != std::string_view::npos) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (length != 3) {
+            return false;
+        }
+        const char32_t c = ((lead & 0x0Fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
+                           (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+        if (!(c >= 0x4E00 && c <= 0x9FFF) && !(c >= 0x3000 && c <= 0x303F) && !(c >= 0xFF00 && c <= 0xFFEF)) {
+            return false;
+        }
+        i += 3;
+    }
+    return true;
+}
+
+// In a file that is not UTF-8 as a whole, the first line that is plainly UTF-8 Chinese (and no
+// likely GBK): such a file mixes the two, and reading it as GBK would garble those lines.
+std::optional<std::size_t> utf8LineIn(std::string_view bytes)
+{
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = bytes.size();
+        }
+        const std::string_view line = bytes.substr(start, end - start);
+        if (readsAsChineseUtf8(line) && !readsAsChineseGbk(line)) {
+            return start;
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
 // A control character other than tab and the line ends means the file is not text.
 std::size_t controlByteAt(std::string_view bytes)
 {
@@ -146,9 +234,14 @@ std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
         text.assign(body);
         return std::nullopt;
     }
-    if (invalidUtf8At(bytes) == std::string_view::npos) {
+    const std::size_t notUtf8 = invalidUtf8At(bytes);
+    if (notUtf8 == std::string_view::npos) {
         text.assign(bytes);
         return std::nullopt;
+    }
+    if (const auto utf8 = utf8LineIn(bytes)) {
+        return errorAt(lineAt(bytes, notUtf8),
+                       fillIn(scheduleText::mixedEncoding, {std::to_string(lineAt(bytes, *utf8))}));
     }
     std::size_t bad = 0;
     text = fromGbk(bytes, bad);
@@ -314,6 +407,48 @@ std::string normalisedName(std::string_view name)
 
 } // namespace
 
+std::optional<std::string> readScheduleFile(const std::string &path, std::string &bytes, std::uintmax_t limit)
+{
+    bytes.clear();
+    if (isFolder(path)) {
+        return std::string(scheduleText::isFolder);
+    }
+    // Read in pieces up to one byte past the limit: a file's stated size says nothing of a device.
+    constexpr std::size_t piece = std::size_t{1} << 20;
+    bool over = false;
+    errno = 0;
+    const bool read = readFileInPieces(path, piece, [&](std::string_view got) {
+        if (bytes.size() + got.size() > limit) {
+            over = true;
+            return false;
+        }
+        bytes += got;
+        return true;
+    });
+    if (over) {
+        bytes = std::string();
+        return std::string(scheduleText::tooLarge);
+    }
+    if (!read) {
+        const int error = errno != 0 ? errno : EIO;
+        bytes = std::string();
+        return std::string(scheduleText::cannotRead) + reasonText(error);
+    }
+    return std::nullopt;
+}
+
+std::string quotedCell(std::string_view cell)
+{
+    constexpr std::size_t longest = 60;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        if ((static_cast<unsigned char>(cell[i]) & 0xC0u) != 0x80u && characters++ == longest) {
+            return std::string(cell.substr(0, i)) + std::string(scheduleText::ellipsis);
+        }
+    }
+    return std::string(cell);
+}
+
 std::string scheduleErrorText(const ScheduleError &error)
 {
     if (error.line == 0) {
@@ -385,12 +520,12 @@ ScheduleReading readSchedule(std::string_view bytes)
                                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
             const auto column = scheduleColumnByName(name);
             if (!column) {
-                reading.error = errorAt(line, fillIn(scheduleText::unknownColumn, {name}));
+                reading.error = errorAt(line, fillIn(scheduleText::unknownColumn, {quotedCell(name)}));
                 return reading;
             }
             bool &already = seen[static_cast<std::size_t>(*column)];
             if (already) {
-                reading.error = errorAt(line, fillIn(scheduleText::repeatedColumn, {name}));
+                reading.error = errorAt(line, fillIn(scheduleText::repeatedColumn, {quotedCell(name)}));
                 return reading;
             }
             already = true;
@@ -419,6 +554,13 @@ ScheduleReading readSchedule(std::string_view bytes)
                     break;
                 }
                 continue;
+            }
+            if (*columns[i] == ScheduleColumn::Id && utf8Length(cell) > longestId) {
+                // Books, tables and pages lay an id out whole; a paragraph pasted into the cell is no id.
+                reading.error = errorAt(line, fillIn(scheduleText::longId,
+                                                     {std::to_string(i + 1), quotedCell(fields[i]),
+                                                      std::to_string(utf8Length(cell)), std::to_string(longestId)}));
+                break;
             }
             row.cells[static_cast<std::size_t>(*columns[i])] = cell;
         }

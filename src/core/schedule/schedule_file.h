@@ -15,7 +15,7 @@
 namespace saxolith
 {
 
-// The longest schedule either program reads: a larger file is refused before it is read.
+// The longest schedule either program reads (1 GiB): reading stops there, whatever the file claims to be.
 inline constexpr std::uintmax_t largestScheduleBytes = std::uintmax_t{1} << 30;
 
 enum class ScheduleColumn {
@@ -89,5 +89,14 @@ struct ScheduleReading {
 // UTF-8, any other as GBK. A file that cannot be read as a whole gives its first error and no rows.
 ScheduleReading readSchedule(std::string_view bytes);
 
+// The longest id a pile may have, in characters.
+inline constexpr std::size_t longestId = 200;
+// Reads the file at `path` whole into `bytes`, but never more than `limit` bytes, whatever the file
+// (a device that never ends included). Nothing on success, otherwise why not; `bytes` is then empty.
+std::optional<std::string> readScheduleFile(const std::string &path, std::string &bytes,
+                                            std::uintmax_t limit = largestScheduleBytes);
+
+// A cell as messages quote it: at most 60 characters, a longer one cut with "…".
+std::string quotedCell(std::string_view cell);
 
 } // namespace saxolith

@@ -2,11 +2,14 @@
 
 #include "capacity/field_check.h"
 #include "capacity/section_types.h"
+#include "output/encoding.h"
 #include "text/fill_in.h"
+#include "texts/input.h"
 #include "texts/schedule.h"
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace saxolith
 {
@@ -123,29 +126,33 @@ std::string asciiNumber(std::string_view text)
     return out;
 }
 
-// At most `quotedIdLength` characters of an id, and "…" when there were more.
-std::string quotedId(std::string_view id)
-{
-    constexpr std::size_t quotedIdLength = 60;
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < id.size(); ++i) {
-        if ((static_cast<unsigned char>(id[i]) & 0xC0) != 0x80 && characters++ == quotedIdLength) {
-            return std::string(id.substr(0, i)) + "…";
-        }
-    }
-    return std::string(id);
-}
-
-// A square is entered as a rectangle, so its name picks the rectangle's item.
-std::optional<int> sectionItemByName(std::string_view name)
+// A square is entered as a rectangle: its row names the rectangle's item.
+const SectionTypeRow *sectionByName(std::string_view name)
 {
     name = chineseName(name, englishSections);
     for (const SectionTypeRow &row : sectionTypes) {
         if (name == row.bookName) {
-            return static_cast<int>(row.item);
+            return &row;
         }
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+// "d/d(mm)": a column by both its names, as the header row may give it.
+std::string columnLabel(ScheduleColumn column)
+{
+    const ScheduleColumnName &name = scheduleColumnNames[static_cast<std::size_t>(column)];
+    return std::string(name.english) + "/" + std::string(name.chinese);
+}
+
+std::string missing(ScheduleColumn column)
+{
+    return fillIn(scheduleText::missingCell, {columnLabel(column)});
+}
+
+std::string missingEither(ScheduleColumn first, ScheduleColumn second)
+{
+    return fillIn(scheduleText::missingEither, {columnLabel(first), columnLabel(second)});
 }
 
 std::optional<int> precisionByName(std::string_view name)
@@ -157,6 +164,28 @@ std::optional<int> precisionByName(std::string_view name)
         return std::nullopt;
     }
     return static_cast<int>(found - items.begin());
+}
+
+// The first character of `text` the encoder's code page cannot hold; empty when it holds them all.
+std::string firstCharacterLost(Encoder &encoder, std::string_view text)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const std::string_view character = text.substr(i, length);
+        i += length;
+        if (lead < 0x80) {
+            continue;
+        }
+        bytes.clear();
+        encoder.encode(character, bytes);
+        encoder.finish(bytes);
+        if (bytes == "?") {
+            return std::string(character);
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -177,37 +206,53 @@ RowInput rowInput(const ScheduleRow &row)
     if (hasControlCharacter(out.pileName)) {
         refuse(std::string(scheduleText::idControl));
     }
-    if (const std::string &section = row.cell(Section); !section.empty()) {
-        if (const auto item = sectionItemByName(section)) {
-            input.sectionItem = *item;
-        } else {
-            refuse(fillIn(scheduleText::unknownSection, {section}));
-        }
+    // Nothing the row lacks is taken from the input screen: each gap refuses the row, naming its column.
+    const SectionTypeRow *section = nullptr;
+    if (const std::string &name = row.cell(Section); name.empty()) {
+        refuse(missing(Section));
+    } else if ((section = sectionByName(name)) != nullptr) {
+        input.sectionItem = static_cast<int>(section->item);
+    } else {
+        refuse(fillIn(scheduleText::unknownSection, {quotedCell(name)}));
     }
-    if (const std::string &d = row.cell(FirstDimension); !d.empty()) {
-        input.firstDimension = asciiNumber(d);
+    const std::string d = asciiNumber(row.cell(FirstDimension));
+    if (d.empty()) {
+        refuse(missing(FirstDimension));
     }
+    input.firstDimension = d;
     // The section switch writes its own value into the second field; a round pile's stays there.
-    if (const auto layout = sectionLayout(input.sectionItem)) {
+    const std::string c = asciiNumber(row.cell(SecondDimension));
+    if (const auto layout = sectionLayout(input.sectionItem); layout && section != nullptr) {
         input.secondDimension = layout->secondValue;
-        if (const std::string &c = row.cell(SecondDimension); !c.empty() && layout->secondEnabled) {
-            input.secondDimension = asciiNumber(c);
+        if (layout->secondEnabled && !c.empty()) {
+            input.secondDimension = c;
+        } else if (layout->secondEnabled && section->type == SectionType::Square) {
+            input.secondDimension = d; // a square of the side given
+        } else if (layout->secondEnabled) {
+            refuse(missing(SecondDimension));
         }
     }
     const std::string qpa = asciiNumber(row.cell(Qpa));
     const std::string frk = asciiNumber(row.cell(Frk));
+    const std::string &integrity = row.cell(Integrity);
+    const std::string &psi = row.cell(Psi);
     if (!qpa.empty() && !frk.empty()) {
         refuse(std::string(scheduleText::bothStrengths));
     } else if (!qpa.empty()) {
         input.route = StrengthRoute::QpaGiven;
         input.qpa = qpa;
-    } else if (!frk.empty()) {
+    } else if (frk.empty()) {
+        refuse(missingEither(Qpa, Frk));
+    } else {
         input.frk = frk;
+        if (integrity.empty() && psi.empty()) {
+            refuse(missingEither(Integrity, Psi));
+        }
     }
-    if (const std::string &integrity = row.cell(Integrity); !integrity.empty()) {
+    if (!integrity.empty()) {
         input.integrity = std::string(chineseName(asciiNumber(integrity), englishIntegrity));
     }
-    if (const std::string &psi = row.cell(Psi); !psi.empty()) {
+    if (!psi.empty()) {
         input.psiMode = PsiMode::Manual;
         input.manualPsi = asciiNumber(psi);
     }
@@ -215,17 +260,21 @@ RowInput rowInput(const ScheduleRow &row)
         if (const auto choice = precisionByName(precision)) {
             input.precision = *choice;
         } else {
-            refuse(fillIn(scheduleText::unknownPrecision, {precision}));
+            refuse(fillIn(scheduleText::unknownPrecision, {quotedCell(precision)}));
         }
     }
     return out;
 }
 
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
-                                 std::string_view timeText, const ScheduleProgress &progress)
+                                 std::string_view timeText, const ScheduleProgress &progress,
+                                 std::string_view bookCodePage)
 {
+    Encoder encoder(bookCodePage);
     ScheduleResult result;
     result.rows.reserve(rows.size());
+    // Each id with the line that first gave it.
+    std::unordered_map<std::string, int> idLines;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (progress && i % progressStep == 0) {
             progress(i, rows.size());
@@ -234,6 +283,14 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
         row.line = rows[i].line;
         RowInput typed = rowInput(rows[i]);
         row.pileName = std::move(typed.pileName);
+        std::string lost = encoder.passesThrough() ? std::string() : firstCharacterLost(encoder, row.pileName);
+        std::optional<int> repeatOf;
+        if (!row.pileName.empty()) {
+            const auto [at, first] = idLines.try_emplace(row.pileName, row.line);
+            if (!first) {
+                repeatOf = at->second;
+            }
+        }
         if (!typed.refusal.empty()) {
             row.note = std::move(typed.refusal);
             ++result.refused;
@@ -242,8 +299,10 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
         result.lastTyped = i;
         CalculationOutcome outcome = calculate(typed.input);
         if (outcome.end != CalculationEnd::Completed || !outcome.record) {
-            row.note = outcome.end == CalculationEnd::ConversionFailure ? std::move(outcome.errorBoxText)
-                                                                        : std::move(outcome.statusText);
+            // The error box quotes the whole text; the note quotes at most 60 characters of the cell.
+            row.note = outcome.end == CalculationEnd::ConversionFailure
+                           ? conversionErrorText(message::notAFloat, quotedCell(typed.input.integrity))
+                           : std::move(outcome.statusText);
             ++result.refused;
             continue;
         }
@@ -251,11 +310,24 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
         if (row.pileName.empty()) {
             row.pileName = std::string(book::pileNumberPrefix) + std::to_string(number);
         }
-        row.end = outcome.hintFlags != 0 ? RowEnd::CompletedWithHint : RowEnd::Completed;
+        const bool noted = repeatOf || !lost.empty();
+        row.end = outcome.hintFlags != 0 || noted ? RowEnd::CompletedWithHint : RowEnd::Completed;
         row.psiText = std::move(outcome.psiText);
         row.qpaText = std::move(outcome.qpaText);
         row.raText = std::move(outcome.raText);
         row.note = std::move(outcome.statusText);
+        if (noted) {
+            std::string note = repeatOf ? fillIn(scheduleText::repeatedId, {std::to_string(*repeatOf)}) : "";
+            if (!lost.empty()) {
+                note += note.empty() ? "" : scheduleText::noteSeparator;
+                note += fillIn(scheduleText::idNotInCodePage, {lost, bookCodePage});
+            }
+            if (!row.note.empty()) {
+                note += scheduleText::noteSeparator;
+                note += row.note;
+            }
+            row.note = std::move(note);
+        }
         ++result.completed;
     }
     if (progress) {
@@ -271,7 +343,7 @@ std::string refusedRowText(const RowResult &row)
     if (row.pileName.empty() || hasControlCharacter(row.pileName)) {
         return scheduleErrorText(ScheduleError{row.line, row.note});
     }
-    return fillIn(scheduleText::linePilePrefix, {std::to_string(row.line), quotedId(row.pileName)}) + row.note;
+    return fillIn(scheduleText::linePilePrefix, {std::to_string(row.line), quotedCell(row.pileName)}) + row.note;
 }
 
 } // namespace saxolith

@@ -46,9 +46,11 @@ struct ScheduleResult {
 using ScheduleProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Calculates every row as the calculate command does and records each completed one in `book`
-// with `timeText`, after the entries it already holds.
+// with `timeText`, after the entries it already holds. A repeated id, and an id with a character the
+// book files' code page `bookCodePage` cannot hold (written there as "?"), complete the row with a note.
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
-                                 std::string_view timeText, const ScheduleProgress &progress = {});
+                                 std::string_view timeText, const ScheduleProgress &progress = {},
+                                 std::string_view bookCodePage = "UTF-8");
 
 // "第 3 行：" and the row's note, as refused rows are listed.
 std::string refusedRowText(const RowResult &row);

@@ -1,4 +1,5 @@
-// Texts of saxolith-batch, the command-line calculator of pile schedules.
+// Texts of saxolith-batch, the command-line calculator of pile schedules: its usage, the command
+// line's errors and its own messages.
 #pragma once
 
 #include <string_view>
@@ -24,13 +25,13 @@ inline constexpr std::string_view missingValue = "选项缺少取值：";
 inline constexpr std::string_view unknownEncoding = "编码只能是 gbk 或 utf-8：";
 inline constexpr std::string_view oneSchedule = "只能给出一个桩表文件";
 inline constexpr std::string_view noSchedule = "没有给出桩表文件";
-inline constexpr std::string_view cannotRead = "无法读取：";
-inline constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
 inline constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";
+inline constexpr std::string_view folderBusy = "另一个 saxolith-batch 正在向这个目录写出，请等它结束或换一个目录";
 inline constexpr std::string_view templateExists = "文件已存在，没有覆盖";
 inline constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
 inline constexpr std::string_view unknownReport = "--report 只能是 pdf 或 docx：";
 inline constexpr std::string_view notANumber = "不是数：";
 inline constexpr std::string_view calculating = "计算中 {}/{} 行";
 inline constexpr std::string_view writing = "写出 {}";
+inline constexpr std::string_view nothingReplaced = "本次的文件都没有写出，目录中原有的文件保持不变";
 } // namespace saxolith::batchText

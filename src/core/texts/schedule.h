@@ -16,8 +16,14 @@ inline constexpr std::string_view emptyFile = "桩表是空的";
 inline constexpr std::string_view noRows = "桩表只有列名行，没有桩";
 inline constexpr std::string_view binaryFile = "不是文本文件（含二进制字节）";
 inline constexpr std::string_view tooLarge = "文件太大，不像是桩表";
+inline constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
+inline constexpr std::string_view cannotRead = "无法读取：";
 inline constexpr std::string_view wideEncoding = "UTF-16/UTF-32 编码的文件不能读取，请另存为 UTF-8 或 GBK";
 inline constexpr std::string_view notText = "既不是 UTF-8 也不是 GBK 编码的文本";
+inline constexpr std::string_view mixedEncoding =
+    "不是 UTF-8 编码（第 {} 行是 UTF-8）：一个文件中混有 UTF-8 与 GBK，请整个另存为一种编码";
+inline constexpr std::string_view longId = "第 {} 列（{}）的桩号有 {} 个字符，最多 {} 个";
+inline constexpr std::string_view ellipsis = "…";
 inline constexpr std::string_view unknownColumn =
     "未知列名“{}”；可用列名：id/桩号、section/截面类型、d/d(mm)、c/c(mm)、qpa/qpa(kPa)、frk/frk(MPa)、"
     "integrity/完整程度、psi/ψr、precision/精度";
@@ -41,6 +47,14 @@ inline constexpr std::string_view unknownSection = "截面类型“{}”应为 �
 inline constexpr std::string_view unknownPrecision =
     "精度“{}”应为 两位小数、一位小数、个位取整、十位取整 或 百位取整";
 inline constexpr std::string_view idControl = "桩号含换行或控制字符";
+// A cell the row's section and route need is empty or its column is missing: "{}" is the column.
+inline constexpr std::string_view missingCell = "缺少 {}";
+inline constexpr std::string_view missingEither = "缺少 {} 或 {}";
+// A row calculated under an id an earlier row already has.
+inline constexpr std::string_view repeatedId = "桩号重复（第 {} 行已有）";
+inline constexpr std::string_view noteSeparator = "；";
+// An id with a character the book files' code page cannot hold: "{}" the character, then the code page.
+inline constexpr std::string_view idNotInCodePage = "桩号中的“{}”在 {} 编码的计算书中写不出，写作 ?";
 
 // The results table: columns after the inputs, and the outcome of a row.
 inline constexpr std::string_view idColumn = "桩号";
@@ -59,6 +73,9 @@ inline constexpr std::array<std::string_view, 5> chineseResultColumns{"计算ψr
                                                                       "结果", "说明"};
 inline constexpr std::array<std::string_view, 5> englishResultColumns{"psi_r", "qpa_kPa", "Ra_kN", "result",
                                                                       "note"};
+// What the workbook cannot hold: "{}" the row, the column and the most characters of a cell; the rows.
+inline constexpr std::string_view cellTooLong = "第 {} 行第 {} 列的文字超过 {} 个字符，Excel 的单元格放不下";
+inline constexpr std::string_view tooManyForSheet = "{} 根桩超过一个 Excel 工作表的 {} 行";
 
 // The import on the input screen.
 inline constexpr std::string_view importAction = "导入桩表…";

@@ -22,14 +22,14 @@ TEST(ScheduleForms, HeadersSeparatorsAndDigitsReadAsTheUsualForm)
     };
     // Every case holds the same rectangular pile 1500 × 1000 on frk 40 at line 2.
     const Case cases[] = {
-        {"the usual form", "id,section,d,c,frk\nP1,矩形桩,1500,1000,40\n"},
-        {"a and b", "id,section,a,b,frk\nP1,矩形桩,1500,1000,40\n"},
-        {"a(mm) and b (mm)", "id,section,A(mm),b (mm),frk\nP1,矩形桩,1500,1000,40\n"},
-        {"长边 and 短边", "桩号,截面类型,长边,短边（mm）,frk\nP1,矩形桩,1500,1000,40\n"},
-        {"semicolons", "id;section;a;b;frk\nP1;矩形桩;1500;1000;40\n"},
-        {"tabs", "id\tsection\ta\tb\tfrk\nP1\t矩形桩\t1500\t1000\t40\n"},
+        {"the usual form", "id,section,d,c,frk,integrity\nP1,矩形桩,1500,1000,40,完整\n"},
+        {"a and b", "id,section,a,b,frk,integrity\nP1,矩形桩,1500,1000,40,完整\n"},
+        {"a(mm) and b (mm)", "id,section,A(mm),b (mm),frk,integrity\nP1,矩形桩,1500,1000,40,完整\n"},
+        {"长边 and 短边", "桩号,截面类型,长边,短边（mm）,frk,integrity\nP1,矩形桩,1500,1000,40,完整\n"},
+        {"semicolons", "id;section;a;b;frk;integrity\nP1;矩形桩;1500;1000;40;完整\n"},
+        {"tabs", "id\tsection\ta\tb\tfrk\tintegrity\nP1\t矩形桩\t1500\t1000\t40\t完整\n"},
         {"semicolons, a comma inside quotes", "\"id,name\";section;a;b;frk\n\n"},
-        {"full-width digits and point", "id,section,d,c,frk\nP1,矩形桩,１５００,１０００,４０．０\n"},
+        {"full-width digits and point", "id,section,d,c,frk,integrity\nP1,矩形桩,１５００,１０００,４０．０,完整\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -55,6 +55,17 @@ ScheduleRow rowOf(std::initializer_list<std::pair<ScheduleColumn, std::string>> 
 {
     ScheduleRow row;
     row.line = 7;
+    for (const auto &[column, text] : cells) {
+        row.cells[static_cast<std::size_t>(column)] = text;
+    }
+    return row;
+}
+
+// A round pile with all a row needs, and the cells given in place of its own.
+ScheduleRow completeRowWith(std::initializer_list<std::pair<ScheduleColumn, std::string>> cells)
+{
+    ScheduleRow row = rowOf({{Section, "圆桩"}, {FirstDimension, "1000"}, {SecondDimension, "800"},
+                             {Frk, "35"}, {Integrity, "较完整"}});
     for (const auto &[column, text] : cells) {
         row.cells[static_cast<std::size_t>(column)] = text;
     }
@@ -88,8 +99,8 @@ TEST(ScheduleForms, EnglishValuesStandForTheChineseOnes)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.english);
-        const RowInput english = rowInput(rowOf({{c.column, c.english}}));
-        const RowInput chinese = rowInput(rowOf({{c.column, c.chinese}}));
+        const RowInput english = rowInput(completeRowWith({{c.column, c.english}}));
+        const RowInput chinese = rowInput(completeRowWith({{c.column, c.chinese}}));
         EXPECT_TRUE(english.refusal.empty()) << english.refusal;
         EXPECT_EQ(english.input.sectionItem, chinese.input.sectionItem);
         EXPECT_EQ(english.input.secondDimension, chinese.input.secondDimension);
@@ -118,8 +129,9 @@ TEST(ScheduleForms, MessagesNameTheLineAndThePile)
 {
     CalculationBook book;
     const ScheduleResult result =
-        calculateSchedule({rowOf({{Id, "ZH-9"}, {FirstDimension, "-5"}}), rowOf({{FirstDimension, "-5"}}),
-                           rowOf({{Id, std::string(70, 'P')}, {FirstDimension, "-5"}})},
+        calculateSchedule({completeRowWith({{Id, "ZH-9"}, {FirstDimension, "-5"}}),
+                           completeRowWith({{FirstDimension, "-5"}}),
+                           completeRowWith({{Id, std::string(70, 'P')}, {FirstDimension, "-5"}})},
                           book, "2024/1/2 10:20:30");
     ASSERT_EQ(result.rows.size(), 3u);
     EXPECT_EQ(refusedRowText(result.rows[0]), "第 7 行（ZH-9）：桩身直径数据有错");

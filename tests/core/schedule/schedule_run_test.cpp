@@ -23,10 +23,15 @@ namespace
 using enum ScheduleColumn;
 constexpr std::string_view timeText = "2024/1/2 10:20:30";
 
+// The start-up pile written out in full (a round pile of 1000 on frk 35, 较完整), with `cells` over it.
 ScheduleRow rowOf(std::initializer_list<std::pair<ScheduleColumn, std::string>> cells, int line = 2)
 {
     ScheduleRow row;
     row.line = line;
+    row.cells[static_cast<std::size_t>(Section)] = "圆桩";
+    row.cells[static_cast<std::size_t>(FirstDimension)] = "1000";
+    row.cells[static_cast<std::size_t>(Frk)] = "35";
+    row.cells[static_cast<std::size_t>(Integrity)] = "较完整";
     for (const auto &[column, text] : cells) {
         row.cells[static_cast<std::size_t>(column)] = text;
     }
@@ -57,17 +62,12 @@ TEST(ScheduleRun, CellsAreTypedIntoTheStartUpState)
     };
     const Case cases[] = {
         {"id only", rowOf({{Id, "P"}}), [](CalculationInput &) {}},
-        {"ellipse takes the switch value", rowOf({{Section, "椭圆桩"}}),
-         [](CalculationInput &i) {
-             i.sectionItem = 1;
-             i.secondDimension = "500";
-         }},
         {"ellipse with c", rowOf({{Section, "椭圆桩"}, {SecondDimension, "700"}}),
          [](CalculationInput &i) {
              i.sectionItem = 1;
              i.secondDimension = "700";
          }},
-        {"rectangle", rowOf({{Section, "矩形桩"}, {FirstDimension, "800"}}),
+        {"rectangle", rowOf({{Section, "矩形桩"}, {FirstDimension, "800"}, {SecondDimension, "1000"}}),
          [](CalculationInput &i) {
              i.sectionItem = 2;
              i.firstDimension = "800";
@@ -80,7 +80,7 @@ TEST(ScheduleRun, CellsAreTypedIntoTheStartUpState)
          }},
         {"round ignores c", rowOf({{Section, "圆桩"}, {SecondDimension, "300"}, {FirstDimension, "1500"}}),
          [](CalculationInput &i) { i.firstDimension = "1500"; }},
-        {"qpa route", rowOf({{Qpa, "4000"}}),
+        {"qpa route", rowOf({{Qpa, "4000"}, {Frk, ""}}),
          [](CalculationInput &i) {
              i.route = StrengthRoute::QpaGiven;
              i.qpa = "4000";
@@ -133,7 +133,7 @@ TEST(ScheduleRun, RefusedRowsAreReportedAndNotRecorded)
         {"psi above one", rowOf({{Psi, "1.5"}}), "折减系数有错"},
         {"negative diameter", rowOf({{FirstDimension, "-5"}}), "桩身直径数据有错"},
         {"rectangle side", rowOf({{Section, "矩形桩"}, {SecondDimension, "0"}}), "矩形短边尺寸数据有错"},
-        {"qpa zero", rowOf({{Qpa, "0"}}), "桩端岩石承载力特征值有错"},
+        {"qpa zero", rowOf({{Qpa, "0"}, {Frk, ""}}), "桩端岩石承载力特征值有错"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -164,7 +164,7 @@ TEST(ScheduleRun, HintsCompleteTheRowWithTheStatusLine)
     };
     const Case cases[] = {
         {rowOf({}), RowEnd::Completed, "较硬岩,岩体较完整"},
-        {rowOf({{Qpa, "4000"}}), RowEnd::Completed, ""},
+        {rowOf({{Qpa, "4000"}, {Frk, ""}}), RowEnd::Completed, ""},
         {rowOf({{Frk, "20"}}), RowEnd::CompletedWithHint, "提示 ： 不适用于软质岩"},
         {rowOf({{Integrity, "较破碎"}}), RowEnd::CompletedWithHint, "提示 ： 不适用于较破碎岩体"},
         {rowOf({{Psi, "0.6"}}), RowEnd::CompletedWithHint, "提示：请注意折减系数的合理性"},
@@ -182,8 +182,9 @@ TEST(ScheduleRun, HintsCompleteTheRowWithTheStatusLine)
 
 TEST(ScheduleRun, ResultTextsFollowThePrecision)
 {
-    const std::vector<ScheduleRow> rows = rowsOf("precision,integrity\n两位小数,0.62\n一位小数,0.62\n"
-                                                 "个位取整,0.62\n十位取整,0.62\n百位取整,0.62\n");
+    const std::vector<ScheduleRow> rows = rowsOf("section,d,frk,precision,integrity\n圆桩,1000,35,两位小数,0.62\n"
+                                                 "圆桩,1000,35,一位小数,0.62\n圆桩,1000,35,个位取整,0.62\n"
+                                                 "圆桩,1000,35,十位取整,0.62\n圆桩,1000,35,百位取整,0.62\n");
     CalculationBook book;
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
     const std::string qpa[] = {"10675.00", "10675.0", "10675", "10670", "10600"};
@@ -209,7 +210,7 @@ TEST(ScheduleRun, TheStartUpPileGivesTheWorkedExample)
         expected.back() = "计算时间：" + std::string(timeText);
 
         CalculationBook book;
-        calculateSchedule(rowsOf("d\n1000\n"), book, timeText);
+        calculateSchedule(rowsOf("section,d,frk,integrity\n圆桩,1000,35,较完整\n"), book, timeText);
         EXPECT_EQ(name == "book_default_text.txt" ? book.textLines() : book.tableLines(), expected);
     }
 }
@@ -219,7 +220,9 @@ TEST(ScheduleRun, IdsStandWhereTheNumberStandsAndTheCountContinues)
     CalculationBook book;
     book.record(*calculate(defaultCalculationInput()).record, timeText);
     const std::string longId = "东区-A-0001-长桩号";
-    const std::vector<ScheduleRow> rows = rowsOf("id,frk\nA-1,35\n,36\nX,abc\n" + longId + ",37\n,38\n");
+    const std::vector<ScheduleRow> rows = rowsOf("id,section,d,integrity,frk\nA-1,圆桩,1000,较完整,35\n,圆桩,1000,较完整,36\n"
+                                                 "X,圆桩,1000,较完整,abc\n" +
+                                                 longId + ",圆桩,1000,较完整,37\n,圆桩,1000,较完整,38\n");
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
 
     EXPECT_EQ(book.entryCount(), 5);
@@ -248,22 +251,24 @@ TEST(ScheduleRun, IdsStandWhereTheNumberStandsAndTheCountContinues)
 TEST(ScheduleRun, ResultsTableAsCsv)
 {
     const std::vector<ScheduleRow> rows =
-        rowsOf("id,section,frk,qpa,precision\nA,,35,,\n\"B,1\",矩形桩,,4000,\nC,,abc,,\n,,20,,两位小数\n");
+        rowsOf("id,section,d,c,qpa,frk,integrity,psi,precision\nA,圆桩,1000,,,35,较完整,,\n"
+               "\"B,1\",矩形桩,1000,800,4000,,,,\nC,圆桩,1000,,,abc,较完整,,\n,圆桩,1000,,,20,较完整,,两位小数\n");
     CalculationBook book;
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
     std::ostringstream out;
     writeResultsCsv(out, rows, result);
     EXPECT_EQ(out.str(), "\xEF\xBB\xBF"
                          "桩号,section,d,c,qpa,frk,integrity,psi,precision,ψr,qpa(kPa),Ra(kN),结果,说明\r\n"
-                         "A,,,,,35,,,,0.2000,7000,5498,完成,\"较硬岩,岩体较完整\"\r\n"
-                         "\"B,1\",矩形桩,,,4000,,,,,-,4000,4000,完成,\r\n"
-                         "C,,,,,abc,,,,,,,错误,岩石单轴抗压强度值有错\r\n"
-                         "ZH3,,,,,20,,,两位小数,0.2000,4000.00,3141.59,提示,提示 ： 不适用于软质岩\r\n");
+                         "A,圆桩,1000,,,35,较完整,,,0.2000,7000,5498,完成,\"较硬岩,岩体较完整\"\r\n"
+                         "\"B,1\",矩形桩,1000,800,4000,,,,,-,4000,3200,完成,\r\n"
+                         "C,圆桩,1000,,,abc,较完整,,,,,,错误,岩石单轴抗压强度值有错\r\n"
+                         "ZH3,圆桩,1000,,,20,较完整,,两位小数,0.2000,4000.00,3141.59,提示,提示 ： 不适用于软质岩\r\n");
 }
 
 TEST(ScheduleRun, ResultsTableAsSpreadsheet)
 {
-    const std::vector<ScheduleRow> rows = rowsOf("id,qpa,frk\nA,,35\nB,4000,\nC,,abc\n");
+    const std::vector<ScheduleRow> rows = rowsOf("id,section,d,integrity,qpa,frk\nA,圆桩,1000,较完整,,35\nB,圆桩,1000,,4000,\n"
+                                                 "C,圆桩,1000,较完整,,abc\n");
     CalculationBook book;
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
     const std::string folder = ::testing::TempDir() + "/schedule_xlsx_" + std::to_string(::getpid());

@@ -27,7 +27,7 @@ const std::string piles = "截面类型,d(mm),c(mm),qpa(kPa),frk(MPa),完整程�
                           "椭圆桩,1200,600,,40,0.62,,两位小数\n"
                           "矩形桩,1500,800,4000,,,,十位取整\n"
                           "方桩,1000,1000,,20,,0.6,一位小数\n"
-                          "圆桩,1100,,,abc,,,一位小数\n"
+                          "圆桩,1100,,,abc,较完整,,一位小数\n"
                           "矩形桩,800,1200,,60,完整,,百位取整\n"
                           "圆桩,2000,,,50,较破碎,,两位小数\n";
 
@@ -207,7 +207,7 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
 TEST_F(ScheduleImportTest, RowsJoinTheBookAfterItsEntriesUnderTheirIds)
 {
     compute(); // ZH1 by hand
-    schedule("id,frk\nA-1,36\n,37\n");
+    schedule("id,section,d,integrity,frk\nA-1,圆桩,1000,较完整,36\n,圆桩,1000,较完整,37\n");
     screen->findChild<QAction *>("act_importSchedule")->trigger();
     EXPECT_EQ(messages, QStringList{"已计算 2 根，未计算 0 根"});
     EXPECT_EQ(window->resultScreen()->book().entryCount(), 3);
@@ -282,9 +282,9 @@ TEST_F(ScheduleImportTest, AScheduleTooLongForTheWindowIsSentToTheCommandLine)
 
 TEST_F(ScheduleImportTest, ALongScheduleShowsProgressAtOnce)
 {
-    std::string csv = "frk\n";
+    std::string csv = "section,d,integrity,frk\n";
     for (int i = 0; i < 1000; ++i) {
-        csv += std::to_string(31 + i % 2) + "\n";
+        csv += "圆桩,1000,较完整," + std::to_string(31 + i % 2) + "\n";
     }
     schedule(csv);
     bool progressShown = false;
@@ -300,7 +300,7 @@ TEST_F(ScheduleImportTest, ALongScheduleShowsProgressAtOnce)
 
 TEST_F(ScheduleImportTest, ARefusedLastRowShowsItsErrorAndTheBookStaysWithinReach)
 {
-    schedule("frk\n36\nabc\n");
+    schedule("section,d,integrity,frk\n圆桩,1000,较完整,36\n圆桩,1000,较完整,abc\n");
     importSchedule(*window);
     EXPECT_EQ(status(), "岩石单轴抗压强度值有错");
     EXPECT_EQ(textColour(screen->edt_frk), red);
@@ -312,7 +312,7 @@ TEST_F(ScheduleImportTest, ARefusedLastRowShowsItsErrorAndTheBookStaysWithinReac
 
     // A text that is not a number: the summary says so, no error box stays open over it.
     messages.clear();
-    schedule("完整程度\n很完整\n");
+    schedule("截面类型,d(mm),frk(MPa),完整程度\n圆桩,1000,35,很完整\n");
     importSchedule(*window);
     EXPECT_EQ(messages,
               QStringList{"已计算 0 根，未计算 1 根\n第 2 行：'很完整' is not a valid floating point value"});
@@ -324,11 +324,11 @@ TEST_F(ScheduleImportTest, ARefusedLastRowShowsItsErrorAndTheBookStaysWithinReac
 
 TEST_F(ScheduleImportTest, TheSummaryListsTheFirstTenRefusedRows)
 {
-    std::string csv = "frk\n";
+    std::string csv = "section,d,integrity,frk\n";
     for (int i = 0; i < 12; ++i) {
-        csv += "x\n";
+        csv += "圆桩,1000,较完整,x\n";
     }
-    csv += "35\n";
+    csv += "圆桩,1000,较完整,35\n";
     schedule(csv);
     importSchedule(*window);
     ASSERT_EQ(messages.size(), 1);

@@ -1,0 +1,265 @@
+// What no schedule may do: run a formula in a spreadsheet, pass a gap off as a number, garble ids read in
+// the wrong code page, grow a message or a reading without bound, or replace results.xlsx unsafely.
+#include "output/output_generation.h"
+#include "schedule/results_file.h"
+#include "schedule/schedule_file.h"
+#include "schedule/schedule_run.h"
+
+#include "schedule_test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace saxolith
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+constexpr std::string_view timeText = "2024/1/2 10:20:30";
+
+std::vector<ScheduleRow> rowsOf(const std::string &csv)
+{
+    ScheduleReading reading = readSchedule(csv);
+    EXPECT_FALSE(reading.error) << scheduleErrorText(*reading.error);
+    return std::move(reading.rows);
+}
+
+std::string fileBytes(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+fs::path scratch(const std::string &name)
+{
+    const fs::path folder = fs::path(::testing::TempDir()) / ("schedule_safety_" + name);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// Nothing a row lacks comes from the input screen: a gap refuses the row and names the column.
+TEST(ScheduleGaps, ARowWithAGapIsRefusedNamingTheColumn)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"id\nP\n", "缺少 section/截面类型"},
+        {"section,frk,integrity\n圆桩,35,较完整\n", "缺少 d/d(mm)"},
+        {"section,d,frk,integrity\n椭圆桩,1200,35,较完整\n", "缺少 c/c(mm)"},
+        {"section,d,c,frk,integrity\n矩形桩,1200,,35,较完整\n", "缺少 c/c(mm)"},
+        {"section,d\n圆桩,1000\n", "缺少 qpa/qpa(kPa) 或 frk/frk(MPa)"},
+        {"section,d,frk\n圆桩,1000,35\n", "缺少 integrity/完整程度 或 psi/ψr"},
+    };
+    for (const auto &[csv, note] : cases) {
+        SCOPED_TRACE(csv);
+        CalculationBook book;
+        const ScheduleResult result = calculateSchedule(rowsOf(csv), book, timeText);
+        ASSERT_EQ(result.rows.size(), 1u);
+        EXPECT_EQ(result.rows[0].end, RowEnd::Refused);
+        EXPECT_EQ(result.rows[0].note, note);
+        EXPECT_EQ(result.rows[0].raText, "");
+        EXPECT_EQ(book.entryCount(), 0);
+    }
+}
+
+TEST(ScheduleGaps, ASquareOfOneSideAndARepeatedIdWithItsNote)
+{
+    const std::vector<ScheduleRow> rows =
+        rowsOf("id,section,d,c,qpa\nS,方桩,1200,,10000\nS,方桩,1200,1200,10000\nT,方桩,1200,1200,10000\n");
+    CalculationBook book;
+    const ScheduleResult result = calculateSchedule(rows, book, timeText);
+    ASSERT_EQ(result.completed, 3);
+    EXPECT_EQ(result.rows[0].raText, "14400");
+    EXPECT_EQ(result.rows[0].end, RowEnd::Completed);
+    EXPECT_EQ(result.rows[1].raText, "14400");
+    EXPECT_EQ(result.rows[1].end, RowEnd::CompletedWithHint);
+    EXPECT_EQ(result.rows[1].note, "桩号重复（第 2 行已有）");
+    EXPECT_EQ(result.rows[2].end, RowEnd::Completed);
+    EXPECT_EQ(book.entryCount(), 3);
+}
+
+TEST(ScheduleGaps, AnIdTheBooksCodePageCannotHoldGetsANote)
+{
+    const std::vector<ScheduleRow> rows =
+        rowsOf("id,section,d,frk,integrity\n桩\xF0\x9F\x98\x80,圆桩,1000,35,较完整\n东-1,圆桩,1000,35,较完整\n");
+    CalculationBook book;
+    const ScheduleResult gbk = calculateSchedule(rows, book, timeText, {}, "GBK");
+    EXPECT_EQ(gbk.rows[0].end, RowEnd::CompletedWithHint);
+    EXPECT_NE(gbk.rows[0].note.find("\xF0\x9F\x98\x80"), std::string::npos) << gbk.rows[0].note;
+    EXPECT_NE(gbk.rows[0].note.find("GBK"), std::string::npos) << gbk.rows[0].note;
+    EXPECT_EQ(gbk.rows[1].end, RowEnd::Completed);
+    const ScheduleResult utf8 = calculateSchedule(rows, book, timeText, {}, "UTF-8");
+    EXPECT_EQ(utf8.rows[0].end, RowEnd::Completed) << utf8.rows[0].note;
+}
+
+// A file that mixes UTF-8 and GBK is refused where it stops being UTF-8; a GBK file whose line happens
+// to be valid UTF-8 ("圆桩" in GBK is) still reads as GBK.
+TEST(ScheduleReading, MixedCodePagesAreRefusedNamingTheLine)
+{
+    const std::string mixed = "桩号,截面类型,d(mm)\n东-1,圆桩,1000\n" + test::toGbk("西-2,方桩,1000\n");
+    const ScheduleReading reading = readSchedule(mixed);
+    ASSERT_TRUE(reading.error);
+    EXPECT_EQ(reading.error->line, 3);
+    EXPECT_NE(reading.error->text.find("第 1 行是 UTF-8"), std::string::npos) << reading.error->text;
+
+    const std::string gbk = test::toGbk("桩号,截面类型,d(mm)\nA-1,圆桩,1000\n西-2,方桩,1000\n");
+    const ScheduleReading plain = readSchedule(gbk);
+    ASSERT_FALSE(plain.error) << scheduleErrorText(*plain.error);
+    EXPECT_EQ(plain.rows[0].cell(ScheduleColumn::Section), "圆桩");
+}
+
+TEST(ScheduleReading, MessagesQuoteAtMostSixtyCharactersAndLongIdsAreRefused)
+{
+    const std::string name(100, 'x');
+    const ScheduleReading unknown = readSchedule("id," + name + "\nA,1\n");
+    ASSERT_TRUE(unknown.error);
+    EXPECT_NE(unknown.error->text.find(std::string(60, 'x') + "…"), std::string::npos) << unknown.error->text;
+    EXPECT_EQ(unknown.error->text.find(std::string(61, 'x')), std::string::npos);
+
+    CalculationBook book;
+    const ScheduleResult result =
+        calculateSchedule(rowsOf("section,d,frk,integrity\n圆桩,1000,35," + std::string(100, 'y') + "\n"), book, timeText);
+    EXPECT_EQ(result.rows[0].note, "'" + std::string(60, 'y') + "…' is not a valid floating point value");
+
+    const std::string id200(200, 'a');
+    EXPECT_FALSE(readSchedule("d,id\n1000," + id200 + "\n").error);
+    const ScheduleReading longId = readSchedule("d,id\n1000,桩" + id200 + "\n");
+    ASSERT_TRUE(longId.error);
+    EXPECT_EQ(longId.error->line, 2);
+    EXPECT_EQ(longId.error->text, "第 2 列（桩" + std::string(59, 'a') + "…）的桩号有 201 个字符，最多 200 个");
+}
+
+TEST(ScheduleReading, ReadingStopsAtItsLimitWhateverTheFile)
+{
+    std::string bytes;
+    const std::optional<std::string> error = readScheduleFile("/dev/zero", bytes, std::size_t{1} << 20);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(*error, "文件太大，不像是桩表");
+    EXPECT_TRUE(bytes.empty());
+
+    const fs::path folder = scratch("limit");
+    std::ofstream(folder / "piles.csv", std::ios::binary) << "id\nA\n";
+    EXPECT_FALSE(readScheduleFile((folder / "piles.csv").string(), bytes, 5));
+    EXPECT_EQ(bytes, "id\nA\n");
+    EXPECT_TRUE(readScheduleFile((folder / "piles.csv").string(), bytes, 4));
+    EXPECT_TRUE(readScheduleFile(folder.string(), bytes));
+}
+
+// results.csv and results.xlsx: nothing an id holds runs as a formula; numbers stay numbers.
+TEST(ScheduleResults, NoCellRunsAsAFormula)
+{
+    const std::vector<ScheduleRow> rows = rowsOf("id,section,d,frk,integrity\n"
+                                                 "\"=HYPERLINK(\"\"http://h\"\",\"\"x\"\")\",圆桩,1000,35,较完整\n"
+                                                 "@SUM(A1),圆桩,-3,35,较完整\n"
+                                                 "+1+2,圆桩,1000,35,较完整\n"
+                                                 "-3,圆桩,1000,35,较完整\n");
+    CalculationBook book;
+    const ScheduleResult result = calculateSchedule(rows, book, timeText);
+    std::ostringstream out;
+    writeResultsCsv(out, rows, result);
+    const std::string csv = out.str();
+    EXPECT_NE(csv.find("\r\n\"'=HYPERLINK(\"\"http://h\"\",\"\"x\"\")\",圆桩,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n'@SUM(A1),圆桩,-3,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n'+1+2,圆桩,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n-3,圆桩,1000,"), std::string::npos) << csv;
+
+    const fs::path folder = scratch("formula");
+    const std::string path = (folder / "results.xlsx").string();
+    ASSERT_FALSE(writeResultsXlsx(path, rows, result));
+    const std::string sheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("t=\"inlineStr\"><is><t>=HYPERLINK("), std::string::npos) << sheet;
+    EXPECT_EQ(sheet.find("<f>"), std::string::npos) << sheet;
+}
+
+// results.xlsx goes through the one safe save: a read-only file is refused, a link stays a link, a
+// cell the workbook cannot hold fails the whole write in our words, and the old file stays.
+TEST(ScheduleResults, TheWorkbookIsSavedLikeEveryOtherFile)
+{
+    const fs::path folder = scratch("xlsx");
+    const std::vector<ScheduleRow> rows = rowsOf("id,section,d,frk,integrity\nA,圆桩,1000,35,较完整\n");
+    CalculationBook book;
+    const ScheduleResult result = calculateSchedule(rows, book, timeText);
+    const fs::path path = folder / "results.xlsx";
+
+    std::ofstream(path) << "old";
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // Marked read-only: refused even to an administrator, and left as it was.
+    const auto refused = writeResultsXlsx(path.string(), rows, result);
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->find(path.string()), std::string::npos) << *refused;
+    EXPECT_EQ(fileBytes(path), "old");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::remove(path);
+
+    std::ofstream(folder / "target.xlsx") << "old";
+    fs::create_symlink("target.xlsx", path);
+    ASSERT_FALSE(writeResultsXlsx(path.string(), rows, result));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_TRUE(fileBytes(folder / "target.xlsx").starts_with("PK"));
+
+    std::vector<ScheduleRow> huge = rows;
+    huge[0].cells[static_cast<std::size_t>(ScheduleColumn::Section)] = std::string(40000, 'x');
+    const ScheduleResult hugeResult = calculateSchedule(huge, book, timeText);
+    const std::string before = fileBytes(folder / "target.xlsx");
+    ::testing::internal::CaptureStderr();
+    const auto error = writeResultsXlsx(path.string(), huge, hugeResult);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("32767"), std::string::npos) << *error;
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(fileBytes(folder / "target.xlsx"), before);
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        EXPECT_FALSE(entry.path().filename().string().find(".saving-") != std::string::npos) << entry.path();
+    }
+}
+
+// A second holder of a folder's lock is refused at once; one generation's files replace the last
+// together or not at all.
+TEST(OutputFolder, OneRunAtATimeAndOneGenerationOfFiles)
+{
+    const fs::path folder = scratch("generation");
+    FolderLock first;
+    bool busy = false;
+    ASSERT_FALSE(first.lock(folder.string(), busy));
+    FolderLock second;
+    EXPECT_TRUE(second.lock(folder.string(), busy));
+    EXPECT_TRUE(busy);
+
+    std::ofstream(folder / "a.txt") << "a1";
+    std::ofstream(folder / "b.txt") << "b1";
+    fs::permissions(folder / "b.txt", fs::perms::owner_read);
+    {
+        OutputGeneration generation;
+        ASSERT_FALSE(generation.begin(folder.string()));
+        std::ofstream(generation.stagedPath("a.txt")) << "a2";
+        std::ofstream(generation.stagedPath("b.txt")) << "b2";
+        EXPECT_TRUE(generation.commit()); // b.txt is marked read-only: a.txt stays too
+    }
+    EXPECT_EQ(fileBytes(folder / "a.txt"), "a1");
+    EXPECT_EQ(fileBytes(folder / "b.txt"), "b1");
+    fs::permissions(folder / "b.txt", fs::perms::owner_read | fs::perms::owner_write);
+    {
+        OutputGeneration generation;
+        ASSERT_FALSE(generation.begin(folder.string()));
+        std::ofstream(generation.stagedPath("a.txt")) << "a3";
+        std::ofstream(generation.stagedPath("c.txt")) << "c3";
+        EXPECT_FALSE(generation.commit());
+    }
+    EXPECT_EQ(fileBytes(folder / "a.txt"), "a3");
+    EXPECT_EQ(fileBytes(folder / "b.txt"), "b1");
+    EXPECT_EQ(fileBytes(folder / "c.txt"), "c3");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(folder)) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 3u); // no private folder left behind
+}
+
+} // namespace
+} // namespace saxolith
