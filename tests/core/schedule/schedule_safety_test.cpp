@@ -5,7 +5,8 @@
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
 
-#include "schedule_test_helpers.h"
+#include "support/code_page.h"
+#include "support/zip_member.h"
 
 #include <gtest/gtest.h>
 
