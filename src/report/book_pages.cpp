@@ -40,24 +40,32 @@ QFont bookFont(double points)
     return font;
 }
 
-// Fills pages of `capacity` lines with blocks of lines, starting a block on a fresh page when it
-// does not fit in what is left but would fit on a page of its own.
+// Fills pages of `capacity` drawn lines with blocks of lines, starting a block on a fresh page when
+// it does not fit in what is left but would fit on a page of its own. A line wrapped at the page's
+// width takes the drawn lines `heights` gives it (one each when there are none).
 class PageFiller
 {
   public:
-    explicit PageFiller(std::size_t capacity) : m_capacity(std::max<std::size_t>(capacity, 1)) {}
+    PageFiller(std::size_t capacity, const std::vector<std::size_t> &heights)
+        : m_capacity(std::max<std::size_t>(capacity, 1)), m_heights(heights)
+    {
+    }
 
     void addBlock(std::size_t first, std::size_t end)
     {
-        const std::size_t size = end - first;
-        if (!m_current.empty() && m_current.size() + size > m_capacity && size <= m_capacity) {
+        std::size_t size = 0;
+        for (std::size_t line = first; line < end; ++line) {
+            size += height(line);
+        }
+        if (!m_current.empty() && m_used + size > m_capacity && size <= m_capacity) {
             turnPage();
         }
         for (std::size_t line = first; line < end; ++line) {
-            if (m_current.size() == m_capacity) {
+            if (!m_current.empty() && m_used + height(line) > m_capacity) {
                 turnPage();
             }
             m_current.push_back(line);
+            m_used += height(line);
         }
     }
 
@@ -70,13 +78,18 @@ class PageFiller
     }
 
   private:
+    std::size_t height(std::size_t line) const { return line < m_heights.size() ? m_heights[line] : 1; }
+
     void turnPage()
     {
         m_pages.push_back(std::move(m_current));
         m_current.clear();
+        m_used = 0;
     }
 
     std::size_t m_capacity;
+    const std::vector<std::size_t> &m_heights;
+    std::size_t m_used = 0;
     std::vector<std::size_t> m_current;
     std::vector<std::vector<std::size_t>> m_pages;
 };
@@ -142,19 +155,9 @@ class ShapedLines
     QHash<QString, QList<QGlyphRun>> m_runs;
 };
 
-} // namespace
-
-void setUpBookPages(QPagedPaintDevice &device, BookForm form)
-{
-    const QPageLayout layout(
-        QPageSize(QPageSize::A4), form == BookForm::Table ? QPageLayout::Landscape : QPageLayout::Portrait,
-        QMarginsF(marginMillimetres, marginMillimetres, marginMillimetres, marginMillimetres),
-        QPageLayout::Millimeter);
-    device.setPageLayout(layout);
-}
-
-std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string> &lines, BookForm form,
-                                                   std::size_t linesPerPage)
+// The pages of the book, each line taking the drawn lines `heights` gives it.
+std::vector<std::vector<std::size_t>> paginate(const std::vector<std::string> &lines, BookForm form,
+                                               std::size_t linesPerPage, const std::vector<std::size_t> &heights)
 {
     const std::size_t count = lines.size();
     if (form == BookForm::Table) {
@@ -162,7 +165,11 @@ std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string
         const std::size_t footerStart = count >= header + book::tableFooterLines
                                             ? count - book::tableFooterLines
                                             : count; // rows end here
-        PageFiller filler(linesPerPage > header ? linesPerPage - header : 1);
+        std::size_t headerHeight = 0;
+        for (std::size_t line = 0; line < header; ++line) {
+            headerHeight += line < heights.size() ? heights[line] : 1;
+        }
+        PageFiller filler(linesPerPage > headerHeight ? linesPerPage - headerHeight : 1, heights);
         for (std::size_t row = header; row < footerStart; ++row) {
             filler.addBlock(row, row + 1);
         }
@@ -179,7 +186,7 @@ std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string
         return pages;
     }
 
-    PageFiller filler(linesPerPage);
+    PageFiller filler(linesPerPage, heights);
     std::size_t entryStart = 0;
     for (std::size_t line = 0; line < count; ++line) {
         if (lines[line] == book::entryClosingRule) {
@@ -189,6 +196,47 @@ std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string
     }
     filler.addBlock(entryStart, count);
     return filler.finish();
+}
+
+// A line too wide for `width` in pieces that each fit, broken between characters; the line itself
+// when it fits.
+QStringList wrapped(const QString &text, const QFontMetricsF &metrics, double width)
+{
+    QStringList pieces;
+    QString piece;
+    double used = 0.0;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        i += length;
+        const double advance = metrics.horizontalAdvance(character);
+        if (!piece.isEmpty() && used + advance > width) {
+            pieces << piece;
+            piece.clear();
+            used = 0.0;
+        }
+        piece += character;
+        used += advance;
+    }
+    pieces << piece;
+    return pieces;
+}
+
+} // namespace
+
+void setUpBookPages(QPagedPaintDevice &device, BookForm form)
+{
+    const QPageLayout layout(
+        QPageSize(QPageSize::A4), form == BookForm::Table ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(marginMillimetres, marginMillimetres, marginMillimetres, marginMillimetres),
+        QPageLayout::Millimeter);
+    device.setPageLayout(layout);
+}
+
+std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string> &lines, BookForm form,
+                                                   std::size_t linesPerPage)
+{
+    return paginate(lines, form, linesPerPage, {});
 }
 
 bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines, BookForm form)
@@ -216,7 +264,6 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
         }
         widest = std::max(widest, width.value());
     }
-    widths.clear();
     // The widest line fills the width at most; a short book is not blown up beyond reading size.
     const double points =
         std::clamp(measuringPoints * area.width() / widest * 0.995, smallestBodyPoints, largestBodyPoints);
@@ -227,7 +274,23 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
     const double bodyHeight = area.height() - 2 * band;
     const auto linesPerPage = static_cast<std::size_t>(std::max(1.0, std::floor(bodyHeight / lineHeight)));
 
-    const std::vector<std::vector<std::size_t>> pages = paginateBook(lines, form, linesPerPage);
+    // A line still too wide at the smallest size (a long id) wraps onto the lines below it, so no
+    // character is cut at the page's edge.
+    std::vector<std::size_t> heights;
+    QHash<qsizetype, QStringList> wraps;
+    if (widest * points / measuringPoints > area.width()) {
+        heights.assign(lines.size(), 1);
+        for (qsizetype line = 0; line < texts.size(); ++line) {
+            if (widths.value(texts[line]) * points / measuringPoints > area.width() * 0.99) {
+                QStringList pieces = wrapped(texts[line], metrics, area.width());
+                heights[static_cast<std::size_t>(line)] = static_cast<std::size_t>(pieces.size());
+                wraps.insert(line, std::move(pieces));
+            }
+        }
+    }
+    widths.clear();
+
+    const std::vector<std::vector<std::size_t>> pages = paginate(lines, form, linesPerPage, heights);
     const QString program = programLine();
     const QString title = qs(exportText::bookPageTitle);
     QPen rule(Qt::black);
@@ -259,6 +322,13 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
         painter.setFont(font);
         double baseline = bodyTop + metrics.ascent();
         for (const std::size_t line : pages[page]) {
+            if (const auto pieces = wraps.constFind(static_cast<qsizetype>(line)); pieces != wraps.cend()) {
+                for (const QString &piece : pieces.value()) {
+                    shaped.draw(painter, QPointF(area.left(), baseline), piece);
+                    baseline += lineHeight;
+                }
+                continue;
+            }
             shaped.draw(painter, QPointF(area.left(), baseline), texts[static_cast<qsizetype>(line)]);
             baseline += lineHeight;
         }

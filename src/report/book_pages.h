@@ -30,7 +30,8 @@ std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string
 
 // Paints the book onto `device` in its current page layout: a page header with the program's name
 // and version and the book's title, the lines in a font size at which the widest fits the page's
-// width, and "第 n 页 共 m 页" below. False when painting cannot begin on the device.
+// width (a line too wide even at the smallest size, as a long id makes one, wraps onto the lines
+// below it), and "第 n 页 共 m 页" below. False when painting cannot begin on the device.
 bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines, BookForm form);
 
 // Writes the book as a PDF file (text kept as text, the font embedded) through a temporary file

@@ -174,6 +174,46 @@ TEST_F(BookPdf, AFailedWriteNamesTheFileAndLeavesTheOldOne)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1) << "a temporary file was left behind";
 }
 
+// The longest id a schedule may give (200 characters, ideographs twice as wide as letters) is too
+// wide for the page at the smallest size: its line wraps onto the next, and every character is there.
+TEST_F(BookPdf, ALongIdWrapsInsteadOfBeingCut)
+{
+    std::string id = "东区-";
+    for (int i = 0; id.size() < 3 * 197 + 7; ++i) {
+        id += "桩";
+    }
+    CalculationBook book;
+    const CalculationOutcome outcome = calculate(defaultCalculationInput());
+    ASSERT_TRUE(outcome.record.has_value());
+    book.record(*outcome.record, "2024/1/2 10:20:30", id);
+    book.record(*outcome.record, "2024/1/2 10:20:30", "ZH-2");
+    const QString wanted = QString::fromStdString(id);
+    for (const BookForm form : {BookForm::Text, BookForm::Table}) {
+        SCOPED_TRACE(form == BookForm::Text ? "text" : "table");
+        const std::vector<std::string> &lines = form == BookForm::Text ? book.textLines() : book.tableLines();
+        const QStringList pages = pdfPages(lines, form, form == BookForm::Text ? "long-text.pdf" : "long-table.pdf");
+        ASSERT_FALSE(pages.isEmpty());
+        QString text = pages.join(QString());
+        text.remove(QRegularExpression(QStringLiteral("\\s+")));
+        EXPECT_TRUE(text.contains(wanted)) << text.left(2000).toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("ZH-2")));
+        // Nothing is drawn past the page's edge: every glyph lies inside the page's box.
+        const QString boxes = test::programOutput("pdftotext", {QStringLiteral("-bbox"),
+                                                QString::fromStdString(path(form == BookForm::Text
+                                                                                ? "long-text.pdf"
+                                                                                : "long-table.pdf")),
+                                                QStringLiteral("-")});
+        const QRegularExpression page(QStringLiteral("<page width=\"([0-9.]+)\""));
+        const QRegularExpression word(QStringLiteral("xMax=\"([0-9.]+)\""));
+        const double width = page.match(boxes).captured(1).toDouble();
+        ASSERT_GT(width, 0.0);
+        auto words = word.globalMatch(boxes);
+        while (words.hasNext()) {
+            EXPECT_LE(words.next().captured(1).toDouble(), width);
+        }
+    }
+}
+
 // Pagination on its own, with a small page: entries stay whole when they fit, the table repeats its header.
 TEST(BookPagination, EntriesStayWholeAndTableHeadersRepeat)
 {
