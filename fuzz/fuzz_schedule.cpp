@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const ScheduleReading reading = readSchedule(bytes);
     if (reading.error) {
         require(reading.rows.empty(), "a refused schedule gives no rows");
-        require(reading.error->line >= 1, "a refusal names its line");
+        // Its line, or 0 for the file as a whole (a workbook that cannot be read).
+        require(reading.error->line >= 0, "a refusal names its line");
         // A message quotes at most 60 characters of a cell, so it stays short whatever the file.
         require(reading.error->text.size() < 2000, "a refusal's text is bounded", reading.error->text);
         return 0;
