@@ -4,6 +4,7 @@
 #include "file_dialog.h"
 #include "optimisation_screen.h"
 #include "platform.h"
+#include "report_dialog.h"
 #include "save_command.h"
 #include "saved_notice.h"
 #include "widget_helpers.h"
@@ -155,9 +156,14 @@ class ListCommands : public QObject
         const std::string target = filePathBytes(path);
         const std::string_view sheet =
             kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet;
+        // Beside Ra, the shaft's strength Rp at the report's concrete grade and ψc.
+        const ReportSettings report = reportSettingsFor(m_screen);
+        const ConcreteGrade *grade = concreteGradeByName(report.concreteGrade);
+        const std::optional<ShaftColumn> shaft =
+            grade != nullptr ? std::optional(ShaftColumn{grade->fc, report.psiC}) : std::nullopt;
         showWriteEnd(m_screen, runWithProgress([&](const ExportProgress &progress) {
-                   return csv ? exportListCsv(target, rows, progress)
-                              : exportListXlsx(target, rows, sheet, progress);
+                   return csv ? exportListCsv(target, rows, progress, shaft)
+                              : exportListXlsx(target, rows, sheet, progress, xlsxRowsPerSheet, shaft);
                }),
                path);
     }

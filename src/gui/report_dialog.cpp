@@ -4,6 +4,7 @@
 #include "file_dialog.h"
 #include "platform.h"
 #include "print_preview.h"
+#include "project_session.h"
 #include "result_screen.h"
 #include "save_command.h"
 #include "saved_notice.h"
@@ -14,6 +15,7 @@
 #include "report_pages.h"
 #include "texts/export.h"
 #include "texts/report.h"
+#include "texts/saving.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -25,12 +27,11 @@
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
-#include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace saxolith
@@ -76,10 +77,37 @@ constexpr std::array<TitleField, 8> titleFields{{
     {"date", reportText::date, "led_date", &TitleBlock::date, &ReportDialog::led_date},
 }};
 
-ReportDocument buildDocument(const std::vector<BookEntry> &entries, const ReportSettings &settings)
+// The project open in the window of `widget`; nothing without one.
+ProjectSession *openProjectOf(const QWidget *widget)
+{
+    if (widget == nullptr) {
+        return nullptr;
+    }
+    auto *session = widget->window()->findChild<ProjectSession *>(QString(), Qt::FindDirectChildrenOnly);
+    return session != nullptr && session->hasProject() ? session : nullptr;
+}
+
+// Reports shorter than this show no progress.
+constexpr int progressDelayMs = 500;
+constexpr std::size_t progressScale = 1000;
+
+// The work's progress over its part [from, from + share) of the scale; false once it is cancelled.
+ReportProgress stage(WorkRunner::Work &work, std::size_t from, std::size_t share)
+{
+    return [&work, from, share](std::size_t done, std::size_t total) {
+        work.progress(from + (total == 0 ? 0 : share * std::min(done, total) / total), progressScale);
+        return !work.cancelled();
+    };
+}
+
+// The report of the book's entries; nothing when it was cancelled on the way.
+std::optional<ReportDocument> buildDocument(const std::vector<BookEntry> &entries, const ReportSettings &settings,
+                                            const ReportProgress &progress)
 {
     ReportBuilder builder(settings);
-    builder.addBookEntries(entries);
+    if (!builder.addBookEntries(entries, progress)) {
+        return std::nullopt;
+    }
     return builder.finish();
 }
 
@@ -122,6 +150,25 @@ void saveReportSettings(const ReportSettings &settings)
 void setReportSettingsFileForTesting(const QString &file)
 {
     settingsFileForTesting() = file;
+}
+
+ReportSettings reportSettingsFor(const QWidget *widget)
+{
+    if (const ProjectSession *project = openProjectOf(widget)) {
+        // A project file whose settings cannot be used gives the defaults, never a refused report.
+        const ReportSettings &settings = project->reportSettings();
+        return reportSettingsProblem(settings) ? ReportSettings{} : settings;
+    }
+    return loadReportSettings();
+}
+
+void keepReportSettings(const QWidget *widget, const ReportSettings &settings)
+{
+    if (ProjectSession *project = openProjectOf(widget)) {
+        project->setReportSettings(settings);
+    } else {
+        saveReportSettings(settings);
+    }
 }
 
 ReportDialog::ReportDialog(const CalculationBook &book, QWidget *parent) : QDialog(parent), m_book(book)
@@ -180,9 +227,11 @@ ReportDialog::ReportDialog(const CalculationBook &book, QWidget *parent) : QDial
     connect(cbt_print, &QPushButton::clicked, this, &ReportDialog::print);
     connect(cbt_close, &QPushButton::clicked, this, &QDialog::accept);
     // Whatever way the dialog closes, what the user typed is kept for next time.
-    connect(this, &QDialog::finished, this, [this] { saveReportSettings(settings()); });
+    connect(this, &QDialog::finished, this, [this] { keepReportSettings(parentWidget(), settings()); });
 
-    setSettings(loadReportSettings());
+    m_progress = new ProgressDialogDisplay(m_runner, this, qs(reportText::working), qs(saveText::cancel),
+                                           progressDelayMs);
+    setSettings(reportSettingsFor(parent));
 }
 
 ReportSettings ReportDialog::settings() const
@@ -232,7 +281,7 @@ void ReportDialog::exportAs(Format format)
         showMessage(this, qs(*problem), MessageKind::Error);
         return;
     }
-    saveReportSettings(current);
+    keepReportSettings(parentWidget(), current);
     const bool pdf = format == Format::Pdf;
     const SaveFileRequest request{qs(pdf ? reportText::exportPdf : reportText::exportWord),
                                   documentsFolder() + QLatin1Char('/') + qs(reportText::reportTitle) +
@@ -243,33 +292,40 @@ void ReportDialog::exportAs(Format format)
         return;
     }
 
-    // A report of many piles takes seconds: it is laid out off the window's thread, which shows that it
-    // works.
+    // A report of many piles takes seconds: it is made and written off the window's thread, with its
+    // progress and a cancel that leaves no file (and an earlier one as it was).
     setBusy(true);
-    auto *progress = new QProgressDialog(qs(reportText::working), QString(), 0, 0, this);
-    progress->setObjectName("reportProgress");
-    progress->setMinimumDuration(500);
-    progress->setWindowModality(Qt::WindowModal);
-    auto error = std::make_shared<std::optional<std::string>>();
     const std::vector<BookEntry> entries = m_book.entries();
     const std::string target = filePathBytes(path);
-    QThread *worker = QThread::create([entries, current, target, pdf, error] {
-        const ReportDocument document = buildDocument(entries, current);
-        *error = pdf ? writeReportPdf(document, target) : writeReportDocx(document, target);
-    });
-    connect(worker, &QThread::finished, this, [this, worker, progress, error, path] {
-        worker->deleteLater();
-        progress->deleteLater();
-        setBusy(false);
-        if (*error) {
-            showMessage(this, saveErrorText(**error), MessageKind::Error);
-            emit exportFinished(path, saveErrorText(**error));
-            return;
+    struct Outcome {
+        std::optional<std::string> error;
+        bool cancelled = false;
+    };
+    const Outcome outcome = m_runner.run([&](WorkRunner::Work &work) {
+        // Making the document takes about a third of the time, writing it the rest.
+        const std::optional<ReportDocument> document = buildDocument(entries, current, stage(work, 0, 300));
+        if (!document) {
+            return Outcome{std::nullopt, true};
         }
-        showSavedNotice(parentWidget() != nullptr ? parentWidget() : this, path);
-        emit exportFinished(path, QString());
+        const ReportProgress writing = stage(work, 300, 700);
+        Outcome written{pdf ? writeReportPdf(*document, target, writing)
+                            : writeReportDocx(*document, target, writing)};
+        // A cancel that came as the file was complete leaves it written.
+        written.cancelled = written.error.has_value() && work.cancelled();
+        return written;
     });
-    worker->start();
+    setBusy(false);
+    if (outcome.cancelled) {
+        return;
+    }
+    if (outcome.error) {
+        const QString error = saveErrorText(*outcome.error);
+        showMessage(this, error, MessageKind::Error);
+        emit exportFinished(path, error);
+        return;
+    }
+    showSavedNotice(parentWidget() != nullptr ? parentWidget() : this, path);
+    emit exportFinished(path, QString());
 }
 
 void ReportDialog::print()
@@ -279,8 +335,14 @@ void ReportDialog::print()
         showMessage(this, qs(*problem), MessageKind::Error);
         return;
     }
-    saveReportSettings(current);
-    auto document = std::make_shared<ReportDocument>(buildDocument(m_book.entries(), current));
+    keepReportSettings(parentWidget(), current);
+    const std::vector<BookEntry> entries = m_book.entries();
+    std::optional<ReportDocument> built = m_runner.run(
+        [&](WorkRunner::Work &work) { return buildDocument(entries, current, stage(work, 0, progressScale)); });
+    if (!built) {
+        return;
+    }
+    auto document = std::make_shared<ReportDocument>(std::move(*built));
     openPrintPreview(
         this, "reportPrintPreview", [](QPrinter &printer) { setUpReportPages(printer); },
         [document](QPrinter &printer) { return paintReport(printer, *document); });

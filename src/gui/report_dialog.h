@@ -4,6 +4,7 @@
 
 #include "book/calculation_book.h"
 #include "report/report_settings.h"
+#include "work_runner.h"
 
 #include <QDialog>
 
@@ -22,6 +23,12 @@ ReportSettings loadReportSettings();
 void saveReportSettings(const ReportSettings &settings);
 // Tests keep the settings in a file of their own; an empty text restores the user's settings.
 void setReportSettingsFileForTesting(const QString &file);
+
+// The settings in force in `widget`'s window: those of its open project, otherwise the user's.
+ReportSettings reportSettingsFor(const QWidget *widget);
+// Keeps them where reportSettingsFor finds them: in the open project (unsaved until it is saved),
+// otherwise among the user's settings.
+void keepReportSettings(const QWidget *widget, const ReportSettings &settings);
 
 class ReportDialog : public QDialog
 {
@@ -53,8 +60,11 @@ class ReportDialog : public QDialog
     void exportWord();
     void print();
 
+    // The progress of making and writing a report, with its cancel button.
+    ProgressDialogDisplay &progressDisplay() { return *m_progress; }
+
   signals:
-    // A file was written (or failed: `error` says why); the work runs off the window's thread.
+    // A file was written (or failed: `error` says why); a cancelled export tells nothing.
     void exportFinished(const QString &path, const QString &error);
 
   private:
@@ -63,6 +73,9 @@ class ReportDialog : public QDialog
     void setBusy(bool busy);
 
     const CalculationBook &m_book;
+    // Making and writing the report run off the window's thread.
+    WorkRunner m_runner;
+    ProgressDialogDisplay *m_progress = nullptr;
 };
 
 // Adds 报告… (Ctrl+R) to the result screen's book areas, disabled while the book is empty.

@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
+#include <QString>
 
 #include <atomic>
 #include <cstddef>
@@ -13,7 +15,10 @@
 #include <optional>
 #include <utility>
 
+class QDialog;
 class QProgressBar;
+class QPushButton;
+class QWidget;
 
 namespace saxolith
 {
@@ -58,6 +63,10 @@ class WorkRunner : public QObject
         }
     }
 
+    // While work runs, the user's input reaches `window` alone (a progress dialog with its cancel button);
+    // input meant for any other window is dropped. Without one, all input waits until the work ends.
+    void letInputReach(QWidget *window) { m_inputWindow = window; }
+
   public slots:
     // Asks the job to stop; it sees `cancelled()` and ends as it sees fit.
     void cancel() { m_cancelled = true; }
@@ -76,6 +85,7 @@ class WorkRunner : public QObject
     // A step on its way to the GUI thread: the next waits for it, so the window's event loop gets
     // its turn (painting, timers) between two steps however fast the work reports.
     std::atomic<bool> m_stepPending{false};
+    QPointer<QWidget> m_inputWindow;
 };
 
 // A progress bar that shows a runner's progress once the work has taken longer than `delayMs`, and
@@ -98,6 +108,28 @@ class ProgressBarDisplay : public QObject
     int m_maximum = 0;
     int m_value = 0;
     bool m_visible = false;
+    bool m_running = false;
+};
+
+// A progress dialog with a cancel button over `parent` for a runner's work: it opens once the work has
+// taken longer than `delayMs` and shows its steps; its cancel button, Esc or its closing ask the work to
+// stop. While the work runs, the user's input reaches this dialog alone.
+class ProgressDialogDisplay : public QObject
+{
+  public:
+    ProgressDialogDisplay(WorkRunner &runner, QWidget *parent, const QString &label, const QString &cancelText,
+                          qint64 delayMs);
+    [[nodiscard]] QDialog *dialog() const { return m_dialog; }
+    void setDelay(qint64 delayMs) { m_delayMs = delayMs; }
+
+  private:
+    void show(int step);
+
+    QDialog *m_dialog;
+    QProgressBar *m_bar;
+    QPushButton *m_cancel;
+    qint64 m_delayMs;
+    QElapsedTimer m_clock;
     bool m_running = false;
 };
 

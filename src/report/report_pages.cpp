@@ -179,10 +179,14 @@ class Layout
         m_y = m_top;
     }
 
-    void add(const std::vector<Block> &blocks)
+    // False when `progress` stopped it.
+    bool add(const std::vector<Block> &blocks, const ReportProgress &progress = {})
     {
         std::size_t i = 0;
         while (i < blocks.size()) {
+            if (progress && !progress(i, 2 * blocks.size())) {
+                return false;
+            }
             std::size_t end = i;
             while (end + 1 < blocks.size() && blocks[end].keepWithNext) {
                 ++end;
@@ -201,6 +205,7 @@ class Layout
             }
             i = end;
         }
+        return true;
     }
 
     std::vector<Page> &pages() { return m_pages; }
@@ -373,10 +378,14 @@ class Layout
     std::vector<Page> m_pages;
 };
 
-std::vector<Page> layOut(QPagedPaintDevice &device, const ReportDocument &document, Fonts &fonts)
+// Nothing when `progress` stopped it.
+std::optional<std::vector<Page>> layOut(QPagedPaintDevice &device, const ReportDocument &document, Fonts &fonts,
+                                        const ReportProgress &progress = {})
 {
     Layout layout(device, fonts);
-    layout.add(document.blocks);
+    if (!layout.add(document.blocks, progress)) {
+        return std::nullopt;
+    }
     return std::move(layout.pages());
 }
 
@@ -392,13 +401,18 @@ void setUpReportPages(QPagedPaintDevice &device)
 int reportPageCount(QPagedPaintDevice &device, const ReportDocument &document)
 {
     Fonts fonts(&device);
-    return static_cast<int>(layOut(device, document, fonts).size());
+    return static_cast<int>(layOut(device, document, fonts)->size());
 }
 
-bool paintReport(QPagedPaintDevice &device, const ReportDocument &document)
+bool paintReport(QPagedPaintDevice &device, const ReportDocument &document, const ReportProgress &progress)
 {
     Fonts fonts(&device);
-    const std::vector<Page> pages = layOut(device, document, fonts);
+    const std::optional<std::vector<Page>> laidOut = layOut(device, document, fonts, progress);
+    if (!laidOut) {
+        return false;
+    }
+    const std::vector<Page> &pages = *laidOut;
+    const std::size_t blocks = document.blocks.size();
     QPainter painter;
     if (!painter.begin(&device)) {
         return false;
@@ -414,6 +428,10 @@ bool paintReport(QPagedPaintDevice &device, const ReportDocument &document)
     thin.setWidthF(device.logicalDpiX() / 400.0);
 
     for (std::size_t index = 0; index < pages.size(); ++index) {
+        if (progress && !progress(blocks + blocks * index / pages.size(), 2 * blocks)) {
+            painter.end();
+            return false;
+        }
         if (index > 0 && !device.newPage()) {
             painter.end();
             return false;
@@ -452,11 +470,12 @@ bool paintReport(QPagedPaintDevice &device, const ReportDocument &document)
     return painter.end();
 }
 
-std::optional<std::string> writeReportPdf(const ReportDocument &document, const std::string &path)
+std::optional<std::string> writeReportPdf(const ReportDocument &document, const std::string &path,
+                                          const ReportProgress &progress)
 {
     return writePdf(path, qs(document.headerRight), [&](QPdfWriter &writer) {
         setUpReportPages(writer);
-        return paintReport(writer, document);
+        return paintReport(writer, document, progress);
     });
 }
 

@@ -22,15 +22,17 @@ void setUpReportPages(QPagedPaintDevice &device);
 
 // Lays the document out on the device's pages and paints them: the page header (project name, report
 // title), the blocks, "第 n 页 共 m 页" below. A pile's section moves to a fresh page rather than tear
-// when it fits on one; a table torn over pages repeats its header rows. False when painting cannot begin.
-bool paintReport(QPagedPaintDevice &device, const ReportDocument &document);
+// when it fits on one; a table torn over pages repeats its header rows. False when painting cannot begin,
+// or when `progress` (half for the layout, half for the painting) stopped it.
+bool paintReport(QPagedPaintDevice &device, const ReportDocument &document, const ReportProgress &progress = {});
 
 // The pages the document takes on the device, as paintReport would lay them out.
 int reportPageCount(QPagedPaintDevice &device, const ReportDocument &document);
 
 // Writes the report as a PDF file (text kept as text, the font embedded) through the one safe save.
 // Nothing on success, otherwise a text naming the file and the reason. `path` is in the file system's
-// encoding.
-std::optional<std::string> writeReportPdf(const ReportDocument &document, const std::string &path);
+// encoding. When `progress` stops the writing, no file is written and any earlier one stays.
+std::optional<std::string> writeReportPdf(const ReportDocument &document, const std::string &path,
+                                          const ReportProgress &progress = {});
 
 } // namespace saxolith

@@ -1,9 +1,12 @@
 // The calculation report as a PDF: read back through pdftotext (title block, formulas with their numbers,
 // verdicts, page footer), the page size, the embedded font, and piles kept whole on their pages.
+#include "output/docx_file.h"
 #include "report_pages.h"
 #include "support/pile_record.h"
 #include "support/program_output.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -146,6 +149,43 @@ TEST_F(ReportPdf, AFailedWriteLeavesThePreviousFile)
         writeReportPdf(reportOf(1), (folder.path() + QStringLiteral("/missing/report.pdf")).toStdString());
     ASSERT_TRUE(error.has_value());
     EXPECT_NE(error->find("missing/report.pdf"), std::string::npos);
+}
+
+// Stopped at any point of its layout, painting or writing, a report leaves the earlier file as it was.
+TEST_F(ReportPdf, AStoppedWriteLeavesTheEarlierFileOfEitherFormat)
+{
+    const ReportDocument document = reportOf(12);
+    for (const char *name : {"stopped.pdf", "stopped.docx"}) {
+        SCOPED_TRACE(name);
+        const bool pdf = QString(name).endsWith(".pdf");
+        const auto write = [&](const ReportProgress &progress) {
+            return pdf ? writeReportPdf(document, path(name).toStdString(), progress)
+                       : writeReportDocx(document, path(name).toStdString(), progress);
+        };
+        // Every call the writer makes, in order, and the total it counts toward.
+        std::size_t calls = 0;
+        std::size_t lastDone = 0;
+        ASSERT_FALSE(write([&](std::size_t done, std::size_t total) {
+                         EXPECT_GE(done, lastDone);
+                         EXPECT_LE(done, total);
+                         lastDone = done;
+                         ++calls;
+                         return true;
+                     }).has_value());
+        ASSERT_GT(calls, 1u);
+        for (const std::size_t stopAt : {std::size_t{0}, calls / 2, calls - 1}) {
+            QFile earlier(path(name));
+            ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+            earlier.write("earlier");
+            earlier.close();
+            std::size_t call = 0;
+            EXPECT_TRUE(write([&](std::size_t, std::size_t) { return call++ < stopAt; }).has_value()) << stopAt;
+            ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+            EXPECT_EQ(earlier.readAll(), "earlier") << stopAt;
+            earlier.close();
+        }
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 } // namespace

@@ -36,6 +36,8 @@ namespace shaftText
 {
 inline constexpr std::string_view satisfied = "满足";
 inline constexpr std::string_view notSatisfied = "不满足";
+// The header of a column of Rp beside other figures (the results table, the list exports).
+inline constexpr std::string_view rpColumn = "Rp(kN)";
 } // namespace shaftText
 
 struct ShaftCheck {

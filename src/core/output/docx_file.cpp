@@ -409,8 +409,12 @@ std::string coreXml(const ReportDocument &document)
            "</dc:creator></cp:coreProperties>";
 }
 
-void writeBody(ZipWriter &zip, const ReportDocument &document)
+// False when `progress` stopped it.
+bool writeBody(ZipWriter &zip, const ReportDocument &document, const ReportProgress &progress)
 {
+    // Asked now and then: a block is written in microseconds.
+    constexpr std::size_t progressEvery = 64;
+    std::size_t done = 0;
     std::string out;
     out.reserve(flushSize * 2);
     out += xmlHead;
@@ -418,6 +422,9 @@ void writeBody(ZipWriter &zip, const ReportDocument &document)
     out += wNamespaces;
     out += "><w:body>";
     for (const Block &block : document.blocks) {
+        if (progress && done++ % progressEvery == 0 && !progress(done - 1, document.blocks.size())) {
+            return false;
+        }
         switch (block.style) {
         case BlockStyle::PageBreak:
             out += R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)";
@@ -442,11 +449,13 @@ void writeBody(ZipWriter &zip, const ReportDocument &document)
            R"(" w:bottom=")" + std::to_string(topMargin) + R"(" w:left=")" + std::to_string(sideMargin) +
            R"(" w:header="567" w:footer="567" w:gutter="0"/></w:sectPr></w:body></w:document>)";
     zip.write(out);
+    return true;
 }
 
 } // namespace
 
-std::optional<std::string> writeReportDocx(const ReportDocument &document, const std::string &path)
+std::optional<std::string> writeReportDocx(const ReportDocument &document, const std::string &path,
+                                           const ReportProgress &progress)
 {
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
         MemoryFile file;
@@ -460,7 +469,9 @@ std::optional<std::string> writeReportDocx(const ReportDocument &document, const
             zip.part("word/header1.xml", {headerXml(document)});
             zip.part("word/footer1.xml", {footerXml()});
             zip.open("word/document.xml");
-            writeBody(zip, document);
+            if (!writeBody(zip, document, progress)) {
+                return gaveUp();
+            }
             zip.close();
             if (!zip.finish()) {
                 return std::string("the document could not be packed");

@@ -12,7 +12,9 @@ namespace saxolith
 
 // Writes the report as a .docx through the one safe save: A4 portrait, the project's name and the report's
 // title in the page header, "第 n 页 共 m 页" with PAGE and NUMPAGES fields in the footer, real tables whose
-// header rows repeat. Nothing on success, otherwise a text naming the file and the reason.
-std::optional<std::string> writeReportDocx(const ReportDocument &document, const std::string &path);
+// header rows repeat. Nothing on success, otherwise a text naming the file and the reason; `progress`
+// counts the blocks written, and when it stops the writing no file is written and any earlier one stays.
+std::optional<std::string> writeReportDocx(const ReportDocument &document, const std::string &path,
+                                           const ReportProgress &progress = {});
 
 } // namespace saxolith

@@ -87,17 +87,27 @@ std::string xlsxFailure(const std::string &path, lxw_error error)
     return "Cannot write file \"" + path + "\". " + lxw_strerror(error);
 }
 
-// Display columns a column needs: its header or the widest of the first rows, whichever is wider.
-std::array<double, candidateColumns> columnWidths(const CandidateList &list)
+// Display columns a column needs: its header or the widest of the first rows, whichever is wider;
+// the last one Rp's, when there is a shaft.
+std::array<double, candidateColumns + 1> columnWidths(const CandidateList &list,
+                                                      const std::optional<ShaftColumn> &shaft)
 {
     constexpr std::size_t sampledRows = 1000;
-    std::array<double, candidateColumns> widths{};
+    const std::size_t sampled = std::min(list.size(), sampledRows);
+    std::array<double, candidateColumns + 1> widths{};
     for (int column = 0; column < candidateColumns; ++column) {
         int widest = displayWidth(exportHeader(column));
-        for (std::size_t row = 0; row < std::min(list.size(), sampledRows); ++row) {
+        for (std::size_t row = 0; row < sampled; ++row) {
             widest = std::max(widest, displayWidth(exportCell(list, row, column)));
         }
         widths[static_cast<std::size_t>(column)] = widest + 3;
+    }
+    if (shaft) {
+        int widest = displayWidth(shaftText::rpColumn);
+        for (std::size_t row = 0; row < sampled; ++row) {
+            widest = std::max(widest, displayWidth(shaftCell(list.row(row), *shaft)));
+        }
+        widths[candidateColumns] = widest + 3;
     }
     return widths;
 }
@@ -219,7 +229,7 @@ class RowCells
 class CsvRecords
 {
   public:
-    explicit CsvRecords(const CandidateList &list) : m_list(list)
+    CsvRecords(const CandidateList &list, const std::optional<ShaftColumn> &shaft) : m_list(list), m_shaft(shaft)
     {
         for (auto &table : m_pieces) {
             table.resize(std::size_t{1} << tableBits);
@@ -247,6 +257,14 @@ class CsvRecords
                           std::uint64_t{row.precision} << 24U,
                       bits(row.strength), bits(row.index), bits(row.psi), bits(row.qpa)},
                      5, candidateColumns);
+        if (m_shaft) {
+            // Rp follows the section, its sides and the precision of Ra.
+            out += cached(3, {code(row.section) | std::uint64_t{row.precision} << 8U, bits(row.first), bits(row.second)},
+                          [&](std::string &text) {
+                              text += ',';
+                              appendCsvField(text, shaftCell(row, *m_shaft));
+                          });
+        }
         out += "\r\n";
     }
 
@@ -266,6 +284,17 @@ class CsvRecords
     // Columns [first, end) of row `index`, each after its comma, as kept for `key`.
     const std::string &piece(std::size_t which, std::size_t index, const Key &key, int first, int end)
     {
+        return cached(which, key, [&](std::string &text) {
+            for (int column = first; column < end; ++column) {
+                text += ',';
+                appendCsvField(text, exportCell(m_list, index, column));
+            }
+        });
+    }
+
+    // The text `fill` makes, kept for `key` in table `which`.
+    template <typename Fill> const std::string &cached(std::size_t which, const Key &key, Fill &&fill)
+    {
         std::uint64_t hash = which;
         for (const std::uint64_t word : key) {
             hash = (hash ^ word ^ (word >> 29)) * 0x9E3779B97F4A7C15ULL;
@@ -275,19 +304,24 @@ class CsvRecords
             slot.set = true;
             slot.key = key;
             slot.text.clear();
-            for (int column = first; column < end; ++column) {
-                slot.text += ',';
-                appendCsvField(slot.text, exportCell(m_list, index, column));
-            }
+            fill(slot.text);
         }
         return slot.text;
     }
 
     const CandidateList &m_list;
-    std::array<std::vector<Piece>, 3> m_pieces;
+    const std::optional<ShaftColumn> &m_shaft;
+    std::array<std::vector<Piece>, 4> m_pieces;
 };
 
 } // namespace
+
+std::string shaftCell(const CandidateRow &row, const ShaftColumn &shaft)
+{
+    const SectionTypeRow &section = sectionRow(row.section);
+    const double area = sectionGeometry(section.item, row.first, section.hasSecond ? row.second : 0.0).area;
+    return displayRounded(checkShaft(row.ra, area, shaft.fc, shaft.psiC, 1.0).rp, row.precision);
+}
 
 std::string exportHeader(int column)
 {
@@ -312,7 +346,8 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column)
     return text;
 }
 
-bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress)
+bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress,
+                  const std::optional<ShaftColumn> &shaft)
 {
     // Records gather in one buffer that goes to the sink in pieces of about a megabyte.
     constexpr std::size_t pieceBytes = std::size_t{1} << 20;
@@ -324,9 +359,13 @@ bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportP
         }
         appendCsvField(bytes, exportHeader(column));
     }
+    if (shaft) {
+        bytes += ',';
+        appendCsvField(bytes, shaftText::rpColumn);
+    }
     bytes += "\r\n";
     const std::size_t total = list.size();
-    CsvRecords records(list);
+    CsvRecords records(list, shaft);
     for (std::size_t row = 0; row < total; ++row) {
         records.append(bytes, row);
         if (bytes.size() >= pieceBytes) {
@@ -346,28 +385,30 @@ bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportP
     return true;
 }
 
-void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress)
+void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress,
+                  const std::optional<ShaftColumn> &shaft)
 {
     writeListCsv(
         [&out](std::string_view bytes) {
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             return static_cast<bool>(out);
         },
-        list, progress);
+        list, progress, shaft);
 }
 
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
-                                         const ExportProgress &progress)
+                                         const ExportProgress &progress, const std::optional<ShaftColumn> &shaft)
 {
-    return saveFile(path, [&](const ByteSink &sink) { return completeWhen(writeListCsv(sink, list, progress)); });
+    return saveFile(path,
+                    [&](const ByteSink &sink) { return completeWhen(writeListCsv(sink, list, progress, shaft)); });
 }
 
 std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows)
 {
-    // One row's XML at its longest (about 720 bytes) stays below this: the row's tags, a candidate
-    // number of 64 digits, two texts of three ideographs and eight numbers of 23 characters, each
-    // cell with its reference and style.
-    constexpr std::uintmax_t rowXmlBytes = 768;
+    // One row's XML at its longest (about 780 bytes) stays below this: the row's tags, a candidate
+    // number of 64 digits, two texts of three ideographs and nine numbers of 23 characters (Rp the
+    // ninth), each cell with its reference and style.
+    constexpr std::uintmax_t rowXmlBytes = 832;
     if (rows > std::numeric_limits<std::uintmax_t>::max() / (4 * rowXmlBytes)) {
         return std::nullopt;
     }
@@ -397,7 +438,7 @@ std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, 
 
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress,
-                                          std::size_t rowsPerSheet)
+                                          std::size_t rowsPerSheet, const std::optional<ShaftColumn> &shaft)
 {
     rowsPerSheet = std::clamp<std::size_t>(rowsPerSheet, 1, xlsxRowsPerSheet);
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
@@ -436,7 +477,8 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
             numberFormats[static_cast<std::size_t>(decimals)] = workbook_add_format(workbook);
             format_set_num_format(numberFormats[static_cast<std::size_t>(decimals)], code.c_str());
         }
-        const std::array<double, candidateColumns> widths = columnWidths(list);
+        const std::array<double, candidateColumns + 1> widths = columnWidths(list, shaft);
+        const int columns = shaft ? candidateColumns + 1 : candidateColumns;
 
         const std::size_t total = list.size();
         const std::size_t sheets = std::max<std::size_t>(1, (total + rowsPerSheet - 1) / rowsPerSheet);
@@ -449,16 +491,21 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
                 workbook_close(workbook);
                 return xlsxFailure(path, LXW_ERROR_CREATING_TMPFILE);
             }
-            for (int column = 0; column < candidateColumns; ++column) {
+            for (int column = 0; column < columns; ++column) {
                 worksheet_set_column(worksheet, static_cast<lxw_col_t>(column),
                                      static_cast<lxw_col_t>(column), widths[static_cast<std::size_t>(column)],
                                      nullptr);
             }
             worksheet_freeze_panes(worksheet, 1, 0);
-            worksheet_autofilter(worksheet, 0, 0, static_cast<lxw_row_t>(last - first), candidateColumns - 1);
+            worksheet_autofilter(worksheet, 0, 0, static_cast<lxw_row_t>(last - first),
+                                 static_cast<lxw_col_t>(columns - 1));
             for (int column = 0; column < candidateColumns; ++column) {
                 worksheet_write_string(worksheet, 0, static_cast<lxw_col_t>(column),
                                        exportHeader(column).c_str(), header);
+            }
+            if (shaft) {
+                worksheet_write_string(worksheet, 0, candidateColumns, std::string(shaftText::rpColumn).c_str(),
+                                       header);
             }
             for (std::size_t row = first; row < last; ++row) {
                 const auto sheetRow = static_cast<lxw_row_t>(row - first + 1);
@@ -483,6 +530,15 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
                             numberFormats[static_cast<std::size_t>(cell.number->decimals)]);
                     } else {
                         worksheet_write_string(worksheet, sheetRow, at, cell.text.c_str(), nullptr);
+                    }
+                }
+                if (shaft) {
+                    const std::string rp = shaftCell(candidate, *shaft);
+                    if (const std::optional<NumberCell> number = numberCell(rp)) {
+                        worksheet_write_number(worksheet, sheetRow, candidateColumns, number->value,
+                                               numberFormats[static_cast<std::size_t>(number->decimals)]);
+                    } else if (!rp.empty()) {
+                        worksheet_write_string(worksheet, sheetRow, candidateColumns, rp.c_str(), nullptr);
                     }
                 }
                 if (row % progressEvery == 0) {

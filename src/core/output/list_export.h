@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "capacity/shaft_check.h"
 #include "optimise/candidate_list.h"
 #include "output/text_file.h"
 
@@ -22,6 +23,16 @@ using ExportProgress = std::function<void(std::size_t done, std::size_t total)>;
 // Rows below the header that one worksheet holds (Excel's 1,048,576 rows less the header).
 inline constexpr std::size_t xlsxRowsPerSheet = 1'048'575;
 
+// The shaft's strength beside each candidate, in a last column "Rp(kN)": Rp = ψc·fc·Ap of the
+// candidate's section at the report's concrete grade, at the precision of its Ra.
+struct ShaftColumn {
+    double fc = 0.0; // N/mm²
+    double psiC = 0.0;
+};
+
+// Rp of a candidate as its cell holds it.
+std::string shaftCell(const CandidateRow &row, const ShaftColumn &shaft);
+
 // The header of a column in a spreadsheet: the list's title without its padding blanks or sort mark.
 std::string exportHeader(int column);
 
@@ -30,14 +41,17 @@ std::string exportHeader(int column);
 std::string exportCell(const CandidateList &list, std::size_t row, int column);
 
 // The CSV text: a byte-order mark, the header row, one row per candidate in list order, all twelve
-// columns, fields quoted where they must be, every record ended by CR LF.
-void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress = {});
+// columns (and Rp with a shaft), fields quoted where they must be, every record ended by CR LF.
+void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress = {},
+                  const std::optional<ShaftColumn> &shaft = std::nullopt);
 // The same text handed to `sink` in pieces of about a megabyte; false when the sink refused a piece.
-bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress = {});
+bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress = {},
+                  const std::optional<ShaftColumn> &shaft = std::nullopt);
 
 // Writes the CSV file through a temporary file; nothing on success, otherwise the error text.
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
-                                         const ExportProgress &progress = {});
+                                         const ExportProgress &progress = {},
+                                         const std::optional<ShaftColumn> &shaft = std::nullopt);
 
 // Where the workbook export of `rows` rows beside `path` keeps the library's temporary files (two
 // copies of the sheet's XML at the end): the system's temporary folder, otherwise the folder of
@@ -50,6 +64,7 @@ std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, 
 // when no folder has room for the library's temporary files.
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress = {},
-                                          std::size_t rowsPerSheet = xlsxRowsPerSheet);
+                                          std::size_t rowsPerSheet = xlsxRowsPerSheet,
+                                          const std::optional<ShaftColumn> &shaft = std::nullopt);
 
 } // namespace saxolith

@@ -377,9 +377,12 @@ void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
                          verbatim(check.verdict, !check.satisfied)});
 }
 
-void ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries)
+bool ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress)
 {
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (progress && !progress(i, entries.size())) {
+            return false;
+        }
         const CalculationOutcome outcome = calculate(entries[i].input);
         if (!outcome.record) {
             continue;
@@ -387,6 +390,7 @@ void ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries)
         const std::string number = std::string(book::pileNumberPrefix) + std::to_string(i + 1);
         addPile(*outcome.record, entries[i].pileName.empty() ? number : entries[i].pileName);
     }
+    return true;
 }
 
 ReportDocument ReportBuilder::finish()

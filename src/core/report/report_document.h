@@ -6,7 +6,9 @@
 #include "capacity/shaft_check.h"
 #include "report/report_settings.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +62,10 @@ struct Block {
     bool keepWithNext = false;
 };
 
+// How far a report's making or writing is, `done` of `total`; false asks it to stop where it is (a file
+// being written is then not written).
+using ReportProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
 // The report's files beside the books, as the batch writes them.
 enum class ReportFormat : std::uint8_t { Pdf, Docx };
 inline constexpr std::string_view reportPdfName = "report.pdf";
@@ -87,8 +93,9 @@ class ReportBuilder
     void addPile(const PileRecord &record, std::string_view pileName);
     int pileCount() const { return m_piles; }
 
-    // The book's entries, each calculated again from what was typed, as the book made its lines.
-    void addBookEntries(const std::vector<BookEntry> &entries);
+    // The book's entries, each calculated again from what was typed, as the book made its lines; false
+    // when `progress` stopped it.
+    bool addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress = {});
 
     // The whole document; the builder is spent.
     ReportDocument finish();

@@ -235,6 +235,67 @@ TEST_F(ListExport, WorkbookHoldsNumbersInTheirFormatsUnderAFrozenFilteredHeader)
         << styles;
 }
 
+// Rp = ψc·fc·Ap of each section, at the precision of the row's Ra (tens and hundreds cut).
+TEST_F(ListExport, TheShaftColumnHoldsRpOfEverySectionInBothFormats)
+{
+    struct Case {
+        SectionType section;
+        double first;
+        double second;
+        std::uint8_t precision;
+        std::string_view grade;
+        double psiC;
+        std::string rp;
+    };
+    const Case cases[] = {
+        {SectionType::Round, 1000, 350, 0, "C30", 0.7, "7861.84"}, // a round pile's c is never read
+        {SectionType::Elliptical, 800, 400, 3, "C40", 0.8, "12570"},
+        {SectionType::Rectangular, 1200, 800, 1, "C25", 0.6, "6854.4"},
+        {SectionType::Square, 1000, 1000, 4, "C60", 0.75, "20600"},
+    };
+    for (const Case &c : cases) {
+        CandidateList rows;
+        CandidateRow row;
+        row.section = c.section;
+        row.first = c.first;
+        row.second = c.second;
+        row.precision = c.precision;
+        row.ra = 5000;
+        row.number = 1;
+        rows.append(row);
+        const ShaftColumn shaft{concreteGradeByName(c.grade)->fc, c.psiC};
+        EXPECT_EQ(shaftCell(row, shaft), c.rp) << c.grade;
+
+        std::ostringstream out;
+        writeListCsv(out, rows, {}, shaft);
+        const auto records = parseCsv(out.str().substr(3));
+        ASSERT_EQ(records.size(), 2u);
+        ASSERT_EQ(records[0].size(), 13u);
+        EXPECT_EQ(records[0][12], "Rp(kN)");
+        EXPECT_EQ(records[1][12], c.rp) << c.grade;
+        for (int column = 0; column < 12; ++column) {
+            EXPECT_EQ(records[1][static_cast<std::size_t>(column)], exportCell(rows, 0, column));
+        }
+
+        const std::filesystem::path path = m_folder / "shaft.xlsx";
+        ASSERT_FALSE(exportListXlsx(path.string(), rows, "x", {}, xlsxRowsPerSheet, shaft).has_value());
+        const std::string sheet = zipMember(path, "xl/worksheets/sheet1.xml");
+        EXPECT_NE(cellXml(sheet, "M1").find("Rp(kN)"), std::string::npos);
+        EXPECT_NE(cellXml(sheet, "M2").find("<v>" + c.rp + "</v>"), std::string::npos) << cellXml(sheet, "M2");
+        EXPECT_NE(sheet.find("<autoFilter ref=\"A1:M2\"/>"), std::string::npos);
+    }
+    // A long list's Rp, kept by section and sides, is each row's own.
+    std::ostringstream out;
+    const ShaftColumn c30{14.3, 0.7};
+    writeListCsv(out, list(), {}, c30);
+    const auto records = parseCsv(out.str().substr(3));
+    ASSERT_EQ(records.size(), 1 + list().size());
+    for (std::size_t row = 0; row < list().size(); ++row) {
+        ASSERT_EQ(records[row + 1].size(), 13u);
+        ASSERT_EQ(records[row + 1][12], shaftCell(list().row(row), c30)) << "row " << row;
+    }
+}
+
 TEST_F(ListExport, RowsBeyondTheSheetLimitContinueOnASecondSheet)
 {
     const std::filesystem::path path = m_folder / "long.xlsx";

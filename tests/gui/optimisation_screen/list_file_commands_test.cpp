@@ -2,6 +2,9 @@
 #include "optimisation_fixture.h"
 
 #include "file_dialog.h"
+#include "output/list_export.h"
+#include "project_session.h"
+#include "report_dialog.h"
 #include "saved_notice.h"
 
 #include <QAction>
@@ -22,6 +25,7 @@ class ListExportTest : public OptimisationTest
     void SetUp() override
     {
         OptimisationTest::SetUp();
+        setReportSettingsFileForTesting(m_folder.path() + "/settings.ini");
         setSaveFileFunctionForTesting([this](QWidget *, const SaveFileRequest &request) {
             requests << request;
             return SaveFileAnswer{answer, answerFilter.isEmpty() ? request.filters.front() : answerFilter};
@@ -33,6 +37,7 @@ class ListExportTest : public OptimisationTest
     {
         setSaveFileFunctionForTesting({});
         OptimisationTest::TearDown();
+        setReportSettingsFileForTesting({});
     }
 
     [[nodiscard]] QAction *action(const char *name) const { return screen->findChild<QAction *>(name); }
@@ -128,7 +133,7 @@ TEST_F(ListExportTest, ANameEndingInCsvGivesCsvOfTheFilteredList)
     EXPECT_TRUE(records[0].startsWith("桩编号,截面类型,d|a(mm),c|b(mm),Ra(kN),"));
     for (int row = 0; row < found; ++row) {
         const QStringList fields = records[row + 1].split(',');
-        ASSERT_EQ(fields.size(), 12);
+        ASSERT_EQ(fields.size(), 13);
         EXPECT_EQ(fields[0], cell(screen->Grid3_Youhuasaixuan, row, 0));
         EXPECT_EQ(fields[1], cell(screen->Grid3_Youhuasaixuan, row, 1).remove(' '));
         EXPECT_EQ(fields[4], cell(screen->Grid3_Youhuasaixuan, row, 4));
@@ -136,6 +141,57 @@ TEST_F(ListExportTest, ANameEndingInCsvGivesCsvOfTheFilteredList)
     // 导出 CSV… from the menu proposes CSV first.
     action("act_listExportCsv")->trigger();
     EXPECT_EQ(requests.back().filters.front(), "CSV 文件 (*.csv)");
+}
+
+TEST_F(ListExportTest, TheSpreadsheetsGiveRpAtTheReportsGradeOfTheProjectOrTheUser)
+{
+    ReportSettings remembered;
+    remembered.concreteGrade = "C25";
+    remembered.psiC = 0.6;
+    saveReportSettings(remembered);
+    openAndRun();
+    const CandidateList &shown = screen->fullList()->list();
+    const auto rpColumn = [this](const QString &name) {
+        QStringList records = QString::fromUtf8(bytes(name).mid(3)).split("\r\n");
+        records.removeLast();
+        QStringList rp;
+        for (const QString &record : records) {
+            rp << record.split(',').value(12);
+        }
+        return rp;
+    };
+    const auto expected = [&shown](double fc, double psiC) {
+        QStringList rp{"Rp(kN)"};
+        for (std::size_t row = 0; row < shown.size(); ++row) {
+            rp << QString::fromStdString(shaftCell(shown.row(row), {fc, psiC}));
+        }
+        return rp;
+    };
+    answer = path("user.csv");
+    press(Qt::CTRL | Qt::Key_E);
+    EXPECT_EQ(rpColumn("user.csv"), expected(11.9, 0.6));
+
+    // With a project open, its settings hold.
+    window->findChild<QAction *>("act_newProject")->trigger();
+    ASSERT_TRUE(window->project().hasProject());
+    ASSERT_EQ(screen->fullList()->list().size(), shown.size());
+    ReportSettings own;
+    own.concreteGrade = "C50";
+    own.psiC = 0.8;
+    window->project().setReportSettings(own);
+    answer = path("project.csv");
+    press(Qt::CTRL | Qt::Key_E);
+    EXPECT_EQ(rpColumn("project.csv"), expected(23.1, 0.8));
+    // The workbook's last column, a number.
+    answer = path("project.xlsx");
+    press(Qt::CTRL | Qt::Key_E);
+    const QString sheet = unzip("project.xlsx", "xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(sheet.contains("<c r=\"M2\" s=\"")) << sheet.left(2000).toStdString();
+    EXPECT_TRUE(sheet.contains("<v>" + expected(23.1, 0.8)[1] + "</v>"));
+    ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    // 存盘 keeps its columns.
+    click(screen->cbt_YHsave);
+    EXPECT_FALSE(bytes("嵌岩桩优化计算原始结果(依据GB50007-2011)_表格.txt").contains("Rp"));
 }
 
 TEST_F(ListExportTest, SaveAsWritesTheBytesOfTheSaveCommand)
