@@ -70,7 +70,8 @@ std::string scratch(const char *name)
     return (std::filesystem::temp_directory_path() / name).string();
 }
 
-using ReportWriter = std::optional<std::string> (*)(const ReportDocument &, const std::string &);
+using ReportWriter = std::optional<std::string> (*)(const ReportDocument &, const std::string &,
+                                                    const ReportProgress &);
 
 // From the book's entries to the file written by `write`: the document is built inside the measure.
 // Returns the file's size.
@@ -82,7 +83,7 @@ std::uintmax_t measureReport(benchmark::State &state, ReportWriter write, const 
         state, "text of the same pages",
         [&] {
             return against_baseline::seconds([&] {
-                const auto error = write(build(all), scratch(file));
+                const auto error = write(build(all), scratch(file), {});
                 if (error) {
                     state.SkipWithError(error->c_str());
                 }

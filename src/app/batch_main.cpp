@@ -214,7 +214,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
                             [&](const std::string &path) {
                                 return saveFile(path, [&](const ByteSink &sink) {
                                     SinkStream csv(sink);
-                                    writeResultsCsv(csv, reading.rows, result);
+                                    writeResultsCsv(csv, reading.rows, result, options.reportSettings);
                                     return completeWhen(csv.finish());
                                 });
                             }) &&
@@ -222,7 +222,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     if (options.xlsx) {
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
         if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result,
-                                                  reading.chineseHeader)) {
+                                                  reading.chineseHeader, options.reportSettings)) {
             console.error({}, *error);
             written = false;
         }

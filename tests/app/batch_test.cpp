@@ -289,6 +289,10 @@ TEST_F(BatchTest, TheReportBesideTheBooks)
          {"滨江花园", "C35", "0.75", "东-1", "不满足", "由桩身强度控制", "第1页共4页"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
     }
+    // The results table checks the shaft at the same grade and ψc.
+    const std::string results = fileBytes(folder / "out" / "results.csv");
+    EXPECT_NE(results.find(",fc(MPa),ψc,Rp(kN),桩身强度\r\n"), std::string::npos) << results;
+    EXPECT_NE(results.find(",16.7,0.75,14165.44,不满足\r\n"), std::string::npos) << results;
 
     const BatchRun docxRun = run("piles.csv --out out --report=docx --gamma 1.3");
     ASSERT_EQ(docxRun.code, 0) << docxRun.err;

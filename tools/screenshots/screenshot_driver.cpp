@@ -123,7 +123,7 @@ int main(int argc, char *argv[])
     settings.titleBlock = {"滨江花园二期", "2026-017", "3#楼", "华东建筑设计研究院",
                            "张三",         "李四",     "王五", "2026-12-10"};
     saxolith::ReportBuilder builder(settings);
-    builder.addBookEntries(window.JieGuo_DocLayer->book().entries());
+    builder.addBookEntries(window.resultScreen()->book().entries());
     const QString pdf = scratch.filePath(QStringLiteral("report.pdf"));
     ok = !saxolith::writeReportPdf(builder.finish(), QFile::encodeName(pdf).toStdString()) && ok;
     for (const auto &[page, name] : {std::pair{1, "report_cover"}, std::pair{2, "report_pile"}}) {

@@ -1,5 +1,6 @@
 #include "schedule/results_file.h"
 
+#include "capacity/shaft_check.h"
 #include "output/csv_field.h"
 #include "output/file_system.h"
 #include "output/list_export.h"
@@ -29,6 +30,8 @@ constexpr std::string_view recordEnd = "\r\n";
 // The id leads the row; the other inputs follow in the schedule's column order.
 constexpr std::size_t inputColumns = scheduleColumnCount - 1;
 constexpr std::size_t firstResultColumn = 1 + inputColumns;
+constexpr std::size_t noteColumn = firstResultColumn + 4;
+constexpr std::size_t firstShaftColumn = firstResultColumn + 5;
 
 std::string_view endText(RowEnd end)
 {
@@ -88,7 +91,7 @@ std::string xlsxFailure(const std::string &path, std::string_view reason)
 // first, in ours: nothing on success, otherwise the reason.
 std::optional<std::string> packResults(const std::string &packed, const std::string &scratch,
                                        const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
-                                       bool chineseHeader)
+                                       bool chineseHeader, const ReportSettings &shaft)
 {
     const std::size_t count = std::min(rows.size(), result.rows.size());
     if (count + 1 > sheetRows) {
@@ -135,7 +138,8 @@ std::optional<std::string> packResults(const std::string &packed, const std::str
             widths[i] = std::max(widths[i], displayWidth(cells[i]));
             // Inputs and results that are plain numbers stand as numbers, shown as written; the id
             // stays text, whatever it looks like.
-            const bool numberColumn = numbers && i > 0 && i < firstResultColumn + 3;
+            const bool numberColumn = numbers && ((i > 0 && i < firstResultColumn + 3) ||
+                                                  (i >= firstShaftColumn && i < firstShaftColumn + 3));
             lxw_error error = LXW_NO_ERROR;
             if (const auto decimals = numberColumn ? plainDecimals(cells[i]) : std::nullopt) {
                 lxw_format *format = decimalsFormat(*decimals);
@@ -156,7 +160,7 @@ std::optional<std::string> packResults(const std::string &packed, const std::str
     };
     writeRow(0, resultsHeader(chineseHeader), false);
     for (std::size_t i = 0; i < count && !failure; ++i) {
-        writeRow(static_cast<lxw_row_t>(i + 1), resultsCells(rows[i], result.rows[i]), true);
+        writeRow(static_cast<lxw_row_t>(i + 1), resultsCells(rows[i], result.rows[i], shaft), true);
     }
     if (failure) {
         return failure;
@@ -205,13 +209,14 @@ ResultsCells resultsHeader()
     std::size_t at = firstResultColumn;
     for (const std::string_view name :
          {scheduleText::psiColumn, scheduleText::qpaColumn, scheduleText::raColumn, scheduleText::endColumn,
-          scheduleText::noteColumn}) {
+          scheduleText::noteColumn, scheduleText::fcColumn, scheduleText::psiCColumn, shaftText::rpColumn,
+          scheduleText::shaftColumn}) {
         cells[at++] = name;
     }
     return cells;
 }
 
-ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result)
+ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft)
 {
     ResultsCells cells;
     cells[0] = result.pileName;
@@ -222,21 +227,36 @@ ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result)
     cells[firstResultColumn + 1] = result.qpaText;
     cells[firstResultColumn + 2] = result.raText;
     cells[firstResultColumn + 3] = endText(result.end);
-    cells[firstResultColumn + 4] = result.note;
+    cells[noteColumn] = result.note;
+    const ConcreteGrade *grade = concreteGradeByName(shaft.concreteGrade);
+    if (result.end != RowEnd::Refused && grade != nullptr) {
+        const ShaftCheck check = checkShaft(result.ra, result.area, grade->fc, shaft.psiC, shaft.gamma);
+        cells[firstShaftColumn] = formatGeneral(grade->fc);
+        cells[firstShaftColumn + 1] = formatGeneral(shaft.psiC);
+        cells[firstShaftColumn + 2] = formatFixed(check.rp, 15, 2);
+        cells[firstShaftColumn + 3] = check.verdict;
+        if (!check.satisfied) {
+            std::string &note = cells[noteColumn];
+            note += note.empty() ? "" : std::string(scheduleText::noteSeparator);
+            note += fillIn(scheduleText::shaftGoverns, {formatFixed(check.shaftLimit, 15, 2)});
+        }
+    }
     return cells;
 }
 
-void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result)
+void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
+                     const ReportSettings &shaft)
 {
     out << utf8Mark;
     writeCsvRow(out, resultsHeader());
     for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
-        writeCsvRow(out, resultsCells(rows[i], result.rows[i]));
+        writeCsvRow(out, resultsCells(rows[i], result.rows[i], shaft));
     }
 }
 
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
-                                            const ScheduleResult &result, bool chineseHeader)
+                                            const ScheduleResult &result, bool chineseHeader,
+                                            const ReportSettings &shaft)
 {
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
         const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(path, rows.size());
@@ -252,7 +272,7 @@ std::optional<std::string> writeResultsXlsx(const std::string &path, const std::
         std::string packed = *scratchFile;
         const std::unique_ptr<std::string, void (*)(std::string *)> removePacked(
             &packed, [](std::string *file) { removeFile(*file); });
-        if (auto failure = packResults(packed, scratch->string(), rows, result, chineseHeader)) {
+        if (auto failure = packResults(packed, scratch->string(), rows, result, chineseHeader, shaft)) {
             return xlsxFailure(path, *failure);
         }
         errno = 0;

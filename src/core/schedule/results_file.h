@@ -1,6 +1,7 @@
 // The results table of a calculated schedule (CSV and .xlsx) and the example schedule.
 #pragma once
 
+#include "report/report_settings.h"
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
 
@@ -16,23 +17,27 @@ namespace saxolith
 inline constexpr std::string_view resultsCsvName = "results.csv";
 inline constexpr std::string_view resultsXlsxName = "results.xlsx";
 
-// 桩号, the inputs as read under their English names, ψr, qpa(kPa), Ra(kN), 结果, 说明.
-inline constexpr std::size_t resultsColumnCount = 1 + (scheduleColumnCount - 1) + 5;
+// 桩号, the inputs as read under their English names, ψr, qpa(kPa), Ra(kN), 结果, 说明, then the shaft check
+// at the settings' concrete grade and ψc: fc(MPa), ψc, Rp(kN), 桩身强度. A row whose shaft governs says so,
+// with Rp/γ, in 说明.
+inline constexpr std::size_t resultsColumnCount = 1 + (scheduleColumnCount - 1) + 5 + 4;
 using ResultsCells = std::array<std::string, resultsColumnCount>;
 ResultsCells resultsHeader();
 // The header in one language, the schedule's: every column under its Chinese or its English name.
 ResultsCells resultsHeader(bool chinese);
-ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result);
+ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft = {});
 
 // UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row.
-void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result);
+void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
+                     const ReportSettings &shaft = {});
 
 // One worksheet; inputs and results that are numbers stand as numbers shown with their decimals; the
 // header row, in the schedule's language, stays in view and filters; columns as wide as their texts.
 // Saved as every file is (complete or not at all, the previous file kept on failure); a text longer
 // than a cell holds fails the write. Nothing on success, otherwise the file and the reason.
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
-                                            const ScheduleResult &result, bool chineseHeader = false);
+                                            const ScheduleResult &result, bool chineseHeader = false,
+                                            const ReportSettings &shaft = {});
 
 // An example schedule with every column and three rows, UTF-8 with a byte-order mark.
 std::string scheduleTemplate();

@@ -316,6 +316,8 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
         row.qpaText = std::move(outcome.qpaText);
         row.raText = std::move(outcome.raText);
         row.note = std::move(outcome.statusText);
+        row.area = outcome.record->area;
+        row.ra = outcome.record->ra;
         if (noted) {
             std::string note = repeatOf ? fillIn(scheduleText::repeatedId, {std::to_string(*repeatOf)}) : "";
             if (!lost.empty()) {

@@ -32,6 +32,9 @@ struct RowResult {
     std::string raText;
     // The status line's text, or the error box's for a text that is not a number.
     std::string note;
+    // Completed rows: the section's area (mm²) and Ra (kN), for the shaft check of the results.
+    double area = 0.0;
+    double ra = 0.0;
 };
 
 struct ScheduleResult {

@@ -63,16 +63,22 @@ inline constexpr std::string_view qpaColumn = "qpa(kPa)";
 inline constexpr std::string_view raColumn = "Ra(kN)";
 inline constexpr std::string_view endColumn = "结果";
 inline constexpr std::string_view noteColumn = "说明";
+// The shaft check at the report's concrete grade, after the results.
+inline constexpr std::string_view fcColumn = "fc(MPa)";
+inline constexpr std::string_view psiCColumn = "ψc";
+inline constexpr std::string_view shaftColumn = "桩身强度";
+// Added to 说明 of a row whose shaft governs; "{}" is Rp/γ.
+inline constexpr std::string_view shaftGoverns = "桩身强度控制，Ra 取 Rp/γ = {} kN";
 inline constexpr std::string_view completed = "完成";
 inline constexpr std::string_view completedWithHint = "提示";
 inline constexpr std::string_view refused = "错误";
 inline constexpr std::string_view sheetName = "计算结果";
 // The result columns of results.xlsx under a header of one language (the inputs' names are the
 // schedule's own): ψr, qpa, Ra, the outcome and the note.
-inline constexpr std::array<std::string_view, 5> chineseResultColumns{"计算ψr", "计算qpa(kPa)", "Ra(kN)",
-                                                                      "结果", "说明"};
-inline constexpr std::array<std::string_view, 5> englishResultColumns{"psi_r", "qpa_kPa", "Ra_kN", "result",
-                                                                      "note"};
+inline constexpr std::array<std::string_view, 9> chineseResultColumns{
+    "计算ψr", "计算qpa(kPa)", "Ra(kN)", "结果", "说明", "fc(MPa)", "ψc", "Rp(kN)", "桩身强度"};
+inline constexpr std::array<std::string_view, 9> englishResultColumns{
+    "psi_r", "qpa_kPa", "Ra_kN", "result", "note", "fc_MPa", "psi_c", "Rp_kN", "shaft"};
 // What the workbook cannot hold: "{}" the row, the column and the most characters of a cell; the rows.
 inline constexpr std::string_view cellTooLong = "第 {} 行第 {} 列的文字超过 {} 个字符，Excel 的单元格放不下";
 inline constexpr std::string_view tooManyForSheet = "{} 根桩超过一个 Excel 工作表的 {} 行";

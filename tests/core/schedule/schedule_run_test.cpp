@@ -258,11 +258,55 @@ TEST(ScheduleRun, ResultsTableAsCsv)
     std::ostringstream out;
     writeResultsCsv(out, rows, result);
     EXPECT_EQ(out.str(), "\xEF\xBB\xBF"
-                         "桩号,section,d,c,qpa,frk,integrity,psi,precision,ψr,qpa(kPa),Ra(kN),结果,说明\r\n"
-                         "A,圆桩,1000,,,35,较完整,,,0.2000,7000,5498,完成,\"较硬岩,岩体较完整\"\r\n"
-                         "\"B,1\",矩形桩,1000,800,4000,,,,,-,4000,3200,完成,\r\n"
-                         "C,圆桩,1000,,,abc,较完整,,,,,,错误,岩石单轴抗压强度值有错\r\n"
-                         "ZH3,圆桩,1000,,,20,较完整,,两位小数,0.2000,4000.00,3141.59,提示,提示 ： 不适用于软质岩\r\n");
+                         "桩号,section,d,c,qpa,frk,integrity,psi,precision,ψr,qpa(kPa),Ra(kN),结果,说明,"
+                         "fc(MPa),ψc,Rp(kN),桩身强度\r\n"
+                         "A,圆桩,1000,,,35,较完整,,,0.2000,7000,5498,完成,\"较硬岩,岩体较完整\",14.3,0.7,7861.84,满足\r\n"
+                         "\"B,1\",矩形桩,1000,800,4000,,,,,-,4000,3200,完成,,14.3,0.7,8008.00,满足\r\n"
+                         "C,圆桩,1000,,,abc,较完整,,,,,,错误,岩石单轴抗压强度值有错,,,,\r\n"
+                         "ZH3,圆桩,1000,,,20,较完整,,两位小数,0.2000,4000.00,3141.59,提示,提示 ： 不适用于软质岩,"
+                         "14.3,0.7,7861.84,满足\r\n");
+}
+
+TEST(ScheduleRun, ResultsNameTheRowsWhoseShaftGoverns)
+{
+    // Hard rock under a 1,200 mm pile: Ra 33,929 kN, three times what a C30 shaft carries.
+    const std::vector<ScheduleRow> rows = rowsOf("id,section,d,qpa\nH,圆桩,1200,30000\nS,圆桩,1000,3000\n");
+    CalculationBook book;
+    const ScheduleResult result = calculateSchedule(rows, book, timeText);
+    const struct {
+        const char *grade;
+        double psiC;
+        const char *hard; // the cells of H from fc on, and its note
+        const char *note;
+    } cases[] = {
+        {"C30", 0.7, "14.3,0.7,11321.04,不满足", "桩身强度控制，Ra 取 Rp/γ = 8385.96 kN"},
+        {"C60", 0.8, "27.5,0.8,24881.41,不满足", "桩身强度控制，Ra 取 Rp/γ = 18430.68 kN"},
+    };
+    for (const auto &c : cases) {
+        ReportSettings settings;
+        settings.concreteGrade = c.grade;
+        settings.psiC = c.psiC;
+        const ResultsCells hard = resultsCells(rows[0], result.rows[0], settings);
+        std::string tail;
+        for (std::size_t i = hard.size() - 4; i < hard.size(); ++i) {
+            tail += (tail.empty() ? "" : ",") + hard[i];
+        }
+        EXPECT_EQ(tail, c.hard) << c.grade;
+        EXPECT_NE(hard[hard.size() - 5].find(c.note), std::string::npos) << hard[hard.size() - 5];
+        const ResultsCells soft = resultsCells(rows[1], result.rows[1], settings);
+        EXPECT_EQ(soft.back(), "满足") << c.grade;
+        EXPECT_EQ(soft[soft.size() - 5].find("桩身强度控制"), std::string::npos);
+    }
+    // The workbook holds fc, ψc and Rp as numbers.
+    const std::string folder = ::testing::TempDir() + "/schedule_shaft_" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/results.xlsx";
+    ASSERT_FALSE(writeResultsXlsx(path, rows, result));
+    const std::string sheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
+    for (const char *cell : {"<v>14.3</v>", "<v>0.7</v>", "<v>11321.04</v>", "<t>不满足</t>", "<t>Rp_kN</t>"}) {
+        EXPECT_NE(sheet.find(cell), std::string::npos) << cell;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(ScheduleRun, ResultsTableAsSpreadsheet)
@@ -292,7 +336,7 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
         sheet.find("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"),
         std::string::npos)
         << sheet;
-    EXPECT_NE(sheet.find("<autoFilter ref=\"A1:N4\"/>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<autoFilter ref=\"A1:R4\"/>"), std::string::npos) << sheet;
     EXPECT_NE(sheet.find("<col min=\"14\" max=\"14\" width=\"24.7109375\" customWidth=\"1\"/>"),
               std::string::npos)
         << sheet; // 岩石单轴抗压强度值有错: 22 columns, and a margin
@@ -312,7 +356,7 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
     ASSERT_FALSE(writeResultsXlsx(path, chineseRows, chineseResult, true));
     const std::string chineseSheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
     for (const char *name :
-         {"桩号", "截面类型", "d(mm)", "frk(MPa)", "ψr", "计算ψr", "Ra(kN)", "结果", "说明"}) {
+         {"桩号", "截面类型", "d(mm)", "frk(MPa)", "ψr", "计算ψr", "Ra(kN)", "结果", "说明", "Rp(kN)", "桩身强度"}) {
         EXPECT_NE(chineseSheet.find("<t>" + std::string(name) + "</t>"), std::string::npos) << name;
     }
     EXPECT_EQ(chineseSheet.find("<t>section</t>"), std::string::npos);
