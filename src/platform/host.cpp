@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 #else
 #include <clocale>
 #include <langinfo.h>
@@ -102,6 +104,22 @@ QString fromFileText(const std::string &text)
 #else
     return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 #endif
+}
+
+std::vector<std::string> commandLineArguments(int argc, char **argv)
+{
+#ifdef _WIN32
+    int count = 0;
+    if (wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        std::vector<std::string> arguments;
+        for (int i = 0; i < count; ++i) {
+            arguments.push_back(QString::fromWCharArray(wide[i]).toStdString());
+        }
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    return std::vector<std::string>(argv, argv + argc);
 }
 
 QString timeText(const QDateTime &moment, const QLocale &locale)

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace saxolith
 {
@@ -29,6 +30,10 @@ inline QString qs(std::string_view text)
 std::string filePathBytes(const QString &path);
 // A text core made that may hold such a name (an error message), for the screen.
 QString fromFileText(const std::string &text);
+
+// The program's arguments in the encoding core takes file names in: `argv` as given on POSIX; on
+// Windows the wide command line in UTF-8, as `argv` there holds only what the ANSI code page can.
+std::vector<std::string> commandLineArguments(int argc, char **argv);
 
 // The locale's short date, a blank and its long time without a time-zone part; the date alone at midnight.
 QString timeText(const QDateTime &moment, const QLocale &locale);

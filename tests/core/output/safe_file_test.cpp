@@ -1,5 +1,7 @@
 #include "output/safe_file.h"
 
+#include "output/file_system.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -52,6 +54,34 @@ class SafeFile : public ::testing::Test
 
     fs::path m_folder;
 };
+
+// What tells the window that a file is still the one it wrote: the same file unchanged, and nothing else.
+TEST_F(SafeFile, AStampNamesOnePlainFileAsItStands)
+{
+    EXPECT_FALSE(plainFileStamp(path("missing.txt")));
+    EXPECT_FALSE(plainFileStamp(m_folder.string()));
+
+    const std::string book = path("book.txt");
+    const std::string other = path("other.txt");
+    ASSERT_FALSE(saveFile(book, "first"));
+    ASSERT_FALSE(saveFile(other, "first"));
+    const auto written = plainFileStamp(book);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(plainFileStamp(book), written);
+    EXPECT_EQ(written->size, 5);
+    const auto neighbour = plainFileStamp(other);
+    ASSERT_TRUE(neighbour);
+    EXPECT_EQ(neighbour->volume, written->volume);
+    EXPECT_NE(neighbour->file, written->file);
+
+    {
+        std::ofstream(book, std::ios::binary | std::ios::app) << " and more";
+    }
+    const auto grown = plainFileStamp(book);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->file, written->file);
+    EXPECT_NE(grown, written);
+}
 
 TEST_F(SafeFile, WritesAndReplaces)
 {
