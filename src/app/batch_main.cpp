@@ -3,6 +3,7 @@
 #include "book/calculation_book.h"
 #include "output/book_file.h"
 #include "output/encoding.h"
+#include "output/file_system.h"
 #include "output/docx_file.h"
 #include "output/output_generation.h"
 #include "output/safe_file.h"
@@ -18,6 +19,7 @@
 #include "texts/schedule.h"
 
 #include "book_pages.h"
+#include "bundled_fonts.h"
 #include "host.h"
 #include "report_pages.h"
 
@@ -112,7 +114,7 @@ int writeTemplate(const BatchOptions &options, Console &console)
         return allCompleted;
     }
     std::error_code ec;
-    if (std::filesystem::exists(options.schedule, ec)) {
+    if (std::filesystem::exists(filePath(options.schedule), ec)) {
         console.error(options.schedule, batchText::templateExists);
         return failed;
     }
@@ -167,11 +169,12 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     if (options.pdf || options.report == ReportFormat::Pdf) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         pages.emplace(argc, argv);
+        loadBundledFonts();
     }
 
     std::error_code ec;
-    std::filesystem::create_directories(options.outFolder, ec);
-    if (ec || !std::filesystem::is_directory(options.outFolder)) {
+    std::filesystem::create_directories(filePath(options.outFolder), ec);
+    if (ec || !std::filesystem::is_directory(filePath(options.outFolder))) {
         console.error(options.outFolder, std::string(batchText::cannotMakeFolder) + ec.message());
         return failed;
     }
@@ -235,7 +238,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         }
         console.progress(fillIn(batchText::writing, {options.project}));
         // Its folder is made as the output folder is; a folder that cannot be made fails the save below.
-        if (const auto parent = std::filesystem::path(options.project).parent_path(); !parent.empty()) {
+        if (const auto parent = filePath(options.project).parent_path(); !parent.empty()) {
             std::filesystem::create_directories(parent, ec);
         }
         if (const auto error = saveFile(options.project, [&project](const ByteSink &sink) {
@@ -299,7 +302,10 @@ int main(int argc, char **argv)
     std::setlocale(LC_ALL, "");
     Console console(systemCodePage());
     BatchOptions options;
-    if (const auto error = parseBatchOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+    // File names in the encoding core takes them in (on Windows argv holds only the ANSI code page).
+    std::vector<std::string> arguments = commandLineArguments(argc, argv);
+    arguments.erase(arguments.begin());
+    if (const auto error = parseBatchOptions(arguments, options)) {
         console.error({}, *error);
         std::fputs(encodeText(batchText::usage, console.codePage()).c_str(), stderr);
         return failed;

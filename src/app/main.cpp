@@ -1,4 +1,5 @@
 // Starts the calculator: one main window on the input screen, with the project named on the command line.
+#include "bundled_fonts.h"
 #include "desktop.h"
 #include "main_window.h"
 #include "project_session.h"
@@ -36,6 +37,7 @@ int main(int argc, char *argv[])
         }
     }
     saxolith::setUpDesktop(*app);
+    saxolith::loadBundledFonts();
     saxolith::installQtTranslations(QLocale::system(), app.get());
     QSettings settings(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
     saxolith::MainWindow window;

@@ -72,6 +72,9 @@ Section "Uninstall"
   !insertmacro RemovePluginFolder imageformats
   !insertmacro RemovePluginFolder printsupport
   Delete "$INSTDIR\translations\*.qm"
+  Delete "$INSTDIR\fonts\wqy-zenhei.ttc"
+  Delete "$INSTDIR\fonts\wqy-zenhei-copyright.txt"
+  RMDir "$INSTDIR\fonts"
   RMDir "$INSTDIR\translations"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -14,6 +14,11 @@
 namespace saxolith
 {
 
+// The path std::filesystem and the file streams take for a file name as the program holds it: the
+// name's bytes on POSIX; on Windows the name is UTF-8, which a plain std::string would be read as the
+// ANSI code page.
+std::filesystem::path filePath(const std::string &name);
+
 // A temporary file beside the file a save replaces; removed unless committed.
 class TemporaryFile
 {

@@ -149,6 +149,11 @@ class PosixTemporaryFile final : public TemporaryFile
 
 } // namespace
 
+std::filesystem::path filePath(const std::string &name)
+{
+    return std::filesystem::path(name);
+}
+
 std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath, std::string &error)
 {
     int linkError = 0;

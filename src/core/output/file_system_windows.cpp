@@ -135,6 +135,11 @@ class WindowsTemporaryFile final : public TemporaryFile
 
 } // namespace
 
+std::filesystem::path filePath(const std::string &name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath, std::string &error)
 {
     // A link is written through: the file it ends at is the one replaced.

@@ -426,7 +426,7 @@ std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, 
         !error && hasRoom(system)) {
         return system;
     }
-    std::filesystem::path beside = std::filesystem::path(path).parent_path();
+    std::filesystem::path beside = filePath(path).parent_path();
     if (beside.empty()) {
         beside = ".";
     }

@@ -1,5 +1,6 @@
 #include "schedule/schedule_stream.h"
 
+#include "output/file_system.h"
 #include "texts/schedule.h"
 
 #include <algorithm>
@@ -123,7 +124,7 @@ ScheduleStream::ScheduleStream(std::string path, std::size_t pieceBytes)
 
 bool ScheduleStream::start()
 {
-    m_in = std::ifstream(m_path, std::ios::binary);
+    m_in = std::ifstream(filePath(m_path), std::ios::binary);
     m_raw.clear();
     m_scanned = 0;
     m_state = fieldStart;
