@@ -14,6 +14,9 @@
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
 #include "text/fill_in.h"
+#include "schedule/schedule_stream.h"
+#include "output/file_system.h"
+#include "output/text_file.h"
 #include "texts/batch.h"
 #include "text/number_text.h"
 #include "texts/schedule.h"
@@ -25,6 +28,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -150,18 +154,183 @@ class Outputs
     Console &m_console;
 };
 
-int runSchedule(const BatchOptions &options, Console &console, int argc, char **argv)
+// Where the bytes of a file go as a streamed run writes it: gathered and handed on in pieces of about
+// a megabyte.
+class PieceWriter
 {
-    std::string bytes;
-    if (const auto error = readScheduleFile(options.schedule, bytes)) {
-        console.error(options.schedule, *error);
+  public:
+    explicit PieceWriter(ByteSink sink) : m_sink(std::move(sink)) {}
+    std::string &buffer() { return m_bytes; }
+    // Hands the gathered bytes on once there are enough of them (all of them with `all`).
+    void pass(bool all = false)
+    {
+        if (m_bytes.size() >= (std::size_t{1} << 20) || (all && !m_bytes.empty())) {
+            m_ok = m_ok && m_sink(m_bytes);
+            m_bytes.clear();
+        }
+    }
+    bool finish()
+    {
+        pass(true);
+        return m_ok;
+    }
+
+  private:
+    ByteSink m_sink;
+    std::string m_bytes;
+    bool m_ok = true;
+};
+
+// A plain run (the books and the results) calculated as its schedule is read: each row goes to both
+// book files, results.csv and results.xlsx as it comes, and nothing of a finished row is kept, so a
+// schedule of any length runs in the same little memory. Its files and messages are those of the
+// whole run below.
+int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &stream, const RepeatedIdFilter &ids,
+                OutputGeneration &generation)
+{
+    const std::string codePage = options.codePage.value_or(console.codePage());
+    bool written = true;
+    const auto failedWith = [&](const std::optional<std::string> &error) {
+        if (error) {
+            console.error({}, *error);
+            written = false;
+        }
+    };
+
+    // The text book is opened with its first entry: a run without one writes no book.
+    StreamedSave textSave;
+    std::optional<std::string> textOpenError;
+    TextFileWriter text(
+        [&](std::string_view bytes) {
+            if (!textSave.isOpen() && !textOpenError) {
+                textOpenError = textSave.open(generation.stagedPath(bookFileName(BookForm::Text)));
+            }
+            return !textOpenError && textSave.write(bytes);
+        },
+        codePage);
+    // The table's rows wait in a spool until the widest id is known; the refused rows' messages wait
+    // for the end, where the whole run lists them.
+    const std::string spoolPath = generation.scratchPath("table-rows");
+    std::ofstream spool(spoolPath, std::ios::binary);
+    const std::string refusalsPath = generation.scratchPath("refused-rows");
+    std::ofstream refusals(refusalsPath, std::ios::binary);
+    BookFilesWriter books(
+        text,
+        [&spool](std::string_view bytes) {
+            spool.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            return static_cast<bool>(spool);
+        },
+        currentTimeText().toStdString());
+
+    StreamedSave csvSave;
+    const std::optional<std::string> csvOpenError = csvSave.open(generation.stagedPath(resultsCsvName));
+    PieceWriter csv([&csvSave](std::string_view bytes) { return csvSave.write(bytes); });
+    csv.buffer() = resultsCsvHead();
+    std::optional<ResultsWorkbook> workbook;
+    if (options.xlsx) {
+        workbook.emplace(generation.stagedPath(resultsXlsxName), stream.rowCount(), stream.chineseHeader(),
+                         options.reportSettings);
+    }
+
+    ScheduleCalculator calculator(codePage, &ids);
+    const ScheduleTally tally = streamSchedule(
+        stream, calculator, [&books](const PileRecord &pile, std::string_view name) { return books.record(pile, name); },
+        [&](const ScheduleRow &row, const RowResult &result) {
+            appendResultsCsvRow(csv.buffer(), row, result, options.reportSettings);
+            csv.pass();
+            if (workbook) {
+                workbook->add(row, result);
+            }
+            if (result.end == RowEnd::Refused) {
+                const std::string message = refusedRowText(result);
+                refusals.write(message.c_str(), static_cast<std::streamsize>(message.size() + 1));
+            }
+        },
+        [&console](std::size_t done, std::size_t total) {
+            console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
+        });
+    if (stream.failed()) {
+        // The file changed while it was read: what was written is of no schedule.
+        console.error(options.schedule, std::string(scheduleText::cannotRead) + reasonText(EIO));
         return failed;
     }
-    ScheduleReading reading = readSchedule(bytes);
-    bytes = std::string();
-    if (reading.error) {
-        console.error(options.schedule, scheduleErrorText(*reading.error));
+
+    if (books.entryCount() == 0) {
+        console.error({}, batchText::noBook);
+    } else {
+        console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Text)}));
+        books.finishText();
+        const bool textWritten = text.finish();
+        failedWith(textOpenError ? textOpenError : textSave.finish(completeWhen(textWritten)));
+        console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Table)}));
+        spool.close();
+        failedWith(saveFile(generation.stagedPath(bookFileName(BookForm::Table)), [&](const ByteSink &sink) {
+            TextFileWriter table(sink, codePage);
+            const bool whole = books.writeTable(table, [&spoolPath](const ByteSink &take) {
+                return readFileInPieces(spoolPath, std::size_t{1} << 20, take);
+            });
+            return completeWhen(table.finish() && whole);
+        }));
+    }
+    console.progress(fillIn(batchText::writing, {resultsCsvName}));
+    failedWith(csvOpenError ? csvOpenError : csvSave.finish(completeWhen(csv.finish())));
+    if (workbook) {
+        console.progress(fillIn(batchText::writing, {resultsXlsxName}));
+        failedWith(workbook->finish());
+    }
+
+    refusals.close();
+    std::string carried;
+    readFileInPieces(refusalsPath, std::size_t{1} << 20, [&](std::string_view bytes) {
+        carried.append(bytes);
+        std::size_t start = 0;
+        for (std::size_t end; (end = carried.find('\0', start)) != std::string::npos; start = end + 1) {
+            console.error(options.schedule, std::string_view(carried).substr(start, end - start));
+        }
+        carried.erase(0, start);
+        return true;
+    });
+    console.out(fillIn(scheduleText::summary, {std::to_string(tally.completed), std::to_string(tally.refused)}));
+    if (written) {
+        failedWith(generation.commit());
+    }
+    if (!written) {
+        console.error({}, batchText::nothingReplaced);
         return failed;
+    }
+    return tally.refused > 0 ? someRefused : allCompleted;
+}
+
+int runSchedule(const BatchOptions &options, Console &console, int argc, char **argv)
+{
+    // The books and the results alone are written as the schedule is read, a piece at a time; the
+    // PDF, the report and the project take the whole book, so they read the schedule whole.
+    std::optional<ScheduleStream> stream;
+    std::error_code sizeError;
+    const std::uintmax_t scheduleBytes = std::filesystem::file_size(options.schedule, sizeError);
+    // Bits enough that the ids of even a full schedule are seldom taken for repeated ones.
+    RepeatedIdFilter ids(sizeError ? std::size_t{1} << 20
+                                   : static_cast<std::size_t>(std::clamp<std::uintmax_t>(
+                                         scheduleBytes * 2, std::uintmax_t{1} << 16, std::uintmax_t{1} << 27)));
+    if (!options.pdf && !options.report && options.project.empty()) {
+        stream.emplace(options.schedule);
+        if (!stream->check([&ids](const ScheduleRow &row) { ids.add(row.cell(ScheduleColumn::Id)); })) {
+            stream.reset();
+        }
+    }
+    ScheduleReading reading;
+    if (!stream) {
+        std::string bytes;
+        if (const auto error = readScheduleFile(options.schedule, bytes)) {
+            console.error(options.schedule, *error);
+            return failed;
+        }
+        reading = readSchedule(bytes);
+        bytes = std::string();
+        if (reading.error) {
+            console.error(options.schedule, scheduleErrorText(*reading.error));
+            return failed;
+        }
     }
 
     // The page layout needs fonts, never a display.
@@ -184,6 +353,15 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     if (const auto error = lock.lock(options.outFolder, busy)) {
         console.error(options.outFolder, busy ? std::string(batchText::folderBusy) : *error);
         return failed;
+    }
+
+    if (stream) {
+        OutputGeneration generation;
+        if (const auto error = generation.begin(options.outFolder)) {
+            console.error({}, *error);
+            return failed;
+        }
+        return runStreamed(options, console, *stream, ids, generation);
     }
 
     const std::string codePage = options.codePage.value_or(console.codePage());

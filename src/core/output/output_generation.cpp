@@ -41,6 +41,11 @@ std::optional<std::string> OutputGeneration::begin(const std::string &folder)
     return std::nullopt;
 }
 
+std::string OutputGeneration::scratchPath(std::string_view name) const
+{
+    return m_staging + "/" + std::string(name);
+}
+
 std::string OutputGeneration::stagedPath(std::string_view name)
 {
     if (std::find(m_names.begin(), m_names.end(), name) == m_names.end()) {

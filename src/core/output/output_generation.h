@@ -29,6 +29,8 @@ class OutputGeneration
 
     // Where the file `name` is to be written; it joins the generation.
     std::string stagedPath(std::string_view name);
+    // Where a file the run needs only while it runs may stand; it goes with the private folder.
+    std::string scratchPath(std::string_view name) const;
 
     // Moves every file onto its name in the output folder, each as the safe save replaces a file (through
     // links, keeping the replaced file's permissions, refusing one the user may not write). When a move

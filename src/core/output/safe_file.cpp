@@ -21,17 +21,31 @@ std::string fileFailure(std::string_view what, const std::string &path, int erro
     return text;
 }
 
-std::optional<std::string> saveFile(const std::string &shownPath, const FileContent &content)
+StreamedSave::StreamedSave() = default;
+StreamedSave::~StreamedSave() = default;
+
+std::optional<std::string> StreamedSave::open(const std::string &path)
 {
     std::string refused;
-    std::unique_ptr<TemporaryFile> file = TemporaryFile::open(shownPath, refused);
-    if (!file) {
+    m_file = TemporaryFile::open(path, refused);
+    if (!m_file) {
         return refused;
     }
-    TemporaryFile &temporary = *file;
-    const ByteSink sink = [&temporary](std::string_view bytes) { return temporary.write(bytes); };
-    const std::optional<std::string> incomplete = content(sink);
-    int error = temporary.failure();
+    return std::nullopt;
+}
+
+bool StreamedSave::write(std::string_view bytes)
+{
+    return m_file != nullptr && m_file->write(bytes);
+}
+
+std::optional<std::string> StreamedSave::finish(const std::optional<std::string> &incomplete)
+{
+    if (!m_file) {
+        return incomplete ? incomplete : gaveUp();
+    }
+    const std::unique_ptr<TemporaryFile> file = std::move(m_file);
+    int error = file->failure();
     // The writer's own reason stands unless the system refused a piece first.
     if (incomplete && error == 0 && !incomplete->empty()) {
         return incomplete;
@@ -39,7 +53,17 @@ std::optional<std::string> saveFile(const std::string &shownPath, const FileCont
     if (incomplete && error == 0) {
         error = ECANCELED;
     }
-    return temporary.commit(error);
+    return file->commit(error);
+}
+
+std::optional<std::string> saveFile(const std::string &shownPath, const FileContent &content)
+{
+    StreamedSave save;
+    if (auto refused = save.open(shownPath)) {
+        return refused;
+    }
+    const ByteSink sink = [&save](std::string_view bytes) { return save.write(bytes); };
+    return save.finish(content(sink));
 }
 
 namespace

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <streambuf>
@@ -36,6 +37,31 @@ inline std::optional<std::string> completeWhen(bool complete)
 // keeps its permissions; a file the user may not write, or marked read-only, is refused. The reason
 // is plain text in any locale (gui decodes it in one place).
 std::optional<std::string> saveFile(const std::string &path, const FileContent &content);
+
+class TemporaryFile;
+
+// The same save kept open while the bytes come piece by piece from elsewhere, so that several files
+// can be written side by side as a long run goes.
+class StreamedSave
+{
+  public:
+    StreamedSave();
+    ~StreamedSave(); // a save not finished leaves nothing behind
+    StreamedSave(const StreamedSave &) = delete;
+    StreamedSave &operator=(const StreamedSave &) = delete;
+
+    // Nothing when the file could be opened, otherwise the error text saveFile gives.
+    std::optional<std::string> open(const std::string &path);
+    bool isOpen() const { return m_file != nullptr; }
+    // False once a piece could not be written.
+    bool write(std::string_view bytes);
+    // Completes the file, or abandons it when the writer gives why it is `incomplete`: the outcome
+    // saveFile gives when its content returns the same.
+    std::optional<std::string> finish(const std::optional<std::string> &incomplete = std::nullopt);
+
+  private:
+    std::unique_ptr<TemporaryFile> m_file;
+};
 
 // The same for bytes already made.
 inline std::optional<std::string> saveFile(const std::string &path, std::string_view bytes)

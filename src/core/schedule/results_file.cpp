@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace saxolith
 {
@@ -46,9 +47,8 @@ std::string_view endText(RowEnd end)
     return scheduleText::refused;
 }
 
-void writeCsvRow(std::ostream &out, const ResultsCells &cells)
+void appendCsvRow(std::string &record, const ResultsCells &cells)
 {
-    std::string record;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) {
             record += ',';
@@ -56,7 +56,6 @@ void writeCsvRow(std::ostream &out, const ResultsCells &cells)
         appendCsvField(record, cells[i]);
     }
     record += recordEnd;
-    out << record;
 }
 
 // Decimals of a plain decimal number text ("3850.00" → 2); nothing for any other text.
@@ -86,56 +85,108 @@ std::string xlsxFailure(const std::string &path, std::string_view reason)
     return "Cannot write file \"" + path + "\". " + std::string(reason);
 }
 
-// The workbook of the results, packed by the library into the file `packed`. Every call is checked,
-// and what the library would refuse (and report on the terminal in its own words) is refused here
-// first, in ours: nothing on success, otherwise the reason.
-std::optional<std::string> packResults(const std::string &packed, const std::string &scratch,
-                                       const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
-                                       bool chineseHeader, const ReportSettings &shaft)
+} // namespace
+
+// The workbook of the results, packed by the library into the file `packed` a row at a time. Every
+// call is checked, and what the library would refuse (and report on the terminal in its own words) is
+// refused here first, in ours: the first failure, once there is one, is kept and ends the work.
+class ResultsPacker
 {
-    const std::size_t count = std::min(rows.size(), result.rows.size());
-    if (count + 1 > sheetRows) {
-        return fillIn(scheduleText::tooManyForSheet, {std::to_string(count), std::to_string(sheetRows - 1)});
-    }
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE; // rows go out in order, so a long schedule needs no more memory
-    std::string scratchName = scratch;
-    options.tmpdir = scratchName.data();
-    errno = 0;
-    lxw_workbook *book = workbook_new_opt(packed.c_str(), &options);
-    if (book == nullptr) {
-        return reasonText(errno != 0 ? errno : EIO);
-    }
-    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook *)> closeOnFailure(book, [](lxw_workbook *open) {
-        if (open != nullptr) {
-            workbook_close(open);
+  public:
+    explicit ResultsPacker(const ReportSettings &shaft) : m_shaft(shaft) {}
+    ResultsPacker(const ResultsPacker &) = delete;
+    ResultsPacker &operator=(const ResultsPacker &) = delete;
+    ~ResultsPacker()
+    {
+        if (m_book != nullptr) {
+            workbook_close(m_book);
         }
-    });
-    lxw_worksheet *sheet = workbook_add_worksheet(book, std::string(scheduleText::sheetName).c_str());
-    if (sheet == nullptr) {
-        return lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED);
     }
-    std::map<int, lxw_format *> formats;
-    const auto decimalsFormat = [&](int decimals) -> lxw_format * {
-        lxw_format *&format = formats[decimals];
-        if (format == nullptr && (format = workbook_add_format(book)) != nullptr) {
+
+    // Opens the workbook for `count` rows and writes its header.
+    void open(const std::string &packed, const std::string &scratch, std::size_t count, bool chineseHeader)
+    {
+        m_count = count;
+        if (count + 1 > sheetRows) {
+            m_failure = fillIn(scheduleText::tooManyForSheet, {std::to_string(count), std::to_string(sheetRows - 1)});
+            return;
+        }
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE; // rows go out in order, so a long schedule needs no more memory
+        m_scratch = scratch;
+        options.tmpdir = m_scratch.data();
+        errno = 0;
+        m_book = workbook_new_opt(packed.c_str(), &options);
+        if (m_book == nullptr) {
+            m_failure = reasonText(errno != 0 ? errno : EIO);
+            return;
+        }
+        m_sheet = workbook_add_worksheet(m_book, std::string(scheduleText::sheetName).c_str());
+        if (m_sheet == nullptr) {
+            m_failure = lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED);
+            return;
+        }
+        // The header stays in view and filters the rows; each column as wide as its widest text.
+        worksheet_freeze_panes(m_sheet, 1, 0);
+        writeRow(resultsHeader(chineseHeader), false);
+    }
+
+    void add(const ScheduleRow &row, const RowResult &result)
+    {
+        if (!m_failure && m_next <= m_count) {
+            writeRow(resultsCells(row, result, m_shaft), true);
+        }
+    }
+
+    // Nothing when every row was written and the workbook is packed, otherwise the reason.
+    std::optional<std::string> close()
+    {
+        if (m_failure) {
+            return m_failure;
+        }
+        constexpr int widest = 120; // a long note wraps in the cell rather than making the sheet unreadable
+        for (std::size_t i = 0; i < m_widths.size(); ++i) {
+            const auto column = static_cast<lxw_col_t>(i);
+            if (const lxw_error error =
+                    worksheet_set_column(m_sheet, column, column, std::min(m_widths[i], widest) + 2, nullptr);
+                error != LXW_NO_ERROR) {
+                return lxw_strerror(error);
+            }
+        }
+        if (const lxw_error error = worksheet_autofilter(m_sheet, 0, 0, static_cast<lxw_row_t>(m_count),
+                                                         static_cast<lxw_col_t>(resultsColumnCount - 1));
+            error != LXW_NO_ERROR) {
+            return lxw_strerror(error);
+        }
+        // The library frees the workbook whatever it returns.
+        lxw_workbook *book = std::exchange(m_book, nullptr);
+        if (const lxw_error error = workbook_close(book); error != LXW_NO_ERROR) {
+            return lxw_strerror(error);
+        }
+        return std::nullopt;
+    }
+
+  private:
+    lxw_format *decimalsFormat(int decimals)
+    {
+        lxw_format *&format = m_formats[decimals];
+        if (format == nullptr && (format = workbook_add_format(m_book)) != nullptr) {
             const std::string pattern =
                 decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : std::string("0");
             format_set_num_format(format, pattern.c_str());
         }
         return format;
-    };
-    // The header stays in view and filters the rows; each column as wide as its widest text.
-    worksheet_freeze_panes(sheet, 1, 0);
-    std::array<int, resultsColumnCount> widths{};
-    std::optional<std::string> failure;
-    const auto writeRow = [&](lxw_row_t at, const ResultsCells &cells, bool numbers) {
-        for (std::size_t i = 0; i < cells.size() && !failure; ++i) {
+    }
+
+    void writeRow(const ResultsCells &cells, bool numbers)
+    {
+        const lxw_row_t at = m_next++;
+        for (std::size_t i = 0; i < cells.size() && !m_failure; ++i) {
             const auto column = static_cast<lxw_col_t>(i);
             if (cells[i].empty()) {
                 continue;
             }
-            widths[i] = std::max(widths[i], displayWidth(cells[i]));
+            m_widths[i] = std::max(m_widths[i], displayWidth(cells[i]));
             // Inputs and results that are plain numbers stand as numbers, shown as written; the id
             // stays text, whatever it looks like.
             const bool numberColumn = numbers && ((i > 0 && i < firstResultColumn + 3) ||
@@ -144,49 +195,31 @@ std::optional<std::string> packResults(const std::string &packed, const std::str
             if (const auto decimals = numberColumn ? plainDecimals(cells[i]) : std::nullopt) {
                 lxw_format *format = decimalsFormat(*decimals);
                 error = format == nullptr ? LXW_ERROR_MEMORY_MALLOC_FAILED
-                                          : worksheet_write_number(sheet, at, column, *strictNumber(cells[i]), format);
+                                          : worksheet_write_number(m_sheet, at, column, *strictNumber(cells[i]), format);
             } else if (characterCount(cells[i]) > longestCellText) {
-                failure = fillIn(scheduleText::cellTooLong, {std::to_string(at + 1), std::to_string(i + 1),
-                                                             std::to_string(longestCellText)});
+                m_failure = fillIn(scheduleText::cellTooLong, {std::to_string(at + 1), std::to_string(i + 1),
+                                                               std::to_string(longestCellText)});
                 return;
             } else {
                 // Always a text, never a formula, whatever it begins with.
-                error = worksheet_write_string(sheet, at, column, cells[i].c_str(), nullptr);
+                error = worksheet_write_string(m_sheet, at, column, cells[i].c_str(), nullptr);
             }
             if (error != LXW_NO_ERROR) {
-                failure = lxw_strerror(error);
+                m_failure = lxw_strerror(error);
             }
         }
-    };
-    writeRow(0, resultsHeader(chineseHeader), false);
-    for (std::size_t i = 0; i < count && !failure; ++i) {
-        writeRow(static_cast<lxw_row_t>(i + 1), resultsCells(rows[i], result.rows[i], shaft), true);
     }
-    if (failure) {
-        return failure;
-    }
-    constexpr int widest = 120; // a long note wraps in the cell rather than making the sheet unreadable
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        const auto column = static_cast<lxw_col_t>(i);
-        if (const lxw_error error =
-                worksheet_set_column(sheet, column, column, std::min(widths[i], widest) + 2, nullptr);
-            error != LXW_NO_ERROR) {
-            return lxw_strerror(error);
-        }
-    }
-    if (const lxw_error error = worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(count),
-                                                     static_cast<lxw_col_t>(resultsColumnCount - 1));
-        error != LXW_NO_ERROR) {
-        return lxw_strerror(error);
-    }
-    // The library frees the workbook whatever it returns.
-    if (const lxw_error error = workbook_close(closeOnFailure.release()); error != LXW_NO_ERROR) {
-        return lxw_strerror(error);
-    }
-    return std::nullopt;
-}
 
-} // namespace
+    ReportSettings m_shaft;
+    lxw_workbook *m_book = nullptr;
+    lxw_worksheet *m_sheet = nullptr;
+    std::string m_scratch;
+    std::size_t m_count = 0;
+    lxw_row_t m_next = 0;
+    std::map<int, lxw_format *> m_formats;
+    std::array<int, resultsColumnCount> m_widths{};
+    std::optional<std::string> m_failure;
+};
 
 ResultsCells resultsHeader(bool chinese)
 {
@@ -247,40 +280,90 @@ ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
                      const ReportSettings &shaft)
 {
-    out << utf8Mark;
-    writeCsvRow(out, resultsHeader());
+    out << resultsCsvHead();
+    std::string record;
     for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
-        writeCsvRow(out, resultsCells(rows[i], result.rows[i], shaft));
+        record.clear();
+        appendResultsCsvRow(record, rows[i], result.rows[i], shaft);
+        out << record;
     }
+}
+
+std::string resultsCsvHead()
+{
+    std::string head(utf8Mark);
+    appendCsvRow(head, resultsHeader());
+    return head;
+}
+
+void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResult &result,
+                         const ReportSettings &shaft)
+{
+    appendCsvRow(out, resultsCells(row, result, shaft));
+}
+
+ResultsWorkbook::ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader,
+                                 const ReportSettings &shaft)
+    : m_path(std::move(path)), m_packer(std::make_unique<ResultsPacker>(shaft))
+{
+    const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(m_path, rowCount);
+    if (!scratch) {
+        m_failure = xlsxFailure(m_path, reasonText(ENOSPC));
+        return;
+    }
+    // The library packs the workbook only into a file it opens by name: a private scratch file,
+    // streamed into the save once packed.
+    const std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-results");
+    if (!scratchFile) {
+        m_failure = fileFailure("Cannot create file", m_path, errno);
+        return;
+    }
+    m_packed = *scratchFile;
+    m_packer->open(m_packed, scratch->string(), rowCount, chineseHeader);
+}
+
+ResultsWorkbook::~ResultsWorkbook()
+{
+    m_packer.reset(); // the library lets go of the packed file first
+    if (!m_packed.empty()) {
+        removeFile(m_packed);
+    }
+}
+
+void ResultsWorkbook::add(const ScheduleRow &row, const RowResult &result)
+{
+    if (!m_failure) {
+        m_packer->add(row, result);
+    }
+}
+
+std::optional<std::string> ResultsWorkbook::finish()
+{
+    if (m_failure) {
+        return m_failure;
+    }
+    return saveFile(m_path, [&](const ByteSink &sink) -> std::optional<std::string> {
+        if (auto failure = m_packer->close()) {
+            return xlsxFailure(m_path, *failure);
+        }
+        errno = 0;
+        if (!copyFileInto(m_packed, sink)) {
+            return xlsxFailure(m_path, reasonText(errno != 0 ? errno : EIO));
+        }
+        return std::nullopt;
+    });
 }
 
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
                                             const ScheduleResult &result, bool chineseHeader,
                                             const ReportSettings &shaft)
 {
-    return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
-        const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(path, rows.size());
-        if (!scratch) {
-            return xlsxFailure(path, reasonText(ENOSPC));
-        }
-        // The library packs the workbook only into a file it opens by name: a private scratch file,
-        // streamed into the save once packed.
-        const std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-results");
-        if (!scratchFile) {
-            return fileFailure("Cannot create file", path, errno);
-        }
-        std::string packed = *scratchFile;
-        const std::unique_ptr<std::string, void (*)(std::string *)> removePacked(
-            &packed, [](std::string *file) { removeFile(*file); });
-        if (auto failure = packResults(packed, scratch->string(), rows, result, chineseHeader, shaft)) {
-            return xlsxFailure(path, *failure);
-        }
-        errno = 0;
-        if (!copyFileInto(packed, sink)) {
-            return xlsxFailure(path, reasonText(errno != 0 ? errno : EIO));
-        }
-        return std::nullopt;
-    });
+    const std::size_t count = std::min(rows.size(), result.rows.size());
+    ResultsWorkbook book(path, count, chineseHeader, shaft);
+    for (std::size_t i = 0; i < count; ++i) {
+        book.add(rows[i], result.rows[i]);
+    }
+    return book.finish();
 }
 
 std::string scheduleTemplate()

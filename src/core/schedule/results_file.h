@@ -6,6 +6,7 @@
 #include "schedule/schedule_run.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -30,6 +31,10 @@ ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const
 // UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row.
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
                      const ReportSettings &shaft = {});
+// The same a row at a time: the byte-order mark and the header, then each row's record.
+std::string resultsCsvHead();
+void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResult &result,
+                         const ReportSettings &shaft = {});
 
 // One worksheet; inputs and results that are numbers stand as numbers shown with their decimals; the
 // header row, in the schedule's language, stays in view and filters; columns as wide as their texts.
@@ -38,6 +43,30 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
                                             const ScheduleResult &result, bool chineseHeader = false,
                                             const ReportSettings &shaft = {});
+
+class ResultsPacker;
+
+// The workbook writeResultsXlsx saves, given a row at a time as a run calculates it, so a schedule
+// of any length is written in little memory; saved at `path` by finish().
+class ResultsWorkbook
+{
+  public:
+    // `rowCount` rows are to come; `shaft`: the shaft check's settings.
+    ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader, const ReportSettings &shaft = {});
+    ~ResultsWorkbook();
+    ResultsWorkbook(const ResultsWorkbook &) = delete;
+    ResultsWorkbook &operator=(const ResultsWorkbook &) = delete;
+
+    void add(const ScheduleRow &row, const RowResult &result);
+    // Packs and saves the workbook; nothing on success, otherwise the file and the reason.
+    std::optional<std::string> finish();
+
+  private:
+    std::string m_path;
+    std::string m_packed;
+    std::unique_ptr<ResultsPacker> m_packer;
+    std::optional<std::string> m_failure;
+};
 
 // An example schedule with every column and three rows, UTF-8 with a byte-order mark.
 std::string scheduleTemplate();

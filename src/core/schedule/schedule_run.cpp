@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <unordered_map>
+#include <functional>
 
 namespace saxolith
 {
@@ -266,76 +267,143 @@ RowInput rowInput(const ScheduleRow &row)
     return out;
 }
 
+RepeatedIdFilter::RepeatedIdFilter(std::size_t bits) : m_bits(std::max<std::size_t>(bits, 64) / 64, 0) {}
+
+std::array<std::size_t, 3> RepeatedIdFilter::places(std::string_view id) const
+{
+    const std::size_t hash = std::hash<std::string_view>{}(id);
+    const std::size_t step = (hash >> 17) | 1u;
+    const std::size_t count = m_bits.size() * 64;
+    return {hash % count, (hash + step) % count, (hash + 2 * step) % count};
+}
+
+void RepeatedIdFilter::add(std::string_view id)
+{
+    if (id.empty()) {
+        return;
+    }
+    bool seen = true;
+    for (const std::size_t at : places(id)) {
+        std::uint64_t &word = m_bits[at / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+        seen = seen && (word & bit) != 0;
+        word |= bit;
+    }
+    if (seen) {
+        m_twice.insert(std::hash<std::string_view>{}(id));
+    }
+}
+
+bool RepeatedIdFilter::mayRepeat(std::string_view id) const
+{
+    return m_twice.contains(std::hash<std::string_view>{}(id));
+}
+
+ScheduleCalculator::ScheduleCalculator(std::string_view bookCodePage, const RepeatedIdFilter *ids)
+    : m_encoder(bookCodePage), m_codePage(bookCodePage), m_ids(ids)
+{
+}
+
+RowResult ScheduleCalculator::calculate(const ScheduleRow &scheduleRow, const RecordEntry &record, bool &typedIn)
+{
+    RowResult row;
+    row.line = scheduleRow.line;
+    RowInput typed = rowInput(scheduleRow);
+    row.pileName = std::move(typed.pileName);
+    std::string lost = m_encoder.passesThrough() ? std::string() : firstCharacterLost(m_encoder, row.pileName);
+    std::optional<int> repeatOf;
+    if (!row.pileName.empty() && (m_ids == nullptr || m_ids->mayRepeat(row.pileName))) {
+        const auto [at, first] = m_idLines.try_emplace(row.pileName, row.line);
+        if (!first) {
+            repeatOf = at->second;
+        }
+    }
+    typedIn = typed.refusal.empty();
+    if (!typedIn) {
+        row.note = std::move(typed.refusal);
+        return row;
+    }
+    CalculationOutcome outcome = saxolith::calculate(typed.input);
+    if (outcome.end != CalculationEnd::Completed || !outcome.record) {
+        // The error box quotes the whole text; the note quotes at most 60 characters of the cell.
+        row.note = outcome.end == CalculationEnd::ConversionFailure
+                       ? conversionErrorText(message::notAFloat, quotedCell(typed.input.integrity))
+                       : std::move(outcome.statusText);
+        return row;
+    }
+    const int number = record(*outcome.record, row.pileName);
+    if (row.pileName.empty()) {
+        row.pileName = std::string(book::pileNumberPrefix) + std::to_string(number);
+    }
+    const bool noted = repeatOf || !lost.empty();
+    row.end = outcome.hintFlags != 0 || noted ? RowEnd::CompletedWithHint : RowEnd::Completed;
+    row.psiText = std::move(outcome.psiText);
+    row.qpaText = std::move(outcome.qpaText);
+    row.raText = std::move(outcome.raText);
+    row.note = std::move(outcome.statusText);
+    row.area = outcome.record->area;
+    row.ra = outcome.record->ra;
+    if (noted) {
+        std::string note = repeatOf ? fillIn(scheduleText::repeatedId, {std::to_string(*repeatOf)}) : "";
+        if (!lost.empty()) {
+            note += note.empty() ? "" : scheduleText::noteSeparator;
+            note += fillIn(scheduleText::idNotInCodePage, {lost, m_codePage});
+        }
+        if (!row.note.empty()) {
+            note += scheduleText::noteSeparator;
+            note += row.note;
+        }
+        row.note = std::move(note);
+    }
+    return row;
+}
+
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
                                  std::string_view timeText, const ScheduleProgress &progress,
                                  std::string_view bookCodePage)
 {
-    Encoder encoder(bookCodePage);
+    ScheduleCalculator calculator(bookCodePage);
+    const RecordEntry record = [&](const PileRecord &pile, std::string_view name) {
+        return book.record(pile, timeText, name);
+    };
     ScheduleResult result;
     result.rows.reserve(rows.size());
-    // Each id with the line that first gave it.
-    std::unordered_map<std::string, int> idLines;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (progress && i % progressStep == 0) {
             progress(i, rows.size());
         }
-        RowResult &row = result.rows.emplace_back();
-        row.line = rows[i].line;
-        RowInput typed = rowInput(rows[i]);
-        row.pileName = std::move(typed.pileName);
-        std::string lost = encoder.passesThrough() ? std::string() : firstCharacterLost(encoder, row.pileName);
-        std::optional<int> repeatOf;
-        if (!row.pileName.empty()) {
-            const auto [at, first] = idLines.try_emplace(row.pileName, row.line);
-            if (!first) {
-                repeatOf = at->second;
-            }
+        bool typed = false;
+        const RowResult &row = result.rows.emplace_back(calculator.calculate(rows[i], record, typed));
+        if (typed) {
+            result.lastTyped = i;
         }
-        if (!typed.refusal.empty()) {
-            row.note = std::move(typed.refusal);
-            ++result.refused;
-            continue;
-        }
-        result.lastTyped = i;
-        CalculationOutcome outcome = calculate(typed.input);
-        if (outcome.end != CalculationEnd::Completed || !outcome.record) {
-            // The error box quotes the whole text; the note quotes at most 60 characters of the cell.
-            row.note = outcome.end == CalculationEnd::ConversionFailure
-                           ? conversionErrorText(message::notAFloat, quotedCell(typed.input.integrity))
-                           : std::move(outcome.statusText);
-            ++result.refused;
-            continue;
-        }
-        const int number = book.record(*outcome.record, timeText, row.pileName);
-        if (row.pileName.empty()) {
-            row.pileName = std::string(book::pileNumberPrefix) + std::to_string(number);
-        }
-        const bool noted = repeatOf || !lost.empty();
-        row.end = outcome.hintFlags != 0 || noted ? RowEnd::CompletedWithHint : RowEnd::Completed;
-        row.psiText = std::move(outcome.psiText);
-        row.qpaText = std::move(outcome.qpaText);
-        row.raText = std::move(outcome.raText);
-        row.note = std::move(outcome.statusText);
-        row.area = outcome.record->area;
-        row.ra = outcome.record->ra;
-        if (noted) {
-            std::string note = repeatOf ? fillIn(scheduleText::repeatedId, {std::to_string(*repeatOf)}) : "";
-            if (!lost.empty()) {
-                note += note.empty() ? "" : scheduleText::noteSeparator;
-                note += fillIn(scheduleText::idNotInCodePage, {lost, bookCodePage});
-            }
-            if (!row.note.empty()) {
-                note += scheduleText::noteSeparator;
-                note += row.note;
-            }
-            row.note = std::move(note);
-        }
-        ++result.completed;
+        ++(row.end == RowEnd::Refused ? result.refused : result.completed);
     }
     if (progress) {
         progress(rows.size(), rows.size());
     }
     return result;
+}
+
+ScheduleTally streamSchedule(ScheduleStream &stream, ScheduleCalculator &calculator, const RecordEntry &record,
+                             const RowTaker &take, const ScheduleProgress &progress)
+{
+    ScheduleTally tally;
+    const std::size_t total = stream.rowCount();
+    ScheduleRow row;
+    for (std::size_t done = 0; stream.next(row); ++done) {
+        if (progress && done % progressStep == 0) {
+            progress(done, total);
+        }
+        bool typed = false;
+        const RowResult result = calculator.calculate(row, record, typed);
+        ++(result.end == RowEnd::Refused ? tally.refused : tally.completed);
+        take(row, result);
+    }
+    if (progress) {
+        progress(total, total);
+    }
+    return tally;
 }
 
 std::string refusedRowText(const RowResult &row)

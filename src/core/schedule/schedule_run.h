@@ -4,8 +4,15 @@
 #include "book/calculation_book.h"
 #include "capacity/calculation.h"
 #include "schedule/schedule_file.h"
+#include "schedule/schedule_stream.h"
 
+#include "output/encoding.h"
+
+#include <array>
+#include <cstdint>
 #include <functional>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -48,12 +55,65 @@ struct ScheduleResult {
 // Called now and then with the rows done so far and the total.
 using ScheduleProgress = std::function<void(std::size_t done, std::size_t total)>;
 
+// Records a completed row's calculation under the pile's name (empty: none) and gives back the
+// entry number the book gives it.
+using RecordEntry = std::function<int(const PileRecord &record, std::string_view pileName)>;
+
+// The ids of a whole schedule gone through once, to tell which may stand on more than one row: only
+// those are then compared exactly, so a long schedule keeps in memory only the few ids that repeat
+// (and the rare ones taken for them).
+class RepeatedIdFilter
+{
+  public:
+    // `bits` of memory for the ids seen once; more bits, fewer ids taken for repeated.
+    explicit RepeatedIdFilter(std::size_t bits);
+    void add(std::string_view id);
+    bool mayRepeat(std::string_view id) const;
+
+  private:
+    std::array<std::size_t, 3> places(std::string_view id) const;
+
+    std::vector<std::uint64_t> m_bits;
+    std::unordered_set<std::size_t> m_twice;
+};
+
+// Calculates rows one after another as the calculate command does, noting a repeated id and an id the
+// book files' code page cannot hold. With a filter, only ids it says may repeat are kept.
+class ScheduleCalculator
+{
+  public:
+    explicit ScheduleCalculator(std::string_view bookCodePage, const RepeatedIdFilter *ids = nullptr);
+
+    // The row's result; a completed row's record goes to `record`. `typed` tells whether the row
+    // could be typed in at all.
+    RowResult calculate(const ScheduleRow &row, const RecordEntry &record, bool &typed);
+
+  private:
+    Encoder m_encoder;
+    std::string m_codePage;
+    const RepeatedIdFilter *m_ids;
+    // Each id with the line that first gave it.
+    std::unordered_map<std::string, int> m_idLines;
+};
+
 // Calculates every row as the calculate command does and records each completed one in `book`
 // with `timeText`, after the entries it already holds. A repeated id, and an id with a character the
 // book files' code page `bookCodePage` cannot hold (written there as "?"), complete the row with a note.
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
                                  std::string_view timeText, const ScheduleProgress &progress = {},
                                  std::string_view bookCodePage = "UTF-8");
+
+struct ScheduleTally {
+    int completed = 0;
+    int refused = 0;
+};
+// Takes each row of a streamed run with its result, as it is calculated.
+using RowTaker = std::function<void(const ScheduleRow &row, const RowResult &result)>;
+
+// Calculates each row `stream` gives (after its check) as calculateSchedule does, a completed one
+// recorded through `record`, and hands it to `take`; nothing of a finished row is kept.
+ScheduleTally streamSchedule(ScheduleStream &stream, ScheduleCalculator &calculator, const RecordEntry &record,
+                             const RowTaker &take, const ScheduleProgress &progress = {});
 
 // "第 3 行：" and the row's note, as refused rows are listed.
 std::string refusedRowText(const RowResult &row);

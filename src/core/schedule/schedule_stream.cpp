@@ -136,6 +136,7 @@ bool ScheduleStream::start()
     m_seen = 0;
     m_pieceRefused = false;
     m_prefix.clear();
+    m_bytesRead = 0;
     return static_cast<bool>(m_in);
 }
 
@@ -189,6 +190,13 @@ bool ScheduleStream::readRaw(std::string &chunk)
         m_raw.resize(at + m_pieceBytes);
         m_in.read(m_raw.data() + at, static_cast<std::streamsize>(m_pieceBytes));
         m_raw.resize(at + static_cast<std::size_t>(m_in.gcount()));
+        m_bytesRead += m_raw.size() - at;
+        if (m_bytesRead > largestScheduleBytes) {
+            m_failed = true; // the whole reading refuses it, as it refuses to hold it
+            m_atEnd = true;
+            m_raw.clear();
+            return false;
+        }
         if (m_raw.size() == at) {
             m_atEnd = true;
             m_failed = m_failed || m_in.bad();

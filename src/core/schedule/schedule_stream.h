@@ -5,6 +5,7 @@
 #include "schedule/schedule_file.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -55,6 +56,7 @@ class ScheduleStream
     std::size_t m_scanned = 0; // of m_raw, bytes already looked at for record ends
     int m_state = 0;          // where the scan stands within a record
     bool m_atEnd = false;
+    std::uintmax_t m_bytesRead = 0;
     bool m_firstPiece = true;
     char m_separator = ',';
     Encoding m_encoding = Encoding::Utf8;
