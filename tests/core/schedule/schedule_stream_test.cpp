@@ -99,6 +99,7 @@ TEST(ScheduleStream, LeavesToTheWholeReadingWhatItCannotTakeAPieceAtATime)
         {"an open quote at the end", text + "\r\n\"P,圆桩,1000,35,完整\r\n"},
         {"a GBK byte that is no character", test::toGbk(text) + "\r\n\x81\x20,圆桩,1000,35,完整"},
         {"UTF-8 with its mark and a byte that is not UTF-8", "\xEF\xBB\xBF" + text + "\r\n\xFF,圆桩,1,2,3"},
+        {"UTF-8 with a line in GBK", text + test::toGbk("\r\n西-2,方桩,900,20,完整\r\n")},
         {"a control character", text + "\r\nP\x01,圆桩,1000,35,完整"},
         {"a header alone", "桩号,截面类型\r\n\r\n"},
         {"nothing", ""},
@@ -106,6 +107,7 @@ TEST(ScheduleStream, LeavesToTheWholeReadingWhatItCannotTakeAPieceAtATime)
         {"UTF-16", "\xFF\xFE" + text},
     };
     for (const Form &form : forms) {
+        EXPECT_TRUE(readSchedule(form.bytes).error) << form.name;
         const std::string path = scheduleAt(form.bytes);
         for (const std::size_t piece : {16, 1 << 20}) {
             ScheduleStream stream(path, piece);
