@@ -228,11 +228,13 @@ TEST_F(BatchTest, ALongScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
     EXPECT_EQ(streamed.code, whole.code);
     EXPECT_EQ(streamed.out, whole.out);
     EXPECT_EQ(streamed.err, whole.err);
+    // The books close with the time of their run, which may differ by a second.
+    const auto withoutTime = [](std::string bytes) { return bytes.substr(0, bytes.rfind("\r\n")); };
     for (const std::string &name : {std::string(bookFileName(BookForm::Text)), std::string(bookFileName(BookForm::Table)),
                                    std::string("results.csv")}) {
         const std::string bytes = fileBytes(folder / "streamed" / name);
         EXPECT_FALSE(bytes.empty()) << name;
-        EXPECT_TRUE(bytes == fileBytes(folder / "whole" / name)) << name;
+        EXPECT_TRUE(withoutTime(bytes) == withoutTime(fileBytes(folder / "whole" / name))) << name;
     }
     const std::string sheet = "xl/worksheets/sheet1.xml";
     EXPECT_EQ(test::zipMember((folder / "streamed/results.xlsx").string(), sheet),
