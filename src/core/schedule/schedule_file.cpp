@@ -44,47 +44,6 @@ int lineAt(std::string_view bytes, std::size_t offset)
     return line;
 }
 
-// Where the first byte stands that breaks UTF-8 (overlong forms, surrogates and values beyond
-// U+10FFFF included); npos for valid text.
-std::size_t invalidUtf8At(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char lead = byte(i);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return i;
-        }
-        if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
-            return i;
-        }
-        for (std::size_t k = 2; k < length; ++k) {
-            if ((byte(i + k) & 0xC0u) != 0x80u) {
-                return i;
-            }
-        }
-        i += length;
-    }
-    return std::string_view::npos;
-}
-
 // GBK bytes as UTF-8; the offset of the first byte that is not GBK when there is one. GB18030
 // reads every GBK text the same and also the few bytes Windows adds to it.
 std::string fromGbk(std::string_view bytes, std::size_t &badOffset)
@@ -406,6 +365,45 @@ std::string normalisedName(std::string_view name)
 }
 
 } // namespace
+
+std::size_t invalidUtf8At(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+            return i;
+        }
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((byte(i + k) & 0xC0u) != 0x80u) {
+                return i;
+            }
+        }
+        i += length;
+    }
+    return std::string_view::npos;
+}
 
 std::optional<std::string> readScheduleFile(const std::string &path, std::string &bytes, std::uintmax_t limit)
 {

@@ -96,6 +96,10 @@ inline constexpr std::size_t longestId = 200;
 std::optional<std::string> readScheduleFile(const std::string &path, std::string &bytes,
                                             std::uintmax_t limit = largestScheduleBytes);
 
+// Where the first byte stands that breaks UTF-8 (overlong forms, surrogates and values beyond
+// U+10FFFF included); npos for valid text.
+std::size_t invalidUtf8At(std::string_view text);
+
 // A cell as messages quote it: at most 60 characters, a longer one cut with "…".
 std::string quotedCell(std::string_view cell);
 

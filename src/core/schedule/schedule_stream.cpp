@@ -47,45 +47,6 @@ std::size_t lineStart(std::string_view text, int line)
     return at;
 }
 
-// Whether the bytes are UTF-8 throughout (overlong forms, surrogates and values past U+10FFFF not).
-bool validUtf8(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char lead = byte(i);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return false;
-        }
-        if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
-            return false;
-        }
-        for (std::size_t k = 2; k < length; ++k) {
-            if ((byte(i + k) & 0xC0u) != 0x80u) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 // The separator the reading takes: of comma, semicolon and tab, the one the first line that holds
 // anything has most often outside quotes; a comma when none is there. These bytes never stand
 // inside a GBK character, so the raw bytes tell it as the text does.
@@ -288,7 +249,7 @@ ScheduleReading ScheduleStream::readPiece(std::string_view text)
     }
     whole += m_prefix;
     whole += text;
-    m_unsure = m_encoding == Encoding::Gbk && validUtf8(whole) &&
+    m_unsure = m_encoding == Encoding::Gbk && invalidUtf8At(whole) == std::string_view::npos &&
                std::any_of(whole.begin(), whole.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return readSchedule(whole);
 }
@@ -325,7 +286,7 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
     bool mark = false;
     for (bool first = true; readRaw(chunk); first = false) {
         mark = mark || (first && chunk.starts_with(utf8Mark));
-        if (!validUtf8(chunk)) {
+        if (invalidUtf8At(chunk) != std::string_view::npos) {
             if (mark) {
                 return false;
             }
