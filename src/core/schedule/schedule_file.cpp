@@ -306,34 +306,6 @@ class CsvRecords
     int m_line = 1;
 };
 
-// The separator the file uses: of comma, semicolon and tab, the one its first line (its header)
-// holds most often outside quotes; a comma when none is there.
-char fieldSeparator(std::string_view text)
-{
-    std::array<int, 3> counts{};
-    constexpr std::array<char, 3> candidates{',', ';', '\t'};
-    bool quoted = false;
-    bool seen = false; // anything but blanks on the line so far
-    for (const char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == '\n' || c == '\r')) {
-            if (seen) {
-                break;
-            }
-            continue;
-        } else if (!quoted) {
-            const auto at = std::find(candidates.begin(), candidates.end(), c);
-            if (at != candidates.end()) {
-                ++counts[static_cast<std::size_t>(at - candidates.begin())];
-            }
-        }
-        seen = seen || (c != ' ' && c != '\t');
-    }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
-}
-
 bool allEmpty(const std::vector<std::string> &fields)
 {
     return std::all_of(fields.begin(), fields.end(),
@@ -365,6 +337,32 @@ std::string normalisedName(std::string_view name)
 }
 
 } // namespace
+
+char fieldSeparator(std::string_view text)
+{
+    std::array<int, 3> counts{};
+    constexpr std::array<char, 3> candidates{',', ';', '\t'};
+    bool quoted = false;
+    bool seen = false; // anything but blanks on the line so far
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == '\n' || c == '\r')) {
+            if (seen) {
+                break;
+            }
+            continue;
+        } else if (!quoted) {
+            const auto at = std::find(candidates.begin(), candidates.end(), c);
+            if (at != candidates.end()) {
+                ++counts[static_cast<std::size_t>(at - candidates.begin())];
+            }
+        }
+        seen = seen || (c != ' ' && c != '\t');
+    }
+    const auto most = std::max_element(counts.begin(), counts.end());
+    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
+}
 
 std::size_t invalidUtf8At(std::string_view text)
 {

@@ -96,6 +96,11 @@ inline constexpr std::size_t longestId = 200;
 std::optional<std::string> readScheduleFile(const std::string &path, std::string &bytes,
                                             std::uintmax_t limit = largestScheduleBytes);
 
+// The separator a schedule's fields take: of comma, semicolon and tab, the one the first line that
+// holds anything has most often outside quotes; a comma when none is there. These bytes never stand
+// inside a GBK character, so raw bytes tell it as the text does.
+char fieldSeparator(std::string_view text);
+
 // Where the first byte stands that breaks UTF-8 (overlong forms, surrogates and values beyond
 // U+10FFFF included); npos for valid text.
 std::size_t invalidUtf8At(std::string_view text);

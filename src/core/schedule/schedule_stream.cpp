@@ -47,35 +47,6 @@ std::size_t lineStart(std::string_view text, int line)
     return at;
 }
 
-// The separator the reading takes: of comma, semicolon and tab, the one the first line that holds
-// anything has most often outside quotes; a comma when none is there. These bytes never stand
-// inside a GBK character, so the raw bytes tell it as the text does.
-char separatorOf(std::string_view bytes)
-{
-    std::array<int, 3> counts{};
-    constexpr std::array<char, 3> candidates{',', ';', '\t'};
-    bool quoted = false;
-    bool seen = false;
-    for (const char c : bytes) {
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == '\n' || c == '\r')) {
-            if (seen) {
-                break;
-            }
-            continue;
-        } else if (!quoted) {
-            const auto at = std::find(candidates.begin(), candidates.end(), c);
-            if (at != candidates.end()) {
-                ++counts[static_cast<std::size_t>(at - candidates.begin())];
-            }
-        }
-        seen = seen || (c != ' ' && c != '\t');
-    }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
-}
-
 } // namespace
 
 ScheduleStream::ScheduleStream(std::string path, std::size_t pieceBytes)
@@ -274,7 +245,7 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
     if (head.size() == m_pieceBytes && head.find_first_of("\r\n") == std::string::npos) {
         return false; // a header longer than a piece
     }
-    m_separator = separatorOf(head);
+    m_separator = fieldSeparator(head);
     head = std::string();
 
     // The code page: UTF-8 when every piece is UTF-8, otherwise GBK.
