@@ -26,9 +26,11 @@ namespace
 
 // The files this run has written, as the system identifies them: a file put there or changed by
 // anyone else since no longer matches, and is asked about again.
-std::map<std::pair<std::uint64_t, std::uint64_t>, FileStamp> &writtenFiles()
+using FileKey = std::pair<std::uint64_t, std::uint64_t>; // volume, file
+
+std::map<FileKey, FileStamp> &writtenFiles()
 {
-    static std::map<std::pair<std::uint64_t, std::uint64_t>, FileStamp> files;
+    static std::map<FileKey, FileStamp> files;
     return files;
 }
 

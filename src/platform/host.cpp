@@ -1,9 +1,8 @@
 #include "host.h"
 
 #include <QDir>
-#include <QStandardPaths>
-
 #include <QFile>
+#include <QStandardPaths>
 
 #ifdef _WIN32
 #include <windows.h>
