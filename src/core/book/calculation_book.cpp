@@ -1,7 +1,9 @@
 #include "book/calculation_book.h"
 
+#include "output/text_file.h"
 #include "text/fixed_width.h"
 #include "text/number_text.h"
+#include "text/text_buffer.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +14,6 @@ namespace saxolith
 namespace
 {
 
-constexpr std::string_view blank = " ";
 constexpr std::string_view dash = "-";
 
 struct DimensionLabel {
@@ -131,15 +132,6 @@ constexpr std::array<std::string_view, 2> tableHeadCells{
     "Ra(kN) ",
 };
 
-std::string join(std::initializer_list<std::string_view> parts)
-{
-    std::string out;
-    for (std::string_view part : parts) {
-        out.append(part);
-    }
-    return out;
-}
-
 std::string pileNumber(int number)
 {
     return std::string(book::pileNumberPrefix) + std::to_string(number);
@@ -150,122 +142,322 @@ std::string_view dimensionText(const PileRecord &record, DimensionSlot which)
     return which == DimensionSlot::First ? std::string_view(record.first) : std::string_view(record.second);
 }
 
+// A number as formatFixed writes it.
+struct Fixed {
+    double value;
+    int precision;
+    int decimals;
+};
+
+// Book lines written one after another into one buffer, each ended as the saved files end it: the
+// one layout of both books, written straight into a file's buffer as a run goes, or cut into the
+// window's lines at the ends noted.
+class BookLines
+{
+  public:
+    explicit BookLines(TextBuffer &out, std::vector<std::size_t> *ends = nullptr) : m_out(out), m_ends(ends) {}
+
+    void text(std::string_view text) { m_out.append(text); }
+    void blanks(int count) { m_out.fill(' ', count); }
+    void endLine()
+    {
+        m_out.append(lineEnd);
+        if (m_ends != nullptr) {
+            m_ends->push_back(m_out.size());
+        }
+    }
+    void line(std::string_view text)
+    {
+        m_out.append(text);
+        endLine();
+    }
+    template <std::size_t N> void lines(const std::array<std::string_view, N> &texts)
+    {
+        for (const std::string_view text : texts) {
+            line(text);
+        }
+    }
+
+    void padLeft(std::string_view text, int width)
+    {
+        blanks(width - displayWidth(text));
+        m_out.append(text);
+    }
+    void padRight(std::string_view text, int width)
+    {
+        m_out.append(text);
+        blanks(width - displayWidth(text));
+    }
+    // The odd column goes to the left.
+    void padCentre(std::string_view text, int width)
+    {
+        const int room = width - displayWidth(text);
+        blanks(room - room / 2);
+        m_out.append(text);
+        blanks(room / 2);
+    }
+    // Number texts are ASCII: as wide as they are long.
+    void padLeft(Fixed number, int width)
+    {
+        const std::string_view text = written(number);
+        blanks(width - static_cast<int>(text.size()));
+        m_out.append(text);
+    }
+    void padCentre(Fixed number, int width)
+    {
+        const std::string_view text = written(number);
+        const int room = width - static_cast<int>(text.size());
+        blanks(room - room / 2);
+        m_out.append(text);
+        blanks(room / 2);
+    }
+
+  private:
+    std::string_view written(Fixed number)
+    {
+        return {m_number.data(), writeFixed(m_number.data(), number.value, number.precision, number.decimals)};
+    }
+
+    TextBuffer &m_out;
+    std::vector<std::size_t> *m_ends;
+    std::array<char, numberTextRoom> m_number{};
+};
+
 // A value column of the table: the text right-aligned in six columns, or a centred dash.
-std::string tableDimension(const PileRecord &record, DimensionSlot which)
+void tableDimension(BookLines &out, const PileRecord &record, DimensionSlot which)
 {
     if (which == DimensionSlot::None) {
-        return padCentre(dash, blank, 8) + spaces(2);
+        out.padCentre(dash, 8);
+        out.blanks(2);
+        return;
     }
-    return padLeft(dimensionText(record, which), blank, 6) + spaces(4);
+    out.padLeft(dimensionText(record, which), 6);
+    out.blanks(4);
 }
 
-std::string dashColumn()
+void dashColumn(BookLines &out)
 {
-    return padCentre(dash, blank, 8) + spaces(2);
+    out.padCentre(dash, 8);
+    out.blanks(2);
 }
 
-std::string valueLine(std::string_view label, std::string_view value, std::string_view unit = {})
+enum class Align { Right, Centre };
+
+// frk and ψr, each in a column of ten, or two dashes on the qpa route: centred in eight columns (the
+// summary) or right-aligned in seven (the table row).
+void strengthColumns(BookLines &out, const PileRecord &record, Align align)
 {
-    return join({label, padLeft(value, blank, 10), unit});
+    if (record.route != StrengthRoute::FrkGiven) {
+        dashColumn(out);
+        dashColumn(out);
+        return;
+    }
+    for (const Fixed value : {Fixed{record.frk, 6, 2}, Fixed{record.psi, 6, 4}}) {
+        if (align == Align::Centre) {
+            out.padCentre(value, 8);
+            out.blanks(2);
+        } else {
+            out.padLeft(value, 7);
+            out.blanks(3);
+        }
+    }
 }
 
-std::string typeLine(std::string_view label, SectionType type)
+template <typename Value> void valueLine(BookLines &out, std::string_view label, Value value, std::string_view unit = {})
 {
-    return join({label, padLeft(sectionBookName(type), blank, typeLineWidth - displayWidth(label))});
+    out.text(label);
+    out.padLeft(value, 10);
+    out.line(unit);
 }
 
-void appendDimensionLines(std::vector<std::string> &lines, const PileRecord &record,
-                          const SectionLayout &layout)
+void typeLine(BookLines &out, std::string_view label, SectionType type)
 {
-    lines.push_back(valueLine(layout.labels.first, record.first, mmUnit));
+    out.text(label);
+    out.padLeft(sectionBookName(type), typeLineWidth - displayWidth(label));
+    out.endLine();
+}
+
+void dimensionLines(BookLines &out, const PileRecord &record, const SectionLayout &layout)
+{
+    valueLine(out, layout.labels.first, std::string_view(record.first), mmUnit);
     if (!layout.labels.second.empty()) {
-        lines.push_back(valueLine(layout.labels.second, record.second, mmUnit));
+        valueLine(out, layout.labels.second, std::string_view(record.second), mmUnit);
     }
 }
 
-void appendRockInputs(std::vector<std::string> &lines, const PileRecord &record)
+void rockInputs(BookLines &out, const PileRecord &record)
 {
     if (record.route == StrengthRoute::QpaGiven) {
-        lines.push_back(valueLine(qpaInputLabel, record.qpaText, kpaUnit));
+        valueLine(out, qpaInputLabel, std::string_view(record.qpaText), kpaUnit);
         return;
     }
-    lines.push_back(valueLine(frkInputLabel, record.frkText, mpaUnit));
+    valueLine(out, frkInputLabel, std::string_view(record.frkText), mpaUnit);
     if (record.psiMode == PsiMode::Manual) {
-        lines.emplace_back(manualPsiLine);
-        lines.push_back(valueLine(manualPsiLabel, record.manualPsiText));
+        out.line(manualPsiLine);
+        valueLine(out, manualPsiLabel, std::string_view(record.manualPsiText));
         return;
     }
-    lines.emplace_back(automaticPsiLine);
+    out.line(automaticPsiLine);
     for (const ClassLines &cls : classLines) {
         if (record.integrityText == cls.name) {
-            lines.emplace_back(classBasisLine);
-            lines.emplace_back(cls.classLine);
+            out.line(classBasisLine);
+            out.line(cls.classLine);
             return;
         }
     }
-    lines.emplace_back(indexBasisLine);
-    lines.push_back(valueLine(indexLabel, record.integrityText));
+    out.line(indexBasisLine);
+    valueLine(out, indexLabel, std::string_view(record.integrityText));
 }
 
-void appendRockResults(std::vector<std::string> &lines, const PileRecord &record)
+void rockResults(BookLines &out, const PileRecord &record)
 {
-    const std::string qpa = formatFixed(record.qpa, 10, 2);
+    const Fixed qpa{record.qpa, 10, 2};
     if (record.route == StrengthRoute::QpaGiven) {
-        lines.push_back(valueLine(qpaResultLabel, qpa, kpaUnit));
+        valueLine(out, qpaResultLabel, qpa, kpaUnit);
         return;
     }
-    lines.push_back(valueLine(frkResultLabel, formatFixed(record.frk, 6, 2), mpaUnit));
-    lines.push_back(join({hardnessLabel, padLeft(record.hardness, blank, 12)}));
-    lines.push_back(join({integrityLabel, padLeft(record.integrityClass, blank, 12)}));
-    lines.push_back(valueLine(psiLabel, formatFixed(record.psi, 6, 4)));
-    lines.push_back(valueLine(qpaInputLabel, qpa, kpaUnit));
+    valueLine(out, frkResultLabel, Fixed{record.frk, 6, 2}, mpaUnit);
+    out.text(hardnessLabel);
+    out.padLeft(record.hardness, 12);
+    out.endLine();
+    out.text(integrityLabel);
+    out.padLeft(record.integrityClass, 12);
+    out.endLine();
+    valueLine(out, psiLabel, Fixed{record.psi, 6, 4});
+    valueLine(out, qpaInputLabel, qpa, kpaUnit);
 }
 
 // qpa or Ra as the precision choice shows it in the summary.
-std::string summaryValue(double value, int choice)
+Fixed summaryValue(double value, int choice)
 {
-    return formatFixed(cutByChoice(value, choice), 10, decimalsByChoice(choice));
+    return {cutByChoice(value, choice), 10, decimalsByChoice(choice)};
 }
 
-void appendSummary(std::vector<std::string> &lines, const PileRecord &record, std::string_view pileName,
-                   const SectionLayout &layout)
+void summary(BookLines &out, const PileRecord &record, std::string_view pileName, const SectionLayout &layout)
 {
-    const std::string second = sectionRow(record.section).hasSecond
-                                   ? std::string(dimensionText(record, DimensionSlot::Second))
-                                   : std::string(dash);
+    const std::string_view second =
+        sectionRow(record.section).hasSecond ? dimensionText(record, DimensionSlot::Second) : dash;
     const int choice = knownChoice(record.precision);
 
-    lines.emplace_back(summaryRule);
-    lines.emplace_back(layout.summaryHeadTop);
-    lines.emplace_back(layout.summaryHeadBottom);
-    lines.emplace_back(summaryRule);
-    lines.push_back(
-        join({spaces(8), padRight(pileName, blank, 6), spaces(2),
-              padCentre(sectionTableName(record.section), blank, 8), spaces(2),
-              padCentre(record.first, blank, 8), spaces(2), padCentre(second, blank, 8), spaces(1)}));
-    lines.emplace_back(summaryRule);
-    lines.insert(lines.end(), summaryRockHead.begin(), summaryRockHead.end());
-    lines.emplace_back(summaryRule);
+    out.line(summaryRule);
+    out.line(layout.summaryHeadTop);
+    out.line(layout.summaryHeadBottom);
+    out.line(summaryRule);
+    out.blanks(8);
+    out.padRight(pileName, 6);
+    out.blanks(2);
+    out.padCentre(sectionTableName(record.section), 8);
+    out.blanks(2);
+    out.padCentre(record.first, 8);
+    out.blanks(2);
+    out.padCentre(second, 8);
+    out.blanks(1);
+    out.endLine();
+    out.line(summaryRule);
+    out.lines(summaryRockHead);
+    out.line(summaryRule);
 
-    std::string rock = spaces(6);
-    if (record.route == StrengthRoute::FrkGiven) {
-        rock += padCentre(formatFixed(record.frk, 6, 2), blank, 8) + spaces(2);
-        rock += padCentre(formatFixed(record.psi, 6, 4), blank, 8) + spaces(2);
-    } else {
-        rock += dashColumn() + dashColumn();
+    out.blanks(6);
+    strengthColumns(out, record, Align::Centre);
+    out.padCentre(summaryValue(record.qpa, choice), 8);
+    out.blanks(2);
+    out.padCentre(summaryValue(record.ra, choice), 8);
+    out.blanks(1);
+    out.endLine();
+    out.line(summaryRule);
+}
+
+void textEntry(BookLines &out, const PileRecord &record, std::string_view pileName)
+{
+    const SectionTypeRow &section = sectionRow(record.section);
+    const SectionLayout layout = sectionLayout(section);
+    out.line(entryTitle);
+    out.text(pileNumberLabel);
+    out.line(pileName);
+    out.lines(inputHead);
+    typeLine(out, inputTypeLabel, sectionRowOfItem(static_cast<int>(section.item))->type);
+    dimensionLines(out, record, layout);
+    out.line(rockHead);
+    rockInputs(out, record);
+    out.lines(standardLines);
+    typeLine(out, resultTypeLabel, section.type);
+    dimensionLines(out, record, layout);
+    valueLine(out, areaLabel, Fixed{record.area / 1'000'000.0, 6, 2}, areaUnit);
+    valueLine(out, perimeterLabel, Fixed{record.perimeter / 1'000.0, 6, 2}, metreUnit);
+    rockResults(out, record);
+    valueLine(out, raResultLabel, Fixed{record.ra, 10, 2}, knUnit);
+    out.line(summaryHead);
+    summary(out, record, pileName, layout);
+    out.line(book::entryClosingRule);
+}
+
+// What follows the id column of the table row.
+void tableRest(BookLines &out, const PileRecord &record)
+{
+    out.blanks(2);
+    out.padCentre(sectionTableName(record.section), 8);
+    out.blanks(2);
+    for (DimensionSlot which : dimensionColumns(sectionRow(record.section))) {
+        tableDimension(out, record, which);
     }
-    rock += padCentre(summaryValue(record.qpa, choice), blank, 8) + spaces(2);
-    rock += padCentre(summaryValue(record.ra, choice), blank, 8) + spaces(1);
-    lines.push_back(std::move(rock));
-    lines.emplace_back(summaryRule);
+    out.padLeft(Fixed{record.area / 1'000'000.0, 6, 2}, 6);
+    out.blanks(4);
+    strengthColumns(out, record, Align::Right);
+    const int choice = knownChoice(record.precision);
+    const PrecisionColumns &columns = precisionColumns[static_cast<std::size_t>(choice)];
+    const int decimals = decimalsByChoice(choice);
+    out.padLeft(Fixed{cutByChoice(record.qpa, choice), 10, decimals}, columns.qpaWidth);
+    out.blanks(columns.qpaGap);
+    out.padLeft(Fixed{cutByChoice(record.ra, choice), columns.raPrecision, decimals}, columns.raWidth);
+    out.blanks(columns.raGap);
+}
+
+void tableRowLine(BookLines &out, std::string_view id, int idWidth)
+{
+    out.blanks(book::tableIdIndent);
+    out.padRight(id, idWidth);
+}
+
+// The lines written into `text`, cut at their ends.
+std::vector<std::string> cutLines(const TextBuffer &text, const std::vector<std::size_t> &ends)
+{
+    std::vector<std::string> lines;
+    lines.reserve(ends.size());
+    std::size_t start = 0;
+    for (const std::size_t end : ends) {
+        lines.emplace_back(text.view().substr(start, end - lineEnd.size() - start));
+        start = end;
+    }
+    return lines;
 }
 
 std::string timeLine(std::string_view timeText)
 {
-    return join({book::timeLinePrefix, timeText});
+    std::string line(book::timeLinePrefix);
+    line += timeText;
+    return line;
 }
 
 } // namespace
+
+void appendBookTextEntry(TextBuffer &out, const PileRecord &record, std::string_view pileName)
+{
+    BookLines lines(out);
+    textEntry(lines, record, pileName);
+}
+
+void appendBookTableRest(TextBuffer &out, const PileRecord &record)
+{
+    BookLines lines(out);
+    tableRest(lines, record);
+}
+
+void appendBookTableRowLine(TextBuffer &out, std::string_view id, std::string_view rest, int idWidth)
+{
+    BookLines lines(out);
+    tableRowLine(lines, id, idWidth);
+    lines.text(rest);
+}
 
 std::string bookTableRow(const PileRecord &record, int number)
 {
@@ -274,27 +466,11 @@ std::string bookTableRow(const PileRecord &record, int number)
 
 std::string bookTableRow(const PileRecord &record, std::string_view pileName)
 {
-    std::string row = spaces(book::tableIdIndent) + padRight(pileName, blank, book::tableIdWidth) + spaces(2);
-    row += padCentre(sectionTableName(record.section), blank, 8) + spaces(2);
-    for (DimensionSlot which : dimensionColumns(sectionRow(record.section))) {
-        row += tableDimension(record, which);
-    }
-    row += padLeft(formatFixed(record.area / 1'000'000.0, 6, 2), blank, 6) + spaces(4);
-    if (record.route == StrengthRoute::FrkGiven) {
-        row += padLeft(formatFixed(record.frk, 6, 2), blank, 7) + spaces(3);
-        row += padLeft(formatFixed(record.psi, 6, 4), blank, 7) + spaces(3);
-    } else {
-        row += dashColumn() + dashColumn();
-    }
-    const int choice = knownChoice(record.precision);
-    const PrecisionColumns &columns = precisionColumns[static_cast<std::size_t>(choice)];
-    const int decimals = decimalsByChoice(choice);
-    row += padLeft(formatFixed(cutByChoice(record.qpa, choice), 10, decimals), blank, columns.qpaWidth);
-    row += spaces(columns.qpaGap);
-    row += padLeft(formatFixed(cutByChoice(record.ra, choice), columns.raPrecision, decimals), blank,
-                   columns.raWidth);
-    row += spaces(columns.raGap);
-    return row;
+    TextBuffer row;
+    BookLines lines(row);
+    tableRowLine(lines, pileName, book::tableIdWidth);
+    tableRest(lines, record);
+    return std::string(row.view());
 }
 
 std::vector<std::string> bookTextEntry(const PileRecord &record, int number)
@@ -304,28 +480,11 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, int number)
 
 std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_view pileName)
 {
-    const SectionTypeRow &section = sectionRow(record.section);
-    const SectionLayout layout = sectionLayout(section);
-    std::vector<std::string> lines;
-    lines.reserve(48);
-    lines.emplace_back(entryTitle);
-    lines.push_back(join({pileNumberLabel, pileName}));
-    lines.insert(lines.end(), inputHead.begin(), inputHead.end());
-    lines.push_back(typeLine(inputTypeLabel, sectionRowOfItem(static_cast<int>(section.item))->type));
-    appendDimensionLines(lines, record, layout);
-    lines.emplace_back(rockHead);
-    appendRockInputs(lines, record);
-    lines.insert(lines.end(), standardLines.begin(), standardLines.end());
-    lines.push_back(typeLine(resultTypeLabel, section.type));
-    appendDimensionLines(lines, record, layout);
-    lines.push_back(valueLine(areaLabel, formatFixed(record.area / 1'000'000.0, 6, 2), areaUnit));
-    lines.push_back(valueLine(perimeterLabel, formatFixed(record.perimeter / 1'000.0, 6, 2), metreUnit));
-    appendRockResults(lines, record);
-    lines.push_back(valueLine(raResultLabel, formatFixed(record.ra, 10, 2), knUnit));
-    lines.emplace_back(summaryHead);
-    appendSummary(lines, record, pileName, layout);
-    lines.emplace_back(book::entryClosingRule);
-    return lines;
+    TextBuffer text;
+    std::vector<std::size_t> ends;
+    BookLines lines(text, &ends);
+    textEntry(lines, record, pileName);
+    return cutLines(text, ends);
 }
 
 std::vector<std::string> bookTableHead(int idExcess)
@@ -334,7 +493,8 @@ std::vector<std::string> bookTableHead(int idExcess)
     const std::string half = rule('=', (book::tableWidth - displayWidth(tableTitle)) / 2);
     std::vector<std::string> lines;
     lines.reserve(book::tableHeaderLines);
-    lines.push_back(join({half, rule('=', idExcess / 2), tableTitle, half, rule('=', idExcess - idExcess / 2)}));
+    lines.push_back(half + rule('=', idExcess / 2) + std::string(tableTitle) + half +
+                    rule('=', idExcess - idExcess / 2));
     lines.push_back(rule('-', width));
     // The header's id cell ends where the usual id column ends; the rest of the header moves right.
     for (const std::string_view head : tableHeadCells) {
@@ -359,14 +519,16 @@ std::vector<std::string> bookTableFoot(int idExcess, std::string_view timeText)
 
 std::string bookTableRest(const PileRecord &record)
 {
-    return bookTableRow(record, std::string_view{}).substr(book::tableIdIndent + book::tableIdWidth);
+    TextBuffer rest;
+    appendBookTableRest(rest, record);
+    return std::string(rest.view());
 }
 
 std::string bookTableRowLine(std::string_view id, std::string_view rest, int idWidth)
 {
-    std::string line = spaces(book::tableIdIndent) + padRight(id, blank, idWidth);
-    line.append(rest);
-    return line;
+    TextBuffer line;
+    appendBookTableRowLine(line, id, rest, idWidth);
+    return std::string(line.view());
 }
 
 std::string bookTimeLine(std::string_view timeText)

@@ -3,8 +3,10 @@
 #include "book/calculation_book.h"
 #include "output/text_file.h"
 #include "text/fixed_width.h"
+#include "text/text_buffer.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace saxolith
@@ -62,39 +64,35 @@ BookFilesWriter::BookFilesWriter(TextFileWriter &text, ByteSink spool, std::stri
 {
 }
 
-void BookFilesWriter::textLine(std::string_view line)
-{
-    if (m_textStarted) {
-        m_text.endLine();
-    }
-    m_textStarted = true;
-    m_text.text(line);
-}
-
 int BookFilesWriter::record(const PileRecord &record, std::string_view pileName)
 {
     const int number = ++m_entries;
-    const std::string name = bookEntryName(number, pileName);
-    for (const std::string &line : bookTextEntry(record, name)) {
-        textLine(line);
-    }
+    const std::string_view name =
+        pileName.empty() ? std::string_view(m_numbered = bookEntryName(number, pileName)) : pileName;
+    // Each entry's lines end with CR LF, so the text book's lines are joined as bookFileText joins them
+    // once its time line closes it.
+    appendBookTextEntry(m_text.buffer(), record, name);
     m_idWidth = std::max(m_idWidth, displayWidth(name));
     // A spooled row: the id's length in bytes, ':', the id, what follows the id column, a line feed.
-    m_record = std::to_string(name.size());
-    m_record += ':';
-    m_record += name;
-    m_record += bookTableRest(record);
-    m_record += '\n';
-    if (!m_spoolFailed && !m_spool(m_record)) {
+    std::array<char, 24> length{};
+    m_spooled.append({length.data(), static_cast<std::size_t>(
+                                         std::to_chars(length.data(), length.data() + length.size(), name.size()).ptr -
+                                         length.data())});
+    m_spooled.append(':');
+    m_spooled.append(name);
+    appendBookTableRest(m_spooled, record);
+    m_spooled.append('\n');
+    if (!m_spoolFailed && !m_spool(m_spooled.view())) {
         m_spoolFailed = true;
     }
+    m_spooled.clear();
     return number;
 }
 
 void BookFilesWriter::finishText()
 {
     if (m_entries > 0) {
-        textLine(bookTimeLine(m_timeText));
+        m_text.text(bookTimeLine(m_timeText));
     }
 }
 
@@ -108,11 +106,14 @@ bool BookFilesWriter::writeTable(TextFileWriter &table, const SpoolReplay &repla
     }
     const int excess = m_idWidth - book::tableIdWidth;
     bool first = true;
-    const auto line = [&](std::string_view text) {
+    const auto startLine = [&] {
         if (!first) {
             table.endLine();
         }
         first = false;
+    };
+    const auto line = [&](std::string_view text) {
+        startLine();
         table.text(text);
     };
     for (const std::string &head : bookTableHead(excess)) {
@@ -142,7 +143,9 @@ bool BookFilesWriter::writeTable(TextFileWriter &table, const SpoolReplay &repla
                 damaged = true;
                 return;
             }
-            line(bookTableRowLine(row.substr(colon + 1, idBytes), row.substr(colon + 1 + idBytes), m_idWidth));
+            startLine();
+            appendBookTableRowLine(table.buffer(), row.substr(colon + 1, idBytes), row.substr(colon + 1 + idBytes),
+                                   m_idWidth);
             ++rows;
             carried.clear();
             bytes.remove_prefix(end + 1);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "output/safe_file.h"
+#include "text/text_buffer.h"
 
 #include <functional>
 #include <optional>
@@ -53,15 +54,13 @@ class BookFilesWriter
     bool writeTable(TextFileWriter &table, const SpoolReplay &replay);
 
   private:
-    void textLine(std::string_view line);
-
     TextFileWriter &m_text;
     ByteSink m_spool;
     std::string m_timeText;
-    std::string m_record; // one spooled row, its buffer kept
+    TextBuffer m_spooled; // one spooled row, its buffer kept
+    std::string m_numbered; // the name "ZHn" of an entry without one, its buffer kept
     int m_entries = 0;
     int m_idWidth;
-    bool m_textStarted = false;
     bool m_spoolFailed = false;
 };
 

@@ -5,19 +5,18 @@ namespace saxolith
 {
 
 TextFileWriter::TextFileWriter(ByteSink sink, std::string_view codePage)
-    : m_sink(std::move(sink)), m_encoder(codePage)
+    : m_sink(std::move(sink)), m_encoder(codePage), m_text(bufferSize + (std::size_t{64} << 10))
 {
-    m_text.reserve(bufferSize + 256);
 }
 
 void TextFileWriter::flush()
 {
     if (!m_failed && !m_text.empty()) {
         if (m_encoder.passesThrough()) {
-            m_failed = !m_sink(m_text);
+            m_failed = !m_sink(m_text.view());
         } else {
             m_bytes.clear();
-            m_encoder.encode(m_text, m_bytes);
+            m_encoder.encode(m_text.view(), m_bytes);
             m_failed = !m_sink(m_bytes);
         }
     }

@@ -4,6 +4,7 @@
 
 #include "output/encoding.h"
 #include "output/safe_file.h"
+#include "text/text_buffer.h"
 
 #include <cstddef>
 #include <functional>
@@ -39,6 +40,15 @@ class TextFileWriter
         text(utf8);
         endLine();
     }
+    // The gathered text, to write UTF-8 at its end straight; what has gathered is handed on first once
+    // there is enough of it.
+    TextBuffer &buffer()
+    {
+        if (m_text.size() >= bufferSize) {
+            flush();
+        }
+        return m_text;
+    }
     // Hands over what is left; true when the sink took every byte.
     bool finish();
     bool failed() const { return m_failed; }
@@ -48,7 +58,7 @@ class TextFileWriter
 
     ByteSink m_sink;
     Encoder m_encoder;
-    std::string m_text;
+    TextBuffer m_text;
     std::string m_bytes;
     bool m_failed = false;
 };
