@@ -2,6 +2,8 @@
 
 #include "text/number_text.h"
 
+#include <algorithm>
+
 namespace saxolith
 {
 
@@ -27,7 +29,9 @@ bool readsAsFormula(std::string_view field)
 void appendCsvField(std::string &record, std::string_view field)
 {
     const bool guarded = readsAsFormula(field);
-    const bool quoted = field.find_first_of(",\"\r\n") != std::string_view::npos;
+    // A plain scan: find_first_of looks each byte up in the set with a call of its own.
+    const bool quoted = std::any_of(field.begin(), field.end(),
+                                    [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
     if (quoted) {
         record += '"';
     }

@@ -249,31 +249,53 @@ ResultsCells resultsHeader()
     return cells;
 }
 
+namespace
+{
+
+// Each cell of a row of the results, in the order of the columns, to `take`: the one reading of the
+// table's cells, which the workbook keeps as texts and the CSV writes as it goes.
+template <typename Take>
+void visitResultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft, Take &&take)
+{
+    take(std::string_view(result.pileName));
+    for (std::size_t i = 0; i < inputColumns; ++i) {
+        take(std::string_view(row.cells[1 + i]));
+    }
+    take(std::string_view(result.psiText));
+    take(std::string_view(result.qpaText));
+    take(std::string_view(result.raText));
+    take(endText(result.end));
+    const ConcreteGrade *grade = concreteGradeByName(shaft.concreteGrade);
+    if (result.end == RowEnd::Refused || grade == nullptr) {
+        take(std::string_view(result.note));
+        for (std::size_t i = firstShaftColumn; i < resultsColumnCount; ++i) {
+            take(std::string_view());
+        }
+        return;
+    }
+    const ShaftCheck check = checkShaft(result.ra, result.area, grade->fc, shaft.psiC, shaft.gamma);
+    if (check.satisfied) {
+        take(std::string_view(result.note));
+    } else {
+        std::string note = result.note;
+        note += note.empty() ? "" : std::string(scheduleText::noteSeparator);
+        note += fillIn(scheduleText::shaftGoverns, {formatFixed(check.shaftLimit, 15, 2)});
+        take(std::string_view(note));
+    }
+    std::array<char, numberTextRoom> number{};
+    take(std::string_view(number.data(), writeGeneral(number.data(), grade->fc)));
+    take(std::string_view(number.data(), writeGeneral(number.data(), shaft.psiC)));
+    take(std::string_view(number.data(), writeFixed(number.data(), check.rp, 15, 2)));
+    take(check.verdict);
+}
+
+} // namespace
+
 ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft)
 {
     ResultsCells cells;
-    cells[0] = result.pileName;
-    for (std::size_t i = 0; i < inputColumns; ++i) {
-        cells[1 + i] = row.cells[1 + i];
-    }
-    cells[firstResultColumn] = result.psiText;
-    cells[firstResultColumn + 1] = result.qpaText;
-    cells[firstResultColumn + 2] = result.raText;
-    cells[firstResultColumn + 3] = endText(result.end);
-    cells[noteColumn] = result.note;
-    const ConcreteGrade *grade = concreteGradeByName(shaft.concreteGrade);
-    if (result.end != RowEnd::Refused && grade != nullptr) {
-        const ShaftCheck check = checkShaft(result.ra, result.area, grade->fc, shaft.psiC, shaft.gamma);
-        cells[firstShaftColumn] = formatGeneral(grade->fc);
-        cells[firstShaftColumn + 1] = formatGeneral(shaft.psiC);
-        cells[firstShaftColumn + 2] = formatFixed(check.rp, 15, 2);
-        cells[firstShaftColumn + 3] = check.verdict;
-        if (!check.satisfied) {
-            std::string &note = cells[noteColumn];
-            note += note.empty() ? "" : std::string(scheduleText::noteSeparator);
-            note += fillIn(scheduleText::shaftGoverns, {formatFixed(check.shaftLimit, 15, 2)});
-        }
-    }
+    std::size_t at = 0;
+    visitResultsCells(row, result, shaft, [&](std::string_view cell) { cells[at++] = cell; });
     return cells;
 }
 
@@ -299,7 +321,15 @@ std::string resultsCsvHead()
 void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResult &result,
                          const ReportSettings &shaft)
 {
-    appendCsvRow(out, resultsCells(row, result, shaft));
+    bool first = true;
+    visitResultsCells(row, result, shaft, [&](std::string_view cell) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        appendCsvField(out, cell);
+    });
+    out += recordEnd;
 }
 
 ResultsWorkbook::ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader,

@@ -373,13 +373,14 @@ double cutToPowerOfTen(double x, int zeros)
 std::size_t writeFixed(char *out, double x, int precision, int decimals)
 {
     // |x|·10^decimals stays below 10^15, where doubles hold every whole number and the
-    // product's fraction is exact.
+    // product's fraction is exact; within `precision` digits no digit is rounded away.
     constexpr int plainDigits = 15;
-    if (std::isfinite(x) && precision >= 1 && decimals >= 0 && precision + decimals <= plainDigits) {
+    if (std::isfinite(x) && precision >= 1 && decimals >= 0 && decimals <= plainDigits) {
         const double ax = std::fabs(x);
-        if (ax < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
+        const double digitsBound = exactPowersOfTen[static_cast<std::size_t>(std::min(precision, plainDigits))];
+        if (ax < exactPowersOfTen[static_cast<std::size_t>(plainDigits - decimals)] && ax < digitsBound) {
             std::uint64_t units = roundedScaledMagnitude(x, decimals);
-            if (static_cast<double>(units) < exactPowersOfTen[static_cast<std::size_t>(precision)]) {
+            if (static_cast<double>(units) < digitsBound) {
                 // Written from the last digit back, the point among them.
                 const bool negative = std::signbit(x) && units != 0;
                 const auto unit = static_cast<std::uint64_t>(exactPowersOfTen[static_cast<std::size_t>(decimals)]);

@@ -194,7 +194,7 @@ TEST(NumberTexts, WrittenTextsAreTheFormattedTexts)
         values.push_back(std::nextafter(values[i], -HUGE_VAL));
     }
     const std::pair<int, int> limits[] = {{7, 0}, {7, 1}, {7, 2}, {7, 4}, {10, 0}, {10, 2},
-                                          {15, 0}, {13, 2}, {3, 12}, {1, 0}, {22, 3}, {0, -1}};
+                                          {15, 0}, {13, 2}, {15, 2}, {10, 8}, {3, 12}, {1, 0}, {22, 3}, {0, -1}};
     int failures = 0;
     std::array<char, numberTextRoom> buffer{};
     for (const double x : values) {
