@@ -60,7 +60,13 @@ constexpr int failed = 2;
 class Console
 {
   public:
-    explicit Console(std::string codePage) : m_codePage(std::move(codePage)), m_terminal(isatty(2) != 0) {}
+    explicit Console(std::string codePage) : m_codePage(std::move(codePage)), m_terminal(isatty(2) != 0)
+    {
+        // Messages gathered and written in blocks: a long schedule can list a refused row for every
+        // tenth pile, and a write a line took more time than calculating them. Handed on before the
+        // summary on stdout and with every progress line, so what is read stays in order.
+        std::setvbuf(stderr, nullptr, _IOFBF, std::size_t{64} << 10);
+    }
 
     // `raw` (a path as given) goes out unchanged, the text in the terminal's character set.
     void error(std::string_view raw, std::string_view text)
@@ -77,6 +83,7 @@ class Console
     void out(std::string_view text)
     {
         clearProgress();
+        std::fflush(stderr);
         const std::string line = encodeText(text, m_codePage) + "\n";
         std::fputs(line.c_str(), stdout);
     }
@@ -97,6 +104,7 @@ class Console
     {
         if (m_progressShown) {
             std::fputs("\r\x1b[K", stderr);
+            std::fflush(stderr);
             m_progressShown = false;
         }
     }
@@ -226,6 +234,7 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     const std::optional<std::string> csvOpenError = csvSave.open(generation.stagedPath(resultsCsvName));
     PieceWriter csv([&csvSave](std::string_view bytes) { return csvSave.write(bytes); });
     csv.buffer() = resultsCsvHead();
+    const ResultsRows results(options.reportSettings);
     std::optional<ResultsWorkbook> workbook;
     if (options.xlsx) {
         workbook.emplace(generation.stagedPath(resultsXlsxName), stream.rowCount(), stream.chineseHeader(),
@@ -236,7 +245,7 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     const ScheduleTally tally = streamSchedule(
         stream, calculator, [&books](const PileRecord &pile, std::string_view name) { return books.record(pile, name); },
         [&](const ScheduleRow &row, const RowResult &result) {
-            appendResultsCsvRow(csv.buffer(), row, result, options.reportSettings);
+            results.appendCsv(csv.buffer(), row, result);
             csv.pass();
             if (workbook) {
                 workbook->add(row, result);

@@ -93,7 +93,7 @@ std::string xlsxFailure(const std::string &path, std::string_view reason)
 class ResultsPacker
 {
   public:
-    explicit ResultsPacker(const ReportSettings &shaft) : m_shaft(shaft) {}
+    explicit ResultsPacker(const ReportSettings &shaft) : m_results(shaft) {}
     ResultsPacker(const ResultsPacker &) = delete;
     ResultsPacker &operator=(const ResultsPacker &) = delete;
     ~ResultsPacker()
@@ -134,7 +134,7 @@ class ResultsPacker
     void add(const ScheduleRow &row, const RowResult &result)
     {
         if (!m_failure && m_next <= m_count) {
-            writeRow(resultsCells(row, result, m_shaft), true);
+            writeRow(m_results.cells(row, result), true);
         }
     }
 
@@ -210,7 +210,7 @@ class ResultsPacker
         }
     }
 
-    ReportSettings m_shaft;
+    ResultsRows m_results;
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
     std::string m_scratch;
@@ -249,13 +249,16 @@ ResultsCells resultsHeader()
     return cells;
 }
 
-namespace
+ResultsRows::ResultsRows(const ReportSettings &shaft)
+    : m_psiC(shaft.psiC), m_gamma(shaft.gamma), m_grade(concreteGradeByName(shaft.concreteGrade))
 {
+    if (m_grade != nullptr) {
+        m_fcText = formatGeneral(m_grade->fc);
+        m_psiCText = formatGeneral(m_psiC);
+    }
+}
 
-// Each cell of a row of the results, in the order of the columns, to `take`: the one reading of the
-// table's cells, which the workbook keeps as texts and the CSV writes as it goes.
-template <typename Take>
-void visitResultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft, Take &&take)
+template <typename Take> void ResultsRows::visit(const ScheduleRow &row, const RowResult &result, Take &&take) const
 {
     take(std::string_view(result.pileName));
     for (std::size_t i = 0; i < inputColumns; ++i) {
@@ -265,15 +268,14 @@ void visitResultsCells(const ScheduleRow &row, const RowResult &result, const Re
     take(std::string_view(result.qpaText));
     take(std::string_view(result.raText));
     take(endText(result.end));
-    const ConcreteGrade *grade = concreteGradeByName(shaft.concreteGrade);
-    if (result.end == RowEnd::Refused || grade == nullptr) {
+    if (result.end == RowEnd::Refused || m_grade == nullptr) {
         take(std::string_view(result.note));
         for (std::size_t i = firstShaftColumn; i < resultsColumnCount; ++i) {
             take(std::string_view());
         }
         return;
     }
-    const ShaftCheck check = checkShaft(result.ra, result.area, grade->fc, shaft.psiC, shaft.gamma);
+    const ShaftCheck check = checkShaft(result.ra, result.area, m_grade->fc, m_psiC, m_gamma);
     if (check.satisfied) {
         take(std::string_view(result.note));
     } else {
@@ -282,31 +284,48 @@ void visitResultsCells(const ScheduleRow &row, const RowResult &result, const Re
         note += fillIn(scheduleText::shaftGoverns, {formatFixed(check.shaftLimit, 15, 2)});
         take(std::string_view(note));
     }
-    std::array<char, numberTextRoom> number{};
-    take(std::string_view(number.data(), writeGeneral(number.data(), grade->fc)));
-    take(std::string_view(number.data(), writeGeneral(number.data(), shaft.psiC)));
-    take(std::string_view(number.data(), writeFixed(number.data(), check.rp, 15, 2)));
+    take(std::string_view(m_fcText));
+    take(std::string_view(m_psiCText));
+    std::array<char, numberTextRoom> rp{};
+    take(std::string_view(rp.data(), writeFixed(rp.data(), check.rp, 15, 2)));
     take(check.verdict);
 }
 
-} // namespace
-
-ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft)
+ResultsCells ResultsRows::cells(const ScheduleRow &row, const RowResult &result) const
 {
     ResultsCells cells;
     std::size_t at = 0;
-    visitResultsCells(row, result, shaft, [&](std::string_view cell) { cells[at++] = cell; });
+    visit(row, result, [&](std::string_view cell) { cells[at++] = cell; });
     return cells;
+}
+
+void ResultsRows::appendCsv(std::string &out, const ScheduleRow &row, const RowResult &result) const
+{
+    bool first = true;
+    visit(row, result, [&](std::string_view cell) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        appendCsvField(out, cell);
+    });
+    out += recordEnd;
+}
+
+ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft)
+{
+    return ResultsRows(shaft).cells(row, result);
 }
 
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
                      const ReportSettings &shaft)
 {
     out << resultsCsvHead();
+    const ResultsRows results(shaft);
     std::string record;
     for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
         record.clear();
-        appendResultsCsvRow(record, rows[i], result.rows[i], shaft);
+        results.appendCsv(record, rows[i], result.rows[i]);
         out << record;
     }
 }
@@ -321,15 +340,7 @@ std::string resultsCsvHead()
 void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResult &result,
                          const ReportSettings &shaft)
 {
-    bool first = true;
-    visitResultsCells(row, result, shaft, [&](std::string_view cell) {
-        if (!first) {
-            out += ',';
-        }
-        first = false;
-        appendCsvField(out, cell);
-    });
-    out += recordEnd;
+    ResultsRows(shaft).appendCsv(out, row, result);
 }
 
 ResultsWorkbook::ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader,

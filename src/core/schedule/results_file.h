@@ -15,6 +15,8 @@
 namespace saxolith
 {
 
+struct ConcreteGrade;
+
 inline constexpr std::string_view resultsCsvName = "results.csv";
 inline constexpr std::string_view resultsXlsxName = "results.xlsx";
 
@@ -27,6 +29,27 @@ ResultsCells resultsHeader();
 // The header in one language, the schedule's: every column under its Chinese or its English name.
 ResultsCells resultsHeader(bool chinese);
 ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const ReportSettings &shaft = {});
+
+// The rows of the results table under one shaft check's settings, what all rows share found once: the
+// cells of a row, or its record of the CSV as writeResultsCsv writes it (CR LF at its end) appended
+// to `out` straight.
+class ResultsRows
+{
+  public:
+    explicit ResultsRows(const ReportSettings &shaft = {});
+    ResultsCells cells(const ScheduleRow &row, const RowResult &result) const;
+    void appendCsv(std::string &out, const ScheduleRow &row, const RowResult &result) const;
+
+  private:
+    // Each cell of the row, in the order of the columns, to `take`: the one reading of the cells.
+    template <typename Take> void visit(const ScheduleRow &row, const RowResult &result, Take &&take) const;
+
+    double m_psiC;
+    double m_gamma;
+    const ConcreteGrade *m_grade; // none: no shaft check
+    std::string m_fcText;
+    std::string m_psiCText;
+};
 
 // UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row.
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
