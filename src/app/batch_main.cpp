@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <chrono>
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -137,6 +138,16 @@ int writeTemplate(const BatchOptions &options, Console &console)
     return allCompleted;
 }
 
+// The folder of a file named outside --out is made as the output folder is; a folder that cannot be
+// made fails the save that follows.
+void makeParentFolder(const std::string &file)
+{
+    if (const auto parent = filePath(file).parent_path(); !parent.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(parent, ec);
+    }
+}
+
 class Outputs
 {
   public:
@@ -194,9 +205,10 @@ class PieceWriter
 // schedule of any length runs in the same little memory. Its files and messages are those of the
 // whole run below.
 int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &stream, const RepeatedIdFilter &ids,
-                OutputGeneration &generation)
+                const std::optional<CalculationInput> &lastTyped, OutputGeneration &generation)
 {
     const std::string codePage = options.codePage.value_or(console.codePage());
+    const std::string timeText = currentTimeText().toStdString();
     bool written = true;
     const auto failedWith = [&](const std::optional<std::string> &error) {
         if (error) {
@@ -228,7 +240,29 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
             spool.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             return static_cast<bool>(spool);
         },
-        currentTimeText().toStdString());
+        timeText);
+
+    // The project, when asked for, takes each entry as the book does; it is opened with the first.
+    std::optional<ProjectStreamWriter> projectWriter;
+    StreamedSave projectSave;
+    std::optional<std::string> projectOpenError;
+    std::optional<PieceWriter> project;
+    if (!options.project.empty()) {
+        // The window opens it showing the last row typed in, as after its own import.
+        Project head;
+        if (lastTyped) {
+            head.inputScreen = *lastTyped;
+        }
+        head.closingTime = timeText;
+        projectWriter.emplace(std::move(head));
+        project.emplace([&](std::string_view bytes) {
+            if (!projectSave.isOpen() && !projectOpenError) {
+                makeParentFolder(options.project);
+                projectOpenError = projectSave.open(options.project);
+            }
+            return !projectOpenError && projectSave.write(bytes);
+        });
+    }
 
     StreamedSave csvSave;
     const std::optional<std::string> csvOpenError = csvSave.open(generation.stagedPath(resultsCsvName));
@@ -243,7 +277,14 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
 
     ScheduleCalculator calculator(codePage, &ids);
     const ScheduleTally tally = streamSchedule(
-        stream, calculator, [&books](const PileRecord &pile, std::string_view name) { return books.record(pile, name); },
+        stream, calculator,
+        [&](const PileRecord &pile, std::string_view name) {
+            if (projectWriter) {
+                projectWriter->appendEntry(project->buffer(), BookEntry{pile.input, std::string(name), timeText});
+                project->pass();
+            }
+            return books.record(pile, name);
+        },
         [&](const ScheduleRow &row, const RowResult &result) {
             results.appendCsv(csv.buffer(), row, result);
             csv.pass();
@@ -287,6 +328,12 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
         failedWith(workbook->finish());
     }
+    if (projectWriter) {
+        console.progress(fillIn(batchText::writing, {options.project}));
+        projectWriter->finish(project->buffer());
+        const bool projectWritten = project->finish();
+        failedWith(projectOpenError ? projectOpenError : projectSave.finish(completeWhen(projectWritten)));
+    }
 
     refusals.close();
     std::string carried;
@@ -310,10 +357,18 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     return tally.refused > 0 ? someRefused : allCompleted;
 }
 
+// Set in the environment, SAXOLITH_BATCH_READ_WHOLE has every schedule read whole before it is
+// calculated, as before streaming: the two ways compared give the same files.
+bool readWhole()
+{
+    const char *value = std::getenv("SAXOLITH_BATCH_READ_WHOLE");
+    return value != nullptr && *value != '\0';
+}
+
 int runSchedule(const BatchOptions &options, Console &console, int argc, char **argv)
 {
-    // The books and the results alone are written as the schedule is read, a piece at a time; the
-    // PDF, the report and the project take the whole book, so they read the schedule whole.
+    // The books, the results and the project are written as the schedule is read, a piece at a time;
+    // the PDF and the report take the whole book, so they read the schedule whole.
     std::optional<ScheduleStream> stream;
     std::error_code sizeError;
     const std::uintmax_t scheduleBytes = std::filesystem::file_size(options.schedule, sizeError);
@@ -321,9 +376,19 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     RepeatedIdFilter ids(sizeError ? std::size_t{1} << 20
                                    : static_cast<std::size_t>(std::clamp<std::uintmax_t>(
                                          scheduleBytes * 2, std::uintmax_t{1} << 16, std::uintmax_t{1} << 27)));
-    if (!options.pdf && !options.report && options.project.empty()) {
+    // The input the window is left showing, known from the check before the project's head is written.
+    std::optional<CalculationInput> lastTyped;
+    if (!options.pdf && !options.report && !readWhole()) {
         stream.emplace(options.schedule);
-        if (!stream->check([&ids](const ScheduleRow &row) { ids.add(row.cell(ScheduleColumn::Id)); })) {
+        const bool project = !options.project.empty();
+        if (!stream->check([&](const ScheduleRow &row) {
+                ids.add(row.cell(ScheduleColumn::Id));
+                if (project) {
+                    if (RowInput typed = rowInput(row); typed.refusal.empty()) {
+                        lastTyped = std::move(typed.input);
+                    }
+                }
+            })) {
             stream.reset();
         }
     }
@@ -370,7 +435,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
             console.error({}, *error);
             return failed;
         }
-        return runStreamed(options, console, *stream, ids, generation);
+        return runStreamed(options, console, *stream, ids, lastTyped, generation);
     }
 
     const std::string codePage = options.codePage.value_or(console.codePage());
@@ -424,10 +489,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
             project.inputScreen = rowInput(reading.rows[*result.lastTyped]).input;
         }
         console.progress(fillIn(batchText::writing, {options.project}));
-        // Its folder is made as the output folder is; a folder that cannot be made fails the save below.
-        if (const auto parent = filePath(options.project).parent_path(); !parent.empty()) {
-            std::filesystem::create_directories(parent, ec);
-        }
+        makeParentFolder(options.project);
         if (const auto error = saveFile(options.project, [&project](const ByteSink &sink) {
                 SinkStream out(sink);
                 writeProject(out, project);

@@ -60,9 +60,10 @@ class BatchTest : public ::testing::Test
     void TearDown() override { fs::remove_all(folder); }
 
     // Runs the program in the scratch folder under the plain C locale (UTF-8 texts).
-    BatchRun run(const std::string &arguments) const
+    // `environment`: assignments for the program's environment.
+    BatchRun run(const std::string &arguments, const std::string &environment = {}) const
     {
-        const std::string command = "cd '" + folder.string() + "' && LC_ALL=C '" SAXOLITH_BATCH "' " +
+        const std::string command = "cd '" + folder.string() + "' && LC_ALL=C " + environment + " '" SAXOLITH_BATCH "' " +
                                     arguments + " > stdout.txt 2> stderr.txt";
         const int status = std::system(command.c_str());
         BatchRun result;
@@ -204,8 +205,8 @@ TEST_F(BatchTest, AProjectOfTheScheduleGivesTheSameBook)
 }
 
 // A schedule longer than the pieces it is read in gives, read as it is calculated, the files and
-// messages of the whole run (which a project asks for): ids repeated far apart, ids the code page
-// cannot hold, a long id that widens the table's id column late, refused rows all the way down.
+// messages of the whole run: ids repeated far apart, ids the code page cannot hold, a long id that
+// widens the table's id column late, refused rows all the way down.
 TEST_F(BatchTest, ALongScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
 {
     std::string csv = "桩号,截面类型,d(mm),c(mm),frk(MPa),qpa(kPa),完整程度,ψr,精度\r\n";
@@ -222,8 +223,9 @@ TEST_F(BatchTest, ALongScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
         csv += id + "," + rows[i % 5] + "\r\n";
     }
     schedule(csv);
-    const BatchRun streamed = run("piles.csv --out streamed --encoding gbk --xlsx");
-    const BatchRun whole = run("piles.csv --out whole --encoding gbk --xlsx --project whole/p.saxolith");
+    const BatchRun streamed = run("piles.csv --out streamed --encoding gbk --xlsx --project streamed.saxolith");
+    const BatchRun whole = run("piles.csv --out whole --encoding gbk --xlsx --project whole.saxolith",
+                               "SAXOLITH_BATCH_READ_WHOLE=1");
     EXPECT_EQ(streamed.code, 1);
     EXPECT_EQ(streamed.code, whole.code);
     EXPECT_EQ(streamed.out, whole.out);
@@ -239,6 +241,22 @@ TEST_F(BatchTest, ALongScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
     const std::string sheet = "xl/worksheets/sheet1.xml";
     EXPECT_EQ(test::zipMember((folder / "streamed/results.xlsx").string(), sheet),
               test::zipMember((folder / "whole/results.xlsx").string(), sheet));
+    // The project the same but for the run's time, which every entry and the book's time line give.
+    const auto withoutTimes = [](const std::string &bytes) {
+        const std::string key = "\"closingTime\": \"";
+        const std::size_t from = bytes.find(key) + key.size();
+        const std::string time = bytes.substr(from, bytes.find('"', from) - from);
+        std::string left;
+        std::size_t start = 0;
+        for (std::size_t at; !time.empty() && (at = bytes.find(time, start)) != std::string::npos;
+             start = at + time.size()) {
+            left.append(bytes, start, at - start);
+        }
+        return left.append(bytes, start);
+    };
+    const std::string project = fileBytes(folder / "streamed.saxolith");
+    EXPECT_GT(project.size(), 1000000U);
+    EXPECT_TRUE(withoutTimes(project) == withoutTimes(fileBytes(folder / "whole.saxolith")));
     // Only the files asked for: nothing the run kept aside on the way stays behind.
     std::vector<std::string> names;
     for (const auto &entry : fs::directory_iterator(folder / "streamed")) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <sstream>
 
 namespace saxolith
 {
@@ -264,6 +265,101 @@ void writeJournal(std::ostream &out, const Project &project, std::string_view pr
     Json json = projectJson(project);
     json["journal"] = Json{{"projectPath", std::string(projectPath)}};
     writeJson(out, json);
+}
+
+namespace
+{
+
+// A string as the project's JSON writes it: a plain one as it is, any other through the library.
+void appendJsonString(std::string &out, const std::string &text)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= 0x20 && c < 0x7f && c != '"' && c != '\\';
+    });
+    if (plain) {
+        out += '"';
+        out += text;
+        out += '"';
+    } else {
+        out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+}
+
+// An entry's object as the whole file's dump indents it, three levels down (book, entries).
+void appendEntryJson(std::string &out, const BookEntry &entry)
+{
+    const auto key = [&out](std::string_view indent, std::string_view name) {
+        out += indent;
+        out += '"';
+        out += name;
+        out += "\": ";
+    };
+    const auto text = [&](std::string_view name, const std::string &value, bool last = false) {
+        key("\t\t\t\t\t", name);
+        appendJsonString(out, value);
+        out += last ? "\n" : ",\n";
+    };
+    const auto whole = [&](std::string_view name, int value, bool last = false) {
+        key("\t\t\t\t\t", name);
+        out += std::to_string(value);
+        out += last ? "\n" : ",\n";
+    };
+    const CalculationInput &input = entry.input;
+    out += "{\n";
+    key("\t\t\t\t", "id");
+    appendJsonString(out, entry.pileName);
+    out += ",\n";
+    key("\t\t\t\t", "time");
+    appendJsonString(out, entry.timeText);
+    out += ",\n";
+    key("\t\t\t\t", "input");
+    out += "{\n";
+    whole("section", input.sectionItem);
+    text("first", input.firstDimension);
+    text("second", input.secondDimension);
+    whole("route", static_cast<int>(input.route));
+    text("qpa", input.qpa);
+    text("frk", input.frk);
+    whole("psiMode", static_cast<int>(input.psiMode));
+    text("integrity", input.integrity);
+    text("manualPsi", input.manualPsi);
+    whole("precision", input.precision, true);
+    out += "\t\t\t\t}\n\t\t\t}";
+}
+
+} // namespace
+
+ProjectStreamWriter::ProjectStreamWriter(Project project) : m_project(std::move(project))
+{
+    // The whole file with one entry, cut around that entry's text.
+    m_project.entries.assign(1, BookEntry{});
+    std::ostringstream whole;
+    writeProject(whole, m_project);
+    const std::string text = whole.str();
+    std::string entry;
+    appendEntryJson(entry, m_project.entries.front());
+    const std::size_t at = text.rfind(entry);
+    m_head = text.substr(0, at);
+    m_tail = text.substr(at + entry.size());
+    m_project.entries.clear();
+}
+
+void ProjectStreamWriter::appendEntry(std::string &out, const BookEntry &entry)
+{
+    out += m_entries++ == 0 ? std::string_view(m_head) : std::string_view(",\n\t\t\t");
+    appendEntryJson(out, entry);
+}
+
+void ProjectStreamWriter::finish(std::string &out)
+{
+    if (m_entries > 0) {
+        out += m_tail;
+        return;
+    }
+    m_project.closingTime.clear(); // a book without entries has no time line
+    std::ostringstream whole;
+    writeProject(whole, m_project);
+    out += whole.str();
 }
 
 ProjectReading readProject(std::string_view bytes, CalculationBook *book)

@@ -42,6 +42,27 @@ Project projectOf(const CalculationBook &book);
 void writeProject(std::ostream &out, const Project &project);
 void writeJournal(std::ostream &out, const Project &project, std::string_view projectPath);
 
+// A project written entry by entry as a long run records them, so its book is never held whole: the
+// very bytes writeProject gives for the same project with the same entries.
+class ProjectStreamWriter
+{
+  public:
+    // `project` is all but the entries: its closingTime is the time the entries to come close with.
+    explicit ProjectStreamWriter(Project project);
+
+    // Appends the entry's text to `out`, after the project's head before the first entry.
+    void appendEntry(std::string &out, const BookEntry &entry);
+    // Appends what follows the last entry; a project that got no entries is written here whole.
+    void finish(std::string &out);
+    std::size_t entryCount() const { return m_entries; }
+
+  private:
+    Project m_project;
+    std::string m_head; // up to the first entry's text
+    std::string m_tail; // after the last entry's
+    std::size_t m_entries = 0;
+};
+
 struct ProjectReading {
     std::optional<Project> project; // nothing when the file is refused
     std::string error;              // what is wrong, when refused

@@ -113,6 +113,37 @@ TEST(Project, AnEmptyBookAndAJournalReadBack)
     EXPECT_TRUE(book.textLines().empty());
 }
 
+// Written entry by entry, a project is the file written whole: thousands of entries, names and texts
+// that the file escapes (quotes, backslashes, control characters, bytes that are not UTF-8), and none.
+TEST(Project, WrittenEntryByEntryGivesTheBytesOfTheWholeFile)
+{
+    const auto cases = projectCases::cases();
+    const std::vector<std::string> odd = {"", "东-1", "say \"hi\"", "a\\b", "tab\there", "del\x7f", "bad\xff\xfeutf",
+                                          "\x01", "滨江 / 二期"};
+    Project project = sampleProject(CalculationBook{});
+    project.closingTime = "2024/3/1 9:00:00";
+    for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{3000}}) {
+        Project whole = project;
+        for (std::size_t i = 0; i < count; ++i) {
+            BookEntry entry{cases[i % cases.size()].input, odd[i % odd.size()], project.closingTime};
+            entry.input.firstDimension = odd[(i / 7) % odd.size()] + std::to_string(i);
+            entry.input.manualPsi = odd[(i / 3) % odd.size()];
+            whole.entries.push_back(std::move(entry));
+        }
+        if (count == 0) {
+            whole.closingTime.clear();
+        }
+        ProjectStreamWriter writer(project);
+        std::string streamed;
+        for (const BookEntry &entry : whole.entries) {
+            writer.appendEntry(streamed, entry);
+        }
+        writer.finish(streamed);
+        EXPECT_EQ(writer.entryCount(), count);
+        ASSERT_EQ(streamed, textOf(whole)) << count << " entries";
+    }
+}
+
 struct BadFile {
     const char *what;
     std::string bytes;
