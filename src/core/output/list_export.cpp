@@ -222,96 +222,218 @@ class RowCells
     Cell m_number;
 };
 
-// The CSV records of one row after another. In a large list most columns repeat few values (the
-// option grid's steps), so three pieces of a record are kept by exactly the row fields they are
-// made from: section and d; c; and the seven columns from the strength on. The candidate number
-// and Ra, different in nearly every row, are written straight. Every text is the export cell's.
-class CsvRecords
+// The CSV text of the rows, made in a buffer that goes to the sink in pieces of about a megabyte.
+// In a large list most columns repeat few values (the option grid's steps), so three pieces of a
+// record are kept by exactly the row fields they are made from: section and d; c; and the seven
+// columns from the strength on (and Rp by section, sides and precision). The candidate number and
+// Ra, different in nearly every row, are written straight. Every text is the export cell's.
+class CsvWriter
 {
   public:
-    CsvRecords(const CandidateList &list, const std::optional<ShaftColumn> &shaft) : m_list(list), m_shaft(shaft)
+    CsvWriter(const ByteSink &sink, const CandidateList &list, const std::optional<ShaftColumn> &shaft)
+        : m_sink(sink), m_list(list), m_shaft(shaft), m_buffer(pieceBytes + rowRoom, '\0')
     {
-        for (auto &table : m_pieces) {
-            table.resize(std::size_t{1} << tableBits);
+    }
+
+    // Appends `text` as it is, leaving room for the rest of a record.
+    bool put(std::string_view text)
+    {
+        if (m_used + text.size() + rowRoom > m_buffer.size() && !pass()) {
+            return false;
         }
+        if (text.size() + rowRoom > m_buffer.size()) {
+            return m_sink(text);
+        }
+        std::memcpy(m_buffer.data() + m_used, text.data(), text.size());
+        m_used += text.size();
+        return true;
     }
 
     // Appends the record of row `index`, CR LF included.
-    void append(std::string &out, std::size_t index)
+    bool append(std::size_t index)
     {
-        const CandidateRow &row = m_list.row(index);
-        char text[numberTextRoom + 64];
-        std::size_t length = 0;
-        if (row.numberDigits == 0) {
-            length = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, row.number).ptr - text);
-        } else {
-            length = writeCandidateNumber(text, row.number, std::min<int>(row.numberDigits, 64));
+        if (m_used >= pieceBytes && !pass()) {
+            return false;
         }
-        out.append(text, length);
-        out += piece(0, index, {code(row.section), bits(row.first)}, 1, 3);
-        out += piece(1, index, {code(row.section), bits(row.second)}, 3, 4);
-        out += ',';
-        out.append(text, writeDisplayRounded(text, row.ra, row.precision));
-        out += piece(2, index,
-                     {code(row.route) | code(row.basis) << 8U | code(row.integrityClass) << 16U |
-                          std::uint64_t{row.precision} << 24U,
-                      bits(row.strength), bits(row.index), bits(row.psi), bits(row.qpa)},
-                     5, candidateColumns);
+        const CandidateRow &row = m_list.row(index);
+        char *at = m_buffer.data() + m_used;
+        if (row.numberDigits == 0) {
+            at = std::to_chars(at, at + numberTextRoom, row.number).ptr;
+        } else {
+            at += writeNumber(at, row.number, std::min<int>(row.numberDigits, maximumNumberDigits));
+        }
+        m_used = static_cast<std::size_t>(at - m_buffer.data());
+        if (!copy(m_first.find({code(row.section), bits(row.first)},
+                               [this, index](std::string &text) { cells(text, index, 1, 3); }))) {
+            return false;
+        }
+        if (!copy(m_second.find({code(row.section), bits(row.second)},
+                                [this, index](std::string &text) { cells(text, index, 3, 4); }))) {
+            return false;
+        }
+        at = m_buffer.data() + m_used;
+        *at++ = ',';
+        at += writeDisplayRounded(at, row.ra, row.precision);
+        m_used = static_cast<std::size_t>(at - m_buffer.data());
+        if (!copy(m_rest.find({code(row.route) | code(row.basis) << 8U | code(row.integrityClass) << 16U |
+                                   std::uint64_t{row.precision} << 24U,
+                               bits(row.strength), bits(row.index), bits(row.psi), bits(row.qpa)},
+                              [this, index](std::string &text) { cells(text, index, 5, candidateColumns); }))) {
+            return false;
+        }
         if (m_shaft) {
             // Rp follows the section, its sides and the precision of Ra.
-            out += cached(3, {code(row.section) | std::uint64_t{row.precision} << 8U, bits(row.first), bits(row.second)},
-                          [&](std::string &text) {
-                              text += ',';
-                              appendCsvField(text, shaftCell(row, *m_shaft));
-                          });
+            if (!copy(m_rp.find({code(row.section) | std::uint64_t{row.precision} << 8U, bits(row.first),
+                                 bits(row.second)},
+                                [this, &row](std::string &text) {
+                                    text += ',';
+                                    appendCsvField(text, shaftCell(row, *m_shaft));
+                                }))) {
+                return false;
+            }
         }
-        out += "\r\n";
+        at = m_buffer.data() + m_used;
+        std::memcpy(at, "\r\n", 2);
+        m_used += 2;
+        return true;
     }
 
+    // Hands over what is left.
+    bool finish() { return m_used == 0 || pass(); }
+
   private:
-    static constexpr int tableBits = 12;
-    static constexpr std::size_t keyWords = 5;
-    using Key = std::array<std::uint64_t, keyWords>;
+    static constexpr std::size_t pieceBytes = std::size_t{1} << 20;
+    static constexpr int maximumNumberDigits = 64;
+    // Room a record's parts need beyond the megabyte, and after a long piece: the candidate number,
+    // Ra, the line end and the short kept pieces, each copied at its fixed size.
+    static constexpr std::size_t rowRoom = 3 * numberTextRoom + 64;
+    static constexpr std::size_t shortPiece = 56;
+
+    // A kept text: up to shortPiece bytes in place, longer ones in `longer`.
     struct Piece {
-        Key key{};
-        bool set = false;
-        std::string text;
+        std::uint32_t size = 0;
+        char text[shortPiece] = {};
+        std::string longer;
+    };
+
+    // Texts kept by keys of `Words` words, one slot each for the most recent key of its hash.
+    template <std::size_t Words> class Kept
+    {
+      public:
+        using Key = std::array<std::uint64_t, Words>;
+        Kept() : m_keys(std::size_t{1} << tableBits), m_pieces(std::size_t{1} << tableBits) {}
+
+        // The text `fill` makes, kept for `key`.
+        template <typename Fill> const Piece &find(const Key &key, Fill &&fill)
+        {
+            std::uint64_t hash = 0;
+            for (const std::uint64_t word : key) {
+                hash = (hash ^ word ^ (word >> 29)) * 0x9E3779B97F4A7C15ULL;
+            }
+            const std::size_t at = hash >> (64 - tableBits);
+            Slot &slot = m_keys[at];
+            bool same = slot.set;
+            for (std::size_t w = 0; w < Words; ++w) {
+                same = same && slot.key[w] == key[w];
+            }
+            Piece &piece = m_pieces[at];
+            if (!same) {
+                slot.set = true;
+                slot.key = key;
+                piece.longer.clear();
+                fill(piece.longer);
+                piece.size = static_cast<std::uint32_t>(piece.longer.size());
+                if (piece.size <= shortPiece) {
+                    std::memcpy(piece.text, piece.longer.data(), piece.size);
+                }
+            }
+            return piece;
+        }
+
+      private:
+        static constexpr int tableBits = 12;
+        struct Slot {
+            Key key{};
+            bool set = false;
+        };
+        std::vector<Slot> m_keys;
+        std::vector<Piece> m_pieces;
     };
 
     static std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
     template <typename E> static std::uint64_t code(E value) { return static_cast<std::uint64_t>(value); }
 
-    // Columns [first, end) of row `index`, each after its comma, as kept for `key`.
-    const std::string &piece(std::size_t which, std::size_t index, const Key &key, int first, int end)
+    // "ZH-" and the position zero-padded to `digits`, as writeCandidateNumber writes it: the
+    // digits written from the last one back, two at a time.
+    static std::size_t writeNumber(char *out, std::uint32_t position, int digits)
     {
-        return cached(which, key, [&](std::string &text) {
-            for (int column = first; column < end; ++column) {
-                text += ',';
-                appendCsvField(text, exportCell(m_list, index, column));
+        static constexpr std::array<char, 200> pairs = [] {
+            std::array<char, 200> p{};
+            for (std::size_t i = 0; i < 100; ++i) {
+                p[2 * i] = static_cast<char>('0' + i / 10);
+                p[2 * i + 1] = static_cast<char>('0' + i % 10);
             }
-        });
+            return p;
+        }();
+        const auto length = static_cast<std::size_t>(std::max(digits, digitCount(position)));
+        std::memcpy(out, "ZH-", 3);
+        char *at = out + 3 + length;
+        char *const first = out + 3;
+        while (position >= 100) {
+            at -= 2;
+            std::memcpy(at, pairs.data() + 2 * (position % 100), 2);
+            position /= 100;
+        }
+        if (position >= 10) {
+            at -= 2;
+            std::memcpy(at, pairs.data() + 2 * position, 2);
+        } else {
+            *--at = static_cast<char>('0' + position);
+        }
+        std::memset(first, '0', static_cast<std::size_t>(at - first));
+        return 3 + length;
     }
 
-    // The text `fill` makes, kept for `key` in table `which`.
-    template <typename Fill> const std::string &cached(std::size_t which, const Key &key, Fill &&fill)
+    // Columns [first, end) of row `index`, each after its comma.
+    void cells(std::string &text, std::size_t index, int first, int end) const
     {
-        std::uint64_t hash = which;
-        for (const std::uint64_t word : key) {
-            hash = (hash ^ word ^ (word >> 29)) * 0x9E3779B97F4A7C15ULL;
+        for (int column = first; column < end; ++column) {
+            text += ',';
+            appendCsvField(text, exportCell(m_list, index, column));
         }
-        Piece &slot = m_pieces[which][hash >> (64 - tableBits)];
-        if (!slot.set || slot.key != key) {
-            slot.set = true;
-            slot.key = key;
-            slot.text.clear();
-            fill(slot.text);
-        }
-        return slot.text;
     }
 
+    // Appends a kept piece: a short one as a copy of fixed size (the buffer has the room), which
+    // the next part overwrites past its end.
+    bool copy(const Piece &piece)
+    {
+        if (piece.size <= shortPiece) {
+            std::memcpy(m_buffer.data() + m_used, piece.text, shortPiece);
+            m_used += piece.size;
+            return true;
+        }
+        return put(piece.longer);
+    }
+
+    bool pass()
+    {
+        if (m_used == 0) {
+            return true;
+        }
+        const bool taken = m_sink(std::string_view(m_buffer.data(), m_used));
+        m_used = 0;
+        return taken;
+    }
+
+    const ByteSink &m_sink;
     const CandidateList &m_list;
     const std::optional<ShaftColumn> &m_shaft;
-    std::array<std::vector<Piece>, 4> m_pieces;
+    std::string m_buffer;
+    std::size_t m_used = 0;
+    Kept<2> m_first;
+    Kept<2> m_second;
+    Kept<5> m_rest;
+    Kept<3> m_rp;
 };
 
 } // namespace
@@ -349,36 +471,32 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column)
 bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress,
                   const std::optional<ShaftColumn> &shaft)
 {
-    // Records gather in one buffer that goes to the sink in pieces of about a megabyte.
-    constexpr std::size_t pieceBytes = std::size_t{1} << 20;
-    std::string bytes(byteOrderMark);
-    bytes.reserve(pieceBytes + 4096);
+    std::string header(byteOrderMark);
     for (int column = 0; column < candidateColumns; ++column) {
         if (column > 0) {
-            bytes += ',';
+            header += ',';
         }
-        appendCsvField(bytes, exportHeader(column));
+        appendCsvField(header, exportHeader(column));
     }
     if (shaft) {
-        bytes += ',';
-        appendCsvField(bytes, shaftText::rpColumn);
+        header += ',';
+        appendCsvField(header, shaftText::rpColumn);
     }
-    bytes += "\r\n";
+    header += "\r\n";
+    CsvWriter writer(sink, list, shaft);
+    if (!writer.put(header)) {
+        return false;
+    }
     const std::size_t total = list.size();
-    CsvRecords records(list, shaft);
     for (std::size_t row = 0; row < total; ++row) {
-        records.append(bytes, row);
-        if (bytes.size() >= pieceBytes) {
-            if (!sink(bytes)) {
-                return false;
-            }
-            bytes.clear();
+        if (!writer.append(row)) {
+            return false;
         }
         if (row % progressEvery == 0) {
             report(progress, row, total);
         }
     }
-    if (!bytes.empty() && !sink(bytes)) {
+    if (!writer.finish()) {
         return false;
     }
     report(progress, total, total);

@@ -18,6 +18,30 @@ namespace
 constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// "00" to "99", for writing digits two at a time.
+constexpr char digitPairs[] = "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243"
+                              "4445464748495051525354555657585960616263646566676869707172737475767778798081828384858687"
+                              "888990919293949596979899";
+
+// Decimal digits of `n` (1 for 0), without dividing.
+int decimalDigits(std::uint64_t n)
+{
+    static constexpr std::array<std::uint64_t, 20> powers = [] {
+        std::array<std::uint64_t, 20> p{};
+        std::uint64_t v = 1;
+        for (std::uint64_t &e : p) {
+            e = v;
+            v *= 10;
+        }
+        return p;
+    }();
+    n |= 1; // 0 has a digit, as 1 has
+    // bit_width·1233/4096 is log10 of the highest power of two in n: the digits less one, or two.
+    const int guess = (std::bit_width(n) * 1233) >> 12;
+    return guess + 1 - (n < powers[static_cast<std::size_t>(guess)] ? 1 : 0);
+}
+
 constexpr int maxPrecision = 22;
 constexpr int maxDecimals = 100;
 constexpr int generalDigits = 15;
@@ -332,7 +356,9 @@ std::uint64_t roundedScaledMagnitude(double x, int decimals)
     const double product = ax * scale;
     auto units = static_cast<std::uint64_t>(product);
     const double fraction = product - static_cast<double>(units);
-    if (fraction > 0.5 || (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0)) {
+    // Added rather than branched on: which side of the half a fraction lies is anyone's guess.
+    units += static_cast<std::uint64_t>(fraction > 0.5);
+    if (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0) {
         ++units;
     }
     return units;
@@ -381,28 +407,35 @@ std::size_t writeFixed(char *out, double x, int precision, int decimals)
         if (ax < exactPowersOfTen[static_cast<std::size_t>(plainDigits - decimals)] && ax < digitsBound) {
             std::uint64_t units = roundedScaledMagnitude(x, decimals);
             if (static_cast<double>(units) < digitsBound) {
-                // Written from the last digit back, the point among them.
+                // Written from the last digit back, two at a time, the point among them.
                 const bool negative = std::signbit(x) && units != 0;
-                const auto unit = static_cast<std::uint64_t>(exactPowersOfTen[static_cast<std::size_t>(decimals)]);
-                std::size_t length = negative ? 2 : 1;
-                for (std::uint64_t whole = units / unit; whole >= 10; whole /= 10) {
-                    ++length;
-                }
-                if (decimals > 0) {
-                    length += 1 + static_cast<std::size_t>(decimals);
-                }
+                const auto digits = std::max(decimalDigits(units), decimals + 1);
+                const std::size_t length =
+                    (negative ? 1 : 0) + static_cast<std::size_t>(digits) + (decimals > 0 ? 1 : 0);
                 char *at = out + length;
-                for (int i = 0; i < decimals; ++i) {
+                int fraction = decimals;
+                for (; fraction >= 2; fraction -= 2) {
+                    at -= 2;
+                    std::memcpy(at, digitPairs + 2 * (units % 100), 2);
+                    units /= 100;
+                }
+                if (fraction == 1) {
                     *--at = static_cast<char>('0' + units % 10);
                     units /= 10;
                 }
                 if (decimals > 0) {
                     *--at = '.';
                 }
-                do {
-                    *--at = static_cast<char>('0' + units % 10);
-                    units /= 10;
-                } while (units != 0);
+                for (; units >= 100; units /= 100) {
+                    at -= 2;
+                    std::memcpy(at, digitPairs + 2 * (units % 100), 2);
+                }
+                if (units >= 10) {
+                    at -= 2;
+                    std::memcpy(at, digitPairs + 2 * units, 2);
+                } else {
+                    *--at = static_cast<char>('0' + units);
+                }
                 if (negative) {
                     *--at = '-';
                 }

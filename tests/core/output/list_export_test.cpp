@@ -184,6 +184,29 @@ TEST_F(ListExport, CsvCellsAreTheExportCellsOfAnyRow)
     }
 }
 
+// Candidate numbers at every change of digit count, plain and padded narrower, as wide as and wider
+// than the number, up to the widest the list shows.
+TEST_F(ListExport, CsvCandidateNumbersAreTheListsAtEveryWidth)
+{
+    CandidateList rows;
+    for (const std::uint32_t number : {0U, 9U, 10U, 99U, 100U, 999U, 1000U, 12345U, 999999U, 1000000U,
+                                       4'294'967'295U}) {
+        for (const int digits : {0, 1, 2, 5, 10, 11, 64, 255}) {
+            CandidateRow row = list().row(0);
+            row.number = number;
+            row.numberDigits = static_cast<std::uint8_t>(digits);
+            rows.append(row);
+        }
+    }
+    std::ostringstream out;
+    writeListCsv(out, rows);
+    const auto records = parseCsv(out.str().substr(3));
+    ASSERT_EQ(records.size(), 1 + rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        EXPECT_EQ(records[row + 1][0], rows.cell(row, 0)) << "row " << row;
+    }
+}
+
 TEST_F(ListExport, WorkbookHoldsNumbersInTheirFormatsUnderAFrozenFilteredHeader)
 {
     CandidateList sorted = list();
