@@ -77,7 +77,20 @@ bool ScheduleStream::readRaw(std::string &chunk)
     for (;;) {
         // Cut after the last line feed that ends a record.
         std::size_t cut = 0;
-        for (std::size_t i = m_scanned; i < m_raw.size(); ++i) {
+        std::size_t from = m_scanned;
+        // Outside a quoted field, with no quote in what is left to scan, every line feed ends a record:
+        // the last of them is the cut, and the last byte gives the scan's state.
+        const std::string_view left = std::string_view(m_raw).substr(m_scanned);
+        if ((m_state == fieldStart || m_state == plainField) && !left.empty() &&
+            left.find('"') == std::string_view::npos) {
+            if (const std::size_t feed = left.rfind('\n'); feed != std::string_view::npos) {
+                cut = m_scanned + feed + 1;
+            }
+            const char last = left.back();
+            m_state = last == m_separator || last == '\r' || last == '\n' ? fieldStart : plainField;
+            from = m_raw.size();
+        }
+        for (std::size_t i = from; i < m_raw.size(); ++i) {
             const char c = m_raw[i];
             const bool lineEnd = c == '\r' || c == '\n';
             switch (m_state) {

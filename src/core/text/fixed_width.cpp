@@ -27,6 +27,11 @@ int displayWidth(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++width;
+            ++i;
+            continue;
+        }
         std::size_t length = 1;
         char32_t code = lead;
         if (lead >= 0xF0) {
