@@ -1,5 +1,6 @@
 #include "pdf_pages.h"
 
+#include "freed_memory.h"
 #include "host.h"
 #include "save_device.h"
 #include "texts/export.h"
@@ -25,6 +26,7 @@ QString programLine()
 std::optional<std::string> writePdf(const std::string &path, const QString &title,
                                     const std::function<bool(QPdfWriter &)> &paint)
 {
+    const FreedMemoryKept kept;
     return saveThroughDevice(path, [&](QIODevice &device) {
         QPdfWriter writer(&device);
         writer.setCreator(programLine());
