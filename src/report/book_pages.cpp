@@ -15,10 +15,12 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace saxolith
 {
@@ -94,14 +96,96 @@ class PageFiller
     std::vector<std::vector<std::size_t>> m_pages;
 };
 
-// The book's lines shaped once each: a book repeats most of its lines (headings, labels, rules)
-// entry after entry, and shaping a line costs far more than drawing its glyphs. Lines are kept with
-// their baseline at y = 0; the store starts afresh when it has grown large, so a long book of
-// different lines never holds them all.
+// Whether a character comes out of shaping as its own glyph at its own advance, whatever stands
+// beside it: the scripts the book's monospace font covers without kerning or ligatures, left to
+// right, and no control, format or combining character.
+bool setAlone(QChar character)
+{
+    if (character.unicode() < 0x20 || character.isSurrogate()) {
+        return false;
+    }
+    switch (character.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return false;
+    default:
+        break;
+    }
+    switch (character.script()) {
+    case QChar::Script_Common:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo:
+        break;
+    default:
+        return false;
+    }
+    switch (character.direction()) {
+    case QChar::DirL:
+    case QChar::DirEN:
+    case QChar::DirES:
+    case QChar::DirET:
+    case QChar::DirCS:
+    case QChar::DirWS:
+    case QChar::DirON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The book's lines set once each. A book repeats most of its lines (headings, labels, rules) entry
+// after entry. Its font is monospace, without kerning or ligatures, so a line of the scripts it
+// covers is set from each character's glyph and advance, found once, to the very glyphs and places
+// shaping the line would give; any other line (a character the font lacks, a script shaped in
+// context) is shaped whole. Lines are kept with their baseline at y = 0, blanks left out unless
+// asked for: a blank draws nothing, and QPdfWriter writes every glyph as text of its own. The store
+// of lines starts afresh when it has grown large, so a long book of different lines never holds
+// them all.
 class ShapedLines
 {
   public:
-    ShapedLines(const QFont &font, QPaintDevice *device) : m_font(font), m_device(device) {}
+    // Whether blanks are drawn: the page's header and footer keep theirs, as text drawn whole has them.
+    enum class Blanks { Dropped, Kept };
+
+    ShapedLines(const QFont &font, QPaintDevice *device, Blanks blanks = Blanks::Dropped)
+        : m_font(font), m_device(device), m_dropBlanks(blanks == Blanks::Dropped)
+    {
+        QTextLayout probe(QStringLiteral("M"), m_font, m_device);
+        probe.beginLayout();
+        probe.createLine();
+        probe.endLayout();
+        if (const QList<QGlyphRun> runs = probe.glyphRuns(); !runs.isEmpty()) {
+            m_rawFont = runs.front().rawFont();
+            const QList<quint32> blanks = m_rawFont.glyphIndexesForString(QStringLiteral(" "));
+            m_blank = blanks.size() == 1 ? blanks.front() : 0;
+        }
+    }
+
+    // The width of `text` when it can be set glyph by glyph: the same as the font's metrics give.
+    std::optional<qreal> width(const QString &text)
+    {
+        qreal width = 0.0;
+        for (const QChar character : text) {
+            const Glyph *glyph = glyphOf(character);
+            if (glyph == nullptr) {
+                return std::nullopt;
+            }
+            width += glyph->advance;
+        }
+        return width;
+    }
 
     const QList<QGlyphRun> &runs(const QString &text)
     {
@@ -112,32 +196,11 @@ class ShapedLines
         if (m_runs.size() >= largestStore) {
             m_runs.clear();
         }
-        QTextLayout layout(text, m_font, m_device);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
         QList<QGlyphRun> runs;
-        if (line.isValid()) {
-            const double ascent = line.ascent();
-            runs = layout.glyphRuns();
-            for (QGlyphRun &run : runs) {
-                // A blank draws nothing, and QPdfWriter writes every glyph as text of its own, so
-                // blanks are left out: their places stay between the glyphs around them.
-                const QList<quint32> blanks = run.rawFont().glyphIndexesForString(QStringLiteral(" "));
-                const quint32 blank = blanks.isEmpty() ? 0 : blanks.front();
-                const QList<quint32> glyphs = run.glyphIndexes();
-                const QList<QPointF> positions = run.positions();
-                QList<quint32> kept;
-                QList<QPointF> keptPositions;
-                for (qsizetype i = 0; i < glyphs.size(); ++i) {
-                    if (blanks.isEmpty() || glyphs[i] != blank) {
-                        kept << glyphs[i];
-                        keptPositions << QPointF(positions[i].x(), positions[i].y() - ascent);
-                    }
-                }
-                run.setGlyphIndexes(kept);
-                run.setPositions(keptPositions);
-            }
+        if (QGlyphRun run; setGlyphByGlyph(text, run)) {
+            runs << run;
+        } else {
+            runs = shapedWhole(text);
         }
         return m_runs.insert(text, std::move(runs)).value();
     }
@@ -150,8 +213,88 @@ class ShapedLines
     }
 
   private:
+    struct Glyph {
+        quint32 index = 0;
+        qreal advance = 0.0;
+        bool alone = false;
+    };
+
+    const Glyph *glyphOf(QChar character)
+    {
+        auto found = m_glyphs.find(character.unicode());
+        if (found == m_glyphs.end()) {
+            Glyph glyph;
+            if (m_rawFont.isValid() && setAlone(character)) {
+                const QList<quint32> indexes = m_rawFont.glyphIndexesForString(QString(character));
+                if (indexes.size() == 1 && indexes.front() != 0) {
+                    glyph.index = indexes.front();
+                    glyph.advance = m_rawFont.advancesForGlyphIndexes(indexes).front().x();
+                    glyph.alone = true;
+                }
+            }
+            found = m_glyphs.insert(character.unicode(), glyph);
+        }
+        return found->alone ? &found.value() : nullptr;
+    }
+
+    bool setGlyphByGlyph(const QString &text, QGlyphRun &run)
+    {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        qreal place = 0.0;
+        for (const QChar character : text) {
+            const Glyph *glyph = glyphOf(character);
+            if (glyph == nullptr) {
+                return false;
+            }
+            if (!m_dropBlanks || glyph->index != m_blank) {
+                glyphs << glyph->index;
+                positions << QPointF(place, 0.0);
+            }
+            place += glyph->advance;
+        }
+        run.setRawFont(m_rawFont);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        return true;
+    }
+
+    QList<QGlyphRun> shapedWhole(const QString &text) const
+    {
+        QTextLayout layout(text, m_font, m_device);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        QList<QGlyphRun> runs;
+        if (line.isValid()) {
+            const double ascent = line.ascent();
+            runs = layout.glyphRuns();
+            for (QGlyphRun &run : runs) {
+                const QList<quint32> blanks = run.rawFont().glyphIndexesForString(QStringLiteral(" "));
+                const quint32 blank = blanks.isEmpty() ? 0 : blanks.front();
+                const QList<quint32> glyphs = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                QList<quint32> kept;
+                QList<QPointF> keptPositions;
+                for (qsizetype i = 0; i < glyphs.size(); ++i) {
+                    if (!m_dropBlanks || blanks.isEmpty() || glyphs[i] != blank) {
+                        kept << glyphs[i];
+                        keptPositions << QPointF(positions[i].x(), positions[i].y() - ascent);
+                    }
+                }
+                run.setGlyphIndexes(kept);
+                run.setPositions(keptPositions);
+            }
+        }
+        return runs;
+    }
+
     QFont m_font;
     QPaintDevice *m_device;
+    QRawFont m_rawFont;
+    bool m_dropBlanks;
+    quint32 m_blank = 0;
+    QHash<char16_t, Glyph> m_glyphs;
     QHash<QString, QList<QGlyphRun>> m_runs;
 };
 
@@ -254,13 +397,16 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(lines.size()));
     double widest = 1.0;
-    const QFontMetricsF measuring(bookFont(measuringPoints), &device);
+    const QFont measuringFont = bookFont(measuringPoints);
+    const QFontMetricsF measuring(measuringFont, &device);
+    ShapedLines measured(measuringFont, &device);
     QHash<QString, double> widths; // each distinct line measured once
     for (const std::string &line : lines) {
         texts << qs(line);
         auto width = widths.constFind(texts.back());
         if (width == widths.cend()) {
-            width = widths.insert(texts.back(), measuring.horizontalAdvance(texts.back()));
+            const std::optional<qreal> set = measured.width(texts.back());
+            width = widths.insert(texts.back(), set ? *set : measuring.horizontalAdvance(texts.back()));
         }
         widest = std::max(widest, width.value());
     }
@@ -297,21 +443,25 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
     rule.setWidthF(device.logicalDpiX() / 200.0);
 
     ShapedLines shaped(font, &device);
+    ShapedLines headerShaped(headerFont, &device, ShapedLines::Blanks::Kept);
+    const auto headerWidth = [&](const QString &text) {
+        const std::optional<qreal> set = headerShaped.width(text);
+        return set ? *set : headerMetrics.horizontalAdvance(text);
+    };
+    const double titleWidth = headerWidth(title);
     for (std::size_t page = 0; page < pages.size(); ++page) {
         if (page > 0 && !device.newPage()) {
             painter.end();
             return false;
         }
         painter.setPen(Qt::black);
-        painter.setFont(headerFont);
         const double headerBase = area.top() + headerMetrics.ascent();
-        painter.drawText(QPointF(area.left(), headerBase), program);
-        painter.drawText(QPointF(area.right() - headerMetrics.horizontalAdvance(title), headerBase), title);
+        headerShaped.draw(painter, QPointF(area.left(), headerBase), program);
+        headerShaped.draw(painter, QPointF(area.right() - titleWidth, headerBase), title);
         const QString footer =
             qs(exportText::pageFooter(static_cast<int>(page + 1), static_cast<int>(pages.size())));
         const double footerBase = area.bottom() - headerMetrics.descent();
-        painter.drawText(QPointF(area.center().x() - headerMetrics.horizontalAdvance(footer) / 2, footerBase),
-                         footer);
+        headerShaped.draw(painter, QPointF(area.center().x() - headerWidth(footer) / 2, footerBase), footer);
         painter.setPen(rule);
         painter.drawLine(QPointF(area.left(), bodyTop - band * 0.3),
                          QPointF(area.right(), bodyTop - band * 0.3));
@@ -319,7 +469,6 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
                          QPointF(area.right(), area.bottom() - band * 0.7));
 
         painter.setPen(Qt::black);
-        painter.setFont(font);
         double baseline = bodyTop + metrics.ascent();
         for (const std::size_t line : pages[page]) {
             if (const auto pieces = wraps.constFind(static_cast<qsizetype>(line)); pieces != wraps.cend()) {

@@ -214,6 +214,21 @@ TEST_F(BookPdf, ALongIdWrapsInsteadOfBeingCut)
     }
 }
 
+// Lines of the scripts the book's font sets glyph by glyph (Latin, Greek, Cyrillic, kana, full-width
+// forms) and lines shaped whole (Hangul) come back alike, each in its place.
+TEST_F(BookPdf, IdsOfManyScriptsComeBackInTheirLines)
+{
+    const CalculationOutcome outcome = calculate(defaultCalculationInput());
+    ASSERT_TRUE(outcome.record.has_value());
+    CalculationBook book;
+    for (const char *id : {"Ω-1", "Ж-2", "アイ-3", "가나-4", "Ｐ１-5", "café 6", "东区 A 段"}) {
+        book.record(*outcome.record, "2024/1/2 10:20:30", id);
+    }
+    const QStringList pages = pdfPages(book.textLines(), BookForm::Text, "scripts.pdf");
+    ASSERT_FALSE(pages.isEmpty());
+    expectLinesInOrder(book.textLines(), pages.join(QLatin1Char('\n')));
+}
+
 // Pagination on its own, with a small page: entries stay whole when they fit, the table repeats its header.
 TEST(BookPagination, EntriesStayWholeAndTableHeadersRepeat)
 {
