@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -15,7 +16,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace saxolith
 {
@@ -68,6 +71,22 @@ class Fonts
         QFont font;
         std::unique_ptr<QFontMetricsF> metrics;
         double shift = 0.0; // baseline shift of a subscript, device units
+
+        // A word's advance, measured once: the report's words repeat from pile to pile, and a long
+        // report is laid out twice. The numbers that do not repeat are let go now and then.
+        double advance(const QString &word) const
+        {
+            if (const auto found = advances.constFind(word); found != advances.constEnd()) {
+                return *found;
+            }
+            if (advances.size() >= 8192) {
+                advances.clear();
+            }
+            const double width = metrics->horizontalAdvance(word);
+            advances.insert(word, width);
+            return width;
+        }
+        mutable QHash<QString, double> advances;
     };
 
     const Face &face(double points, bool bold, bool subscript)
@@ -134,7 +153,7 @@ std::vector<TextLine> wrap(const Runs &runs, double points, bool bold, double wi
                 ++end;
             }
             const QString word = text.mid(start, end - start);
-            const double advance = face.metrics->horizontalAdvance(word);
+            const double advance = face.advance(word);
             TextLine *line = &lines.back();
             if (line->width + advance > width && !line->pieces.empty() && word != QLatin1String(" ")) {
                 lines.emplace_back();
@@ -164,10 +183,15 @@ struct Page {
     std::vector<QLineF> rules;
 };
 
+// Where a laid-out page goes once it is full, for a report too long to keep its pages; the page is
+// emptied for the next afterwards.
+using PageSink = std::function<void(Page &page)>;
+
 class Layout
 {
   public:
-    Layout(QPagedPaintDevice &device, Fonts &fonts) : m_fonts(fonts)
+    // Without a sink the pages are kept, all of them, for pages().
+    Layout(QPagedPaintDevice &device, Fonts &fonts, PageSink sink = {}) : m_fonts(fonts), m_sink(std::move(sink))
     {
         m_mm = device.logicalDpiX() / 25.4;
         m_width = device.width();
@@ -209,13 +233,57 @@ class Layout
     }
 
     std::vector<Page> &pages() { return m_pages; }
+
+    // A table given a row at a time: its block with the rows known at first (the header rows), then each
+    // further row, then its end; placed as add() places the whole table.
+    void beginTable(const Block &block)
+    {
+        spaceBefore(styleOf(block.style), block.style);
+        startTable(block.table);
+        for (const std::vector<Runs> &cells : block.table.rows) {
+            addTableRow(cells);
+        }
+    }
+    void addTableRow(const std::vector<Runs> &cells)
+    {
+        const OpenTable &open = *m_table;
+        const std::size_t index = m_table->next++;
+        const bool isHead = static_cast<int>(index) < open.form.headerRows;
+        const Row row = isHead ? open.head[index] : layRow(open.form, cells, index);
+        if (!isHead && m_y + row.height > m_bottom && m_y > m_top + open.headHeight) {
+            newPage();
+            for (std::size_t h = 0; h < open.head.size(); ++h) {
+                drawRow(open.head[h], h);
+            }
+        }
+        drawRow(row, index);
+    }
+    void endTable()
+    {
+        m_table.reset();
+        m_y += styleOf(BlockStyle::Table).afterMm * m_mm;
+    }
+
+    // Hands the last page to the sink.
+    void finish()
+    {
+        if (m_sink) {
+            m_sink(m_pages.back());
+        }
+    }
     double band() const { return m_band; }
     double mm() const { return m_mm; }
 
   private:
     void newPage()
     {
-        m_pages.emplace_back();
+        if (m_sink) {
+            m_sink(m_pages.back());
+            m_pages.back().texts.clear();
+            m_pages.back().rules.clear();
+        } else {
+            m_pages.emplace_back();
+        }
         m_y = m_top;
     }
 
@@ -229,7 +297,8 @@ class Layout
         std::vector<std::vector<TextLine>> cells;
         double height = 0.0;
     };
-    Row layRow(const ReportTable &table, std::size_t index)
+    // `table` gives the columns, `cells` the row's texts.
+    Row layRow(const ReportTable &table, const std::vector<Runs> &cells, std::size_t index)
     {
         Row row;
         const bool head = static_cast<int>(index) < table.headerRows;
@@ -237,7 +306,7 @@ class Layout
         std::size_t most = 1;
         for (std::size_t column = 0; column < table.widths.size(); ++column) {
             const Runs empty;
-            const Runs &runs = column < table.rows[index].size() ? table.rows[index][column] : empty;
+            const Runs &runs = column < cells.size() ? cells[column] : empty;
             row.cells.push_back(
                 wrap(runs, tablePoints, head, table.widths[column] * m_width - 2 * pad, m_fonts));
             most = std::max(most, row.cells.back().size());
@@ -256,7 +325,7 @@ class Layout
         if (block.style == BlockStyle::Table) {
             double height = space;
             for (std::size_t r = 0; r < block.table.rows.size(); ++r) {
-                height += layRow(block.table, r).height;
+                height += layRow(block.table, block.table.rows[r], r).height;
             }
             return height;
         }
@@ -274,17 +343,21 @@ class Layout
             }
             return;
         }
-        if (m_y > m_top) {
-            m_y += style.beforeMm * m_mm;
-        } else if (block.style == BlockStyle::CoverTitle) {
-            m_y += style.beforeMm * m_mm;
-        }
         if (block.style == BlockStyle::Table) {
-            placeTable(block.table);
-        } else {
-            placeText(block, style);
+            beginTable(block);
+            endTable();
+            return;
         }
+        spaceBefore(style, block.style);
+        placeText(block, style);
         m_y += style.afterMm * m_mm;
+    }
+
+    void spaceBefore(const StyleRow &style, BlockStyle blockStyle)
+    {
+        if (m_y > m_top || blockStyle == BlockStyle::CoverTitle) {
+            m_y += style.beforeMm * m_mm;
+        }
     }
 
     void placeText(const Block &block, const StyleRow &style)
@@ -315,60 +388,66 @@ class Layout
         }
     }
 
-    void placeTable(const ReportTable &table)
+    // A table's columns, its header rows laid out once to repeat on each page it runs over.
+    struct OpenTable {
+        ReportTable form; // widths, aligns and header rows; no rows
+        std::vector<double> edges;
+        std::vector<Row> head;
+        double headHeight = 0.0;
+        std::size_t next = 0; // the index of the next row
+    };
+
+    void startTable(const ReportTable &table)
     {
-        std::vector<double> edges{0.0};
+        OpenTable open;
+        open.form.widths = table.widths;
+        open.form.aligns = table.aligns;
+        open.form.headerRows = table.headerRows;
+        open.edges.push_back(0.0);
         for (double share : table.widths) {
-            edges.push_back(edges.back() + share * m_width);
+            open.edges.push_back(open.edges.back() + share * m_width);
         }
+        for (int r = 0; r < table.headerRows && r < static_cast<int>(table.rows.size()); ++r) {
+            const auto index = static_cast<std::size_t>(r);
+            open.head.push_back(layRow(table, table.rows[index], index));
+            open.headHeight += open.head.back().height;
+        }
+        m_table = std::move(open);
+    }
+
+    void drawRow(const Row &row, std::size_t index)
+    {
+        const OpenTable &open = *m_table;
+        const std::vector<double> &edges = open.edges;
         const double pad = cellPaddingMm * m_mm;
         const double lineH = lineHeight(tablePoints);
-        std::vector<Row> head;
-        for (int r = 0; r < table.headerRows && r < static_cast<int>(table.rows.size()); ++r) {
-            head.push_back(layRow(table, static_cast<std::size_t>(r)));
+        Page &page = m_pages.back();
+        page.rules.emplace_back(edges.front(), m_y, edges.back(), m_y);
+        page.rules.emplace_back(edges.front(), m_y + row.height, edges.back(), m_y + row.height);
+        for (double x : edges) {
+            page.rules.emplace_back(x, m_y, x, m_y + row.height);
         }
-        double headHeight = 0.0;
-        for (const Row &row : head) {
-            headHeight += row.height;
-        }
-        auto drawRow = [&](const Row &row, std::size_t index) {
-            Page &page = m_pages.back();
-            page.rules.emplace_back(edges.front(), m_y, edges.back(), m_y);
-            page.rules.emplace_back(edges.front(), m_y + row.height, edges.back(), m_y + row.height);
-            for (double x : edges) {
-                page.rules.emplace_back(x, m_y, x, m_y + row.height);
-            }
-            for (std::size_t column = 0; column < row.cells.size(); ++column) {
-                const Align align = column < table.aligns.size() ? table.aligns[column] : Align::Left;
-                const double inner = edges[column + 1] - edges[column] - 2 * pad;
-                double top = m_y + pad;
-                for (const TextLine &line : row.cells[column]) {
-                    double left = edges[column] + pad;
-                    if (align == Align::Centre || static_cast<int>(index) < table.headerRows) {
-                        left += (inner - line.width) / 2;
-                    } else if (align == Align::Right) {
-                        left += inner - line.width;
-                    }
-                    emitLine(line, left, top, lineH);
-                    top += lineH;
+        for (std::size_t column = 0; column < row.cells.size(); ++column) {
+            const Align align = column < open.form.aligns.size() ? open.form.aligns[column] : Align::Left;
+            const double inner = edges[column + 1] - edges[column] - 2 * pad;
+            double top = m_y + pad;
+            for (const TextLine &line : row.cells[column]) {
+                double left = edges[column] + pad;
+                if (align == Align::Centre || static_cast<int>(index) < open.form.headerRows) {
+                    left += (inner - line.width) / 2;
+                } else if (align == Align::Right) {
+                    left += inner - line.width;
                 }
+                emitLine(line, left, top, lineH);
+                top += lineH;
             }
-            m_y += row.height;
-        };
-        for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            const bool isHead = static_cast<int>(r) < table.headerRows;
-            const Row row = isHead ? head[r] : layRow(table, r);
-            if (!isHead && m_y + row.height > m_bottom && m_y > m_top + headHeight) {
-                newPage();
-                for (std::size_t h = 0; h < head.size(); ++h) {
-                    drawRow(head[h], h);
-                }
-            }
-            drawRow(row, r);
         }
+        m_y += row.height;
     }
 
     Fonts &m_fonts;
+    PageSink m_sink;
+    std::optional<OpenTable> m_table;
     double m_mm = 1.0;
     double m_width = 0.0;
     double m_band = 0.0;
@@ -387,6 +466,116 @@ std::optional<std::vector<Page>> layOut(QPagedPaintDevice &device, const ReportD
         return std::nullopt;
     }
     return std::move(layout.pages());
+}
+
+// Paints laid-out pages one after another, each with its page header and "第 n 页 共 m 页".
+class PagePainter
+{
+  public:
+    PagePainter(QPainter &painter, QPagedPaintDevice &device, Fonts &fonts, const ReportDocument &headers)
+        : m_painter(painter), m_device(device), m_header(fonts.face(headerPoints, false, false)),
+          m_area(0, 0, device.width(), device.height()), m_left(qs(headers.headerLeft)),
+          m_right(qs(headers.headerRight))
+    {
+        m_band = m_header.metrics->height() * 2.0;
+        m_rule.setWidthF(device.logicalDpiX() / 300.0);
+        m_thin.setWidthF(device.logicalDpiX() / 400.0);
+    }
+
+    // Page `index` of `total`; false when the device could not begin it.
+    bool page(const Page &page, std::size_t index, std::size_t total)
+    {
+        if (index > 0 && !m_device.newPage()) {
+            return false;
+        }
+        QPainter &painter = m_painter;
+        const QRectF &area = m_area;
+        const Fonts::Face &header = m_header;
+        painter.setPen(Qt::black);
+        painter.setFont(header.font);
+        const double headerBase = area.top() + header.metrics->ascent();
+        // A long project name gives way to the title rather than run into it.
+        const double room = area.width() - header.metrics->horizontalAdvance(m_right) - m_band;
+        painter.drawText(QPointF(area.left(), headerBase),
+                         header.metrics->elidedText(m_left, Qt::ElideRight, room));
+        painter.drawText(QPointF(area.right() - header.metrics->horizontalAdvance(m_right), headerBase), m_right);
+        const QString footer = qs(exportText::pageFooter(static_cast<int>(index + 1), static_cast<int>(total)));
+        painter.drawText(QPointF(area.center().x() - header.metrics->horizontalAdvance(footer) / 2,
+                                 area.bottom() - header.metrics->descent()),
+                         footer);
+        painter.setPen(m_rule);
+        painter.drawLine(QPointF(area.left(), m_band * 0.7), QPointF(area.right(), m_band * 0.7));
+        painter.drawLine(QPointF(area.left(), area.bottom() - m_band * 0.7),
+                         QPointF(area.right(), area.bottom() - m_band * 0.7));
+
+        painter.setPen(m_thin);
+        painter.drawLines(page.rules.data(), static_cast<int>(page.rules.size()));
+        painter.setPen(Qt::black);
+        const QFont *current = nullptr;
+        for (const TextOp &op : page.texts) {
+            if (current != &op.face->font) {
+                painter.setFont(op.face->font);
+                current = &op.face->font;
+            }
+            painter.drawText(op.at, op.text);
+        }
+        return true;
+    }
+
+  private:
+    QPainter &m_painter;
+    QPagedPaintDevice &m_device;
+    const Fonts::Face &m_header;
+    QRectF m_area;
+    QString m_left;
+    QString m_right;
+    double m_band = 0.0;
+    QPen m_rule{Qt::black};
+    QPen m_thin{Qt::black};
+};
+
+// Lays out the report of `report`'s piles, handing each full page to `sink`: the cover, each pile's
+// section as it comes, the summary a row at a time. `progress` is asked with the piles gone through, from
+// `done`. False when the piles could not all be given or `progress` stopped it.
+bool layOutStreamed(QPagedPaintDevice &device, Fonts &fonts, const StreamedReport &report,
+                    const ReportDocument &cover, const PageSink &sink, const ReportProgress &progress,
+                    std::size_t done, std::size_t total)
+{
+    const ReportBuilder parts(report.settings);
+    Layout layout(device, fonts, sink);
+    layout.add(cover.blocks);
+    bool stopped = false;
+    const auto ask = [&] {
+        constexpr std::size_t progressEvery = 16;
+        if (progress && !stopped && done % progressEvery == 0 && !progress(done, total)) {
+            stopped = true;
+        }
+        ++done;
+    };
+    int piles = 0;
+    bool given = report.piles([&](const PileRecord &record, std::string_view name) {
+        if (!stopped) {
+            ++piles;
+            layout.add(parts.pileSection(record, name));
+            ask();
+        }
+    });
+    if (given && !stopped && piles > 0) {
+        std::vector<Block> head = parts.summaryHead();
+        const Block table = std::move(head.back());
+        head.pop_back();
+        layout.add(head);
+        layout.beginTable(table);
+        given = report.piles([&](const PileRecord &record, std::string_view name) {
+            if (!stopped) {
+                layout.addTableRow(parts.summaryRow(record, name));
+                ask();
+            }
+        });
+        layout.endTable();
+    }
+    layout.finish();
+    return given && !stopped;
 }
 
 } // namespace
@@ -417,54 +606,15 @@ bool paintReport(QPagedPaintDevice &device, const ReportDocument &document, cons
     if (!painter.begin(&device)) {
         return false;
     }
-    const QRectF area(0, 0, device.width(), device.height());
-    const Fonts::Face &header = fonts.face(headerPoints, false, false);
-    const double band = header.metrics->height() * 2.0;
-    const QString left = qs(document.headerLeft);
-    const QString right = qs(document.headerRight);
-    QPen rule(Qt::black);
-    rule.setWidthF(device.logicalDpiX() / 300.0);
-    QPen thin(Qt::black);
-    thin.setWidthF(device.logicalDpiX() / 400.0);
-
+    PagePainter paint(painter, device, fonts, document);
     for (std::size_t index = 0; index < pages.size(); ++index) {
         if (progress && !progress(blocks + blocks * index / pages.size(), 2 * blocks)) {
             painter.end();
             return false;
         }
-        if (index > 0 && !device.newPage()) {
+        if (!paint.page(pages[index], index, pages.size())) {
             painter.end();
             return false;
-        }
-        painter.setPen(Qt::black);
-        painter.setFont(header.font);
-        const double headerBase = area.top() + header.metrics->ascent();
-        // A long project name gives way to the title rather than run into it.
-        const double room = area.width() - header.metrics->horizontalAdvance(right) - band;
-        painter.drawText(QPointF(area.left(), headerBase),
-                         header.metrics->elidedText(left, Qt::ElideRight, room));
-        painter.drawText(QPointF(area.right() - header.metrics->horizontalAdvance(right), headerBase), right);
-        const QString footer =
-            qs(exportText::pageFooter(static_cast<int>(index + 1), static_cast<int>(pages.size())));
-        painter.drawText(QPointF(area.center().x() - header.metrics->horizontalAdvance(footer) / 2,
-                                 area.bottom() - header.metrics->descent()),
-                         footer);
-        painter.setPen(rule);
-        painter.drawLine(QPointF(area.left(), band * 0.7), QPointF(area.right(), band * 0.7));
-        painter.drawLine(QPointF(area.left(), area.bottom() - band * 0.7),
-                         QPointF(area.right(), area.bottom() - band * 0.7));
-
-        const Page &page = pages[index];
-        painter.setPen(thin);
-        painter.drawLines(page.rules.data(), static_cast<int>(page.rules.size()));
-        painter.setPen(Qt::black);
-        const QFont *current = nullptr;
-        for (const TextOp &op : page.texts) {
-            if (current != &op.face->font) {
-                painter.setFont(op.face->font);
-                current = &op.face->font;
-            }
-            painter.drawText(op.at, op.text);
         }
     }
     return painter.end();
@@ -476,6 +626,35 @@ std::optional<std::string> writeReportPdf(const ReportDocument &document, const 
     return writePdf(path, qs(document.headerRight), [&](QPdfWriter &writer) {
         setUpReportPages(writer);
         return paintReport(writer, document, progress);
+    });
+}
+
+std::optional<std::string> writeReportPdf(const StreamedReport &report, const std::string &path,
+                                          const ReportProgress &progress)
+{
+    const ReportDocument cover = ReportBuilder(report.settings).cover(report.pileCount);
+    return writePdf(path, qs(cover.headerRight), [&](QPdfWriter &writer) {
+        setUpReportPages(writer);
+        Fonts fonts(&writer);
+        // Each page says how many there are: the pages are laid out once to count them, then again to
+        // be painted as each is full. Both go through the piles twice (sections, summary rows).
+        const std::size_t piles = static_cast<std::size_t>(std::max(report.pileCount, 1));
+        std::size_t total = 0;
+        if (!layOutStreamed(writer, fonts, report, cover, [&total](Page &) { ++total; }, progress, 0, 4 * piles)) {
+            return false;
+        }
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            return false;
+        }
+        PagePainter paint(painter, writer, fonts, cover);
+        std::size_t index = 0;
+        bool painted = true;
+        const bool laidOut = layOutStreamed(
+            writer, fonts, report, cover,
+            [&](Page &page) { painted = painted && paint.page(page, index++, total); }, progress, 2 * piles,
+            4 * piles);
+        return painter.end() && laidOut && painted && index == total;
     });
 }
 

@@ -35,4 +35,9 @@ int reportPageCount(QPagedPaintDevice &device, const ReportDocument &document);
 std::optional<std::string> writeReportPdf(const ReportDocument &document, const std::string &path,
                                           const ReportProgress &progress = {});
 
+// The same PDF from a report's piles as they come, for a schedule too long to hold: the pages are laid
+// out once to count them, then again and painted as each is full, so only the page at hand is held.
+std::optional<std::string> writeReportPdf(const StreamedReport &report, const std::string &path,
+                                          const ReportProgress &progress = {});
+
 } // namespace saxolith

@@ -363,6 +363,43 @@ TEST_F(BatchTest, TheReportBesideTheBooks)
     EXPECT_NE(xml.find("γ = 1.3<"), std::string::npos);
 }
 
+// The report written as the schedule is read is the whole run's: the PDF's pages and texts, the Word
+// file's document (pile numbers and ids, refused rows left out, the summary over several pages).
+TEST_F(BatchTest, TheReportWrittenAsRowsComeIsTheWholeRuns)
+{
+    std::string csv = "id,section,d,c,frk,integrity,qpa\n";
+    for (int i = 0; i < 150; ++i) {
+        csv += (i % 3 == 0 ? std::string() : "东-" + std::to_string(i)) +
+               (i % 7 == 6 ? ",圆桩,1000,,abc,较完整,\n" : i % 2 == 0 ? ",椭圆桩,1200,500,35,较完整,\n"
+                                                                      : ",圆桩,1100,,,,30000\n");
+    }
+    schedule(csv);
+    const std::string settings = " --project-name 滨江花园 --concrete c35";
+    for (const std::string format : {"pdf", "docx"}) {
+        SCOPED_TRACE(format);
+        const BatchRun streamed = run("piles.csv --out streamed --report " + format + settings);
+        const BatchRun whole = run("piles.csv --out whole --report " + format + settings, "SAXOLITH_BATCH_READ_WHOLE=1");
+        EXPECT_EQ(streamed.code, 1);
+        EXPECT_EQ(streamed.code, whole.code);
+        EXPECT_EQ(streamed.err, whole.err);
+        const fs::path file = "report." + format;
+        if (format == "pdf") {
+            for (const std::string way : {"streamed", "whole"}) {
+                const std::string command = "pdftotext '" + (folder / way / file).string() + "' '" +
+                                            (folder / (way + ".txt")).string() + "'";
+                ASSERT_EQ(std::system(command.c_str()), 0);
+            }
+            const std::string text = fileBytes(folder / "streamed.txt");
+            EXPECT_NE(text.find("东-148"), std::string::npos);
+            EXPECT_TRUE(text == fileBytes(folder / "whole.txt"));
+        } else {
+            const std::string xml = test::zipMember(folder / "streamed" / file, "word/document.xml");
+            EXPECT_NE(xml.find(">ZH4<"), std::string::npos);
+            EXPECT_TRUE(xml == test::zipMember(folder / "whole" / file, "word/document.xml"));
+        }
+    }
+}
+
 TEST_F(BatchTest, TemplateVersionAndHelp)
 {
     BatchRun result = run("--template");

@@ -34,24 +34,39 @@ ReportSettings signedSettings()
     return settings;
 }
 
+PileRecord pileOf(int pile)
+{
+    return recordOf([pile](CalculationInput &in) {
+        in.sectionItem = pile % 3;
+        if (pile % 3 != 0) {
+            in.secondDimension = "500";
+        }
+        if (pile % 4 == 3) {
+            // Hard rock: the shaft governs.
+            in.route = StrengthRoute::QpaGiven;
+            in.qpa = "30000";
+        }
+    });
+}
+
 ReportDocument reportOf(int piles)
 {
     ReportBuilder builder(signedSettings());
     for (int pile = 0; pile < piles; ++pile) {
-        builder.addPile(recordOf([pile](CalculationInput &in) {
-                            in.sectionItem = pile % 3;
-                            if (pile % 3 != 0) {
-                                in.secondDimension = "500";
-                            }
-                            if (pile % 4 == 3) {
-                                // Hard rock: the shaft governs.
-                                in.route = StrengthRoute::QpaGiven;
-                                in.qpa = "30000";
-                            }
-                        }),
-                        "ZH" + std::to_string(pile + 1));
+        builder.addPile(pileOf(pile), "ZH" + std::to_string(pile + 1));
     }
     return builder.finish();
+}
+
+// The same piles given as they come, again for each pass over them.
+StreamedReport streamedReportOf(int piles)
+{
+    return {signedSettings(), piles, [piles](const PileTaker &take) {
+                for (int pile = 0; pile < piles; ++pile) {
+                    take(pileOf(pile), "ZH" + std::to_string(pile + 1));
+                }
+                return true;
+            }};
 }
 
 class ReportPdf : public ::testing::Test
@@ -141,6 +156,49 @@ TEST_F(ReportPdf, APileIsNeverTornAcrossPagesAndTheSummaryRepeatsItsHead)
     // 60 rows do not fit one page: the head stands on each page the table runs over.
     EXPECT_GE(summaryPages, 2);
     EXPECT_TRUE(squeezed(texts.back()).contains(QStringLiteral("ZH60")));
+}
+
+// Written as its piles come, a report has the pages, texts and page count of the whole report, and the
+// Word file its bytes: one pile, and piles enough for a summary over several pages.
+TEST_F(ReportPdf, WrittenAsThePilesComeGivesTheWholeReport)
+{
+    for (const int piles : {1, 90}) {
+        SCOPED_TRACE(piles);
+        const QStringList whole = pages(reportOf(piles), "whole.pdf");
+        const std::optional<std::string> error =
+            writeReportPdf(streamedReportOf(piles), path("streamed.pdf").toStdString());
+        ASSERT_FALSE(error.has_value()) << *error;
+        const QString streamed = test::programOutput("pdftotext", {path("streamed.pdf"), "-"});
+        EXPECT_EQ(streamed.split(QLatin1Char('\f')).size(), whole.size() + 1);
+        EXPECT_TRUE(streamed == whole.join(QLatin1Char('\f')) + QLatin1Char('\f'));
+
+        ASSERT_FALSE(writeReportDocx(reportOf(piles), path("whole.docx").toStdString()).has_value());
+        ASSERT_FALSE(writeReportDocx(streamedReportOf(piles), path("streamed.docx").toStdString(),
+                                     path("packing").toStdString())
+                         .has_value());
+        QFile wholeDocx(path("whole.docx"));
+        QFile streamedDocx(path("streamed.docx"));
+        ASSERT_TRUE(wholeDocx.open(QIODevice::ReadOnly) && streamedDocx.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(wholeDocx.readAll() == streamedDocx.readAll());
+        EXPECT_FALSE(QFile::exists(path("packing")));
+    }
+}
+
+// Piles that cannot all be given again (a spool that cannot be read) fail the write and leave no file.
+TEST_F(ReportPdf, PilesThatCannotBeGivenAgainWriteNothing)
+{
+    StreamedReport report = streamedReportOf(3);
+    int passes = 0;
+    const PileReplay all = report.piles;
+    report.piles = [&](const PileTaker &take) { return ++passes < 3 && all(take); };
+    EXPECT_TRUE(writeReportPdf(report, path("failed.pdf").toStdString()).has_value());
+    EXPECT_FALSE(QFile::exists(path("failed.pdf")));
+    passes = 0;
+    report.piles = [&](const PileTaker &take) { return ++passes < 2 && all(take); };
+    EXPECT_TRUE(writeReportDocx(report, path("failed.docx").toStdString(), path("packing").toStdString())
+                    .has_value());
+    EXPECT_FALSE(QFile::exists(path("failed.docx")));
+    EXPECT_FALSE(QFile::exists(path("packing")));
 }
 
 TEST_F(ReportPdf, AFailedWriteLeavesThePreviousFile)

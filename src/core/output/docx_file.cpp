@@ -1,5 +1,6 @@
 #include "output/docx_file.h"
 
+#include "output/file_system.h"
 #include "output/safe_file.h"
 #include "texts/export.h"
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
 
 namespace saxolith
 {
@@ -217,12 +219,18 @@ std::string_view alignOf(Align align)
     return "left";
 }
 
-void appendTable(std::string &out, const ReportTable &table, bool keep)
+// The twips of each column of a table the text's width wide.
+std::vector<int> columnWidths(const ReportTable &table)
 {
     std::vector<int> widths;
     for (double share : table.widths) {
         widths.push_back(static_cast<int>(std::lround(share * textWidth)));
     }
+    return widths;
+}
+
+void appendTableStart(std::string &out, const std::vector<int> &widths)
+{
     out += R"(<w:tbl><w:tblPr><w:tblW w:w=")" + std::to_string(textWidth) + R"(" w:type="dxa"/>)";
     out += "<w:tblBorders>";
     for (std::string_view side : {"top", "left", "bottom", "right", "insideH", "insideV"}) {
@@ -235,29 +243,61 @@ void appendTable(std::string &out, const ReportTable &table, bool keep)
         out += R"(<w:gridCol w:w=")" + std::to_string(width) + R"("/>)";
     }
     out += "</w:tblGrid>";
-    for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        const bool head = static_cast<int>(r) < table.headerRows;
-        out += "<w:tr><w:trPr><w:cantSplit/>";
-        if (head) {
-            out += "<w:tblHeader/>";
-        }
-        out += "</w:trPr>";
-        for (std::size_t column = 0; column < widths.size(); ++column) {
-            out += R"(<w:tc><w:tcPr><w:tcW w:w=")" + std::to_string(widths[column]) +
-                   R"(" w:type="dxa"/><w:vAlign w:val="center"/></w:tcPr>)";
-            const Runs empty;
-            const Runs &cell = column < table.rows[r].size() ? table.rows[r][column] : empty;
-            const Align align = head                           ? Align::Centre
-                                : column < table.aligns.size() ? table.aligns[column]
-                                                               : Align::Left;
-            appendParagraph(out, "TableText", cell, keep || head, alignOf(align), head);
-            out += "</w:tc>";
-        }
-        out += "</w:tr>";
+}
+
+// Row `index` of `table`, its cells `cells`.
+void appendTableRow(std::string &out, const ReportTable &table, const std::vector<int> &widths,
+                    const std::vector<Runs> &cells, std::size_t index, bool keep)
+{
+    const bool head = static_cast<int>(index) < table.headerRows;
+    out += "<w:tr><w:trPr><w:cantSplit/>";
+    if (head) {
+        out += "<w:tblHeader/>";
     }
+    out += "</w:trPr>";
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        out += R"(<w:tc><w:tcPr><w:tcW w:w=")" + std::to_string(widths[column]) +
+               R"(" w:type="dxa"/><w:vAlign w:val="center"/></w:tcPr>)";
+        const Runs empty;
+        const Runs &cell = column < cells.size() ? cells[column] : empty;
+        const Align align = head                           ? Align::Centre
+                            : column < table.aligns.size() ? table.aligns[column]
+                                                           : Align::Left;
+        appendParagraph(out, "TableText", cell, keep || head, alignOf(align), head);
+        out += "</w:tc>";
+    }
+    out += "</w:tr>";
+}
+
+void appendTableEnd(std::string &out, bool keep)
+{
     out += "</w:tbl>";
     // Two tables in a row would run together, and the body may not end on one.
     appendParagraph(out, "Spacer", {}, keep);
+}
+
+void appendTable(std::string &out, const ReportTable &table, bool keep)
+{
+    const std::vector<int> widths = columnWidths(table);
+    appendTableStart(out, widths);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        appendTableRow(out, table, widths, table.rows[r], r, keep);
+    }
+    appendTableEnd(out, keep);
+}
+
+void appendBlock(std::string &out, const Block &block)
+{
+    switch (block.style) {
+    case BlockStyle::PageBreak:
+        out += R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)";
+        break;
+    case BlockStyle::Table:
+        appendTable(out, block.table, block.keepWithNext);
+        break;
+    default:
+        appendParagraph(out, styleIds[static_cast<std::size_t>(block.style)], block.runs, block.keepWithNext);
+    }
 }
 
 // The zip is made in memory (minizip goes back to fill in each part's sizes, which a stream cannot) and
@@ -304,10 +344,61 @@ class MemoryFile
     std::size_t m_at = 0;
 };
 
+// A zip too large to make in memory is made in a file of its own (minizip goes back in it the same way).
+class DiskFile
+{
+  public:
+    explicit DiskFile(const std::string &path)
+        : m_file(filePath(path), std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc)
+    {
+    }
+    bool isOpen() const { return m_file.is_open(); }
+    // Whether every byte went in and out.
+    bool good() const { return !m_failed && !m_file.fail(); }
+    void close() { m_file.close(); }
+
+    zlib_filefunc64_def functions()
+    {
+        zlib_filefunc64_def f{};
+        f.zopen64_file = [](voidpf opaque, const void *, int) -> voidpf { return opaque; };
+        f.zread_file = [](voidpf, voidpf, void *, uLong) -> uLong { return 0; };
+        f.zwrite_file = [](voidpf, voidpf stream, const void *buffer, uLong size) -> uLong {
+            auto *file = static_cast<DiskFile *>(stream);
+            file->m_file.write(static_cast<const char *>(buffer), static_cast<std::streamsize>(size));
+            return file->m_file ? size : 0;
+        };
+        f.ztell64_file = [](voidpf, voidpf stream) -> ZPOS64_T {
+            auto *file = static_cast<DiskFile *>(stream);
+            const auto at = file->m_file.tellp();
+            return at < 0 ? 0 : static_cast<ZPOS64_T>(at);
+        };
+        f.zseek64_file = [](voidpf, voidpf stream, ZPOS64_T offset, int origin) -> long {
+            auto *file = static_cast<DiskFile *>(stream);
+            const auto way = origin == ZLIB_FILEFUNC_SEEK_SET   ? std::ios::beg
+                             : origin == ZLIB_FILEFUNC_SEEK_CUR ? std::ios::cur
+                                                                : std::ios::end;
+            file->m_file.seekp(static_cast<std::streamoff>(offset), way);
+            if (!file->m_file) {
+                file->m_failed = true;
+                return -1;
+            }
+            return 0;
+        };
+        f.zclose_file = [](voidpf, voidpf) -> int { return 0; };
+        f.zerror_file = [](voidpf, voidpf stream) -> int { return static_cast<DiskFile *>(stream)->good() ? 0 : 1; };
+        f.opaque = this;
+        return f;
+    }
+
+  private:
+    std::fstream m_file;
+    bool m_failed = false;
+};
+
 class ZipWriter
 {
   public:
-    explicit ZipWriter(MemoryFile &file) : m_functions(file.functions())
+    explicit ZipWriter(zlib_filefunc64_def functions) : m_functions(functions)
     {
         m_zip = zipOpen2_64("report.docx", APPEND_STATUS_CREATE, nullptr, &m_functions);
     }
@@ -409,6 +500,25 @@ std::string coreXml(const ReportDocument &document)
            "</dc:creator></cp:coreProperties>";
 }
 
+void appendBodyHead(std::string &out)
+{
+    out += xmlHead;
+    out += "<w:document ";
+    out += wNamespaces;
+    out += "><w:body>";
+}
+
+void appendBodyTail(std::string &out)
+{
+    out += R"(<w:sectPr><w:headerReference w:type="default" r:id="rId2"/>)"
+           R"(<w:footerReference w:type="default" r:id="rId3"/>)";
+    out +=
+        R"(<w:pgSz w:w=")" + std::to_string(pageWidth) + R"(" w:h=")" + std::to_string(pageHeight) + R"("/>)";
+    out += R"(<w:pgMar w:top=")" + std::to_string(topMargin) + R"(" w:right=")" + std::to_string(sideMargin) +
+           R"(" w:bottom=")" + std::to_string(topMargin) + R"(" w:left=")" + std::to_string(sideMargin) +
+           R"(" w:header="567" w:footer="567" w:gutter="0"/></w:sectPr></w:body></w:document>)";
+}
+
 // False when `progress` stopped it.
 bool writeBody(ZipWriter &zip, const ReportDocument &document, const ReportProgress &progress)
 {
@@ -417,39 +527,96 @@ bool writeBody(ZipWriter &zip, const ReportDocument &document, const ReportProgr
     std::size_t done = 0;
     std::string out;
     out.reserve(flushSize * 2);
-    out += xmlHead;
-    out += "<w:document ";
-    out += wNamespaces;
-    out += "><w:body>";
+    appendBodyHead(out);
     for (const Block &block : document.blocks) {
         if (progress && done++ % progressEvery == 0 && !progress(done - 1, document.blocks.size())) {
             return false;
         }
-        switch (block.style) {
-        case BlockStyle::PageBreak:
-            out += R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)";
-            break;
-        case BlockStyle::Table:
-            appendTable(out, block.table, block.keepWithNext);
-            break;
-        default:
-            appendParagraph(out, styleIds[static_cast<std::size_t>(block.style)], block.runs,
-                            block.keepWithNext);
-        }
+        appendBlock(out, block);
         if (out.size() >= flushSize) {
             zip.write(out);
             out.clear();
         }
     }
-    out += R"(<w:sectPr><w:headerReference w:type="default" r:id="rId2"/>)"
-           R"(<w:footerReference w:type="default" r:id="rId3"/>)";
-    out +=
-        R"(<w:pgSz w:w=")" + std::to_string(pageWidth) + R"(" w:h=")" + std::to_string(pageHeight) + R"("/>)";
-    out += R"(<w:pgMar w:top=")" + std::to_string(topMargin) + R"(" w:right=")" + std::to_string(sideMargin) +
-           R"(" w:bottom=")" + std::to_string(topMargin) + R"(" w:left=")" + std::to_string(sideMargin) +
-           R"(" w:header="567" w:footer="567" w:gutter="0"/></w:sectPr></w:body></w:document>)";
+    appendBodyTail(out);
     zip.write(out);
     return true;
+}
+
+// The same body from a report's piles as they come; each goes into the zip before the next is made.
+bool writeStreamedBody(ZipWriter &zip, const StreamedReport &report, const ReportProgress &progress)
+{
+    const ReportBuilder parts(report.settings);
+    std::string out;
+    out.reserve(flushSize * 2);
+    appendBodyHead(out);
+    for (const Block &block : parts.cover(report.pileCount).blocks) {
+        appendBlock(out, block);
+    }
+    // The piles are gone through twice: their sections, then the summary's rows.
+    const std::size_t total = 2 * static_cast<std::size_t>(std::max(report.pileCount, 1));
+    std::size_t done = 0;
+    bool stopped = false;
+    const auto next = [&] {
+        constexpr std::size_t progressEvery = 64;
+        if (progress && !stopped && done % progressEvery == 0 && !progress(done, total)) {
+            stopped = true;
+        }
+        ++done;
+        if (out.size() >= flushSize) {
+            zip.write(out);
+            out.clear();
+        }
+    };
+    int piles = 0;
+    bool given = report.piles([&](const PileRecord &record, std::string_view name) {
+        if (stopped) {
+            return;
+        }
+        ++piles;
+        for (const Block &block : parts.pileSection(record, name)) {
+            appendBlock(out, block);
+        }
+        next();
+    });
+    if (given && !stopped && piles > 0) {
+        const std::vector<Block> head = parts.summaryHead();
+        for (std::size_t b = 0; b + 1 < head.size(); ++b) {
+            appendBlock(out, head[b]);
+        }
+        const Block &table = head.back();
+        const std::vector<int> widths = columnWidths(table.table);
+        appendTableStart(out, widths);
+        std::size_t row = 0;
+        for (; row < table.table.rows.size(); ++row) {
+            appendTableRow(out, table.table, widths, table.table.rows[row], row, table.keepWithNext);
+        }
+        given = report.piles([&](const PileRecord &record, std::string_view name) {
+            if (!stopped) {
+                appendTableRow(out, table.table, widths, parts.summaryRow(record, name), row++, table.keepWithNext);
+                next();
+            }
+        });
+        appendTableEnd(out, table.keepWithNext);
+    }
+    if (!given || stopped) {
+        return false;
+    }
+    appendBodyTail(out);
+    zip.write(out);
+    return true;
+}
+
+// Every part but the document's body.
+void packFixedParts(ZipWriter &zip, const ReportDocument &headers)
+{
+    zip.part("[Content_Types].xml", {xmlHead, contentTypes});
+    zip.part("_rels/.rels", {xmlHead, packageRelationships});
+    zip.part("docProps/core.xml", {coreXml(headers)});
+    zip.part("word/_rels/document.xml.rels", {xmlHead, documentRelationships});
+    zip.part("word/styles.xml", {xmlHead, styles});
+    zip.part("word/header1.xml", {headerXml(headers)});
+    zip.part("word/footer1.xml", {footerXml()});
 }
 
 } // namespace
@@ -460,14 +627,8 @@ std::optional<std::string> writeReportDocx(const ReportDocument &document, const
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
         MemoryFile file;
         {
-            ZipWriter zip(file);
-            zip.part("[Content_Types].xml", {xmlHead, contentTypes});
-            zip.part("_rels/.rels", {xmlHead, packageRelationships});
-            zip.part("docProps/core.xml", {coreXml(document)});
-            zip.part("word/_rels/document.xml.rels", {xmlHead, documentRelationships});
-            zip.part("word/styles.xml", {xmlHead, styles});
-            zip.part("word/header1.xml", {headerXml(document)});
-            zip.part("word/footer1.xml", {footerXml()});
+            ZipWriter zip(file.functions());
+            packFixedParts(zip, document);
             zip.open("word/document.xml");
             if (!writeBody(zip, document, progress)) {
                 return gaveUp();
@@ -478,6 +639,40 @@ std::optional<std::string> writeReportDocx(const ReportDocument &document, const
             }
         }
         return completeWhen(sink(file.bytes()));
+    });
+}
+
+std::optional<std::string> writeReportDocx(const StreamedReport &report, const std::string &path,
+                                           const std::string &scratch, const ReportProgress &progress)
+{
+    return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
+        // The cover's document gives the page headers and the properties.
+        const ReportDocument headers = ReportBuilder(report.settings).cover(report.pileCount);
+        bool packed = false;
+        {
+            DiskFile file(scratch);
+            if (file.isOpen()) {
+                ZipWriter zip(file.functions());
+                packFixedParts(zip, headers);
+                zip.open("word/document.xml");
+                if (!writeStreamedBody(zip, report, progress)) {
+                    file.close();
+                    removeFile(scratch);
+                    return gaveUp();
+                }
+                zip.close();
+                packed = zip.finish();
+                file.close();
+                packed = packed && file.good();
+            }
+        }
+        if (!packed) {
+            removeFile(scratch);
+            return std::string("the document could not be packed");
+        }
+        const bool copied = copyFileInto(scratch, sink);
+        removeFile(scratch);
+        return completeWhen(copied);
     });
 }
 

@@ -17,4 +17,10 @@ namespace saxolith
 std::optional<std::string> writeReportDocx(const ReportDocument &document, const std::string &path,
                                            const ReportProgress &progress = {});
 
+// The same file from a report's piles as they come, for a schedule too long to hold: each pile's section
+// goes into the zip, which is packed in the file `scratch` (made and removed here), as it is made; the
+// bytes of the whole report of the same piles. `progress` counts two passes over the piles.
+std::optional<std::string> writeReportDocx(const StreamedReport &report, const std::string &path,
+                                           const std::string &scratch, const ReportProgress &progress = {});
+
 } // namespace saxolith

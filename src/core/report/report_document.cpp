@@ -285,19 +285,19 @@ ReportBuilder::ReportBuilder(ReportSettings settings)
     }
 }
 
-void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
+std::vector<Block> ReportBuilder::pileSection(const PileRecord &record, std::string_view pileName) const
 {
-    ++m_piles;
+    std::vector<Block> out;
     const int choice = knownChoice(record.precision);
     const SectionTypeRow &section = sectionRow(record.section);
 
     Runs title = markup(rt::pileTitlePrefix, true);
     title.push_back({std::string(pileName), false, true});
     title.push_back({cat({"（", section.bookName, "）"}), false, true});
-    m_blocks.push_back(block(BlockStyle::PileTitle, std::move(title)));
+    out.push_back(block(BlockStyle::PileTitle, std::move(title)));
 
-    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::inputsHead)));
-    m_blocks.push_back(tableBlock(inputTable(record)));
+    out.push_back(block(BlockStyle::Heading, markup(rt::inputsHead)));
+    out.push_back(tableBlock(inputTable(record)));
 
     std::vector<Block> basis;
     std::vector<Block> formulas;
@@ -325,25 +325,25 @@ void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
                              markup(cat({rt::raFormula, " = ", working(record.qpa), rt::times,
                                          squareMetres(record.area), result(record.ra, choice, rt::kn)}))));
 
-    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::basisHead)));
+    out.push_back(block(BlockStyle::Heading, markup(rt::basisHead)));
     for (Block &b : basis) {
-        m_blocks.push_back(std::move(b));
+        out.push_back(std::move(b));
     }
-    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::capacityHead)));
+    out.push_back(block(BlockStyle::Heading, markup(rt::capacityHead)));
     for (Block &b : formulas) {
-        m_blocks.push_back(std::move(b));
+        out.push_back(std::move(b));
     }
 
     const ShaftCheck check =
         checkShaft(record.ra, record.area, m_grade->fc, m_settings.psiC, m_settings.gamma);
     const std::string psiC = formatGeneral(m_settings.psiC);
     const std::string gamma = formatGeneral(m_settings.gamma);
-    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::shaftHead)));
-    m_blocks.push_back(block(BlockStyle::Body,
+    out.push_back(block(BlockStyle::Heading, markup(rt::shaftHead)));
+    out.push_back(block(BlockStyle::Body,
                              markup(cat({rt::concreteGrade, " ", m_grade->name, rt::listSeparator, "f_c = ",
                                          formatGeneral(m_grade->fc), " ", rt::fcUnit, rt::listSeparator,
                                          "ψ_c = ", psiC, rt::listSeparator, "γ = ", gamma}))));
-    m_blocks.push_back(block(BlockStyle::Formula,
+    out.push_back(block(BlockStyle::Formula,
                              markup(cat({rt::rpFormula, " = ", psiC, rt::times, formatGeneral(m_grade->fc),
                                          " ", rt::fcUnit, rt::times, squareMetres(record.area), " ", rt::m2,
                                          " = ", working(check.rp), " ", rt::kn}))));
@@ -351,30 +351,51 @@ void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
                                working(check.load), " ", rt::kn, check.satisfied ? " ≤ " : " > ",
                                rt::rpAgainst, working(check.rp), " ", rt::kn, rt::listSeparator}));
     verdict.push_back({std::string(check.verdict), false, true});
-    m_blocks.push_back(block(BlockStyle::Formula, std::move(verdict)));
+    out.push_back(block(BlockStyle::Formula, std::move(verdict)));
     if (!check.satisfied) {
-        m_blocks.push_back(block(BlockStyle::Formula,
+        out.push_back(block(BlockStyle::Formula,
                                  markup(cat({rt::limitFormula, " = ", working(check.rp), " / ", gamma, " = ",
                                              working(check.shaftLimit), " ", rt::kn, rt::shaftGoverns}))));
     }
 
     const std::string governing = displayRounded(check.governing, choice);
-    m_blocks.push_back(block(BlockStyle::Heading, markup(rt::conclusionHead)));
+    out.push_back(block(BlockStyle::Heading, markup(rt::conclusionHead)));
     Runs conclusion = markup(cat({rt::conclusionRa, governing, " ", rt::kn}), true);
     if (!check.satisfied) {
         const Runs more = markup(
             cat({rt::conclusionShaft, displayRounded(record.ra, choice), " ", rt::kn, rt::conclusionClose}));
         conclusion.insert(conclusion.end(), more.begin(), more.end());
     }
-    m_blocks.push_back(block(BlockStyle::Body, std::move(conclusion), false));
+    out.push_back(block(BlockStyle::Body, std::move(conclusion), false));
+    return out;
+}
 
+std::vector<Runs> ReportBuilder::summaryRow(const PileRecord &record, std::string_view pileName) const
+{
+    const int choice = knownChoice(record.precision);
+    const SectionTypeRow &section = sectionRow(record.section);
+    const ShaftCheck check =
+        checkShaft(record.ra, record.area, m_grade->fc, m_settings.psiC, m_settings.gamma);
+    const std::string governing = displayRounded(check.governing, choice);
     const bool frk = record.route == StrengthRoute::FrkGiven;
-    m_summary.push_back({verbatim(pileName), verbatim(section.bookName), verbatim(sizeText(record)),
-                         verbatim(frk ? psiText(record.psi) : std::string(rt::dash)),
-                         verbatim(displayRounded(record.qpa, choice)),
-                         verbatim(displayRounded(record.ra, choice)),
-                         verbatim(displayRounded(check.shaftLimit, choice)), verbatim(governing),
-                         verbatim(check.verdict, !check.satisfied)});
+    return {verbatim(pileName),
+            verbatim(section.bookName),
+            verbatim(sizeText(record)),
+            verbatim(frk ? psiText(record.psi) : std::string(rt::dash)),
+            verbatim(displayRounded(record.qpa, choice)),
+            verbatim(displayRounded(record.ra, choice)),
+            verbatim(displayRounded(check.shaftLimit, choice)),
+            verbatim(governing),
+            verbatim(check.verdict, !check.satisfied)};
+}
+
+void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
+{
+    ++m_piles;
+    for (Block &b : pileSection(record, pileName)) {
+        m_blocks.push_back(std::move(b));
+    }
+    m_summary.push_back(summaryRow(record, pileName));
 }
 
 bool ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress)
@@ -393,14 +414,12 @@ bool ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries, const 
     return true;
 }
 
-ReportDocument ReportBuilder::finish()
+ReportDocument ReportBuilder::cover(int pileCount) const
 {
     ReportDocument document;
     document.headerLeft = m_settings.titleBlock.projectName;
     document.headerRight = std::string(rt::reportTitle);
     std::vector<Block> &out = document.blocks;
-    out.reserve(m_blocks.size() + 16);
-
     const TitleBlock &tb = m_settings.titleBlock;
     out.push_back(block(BlockStyle::CoverTitle, markup(rt::reportTitle, true)));
     out.push_back(block(BlockStyle::Subtitle, markup(rt::basisSubtitle)));
@@ -431,7 +450,7 @@ ReportDocument ReportBuilder::finish()
          markup(cat({m_grade->name, "（f_c = ", formatGeneral(m_grade->fc), " ", rt::fcUnit, "）"}))});
     parameters.rows.push_back({markup(rt::psiC), verbatim(formatGeneral(m_settings.psiC))});
     parameters.rows.push_back({markup(rt::gamma), verbatim(formatGeneral(m_settings.gamma))});
-    parameters.rows.push_back({markup(rt::pileCount), verbatim(std::to_string(m_piles))});
+    parameters.rows.push_back({markup(rt::pileCount), verbatim(std::to_string(pileCount))});
     out.push_back(tableBlock(std::move(parameters), false));
 
     ReportTable signatures;
@@ -447,29 +466,47 @@ ReportDocument ReportBuilder::finish()
     }
     out.push_back(tableBlock(std::move(signatures), false));
     out.push_back(block(BlockStyle::PageBreak, {}, false));
+    return document;
+}
 
+std::vector<Block> ReportBuilder::summaryHead() const
+{
+    std::vector<Block> out;
+    out.push_back(block(BlockStyle::PageBreak, {}, false));
+    out.push_back(block(BlockStyle::PileTitle, markup(rt::summaryHead, true)));
+    ReportTable summary;
+    summary.widths = {0.11, 0.08, 0.15, 0.09, 0.11, 0.11, 0.12, 0.12, 0.11};
+    summary.aligns = {Align::Left,  Align::Centre, Align::Centre, Align::Right, Align::Right,
+                      Align::Right, Align::Right,  Align::Right,  Align::Centre};
+    std::vector<Runs> head;
+    for (std::string_view column : rt::summaryColumns) {
+        head.push_back(markup(column));
+    }
+    summary.rows.push_back(std::move(head));
+    out.push_back(tableBlock(std::move(summary), false));
+    return out;
+}
+
+ReportDocument ReportBuilder::finish()
+{
+    ReportDocument document = cover(m_piles);
+    std::vector<Block> &out = document.blocks;
+    out.reserve(out.size() + m_blocks.size() + 3);
     for (Block &b : m_blocks) {
         out.push_back(std::move(b));
     }
     m_blocks.clear();
 
     if (!m_summary.empty()) {
-        out.push_back(block(BlockStyle::PageBreak, {}, false));
-        out.push_back(block(BlockStyle::PileTitle, markup(rt::summaryHead, true)));
-        ReportTable summary;
-        summary.widths = {0.11, 0.08, 0.15, 0.09, 0.11, 0.11, 0.12, 0.12, 0.11};
-        summary.aligns = {Align::Left,  Align::Centre, Align::Centre, Align::Right, Align::Right,
-                          Align::Right, Align::Right,  Align::Right,  Align::Centre};
-        std::vector<Runs> head;
-        for (std::string_view column : rt::summaryColumns) {
-            head.push_back(markup(column));
-        }
-        summary.rows.push_back(std::move(head));
+        std::vector<Block> summary = summaryHead();
+        std::vector<std::vector<Runs>> &rows = summary.back().table.rows;
         for (std::vector<Runs> &row : m_summary) {
-            summary.rows.push_back(std::move(row));
+            rows.push_back(std::move(row));
         }
         m_summary.clear();
-        out.push_back(tableBlock(std::move(summary), false));
+        for (Block &b : summary) {
+            out.push_back(std::move(b));
+        }
     }
     return document;
 }

@@ -77,6 +77,19 @@ struct ReportDocument {
     std::vector<Block> blocks;
 };
 
+// Hands each pile of a report to `take` with its name, in order; false when they could not all be given.
+using PileTaker = std::function<void(const PileRecord &record, std::string_view pileName)>;
+using PileReplay = std::function<bool(const PileTaker &take)>;
+
+// A report too long to hold: its `pileCount` piles given again by `piles` each time a writer goes through
+// them, so only the pile at hand is ever in memory. Written, it is the document ReportBuilder makes of the
+// same piles.
+struct StreamedReport {
+    ReportSettings settings;
+    int pileCount = 0;
+    PileReplay piles;
+};
+
 // The first refused setting as a message naming it; nothing when all can be used.
 std::optional<std::string> reportSettingsProblem(const ReportSettings &settings);
 
@@ -99,6 +112,15 @@ class ReportBuilder
 
     // The whole document; the builder is spent.
     ReportDocument finish();
+
+    // The document in parts, for a writer that takes the piles as they come and keeps none of them: what
+    // finish() gives is the cover for its piles, each pile's section, then the summary's head with a row
+    // for each pile. The page headers and the cover for `pileCount` piles, ending with its page break:
+    ReportDocument cover(int pileCount) const;
+    std::vector<Block> pileSection(const PileRecord &record, std::string_view pileName) const;
+    // The summary's page break, its title and its table with the header row alone; the rows follow it.
+    std::vector<Block> summaryHead() const;
+    std::vector<Runs> summaryRow(const PileRecord &record, std::string_view pileName) const;
 
   private:
     ReportSettings m_settings;
