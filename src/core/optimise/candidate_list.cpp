@@ -77,16 +77,79 @@ void CandidateList::renumber()
 namespace
 {
 
-// Asks for the cache lines of a row that is read soon.
-void prefetch(const CandidateRow *row)
+// Asks for the cache lines of something that is read soon.
+template <typename T> void prefetch(const T *item)
 {
 #if defined(__GNUC__)
-    const auto *bytes = reinterpret_cast<const char *>(row);
+    const auto *bytes = reinterpret_cast<const char *>(item);
     __builtin_prefetch(bytes);
-    __builtin_prefetch(bytes + sizeof(CandidateRow) - 1);
+    if constexpr (sizeof(T) > 1)
+        __builtin_prefetch(bytes + sizeof(T) - 1);
 #else
-    (void)row;
+    (void)item;
 #endif
+}
+
+// Rows of one key that the moves in place below keep in the cache while they put them in order.
+constexpr std::size_t partRowsInCache = 1 << 14;
+
+std::size_t largestPart(const std::vector<std::uint32_t> &begins)
+{
+    std::size_t largest = 0;
+    for (std::size_t r = 0; r + 1 < begins.size(); ++r)
+        largest = std::max<std::size_t>(largest, begins[r + 1] - begins[r]);
+    return largest;
+}
+
+// Puts every row at its place, where `places` holds for each row its key's rank (upper half) and its
+// place (lower half), and `begins` where each rank's rows begin: in place, holding no second copy
+// of the rows. First each row is swapped into the part of its rank, at the next free place there, as
+// a bucket sort does in place: the rows read and written are at the parts' fronts, a few hundred
+// places in the cache, each asked for before it is needed. Then the rows of each part, a part of
+// the cache's size, are swapped along the cycles of their places.
+template <typename Report>
+void moveToPlaces(std::vector<CandidateRow> &rows, std::vector<std::uint64_t> &places,
+                  const std::vector<std::uint32_t> &begins, Report &&report)
+{
+    const std::size_t ranks = begins.size() - 1;
+    const auto rankOf = [&](std::size_t at) { return static_cast<std::uint32_t>(places[at] >> 32); };
+    std::vector<std::uint32_t> fronts(begins.begin(), begins.end() - 1);
+    std::size_t done = 0;
+    for (std::uint32_t rank = 0; rank < ranks; ++rank) {
+        const std::uint32_t end = begins[rank + 1];
+        while (fronts[rank] < end) {
+            const std::uint32_t at = fronts[rank];
+            const std::uint32_t belongs = rankOf(at);
+            if (belongs == rank) {
+                ++fronts[rank];
+                continue;
+            }
+            const std::uint32_t to = fronts[belongs]++;
+            std::swap(rows[at], rows[to]);
+            std::swap(places[at], places[to]);
+            if (fronts[belongs] < begins[belongs + 1]) {
+                prefetch(&rows[fronts[belongs]]);
+                prefetch(&places[fronts[belongs]]);
+            }
+            if (++done % progressStride == 0)
+                report(done / 2);
+        }
+    }
+    // The next part is asked for while this one is put in order, a row ahead of each row passed.
+    for (std::uint32_t rank = 0; rank < ranks; ++rank) {
+        const std::uint32_t size = begins[rank + 1] - begins[rank];
+        for (std::uint32_t at = begins[rank]; at < begins[rank + 1]; ++at) {
+            if (at + size < rows.size()) {
+                prefetch(&rows[at + size]);
+                prefetch(&places[at + size]);
+            }
+            for (auto to = static_cast<std::uint32_t>(places[at]); to != at; to = static_cast<std::uint32_t>(places[at])) {
+                std::swap(rows[at], rows[to]);
+                std::swap(places[at], places[to]);
+            }
+        }
+        report((begins[rank] + rows.size()) / 2);
+    }
 }
 
 // The number the cell of a d or Ra column shows, read back from its text, in hundredths; nothing
@@ -167,12 +230,29 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
         return slot.key;
     };
 
+    // A d's key, found with a division, is kept for the next rows of the same d.
+    struct KnownD {
+        std::uint64_t bits = 0;
+        bool set = false;
+        std::optional<std::int64_t> key;
+    };
+    std::array<KnownD, 1024> knownD{};
+    const auto shownKey = [&](const CandidateRow &row) {
+        if (column != FirstDimension)
+            return shownHundredthsOf(row, column);
+        const auto bits = std::bit_cast<std::uint64_t>(row.first);
+        KnownD &slot = knownD[(bits ^ (bits >> 29) ^ (bits >> 41)) % knownD.size()];
+        if (!slot.set || slot.bits != bits)
+            slot = {bits, true, shownHundredthsOf(row, column)};
+        return slot.key;
+    };
+
     std::vector<SortEntry> entries(n);
     bool hundredths = true;
     for (std::size_t i = 0; i < n && hundredths; ++i) {
         if (i % progressStride == 0)
             report(i);
-        auto k = shownHundredthsOf(m_rows[i], column);
+        auto k = shownKey(m_rows[i]);
         if (!k)
             k = wholeHundredths(textKey(i));
         hundredths = k.has_value();
@@ -181,7 +261,21 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
     }
     if (hundredths) {
         report(n);
-        exchangeOrderByImage(entries);
+        std::optional<FewKeyPlaces> few = exchangePlacesOfFewKeys(entries);
+        if (few && largestPart(few->begins) <= partRowsInCache) {
+            entries = {};
+            report(2 * n);
+            moveToPlaces(m_rows, few->places, few->begins, [&](std::size_t done) { report(2 * n + done); });
+            return;
+        }
+        if (few) {
+            // Too many rows of one key to put in order in the cache: the order, for the copy below.
+            entries.resize(n);
+            for (std::size_t i = 0; i < n; ++i)
+                entries[static_cast<std::uint32_t>(few->places[i])] = static_cast<SortEntry>(i);
+        } else {
+            exchangeOrderByImage(entries);
+        }
     } else {
         // A key beyond hundredths, or a text that is no number: the keys as numbers.
         entries = {};

@@ -38,7 +38,22 @@ constexpr std::uint32_t entryIndex(SortEntry entry)
     return static_cast<std::uint32_t>(entry & 0xFFFF'FFFFu);
 }
 
-// Entries standing in index order, put into the exchange sort's order of their images.
+// Where each row ends in the exchange sort's order, for keys of few distinct values (a run's
+// diameters: a few hundred), found group by group without sorting the entries.
+struct FewKeyPlaces {
+    // For each row, in list order: the rank of its key among the distinct keys (upper half) and its
+    // place in the order (lower half).
+    std::vector<std::uint64_t> places;
+    // Where the rows of each rank begin in the order, and the count of rows last.
+    std::vector<std::uint32_t> begins;
+};
+// The places of entries standing in index order, made in the entries' room (they are left empty);
+// nothing, and the entries as they were, when the images take too many values for the groups to pay
+// (at least eight rows a value on average, and at most 4096 values).
+std::optional<FewKeyPlaces> exchangePlacesOfFewKeys(std::vector<SortEntry> &entries);
+
+// Entries standing in index order, put into the exchange sort's order of their images (where the
+// images take few values, the lower halves alone).
 void exchangeOrderByImage(std::vector<SortEntry> &entries);
 // The exchange sort's order of any keys, as entries.
 std::vector<SortEntry> exchangeOrderEntries(const std::vector<double> &keys);

@@ -65,6 +65,20 @@ TEST(ExchangeSortOrder, MatchesTheLiteralSortOnLargeLists)
     }
 }
 
+// Long lists of few keys, where each key's rows are ordered as rings of many blocks, turned both
+// ways: a few hundred keys, and two keys, one of them rare.
+TEST(ExchangeSortOrder, MatchesTheLiteralSortOnLongListsOfFewKeys)
+{
+    std::mt19937 random(31);
+    for (const int distinct : {300, 2}) {
+        std::uniform_int_distribution<int> key(0, distinct - 1);
+        std::vector<double> keys(20000);
+        for (double &k : keys)
+            k = distinct == 2 && key(random) == 1 && key(random) == 1 ? 1 : key(random) * 5.0;
+        EXPECT_EQ(exchangeSortOrder(keys), literalExchangeOrder(keys)) << distinct << " distinct keys";
+    }
+}
+
 // Signs, zeros of both signs, infinities and magnitudes far apart order as the numbers do.
 TEST(ExchangeSortOrder, MatchesTheLiteralSortAcrossSignsAndMagnitudes)
 {
@@ -217,6 +231,39 @@ TEST(ShownKeys, ListsSortAsTheLiteralSortOfTheirCellTexts)
             for (std::size_t p = 0; p < n; ++p)
                 ASSERT_EQ(sorted.row(p).number, list.row(order[p]).number) << "trial " << trial << ", place " << p;
         }
+    }
+}
+
+// Long lists sorted by d: rows moved in place, key by key (a few hundred diameters), or copied in
+// the order where one diameter has more rows than the moves keep in the cache; either way the
+// rows stand in the exchange sort's order of the shown numbers.
+TEST(ShownKeys, LongListsSortByDInTheExchangeOrder)
+{
+    std::mt19937_64 random(5);
+    for (const int diameters : {300, 2}) {
+        std::uniform_int_distribution<int> pick(0, diameters - 1);
+        std::uniform_real_distribution<double> ra(2000.0, 9000.0);
+        CandidateList list;
+        for (std::uint32_t i = 0; i < 40000; ++i) {
+            CandidateRow row;
+            row.first = 800 + pick(random) * 5.0;
+            row.ra = ra(random);
+            row.number = i + 1;
+            list.append(row);
+        }
+        std::vector<double> keys(list.size());
+        for (std::size_t i = 0; i < list.size(); ++i)
+            keys[i] = list.row(i).first;
+        const std::vector<std::size_t> order = exchangeSortOrder(keys);
+        CandidateList sorted = list;
+        std::size_t lastDone = 0;
+        sorted.sortAscending(CandidateColumn::FirstDimension, [&](std::size_t done, std::size_t total) {
+            EXPECT_GE(done, lastDone);
+            EXPECT_LE(done, total);
+            lastDone = done;
+        });
+        for (std::size_t p = 0; p < list.size(); ++p)
+            ASSERT_EQ(sorted.row(p).number, list.row(order[p]).number) << diameters << " diameters, place " << p;
     }
 }
 
