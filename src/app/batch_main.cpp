@@ -15,6 +15,7 @@
 #include "schedule/schedule_run.h"
 #include "text/fill_in.h"
 #include "schedule/schedule_stream.h"
+#include "schedule/workbook_sheet.h"
 #include "output/file_system.h"
 #include "output/text_file.h"
 #include "texts/batch.h"
@@ -476,6 +477,60 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     return tally.refused > 0 ? someRefused : allCompleted;
 }
 
+// A workbook schedule's first sheet as the CSV text it is read as, in a scratch file of the system's
+// temporary folder (removed with this), for the run to read a piece at a time as a CSV schedule: the
+// same rows. Nothing when the file is no workbook or its sheet cannot be read (the whole reading then
+// gives the reason).
+class SheetScratch
+{
+  public:
+    explicit SheetScratch(const std::string &schedule)
+    {
+        char mark[4] = {};
+        std::ifstream(filePath(schedule), std::ios::binary).read(mark, sizeof mark);
+        if (!looksLikeWorkbook(std::string_view(mark, sizeof mark))) {
+            return;
+        }
+        std::string bytes;
+        if (readScheduleFile(schedule, bytes)) {
+            return;
+        }
+        const SheetText sheet = readFirstSheet(bytes);
+        bytes = std::string();
+        std::error_code ec;
+        const auto folder = std::filesystem::temp_directory_path(ec);
+        if (sheet.error || ec) {
+            return;
+        }
+        const std::optional<std::string> file = createScratchFile(folder, "saxolith-sheet");
+        if (!file) {
+            return;
+        }
+        m_path = *file;
+        std::ofstream out(filePath(m_path), std::ios::binary | std::ios::trunc);
+        out.write(sheet.csv.data(), static_cast<std::streamsize>(sheet.csv.size()));
+        out.close();
+        if (!out) {
+            removeFile(m_path);
+            m_path.clear();
+        }
+    }
+    ~SheetScratch()
+    {
+        if (!m_path.empty()) {
+            removeFile(m_path);
+        }
+    }
+    SheetScratch(const SheetScratch &) = delete;
+    SheetScratch &operator=(const SheetScratch &) = delete;
+
+    // The CSV text's file; empty when there is none.
+    const std::string &path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
 // Set in the environment, SAXOLITH_BATCH_READ_WHOLE has every schedule read whole before it is
 // calculated, as before streaming: the two ways compared give the same files.
 bool readWhole()
@@ -497,8 +552,10 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
                                          scheduleBytes * 2, std::uintmax_t{1} << 16, std::uintmax_t{1} << 27)));
     // The input the window is left showing, known from the check before the project's head is written.
     std::optional<CalculationInput> lastTyped;
+    std::optional<SheetScratch> sheet;
     if (!options.pdf && !readWhole()) {
-        stream.emplace(options.schedule);
+        sheet.emplace(options.schedule);
+        stream.emplace(sheet->path().empty() ? options.schedule : sheet->path());
         const bool project = !options.project.empty();
         if (!stream->check([&](const ScheduleRow &row) {
                 ids.add(row.cell(ScheduleColumn::Id));

@@ -8,6 +8,7 @@
 #include "schedule/schedule_run.h"
 
 #include <gtest/gtest.h>
+#include <xlsxwriter.h>
 
 #include <unistd.h>
 
@@ -398,6 +399,54 @@ TEST_F(BatchTest, TheReportWrittenAsRowsComeIsTheWholeRuns)
             EXPECT_TRUE(xml == test::zipMember(folder / "whole" / file, "word/document.xml"));
         }
     }
+}
+
+// A workbook schedule, its first sheet read as the CSV it would be saved as a piece at a time, gives the
+// whole run's files and messages: numbers as numbers, ids as strings, refused rows, a date in a cell.
+TEST_F(BatchTest, AWorkbookScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
+{
+    const std::string path = (folder / "piles.xlsx").string();
+    lxw_workbook *workbook = workbook_new(path.c_str());
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
+    lxw_format *date = workbook_add_format(workbook);
+    format_set_num_format(date, "yyyy-mm-dd");
+    const char *const heads[] = {"桩号", "截面类型", "d(mm)", "c(mm)", "frk(MPa)", "完整程度"};
+    for (lxw_col_t column = 0; column < 6; ++column) {
+        worksheet_write_string(sheet, 0, column, heads[column], nullptr);
+    }
+    for (lxw_row_t row = 1; row <= 12000; ++row) {
+        if (row % 3 != 0) {
+            worksheet_write_string(sheet, row, 0, ("西-" + std::to_string(row % 5000)).c_str(), nullptr);
+        }
+        worksheet_write_string(sheet, row, 1, row % 2 == 0 ? "圆桩" : "椭圆桩", nullptr);
+        worksheet_write_number(sheet, row, 2, 800 + static_cast<double>(row % 9) * 100, nullptr);
+        worksheet_write_number(sheet, row, 3, 400, nullptr);
+        if (row % 11 == 0) {
+            worksheet_write_number(sheet, row, 4, 45000, date); // a date where frk stands: refused
+        } else {
+            worksheet_write_number(sheet, row, 4, 20 + static_cast<double>(row % 7) * 2.5, nullptr);
+        }
+        worksheet_write_string(sheet, row, 5, "较完整", nullptr);
+    }
+    ASSERT_EQ(workbook_close(workbook), LXW_NO_ERROR);
+
+    const BatchRun streamed = run("piles.xlsx --out streamed --xlsx");
+    const BatchRun whole = run("piles.xlsx --out whole --xlsx", "SAXOLITH_BATCH_READ_WHOLE=1");
+    EXPECT_EQ(streamed.code, 1);
+    EXPECT_EQ(streamed.code, whole.code);
+    EXPECT_EQ(streamed.out, whole.out);
+    EXPECT_EQ(streamed.err, whole.err);
+    EXPECT_NE(streamed.err.find("第 12 行（西-11）"), std::string::npos) << streamed.err;
+    const auto withoutTime = [](std::string bytes) { return bytes.substr(0, bytes.rfind("\r\n")); };
+    for (const std::string &name : {std::string(bookFileName(BookForm::Text)), std::string(bookFileName(BookForm::Table)),
+                                   std::string("results.csv")}) {
+        const std::string bytes = fileBytes(folder / "streamed" / name);
+        EXPECT_GT(bytes.size(), 100000U) << name;
+        EXPECT_TRUE(withoutTime(bytes) == withoutTime(fileBytes(folder / "whole" / name))) << name;
+    }
+    const std::string results = "xl/worksheets/sheet1.xml";
+    EXPECT_EQ(test::zipMember((folder / "streamed/results.xlsx").string(), results),
+              test::zipMember((folder / "whole/results.xlsx").string(), results));
 }
 
 TEST_F(BatchTest, TemplateVersionAndHelp)
