@@ -477,9 +477,9 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     return tally.refused > 0 ? someRefused : allCompleted;
 }
 
-// A workbook schedule's first sheet as the CSV text it is read as, in a scratch file of the system's
-// temporary folder (removed with this), for the run to read a piece at a time as a CSV schedule: the
-// same rows. Nothing when the file is no workbook or its sheet cannot be read (the whole reading then
+// A workbook schedule's first sheet as the CSV text it is read as, written as the sheet is unpacked into
+// a scratch file of the system's temporary folder (removed with this), for the run to read a piece at a
+// time as a CSV schedule: the same rows. Nothing when the file is no workbook or its sheet cannot be read (the whole reading then
 // gives the reason).
 class SheetScratch
 {
@@ -492,14 +492,9 @@ class SheetScratch
             return;
         }
         std::string bytes;
-        if (readScheduleFile(schedule, bytes)) {
-            return;
-        }
-        const SheetText sheet = readFirstSheet(bytes);
-        bytes = std::string();
         std::error_code ec;
         const auto folder = std::filesystem::temp_directory_path(ec);
-        if (sheet.error || ec) {
+        if (ec || readScheduleFile(schedule, bytes)) {
             return;
         }
         const std::optional<std::string> file = createScratchFile(folder, "saxolith-sheet");
@@ -508,9 +503,16 @@ class SheetScratch
         }
         m_path = *file;
         std::ofstream out(filePath(m_path), std::ios::binary | std::ios::trunc);
-        out.write(sheet.csv.data(), static_cast<std::streamsize>(sheet.csv.size()));
+        std::optional<std::string> error;
+        const bool written = writeFirstSheet(
+            bytes,
+            [&out](std::string_view piece) {
+                out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+                return static_cast<bool>(out);
+            },
+            error);
         out.close();
-        if (!out) {
+        if (!written || !out) {
             removeFile(m_path);
             m_path.clear();
         }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -125,6 +126,12 @@ class Archive
     PartRead read(const std::string &name, std::string &out)
     {
         out.clear();
+        return stream(name, [&out](std::string_view piece) { out.append(piece); });
+    }
+
+    // The same, each piece handed to `take` as it is unpacked.
+    PartRead stream(const std::string &name, const std::function<void(std::string_view piece)> &take)
+    {
         if (unzLocateFile(m_zip, name.c_str(), 2) != UNZ_OK) {
             return PartRead::Missing;
         }
@@ -133,12 +140,14 @@ class Archive
         }
         std::array<char, 65536> buffer{};
         int count = 0;
+        std::size_t unpacked = 0;
         while ((count = unzReadCurrentFile(m_zip, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
-            if (out.size() + static_cast<std::size_t>(count) > largestPart) {
+            if (unpacked + static_cast<std::size_t>(count) > largestPart) {
                 unzCloseCurrentFile(m_zip);
                 return PartRead::TooLarge;
             }
-            out.append(buffer.data(), static_cast<std::size_t>(count));
+            unpacked += static_cast<std::size_t>(count);
+            take(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
         }
         // Closing checks the part's checksum.
         const int closed = unzCloseCurrentFile(m_zip);
@@ -184,9 +193,20 @@ class XmlWalk
     // walk stopped it.
     bool parse(std::string_view xml, long &faultLine)
     {
+        const bool parsed = begin() && feed(xml, true);
+        faultLine = this->faultLine();
+        finish();
+        return parsed;
+    }
+
+    // The same text given a piece at a time: begin(), feed() each piece (false once the text is found
+    // wrong, after which no more is taken), the last with `last`, then faultLine() and finish().
+    bool begin()
+    {
         XML_Parser parser = XML_ParserCreateNS(nullptr, nameSeparator);
+        m_faultLine = 0;
+        m_wrong = parser == nullptr;
         if (parser == nullptr) {
-            faultLine = 0;
             return false;
         }
         m_parser = parser;
@@ -200,13 +220,30 @@ class XmlWalk
         XML_SetCharacterDataHandler(parser, [](void *self, const XML_Char *text, int length) {
             static_cast<XmlWalk *>(self)->text(std::string_view(text, static_cast<std::size_t>(length)));
         });
+        return true;
+    }
+    bool feed(std::string_view piece, bool last)
+    {
+        if (m_wrong) {
+            return false;
+        }
         const bool parsed =
-            XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE) == XML_STATUS_OK &&
+            XML_Parse(m_parser, piece.data(), static_cast<int>(piece.size()), last ? XML_TRUE : XML_FALSE) ==
+                XML_STATUS_OK &&
             !m_failed;
-        faultLine = parsed ? 0 : static_cast<long>(XML_GetCurrentLineNumber(parser));
-        XML_ParserFree(parser);
-        m_parser = nullptr;
+        if (!parsed) {
+            m_wrong = true;
+            m_faultLine = static_cast<long>(XML_GetCurrentLineNumber(m_parser));
+        }
         return parsed;
+    }
+    long faultLine() const { return m_faultLine; }
+    void finish()
+    {
+        if (m_parser != nullptr) {
+            XML_ParserFree(m_parser);
+            m_parser = nullptr;
+        }
     }
 
   protected:
@@ -220,6 +257,8 @@ class XmlWalk
   private:
     XML_Parser m_parser = nullptr;
     bool m_failed = false;
+    bool m_wrong = false;
+    long m_faultLine = 0;
 };
 
 // xl/workbook.xml: the first sheet's relationship and the date system.
@@ -495,13 +534,26 @@ int columnOf(std::string_view reference)
 class SheetWalk : public XmlWalk
 {
   public:
-    SheetWalk(const std::vector<std::string> &strings, const std::vector<bool> &dateStyles, bool date1904)
-        : m_strings(strings), m_dateStyles(dateStyles), m_date1904(date1904)
+    using Cells = std::vector<std::pair<int, std::string>>;
+    // With `take`, each row's cells go to it once the next row begins (and at the end, by flush()), and
+    // none are kept in `rows`; a row numbered before the one taken last marks the walk `unordered`.
+    SheetWalk(const std::vector<std::string> &strings, const std::vector<bool> &dateStyles, bool date1904,
+              std::function<void(long number, Cells &cells)> take = {})
+        : m_strings(strings), m_dateStyles(dateStyles), m_date1904(date1904), m_take(std::move(take))
     {
     }
 
-    std::map<long, std::vector<std::pair<int, std::string>>> rows;
+    std::map<long, Cells> rows;
     int width = 0;
+    bool unordered = false;
+
+    void flush()
+    {
+        if (m_take && !m_pending.empty()) {
+            m_take(m_pendingRow, m_pending);
+        }
+        m_pending.clear();
+    }
 
     void start(std::string_view name, const XML_Char **attributes) override
     {
@@ -516,6 +568,15 @@ class SheetWalk : public XmlWalk
                 return;
             }
             m_row = row;
+            if (m_take) {
+                // Cells of one row are kept together however its elements fall.
+                if (row < m_pendingRow) {
+                    unordered = true;
+                } else if (row > m_pendingRow) {
+                    flush();
+                    m_pendingRow = row;
+                }
+            }
             m_column = -1;
         } else if (name == "c") {
             const auto reference = attribute(attributes, "r");
@@ -555,7 +616,13 @@ class SheetWalk : public XmlWalk
                 return;
             }
             if (!text.empty()) {
-                rows[m_row].emplace_back(m_column, std::move(text));
+                if (m_take && m_row == m_pendingRow) {
+                    m_pending.emplace_back(m_column, std::move(text));
+                } else if (m_take) {
+                    unordered = true;
+                } else {
+                    rows[m_row].emplace_back(m_column, std::move(text));
+                }
                 width = std::max(width, m_column + 1);
             }
         }
@@ -614,6 +681,9 @@ class SheetWalk : public XmlWalk
     bool m_inCell = false;
     bool m_inValue = false;
     bool m_inInline = false;
+    std::function<void(long number, Cells &cells)> m_take;
+    long m_pendingRow = 0;
+    Cells m_pending;
 };
 
 // A relationship's target as a path in the archive: relative to xl/, or absolute from the root.
@@ -668,81 +738,185 @@ bool looksLikeWorkbook(std::string_view bytes)
     return bytes.starts_with(zipMark);
 }
 
-SheetText readFirstSheet(std::string_view bytes)
+namespace
 {
-    Archive archive(bytes);
+
+// What the sheet's cells are read with, from the parts around it.
+struct SheetParts {
+    std::string sheetPath;
+    SharedStringsWalk strings;
+    StylesWalk styles;
+    bool date1904 = false;
+};
+
+std::optional<std::string> readSheetParts(Archive &archive, SheetParts &parts)
+{
     if (!archive.opened()) {
-        return failure(scheduleText::notZip);
+        return std::string(scheduleText::notZip);
     }
     WorkbookWalk workbook;
     if (auto error = walkPart(archive, "xl/workbook.xml", workbook, true)) {
-        return failure(*error);
+        return error;
     }
+    parts.date1904 = workbook.date1904;
     RelationshipsWalk relationships;
     if (auto error = walkPart(archive, "xl/_rels/workbook.xml.rels", relationships, false)) {
-        return failure(*error);
+        return error;
     }
     const auto sheetTarget = relationships.targets.find(workbook.firstSheet);
-    const std::string sheetPath = sheetTarget != relationships.targets.end() ? partPath(sheetTarget->second)
-                                                                             : "xl/worksheets/sheet1.xml";
-    SharedStringsWalk strings;
+    parts.sheetPath = sheetTarget != relationships.targets.end() ? partPath(sheetTarget->second)
+                                                                 : "xl/worksheets/sheet1.xml";
     const std::string stringsPath =
         relationships.sharedStrings.empty() ? "xl/sharedStrings.xml" : partPath(relationships.sharedStrings);
-    if (auto error = walkPart(archive, stringsPath, strings, false)) {
-        return failure(*error);
+    if (auto error = walkPart(archive, stringsPath, parts.strings, false)) {
+        return error;
     }
-    StylesWalk styles;
     const std::string stylesPath =
         relationships.styles.empty() ? "xl/styles.xml" : partPath(relationships.styles);
-    if (auto error = walkPart(archive, stylesPath, styles, false)) {
-        return failure(*error);
-    }
-    SheetWalk sheet(strings.strings, styles.dateStyles, workbook.date1904);
-    if (auto error = walkPart(archive, sheetPath, sheet, true)) {
-        return failure(*error);
-    }
+    return walkPart(archive, stylesPath, parts.styles, false);
+}
 
-    // Line n of the text is row n of the sheet, every line as wide as the widest row.
+// The sheet walked as it is unpacked, its rows handed on as they end (see SheetWalk).
+std::optional<std::string> walkSheetPieces(Archive &archive, const std::string &path, SheetWalk &walk)
+{
+    bool parsed = walk.begin();
+    // The whole part is unpacked even after a fault, so a broken or oversized part is named as such,
+    // as when it is read whole.
+    const PartRead read = archive.stream(path, [&](std::string_view piece) {
+        parsed = parsed && walk.feed(piece, false);
+    });
+    parsed = parsed && read == PartRead::Read && walk.feed({}, true);
+    walk.flush();
+    const long line = walk.faultLine();
+    walk.finish();
+    switch (read) {
+    case PartRead::Missing:
+        return fillIn(scheduleText::workbookPartMissing, {path});
+    case PartRead::Broken:
+        return fillIn(scheduleText::workbookPartBroken, {path});
+    case PartRead::TooLarge:
+        return fillIn(scheduleText::workbookPartTooLarge, {path});
+    case PartRead::Read:
+        break;
+    }
+    if (!parsed) {
+        return fillIn(scheduleText::workbookPartBroken, {path + ":" + std::to_string(line)});
+    }
+    return std::nullopt;
+}
+
+// Appends the lines of the text up to sheet row `number` (its line n the row n, empty lines for rows with
+// nothing) and that row's cells, `width` columns of them; `handedOn` bytes of the text went before `csv`.
+// False when the text would pass its bound.
+bool appendSheetRow(std::string &csv, std::size_t handedOn, long &line, long number, SheetWalk::Cells &cells,
+                    int width)
+{
+    // Cells stand in column order in a well-made sheet; a repeated cell keeps its last text.
+    std::stable_sort(cells.begin(), cells.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    if (handedOn + csv.size() + static_cast<std::size_t>(number - line) > largestText) {
+        return false;
+    }
+    csv.append(static_cast<std::size_t>(number - line), '\n');
+    line = number;
+    auto cell = cells.begin();
+    for (int column = 0; column < width; ++column) {
+        if (column > 0) {
+            csv += ',';
+        }
+        while (cell != cells.end() && std::next(cell) != cells.end() && std::next(cell)->first == column) {
+            ++cell;
+        }
+        if (cell != cells.end() && cell->first == column) {
+            csv += '"';
+            for (const char ch : cell->second) {
+                if (ch == '"') {
+                    csv += "\"\"";
+                } else {
+                    csv += ch == '\n' || ch == '\r' ? ' ' : ch;
+                }
+            }
+            csv += '"';
+            ++cell;
+        }
+    }
+    csv += '\n';
+    ++line;
+    return handedOn + csv.size() <= largestText;
+}
+
+} // namespace
+
+SheetText readFirstSheet(std::string_view bytes)
+{
+    Archive archive(bytes);
+    SheetParts parts;
+    if (auto error = readSheetParts(archive, parts)) {
+        return failure(*error);
+    }
+    SheetWalk sheet(parts.strings.strings, parts.styles.dateStyles, parts.date1904);
+    if (auto error = walkPart(archive, parts.sheetPath, sheet, true)) {
+        return failure(*error);
+    }
     SheetText out;
     long line = 1;
     for (auto &[number, cells] : sheet.rows) {
-        // Cells stand in column order in a well-made sheet; a repeated cell keeps its last text.
-        std::stable_sort(cells.begin(), cells.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        if (out.csv.size() + static_cast<std::size_t>(number - line) > largestText) {
-            return failure(scheduleText::workbookTooLarge);
-        }
-        out.csv.append(static_cast<std::size_t>(number - line), '\n');
-        line = number;
-        auto cell = cells.begin();
-        for (int column = 0; column < sheet.width; ++column) {
-            if (column > 0) {
-                out.csv += ',';
-            }
-            while (cell != cells.end() && std::next(cell) != cells.end() &&
-                   std::next(cell)->first == column) {
-                ++cell;
-            }
-            if (cell != cells.end() && cell->first == column) {
-                out.csv += '"';
-                for (const char ch : cell->second) {
-                    if (ch == '"') {
-                        out.csv += "\"\"";
-                    } else {
-                        out.csv += ch == '\n' || ch == '\r' ? ' ' : ch;
-                    }
-                }
-                out.csv += '"';
-                ++cell;
-            }
-        }
-        out.csv += '\n';
-        ++line;
-        if (out.csv.size() > largestText) {
+        if (!appendSheetRow(out.csv, 0, line, number, cells, sheet.width)) {
             return failure(scheduleText::workbookTooLarge);
         }
     }
     return out;
+}
+
+bool writeFirstSheet(std::string_view bytes, const std::function<bool(std::string_view piece)> &sink,
+                     std::optional<std::string> &error)
+{
+    error.reset();
+    Archive archive(bytes);
+    SheetParts parts;
+    if (auto wrong = readSheetParts(archive, parts)) {
+        error = failure(*wrong).error;
+        return false;
+    }
+    // Once for the widest row and the order of the rows, once for the text.
+    SheetWalk widest(parts.strings.strings, parts.styles.dateStyles, parts.date1904,
+                     [](long, SheetWalk::Cells &) {});
+    if (auto wrong = walkSheetPieces(archive, parts.sheetPath, widest)) {
+        error = failure(*wrong).error;
+        return false;
+    }
+    if (widest.unordered) {
+        // Rows out of order are put in order in memory, as the whole reading does.
+        SheetText whole = readFirstSheet(bytes);
+        error = std::move(whole.error);
+        return !error && sink(whole.csv);
+    }
+    constexpr std::size_t pieceBytes = std::size_t{1} << 20;
+    std::string csv;
+    std::size_t handedOn = 0;
+    long line = 1;
+    bool fits = true;
+    bool taken = true;
+    SheetWalk sheet(parts.strings.strings, parts.styles.dateStyles, parts.date1904,
+                    [&](long number, SheetWalk::Cells &cells) {
+                        if (!fits || !taken) {
+                            return;
+                        }
+                        fits = appendSheetRow(csv, handedOn, line, number, cells, widest.width);
+                        if (fits && csv.size() >= pieceBytes) {
+                            taken = sink(csv);
+                            handedOn += csv.size();
+                            csv.clear();
+                        }
+                    });
+    if (auto wrong = walkSheetPieces(archive, parts.sheetPath, sheet)) {
+        error = failure(*wrong).error;
+        return false;
+    }
+    if (!fits) {
+        error = failure(scheduleText::workbookTooLarge).error;
+        return false;
+    }
+    return taken && sink(csv);
 }
 
 } // namespace saxolith

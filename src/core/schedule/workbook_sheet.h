@@ -1,6 +1,7 @@
 // The first sheet of an .xlsx workbook read as the rows of a schedule: cell texts by sheet row.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,12 @@ struct SheetText {
 // significant digits), shared and inline strings as their text, formulas as their cached values,
 // numbers in a date format as the date ("2026-12-10", with the time when it has one).
 [[nodiscard]] SheetText readFirstSheet(std::string_view bytes);
+
+// The same text handed to `sink` a piece at a time, the sheet's XML parsed as it is unpacked, so a long
+// sheet is never held whole: it is gone through twice, for its widest row, then for its text (a sheet
+// whose rows stand out of order is put in order whole). False with `error` as readFirstSheet gives it, or
+// with no error when `sink` refused a piece.
+bool writeFirstSheet(std::string_view bytes, const std::function<bool(std::string_view piece)> &sink,
+                     std::optional<std::string> &error);
 
 } // namespace saxolith

@@ -79,6 +79,30 @@ const std::string expectedCsv = "\"桩号\",\"截面类型\",\"d\",\"c\",\"frk\"
                                 "\n"
                                 "\"2026-12-10\",\"方桩\",,,,,\n";
 
+// The sheet written a piece at a time, as the batch writes it for its run: the text whole, or the error.
+SheetText writtenInPieces(std::string_view workbook)
+{
+    SheetText sheet;
+    const bool written = writeFirstSheet(
+        workbook,
+        [&](std::string_view piece) {
+            sheet.csv.append(piece);
+            return true;
+        },
+        sheet.error);
+    EXPECT_EQ(written, !sheet.error);
+    return sheet;
+}
+
+// Written a piece at a time, the sheet's text is the one read whole, and its errors the same.
+void expectSameInPieces(std::string_view workbook)
+{
+    const SheetText whole = readFirstSheet(workbook);
+    const SheetText pieces = writtenInPieces(workbook);
+    EXPECT_EQ(pieces.error, whole.error);
+    EXPECT_TRUE(pieces.csv == whole.csv || whole.error);
+}
+
 TEST(WorkbookSheet, FirstSheetReadsAsItsCsvTwinWithSharedOrInlineStrings)
 {
     for (const bool inlineStrings : {false, true}) {
@@ -88,6 +112,7 @@ TEST(WorkbookSheet, FirstSheetReadsAsItsCsvTwinWithSharedOrInlineStrings)
         const SheetText sheet = readFirstSheet(workbook);
         ASSERT_FALSE(sheet.error) << *sheet.error;
         EXPECT_EQ(sheet.csv, expectedCsv);
+        expectSameInPieces(workbook);
 
         // The schedule reader takes the workbook as it takes the CSV: same rows, same lines, same results.
         const ScheduleReading fromWorkbook = readSchedule(workbook);
@@ -171,6 +196,29 @@ TEST(WorkbookSheet, CellsAsOtherProgramsWriteThem)
     EXPECT_EQ(sheet.csv, "\"ZH 1\",\"1000\",\"0.3\",\"0.00001\",\"TRUE\",\"#N/A\",\"\"\"q\"\"\"\n"
                          "\n"
                          "\"1904-01-01\",\"2027-03-16 12:00:00\",\"1200\",,,,\n");
+    expectSameInPieces(workbook);
+}
+
+// Rows as a sheet may hold them, read a piece at a time as when read whole: a long sheet (its text
+// handed on in several pieces) with gaps, rows out of order, one row's cells in two row elements.
+TEST(WorkbookSheet, RowsInAnyOrderGiveTheSameTextInPieces)
+{
+    std::string longRows;
+    for (int row = 1; row <= 150000; row += 1 + row % 3) {
+        const std::string r = std::to_string(row);
+        longRows += "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>桩-" + r +
+                    "</t></is></c><c r=\"C" + r + "\"><v>" + std::to_string(row * 7) + "</v></c></row>";
+    }
+    for (const std::string &cells : {
+             longRows,
+             std::string(R"(<row r="3"><c r="A3"><v>3</v></c></row><row r="1"><c r="B1"><v>1</v></c></row>)"),
+             std::string(R"(<row r="2"><c r="A2"><v>2</v></c></row><row r="2"><c r="C2"><v>5</v></c></row>)"
+                         R"(<row r="4"/><row r="5"><c r="B5" t="inlineStr"><is><t>x</t></is></c></row>)"),
+         }) {
+        expectSameInPieces(zipOf({{"xl/workbook.xml", workbookXml},
+                                  {"xl/_rels/workbook.xml.rels", relsXml},
+                                  {"xl/sheets/piles.xml", sheetXml(cells)}}));
+    }
 }
 
 TEST(WorkbookSheet, WhatIsNotAWorkbookIsRefusedWithTheReason)
@@ -204,6 +252,7 @@ TEST(WorkbookSheet, WhatIsNotAWorkbookIsRefusedWithTheReason)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
+        expectSameInPieces(c.bytes);
         const ScheduleReading reading = readSchedule(c.bytes);
         ASSERT_TRUE(reading.error);
         EXPECT_TRUE(reading.rows.empty());
