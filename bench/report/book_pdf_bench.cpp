@@ -1,7 +1,7 @@
 // The text book of 2,000 and 8,000 piles as a PDF, against its floors: QPdfWriter drawing the very
 // same pages from glyphs shaped beforehand (what any layout through it must still pay: the glyphs'
 // positions, the font subset, the compression), a run a line and a run a page. Counters give the
-// time a pile of each.
+// time a pile of each. And saxolith-batch --pdf itself, against the same run without the PDF.
 #include "book_pages.h"
 
 #include "book/calculation_book.h"
@@ -22,6 +22,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -30,8 +37,8 @@ namespace
 using namespace saxolith;
 using Clock = std::chrono::steady_clock;
 
-// A book of `piles` entries of the mixed schedule rows (every section, route and precision).
-CalculationBook bookOf(int piles)
+// A schedule of `piles` piles of the mixed rows (every section, route and precision).
+std::string scheduleText(int piles)
 {
     static const char *const rows[] = {
         "圆桩,{},,,35,较完整,,个位取整",      "椭圆桩,{},600,,40,0.62,,两位小数",
@@ -44,8 +51,14 @@ CalculationBook bookOf(int piles)
         const std::string d = std::to_string(1000 + (i % 11) * 100);
         text += (i % 2 == 0 ? "P-" + std::to_string(i) : std::string()) + "," + fillIn(rows[i % 8], {d, d}) + "\r\n";
     }
+    return text;
+}
+
+// A book of those piles' entries.
+CalculationBook bookOf(int piles)
+{
     CalculationBook book;
-    calculateSchedule(readSchedule(text).rows, book, "2024/1/2 10:20:30");
+    calculateSchedule(readSchedule(scheduleText(piles)).rows, book, "2024/1/2 10:20:30");
     return book;
 }
 
@@ -173,6 +186,88 @@ void bookPdf(benchmark::State &state)
     state.SetLabel("floors: QPdfWriter drawing glyphs shaped beforehand, a run a line / a run a page");
 }
 BENCHMARK(bookPdf)->Arg(2000)->Arg(8000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+
+// saxolith-batch --pdf in a process of its own on a schedule of `piles` piles, the book laid out
+// as the rows come: the time a pile, against the same run without --pdf, and the most memory it held
+// (its peak resident set, read as it runs). Checked once: it wrote the PDF with a page for every pile.
+struct ProgramRun {
+    double seconds = 0.0;
+    long peakKb = 0;
+    int exitCode = -1;
+};
+
+ProgramRun runBatch(const std::string &schedule, const std::string &folder, bool pdf)
+{
+    ProgramRun run;
+    const auto start = Clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, 1);
+        ::dup2(quiet, 2);
+        ::execl(SAXOLITH_BATCH_PROGRAM, "saxolith-batch", schedule.c_str(), "--out", folder.c_str(),
+                pdf ? "--pdf" : static_cast<char *>(nullptr), static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        std::ifstream in("/proc/" + std::to_string(child) + "/status");
+        for (std::string line; std::getline(in, line);) {
+            if (line.starts_with("Name:") && line.find("saxolith-batch") == std::string::npos) {
+                break;
+            }
+            if (line.starts_with("VmHWM:")) {
+                run.peakKb = std::max(run.peakKb, std::strtol(line.c_str() + 6, nullptr, 10));
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+void batchPdf(benchmark::State &state)
+{
+    const int piles = static_cast<int>(state.range(0));
+    const std::string schedule = scratch("_schedule.csv");
+    {
+        std::ofstream out(schedule, std::ios::binary);
+        out << scheduleText(piles);
+    }
+    const std::string folder = scratch("_out");
+    ProgramRun withPdf;
+    ProgramRun without;
+    double pdfSeconds = 0.0;
+    double plainSeconds = 0.0;
+    for (auto _ : state) {
+        without = runBatch(schedule, folder, false);
+        withPdf = runBatch(schedule, folder, true);
+        plainSeconds += without.seconds;
+        pdfSeconds += withPdf.seconds;
+        state.SetIterationTime(withPdf.seconds);
+    }
+    std::ifstream pdf(folder + "/嵌岩桩计算书(依据GB50007-2011)_文本.pdf", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+    std::size_t pages = 0;
+    for (std::size_t at = 0; (at = bytes.find("/Type /Page\n", at)) != std::string::npos; ++at) {
+        ++pages;
+    }
+    if (withPdf.exitCode != 0 || pages < static_cast<std::size_t>(piles) / 2) {
+        state.SkipWithError(("the batch ended with " + std::to_string(withPdf.exitCode) + " and a PDF of " +
+                             std::to_string(pages) + " pages")
+                                .c_str());
+    }
+    std::filesystem::remove_all(folder);
+    std::remove(schedule.c_str());
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["ms_pile"] = pdfSeconds / runs / piles * 1e3;
+    state.counters["x_without_pdf"] = plainSeconds > 0 ? pdfSeconds / plainSeconds : 0.0;
+    state.counters["peak_MB"] = static_cast<double>(withPdf.peakKb) / 1024.0;
+    state.counters["peak_MB_without_pdf"] = static_cast<double>(without.peakKb) / 1024.0;
+}
+BENCHMARK(batchPdf)->Arg(2000)->Arg(8000)->Arg(100'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

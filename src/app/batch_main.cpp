@@ -299,10 +299,18 @@ class EntrySpool
     int m_count = 0;
 };
 
-// A plain run (the books and the results) calculated as its schedule is read: each row goes to both
-// book files, results.csv and results.xlsx as it comes, and nothing of a finished row is kept, so a
-// schedule of any length runs in the same little memory. Its files and messages are those of the
-// whole run below.
+// The text book as PDF: the text book file's name, ending in .pdf.
+std::string bookPdfName()
+{
+    std::string name(bookFileName(BookForm::Text));
+    name.replace(name.rfind('.'), std::string::npos, ".pdf");
+    return name;
+}
+
+// A run calculated as its schedule is read: each row goes to both book files, results.csv,
+// results.xlsx and the project as it comes (and into files of their own for the PDF and the report,
+// laid out at the end), and nothing of a finished row is kept in memory, so a schedule of any length
+// runs in the same little memory. Its files and messages are those of the whole run below.
 int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &stream, const RepeatedIdFilter &ids,
                 const std::optional<CalculationInput> &lastTyped, OutputGeneration &generation)
 {
@@ -319,14 +327,32 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     // The text book is opened with its first entry: a run without one writes no book.
     StreamedSave textSave;
     std::optional<std::string> textOpenError;
+    const auto toTextBook = [&](std::string_view bytes) {
+        if (!textSave.isOpen() && !textOpenError) {
+            textOpenError = textSave.open(generation.stagedPath(bookFileName(BookForm::Text)));
+        }
+        return !textOpenError && textSave.write(bytes);
+    };
+    // For the PDF the text book's lines also wait, in UTF-8 (the book file's code page may not hold
+    // every id), in a file of their own, from which its pages are laid out once the book is complete.
+    const std::string textLinesPath = generation.scratchPath("text-lines");
+    std::ofstream textLines;
+    Encoder textEncoding(codePage);
+    std::string encoded;
+    if (options.pdf) {
+        textLines.open(textLinesPath, std::ios::binary);
+    }
     TextFileWriter text(
         [&](std::string_view bytes) {
-            if (!textSave.isOpen() && !textOpenError) {
-                textOpenError = textSave.open(generation.stagedPath(bookFileName(BookForm::Text)));
+            if (!options.pdf) {
+                return toTextBook(bytes);
             }
-            return !textOpenError && textSave.write(bytes);
+            textLines.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            encoded.clear();
+            textEncoding.encode(bytes, encoded);
+            return static_cast<bool>(textLines) && (encoded.empty() || toTextBook(encoded));
         },
-        codePage);
+        options.pdf ? std::string_view("UTF-8") : std::string_view(codePage));
     // The table's rows wait in a spool until the widest id is known; the refused rows' messages wait
     // for the end, where the whole run lists them.
     const std::string spoolPath = generation.scratchPath("table-rows");
@@ -413,12 +439,18 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         return failed;
     }
 
+    bool pdfFromLines = false;
     if (books.entryCount() == 0) {
         console.error({}, batchText::noBook);
     } else {
         console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Text)}));
         books.finishText();
-        const bool textWritten = text.finish();
+        bool textWritten = text.finish();
+        if (options.pdf) {
+            encoded.clear();
+            textEncoding.finish(encoded);
+            textWritten = (encoded.empty() || toTextBook(encoded)) && textWritten;
+        }
         failedWith(textOpenError ? textOpenError : textSave.finish(completeWhen(textWritten)));
         console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Table)}));
         spool.close();
@@ -429,6 +461,9 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
             });
             return completeWhen(table.finish() && whole);
         }));
+        textLines.close();
+        // A text book that could not be written whole (its lines' file included) has failed already.
+        pdfFromLines = options.pdf && textWritten && textLines;
     }
     console.progress(fillIn(batchText::writing, {resultsCsvName}));
     failedWith(csvOpenError ? csvOpenError : csvSave.finish(completeWhen(csv.finish())));
@@ -441,6 +476,11 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         projectWriter->finish(project->buffer());
         const bool projectWritten = project->finish();
         failedWith(projectOpenError ? projectOpenError : projectSave.finish(completeWhen(projectWritten)));
+    }
+    if (pdfFromLines) {
+        const std::string name = bookPdfName();
+        console.progress(fillIn(batchText::writing, {name}));
+        failedWith(writeBookPdf(bookFileLines(textLinesPath), BookForm::Text, generation.stagedPath(name)));
     }
     if (reportSpool && reportSpool->count() > 0) {
         const bool pdf = *options.report == ReportFormat::Pdf;
@@ -543,8 +583,8 @@ bool readWhole()
 
 int runSchedule(const BatchOptions &options, Console &console, int argc, char **argv)
 {
-    // The books, the results, the project and the report are written as the schedule is read, a piece at
-    // a time; the book's PDF takes the whole book, so it reads the schedule whole.
+    // The books, the results, the project, the report and the PDF are written as the schedule is read,
+    // a piece at a time.
     std::optional<ScheduleStream> stream;
     std::error_code sizeError;
     const std::uintmax_t scheduleBytes = std::filesystem::file_size(options.schedule, sizeError);
@@ -555,7 +595,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     // The input the window is left showing, known from the check before the project's head is written.
     std::optional<CalculationInput> lastTyped;
     std::optional<SheetScratch> sheet;
-    if (!options.pdf && !readWhole()) {
+    if (!readWhole()) {
         sheet.emplace(options.schedule);
         stream.emplace(sheet->path().empty() ? options.schedule : sheet->path());
         const bool project = !options.project.empty();
@@ -678,8 +718,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         }
     }
     if (options.pdf && !book.empty()) {
-        std::string name(bookFileName(BookForm::Text));
-        name.replace(name.rfind('.'), std::string::npos, ".pdf");
+        const std::string name = bookPdfName();
         console.progress(fillIn(batchText::writing, {name}));
         if (const auto error = writeBookPdf(book.textLines(), BookForm::Text, outputs.path(name))) {
             console.error({}, *error);

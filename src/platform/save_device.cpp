@@ -37,7 +37,8 @@ qint64 SinkDevice::writeData(const char *data, qint64 size)
     return size;
 }
 
-std::optional<std::string> saveThroughDevice(const std::string &path, const std::function<bool(QIODevice &)> &fill)
+std::optional<std::string> saveThroughDevice(const std::string &path,
+                                             const std::function<bool(QIODevice &)> &fill)
 {
     return saveFile(path, [&](const ByteSink &sink) {
         SinkDevice device(sink);

@@ -2,6 +2,8 @@
 
 #include "book/calculation_book.h"
 #include "host.h"
+#include "output/file_system.h"
+#include "output/text_file.h"
 #include "pdf_pages.h"
 #include "texts/export.h"
 
@@ -20,6 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <iterator>
 #include <optional>
 
 namespace saxolith
@@ -42,58 +46,145 @@ QFont bookFont(double points)
     return font;
 }
 
+// A line of the book as a page holds it: its place in the book, its text, and, when it is wrapped at
+// the page's width, its pieces (it takes a drawn line for each).
+struct PageLine {
+    std::size_t index = 0;
+    QString text;
+    QStringList pieces;
+    std::size_t height() const { return pieces.isEmpty() ? 1 : static_cast<std::size_t>(pieces.size()); }
+};
+using Page = std::vector<PageLine>;
+using PageTaker = std::function<void(Page &&page)>;
+
 // Fills pages of `capacity` drawn lines with blocks of lines, starting a block on a fresh page when
-// it does not fit in what is left but would fit on a page of its own. A line wrapped at the page's
-// width takes the drawn lines `heights` gives it (one each when there are none).
+// it does not fit in what is left but would fit on a page of its own; each page is handed on as it
+// is full.
 class PageFiller
 {
   public:
-    PageFiller(std::size_t capacity, const std::vector<std::size_t> &heights)
-        : m_capacity(std::max<std::size_t>(capacity, 1)), m_heights(heights)
+    PageFiller(std::size_t capacity, PageTaker take)
+        : m_capacity(std::max<std::size_t>(capacity, 1)), m_take(std::move(take))
     {
     }
 
-    void addBlock(std::size_t first, std::size_t end)
+    void addBlock(Page &&block)
     {
         std::size_t size = 0;
-        for (std::size_t line = first; line < end; ++line) {
-            size += height(line);
+        for (const PageLine &line : block) {
+            size += line.height();
         }
         if (!m_current.empty() && m_used + size > m_capacity && size <= m_capacity) {
             turnPage();
         }
-        for (std::size_t line = first; line < end; ++line) {
-            if (!m_current.empty() && m_used + height(line) > m_capacity) {
+        for (PageLine &line : block) {
+            if (!m_current.empty() && m_used + line.height() > m_capacity) {
                 turnPage();
             }
-            m_current.push_back(line);
-            m_used += height(line);
+            m_used += line.height();
+            m_current.push_back(std::move(line));
         }
     }
 
-    std::vector<std::vector<std::size_t>> finish()
+    // Hands on the last page (an empty one when there were no lines); the count of pages.
+    std::size_t finish()
     {
-        if (!m_current.empty() || m_pages.empty()) {
+        if (!m_current.empty() || m_pages == 0) {
             turnPage();
         }
-        return std::move(m_pages);
+        return m_pages;
     }
 
   private:
-    std::size_t height(std::size_t line) const { return line < m_heights.size() ? m_heights[line] : 1; }
-
     void turnPage()
     {
-        m_pages.push_back(std::move(m_current));
+        ++m_pages;
+        m_take(std::move(m_current));
         m_current.clear();
         m_used = 0;
     }
 
     std::size_t m_capacity;
-    const std::vector<std::size_t> &m_heights;
+    PageTaker m_take;
     std::size_t m_used = 0;
-    std::vector<std::size_t> m_current;
-    std::vector<std::vector<std::size_t>> m_pages;
+    std::size_t m_pages = 0;
+    Page m_current;
+};
+
+// Lays the `count` lines of a book, given one at a time in order, out on pages of `linesPerPage`
+// drawn lines, handing each page on as it is full: the text book keeps an entry (up to its closing
+// rule) on one page when it fits on one; the table book starts every page with its header lines and
+// keeps its footer lines together.
+class BookPaginator
+{
+  public:
+    BookPaginator(BookForm form, std::size_t count, std::size_t linesPerPage, PageTaker take)
+        : m_form(form), m_linesPerPage(linesPerPage), m_take(std::move(take)),
+          m_headerLines(form == BookForm::Table ? std::min(book::tableHeaderLines, count) : 0),
+          m_footerStart(count >= m_headerLines + book::tableFooterLines ? count - book::tableFooterLines
+                                                                        : count)
+    {
+    }
+
+    void add(PageLine &&line, bool closesEntry)
+    {
+        if (m_form == BookForm::Table) {
+            if (line.index < m_headerLines) {
+                m_headerHeight += line.height();
+                m_header.push_back(std::move(line));
+            } else if (line.index < m_footerStart) {
+                Page row;
+                row.push_back(std::move(line));
+                filler().addBlock(std::move(row));
+            } else {
+                m_block.push_back(std::move(line));
+            }
+            return;
+        }
+        m_block.push_back(std::move(line));
+        if (closesEntry) {
+            filler().addBlock(std::move(m_block));
+            m_block.clear();
+        }
+    }
+
+    // Hands on the last pages; the count of pages (at least one).
+    std::size_t finish()
+    {
+        filler().addBlock(std::move(m_block));
+        m_block.clear();
+        return filler().finish();
+    }
+
+  private:
+    PageFiller &filler()
+    {
+        if (!m_filler) {
+            if (m_form == BookForm::Table) {
+                m_filler.emplace(m_linesPerPage > m_headerHeight ? m_linesPerPage - m_headerHeight : 1,
+                                 [this](Page &&page) {
+                                     Page withHeader = m_header;
+                                     withHeader.insert(withHeader.end(),
+                                                       std::make_move_iterator(page.begin()),
+                                                       std::make_move_iterator(page.end()));
+                                     m_take(std::move(withHeader));
+                                 });
+            } else {
+                m_filler.emplace(m_linesPerPage, m_take);
+            }
+        }
+        return *m_filler;
+    }
+
+    BookForm m_form;
+    std::size_t m_linesPerPage;
+    PageTaker m_take;
+    std::size_t m_headerLines;
+    std::size_t m_footerStart;
+    Page m_header;
+    std::size_t m_headerHeight = 0;
+    Page m_block;
+    std::optional<PageFiller> m_filler;
 };
 
 // Whether a character comes out of shaping as its own glyph at its own advance, whatever stands
@@ -298,49 +389,6 @@ class ShapedLines
     QHash<QString, QList<QGlyphRun>> m_runs;
 };
 
-// The pages of the book, each line taking the drawn lines `heights` gives it.
-std::vector<std::vector<std::size_t>> paginate(const std::vector<std::string> &lines, BookForm form,
-                                               std::size_t linesPerPage, const std::vector<std::size_t> &heights)
-{
-    const std::size_t count = lines.size();
-    if (form == BookForm::Table) {
-        const std::size_t header = std::min(book::tableHeaderLines, count);
-        const std::size_t footerStart = count >= header + book::tableFooterLines
-                                            ? count - book::tableFooterLines
-                                            : count; // rows end here
-        std::size_t headerHeight = 0;
-        for (std::size_t line = 0; line < header; ++line) {
-            headerHeight += line < heights.size() ? heights[line] : 1;
-        }
-        PageFiller filler(linesPerPage > headerHeight ? linesPerPage - headerHeight : 1, heights);
-        for (std::size_t row = header; row < footerStart; ++row) {
-            filler.addBlock(row, row + 1);
-        }
-        filler.addBlock(footerStart, count);
-        std::vector<std::vector<std::size_t>> pages = filler.finish();
-        for (std::vector<std::size_t> &page : pages) {
-            std::vector<std::size_t> withHeader(header);
-            for (std::size_t line = 0; line < header; ++line) {
-                withHeader[line] = line;
-            }
-            withHeader.insert(withHeader.end(), page.begin(), page.end());
-            page = std::move(withHeader);
-        }
-        return pages;
-    }
-
-    PageFiller filler(linesPerPage, heights);
-    std::size_t entryStart = 0;
-    for (std::size_t line = 0; line < count; ++line) {
-        if (lines[line] == book::entryClosingRule) {
-            filler.addBlock(entryStart, line + 1);
-            entryStart = line + 1;
-        }
-    }
-    filler.addBlock(entryStart, count);
-    return filler.finish();
-}
-
 // A line too wide for `width` in pieces that each fit, broken between characters; the line itself
 // when it fits.
 QStringList wrapped(const QString &text, const QFontMetricsF &metrics, double width)
@@ -365,6 +413,17 @@ QStringList wrapped(const QString &text, const QFontMetricsF &metrics, double wi
     return pieces;
 }
 
+// The lines of a book in memory, read as often as asked.
+BookLineReader linesOf(const std::vector<std::string> &lines)
+{
+    return [&lines](const std::function<void(std::string_view line)> &take) {
+        for (const std::string &line : lines) {
+            take(line);
+        }
+        return true;
+    };
+}
+
 } // namespace
 
 void setUpBookPages(QPagedPaintDevice &device, BookForm form)
@@ -379,36 +438,70 @@ void setUpBookPages(QPagedPaintDevice &device, BookForm form)
 std::vector<std::vector<std::size_t>> paginateBook(const std::vector<std::string> &lines, BookForm form,
                                                    std::size_t linesPerPage)
 {
-    return paginate(lines, form, linesPerPage, {});
+    std::vector<std::vector<std::size_t>> pages;
+    BookPaginator paginator(form, lines.size(), linesPerPage, [&pages](Page &&page) {
+        std::vector<std::size_t> indexes;
+        indexes.reserve(page.size());
+        for (const PageLine &line : page) {
+            indexes.push_back(line.index);
+        }
+        pages.push_back(std::move(indexes));
+    });
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        paginator.add(PageLine{line, {}, {}}, lines[line] == book::entryClosingRule);
+    }
+    paginator.finish();
+    return pages;
 }
 
 bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines, BookForm form)
+{
+    return paintBook(device, linesOf(lines), form);
+}
+
+bool paintBook(QPagedPaintDevice &device, const BookLineReader &lines, BookForm form)
 {
     QPainter painter;
     if (!painter.begin(&device)) {
         return false;
     }
+    const auto failed = [&painter] {
+        painter.end();
+        return false;
+    };
     const QRectF area(0, 0, device.width(), device.height());
 
     const QFont headerFont = bookFont(headerPoints);
     const QFontMetricsF headerMetrics(headerFont, &device);
     const double band = headerMetrics.height() * 1.8;
 
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(lines.size()));
-    double widest = 1.0;
+    // The lines are read three times, so that a book of any length is never held whole: for the
+    // widest line, which sets one type size for the whole book; for the count of pages the footers
+    // give; and to draw the pages as they fill.
     const QFont measuringFont = bookFont(measuringPoints);
     const QFontMetricsF measuring(measuringFont, &device);
     ShapedLines measured(measuringFont, &device);
-    QHash<QString, double> widths; // each distinct line measured once
-    for (const std::string &line : lines) {
-        texts << qs(line);
-        auto width = widths.constFind(texts.back());
-        if (width == widths.cend()) {
-            const std::optional<qreal> set = measured.width(texts.back());
-            width = widths.insert(texts.back(), set ? *set : measuring.horizontalAdvance(texts.back()));
+    QHash<QString, double> shapedWidths; // lines measured by shaping them, each once
+    const auto widthOf = [&](const QString &text) {
+        if (const std::optional<qreal> set = measured.width(text)) {
+            return *set;
         }
-        widest = std::max(widest, width.value());
+        auto width = shapedWidths.constFind(text);
+        if (width == shapedWidths.cend()) {
+            if (shapedWidths.size() >= (1 << 14)) {
+                shapedWidths.clear();
+            }
+            width = shapedWidths.insert(text, measuring.horizontalAdvance(text));
+        }
+        return width.value();
+    };
+    std::size_t count = 0;
+    double widest = 1.0;
+    if (!lines([&](std::string_view line) {
+            ++count;
+            widest = std::max(widest, widthOf(qs(line)));
+        })) {
+        return failed();
     }
     // The widest line fills the width at most; a short book is not blown up beyond reading size.
     const double points =
@@ -422,26 +515,39 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
 
     // A line still too wide at the smallest size (a long id) wraps onto the lines below it, so no
     // character is cut at the page's edge.
-    std::vector<std::size_t> heights;
-    QHash<qsizetype, QStringList> wraps;
-    if (widest * points / measuringPoints > area.width()) {
-        heights.assign(lines.size(), 1);
-        for (qsizetype line = 0; line < texts.size(); ++line) {
-            if (widths.value(texts[line]) * points / measuringPoints > area.width() * 0.99) {
-                QStringList pieces = wrapped(texts[line], metrics, area.width());
-                heights[static_cast<std::size_t>(line)] = static_cast<std::size_t>(pieces.size());
-                wraps.insert(line, std::move(pieces));
-            }
+    const bool wrapping = widest * points / measuringPoints > area.width();
+    const auto laidOut = [&](std::size_t index, std::string_view line, bool withText) {
+        PageLine laid{index, {}, {}};
+        if (withText || wrapping) {
+            laid.text = qs(line);
         }
-    }
-    widths.clear();
+        if (wrapping && widthOf(laid.text) * points / measuringPoints > area.width() * 0.99) {
+            laid.pieces = wrapped(laid.text, metrics, area.width());
+        }
+        return laid;
+    };
+    const auto paginate = [&](BookPaginator &paginator, bool withText) {
+        std::size_t index = 0;
+        return lines([&](std::string_view line) {
+                   paginator.add(laidOut(index, line, withText), line == book::entryClosingRule);
+                   ++index;
+               }) &&
+               index == count;
+    };
 
-    const std::vector<std::vector<std::size_t>> pages = paginate(lines, form, linesPerPage, heights);
+    std::size_t pageCount = 0;
+    {
+        BookPaginator counting(form, count, linesPerPage, [](Page &&) {});
+        if (!paginate(counting, false)) {
+            return failed();
+        }
+        pageCount = counting.finish();
+    }
+
     const QString program = programLine();
     const QString title = qs(exportText::bookPageTitle);
     QPen rule(Qt::black);
     rule.setWidthF(device.logicalDpiX() / 200.0);
-
     ShapedLines shaped(font, &device);
     ShapedLines headerShaped(headerFont, &device, ShapedLines::Blanks::Kept);
     const auto headerWidth = [&](const QString &text) {
@@ -449,17 +555,21 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
         return set ? *set : headerMetrics.horizontalAdvance(text);
     };
     const double titleWidth = headerWidth(title);
-    for (std::size_t page = 0; page < pages.size(); ++page) {
-        if (page > 0 && !device.newPage()) {
-            painter.end();
-            return false;
+    std::size_t page = 0;
+    bool turned = true;
+    BookPaginator drawing(form, count, linesPerPage, [&](Page &&lines) {
+        if (page > 0 && turned) {
+            turned = device.newPage();
+        }
+        if (!turned) {
+            return;
         }
         painter.setPen(Qt::black);
         const double headerBase = area.top() + headerMetrics.ascent();
         headerShaped.draw(painter, QPointF(area.left(), headerBase), program);
         headerShaped.draw(painter, QPointF(area.right() - titleWidth, headerBase), title);
         const QString footer =
-            qs(exportText::pageFooter(static_cast<int>(page + 1), static_cast<int>(pages.size())));
+            qs(exportText::pageFooter(static_cast<int>(page + 1), static_cast<int>(pageCount)));
         const double footerBase = area.bottom() - headerMetrics.descent();
         headerShaped.draw(painter, QPointF(area.center().x() - headerWidth(footer) / 2, footerBase), footer);
         painter.setPen(rule);
@@ -470,17 +580,20 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
 
         painter.setPen(Qt::black);
         double baseline = bodyTop + metrics.ascent();
-        for (const std::size_t line : pages[page]) {
-            if (const auto pieces = wraps.constFind(static_cast<qsizetype>(line)); pieces != wraps.cend()) {
-                for (const QString &piece : pieces.value()) {
-                    shaped.draw(painter, QPointF(area.left(), baseline), piece);
-                    baseline += lineHeight;
-                }
-                continue;
+        for (const PageLine &line : lines) {
+            if (line.pieces.isEmpty()) {
+                shaped.draw(painter, QPointF(area.left(), baseline), line.text);
+                baseline += lineHeight;
             }
-            shaped.draw(painter, QPointF(area.left(), baseline), texts[static_cast<qsizetype>(line)]);
-            baseline += lineHeight;
+            for (const QString &piece : line.pieces) {
+                shaped.draw(painter, QPointF(area.left(), baseline), piece);
+                baseline += lineHeight;
+            }
         }
+        ++page;
+    });
+    if (!paginate(drawing, true) || drawing.finish() != pageCount || !turned) {
+        return failed();
     }
     return painter.end();
 }
@@ -488,10 +601,38 @@ bool paintBook(QPagedPaintDevice &device, const std::vector<std::string> &lines,
 std::optional<std::string> writeBookPdf(const std::vector<std::string> &lines, BookForm form,
                                         const std::string &path)
 {
+    return writeBookPdf(linesOf(lines), form, path);
+}
+
+std::optional<std::string> writeBookPdf(const BookLineReader &lines, BookForm form, const std::string &path)
+{
     return writePdf(path, qs(exportText::bookPageTitle), [&](QPdfWriter &writer) {
         setUpBookPages(writer, form);
         return paintBook(writer, lines, form);
     });
+}
+
+BookLineReader bookFileLines(const std::string &path)
+{
+    return [path](const std::function<void(std::string_view line)> &take) {
+        std::string carried;
+        bool any = false;
+        const bool read = readFileInPieces(path, std::size_t{1} << 20, [&](std::string_view bytes) {
+            any = any || !bytes.empty();
+            carried.append(bytes);
+            std::size_t start = 0;
+            for (std::size_t end; (end = carried.find(lineEnd, start)) != std::string::npos;
+                 start = end + lineEnd.size()) {
+                take(std::string_view(carried).substr(start, end - start));
+            }
+            carried.erase(0, start);
+            return true;
+        });
+        if (read && any) {
+            take(carried); // the last line has no line end
+        }
+        return read;
+    };
 }
 
 } // namespace saxolith

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -332,6 +333,48 @@ TEST_F(BatchTest, TheTextBookAsPdf)
     const std::string text = fileBytes(folder / "book.txt");
     EXPECT_NE(text.find("1.基桩编号: 东-1"), std::string::npos) << text;
     EXPECT_NE(text.find("1.基桩编号: ZH2"), std::string::npos) << text;
+}
+
+// The PDF of a run read as it is calculated, laid out from the book as it was written, is the PDF of
+// the whole run: the same pages, text and pictures (the last page, with the run's time, aside), ids
+// the book file's code page cannot hold and a long id that wraps included.
+TEST_F(BatchTest, TheTextBookAsPdfReadAsItIsCalculatedIsThatOfTheWholeRun)
+{
+    std::string csv = "桩号,截面类型,d(mm),c(mm),frk(MPa),qpa(kPa),完整程度\r\n";
+    for (int i = 0; i < 60; ++i) {
+        std::string id = i % 7 == 3 ? "한-" + std::to_string(i) : "P-" + std::to_string(i);
+        for (int ideograph = 0; i == 40 && ideograph < 190; ++ideograph) {
+            id += "桩";
+        }
+        csv += id + (i % 2 == 0 ? ",圆桩,1000,,35,,较完整\r\n" : ",椭圆桩,1200,600,,4000,\r\n");
+    }
+    schedule(csv);
+    ASSERT_EQ(run("piles.csv --out streamed --encoding gbk --pdf").code, 0);
+    ASSERT_EQ(run("piles.csv --out whole --encoding gbk --pdf", "SAXOLITH_BATCH_READ_WHOLE=1").code, 0);
+    std::string name(bookFileName(BookForm::Text));
+    name.replace(name.rfind('.'), std::string::npos, ".pdf");
+    const auto pdfText = [&](const char *run) {
+        const fs::path text = folder / (std::string(run) + ".txt");
+        const std::string command =
+            "pdftotext -layout '" + (folder / run / name).string() + "' '" + text.string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        const std::string bytes = fileBytes(text);
+        return bytes.substr(0, bytes.rfind("计算时间"));
+    };
+    const std::string streamed = pdfText("streamed");
+    EXPECT_NE(streamed.find("1.基桩编号: 한-3"), std::string::npos);
+    EXPECT_GT(std::count(streamed.begin(), streamed.end(), '\f'), 10);
+    EXPECT_TRUE(streamed == pdfText("whole"));
+    for (const char *run : {"streamed", "whole"}) {
+        const std::string command = "pdftoppm -r 40 -f 1 -l 3 -png '" + (folder / run / name).string() + "' '" +
+                                    (folder / run / "page").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    for (const char *page : {"page-01.png", "page-02.png", "page-03.png"}) {
+        const std::string picture = fileBytes(folder / "streamed" / page);
+        EXPECT_FALSE(picture.empty()) << page;
+        EXPECT_TRUE(picture == fileBytes(folder / "whole" / page)) << page;
+    }
 }
 
 TEST_F(BatchTest, TheReportBesideTheBooks)

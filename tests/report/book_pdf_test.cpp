@@ -1,9 +1,11 @@
 // The calculation book as a PDF: the text read back, page size and orientation, the font, pagination.
 #include "book/calculation_book.h"
+#include "output/book_file.h"
 #include "support/program_output.h"
 #include "book_pages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -227,6 +229,34 @@ TEST_F(BookPdf, IdsOfManyScriptsComeBackInTheirLines)
     const QStringList pages = pdfPages(book.textLines(), BookForm::Text, "scripts.pdf");
     ASSERT_FALSE(pages.isEmpty());
     expectLinesInOrder(book.textLines(), pages.join(QLatin1Char('\n')));
+}
+
+// A book read from its file, a piece at a time and three times over, gives the pages of the same
+// book in memory; a line end is the file's CR LF alone, and a file that cannot be read fails the PDF.
+TEST_F(BookPdf, ABookReadFromItsFileGivesThePagesOfTheBookInMemory)
+{
+    const std::vector<std::string> odd = {"a\rb", "", "中文 line", ""};
+    {
+        std::ofstream out(path("odd.txt"), std::ios::binary);
+        out << bookFileBytes(odd, "UTF-8");
+    }
+    std::vector<std::string> read;
+    EXPECT_TRUE(bookFileLines(path("odd.txt"))([&read](std::string_view line) { read.emplace_back(line); }));
+    EXPECT_EQ(read, odd);
+
+    const CalculationBook book = bookOf(5);
+    {
+        std::ofstream out(path("book.txt"), std::ios::binary);
+        out << bookFileBytes(book.textLines(), "UTF-8");
+    }
+    const std::optional<std::string> error =
+        writeBookPdf(bookFileLines(path("book.txt")), BookForm::Text, path("file.pdf"));
+    ASSERT_FALSE(error.has_value()) << *error;
+    const QString fromFile =
+        test::programOutput("pdftotext", {"-layout", QString::fromStdString(path("file.pdf")), "-"});
+    EXPECT_EQ(fromFile, pdfPages(book.textLines(), BookForm::Text, "memory.pdf").join(QLatin1Char('\f')) + "\f");
+    EXPECT_TRUE(writeBookPdf(bookFileLines(path("missing.txt")), BookForm::Text, path("missing.pdf")).has_value());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("missing.pdf"))));
 }
 
 // Pagination on its own, with a small page: entries stay whole when they fit, the table repeats its header.
