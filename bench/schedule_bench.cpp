@@ -9,8 +9,11 @@
 #include "schedule/schedule_run.h"
 
 #include <benchmark/benchmark.h>
+#include <xlsxwriter.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -354,5 +357,165 @@ void batchProgram(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * rows);
 }
 BENCHMARK(batchProgram)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One run of the batch program with `more` arguments after the schedule's; with `whole`, the schedule
+// read whole as before the run streamed. Its wall time, its peak resident set and its exit code.
+struct BatchMeasure {
+    double seconds = 0.0;
+    long peakKb = 0;
+    int exitCode = -1;
+};
+BatchMeasure measureBatch(const std::string &schedule, const std::string &folder, const std::vector<std::string> &more,
+                          bool whole)
+{
+    std::vector<std::string> arguments{"saxolith-batch", schedule, "--out", folder};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    std::vector<char *> argv;
+    for (std::string &argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    BatchMeasure measure;
+    const auto start = Clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, 1);
+        ::dup2(quiet, 2);
+        if (whole) {
+            ::setenv("SAXOLITH_BATCH_READ_WHOLE", "1", 1);
+        }
+        ::execv(SAXOLITH_BATCH_PROGRAM, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        measure.peakKb = std::max(measure.peakKb, peakResidentKb(child));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    measure.seconds = secondsOf(Clock::now() - start);
+    measure.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return measure;
+}
+
+// The same schedule as a workbook: ids and words as strings, numbers as numbers.
+std::string workbookFile(int rows)
+{
+    const std::string path = "/tmp/" + std::to_string(::getpid()) + "_schedule_" + std::to_string(rows) + ".xlsx";
+    lxw_workbook *workbook = workbook_new(path.c_str());
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
+    std::istringstream lines(scheduleText(rows));
+    lxw_row_t row = 0;
+    for (std::string line; std::getline(lines, line); ++row) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lxw_col_t column = 0;
+        for (std::size_t start = 0;; ++column) {
+            const std::size_t end = std::min(line.find(',', start), line.size());
+            const std::string cell = line.substr(start, end - start);
+            double number = 0.0;
+            const auto [last, error] = std::from_chars(cell.data(), cell.data() + cell.size(), number);
+            if (!cell.empty() && error == std::errc() && last == cell.data() + cell.size()) {
+                worksheet_write_number(sheet, row, column, number, nullptr);
+            } else if (!cell.empty()) {
+                worksheet_write_string(sheet, row, column, cell.c_str(), nullptr);
+            }
+            if (end == line.size()) {
+                break;
+            }
+            start = end + 1;
+        }
+    }
+    workbook_close(workbook);
+    return path;
+}
+
+// What once took the whole book or the whole schedule, at `rows` piles: the project, the report as
+// .docx and as PDF, and a workbook schedule (the books and the results), each written as the rows come
+// (streamed) and from the whole book as before (whole), against the plain run of the CSV schedule (the
+// books and the results) in the same iteration: their times as ratios to the plain run's and their
+// peaks. Checked once: each ended as the schedule asks (exit code 1), the file is there and whole, with
+// an entry for each pile calculated.
+struct BatchOutput {
+    const char *name;
+    std::vector<std::string> arguments;
+    std::string file; // in the output folder; empty: the project below
+    bool workbook = false; // the schedule as a workbook
+};
+void batchOutput(benchmark::State &state)
+{
+    const int rows = static_cast<int>(state.range(1));
+    const std::string schedule = scheduleFile(rows);
+    const std::string folder = schedule + ".out";
+    const std::string project = schedule + ".saxolith";
+    const std::array<BatchOutput, 4> outputs{{
+        {"project", {"--project", project}, {}},
+        {"report docx", {"--report", "docx"}, "report.docx"},
+        {"report pdf", {"--report", "pdf"}, "report.pdf"},
+        {"workbook schedule", {}, "results.csv", true},
+    }};
+    const BatchOutput &output = outputs.at(static_cast<std::size_t>(state.range(0)));
+    const std::string workbook = output.workbook ? workbookFile(rows) : std::string();
+    state.SetLabel(output.name);
+    BatchMeasure plain;
+    BatchMeasure streamed;
+    BatchMeasure whole;
+    std::string problem;
+    for (auto _ : state) {
+        plain = measureBatch(schedule, folder, {}, false);
+        for (const bool read : {false, true}) {
+            (read ? whole : streamed) =
+                measureBatch(output.workbook ? workbook : schedule, folder, output.arguments, read);
+            const std::string file = output.file.empty() ? project : folder + "/" + output.file;
+            std::ifstream in(file, std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            // The project names each calculated pile once; the files open as what they are.
+            int ids = 0;
+            for (std::size_t at = 0; (at = bytes.find("\"id\": ", at)) != std::string::npos; ++at) {
+                ++ids;
+            }
+            // Every eighth row is refused.
+            const bool complete =
+                output.file.empty()            ? ids == rows - rows / 8
+                : output.file.ends_with("pdf") ? bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n")
+                : output.workbook ? std::count(bytes.begin(), bytes.end(), '\n') == rows + 1
+                                  : bytes.starts_with("PK");
+            if ((read ? whole : streamed).exitCode != 1 || !complete) {
+                problem = std::string(output.name) + (read ? " (whole)" : " (streamed)") + " ended with " +
+                          std::to_string((read ? whole : streamed).exitCode) + " and a file of " +
+                          std::to_string(bytes.size()) + " bytes";
+            }
+            std::filesystem::remove(project);
+        }
+    }
+    if (plain.exitCode != 1) {
+        problem = "the plain run ended with " + std::to_string(plain.exitCode);
+    }
+    if (!problem.empty()) {
+        state.SkipWithError(problem.c_str());
+    }
+    std::filesystem::remove_all(folder);
+    std::filesystem::remove(schedule);
+    if (!workbook.empty()) {
+        std::filesystem::remove(workbook);
+    }
+    state.counters["plain_s"] = plain.seconds;
+    state.counters["streamed_s"] = streamed.seconds;
+    state.counters["whole_s"] = whole.seconds;
+    state.counters["streamed_x_plain"] = streamed.seconds / plain.seconds;
+    state.counters["whole_x_plain"] = whole.seconds / plain.seconds;
+    state.counters["plain_peak_MB"] = static_cast<double>(plain.peakKb) / 1024.0;
+    state.counters["streamed_peak_MB"] = static_cast<double>(streamed.peakKb) / 1024.0;
+    state.counters["whole_peak_MB"] = static_cast<double>(whole.peakKb) / 1024.0;
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(batchOutput)
+    ->Args({0, 100'000})
+    ->Args({1, 100'000})
+    ->Args({2, 100'000})
+    ->Args({3, 100'000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
