@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 #include <vector>
@@ -65,21 +66,24 @@ void BM_ListFileText(benchmark::State &state)
 BENCHMARK(BM_ListFileText)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The CSV export against its floor: fwrite and fsync of the very bytes it writes (made beforehand),
-// in turn in every iteration. Checked once: the file holds exactly those bytes.
+// in turn in every iteration. Checked once: the file holds exactly those bytes. Argument: 1 with the
+// shaft's column Rp (C30, ψc 0.75).
 void BM_ExportCsv(benchmark::State &state)
 {
     const CandidateList &list = millionRowList();
     const std::string path = scratchPath("_bench.csv");
     const std::string floorPath = scratchPath("_floor.csv");
+    const std::optional<saxolith::ShaftColumn> shaft =
+        state.range(0) == 1 ? std::optional<saxolith::ShaftColumn>(saxolith::ShaftColumn{14.3, 0.75}) : std::nullopt;
     std::ostringstream text;
-    saxolith::writeListCsv(text, list);
+    saxolith::writeListCsv(text, list, {}, shaft);
     const std::string bytes = std::move(text).str();
     bool checked = false;
     against_baseline::run(
         state, "fwrite + fsync of the same bytes",
         [&] {
             const double s = against_baseline::seconds([&] {
-                if (saxolith::exportListCsv(path, list)) {
+                if (saxolith::exportListCsv(path, list, {}, shaft)) {
                     state.SkipWithError("CSV export failed");
                 }
             });
@@ -109,7 +113,7 @@ void BM_ExportCsv(benchmark::State &state)
     std::filesystem::remove(floorPath);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * list.size()));
 }
-BENCHMARK(BM_ExportCsv)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ExportCsv)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ExportXlsx(benchmark::State &state)
 {

@@ -375,7 +375,12 @@ class CsvWriter
             }
             return p;
         }();
-        const auto length = static_cast<std::size_t>(std::max(digits, digitCount(position)));
+        // Padded numbers are as wide as their digits or wider: counted only where they may be wider.
+        static constexpr std::array<std::uint32_t, 10> powers{1,      10,      100,      1000,      10000,
+                                                              100000, 1000000, 10000000, 100000000, 1000000000};
+        const bool padded = digits >= static_cast<int>(powers.size()) ||
+                            (digits > 0 && position < powers[static_cast<std::size_t>(digits)]);
+        const auto length = static_cast<std::size_t>(padded ? digits : std::max(digits, digitCount(position)));
         std::memcpy(out, "ZH-", 3);
         char *at = out + 3 + length;
         char *const first = out + 3;
