@@ -18,12 +18,14 @@ namespace
 std::mutex holding;
 int holders = 0;
 
-// The C library's own starting values, which it raises as the program frees large blocks.
-constexpr int startingThreshold = 128 * 1024;
 // The largest block the heap itself may give out (larger ones are mapped apart) and the free room
-// at its top that it keeps.
+// at its top that it keeps while a PDF is written.
 constexpr int heapBlockLimit = 32 * 1024 * 1024;
 constexpr int keptRoom = 512 * 1024 * 1024;
+// The room kept afterwards: where the C library's own setting goes once the program has freed a block
+// of the largest size (it raises its settings as large blocks are freed, and a set value ends that),
+// so the rest of the program runs as it would have after writing the PDF.
+constexpr int roomAfterwards = 2 * heapBlockLimit;
 } // namespace
 
 FreedMemoryKept::FreedMemoryKept()
@@ -39,8 +41,7 @@ FreedMemoryKept::~FreedMemoryKept()
 {
     const std::lock_guard lock(holding);
     if (--holders == 0) {
-        mallopt(M_TRIM_THRESHOLD, startingThreshold);
-        mallopt(M_MMAP_THRESHOLD, startingThreshold);
+        mallopt(M_TRIM_THRESHOLD, roomAfterwards);
         malloc_trim(0);
     }
 }

@@ -7,8 +7,8 @@ namespace saxolith
 // While one lives, memory the program frees stays with it for the next allocation instead of going
 // back to the system. The PDF writer takes and frees several megabytes for every page it compresses;
 // given back each time, every page would pay for the system to hand the same memory over afresh.
-// What is left over is given back when the last one ends. Where the C library offers no such
-// setting it does nothing.
+// What is left over is given back when the last one ends, and the C library is left as it sets
+// itself once such blocks have been freed. Where the C library offers no such setting it does nothing.
 class FreedMemoryKept
 {
   public:
