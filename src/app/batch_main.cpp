@@ -491,8 +491,15 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         const StreamedReport report{options.reportSettings, reportSpool->count(), [&](const PileTaker &take) {
                                         return spooled && reportSpool->replay(take);
                                     }};
-        failedWith(pdf ? writeReportPdf(report, generation.stagedPath(name))
-                       : writeReportDocx(report, generation.stagedPath(name), generation.scratchPath("report-zip")));
+        // A long report takes minutes: how far it is, on a terminal.
+        const ReportProgress progress = [&](std::size_t done, std::size_t total) {
+            console.progress(fillIn(batchText::writingPart,
+                                    {name, std::to_string(total == 0 ? 0 : done * 100 / total)}));
+            return true;
+        };
+        failedWith(pdf ? writeReportPdf(report, generation.stagedPath(name), progress)
+                       : writeReportDocx(report, generation.stagedPath(name), generation.scratchPath("report-zip"),
+                                         progress));
     }
 
     refusals.close();

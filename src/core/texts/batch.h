@@ -33,5 +33,6 @@ inline constexpr std::string_view unknownReport = "--report 只能是 pdf 或 do
 inline constexpr std::string_view notANumber = "不是数：";
 inline constexpr std::string_view calculating = "计算中 {}/{} 行";
 inline constexpr std::string_view writing = "写出 {}";
+inline constexpr std::string_view writingPart = "写出 {}（{}%）";
 inline constexpr std::string_view nothingReplaced = "本次的文件都没有写出，目录中原有的文件保持不变";
 } // namespace saxolith::batchText
