@@ -180,12 +180,6 @@ double cutByChoice(double value, int choice)
     return value;
 }
 
-int decimalsByChoice(int choice)
-{
-    static constexpr std::array<int, precisionChoiceCount> decimals{2, 1, 0, 0, 0};
-    return choice >= 0 && choice < precisionChoiceCount ? decimals[static_cast<std::size_t>(choice)] : 0;
-}
-
 std::string displayRounded(double value, int choice)
 {
     char text[numberTextRoom];

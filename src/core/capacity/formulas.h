@@ -3,6 +3,7 @@
 
 #include "capacity/section_types.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -80,7 +81,11 @@ inline constexpr int precisionChoiceCount = 5;
 // digits first (cutToPowerOfTen); every cut value the program shows or writes comes from here.
 double cutByChoice(double value, int choice);
 // Decimals of a choice: 2, 1, 0, 0, 0.
-int decimalsByChoice(int choice);
+inline int decimalsByChoice(int choice)
+{
+    static constexpr std::array<int, precisionChoiceCount> decimals{2, 1, 0, 0, 0};
+    return choice >= 0 && choice < precisionChoiceCount ? decimals[static_cast<std::size_t>(choice)] : 0;
+}
 // The text of qpa or Ra in a result field; empty for a choice outside 0..4.
 std::string displayRounded(double value, int choice);
 // The same text written at `out` (numberTextRoom characters of room); returns the characters written.

@@ -166,29 +166,6 @@ std::optional<std::int64_t> shownHundredthsOf(const CandidateRow &row, Candidate
 
 } // namespace
 
-std::optional<std::int64_t> roundedHundredths(double value, int choice)
-{
-    if (choice < 0 || choice >= precisionChoiceCount)
-        return std::nullopt;
-    if (choice >= 3) {
-        // Tens and hundreds: the cut value is whole and shows as it is.
-        const double cut = cutByChoice(value, choice);
-        if (!(std::fabs(cut) < 1e7))
-            return std::nullopt;
-        return static_cast<std::int64_t>(cut) * 100;
-    }
-    const int decimals = decimalsByChoice(choice);
-    const double ax = std::fabs(value);
-    if (!(ax < 1e7))
-        return std::nullopt;
-    // The text rounds the exact binary value, halves away from zero.
-    auto whole = static_cast<std::int64_t>(roundedScaledMagnitude(value, decimals));
-    if (whole >= 10'000'000)
-        return std::nullopt; // more than seven digits: the text is rounded to seven
-    whole *= decimals == 2 ? 1 : decimals == 1 ? 10 : 100;
-    return std::signbit(value) ? -whole : whole;
-}
-
 std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size_t row, CandidateColumn column)
 {
     if (row >= list.size())

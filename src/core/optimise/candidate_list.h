@@ -2,6 +2,7 @@
 // (the screen's commands on them are optimise/list_commands.h).
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,7 +12,9 @@
 #include <vector>
 
 #include "capacity/calculation.h"
+#include "capacity/formulas.h"
 #include "optimise/candidate_columns.h"
+#include "text/number_text.h"
 #include "texts/input.h"
 
 namespace saxolith
@@ -77,7 +80,30 @@ class CandidateList
 // The number displayRounded(value, choice) shows, read back from the text, in hundredths: found
 // from the value alone, exactly as the text rounds it. Nothing when the text is rounded to seven
 // significant digits, no number, or the choice is none of 0..4; the text must then be read.
-std::optional<std::int64_t> roundedHundredths(double value, int choice);
+// In the header, so that the loops over a list's rows (sort, filter, chart) round without a call.
+inline std::optional<std::int64_t> roundedHundredths(double value, int choice)
+{
+    if (choice < 0 || choice >= precisionChoiceCount)
+        return std::nullopt;
+    if (choice >= 3) {
+        // Tens and hundreds: the cut value is whole and shows as it is.
+        const double cut = cutByChoice(value, choice);
+        if (!(std::fabs(cut) < 1e7))
+            return std::nullopt;
+        return static_cast<std::int64_t>(cut) * 100;
+    }
+    const int decimals = decimalsByChoice(choice);
+    const double ax = std::fabs(value);
+    if (!(ax < 1e7))
+        return std::nullopt;
+    // The text rounds the exact binary value, halves away from zero.
+    auto whole = static_cast<std::int64_t>(roundedScaledMagnitude(value, decimals));
+    if (whole >= 10'000'000)
+        return std::nullopt; // more than seven digits: the text is rounded to seven
+    whole *= decimals == 2 ? 1 : decimals == 1 ? 10 : 100;
+    return std::signbit(value) ? -whole : whole;
+}
+
 // The number a d or Ra cell of `row` shows, read back, in hundredths, as the sort and the filter
 // take it; nothing for other columns or where only reading the cell's text tells.
 std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size_t row, CandidateColumn column);

@@ -15,9 +15,6 @@ namespace
 {
 
 // Powers of ten that a double holds exactly; the precision is capped so that 10^precision is one of them.
-constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // "00" to "99", for writing digits two at a time.
 constexpr char digitPairs[] = "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243"
@@ -345,23 +342,6 @@ std::string formatGeneral(double x)
         out.append(s.digits.data() + s.exponent, static_cast<std::size_t>(count - s.exponent));
     }
     return out;
-}
-
-std::uint64_t roundedScaledMagnitude(double x, int decimals)
-{
-    // The product's fraction is exact and decides, unless it is a half; then the product's own
-    // rounding error tells which side of the half the exact value lies.
-    const double ax = std::fabs(x);
-    const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
-    const double product = ax * scale;
-    auto units = static_cast<std::uint64_t>(product);
-    const double fraction = product - static_cast<double>(units);
-    // Added rather than branched on: which side of the half a fraction lies is anyone's guess.
-    units += static_cast<std::uint64_t>(fraction > 0.5);
-    if (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0) {
-        ++units;
-    }
-    return units;
 }
 
 double cutToPowerOfTen(double x, int zeros)

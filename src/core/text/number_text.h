@@ -1,6 +1,8 @@
 // The number texts every control, book line and file is written with, and the two readings.
 #pragma once
 
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,9 +21,31 @@ std::string formatFixed(double x, int precision, int decimals);
 // Shortest text with at most 15 significant digits and no trailing zeros ("1000", "1E20").
 std::string formatGeneral(double x);
 
+// The powers of ten a double holds exactly: 10^0 to 10^22.
+inline constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // |x|·10^decimals rounded to a whole number as the texts round: the exact binary value, halves away
 // from zero. Exact while |x|·10^decimals stays below 10^15 (the caller's bound) and decimals ≤ 15.
-std::uint64_t roundedScaledMagnitude(double x, int decimals);
+// Here in the header, so that loops over millions of rows (the chart, the list's sort and filter)
+// round without a call.
+inline std::uint64_t roundedScaledMagnitude(double x, int decimals)
+{
+    // The product's fraction is exact and decides, unless it is a half; then the product's own
+    // rounding error tells which side of the half the exact value lies.
+    const double ax = std::fabs(x);
+    const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
+    const double product = ax * scale;
+    auto units = static_cast<std::uint64_t>(product);
+    const double fraction = product - static_cast<double>(units);
+    // Added rather than branched on: which side of the half a fraction lies is anyone's guess.
+    units += static_cast<std::uint64_t>(fraction > 0.5);
+    if (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0) {
+        ++units;
+    }
+    return units;
+}
 
 // x cut toward zero to a whole multiple of 10^zeros (zeros 1..2: tens, hundreds), after rounding it to
 // 12 significant digits (halves of the exact binary value away from zero): a product that lands a
