@@ -205,6 +205,33 @@ TEST(ChartReduction, RandomListAgainstBruteForce)
     }
 }
 
+// By area, pairs of dimensions of one area are one x (800 × 300 and 600 × 400; a round pile whatever
+// its unused second dimension holds), and a list whose dimensions take thousands of values each,
+// which the chart counts by area otherwise, comes out the same.
+TEST(ChartReduction, AreasOfPairsOfDimensions)
+{
+    const CandidateList oneArea = listOf({makeRow(3, 800, 1000, 300), makeRow(3, 600, 1500, 400),
+                                          makeRow(3, 600, 900, 400), makeRow(1, 1000, 2000, 7),
+                                          makeRow(1, 1000, 2500, 9), makeRow(3, 1000, 3000, 500)});
+    const ReducedChart reduced = reduceForChart(oneArea, ChartAxis::Area, 10);
+    EXPECT_EQ(rowList(reduced.series[2].envelope), (std::vector<std::uint32_t>{1, 5}));
+    EXPECT_EQ(rowList(reduced.series[0].envelope), (std::vector<std::uint32_t>{4}));
+    expectMatchesBruteForce(oneArea, ChartAxis::Area, 10, 0);
+    expectMatchesBruteForce(oneArea, ChartAxis::Area, 2, 8);
+
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> dimension(300.0, 3000.0);
+    std::uniform_real_distribution<double> ra(500.0, 90000.0);
+    std::uniform_int_distribution<int> section(1, 4);
+    CandidateList many;
+    for (int i = 0; i < 6'000; ++i)
+        many.append(makeRow(static_cast<std::uint8_t>(section(random)), dimension(random), ra(random),
+                            dimension(random)));
+    many.renumber();
+    expectMatchesBruteForce(many, ChartAxis::Area, 300, 0);
+    expectMatchesBruteForce(many, ChartAxis::Area, 300, 50);
+}
+
 TEST(ChartReduction, RasterKeepsEveryOccupiedCell)
 {
     const CandidateList list = randomList(5'000, 3);
