@@ -373,11 +373,13 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     std::optional<std::string> projectOpenError;
     std::optional<PieceWriter> project;
     if (!options.project.empty()) {
-        // The window opens it showing the last row typed in, as after its own import.
+        // The window opens it showing the last row typed in, as after its own import, and its report
+        // and list exports at the run's settings, those its results tables were checked at.
         Project head;
         if (lastTyped) {
             head.inputScreen = *lastTyped;
         }
+        head.report = options.reportSettings;
         head.closingTime = timeText;
         projectWriter.emplace(std::move(head));
         project.emplace([&](std::string_view bytes) {
@@ -708,11 +710,12 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         }
     }
     if (!options.project.empty()) {
-        // The window opens it showing the last row typed in, as after its own import.
+        // The window opens it showing the last row typed in, as after its own import, at the run's settings.
         Project project = projectOf(book);
         if (result.lastTyped) {
             project.inputScreen = rowInput(reading.rows[*result.lastTyped]).input;
         }
+        project.report = options.reportSettings;
         console.progress(fillIn(batchText::writing, {options.project}));
         makeParentFolder(options.project);
         if (const auto error = saveFile(options.project, [&project](const ByteSink &sink) {

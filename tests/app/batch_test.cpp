@@ -41,6 +41,22 @@ void writeBytes(const fs::path &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// A project's bytes without the run's time, which every entry and the book's time line give: two runs
+// of the same schedule may be a second apart.
+std::string withoutRunTimes(const std::string &bytes)
+{
+    const std::string key = "\"closingTime\": \"";
+    const std::size_t from = bytes.find(key) + key.size();
+    const std::string time = bytes.substr(from, bytes.find('"', from) - from);
+    std::string left;
+    std::size_t start = 0;
+    for (std::size_t at; !time.empty() && (at = bytes.find(time, start)) != std::string::npos;
+         start = at + time.size()) {
+        left.append(bytes, start, at - start);
+    }
+    return left.append(bytes, start);
+}
+
 struct BatchRun {
     int code = -1;
     std::string out;
@@ -206,6 +222,48 @@ TEST_F(BatchTest, AProjectOfTheScheduleGivesTheSameBook)
               fileBytes(folder / "out" / std::string(bookFileName(BookForm::Table))));
 }
 
+// The project carries the run's report settings, those its results tables were checked at, written as
+// the schedule is read or whole alike; a run that names none keeps the settings a new project has.
+TEST_F(BatchTest, AProjectKeepsTheRunsReportSettings)
+{
+    schedule("id,section,d,frk,integrity\nA,圆桩,1000,35,较完整\nB,圆桩,1200,abc,较完整\n");
+    const std::string settings = " --concrete C35 --psic 0.75 --gamma 1.4 --project-name 滨江花园";
+    ReportSettings given;
+    given.titleBlock.projectName = "滨江花园";
+    given.concreteGrade = "C35";
+    given.psiC = 0.75;
+    given.gamma = 1.4;
+    const struct {
+        const char *name;
+        std::string arguments;
+        ReportSettings report;
+        const char *psiCCell; // the results table's ψc, as it is checked at
+    } cases[] = {{"given", settings, given, ",0.75,"}, {"none given", "", ReportSettings{}, ",0.7,"}};
+    for (const auto &each : cases) {
+        SCOPED_TRACE(each.name);
+        std::string bytes[2];
+        for (const int whole : {0, 1}) {
+            const std::string name = whole ? "whole.saxolith" : "streamed.saxolith";
+            const BatchRun result = run("piles.csv --out out --project " + name + each.arguments,
+                                        whole ? "SAXOLITH_BATCH_READ_WHOLE=1" : "");
+            EXPECT_EQ(result.code, 1) << result.err;
+            bytes[whole] = fileBytes(folder / name);
+            const ProjectReading reading = readProject(bytes[whole]);
+            ASSERT_TRUE(reading.project) << reading.error << result.err;
+            const ReportSettings &report = reading.project->report;
+            EXPECT_EQ(report.titleBlock.projectName, each.report.titleBlock.projectName) << name;
+            EXPECT_EQ(report.concreteGrade, each.report.concreteGrade) << name;
+            EXPECT_EQ(report.psiC, each.report.psiC) << name;
+            EXPECT_EQ(report.gamma, each.report.gamma) << name;
+            EXPECT_EQ(report, each.report) << name;
+            EXPECT_EQ(reading.project->entries.size(), 1U);
+            EXPECT_EQ(reading.project->inputScreen.frk, "abc");
+            EXPECT_NE(fileBytes(folder / "out/results.csv").find(each.psiCCell), std::string::npos);
+        }
+        EXPECT_EQ(withoutRunTimes(bytes[0]), withoutRunTimes(bytes[1]));
+    }
+}
+
 // A schedule longer than the pieces it is read in gives, read as it is calculated, the files and
 // messages of the whole run: ids repeated far apart, ids the code page cannot hold, a long id that
 // widens the table's id column late, refused rows all the way down.
@@ -244,21 +302,9 @@ TEST_F(BatchTest, ALongScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
     EXPECT_EQ(test::zipMember((folder / "streamed/results.xlsx").string(), sheet),
               test::zipMember((folder / "whole/results.xlsx").string(), sheet));
     // The project the same but for the run's time, which every entry and the book's time line give.
-    const auto withoutTimes = [](const std::string &bytes) {
-        const std::string key = "\"closingTime\": \"";
-        const std::size_t from = bytes.find(key) + key.size();
-        const std::string time = bytes.substr(from, bytes.find('"', from) - from);
-        std::string left;
-        std::size_t start = 0;
-        for (std::size_t at; !time.empty() && (at = bytes.find(time, start)) != std::string::npos;
-             start = at + time.size()) {
-            left.append(bytes, start, at - start);
-        }
-        return left.append(bytes, start);
-    };
     const std::string project = fileBytes(folder / "streamed.saxolith");
     EXPECT_GT(project.size(), 1000000U);
-    EXPECT_TRUE(withoutTimes(project) == withoutTimes(fileBytes(folder / "whole.saxolith")));
+    EXPECT_TRUE(withoutRunTimes(project) == withoutRunTimes(fileBytes(folder / "whole.saxolith")));
     // Only the files asked for: nothing the run kept aside on the way stays behind.
     std::vector<std::string> names;
     for (const auto &entry : fs::directory_iterator(folder / "streamed")) {
