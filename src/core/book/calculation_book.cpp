@@ -151,13 +151,34 @@ struct Fixed {
 
 // Book lines written one after another into one buffer, each ended as the saved files end it: the
 // one layout of both books, written straight into a file's buffer as a run goes, or cut into the
-// window's lines at the ends noted.
+// window's lines at the ends noted. With an encoder, the texts go in its code page straight (ASCII,
+// and so blanks, numbers and line ends, as they are); `written()` is false once one could not.
 class BookLines
 {
   public:
-    explicit BookLines(TextBuffer &out, std::vector<std::size_t> *ends = nullptr) : m_out(out), m_ends(ends) {}
+    explicit BookLines(TextBuffer &out, std::vector<std::size_t> *ends = nullptr, Encoder *codePage = nullptr)
+        : m_out(out), m_ends(ends), m_codePage(codePage)
+    {
+    }
 
-    void text(std::string_view text) { m_out.append(text); }
+    // Any text.
+    void text(std::string_view text)
+    {
+        if (m_codePage == nullptr) {
+            m_out.append(text);
+        } else if (!m_codePage->appendWhole(text, m_out)) {
+            m_written = false;
+        }
+    }
+    // A text of the program's own, which stays where it is.
+    void constant(std::string_view text)
+    {
+        if (m_codePage == nullptr) {
+            m_out.append(text);
+        } else if (!m_codePage->appendConstant(text, m_out)) {
+            m_written = false;
+        }
+    }
     void blanks(int count) { m_out.fill(' ', count); }
     void endLine()
     {
@@ -166,9 +187,10 @@ class BookLines
             m_ends->push_back(m_out.size());
         }
     }
+    // A line of the program's own.
     void line(std::string_view text)
     {
-        m_out.append(text);
+        constant(text);
         endLine();
     }
     template <std::size_t N> void lines(const std::array<std::string_view, N> &texts)
@@ -181,11 +203,11 @@ class BookLines
     void padLeft(std::string_view text, int width)
     {
         blanks(width - displayWidth(text));
-        m_out.append(text);
+        this->text(text);
     }
     void padRight(std::string_view text, int width)
     {
-        m_out.append(text);
+        this->text(text);
         blanks(width - displayWidth(text));
     }
     // The odd column goes to the left.
@@ -193,33 +215,37 @@ class BookLines
     {
         const int room = width - displayWidth(text);
         blanks(room - room / 2);
-        m_out.append(text);
+        this->text(text);
         blanks(room / 2);
     }
     // Number texts are ASCII: as wide as they are long.
     void padLeft(Fixed number, int width)
     {
-        const std::string_view text = written(number);
+        const std::string_view text = numberText(number);
         blanks(width - static_cast<int>(text.size()));
         m_out.append(text);
     }
     void padCentre(Fixed number, int width)
     {
-        const std::string_view text = written(number);
+        const std::string_view text = numberText(number);
         const int room = width - static_cast<int>(text.size());
         blanks(room - room / 2);
         m_out.append(text);
         blanks(room / 2);
     }
 
+    bool written() const { return m_written; }
+
   private:
-    std::string_view written(Fixed number)
+    std::string_view numberText(Fixed number)
     {
         return {m_number.data(), writeFixed(m_number.data(), number.value, number.precision, number.decimals)};
     }
 
     TextBuffer &m_out;
     std::vector<std::size_t> *m_ends;
+    Encoder *m_codePage;
+    bool m_written = true;
     std::array<char, numberTextRoom> m_number{};
 };
 
@@ -265,14 +291,14 @@ void strengthColumns(BookLines &out, const PileRecord &record, Align align)
 
 template <typename Value> void valueLine(BookLines &out, std::string_view label, Value value, std::string_view unit = {})
 {
-    out.text(label);
+    out.constant(label);
     out.padLeft(value, 10);
     out.line(unit);
 }
 
 void typeLine(BookLines &out, std::string_view label, SectionType type)
 {
-    out.text(label);
+    out.constant(label);
     out.padLeft(sectionBookName(type), typeLineWidth - displayWidth(label));
     out.endLine();
 }
@@ -317,10 +343,10 @@ void rockResults(BookLines &out, const PileRecord &record)
         return;
     }
     valueLine(out, frkResultLabel, Fixed{record.frk, 6, 2}, mpaUnit);
-    out.text(hardnessLabel);
+    out.constant(hardnessLabel);
     out.padLeft(record.hardness, 12);
     out.endLine();
-    out.text(integrityLabel);
+    out.constant(integrityLabel);
     out.padLeft(record.integrityClass, 12);
     out.endLine();
     valueLine(out, psiLabel, Fixed{record.psi, 6, 4});
@@ -372,8 +398,9 @@ void textEntry(BookLines &out, const PileRecord &record, std::string_view pileNa
     const SectionTypeRow &section = sectionRow(record.section);
     const SectionLayout layout = sectionLayout(section);
     out.line(entryTitle);
-    out.text(pileNumberLabel);
-    out.line(pileName);
+    out.constant(pileNumberLabel);
+    out.text(pileName);
+    out.endLine();
     out.lines(inputHead);
     typeLine(out, inputTypeLabel, sectionRowOfItem(static_cast<int>(section.item))->type);
     dimensionLines(out, record, layout);
@@ -440,10 +467,15 @@ std::string timeLine(std::string_view timeText)
 
 } // namespace
 
-void appendBookTextEntry(TextBuffer &out, const PileRecord &record, std::string_view pileName)
+bool appendBookTextEntry(TextBuffer &out, const PileRecord &record, std::string_view pileName, Encoder *codePage)
 {
-    BookLines lines(out);
+    const std::size_t start = out.size();
+    BookLines lines(out, nullptr, codePage);
     textEntry(lines, record, pileName);
+    if (!lines.written()) {
+        out.truncate(start);
+    }
+    return lines.written();
 }
 
 void appendBookTableRest(TextBuffer &out, const PileRecord &record)

@@ -36,12 +36,16 @@ std::vector<std::string> bookTextEntry(const PileRecord &record, int number);
 std::string bookTableRow(const PileRecord &record, std::string_view pileName);
 std::vector<std::string> bookTextEntry(const PileRecord &record, std::string_view pileName);
 
+class Encoder;
 class TextBuffer;
 
 // The same written at the end of a buffer, for files written as a run goes: the text entry with every
 // line ended by CR LF as the saved files end them; what follows the id column in the table row; the
 // row made of an id and that rest with the id column `idWidth` wide (these two without a line end).
-void appendBookTextEntry(TextBuffer &out, const PileRecord &record, std::string_view pileName);
+// With `codePage`, the entry is written in its code page straight, while it writesPieces(); false, with
+// nothing written, when it could not be.
+bool appendBookTextEntry(TextBuffer &out, const PileRecord &record, std::string_view pileName,
+                         Encoder *codePage = nullptr);
 void appendBookTableRest(TextBuffer &out, const PileRecord &record);
 void appendBookTableRowLine(TextBuffer &out, std::string_view id, std::string_view rest, int idWidth);
 

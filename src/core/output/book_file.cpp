@@ -70,8 +70,12 @@ int BookFilesWriter::record(const PileRecord &record, std::string_view pileName)
     const std::string_view name =
         pileName.empty() ? std::string_view(m_numbered = bookEntryName(number, pileName)) : pileName;
     // Each entry's lines end with CR LF, so the text book's lines are joined as bookFileText joins them
-    // once its time line closes it.
-    appendBookTextEntry(m_text.buffer(), record, name);
+    // once its time line closes it. In its code page straight where it can be, else as UTF-8 that the
+    // writer encodes.
+    Encoder &codePage = m_text.encoder();
+    if (!codePage.writesPieces() || !appendBookTextEntry(m_text.codedBuffer(), record, name, &codePage)) {
+        appendBookTextEntry(m_text.buffer(), record, name);
+    }
     m_idWidth = std::max(m_idWidth, displayWidth(name));
     // A spooled row: the id's length in bytes, ':', the id, what follows the id column, a line feed.
     std::array<char, 24> length{};

@@ -1,5 +1,7 @@
 #include "output/encoding.h"
 
+#include "text/text_buffer.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -313,28 +315,21 @@ struct Encoder::Converter {
                 const auto left = static_cast<std::size_t>(end - p);
                 const Decoded c = decodeBmp(u, left);
                 if (c.length != 0) {
-                    std::unique_ptr<Page> &page = pages[c.code >> 8];
-                    if (!page)
-                        page = std::make_unique<Page>();
-                    Encoded &known = (*page)[c.code & 0xFFu];
-                    if (known.length == 0) {
-                        const std::optional<Encoded> alone = encodeAlone({p, c.length});
-                        if (!alone) {
-                            // From here on every byte goes through iconv, as the whole text would.
-                            giveBack();
-                            asciiAsIs = false;
-                            const std::size_t rest = convert({p, left}, out, last);
-                            pending.assign(end - rest, rest);
-                            return;
-                        }
-                        known = *alone;
+                    const Encoded &bytes = known(c, p);
+                    if (bytes.length == 0) {
+                        // From here on every byte goes through iconv, as the whole text would.
+                        giveBack();
+                        asciiAsIs = false;
+                        const std::size_t rest = convert({p, left}, out, last);
+                        pending.assign(end - rest, rest);
+                        return;
                     }
                     if (roomEnd - w < slack) {
                         giveBack();
                         takeRoom(2);
                     }
-                    std::memcpy(w, known.bytes.data(), known.bytes.size());
-                    w += known.length;
+                    std::memcpy(w, bytes.bytes.data(), bytes.bytes.size());
+                    w += bytes.length;
                     p += c.length;
                     continue;
                 }
@@ -352,6 +347,77 @@ struct Encoder::Converter {
             }
         }
         giveBack();
+    }
+
+    // The known bytes of the character `c` (length 0 when it cannot be written alone).
+    const Encoded &known(const Decoded &c, const char *p)
+    {
+        std::unique_ptr<Page> &page = pages[c.code >> 8];
+        if (!page)
+            page = std::make_unique<Page>();
+        Encoded &known = (*page)[c.code & 0xFFu];
+        if (known.length == 0) {
+            if (const std::optional<Encoded> alone = encodeAlone({p, c.length}))
+                known = *alone;
+        }
+        return known;
+    }
+
+    bool appendWhole(std::string_view text, TextBuffer &out)
+    {
+        if (!asciiAsIs)
+            return false;
+        const std::size_t start = out.size();
+        const char *p = text.data();
+        const char *const end = p + text.size();
+        while (p != end) {
+            const char *const ascii = asciiEnd(p, end);
+            out.append(std::string_view(p, static_cast<std::size_t>(ascii - p)));
+            p = ascii;
+            while (p != end && static_cast<unsigned char>(*p) >= 0x80) {
+                const auto left = static_cast<std::size_t>(end - p);
+                const Decoded c = decodeBmp(reinterpret_cast<const unsigned char *>(p), left);
+                if (c.length == 0) {
+                    // A four-byte or broken sequence, through iconv by itself as encodeBlock sends it.
+                    const std::size_t length = brokenLength(p, left);
+                    std::string bytes;
+                    convert({p, length}, bytes, true);
+                    out.append(bytes);
+                    p += length;
+                    continue;
+                }
+                const Encoded &bytes = known(c, p);
+                if (bytes.length == 0) {
+                    asciiAsIs = false;
+                    out.truncate(start);
+                    return false;
+                }
+                out.append(std::string_view(bytes.bytes.data(), bytes.length));
+                p += c.length;
+            }
+        }
+        return true;
+    }
+
+    // Constants' bytes by where the constant stands; a slot taken by another keeps the later one.
+    struct Constant {
+        const char *text = nullptr;
+        std::size_t size = 0;
+        std::string bytes;
+    };
+    std::array<Constant, 256> constants;
+
+    bool appendConstant(std::string_view text, TextBuffer &out)
+    {
+        Constant &slot = constants[(reinterpret_cast<std::uintptr_t>(text.data()) >> 3) % constants.size()];
+        if (slot.text != text.data() || slot.size != text.size() || slot.text == nullptr) {
+            TextBuffer bytes;
+            if (!appendWhole(text, bytes))
+                return false;
+            slot = {text.data(), text.size(), std::string(bytes.view())};
+        }
+        out.append(slot.bytes);
+        return true;
     }
 
     void encode(std::string_view text, std::string &out, bool last)
@@ -421,6 +487,21 @@ void Encoder::finish(std::string &out)
         m_converter->convert(left, out, true);
     }
     m_converter->reset(out);
+}
+
+bool Encoder::writesPieces() const
+{
+    return m_converter && m_converter->asciiAsIs && m_converter->pending.empty();
+}
+
+bool Encoder::appendWhole(std::string_view utf8, TextBuffer &out)
+{
+    return writesPieces() && m_converter->appendWhole(utf8, out);
+}
+
+bool Encoder::appendConstant(std::string_view utf8, TextBuffer &out)
+{
+    return writesPieces() && m_converter->appendConstant(utf8, out);
 }
 
 std::string encodeText(std::string_view utf8, std::string_view codePage)

@@ -8,6 +8,8 @@
 namespace saxolith
 {
 
+class TextBuffer;
+
 // Converts UTF-8 text piece by piece into a code page (an iconv name such as "GBK" or "UTF-8").
 // A character the code page cannot represent becomes "?"; "UTF-8" (in any spelling) passes the
 // text through unchanged; an unknown code page falls back to UTF-8 so that nothing is lost.
@@ -26,6 +28,19 @@ class Encoder
 
     // True when every text keeps its bytes (UTF-8, or a code page that cannot be opened).
     bool passesThrough() const { return m_converter == nullptr; }
+
+    // True when texts can go into the code page one by one with appendWhole (ASCII stands for itself
+    // and no character met so far joins with what follows it): so a long file is written in its code
+    // page straight, without a pass over its UTF-8 text. False for UTF-8, where texts keep their bytes.
+    bool writesPieces() const;
+    // Appends the bytes of the whole text `utf8` to `out`: the bytes encoding the file's text gives
+    // for it. False, with nothing appended and writesPieces() false from then on, when one of its
+    // characters must go through the code page with what follows it; the text then goes through
+    // encode() with the rest of the file.
+    bool appendWhole(std::string_view utf8, TextBuffer &out);
+    // The same for a text of the program's own that stays where it is while the encoder lives (a
+    // constant): its bytes are found once and kept by where it stands.
+    bool appendConstant(std::string_view utf8, TextBuffer &out);
 
   private:
     struct Converter;

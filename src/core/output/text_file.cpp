@@ -9,18 +9,42 @@ TextFileWriter::TextFileWriter(ByteSink sink, std::string_view codePage)
 {
 }
 
+void TextFileWriter::encodeText()
+{
+    if (!m_text.empty()) {
+        m_bytes.clear();
+        m_encoder.encode(m_text.view(), m_bytes);
+        m_coded.append(m_bytes);
+        m_text.clear();
+    }
+}
+
+TextBuffer &TextFileWriter::codedBuffer()
+{
+    if (m_encoder.passesThrough()) {
+        return buffer();
+    }
+    encodeText();
+    if (m_coded.size() >= bufferSize) {
+        flush();
+    }
+    return m_coded;
+}
+
 void TextFileWriter::flush()
 {
-    if (!m_failed && !m_text.empty()) {
-        if (m_encoder.passesThrough()) {
-            m_failed = !m_sink(m_text.view());
-        } else {
-            m_bytes.clear();
-            m_encoder.encode(m_text.view(), m_bytes);
-            m_failed = !m_sink(m_bytes);
-        }
+    if (!m_failed && m_encoder.passesThrough() && !m_text.empty()) {
+        m_failed = !m_sink(m_text.view());
+    } else if (!m_failed && m_coded.empty() && !m_text.empty()) {
+        m_bytes.clear();
+        m_encoder.encode(m_text.view(), m_bytes);
+        m_failed = !m_sink(m_bytes);
+    } else if (!m_failed && !m_coded.empty()) {
+        encodeText();
+        m_failed = !m_sink(m_coded.view());
     }
     m_text.clear();
+    m_coded.clear();
 }
 
 bool TextFileWriter::finish()

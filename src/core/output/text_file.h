@@ -49,16 +49,24 @@ class TextFileWriter
         }
         return m_text;
     }
+    // The file's code page, and the bytes gathered in it, to write at their end straight through the
+    // encoder's appendWhole and appendConstant while it writesPieces() (for UTF-8, the gathered text
+    // itself): what text() gathered before stands before them.
+    Encoder &encoder() { return m_encoder; }
+    TextBuffer &codedBuffer();
     // Hands over what is left; true when the sink took every byte.
     bool finish();
     bool failed() const { return m_failed; }
 
   private:
     void flush();
+    // The gathered text encoded onto the end of the gathered bytes.
+    void encodeText();
 
     ByteSink m_sink;
     Encoder m_encoder;
     TextBuffer m_text;
+    TextBuffer m_coded; // bytes in the code page, before m_text
     std::string m_bytes;
     bool m_failed = false;
 };

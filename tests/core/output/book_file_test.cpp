@@ -85,7 +85,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Streamed{{}, "UTF-8", 1}, Streamed{{"", "", ""}, "GBK", 1 << 20},
                       Streamed{{"A-1", "", "桩甲一", ""}, "GBK", 5},
                       Streamed{{"", "P-12345678901", "", "东区承台桩-0001"}, "UTF-8", 3},
-                      Streamed{std::vector<std::string_view>(120, ""), "GBK", 64}));
+                      Streamed{std::vector<std::string_view>(120, ""), "GBK", 64},
+                      // Entries written in the code page straight, a character at a time, and (where the
+                      // code page keeps a state or does not keep ASCII) as UTF-8 that the file encodes.
+                      Streamed{{"桩甲一", "东区😀-1", "€5", ""}, "GB18030", 7},
+                      Streamed{{"桩甲一", "东区😀-1", "€5", ""}, "GBK", 7},
+                      Streamed{{"桩甲一", "", "ψ-9"}, "BIG5", 11},
+                      Streamed{{"桩甲一", "", "ψ-9"}, "ISO-2022-CN", 11},
+                      Streamed{{"桩甲一", "", "ψ-9"}, "UTF-16", 11}));
 
 // A spool that lost a row, or holds one that is not a row, never makes a table book that looks whole.
 TEST(BookFilesStreamed, RefuseASpoolThatIsNotWhatWasSpooled)
