@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <iconv.h>
 
 namespace saxolith
@@ -225,27 +226,31 @@ class CsvRecords
   public:
     CsvRecords(std::string_view text, char separator) : m_text(text), m_separator(separator) {}
 
-    // The next record into `fields`; false at the end of the text or on an error.
-    bool next(std::vector<std::string> &fields, int &recordLine)
+    // The next record into `fields`, which stand until the next call; false at the end of the text or
+    // on an error.
+    bool next(std::vector<std::string_view> &fields, int &recordLine)
     {
         fields.clear();
+        m_quoted.clear();
         if (m_pos >= m_text.size() || error) {
             return false;
         }
         recordLine = m_line;
         for (;;) {
-            std::string &field = fields.emplace_back();
             if (m_pos < m_text.size() && m_text[m_pos] == '"') {
+                // A quoted field's text is made anew (its doubled quotes single); a plain one stands in the text.
+                std::string &field = m_quoted.emplace_back();
                 if (!quotedField(field)) {
                     return false;
                 }
+                fields.emplace_back(field);
             } else {
                 std::size_t stop = m_pos;
                 while (stop < m_text.size() && m_text[stop] != m_separator && m_text[stop] != '\r' &&
                        m_text[stop] != '\n') {
                     ++stop;
                 }
-                field.assign(m_text.substr(m_pos, stop - m_pos));
+                fields.push_back(m_text.substr(m_pos, stop - m_pos));
                 m_pos = stop;
             }
             if (m_pos >= m_text.size()) {
@@ -310,12 +315,12 @@ class CsvRecords
     char m_separator;
     std::size_t m_pos = 0;
     int m_line = 1;
+    std::deque<std::string> m_quoted; // the record's quoted fields, where they stay while it is read
 };
 
-bool allEmpty(const std::vector<std::string> &fields)
+bool allEmpty(const std::vector<std::string_view> &fields)
 {
-    return std::all_of(fields.begin(), fields.end(),
-                       [](const std::string &field) { return trimmed(field).empty(); });
+    return std::all_of(fields.begin(), fields.end(), [](std::string_view field) { return trimmed(field).empty(); });
 }
 
 // Lower-case Latin letters, no blanks, ASCII brackets.
@@ -512,7 +517,7 @@ ScheduleReading readSchedule(std::string_view bytes)
     }
 
     CsvRecords records(text, fieldSeparator(text));
-    std::vector<std::string> fields;
+    std::vector<std::string_view> fields;
     int line = 1;
     // The header: the first row that holds anything.
     std::vector<std::optional<ScheduleColumn>> columns;
@@ -521,7 +526,7 @@ ScheduleReading readSchedule(std::string_view bytes)
             continue;
         }
         std::array<bool, scheduleColumnCount> seen{};
-        for (const std::string &field : fields) {
+        for (const std::string_view field : fields) {
             const std::string_view name = trimmed(field);
             if (name.empty()) {
                 columns.emplace_back();

@@ -87,6 +87,10 @@ std::string englishKey(std::string_view text)
 
 template <std::size_t N> std::string_view chineseName(std::string_view text, const std::array<EnglishName, N> &names)
 {
+    // The English names are ASCII: a text that is not (a Chinese name, as most are) names none of them.
+    if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        return text;
+    }
     const std::string key = englishKey(text);
     for (const EnglishName &name : names) {
         if (key == name.english) {
