@@ -19,6 +19,9 @@ class TextBuffer
 
     void append(std::string_view text)
     {
+        if (text.empty()) {
+            return; // an empty view may hold no address, which memcpy must not be given
+        }
         std::memcpy(room(text.size()), text.data(), text.size());
         m_size += text.size();
     }
