@@ -8,6 +8,8 @@
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_run.h"
 
+#include "batch_program.h"
+
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
 
@@ -16,20 +18,18 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <sstream>
-#include <thread>
 
 namespace
 {
 
 using namespace saxolith;
+using saxolith::bench::BatchRun;
+using saxolith::bench::runBatchProgram;
 using Clock = std::chrono::steady_clock;
 
 constexpr int rowCount = 100'000;
@@ -232,22 +232,6 @@ std::string scheduleFile(int rows)
     return path;
 }
 
-// The most memory the batch program has held so far (VmHWM), in kB; 0 before it runs (the forked
-// copy of this process before exec) and once it is gone.
-long peakResidentKb(pid_t process)
-{
-    std::ifstream status("/proc/" + std::to_string(process) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("Name:") && line.find("saxolith-batch") == std::string::npos) {
-            return 0;
-        }
-        if (line.starts_with("VmHWM:")) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return 0;
-}
-
 // The floor of a run: as many bytes as it wrote into each of its files (both books and the results)
 // written from memory with fwrite and made durable with fsync, file by file, as its saves do; each
 // file's first megabyte stands for the rest, as the disk takes any bytes alike. Seconds, or a negative
@@ -312,26 +296,11 @@ void batchProgram(benchmark::State &state)
             benchmark::DoNotOptimize(calculate(input));
         }
         const auto middle = Clock::now();
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const int quiet = ::open("/dev/null", O_WRONLY);
-            ::dup2(quiet, 1);
-            ::dup2(quiet, 2);
-            ::execl(SAXOLITH_BATCH_PROGRAM, "saxolith-batch", schedule.c_str(), "--out", folder.c_str(),
-                    static_cast<char *>(nullptr));
-            ::_exit(127);
-        }
-        // The child's own peak, read as it runs: its rusage would also count the pages it shared with
-        // this process between fork and exec.
-        int status = 0;
-        while (::waitpid(child, &status, WNOHANG) == 0) {
-            peakKb = std::max(peakKb, peakResidentKb(child));
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        const auto end = Clock::now();
-        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const BatchRun run = runBatchProgram(SAXOLITH_BATCH_PROGRAM, {schedule, "--out", folder});
+        peakKb = std::max(peakKb, run.peakKb);
+        exitCode = run.exitCode;
         loop += secondsOf(middle - start);
-        whole += secondsOf(end - middle);
+        whole += run.seconds;
         floor += writingFloor(folder, folder + ".floor");
     }
     // Every eighth row is refused (exit code 1); the results hold a line for each row.
@@ -359,43 +328,13 @@ void batchProgram(benchmark::State &state)
 BENCHMARK(batchProgram)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // One run of the batch program with `more` arguments after the schedule's; with `whole`, the schedule
-// read whole as before the run streamed. Its wall time, its peak resident set and its exit code.
-struct BatchMeasure {
-    double seconds = 0.0;
-    long peakKb = 0;
-    int exitCode = -1;
-};
-BatchMeasure measureBatch(const std::string &schedule, const std::string &folder, const std::vector<std::string> &more,
-                          bool whole)
+// read whole as before the run streamed.
+BatchRun measureBatch(const std::string &schedule, const std::string &folder, const std::vector<std::string> &more,
+                      bool whole)
 {
-    std::vector<std::string> arguments{"saxolith-batch", schedule, "--out", folder};
+    std::vector<std::string> arguments{schedule, "--out", folder};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    std::vector<char *> argv;
-    for (std::string &argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    BatchMeasure measure;
-    const auto start = Clock::now();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int quiet = ::open("/dev/null", O_WRONLY);
-        ::dup2(quiet, 1);
-        ::dup2(quiet, 2);
-        if (whole) {
-            ::setenv("SAXOLITH_BATCH_READ_WHOLE", "1", 1);
-        }
-        ::execv(SAXOLITH_BATCH_PROGRAM, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        measure.peakKb = std::max(measure.peakKb, peakResidentKb(child));
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    measure.seconds = secondsOf(Clock::now() - start);
-    measure.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return measure;
+    return runBatchProgram(SAXOLITH_BATCH_PROGRAM, std::move(arguments), whole);
 }
 
 // The same schedule as a workbook: ids and words as strings, numbers as numbers.
@@ -458,9 +397,9 @@ void batchOutput(benchmark::State &state)
     const BatchOutput &output = outputs.at(static_cast<std::size_t>(state.range(0)));
     const std::string workbook = output.workbook ? workbookFile(rows) : std::string();
     state.SetLabel(output.name);
-    BatchMeasure plain;
-    BatchMeasure streamed;
-    BatchMeasure whole;
+    BatchRun plain;
+    BatchRun streamed;
+    BatchRun whole;
     std::string problem;
     for (auto _ : state) {
         plain = measureBatch(schedule, folder, {}, false);

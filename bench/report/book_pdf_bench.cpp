@@ -3,6 +3,7 @@
 // positions, the font subset, the compression), a run a line and a run a page. Counters give the
 // time a pile of each. And saxolith-batch --pdf itself, against the same run without the PDF.
 #include "book_pages.h"
+#include "../batch_program.h"
 
 #include "book/calculation_book.h"
 #include "schedule/schedule_file.h"
@@ -25,16 +26,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
 {
 
 using namespace saxolith;
+using saxolith::bench::BatchRun;
+using saxolith::bench::runBatchProgram;
 using Clock = std::chrono::steady_clock;
 
 // A schedule of `piles` piles of the mixed rows (every section, route and precision).
@@ -191,41 +191,13 @@ BENCHMARK(bookPdf)->Arg(2000)->Arg(8000)->UseManualTime()->Unit(benchmark::kMill
 // saxolith-batch --pdf in a process of its own on a schedule of `piles` piles, the book laid out
 // as the rows come: the time a pile, against the same run without --pdf, and the most memory it held
 // (its peak resident set, read as it runs). Checked once: it wrote the PDF with a page for every pile.
-struct ProgramRun {
-    double seconds = 0.0;
-    long peakKb = 0;
-    int exitCode = -1;
-};
-
-ProgramRun runBatch(const std::string &schedule, const std::string &folder, bool pdf)
+BatchRun runBatch(const std::string &schedule, const std::string &folder, bool pdf)
 {
-    ProgramRun run;
-    const auto start = Clock::now();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int quiet = ::open("/dev/null", O_WRONLY);
-        ::dup2(quiet, 1);
-        ::dup2(quiet, 2);
-        ::execl(SAXOLITH_BATCH_PROGRAM, "saxolith-batch", schedule.c_str(), "--out", folder.c_str(),
-                pdf ? "--pdf" : static_cast<char *>(nullptr), static_cast<char *>(nullptr));
-        ::_exit(127);
+    std::vector<std::string> arguments{schedule, "--out", folder};
+    if (pdf) {
+        arguments.emplace_back("--pdf");
     }
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        std::ifstream in("/proc/" + std::to_string(child) + "/status");
-        for (std::string line; std::getline(in, line);) {
-            if (line.starts_with("Name:") && line.find("saxolith-batch") == std::string::npos) {
-                break;
-            }
-            if (line.starts_with("VmHWM:")) {
-                run.peakKb = std::max(run.peakKb, std::strtol(line.c_str() + 6, nullptr, 10));
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runBatchProgram(SAXOLITH_BATCH_PROGRAM, std::move(arguments));
 }
 
 void batchPdf(benchmark::State &state)
@@ -237,8 +209,8 @@ void batchPdf(benchmark::State &state)
         out << scheduleText(piles);
     }
     const std::string folder = scratch("_out");
-    ProgramRun withPdf;
-    ProgramRun without;
+    BatchRun withPdf;
+    BatchRun without;
     double pdfSeconds = 0.0;
     double plainSeconds = 0.0;
     for (auto _ : state) {

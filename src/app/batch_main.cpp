@@ -8,6 +8,7 @@
 #include "output/output_generation.h"
 #include "output/safe_file.h"
 #include "project/project.h"
+#include "report/pile_spool.h"
 #include "report/report_document.h"
 #include "schedule/batch_options.h"
 #include "schedule/results_file.h"
@@ -34,7 +35,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -202,103 +202,6 @@ class PieceWriter
     bool m_ok = true;
 };
 
-// The book's entries of a streamed run kept in a file, what was typed and the pile's own name, for the
-// report, which goes through them again at the end: each is calculated again, as the whole run's report
-// calculates the book's entries again.
-class EntrySpool
-{
-  public:
-    explicit EntrySpool(std::string path) : m_path(std::move(path)), m_out(filePath(m_path), std::ios::binary) {}
-
-    void add(const CalculationInput &input, std::string_view pileName)
-    {
-        m_entry.clear();
-        for (const int number : {input.sectionItem, static_cast<int>(input.route), static_cast<int>(input.psiMode),
-                                 input.precision}) {
-            field(std::to_string(number));
-        }
-        for (const std::string_view text : {input.firstDimension, input.secondDimension, input.qpa, input.frk,
-                                            input.integrity, input.manualPsi, std::string(pileName)}) {
-            field(text);
-        }
-        const auto size = static_cast<std::uint32_t>(m_entry.size());
-        m_out.write(reinterpret_cast<const char *>(&size), sizeof size);
-        m_out.write(m_entry.data(), static_cast<std::streamsize>(m_entry.size()));
-        ++m_count;
-    }
-    int count() const { return m_count; }
-    // Done with adding; false when the file could not be written whole.
-    bool close()
-    {
-        m_out.close();
-        return static_cast<bool>(m_out);
-    }
-
-    // Hands each entry's pile, calculated again and named as the book names it, to `take`.
-    bool replay(const PileTaker &take) const
-    {
-        std::string carried;
-        int number = 0;
-        const bool read = readFileInPieces(m_path, std::size_t{1} << 20, [&](std::string_view bytes) {
-            carried.append(bytes);
-            std::size_t at = 0;
-            std::uint32_t size = 0;
-            while (carried.size() - at >= sizeof size) {
-                std::memcpy(&size, carried.data() + at, sizeof size);
-                if (carried.size() - at - sizeof size < size) {
-                    break;
-                }
-                entry(std::string_view(carried).substr(at + sizeof size, size), ++number, take);
-                at += sizeof size + size;
-            }
-            carried.erase(0, at);
-            return true;
-        });
-        return read && carried.empty() && number == m_count;
-    }
-
-  private:
-    void field(std::string_view text)
-    {
-        const auto size = static_cast<std::uint32_t>(text.size());
-        m_entry.append(reinterpret_cast<const char *>(&size), sizeof size);
-        m_entry.append(text);
-    }
-
-    static void entry(std::string_view bytes, int number, const PileTaker &take)
-    {
-        std::vector<std::string> fields;
-        while (bytes.size() >= sizeof(std::uint32_t)) {
-            std::uint32_t size = 0;
-            std::memcpy(&size, bytes.data(), sizeof size);
-            fields.emplace_back(bytes.substr(sizeof size, size));
-            bytes.remove_prefix(std::min<std::size_t>(bytes.size(), sizeof size + size));
-        }
-        if (fields.size() != 11) {
-            return;
-        }
-        CalculationInput input = defaultCalculationInput();
-        input.sectionItem = std::stoi(fields[0]);
-        input.route = static_cast<StrengthRoute>(std::stoi(fields[1]));
-        input.psiMode = static_cast<PsiMode>(std::stoi(fields[2]));
-        input.precision = std::stoi(fields[3]);
-        input.firstDimension = std::move(fields[4]);
-        input.secondDimension = std::move(fields[5]);
-        input.qpa = std::move(fields[6]);
-        input.frk = std::move(fields[7]);
-        input.integrity = std::move(fields[8]);
-        input.manualPsi = std::move(fields[9]);
-        if (const CalculationOutcome outcome = calculate(input); outcome.record) {
-            take(*outcome.record, bookEntryName(number, fields[10]));
-        }
-    }
-
-    std::string m_path;
-    std::ofstream m_out;
-    std::string m_entry;
-    int m_count = 0;
-};
-
 // The text book as PDF: the text book file's name, ending in .pdf.
 std::string bookPdfName()
 {
@@ -392,7 +295,7 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     }
 
     // The report's piles wait in a spool: its pages count them and the cover gives their number.
-    std::optional<EntrySpool> reportSpool;
+    std::optional<PileSpool> reportSpool;
     if (options.report) {
         reportSpool.emplace(generation.scratchPath("report-entries"));
     }

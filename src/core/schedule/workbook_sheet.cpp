@@ -710,19 +710,27 @@ SheetText failure(std::string_view reason)
     return sheet;
 }
 
+// Why a part that was not read whole could not be.
+std::string partProblem(PartRead read, const std::string &path)
+{
+    switch (read) {
+    case PartRead::Missing:
+        return fillIn(scheduleText::workbookPartMissing, {path});
+    case PartRead::TooLarge:
+        return fillIn(scheduleText::workbookPartTooLarge, {path});
+    case PartRead::Broken:
+    case PartRead::Read:
+        break;
+    }
+    return fillIn(scheduleText::workbookPartBroken, {path});
+}
+
 // Reads a part that must be there and be XML; the reason it cannot be read otherwise.
 std::optional<std::string> walkPart(Archive &archive, const std::string &path, XmlWalk &walk, bool required)
 {
     std::string xml;
-    switch (archive.read(path, xml)) {
-    case PartRead::Missing:
-        return required ? std::optional(fillIn(scheduleText::workbookPartMissing, {path})) : std::nullopt;
-    case PartRead::Broken:
-        return fillIn(scheduleText::workbookPartBroken, {path});
-    case PartRead::TooLarge:
-        return fillIn(scheduleText::workbookPartTooLarge, {path});
-    case PartRead::Read:
-        break;
+    if (const PartRead read = archive.read(path, xml); read != PartRead::Read) {
+        return read == PartRead::Missing && !required ? std::nullopt : std::optional(partProblem(read, path));
     }
     long line = 0;
     if (!walk.parse(xml, line)) {
@@ -789,15 +797,8 @@ std::optional<std::string> walkSheetPieces(Archive &archive, const std::string &
     walk.flush();
     const long line = walk.faultLine();
     walk.finish();
-    switch (read) {
-    case PartRead::Missing:
-        return fillIn(scheduleText::workbookPartMissing, {path});
-    case PartRead::Broken:
-        return fillIn(scheduleText::workbookPartBroken, {path});
-    case PartRead::TooLarge:
-        return fillIn(scheduleText::workbookPartTooLarge, {path});
-    case PartRead::Read:
-        break;
+    if (read != PartRead::Read) {
+        return partProblem(read, path);
     }
     if (!parsed) {
         return fillIn(scheduleText::workbookPartBroken, {path + ":" + std::to_string(line)});

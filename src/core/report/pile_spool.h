@@ -1,0 +1,37 @@
+// The piles of a report too long to hold, kept in a scratch file as they are calculated, what was typed
+// and each pile's own name, and given again from it each time the report's writers go through them.
+#pragma once
+
+#include "report/report_document.h"
+
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace saxolith
+{
+
+class PileSpool
+{
+  public:
+    explicit PileSpool(std::string path);
+
+    void add(const CalculationInput &input, std::string_view pileName);
+    int count() const { return m_count; }
+    // Done with adding; false when the file could not be written whole.
+    bool close();
+
+    // Hands each pile, calculated again (as the whole book's report calculates its entries again) and
+    // named as the book names it, to `take`; false when the file could not be read back whole.
+    bool replay(const PileTaker &take) const;
+
+  private:
+    void field(std::string_view text);
+
+    std::string m_path;
+    std::ofstream m_out;
+    std::string m_entry;
+    int m_count = 0;
+};
+
+} // namespace saxolith

@@ -1,0 +1,68 @@
+#include "report/pile_spool.h"
+
+#include "book/calculation_book.h"
+#include "capacity/calculation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace saxolith
+{
+namespace
+{
+
+std::string scratchPath()
+{
+    return (std::filesystem::temp_directory_path() / ("pile_spool_" + std::to_string(::getpid()))).string();
+}
+
+// The piles come back in order, calculated again from exactly what was typed and named as the book names
+// them: texts with separators, quotes and ideographs, an empty field, a name left empty (numbered).
+TEST(PileSpoolTest, GivesThePilesBackAsTyped)
+{
+    std::vector<std::pair<CalculationInput, std::string>> piles;
+    CalculationInput round = defaultCalculationInput();
+    round.firstDimension = "1200";
+    piles.emplace_back(round, "西-3");
+    CalculationInput ellipse = defaultCalculationInput();
+    ellipse.sectionItem = 1;
+    ellipse.firstDimension = "1500";
+    ellipse.secondDimension = "800";
+    ellipse.route = StrengthRoute::QpaGiven;
+    ellipse.qpa = "4500";
+    piles.emplace_back(ellipse, "A,\"1\"\n");
+    CalculationInput manual = defaultCalculationInput();
+    manual.psiMode = PsiMode::Manual;
+    manual.manualPsi = "0.35";
+    manual.integrity.clear();
+    piles.emplace_back(manual, "");
+
+    const std::string path = scratchPath();
+    PileSpool spool(path);
+    for (const auto &[input, name] : piles) {
+        spool.add(input, name);
+    }
+    ASSERT_TRUE(spool.close());
+    EXPECT_EQ(spool.count(), 3);
+
+    for (int pass = 0; pass < 2; ++pass) { // the report's writers go through the piles more than once
+        std::vector<std::pair<CalculationInput, std::string>> given;
+        ASSERT_TRUE(spool.replay([&given](const PileRecord &record, std::string_view name) {
+            given.emplace_back(record.input, std::string(name));
+        }));
+        ASSERT_EQ(given.size(), piles.size());
+        for (std::size_t i = 0; i < piles.size(); ++i) {
+            EXPECT_EQ(given[i].first, piles[i].first) << i;
+            EXPECT_EQ(given[i].second, bookEntryName(static_cast<int>(i) + 1, piles[i].second)) << i;
+        }
+    }
+    std::filesystem::remove(path);
+    EXPECT_FALSE(spool.replay([](const PileRecord &, std::string_view) {})) << "a spool gone is not read as empty";
+}
+
+} // namespace
+} // namespace saxolith
