@@ -31,16 +31,21 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <clocale>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -202,6 +207,120 @@ class PieceWriter
     bool m_ok = true;
 };
 
+// The book's entries laid out and written on a thread of their own, while the next rows are read and
+// calculated: the books are most of a run's bytes. Entries go over in batches, a few at most waiting,
+// so the memory stays the same whatever the schedule's length; each batch's entries are copied into
+// entries kept from before, whose texts keep their buffers.
+class BookEntryThread
+{
+  public:
+    using Take = std::function<void(const PileRecord &pile, std::string_view name)>;
+
+    explicit BookEntryThread(Take take) : m_take(std::move(take))
+    {
+        for (Batch &batch : m_batches) {
+            batch.entries.resize(batchEntries);
+            m_free.push_back(&batch);
+        }
+        m_filling = takeFree();
+        m_thread = std::thread([this] { work(); });
+    }
+    ~BookEntryThread() { finish(); }
+    BookEntryThread(const BookEntryThread &) = delete;
+    BookEntryThread &operator=(const BookEntryThread &) = delete;
+
+    void add(const PileRecord &pile, std::string_view name)
+    {
+        Entry &entry = m_filling->entries[m_filling->count++];
+        entry.pile = pile;
+        entry.name.assign(name);
+        if (m_filling->count == batchEntries) {
+            handOver();
+            m_filling = takeFree();
+        }
+    }
+    // Every entry added is laid out and written once this returns.
+    void finish()
+    {
+        if (!m_thread.joinable()) {
+            return;
+        }
+        handOver();
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_closed = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+  private:
+    static constexpr std::size_t batchEntries = 1024;
+    struct Entry {
+        PileRecord pile;
+        std::string name;
+    };
+    struct Batch {
+        std::vector<Entry> entries;
+        std::size_t count = 0;
+    };
+
+    Batch *takeFree()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_free.empty(); });
+        Batch *batch = m_free.back();
+        m_free.pop_back();
+        return batch;
+    }
+    void handOver()
+    {
+        if (m_filling == nullptr || m_filling->count == 0) {
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_full.push_back(m_filling);
+        }
+        m_filling = nullptr;
+        m_changed.notify_all();
+    }
+    void work()
+    {
+        for (;;) {
+            Batch *batch = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_full.empty() || m_closed; });
+                if (m_full.empty()) {
+                    return;
+                }
+                batch = m_full.front();
+                m_full.erase(m_full.begin());
+            }
+            for (std::size_t i = 0; i < batch->count; ++i) {
+                m_take(batch->entries[i].pile, batch->entries[i].name);
+            }
+            batch->count = 0;
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_free.push_back(batch);
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    Take m_take;
+    std::array<Batch, 4> m_batches;
+    std::vector<Batch *> m_free;
+    std::vector<Batch *> m_full; // in the order they were filled
+    Batch *m_filling = nullptr;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_closed = false;
+    std::thread m_thread;
+};
+
 // The text book as PDF: the text book file's name, ending in .pdf.
 std::string bookPdfName()
 {
@@ -311,6 +430,9 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
                          options.reportSettings);
     }
 
+    // Only this thread touches the books and their files until it is finished.
+    BookEntryThread bookEntries([&books](const PileRecord &pile, std::string_view name) { books.record(pile, name); });
+    int entries = 0;
     ScheduleCalculator calculator(codePage, &ids);
     const ScheduleTally tally = streamSchedule(
         stream, calculator,
@@ -322,7 +444,8 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
             if (reportSpool) {
                 reportSpool->add(pile.input, name);
             }
-            return books.record(pile, name);
+            bookEntries.add(pile, name);
+            return ++entries; // as the books number it
         },
         [&](const ScheduleRow &row, const RowResult &result) {
             results.appendCsv(csv.buffer(), row, result);
@@ -338,6 +461,7 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         [&console](std::size_t done, std::size_t total) {
             console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
         });
+    bookEntries.finish();
     if (stream.failed()) {
         // The file changed while it was read: what was written is of no schedule.
         console.error(options.schedule, std::string(scheduleText::cannotRead) + reasonText(EIO));
