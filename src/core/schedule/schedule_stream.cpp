@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 
 namespace saxolith
 {
@@ -164,11 +165,12 @@ bool ScheduleStream::nextPiece()
     }
     // The first piece runs on to the first row: the text before it (the header) starts every later piece.
     std::string more;
+    bool unsure = false;
     while (first) {
         if (text.size() > largestHeader) {
             return false;
         }
-        const ScheduleReading reading = readPiece(text);
+        const ScheduleReading reading = readPiece(text, unsure);
         const bool noRowYet =
             reading.error && (reading.error->text == scheduleText::noRows || reading.error->text == scheduleText::emptyFile);
         if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk, false, more)) {
@@ -176,8 +178,8 @@ bool ScheduleStream::nextPiece()
         }
         text += more;
     }
-    ScheduleReading reading = readPiece(text);
-    if (!reading.error && m_unsure) {
+    ScheduleReading reading = readPiece(text, unsure);
+    if (!reading.error && unsure) {
         return false;
     }
     const int startLine = m_nextLine;
@@ -200,8 +202,7 @@ bool ScheduleStream::nextPiece()
         return true;
     }
     if (reading.error) {
-        // A piece of blank lines only holds no rows; every other error is the reading's to give.
-        m_pieceRefused = reading.error->text != scheduleText::noRows;
+        m_pieceRefused = refused(reading, unsure);
         return !m_pieceRefused;
     }
     for (ScheduleRow &row : reading.rows) {
@@ -221,7 +222,13 @@ bool ScheduleStream::decodePiece(std::string &chunk, bool first, std::string &te
     return true;
 }
 
-ScheduleReading ScheduleStream::readPiece(std::string_view text)
+bool ScheduleStream::refused(const ScheduleReading &reading, bool unsure)
+{
+    // A piece of blank lines only holds no rows; every other error is the reading's to give.
+    return reading.error ? reading.error->text != scheduleText::noRows : unsure;
+}
+
+ScheduleReading ScheduleStream::readPiece(std::string_view text, bool &unsure) const
 {
     // After the text before the first row (the header). UTF-8 text is read as UTF-8 whatever a piece
     // holds; a GBK file's pieces go as they are, so each line is judged as the whole reading judges
@@ -233,7 +240,7 @@ ScheduleReading ScheduleStream::readPiece(std::string_view text)
     }
     whole += m_prefix;
     whole += text;
-    m_unsure = m_encoding == Encoding::Gbk && invalidUtf8At(whole) == std::string_view::npos &&
+    unsure = m_encoding == Encoding::Gbk && invalidUtf8At(whole) == std::string_view::npos &&
                std::any_of(whole.begin(), whole.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return readSchedule(whole);
 }
@@ -282,21 +289,53 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         return false;
     }
     m_rowCount = 0;
-    for (;;) {
-        if (!nextPiece()) {
-            if (m_pieceRefused || m_failed) {
-                return false;
-            }
-            break;
-        }
-        m_rowCount += m_rows.size();
+    const auto take = [&](const std::vector<ScheduleRow> &rows) {
+        m_rowCount += rows.size();
         if (visit) {
-            for (const ScheduleRow &row : m_rows) {
+            for (const ScheduleRow &row : rows) {
                 visit(row);
             }
         }
+    };
+    // The first piece alone: it finds the header that every later piece is read after.
+    if (!nextPiece()) {
+        return false;
     }
-    if (m_rowCount == 0 || !start()) {
+    take(m_rows);
+    // Then two pieces at a time, one of them read on a second thread: the rows are not yet written,
+    // so the machine has nothing else to do meanwhile. Their rows are visited in the file's order.
+    for (bool more = true; more;) {
+        std::string one;
+        std::string two;
+        if (!readRaw(one)) {
+            break;
+        }
+        more = readRaw(two);
+        bool unsureOfTwo = false;
+        int linesOfTwo = 0;
+        std::future<ScheduleReading> second;
+        if (more) {
+            second = std::async(std::launch::async, [&] {
+                linesOfTwo = lineEnds(two);
+                return readPiece(two, unsureOfTwo);
+            });
+        }
+        bool unsureOfOne = false;
+        ScheduleReading first = readPiece(one, unsureOfOne);
+        const int linesOfOne = lineEnds(one);
+        ScheduleReading other = more ? second.get() : ScheduleReading{};
+        if (refused(first, unsureOfOne) || (more && refused(other, unsureOfTwo))) {
+            return false;
+        }
+        for (ScheduleReading *reading : {&first, &other}) {
+            for (ScheduleRow &row : reading->rows) {
+                row.line = row.line - (m_prefixLines + 1) + m_nextLine;
+            }
+            m_nextLine += reading == &first ? linesOfOne : linesOfTwo;
+            take(reading->rows);
+        }
+    }
+    if (m_failed || m_rowCount == 0 || !start()) {
         return false;
     }
     m_checked = true;

@@ -46,8 +46,11 @@ class ScheduleStream
     bool readRaw(std::string &chunk);
     // A piece's text: its bytes, without the UTF-8 mark that may open the file.
     bool decodePiece(std::string &chunk, bool first, std::string &text);
-    // The piece read as the whole reading reads a file, after the header.
-    ScheduleReading readPiece(std::string_view text);
+    // The piece read as the whole reading reads a file, after the header; `unsure` when it could be
+    // read otherwise. Touches nothing of the stream, so that two pieces may be read at once.
+    ScheduleReading readPiece(std::string_view text, bool &unsure) const;
+    // Whether a piece after the first, so read, stops the reading a piece at a time.
+    static bool refused(const ScheduleReading &reading, bool unsure);
 
     std::string m_path;
     std::size_t m_pieceBytes;
@@ -68,7 +71,6 @@ class ScheduleStream
     std::size_t m_rowCount = 0;
     std::size_t m_seen = 0;
     bool m_chineseHeader = false;
-    bool m_unsure = false;       // the last piece read could be read otherwise
     bool m_pieceRefused = false; // the last piece could not be read as the check read it
     bool m_checked = false;
     bool m_failed = false;

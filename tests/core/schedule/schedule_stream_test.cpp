@@ -119,6 +119,47 @@ TEST(ScheduleStream, LeavesToTheWholeReadingWhatItCannotTakeAPieceAtATime)
     }
 }
 
+// The check reads two pieces at a time: the rows it visits are still the whole reading's, lines
+// included, in order; and an error in either of the two, wherever it falls, leaves the file to the
+// whole reading.
+TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
+{
+    const std::string text = manyRows(",");
+    for (const std::string &bytes : {text, test::toGbk(text)}) {
+        const ScheduleReading whole = readSchedule(bytes);
+        const std::string path = scheduleAt(bytes);
+        for (const std::size_t piece : {16, 100, 1000}) {
+            std::vector<ScheduleRow> visited;
+            ScheduleStream stream(path, piece);
+            ASSERT_TRUE(stream.check([&](const ScheduleRow &row) { visited.push_back(row); }));
+            ASSERT_EQ(visited.size(), whole.rows.size()) << "pieces of " << piece;
+            for (std::size_t i = 0; i < visited.size(); ++i) {
+                EXPECT_EQ(visited[i].line, whole.rows[i].line) << "pieces of " << piece << ", row " << i;
+                EXPECT_EQ(visited[i].cells, whole.rows[i].cells) << "pieces of " << piece << ", row " << i;
+            }
+        }
+        std::filesystem::remove(path);
+    }
+    // A row short of a cell after each of the first rows in turn (a line feed inside a quoted cell
+    // takes it into the cell), so that it falls in every piece.
+    const std::size_t firstRow = text.find("P-0");
+    int refusals = 0;
+    for (std::size_t at = text.find('\n', firstRow); at < text.size() / 2; at = text.find('\n', at + 1)) {
+        const std::string bytes = text.substr(0, at + 1) + "P,圆桩,1000\r\n" + text.substr(at + 1);
+        if (!readSchedule(bytes).error) {
+            continue;
+        }
+        ++refusals;
+        const std::string path = scheduleAt(bytes);
+        for (const std::size_t piece : {64, 200}) {
+            ScheduleStream stream(path, piece);
+            EXPECT_FALSE(stream.check()) << "after offset " << at << ", pieces of " << piece;
+        }
+        std::filesystem::remove(path);
+    }
+    EXPECT_GT(refusals, 20);
+}
+
 // A file that changes between the check and the rows is not taken for the one checked.
 TEST(ScheduleStream, AFileChangedAfterItsCheckFailsTheReading)
 {
