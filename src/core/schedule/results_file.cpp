@@ -281,7 +281,9 @@ template <typename Take> void ResultsRows::visit(const ScheduleRow &row, const R
     } else {
         std::string note = result.note;
         note += note.empty() ? "" : std::string(scheduleText::noteSeparator);
-        note += fillIn(scheduleText::shaftGoverns, {formatFixed(check.shaftLimit, 15, 2)});
+        std::array<char, numberTextRoom> limit{};
+        note += fillIn(scheduleText::shaftGoverns,
+                       {std::string_view(limit.data(), writeFixed(limit.data(), check.shaftLimit, 15, 2))});
         take(std::string_view(note));
     }
     take(std::string_view(m_fcText));

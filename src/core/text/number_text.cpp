@@ -467,10 +467,14 @@ std::optional<double> strictNumber(std::string_view text)
     const std::size_t mantissaStart = i;
     int digits = 0;
     bool point = false;
+    std::uint64_t whole = 0; // the digits as one whole number, while there are few enough
+    int decimals = 0;
     for (; i < body.size(); ++i) {
         const char c = body[i];
         if (c >= '0' && c <= '9') {
             ++digits;
+            whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
         } else if (c == '.' && !point) {
             point = true;
         } else {
@@ -479,6 +483,13 @@ std::optional<double> strictNumber(std::string_view text)
     }
     if (digits == 0) {
         return std::nullopt;
+    }
+    // Most cells: up to 15 digits, a digit on each side of a point, no exponent. The whole number and
+    // the power of ten are both exact doubles, so their quotient is the correctly rounded value, the
+    // very double from_chars reads.
+    if (i == body.size() && digits <= 15 && body[mantissaStart] != '.' && body.back() != '.') {
+        const double value = static_cast<double>(whole) / exactPowersOfTen[static_cast<std::size_t>(decimals)];
+        return negative ? -value : value;
     }
     if (i < body.size() && (body[i] == 'e' || body[i] == 'E')) {
         std::size_t j = i + 1;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -322,6 +323,29 @@ TEST(NumberReading, StrictNumberTakesOnlyAWholeNumber)
     };
     for (const auto &c : cases) {
         EXPECT_EQ(strictNumber(c.text), c.strict) << '"' << c.text << '"';
+    }
+}
+
+// Texts of up to 15 digits are read without from_chars: the very doubles it reads, bit for bit,
+// wherever the point stands and however many zeros lead.
+TEST(NumberReading, StrictNumberReadsShortNumbersAsFromCharsDoes)
+{
+    std::mt19937_64 random(20261211);
+    for (int n = 0; n < 200000; ++n) {
+        const int length = 1 + static_cast<int>(random() % 17);
+        std::string digits;
+        for (int i = 0; i < length; ++i) {
+            digits += static_cast<char>('0' + random() % 10);
+        }
+        const std::size_t point = random() % (digits.size() + 1);
+        const std::string text = point == 0 || point == digits.size()
+                                     ? digits
+                                     : digits.substr(0, point) + "." + digits.substr(point);
+        double expected = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const std::optional<double> read = strictNumber(random() % 2 == 0 ? text : "-" + text);
+        ASSERT_TRUE(read.has_value()) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(std::fabs(*read)), std::bit_cast<std::uint64_t>(expected)) << text;
     }
 }
 
