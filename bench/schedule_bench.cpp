@@ -2,6 +2,7 @@
 // book files' bytes in GBK and the results table), against the plain calculate loop over the same
 // inputs as baseline: the counter `ratio` is the time of the whole over the loop's.
 #include "output/book_file.h"
+#include "output/encoding.h"
 #include "output/text_file.h"
 #include "schedule/schedule_stream.h"
 #include "schedule/results_file.h"
@@ -370,17 +371,28 @@ std::string workbookFile(int rows)
     return path;
 }
 
+// The same schedule as a spreadsheet saves "Unicode text": UTF-16 with its mark, tabs between the cells.
+std::string utf16File(int rows)
+{
+    const std::string path = "/tmp/" + std::to_string(::getpid()) + "_schedule_" + std::to_string(rows) + ".txt";
+    std::string text = scheduleText(rows);
+    std::replace(text.begin(), text.end(), ',', '\t');
+    std::ofstream(path, std::ios::binary) << "\xFF\xFE" << encodeText(text, "UTF-16LE");
+    return path;
+}
+
 // What once took the whole book or the whole schedule, at `rows` piles: the project, the report as
-// .docx and as PDF, and a workbook schedule (the books and the results), each written as the rows come
-// (streamed) and from the whole book as before (whole), against the plain run of the CSV schedule (the
-// books and the results) in the same iteration: their times as ratios to the plain run's and their
-// peaks. Checked once: each ended as the schedule asks (exit code 1), the file is there and whole, with
-// an entry for each pile calculated.
+// .docx and as PDF, a workbook schedule and a UTF-16 one (the books and the results), each written as
+// the rows come (streamed) and from the whole book as before (whole), against the plain run of the CSV
+// schedule (the books and the results) in the same iteration: their times as ratios to the plain run's
+// and their peaks. Checked once: each ended as the schedule asks (exit code 1), the file is there and
+// whole, with an entry for each pile calculated.
+enum class ScheduleForm { Csv, Workbook, Utf16 };
 struct BatchOutput {
     const char *name;
     std::vector<std::string> arguments;
     std::string file; // in the output folder; empty: the project below
-    bool workbook = false; // the schedule as a workbook
+    ScheduleForm form = ScheduleForm::Csv;
 };
 void batchOutput(benchmark::State &state)
 {
@@ -388,14 +400,17 @@ void batchOutput(benchmark::State &state)
     const std::string schedule = scheduleFile(rows);
     const std::string folder = schedule + ".out";
     const std::string project = schedule + ".saxolith";
-    const std::array<BatchOutput, 4> outputs{{
+    const std::array<BatchOutput, 5> outputs{{
         {"project", {"--project", project}, {}},
         {"report docx", {"--report", "docx"}, "report.docx"},
         {"report pdf", {"--report", "pdf"}, "report.pdf"},
-        {"workbook schedule", {}, "results.csv", true},
+        {"workbook schedule", {}, "results.csv", ScheduleForm::Workbook},
+        {"UTF-16 schedule", {}, "results.csv", ScheduleForm::Utf16},
     }};
     const BatchOutput &output = outputs.at(static_cast<std::size_t>(state.range(0)));
-    const std::string workbook = output.workbook ? workbookFile(rows) : std::string();
+    const std::string other = output.form == ScheduleForm::Workbook ? workbookFile(rows)
+                              : output.form == ScheduleForm::Utf16  ? utf16File(rows)
+                                                                    : std::string();
     state.SetLabel(output.name);
     BatchRun plain;
     BatchRun streamed;
@@ -405,7 +420,7 @@ void batchOutput(benchmark::State &state)
         plain = measureBatch(schedule, folder, {}, false);
         for (const bool read : {false, true}) {
             (read ? whole : streamed) =
-                measureBatch(output.workbook ? workbook : schedule, folder, output.arguments, read);
+                measureBatch(other.empty() ? schedule : other, folder, output.arguments, read);
             const std::string file = output.file.empty() ? project : folder + "/" + output.file;
             std::ifstream in(file, std::ios::binary);
             const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -418,8 +433,8 @@ void batchOutput(benchmark::State &state)
             const bool complete =
                 output.file.empty()            ? ids == rows - rows / 8
                 : output.file.ends_with("pdf") ? bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n")
-                : output.workbook ? std::count(bytes.begin(), bytes.end(), '\n') == rows + 1
-                                  : bytes.starts_with("PK");
+                : output.form != ScheduleForm::Csv ? std::count(bytes.begin(), bytes.end(), '\n') == rows + 1
+                                                   : bytes.starts_with("PK");
             if ((read ? whole : streamed).exitCode != 1 || !complete) {
                 problem = std::string(output.name) + (read ? " (whole)" : " (streamed)") + " ended with " +
                           std::to_string((read ? whole : streamed).exitCode) + " and a file of " +
@@ -436,8 +451,8 @@ void batchOutput(benchmark::State &state)
     }
     std::filesystem::remove_all(folder);
     std::filesystem::remove(schedule);
-    if (!workbook.empty()) {
-        std::filesystem::remove(workbook);
+    if (!other.empty()) {
+        std::filesystem::remove(other);
     }
     state.counters["plain_s"] = plain.seconds;
     state.counters["streamed_s"] = streamed.seconds;
@@ -454,6 +469,7 @@ BENCHMARK(batchOutput)
     ->Args({1, 100'000})
     ->Args({2, 100'000})
     ->Args({3, 100'000})
+    ->Args({4, 1'000'000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

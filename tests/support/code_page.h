@@ -37,4 +37,11 @@ inline std::string fromGbk(std::string_view gbk)
     return convert(gbk, "UTF-8", "GBK");
 }
 
+// `utf8` as UTF-16 after its byte-order mark, as a spreadsheet saves "Unicode text".
+inline std::string toUtf16(std::string_view utf8, bool bigEndian = false)
+{
+    return (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) +
+           convert(utf8, bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8");
+}
+
 } // namespace saxolith::test

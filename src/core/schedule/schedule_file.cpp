@@ -20,6 +20,8 @@ namespace
 {
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view utf32LittleMark{"\xFF\xFE\0\0", 4};
+constexpr std::string_view utf32BigMark{"\0\0\xFE\xFF", 4};
 // The compound-file header of the old binary workbooks (.xls).
 constexpr std::string_view oldWorkbookMark = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 
@@ -185,11 +187,30 @@ ScheduleError errorAt(int line, std::string text)
     return ScheduleError{line, std::move(text)};
 }
 
+// A UTF-16 schedule's text in UTF-8, or why it is not text: the first of a character that is not
+// whole and a control character, on its line.
+std::optional<ScheduleError> decodeUtf16(std::string_view bytes, Utf16Order order, std::string &text)
+{
+    Utf16Decoder decoder(order);
+    text.reserve(bytes.size()); // twice what ASCII needs; ideographs need half as much again
+    const bool whole = decoder.add(bytes.substr(utf16MarkBytes), text) && decoder.finish();
+    if (const std::size_t at = controlByteAt(text); at != std::string_view::npos) {
+        return errorAt(lineAt(text, at), std::string(scheduleText::binaryFile));
+    }
+    if (!whole) {
+        return errorAt(lineAt(text, text.size()), std::string(decoder.problem()));
+    }
+    return std::nullopt;
+}
+
 // The schedule's text in UTF-8, or why it is not text.
 std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
 {
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    if (bytes.starts_with(utf32LittleMark) || bytes.starts_with(utf32BigMark)) {
         return errorAt(1, std::string(scheduleText::wideEncoding));
+    }
+    if (const auto order = utf16Order(bytes)) {
+        return decodeUtf16(bytes, *order, text);
     }
     if (const std::size_t at = controlByteAt(bytes); at != std::string_view::npos) {
         return errorAt(lineAt(bytes, at), std::string(scheduleText::binaryFile));
@@ -422,6 +443,94 @@ std::size_t invalidUtf8At(std::string_view text)
         i += length;
     }
     return std::string_view::npos;
+}
+
+std::optional<Utf16Order> utf16Order(std::string_view bytes)
+{
+    if (bytes.starts_with(utf32LittleMark)) {
+        return std::nullopt;
+    }
+    if (bytes.starts_with("\xFF\xFE")) {
+        return Utf16Order::LittleEndian;
+    }
+    if (bytes.starts_with("\xFE\xFF")) {
+        return Utf16Order::BigEndian;
+    }
+    return std::nullopt;
+}
+
+bool Utf16Decoder::put(char16_t unit, std::string &text)
+{
+    const auto isLow = [](char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+    char32_t c = unit;
+    if (m_high != 0) {
+        if (!isLow(c)) {
+            m_problem = scheduleText::utf16HalfCharacter;
+            return false;
+        }
+        c = 0x10000 + ((static_cast<char32_t>(m_high) - 0xD800) << 10) + (c - 0xDC00);
+        m_high = 0;
+    } else if (c >= 0xD800 && c <= 0xDBFF) {
+        m_high = unit;
+        return true;
+    } else if (isLow(c)) {
+        m_problem = scheduleText::utf16HalfCharacter;
+        return false;
+    }
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return true;
+}
+
+bool Utf16Decoder::add(std::string_view bytes, std::string &text)
+{
+    if (!m_problem.empty()) {
+        return false;
+    }
+    const auto unitOf = [this](unsigned char first, unsigned char second) {
+        return static_cast<char16_t>(m_bigEndian ? (first << 8) | second : (second << 8) | first);
+    };
+    std::size_t i = 0;
+    if (m_haveByte && !bytes.empty()) {
+        m_haveByte = false;
+        if (!put(unitOf(m_byte, static_cast<unsigned char>(bytes[0])), text)) {
+            return false;
+        }
+        i = 1;
+    }
+    for (; i + 1 < bytes.size(); i += 2) {
+        if (!put(unitOf(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1])), text)) {
+            return false;
+        }
+    }
+    if (i < bytes.size()) {
+        m_byte = static_cast<unsigned char>(bytes[i]);
+        m_haveByte = true;
+    }
+    return true;
+}
+
+bool Utf16Decoder::finish()
+{
+    if (m_problem.empty() && m_high != 0) {
+        m_problem = scheduleText::utf16HalfCharacter;
+    } else if (m_problem.empty() && m_haveByte) {
+        m_problem = scheduleText::utf16OddBytes;
+    }
+    return m_problem.empty();
 }
 
 std::optional<std::string> readScheduleFile(const std::string &path, std::string &bytes, std::uintmax_t limit)

@@ -1,5 +1,5 @@
-// Reading a pile schedule: CSV text in UTF-8 or GBK (comma, semicolon or tab between the cells) or the
-// first sheet of an .xlsx workbook; named columns in any order, one pile per row.
+// Reading a pile schedule: CSV text in UTF-8, GBK or UTF-16 (comma, semicolon or tab between the cells) or
+// the first sheet of an .xlsx workbook; named columns in any order, one pile per row.
 #pragma once
 
 #include "text/fill_in.h" // the texts of its errors are filled in
@@ -85,9 +85,43 @@ struct ScheduleReading {
     bool chineseHeader = false; // the header names its columns in Chinese (any name not in ASCII)
 };
 
-// Reads the whole file. Text that is valid UTF-8 (with or without a byte-order mark) is read as
-// UTF-8, any other as GBK. A file that cannot be read as a whole gives its first error and no rows.
+// Reads the whole file. Text that opens with UTF-16's byte-order mark (either byte order, as a
+// spreadsheet saves "Unicode text") is read as UTF-16; text that is valid UTF-8 (with or without a
+// byte-order mark) as UTF-8, any other as GBK. A file that cannot be read as a whole gives its first
+// error and no rows.
 ScheduleReading readSchedule(std::string_view bytes);
+
+// The byte order of UTF-16 text that opens with its byte-order mark; nothing for other bytes, UTF-32's
+// marks included.
+enum class Utf16Order { LittleEndian, BigEndian };
+std::optional<Utf16Order> utf16Order(std::string_view bytes);
+inline constexpr std::size_t utf16MarkBytes = 2;
+
+// UTF-16 text (after its byte-order mark) as UTF-8, a piece at a time: a piece may end inside a code
+// unit or between the two halves of a character beyond U+FFFF, which the next piece completes.
+class Utf16Decoder
+{
+  public:
+    explicit Utf16Decoder(Utf16Order order) : m_bigEndian(order == Utf16Order::BigEndian) {}
+
+    // Appends the UTF-8 of `bytes` to `text`. False from the first code unit that belongs to no
+    // character (half of a pair without the other): the text stops before it.
+    bool add(std::string_view bytes, std::string &text);
+    // Whether the text ended on a whole character: not with a byte left over (an odd count) or the first
+    // half of a pair.
+    bool finish();
+    // What is wrong once add() or finish() was false.
+    std::string_view problem() const { return m_problem; }
+
+  private:
+    bool put(char16_t unit, std::string &text);
+
+    bool m_bigEndian;
+    bool m_haveByte = false;
+    unsigned char m_byte = 0; // the first byte of a code unit the last piece cut
+    char16_t m_high = 0;      // the first half of a pair, waiting for its second
+    std::string_view m_problem;
+};
 
 // The longest id a pile may have, in characters.
 inline constexpr std::size_t longestId = 200;

@@ -16,9 +16,11 @@ namespace
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 // The most text a file may hold before its first row to be read a piece at a time.
 constexpr std::size_t largestHeader = std::size_t{16} << 20;
-// Files that are not CSV text in one code page: workbooks (new and old) and the wide encodings.
-constexpr std::array<std::string_view, 4> wholeReadingMarks{"PK\x03\x04", "\xD0\xCF\x11\xE0", "\xFF\xFE",
-                                                            "\xFE\xFF"};
+// Files that are not CSV text: workbooks (new and old) and UTF-32 (whose little-endian mark opens with
+// UTF-16's).
+constexpr std::array<std::string_view, 4> wholeReadingMarks{"PK\x03\x04", "\xD0\xCF\x11\xE0",
+                                                            std::string_view("\xFF\xFE\0\0", 4),
+                                                            std::string_view("\0\0\xFE\xFF", 4)};
 
 // Where a record scan stands: at a field's start, in a plain field, in a quoted one, or just after a
 // quote inside a quoted one (a second quote goes on with the field, anything else ends it).
@@ -70,7 +72,41 @@ bool ScheduleStream::start()
     m_pieceRefused = false;
     m_prefix.clear();
     m_bytesRead = 0;
+    m_decoder.reset();
+    if (m_utf16) {
+        m_decoder.emplace(*m_utf16);
+        m_in.ignore(utf16MarkBytes);
+        m_bytesRead = utf16MarkBytes;
+    }
     return static_cast<bool>(m_in);
+}
+
+bool ScheduleStream::readMore()
+{
+    std::string &into = m_decoder ? m_wide : m_raw;
+    const std::size_t at = m_decoder ? 0 : m_raw.size();
+    into.resize(at + m_pieceBytes);
+    m_in.read(into.data() + at, static_cast<std::streamsize>(m_pieceBytes));
+    const auto got = static_cast<std::size_t>(m_in.gcount());
+    into.resize(at + got);
+    m_bytesRead += got;
+    if (m_bytesRead > largestScheduleBytes) {
+        m_failed = true; // the whole reading refuses it, as it refuses to hold it
+        m_raw.clear();
+        return false;
+    }
+    if (got == 0) {
+        m_failed = m_failed || m_in.bad();
+        // A UTF-16 text that ends inside a character is the whole reading's to refuse.
+        m_failed = m_failed || (m_decoder && !m_decoder->finish());
+        return false;
+    }
+    if (m_decoder && !m_decoder->add(m_wide, m_raw)) {
+        m_failed = true; // half of a character: the whole reading says where
+        m_raw.clear();
+        return false;
+    }
+    return true;
 }
 
 bool ScheduleStream::readRaw(std::string &chunk)
@@ -132,20 +168,11 @@ bool ScheduleStream::readRaw(std::string &chunk)
         if (m_atEnd) {
             return false;
         }
-        const std::size_t at = m_raw.size();
-        m_raw.resize(at + m_pieceBytes);
-        m_in.read(m_raw.data() + at, static_cast<std::streamsize>(m_pieceBytes));
-        m_raw.resize(at + static_cast<std::size_t>(m_in.gcount()));
-        m_bytesRead += m_raw.size() - at;
-        if (m_bytesRead > largestScheduleBytes) {
-            m_failed = true; // the whole reading refuses it, as it refuses to hold it
+        if (!readMore()) {
             m_atEnd = true;
-            m_raw.clear();
-            return false;
-        }
-        if (m_raw.size() == at) {
-            m_atEnd = true;
-            m_failed = m_failed || m_in.bad();
+            if (m_failed) {
+                return false;
+            }
         }
     }
 }
@@ -216,7 +243,8 @@ bool ScheduleStream::nextPiece()
 bool ScheduleStream::decodePiece(std::string &chunk, bool first, std::string &text)
 {
     text = std::move(chunk);
-    if (m_encoding == Encoding::Utf8 && first && text.starts_with(utf8Mark)) {
+    // A UTF-16 file's mark is gone before its text is decoded: a UTF-8 mark after it is text.
+    if (m_encoding == Encoding::Utf8 && !m_utf16 && first && text.starts_with(utf8Mark)) {
         text.erase(0, utf8Mark.size());
     }
     return true;
@@ -250,10 +278,11 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
     m_checked = false;
     m_failed = false;
     m_prefix.clear();
+    m_utf16.reset();
     if (!start()) {
         return false;
     }
-    // The first bytes: no workbook or wide encoding, and the separator of the header line.
+    // The first bytes: no workbook or UTF-32, and the separator of the header line.
     std::string head(m_pieceBytes, '\0');
     m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(m_in.gcount()));
@@ -262,20 +291,30 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
             return false;
         }
     }
-    if (head.size() == m_pieceBytes && head.find_first_of("\r\n") == std::string::npos) {
+    const bool fullPiece = head.size() == m_pieceBytes;
+    m_utf16 = utf16Order(head);
+    if (m_utf16) {
+        std::string text;
+        Utf16Decoder decoder(*m_utf16);
+        if (!decoder.add(std::string_view(head).substr(utf16MarkBytes), text)) {
+            return false;
+        }
+        head = std::move(text);
+    }
+    if (fullPiece && head.find_first_of("\r\n") == std::string::npos) {
         return false; // a header longer than a piece
     }
     m_separator = fieldSeparator(head);
     head = std::string();
 
-    // The code page: UTF-8 when every piece is UTF-8, otherwise GBK.
+    // The code page: UTF-8 when every piece is UTF-8, otherwise GBK; a UTF-16 file's text is UTF-8.
     if (!start()) {
         return false;
     }
     m_encoding = Encoding::Utf8;
     std::string chunk;
     bool mark = false;
-    for (bool first = true; readRaw(chunk); first = false) {
+    for (bool first = true; !m_utf16 && readRaw(chunk); first = false) {
         mark = mark || (first && chunk.starts_with(utf8Mark));
         if (invalidUtf8At(chunk) != std::string_view::npos) {
             if (mark) {

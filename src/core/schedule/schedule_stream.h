@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,10 @@ namespace saxolith
 {
 
 // Goes through the file twice: check() once, to learn that it can be read a piece at a time and
-// that reading it finds no error; then next() gives its rows in order. A file that is not plain CSV
-// text in one code page (a workbook, a wide encoding, bytes that are not text), or that holds an
-// error anywhere, is left to the whole reading (readScheduleFile and readSchedule), which gives its
-// first error as it always has.
+// that reading it finds no error; then next() gives its rows in order. UTF-16 text is turned into
+// UTF-8 as it is read, by the decoder the whole reading uses. A file that is not CSV text in one
+// encoding (a workbook, UTF-32, bytes that are not text), or that holds an error anywhere, is left to
+// the whole reading (readScheduleFile and readSchedule), which gives its first error as it always has.
 class ScheduleStream
 {
   public:
@@ -44,6 +45,8 @@ class ScheduleStream
     // m_rows. False at the end of the file, and when the piece is not what check() found.
     bool nextPiece();
     bool readRaw(std::string &chunk);
+    // The next bytes of the file onto m_raw, as UTF-8 for a UTF-16 file; false at its end.
+    bool readMore();
     // A piece's text: its bytes, without the UTF-8 mark that may open the file.
     bool decodePiece(std::string &chunk, bool first, std::string &text);
     // The piece read as the whole reading reads a file, after the header; `unsure` when it could be
@@ -55,7 +58,7 @@ class ScheduleStream
     std::string m_path;
     std::size_t m_pieceBytes;
     std::ifstream m_in;
-    std::string m_raw;       // bytes read and not yet handed on
+    std::string m_raw;       // bytes read and not yet handed on (a UTF-16 file's as UTF-8)
     std::size_t m_scanned = 0; // of m_raw, bytes already looked at for record ends
     int m_state = 0;          // where the scan stands within a record
     bool m_atEnd = false;
@@ -63,6 +66,9 @@ class ScheduleStream
     bool m_firstPiece = true;
     char m_separator = ',';
     Encoding m_encoding = Encoding::Utf8;
+    std::optional<Utf16Order> m_utf16; // the byte order of a UTF-16 file
+    std::optional<Utf16Decoder> m_decoder;
+    std::string m_wide; // a UTF-16 file's bytes as read
     std::string m_prefix; // the text before the first row: the header, for every later piece
     int m_prefixLines = 0;
     int m_nextLine = 1; // the file's line on which the next piece starts

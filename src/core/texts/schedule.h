@@ -18,7 +18,9 @@ inline constexpr std::string_view binaryFile = "不是文本文件（含二进�
 inline constexpr std::string_view tooLarge = "文件太大，不像是桩表";
 inline constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
 inline constexpr std::string_view cannotRead = "无法读取：";
-inline constexpr std::string_view wideEncoding = "UTF-16/UTF-32 编码的文件不能读取，请另存为 UTF-8 或 GBK";
+inline constexpr std::string_view wideEncoding = "UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK";
+inline constexpr std::string_view utf16HalfCharacter = "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏";
+inline constexpr std::string_view utf16OddBytes = "UTF-16 文本的字节数是奇数，文件不完整";
 inline constexpr std::string_view notText = "既不是 UTF-8 也不是 GBK 编码的文本";
 inline constexpr std::string_view mixedEncoding =
     "不是 UTF-8 编码（第 {} 行是 UTF-8）：一个文件中混有 UTF-8 与 GBK，请整个另存为一种编码";

@@ -48,15 +48,20 @@ TEST(ScheduleFile, ColumnsAreFoundByEitherNameInAnyOrder)
     }
 }
 
-TEST(ScheduleFile, Utf8WithOrWithoutMarkAndGbkReadAlike)
+TEST(ScheduleFile, Utf8WithOrWithoutMarkGbkAndUtf16ReadAlike)
 {
     const std::string text = "桩号,截面类型,frk\r\n东-1,矩形桩,35\r\n\"西,2\",方桩,20\r\n";
-    const std::string forms[] = {text, "\xEF\xBB\xBF" + text, test::toGbk(text)};
+    // As a spreadsheet saves "Unicode text": UTF-16 with its mark, tabs between the cells.
+    const std::string tabs = "桩号\t截面类型\tfrk\r\n东-1\t矩形桩\t35\r\n\"西,2\"\t方桩\t20\r\n";
+    const std::string forms[] = {text, "\xEF\xBB\xBF" + text, test::toGbk(text), test::toUtf16(tabs),
+                                 test::toUtf16(text, true)};
     ASSERT_NE(forms[2], text);
     for (const std::string &bytes : forms) {
         const ScheduleReading reading = readSchedule(bytes);
         ASSERT_FALSE(reading.error) << scheduleErrorText(*reading.error);
         ASSERT_EQ(reading.rows.size(), 2u);
+        EXPECT_TRUE(reading.chineseHeader);
+        EXPECT_EQ(reading.rows[1].line, 3);
         EXPECT_EQ(reading.rows[0].cell(Id), "东-1");
         EXPECT_EQ(reading.rows[1].cell(Id), "西,2");
         EXPECT_EQ(reading.rows[1].cell(Section), "方桩");
@@ -130,7 +135,20 @@ TEST(ScheduleFile, FilesThatCannotBeReadSayWhereAndWhy)
                      19),
          3, "不是文本文件（含二进制字节）"},
         {"picture", png, 2, "不是文本文件（含二进制字节）"},
-        {"UTF-16", "\xFF\xFEi\0d\0", 1, "UTF-16/UTF-32 编码的文件不能读取，请另存为 UTF-8 或 GBK"},
+        {"UTF-32", std::string("\xFF\xFE\0\0i\0\0\0", 8), 1, "UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK"},
+        {"UTF-32, big-endian", std::string("\0\0\xFE\xFF\0\0\0i", 8), 1,
+         "UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK"},
+        {"UTF-16 cut after an odd byte", test::toUtf16("id,d\r\nA,1000\r\nB,1") + "\x31", 3,
+         "UTF-16 文本的字节数是奇数，文件不完整"},
+        {"UTF-16 with half of a pair, then a letter",
+         test::toUtf16("id,d\nA,1000\n", true) + std::string("\xD8\x40\0B", 4) + test::toUtf16(",1000\n", true).substr(2),
+         3, "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
+        {"UTF-16 with a second half alone", test::toUtf16("id,d\rA,1000\rB") + std::string("\x00\xDC", 2) + test::toUtf16(",1\r").substr(2), 3,
+         "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
+        {"UTF-16 ending on the first half of a pair", test::toUtf16("id,d\nA,1000\n\nB,1") + "\x40\xD8", 4,
+         "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
+        {"UTF-16 with a NUL before half a pair", test::toUtf16(std::string("id,d\nA\0,1\n", 10)) + std::string("\x00\xDC", 2), 2,
+         "不是文本文件（含二进制字节）"},
         {"neither UTF-8 nor GBK", "id,d\nA,1000\nB\x81\x20,1000\n", 3, "既不是 UTF-8 也不是 GBK 编码的文本"},
         {"marked but not UTF-8", "\xEF\xBB\xBFid,d\n\xB6\xAB,1000\n", 2,
          "既不是 UTF-8 也不是 GBK 编码的文本"},

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <unistd.h>
 
 namespace saxolith
@@ -54,6 +55,34 @@ std::string manyRows(std::string_view separator)
     return out;
 }
 
+// The rows with ids in more scripts than GBK holds, some of them beyond U+FFFF (a pair of UTF-16 code units).
+std::string wideRows(std::string_view separator)
+{
+    std::string text = manyRows(separator);
+    for (const auto &[from, to] : {std::pair<std::string_view, std::string_view>{"西", "𠮷Жψ한"}, {"东", "東𠮷"}}) {
+        for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+            text.replace(at, from.size(), to);
+        }
+    }
+    return text;
+}
+
+// Where pieces of `piece` bytes cut the pairs of UTF-16 `bytes` (read after the mark): 2 between the
+// halves, 1 or 3 inside one.
+std::set<std::size_t> pairCuts(std::string_view bytes, std::size_t piece, bool bigEndian)
+{
+    std::set<std::size_t> cuts;
+    for (std::size_t at = 2; at + 4 <= bytes.size(); at += 2) {
+        const auto high = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
+        for (std::size_t inside = 1; high >= 0xD8 && high <= 0xDB && inside < 4; ++inside) {
+            if ((at + inside - 2) % piece == 0) {
+                cuts.insert(inside);
+            }
+        }
+    }
+    return cuts;
+}
+
 struct Form {
     std::string name;
     std::string bytes;
@@ -66,12 +95,20 @@ TEST(ScheduleStream, GivesTheRowsOfTheWholeReadingWhateverThePieceSize)
                                   {"UTF-8 with its mark", "\xEF\xBB\xBF" + text},
                                   {"GBK", test::toGbk(text)},
                                   {"semicolons", manyRows(";")},
-                                  {"tabs", test::toGbk(manyRows("\t"))}};
+                                  {"tabs", test::toGbk(manyRows("\t"))},
+                                  {"UTF-16, tabs", test::toUtf16(wideRows("\t"))},
+                                  {"UTF-16 big-endian", test::toUtf16(wideRows(","), true)}};
+    for (const bool bigEndian : {false, true}) {
+        const std::string &bytes = forms[bigEndian ? 6 : 5].bytes;
+        ASSERT_EQ(pairCuts(bytes, 16, bigEndian), std::set<std::size_t>{2});
+        ASSERT_EQ(pairCuts(bytes, 17, bigEndian), (std::set<std::size_t>{1, 3}));
+    }
     for (const Form &form : forms) {
         const ScheduleReading whole = readSchedule(form.bytes);
         ASSERT_FALSE(whole.error) << form.name << ": " << scheduleErrorText(*whole.error);
         const std::string path = scheduleAt(form.bytes);
-        for (const std::size_t piece : {16, 100, 1000, 1 << 20}) {
+        // Odd sizes cut UTF-16 code units in two.
+        for (const std::size_t piece : {16, 17, 100, 1001, 1 << 20}) {
             ScheduleStream stream(path, piece);
             ASSERT_TRUE(stream.check()) << form.name << ", pieces of " << piece;
             EXPECT_EQ(stream.rowCount(), whole.rows.size());
@@ -104,7 +141,11 @@ TEST(ScheduleStream, LeavesToTheWholeReadingWhatItCannotTakeAPieceAtATime)
         {"a header alone", "桩号,截面类型\r\n\r\n"},
         {"nothing", ""},
         {"a workbook", std::string("PK\x03\x04", 4) + text},
-        {"UTF-16", "\xFF\xFE" + text},
+        // Its text opens with a mark of no use in UTF-16, which the header's first name then holds.
+        {"UTF-16 with a UTF-8 mark in its text", test::toUtf16("\xEF\xBB\xBF" + text)},
+        {"UTF-32", std::string("\xFF\xFE\0\0", 4) + text},
+        {"UTF-16 with an odd count of bytes", test::toUtf16(text) + "x"},
+        {"UTF-16 with half of a pair", test::toUtf16(text + "\r\n西") + "\x40\xD8" + test::toUtf16(",圆桩,1,2,3").substr(2)},
     };
     for (const Form &form : forms) {
         EXPECT_TRUE(readSchedule(form.bytes).error) << form.name;
