@@ -37,11 +37,33 @@ inline std::string fromGbk(std::string_view gbk)
     return convert(gbk, "UTF-8", "GBK");
 }
 
-// `utf8` as UTF-16 after its byte-order mark, as a spreadsheet saves "Unicode text".
+// `utf8` (valid UTF-8) as UTF-16 after its byte-order mark, as a spreadsheet saves "Unicode text". Made
+// here by hand: the iconv the Windows build tests with knows no UTF-16.
 inline std::string toUtf16(std::string_view utf8, bool bigEndian = false)
 {
-    return (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) +
-           convert(utf8, bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8");
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const auto unit = [&](char32_t u) {
+        const char high = static_cast<char>(u >> 8);
+        const char low = static_cast<char>(u & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        }
+        i += length;
+        if (c >= 0x10000) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    return out;
 }
 
 } // namespace saxolith::test
