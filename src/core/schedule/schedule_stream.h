@@ -23,7 +23,8 @@ namespace saxolith
 class ScheduleStream
 {
   public:
-    explicit ScheduleStream(std::string path, std::size_t pieceBytes = std::size_t{256} << 10);
+    // Pieces of 64 KB: a piece's rows (some 1,400) stay in the processor's cache while they are read.
+    explicit ScheduleStream(std::string path, std::size_t pieceBytes = std::size_t{64} << 10);
 
     // True when the rows can be taken with next(); false when the file is to be read whole. Each row
     // read on the way goes to `visit`, when given (what must be known of all rows before the first).
