@@ -77,7 +77,9 @@ class Console
         // Messages gathered and written in blocks: a long schedule can list a refused row for every
         // tenth pile, and a write a line took more time than calculating them. Handed on before the
         // summary on stdout and with every progress line, so what is read stays in order.
-        std::setvbuf(stderr, nullptr, _IOFBF, std::size_t{64} << 10);
+        // A buffer of its own: given none, the C library takes the block size of the file (4 KB).
+        static std::array<char, std::size_t{64} << 10> block;
+        std::setvbuf(stderr, block.data(), _IOFBF, block.size());
     }
 
     // `raw` (a path as given) goes out unchanged, the text in the terminal's character set.

@@ -341,6 +341,41 @@ TEST_F(BatchTest, ALongScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRun)
     }
 }
 
+// A book that cannot be written whole (here: the files may grow to 4 MB only, and the text book is
+// about 20 MB) fails the run as the whole run fails it, after every row was calculated, and the
+// folder keeps the last run's files.
+TEST_F(BatchTest, ABookThatCannotBeWrittenWholeReplacesNothing)
+{
+    schedule("id,section,d,integrity,frk\nA,圆桩,1000,较完整,35\n");
+    ASSERT_EQ(run("piles.csv --out out").code, 0);
+    const std::string book = fileBytes(folder / "out" / bookFileName(BookForm::Text));
+    std::string csv = "id,section,d,integrity,frk\n";
+    for (int i = 0; i < 12000; ++i) {
+        csv += "P-" + std::to_string(i) + ",圆桩," + std::to_string(800 + i % 900) + ",较完整,35\n";
+    }
+    schedule(csv, "long.csv");
+    // Past the limit a write is refused (EFBIG) rather than the program stopped.
+    const std::string limited = "ulimit -f 8192 && trap '' XFSZ && ";
+    const BatchRun streamed = run("long.csv --out out", {}, limited);
+    const BatchRun whole = run("long.csv --out out", "SAXOLITH_BATCH_READ_WHOLE=1", limited);
+    EXPECT_EQ(streamed.code, 2);
+    EXPECT_NE(streamed.err.find(std::string(bookFileName(BookForm::Text))), std::string::npos) << streamed.err;
+    EXPECT_NE(streamed.err.find("本次的文件都没有写出"), std::string::npos) << streamed.err;
+    EXPECT_EQ(streamed.out, "已计算 12000 根，未计算 0 根\n");
+    EXPECT_EQ(streamed.code, whole.code);
+    // The same messages, but for the name of the folder each run wrote its files in apart.
+    const auto oneRunFolder = [](const std::string &text) {
+        return std::regex_replace(text, std::regex(R"(\.saxolith-run-\w+)"), ".saxolith-run");
+    };
+    EXPECT_EQ(oneRunFolder(streamed.err), oneRunFolder(whole.err));
+    EXPECT_EQ(fileBytes(folder / "out" / bookFileName(BookForm::Text)), book);
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder / "out")) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names.size(), 3u);
+}
+
 // One run at a time into a folder, and each run's files replace the last run's together or not at all.
 TEST_F(BatchTest, OneRunAtATimeIntoAFolderAndOneGenerationOfFiles)
 {
