@@ -649,6 +649,10 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
                     }
                 }
             })) {
+            if (const auto &error = stream->error()) {
+                console.error(options.schedule, scheduleErrorText(*error));
+                return failed;
+            }
             stream.reset();
         }
     }

@@ -170,18 +170,6 @@ std::optional<std::size_t> utf8LineIn(std::string_view bytes)
     return std::nullopt;
 }
 
-// A control character other than tab and the line ends means the file is not text.
-std::size_t controlByteAt(std::string_view bytes)
-{
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            return i;
-        }
-    }
-    return std::string_view::npos;
-}
-
 ScheduleError errorAt(int line, std::string text)
 {
     return ScheduleError{line, std::move(text)};
@@ -441,6 +429,17 @@ std::size_t invalidUtf8At(std::string_view text)
             }
         }
         i += length;
+    }
+    return std::string_view::npos;
+}
+
+std::size_t controlByteAt(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return i;
+        }
     }
     return std::string_view::npos;
 }

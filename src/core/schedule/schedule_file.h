@@ -139,6 +139,10 @@ char fieldSeparator(std::string_view text);
 // U+10FFFF included); npos for valid text.
 std::size_t invalidUtf8At(std::string_view text);
 
+// Where the first control character other than tab and the line ends stands, which means the file is
+// not text; npos when there is none.
+std::size_t controlByteAt(std::string_view bytes);
+
 // A cell as messages quote it: at most 60 characters, a longer one cut with "…".
 std::string quotedCell(std::string_view cell);
 

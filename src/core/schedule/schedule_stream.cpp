@@ -26,6 +26,99 @@ constexpr std::array<std::string_view, 4> wholeReadingMarks{"PK\x03\x04", "\xD0\
 // quote inside a quoted one (a second quote goes on with the field, anything else ends it).
 enum ScanState { fieldStart, plainField, quotedField, afterQuote };
 
+// Scans `text` on from `state` for the ends of records. Gives the offset after the last line feed
+// that ends a record (0 when none); `opened` becomes the offset, counted from `base` at the text's
+// start, of the quote that opened the quoted field the scan is in.
+std::size_t scanRecords(std::string_view text, int &state, char separator, std::uint64_t base, std::uint64_t &opened)
+{
+    std::size_t cut = 0;
+    // Outside a quoted field, with no quote in what is left to scan, every line feed ends a record:
+    // the last of them is the cut, and the last byte gives the scan's state.
+    if ((state == fieldStart || state == plainField) && !text.empty() && text.find('"') == std::string_view::npos) {
+        if (const std::size_t feed = text.rfind('\n'); feed != std::string_view::npos) {
+            cut = feed + 1;
+        }
+        const char last = text.back();
+        state = last == separator || last == '\r' || last == '\n' ? fieldStart : plainField;
+        return cut;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool lineEnd = c == '\r' || c == '\n';
+        switch (state) {
+        case quotedField:
+            state = c == '"' ? afterQuote : quotedField;
+            continue;
+        case afterQuote:
+            if (c == '"') {
+                state = quotedField;
+                continue;
+            }
+            break;
+        case fieldStart:
+            if (c == '"') {
+                state = quotedField;
+                opened = base + i;
+                continue;
+            }
+            break;
+        default:
+            break;
+        }
+        state = c == separator || lineEnd ? fieldStart : plainField;
+        if (c == '\n') {
+            cut = i + 1;
+        }
+    }
+    return cut;
+}
+
+// Line ends counted a piece of text at a time, as the whole reading counts them in the whole text: CR LF,
+// LF and a lone CR each end a line, a CR LF cut between two pieces too.
+struct LineCount {
+    int ends = 0;
+    bool afterCr = false;
+
+    // The line on which byte `at` of `text`, the piece that comes next, stands.
+    int lineOf(std::string_view text, std::size_t at) const
+    {
+        int count = ends;
+        bool cr = afterCr;
+        for (std::size_t i = 0; i < at && i < text.size(); ++i) {
+            count += text[i] == '\r' || (text[i] == '\n' && !cr) ? 1 : 0;
+            cr = text[i] == '\r';
+        }
+        return count + 1;
+    }
+    void add(std::string_view text)
+    {
+        if (text.empty()) {
+            return;
+        }
+        if (text.find('\r') == std::string_view::npos) {
+            ends += static_cast<int>(std::count(text.begin(), text.end(), '\n')) - (afterCr && text[0] == '\n' ? 1 : 0);
+        } else {
+            ends = lineOf(text, text.size()) - 1;
+        }
+        afterCr = text.back() == '\r';
+    }
+};
+
+// How many bytes at the end of `text` open a UTF-8 character that the text cuts (the next piece
+// completes it, or the text ends on a character that is not whole).
+std::size_t cutCharacter(std::string_view text)
+{
+    for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+        const auto c = static_cast<unsigned char>(text[text.size() - back]);
+        if ((c & 0xC0u) == 0x80u) {
+            continue; // a continuation byte: its lead is further back
+        }
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
 // Line ends as the reading counts them: CR LF, LF and a lone CR each end a line.
 int lineEnds(std::string_view text)
 {
@@ -62,6 +155,7 @@ bool ScheduleStream::start()
     m_in = std::ifstream(filePath(m_path), std::ios::binary);
     m_raw.clear();
     m_scanned = 0;
+    m_rawStart = 0;
     m_state = fieldStart;
     m_atEnd = false;
     m_firstPiece = true;
@@ -113,48 +207,17 @@ bool ScheduleStream::readRaw(std::string &chunk)
 {
     for (;;) {
         // Cut after the last line feed that ends a record.
-        std::size_t cut = 0;
-        std::size_t from = m_scanned;
-        // Outside a quoted field, with no quote in what is left to scan, every line feed ends a record:
-        // the last of them is the cut, and the last byte gives the scan's state.
-        const std::string_view left = std::string_view(m_raw).substr(m_scanned);
-        if ((m_state == fieldStart || m_state == plainField) && !left.empty() &&
-            left.find('"') == std::string_view::npos) {
-            if (const std::size_t feed = left.rfind('\n'); feed != std::string_view::npos) {
-                cut = m_scanned + feed + 1;
-            }
-            const char last = left.back();
-            m_state = last == m_separator || last == '\r' || last == '\n' ? fieldStart : plainField;
-            from = m_raw.size();
-        }
-        for (std::size_t i = from; i < m_raw.size(); ++i) {
-            const char c = m_raw[i];
-            const bool lineEnd = c == '\r' || c == '\n';
-            switch (m_state) {
-            case quotedField:
-                m_state = c == '"' ? afterQuote : quotedField;
-                continue;
-            case afterQuote:
-                if (c == '"') {
-                    m_state = quotedField;
-                    continue;
-                }
-                break;
-            case fieldStart:
-                if (c == '"') {
-                    m_state = quotedField;
-                    continue;
-                }
-                break;
-            default:
-                break;
-            }
-            m_state = c == m_separator || lineEnd ? fieldStart : plainField;
-            if (c == '\n') {
-                cut = i + 1;
-            }
-        }
+        std::uint64_t opened = 0;
+        std::size_t cut = scanRecords(std::string_view(m_raw).substr(m_scanned), m_state, m_separator, 0, opened);
+        cut = cut > 0 ? m_scanned + cut : 0;
         m_scanned = m_raw.size();
+        // The file ends inside the quoted field opened there: the text up to its quote is all the
+        // reading needs to tell, and the rest of the file is never held.
+        if (cut == 0 && m_openQuoteAt && m_rawStart + m_raw.size() > *m_openQuoteAt) {
+            cut = static_cast<std::size_t>(*m_openQuoteAt - m_rawStart) + 1;
+            m_raw.resize(cut);
+            m_atEnd = true;
+        }
         if (cut > 0 || (m_atEnd && !m_raw.empty())) {
             // What follows the cut was scanned from a record's start, so the scan's state holds for it.
             if (cut == 0) {
@@ -162,6 +225,7 @@ bool ScheduleStream::readRaw(std::string &chunk)
             }
             chunk.assign(m_raw, 0, cut);
             m_raw.erase(0, cut);
+            m_rawStart += cut;
             m_scanned = m_raw.size();
             return true;
         }
@@ -215,14 +279,20 @@ bool ScheduleStream::nextPiece()
     m_rowAt = 0;
     if (first) {
         if (reading.error || reading.rows.empty()) {
+            // The text up to here is the file's up to here, its first line the file's. A GBK file's
+            // pieces may hold a line in other bytes, which the whole reading finds first.
+            if (m_encoding == Encoding::Utf8) {
+                m_error = std::move(reading.error);
+            }
             return false;
         }
         m_chineseHeader = reading.chineseHeader;
         m_prefixLines = reading.rows.front().line - 1;
         m_prefix.assign(text, 0, lineStart(text, reading.rows.front().line));
-        // A lone CR closing the header could join a later piece's LF into one line end.
+        // A lone CR that ends the text before the first row ends a record: as a line feed it ends the
+        // same, and a later piece's first line feed cannot join it into one line end.
         if (m_prefix.ends_with('\r')) {
-            return false;
+            m_prefix.back() = '\n';
         }
         m_rows = std::move(reading.rows);
         m_pieceRefused = false;
@@ -277,6 +347,8 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
 {
     m_checked = false;
     m_failed = false;
+    m_error.reset();
+    m_openQuoteAt.reset();
     m_prefix.clear();
     m_utf16.reset();
     if (!start()) {
@@ -307,24 +379,7 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
     m_separator = fieldSeparator(head);
     head = std::string();
 
-    // The code page: UTF-8 when every piece is UTF-8, otherwise GBK; a UTF-16 file's text is UTF-8.
-    if (!start()) {
-        return false;
-    }
-    m_encoding = Encoding::Utf8;
-    std::string chunk;
-    bool mark = false;
-    for (bool first = true; !m_utf16 && readRaw(chunk); first = false) {
-        mark = mark || (first && chunk.starts_with(utf8Mark));
-        if (invalidUtf8At(chunk) != std::string_view::npos) {
-            if (mark) {
-                return false;
-            }
-            m_encoding = Encoding::Gbk;
-            break;
-        }
-    }
-    if (m_failed || !start()) {
+    if (!scanText() || !start()) {
         return false;
     }
     m_rowCount = 0;
@@ -364,6 +419,13 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         const int linesOfOne = lineEnds(one);
         ScheduleReading other = more ? second.get() : ScheduleReading{};
         if (refused(first, unsureOfOne) || (more && refused(other, unsureOfTwo))) {
+            // The first error of the two, on the file's line.
+            ScheduleReading &refusing = refused(first, unsureOfOne) ? first : other;
+            if (refusing.error && m_encoding == Encoding::Utf8) {
+                const int startLine = m_nextLine + (&refusing == &first ? 0 : linesOfOne);
+                m_error = std::move(refusing.error);
+                m_error->line = m_error->line - (m_prefixLines + 1) + startLine;
+            }
             return false;
         }
         for (ScheduleReading *reading : {&first, &other}) {
@@ -378,6 +440,105 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         return false;
     }
     m_checked = true;
+    return true;
+}
+
+bool ScheduleStream::scanText()
+{
+    if (!start()) {
+        return false;
+    }
+    LineCount lines;
+    std::uint64_t bytesRead = m_bytesRead; // a UTF-16 file's mark, passed over
+    std::uint64_t offset = 0; // of the text, a UTF-16 file's as UTF-8
+    int state = fieldStart;
+    std::uint64_t opened = 0;
+    std::optional<ScheduleError> control;
+    std::optional<ScheduleError> notUtf8; // the first byte that breaks UTF-8, on its line
+    std::optional<ScheduleError> notWhole; // a UTF-16 file's first character that is not whole
+    std::optional<Utf16Decoder> decoder;
+    if (m_utf16) {
+        decoder.emplace(*m_utf16);
+    }
+    bool mark = false;
+    std::string bytes(m_pieceBytes, '\0');
+    std::string wide;
+    std::string text;
+    std::string cut; // the bytes of a UTF-8 character the last piece cut
+    for (bool first = true;; first = false) {
+        m_in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const auto got = static_cast<std::size_t>(m_in.gcount());
+        bytesRead += got;
+        if (bytesRead > largestScheduleBytes) {
+            m_error = ScheduleError{0, std::string(scheduleText::tooLarge)};
+            return false;
+        }
+        if (got == 0) {
+            if (m_in.bad()) {
+                return false; // the whole reading says why
+            }
+            break;
+        }
+        std::string_view piece(bytes.data(), got);
+        if (decoder) {
+            // After its first character that is not whole, a UTF-16 file is only counted: the whole
+            // reading refuses what is too large first.
+            if (notWhole) {
+                continue;
+            }
+            text.clear();
+            if (!decoder->add(piece, text)) {
+                notWhole = ScheduleError{0, std::string(decoder->problem())};
+            }
+            piece = text;
+        } else {
+            mark = mark || (first && piece.starts_with(utf8Mark));
+            if (!notUtf8) {
+                std::string_view whole = piece;
+                if (!cut.empty()) {
+                    wide = cut;
+                    wide += piece;
+                    whole = wide;
+                }
+                const std::size_t open = cutCharacter(whole);
+                if (const std::size_t at = invalidUtf8At(whole.substr(0, whole.size() - open));
+                    at != std::string_view::npos) {
+                    notUtf8 = ScheduleError{lines.lineOf(piece, at < cut.size() ? 0 : at - cut.size()),
+                                            std::string(scheduleText::notText)};
+                }
+                cut.assign(whole.substr(whole.size() - open));
+            }
+        }
+        if (const std::size_t at = control ? std::string_view::npos : controlByteAt(piece);
+            at != std::string_view::npos) {
+            control = ScheduleError{lines.lineOf(piece, at), std::string(scheduleText::binaryFile)};
+        }
+        scanRecords(piece, state, m_separator, offset, opened);
+        offset += piece.size();
+        lines.add(piece);
+        if (notWhole) {
+            notWhole->line = lines.ends + 1; // where the text stops
+        }
+    }
+    if (!cut.empty() && !notUtf8) {
+        notUtf8 = ScheduleError{lines.ends + 1, std::string(scheduleText::notText)}; // a character left open
+    }
+    if (decoder && !notWhole && !decoder->finish()) {
+        notWhole = ScheduleError{lines.ends + 1, std::string(decoder->problem())};
+    }
+    // In the order the whole reading looks: a control character anywhere first.
+    m_error = control ? control : notWhole;
+    if (m_error) {
+        return false;
+    }
+    m_encoding = notUtf8 ? Encoding::Gbk : Encoding::Utf8;
+    if (notUtf8 && mark) {
+        m_error = notUtf8; // the mark says UTF-8
+        return false;
+    }
+    if (state == quotedField) {
+        m_openQuoteAt = opened;
+    }
     return true;
 }
 

@@ -18,17 +18,21 @@ namespace saxolith
 // Goes through the file twice: check() once, to learn that it can be read a piece at a time and
 // that reading it finds no error; then next() gives its rows in order. UTF-16 text is turned into
 // UTF-8 as it is read, by the decoder the whole reading uses. A file that is not CSV text in one
-// encoding (a workbook, UTF-32, bytes that are not text), or that holds an error anywhere, is left to
-// the whole reading (readScheduleFile and readSchedule), which gives its first error as it always has.
+// encoding (a workbook, UTF-32), that cannot be opened or read, or whose reading a piece at a time is
+// unsure (see check()), is left to the whole reading (readScheduleFile and readSchedule). An error that
+// refuses the file is found here, in little memory, as the whole reading gives it: error() tells.
 class ScheduleStream
 {
   public:
     // Pieces of 64 KB: a piece's rows (some 1,400) stay in the processor's cache while they are read.
     explicit ScheduleStream(std::string path, std::size_t pieceBytes = std::size_t{64} << 10);
 
-    // True when the rows can be taken with next(); false when the file is to be read whole. Each row
-    // read on the way goes to `visit`, when given (what must be known of all rows before the first).
+    // True when the rows can be taken with next(); false when the file is refused (error() then says
+    // why, as the whole reading would) or is to be read whole. Each row read on the way goes to `visit`,
+    // when given (what must be known of all rows before the first).
     bool check(const std::function<void(const ScheduleRow &row)> &visit = {});
+    // The file's first error, once check() has refused it: the whole reading's, line included.
+    const std::optional<ScheduleError> &error() const { return m_error; }
     // The next row; false after the last, or when reading failed (failed() then tells).
     bool next(ScheduleRow &row);
 
@@ -42,6 +46,10 @@ class ScheduleStream
     enum class Encoding { Utf8, Gbk };
 
     bool start();
+    // The whole text once, for what the whole reading finds before it reads any record: a file too
+    // large, a control character, bytes that are no text; and a quote that the file never closes.
+    // False when the file cannot be read or is refused (m_error then set).
+    bool scanText();
     // The next piece of the file's text, in UTF-8, that ends where a record ends; its rows into
     // m_rows. False at the end of the file, and when the piece is not what check() found.
     bool nextPiece();
@@ -61,6 +69,9 @@ class ScheduleStream
     std::ifstream m_in;
     std::string m_raw;       // bytes read and not yet handed on (a UTF-16 file's as UTF-8)
     std::size_t m_scanned = 0; // of m_raw, bytes already looked at for record ends
+    std::uint64_t m_rawStart = 0; // where m_raw starts in the text read
+    // Where in the text read the quote stands that opens a field the file never closes.
+    std::optional<std::uint64_t> m_openQuoteAt;
     int m_state = 0;          // where the scan stands within a record
     bool m_atEnd = false;
     std::uintmax_t m_bytesRead = 0;
@@ -81,6 +92,7 @@ class ScheduleStream
     bool m_pieceRefused = false; // the last piece could not be read as the check read it
     bool m_checked = false;
     bool m_failed = false;
+    std::optional<ScheduleError> m_error;
 };
 
 } // namespace saxolith
