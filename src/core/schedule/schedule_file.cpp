@@ -55,36 +55,6 @@ int lineAt(std::string_view bytes, std::size_t offset)
     return line;
 }
 
-// GBK bytes as UTF-8; the offset of the first byte that is not GBK when there is one. GB18030
-// reads every GBK text the same and also the few bytes Windows adds to it.
-std::string fromGbk(std::string_view bytes, std::size_t &badOffset)
-{
-    badOffset = std::string_view::npos;
-    const iconv_t cd = iconv_open("UTF-8", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        badOffset = 0;
-        return {};
-    }
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    char buffer[16384];
-    // iconv takes a non-const input pointer but does not write through it.
-    char *in = const_cast<char *>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char *outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            badOffset = static_cast<std::size_t>(in - bytes.data());
-            break;
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
 // The characters of valid UTF-8 text: every byte but the continuation bytes starts one.
 std::size_t utf8Length(std::string_view text)
 {
@@ -162,7 +132,7 @@ std::optional<std::size_t> utf8LineIn(std::string_view bytes)
             end = bytes.size();
         }
         const std::string_view line = bytes.substr(start, end - start);
-        if (readsAsChineseUtf8(line) && !readsAsChineseGbk(line)) {
+        if (plainlyUtf8Line(line)) {
             return start;
         }
         start = end + 1;
@@ -358,30 +328,41 @@ std::string normalisedName(std::string_view name)
 
 } // namespace
 
-char fieldSeparator(std::string_view text)
+bool SeparatorGuess::add(std::string_view text)
 {
-    std::array<int, 3> counts{};
     constexpr std::array<char, 3> candidates{',', ';', '\t'};
-    bool quoted = false;
-    bool seen = false; // anything but blanks on the line so far
     for (const char c : text) {
+        if (m_done) {
+            break;
+        }
         if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == '\n' || c == '\r')) {
-            if (seen) {
-                break;
-            }
+            m_quoted = !m_quoted;
+        } else if (!m_quoted && (c == '\n' || c == '\r')) {
+            m_done = m_seen;
             continue;
-        } else if (!quoted) {
+        } else if (!m_quoted) {
             const auto at = std::find(candidates.begin(), candidates.end(), c);
             if (at != candidates.end()) {
-                ++counts[static_cast<std::size_t>(at - candidates.begin())];
+                ++m_counts[static_cast<std::size_t>(at - candidates.begin())];
             }
         }
-        seen = seen || (c != ' ' && c != '\t');
+        m_seen = m_seen || (c != ' ' && c != '\t');
     }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - counts.begin())];
+    return m_done;
+}
+
+char SeparatorGuess::separator() const
+{
+    constexpr std::array<char, 3> candidates{',', ';', '\t'};
+    const auto most = std::max_element(m_counts.begin(), m_counts.end());
+    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - m_counts.begin())];
+}
+
+char fieldSeparator(std::string_view text)
+{
+    SeparatorGuess guess;
+    guess.add(text);
+    return guess.separator();
 }
 
 std::size_t invalidUtf8At(std::string_view text)
@@ -431,6 +412,40 @@ std::size_t invalidUtf8At(std::string_view text)
         i += length;
     }
     return std::string_view::npos;
+}
+
+// GB18030 reads every GBK text the same and also the few bytes Windows adds to it.
+std::string fromGbk(std::string_view bytes, std::size_t &badOffset)
+{
+    badOffset = std::string_view::npos;
+    const iconv_t cd = iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        badOffset = 0;
+        return {};
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    char buffer[16384];
+    // iconv takes a non-const input pointer but does not write through it.
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char *outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            badOffset = static_cast<std::size_t>(in - bytes.data());
+            break;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+bool plainlyUtf8Line(std::string_view line)
+{
+    return readsAsChineseUtf8(line) && !readsAsChineseGbk(line);
 }
 
 std::size_t controlByteAt(std::string_view bytes)

@@ -134,10 +134,32 @@ std::optional<std::string> readScheduleFile(const std::string &path, std::string
 // holds anything has most often outside quotes; a comma when none is there. These bytes never stand
 // inside a GBK character, so raw bytes tell it as the text does.
 char fieldSeparator(std::string_view text);
+// The same guess made on text given a piece at a time.
+class SeparatorGuess
+{
+  public:
+    // Takes the next piece; true once the first line that holds anything has ended.
+    bool add(std::string_view text);
+    char separator() const;
+
+  private:
+    std::array<int, 3> m_counts{}; // of comma, semicolon and tab
+    bool m_quoted = false;
+    bool m_seen = false; // anything but blanks on the line so far
+    bool m_done = false;
+};
 
 // Where the first byte stands that breaks UTF-8 (overlong forms, surrogates and values beyond
 // U+10FFFF included); npos for valid text.
 std::size_t invalidUtf8At(std::string_view text);
+
+// GBK bytes as UTF-8; `badOffset` the offset of the first byte that is not GBK when there is one,
+// otherwise npos.
+std::string fromGbk(std::string_view bytes, std::size_t &badOffset);
+
+// Whether a line of a file that is not UTF-8 as a whole is plainly UTF-8 Chinese, and no likely GBK:
+// such a file mixes the two, and reading it as GBK would garble that line.
+bool plainlyUtf8Line(std::string_view line);
 
 // Where the first control character other than tab and the line ends stands, which means the file is
 // not text; npos when there is none.

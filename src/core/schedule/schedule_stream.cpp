@@ -1,6 +1,7 @@
 #include "schedule/schedule_stream.h"
 
 #include "output/file_system.h"
+#include "text/fill_in.h"
 #include "texts/schedule.h"
 
 #include <algorithm>
@@ -16,6 +17,9 @@ namespace
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 // The most text a file may hold before its first row to be read a piece at a time.
 constexpr std::size_t largestHeader = std::size_t{16} << 20;
+// The longest line of a GBK file that the check looks at whole for UTF-8 in it; a longer one has the
+// file read whole.
+constexpr std::size_t longestGbkLine = std::size_t{16} << 20;
 // Files that are not CSV text: workbooks (new and old) and UTF-32 (whose little-endian mark opens with
 // UTF-16's).
 constexpr std::array<std::string_view, 4> wholeReadingMarks{"PK\x03\x04", "\xD0\xCF\x11\xE0",
@@ -244,46 +248,39 @@ bool ScheduleStream::readRaw(std::string &chunk)
 bool ScheduleStream::nextPiece()
 {
     std::string chunk;
-    if (!readRaw(chunk)) {
+    // An empty file is a first piece of no text, which the reading refuses.
+    if (!readRaw(chunk) && (!m_firstPiece || m_failed)) {
         return false;
     }
     const bool first = m_firstPiece;
     m_firstPiece = false;
     m_pieceRefused = true; // until the piece is read
-    std::string text;
-    if (!decodePiece(chunk, first, text)) {
+    std::string text = std::move(chunk);
+    if (!decodePiece(text, first)) {
         return false;
     }
     // The first piece runs on to the first row: the text before it (the header) starts every later piece.
-    std::string more;
-    bool unsure = false;
     while (first) {
         if (text.size() > largestHeader) {
             return false;
         }
-        const ScheduleReading reading = readPiece(text, unsure);
+        const ScheduleReading reading = readPiece(text);
         const bool noRowYet =
             reading.error && (reading.error->text == scheduleText::noRows || reading.error->text == scheduleText::emptyFile);
-        if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk, false, more)) {
+        if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk, false)) {
             break;
         }
-        text += more;
+        text += chunk;
     }
-    ScheduleReading reading = readPiece(text, unsure);
-    if (!reading.error && unsure) {
-        return false;
-    }
+    ScheduleReading reading = readPiece(text);
     const int startLine = m_nextLine;
     m_nextLine += lineEnds(text);
     m_rows.clear();
     m_rowAt = 0;
     if (first) {
         if (reading.error || reading.rows.empty()) {
-            // The text up to here is the file's up to here, its first line the file's. A GBK file's
-            // pieces may hold a line in other bytes, which the whole reading finds first.
-            if (m_encoding == Encoding::Utf8) {
-                m_error = std::move(reading.error);
-            }
+            // The text up to here is the file's up to here, its first line the file's.
+            m_error = std::move(reading.error);
             return false;
         }
         m_chineseHeader = reading.chineseHeader;
@@ -299,7 +296,7 @@ bool ScheduleStream::nextPiece()
         return true;
     }
     if (reading.error) {
-        m_pieceRefused = refused(reading, unsure);
+        m_pieceRefused = refused(reading);
         return !m_pieceRefused;
     }
     for (ScheduleRow &row : reading.rows) {
@@ -310,36 +307,36 @@ bool ScheduleStream::nextPiece()
     return true;
 }
 
-bool ScheduleStream::decodePiece(std::string &chunk, bool first, std::string &text)
+bool ScheduleStream::decodePiece(std::string &text, bool first) const
 {
-    text = std::move(chunk);
     // A UTF-16 file's mark is gone before its text is decoded: a UTF-8 mark after it is text.
     if (m_encoding == Encoding::Utf8 && !m_utf16 && first && text.starts_with(utf8Mark)) {
         text.erase(0, utf8Mark.size());
     }
+    // A piece ends where a line does, on a whole GBK character, and the check found the whole file GBK.
+    if (m_encoding == Encoding::Gbk) {
+        std::size_t bad = 0;
+        text = fromGbk(text, bad);
+        return bad == std::string_view::npos;
+    }
     return true;
 }
 
-bool ScheduleStream::refused(const ScheduleReading &reading, bool unsure)
+bool ScheduleStream::refused(const ScheduleReading &reading)
 {
     // A piece of blank lines only holds no rows; every other error is the reading's to give.
-    return reading.error ? reading.error->text != scheduleText::noRows : unsure;
+    return reading.error && reading.error->text != scheduleText::noRows;
 }
 
-ScheduleReading ScheduleStream::readPiece(std::string_view text, bool &unsure) const
+ScheduleReading ScheduleStream::readPiece(std::string_view text) const
 {
-    // After the text before the first row (the header). UTF-8 text is read as UTF-8 whatever a piece
-    // holds; a GBK file's pieces go as they are, so each line is judged as the whole reading judges
-    // it, unless a piece happens to be UTF-8 throughout: then the piece could be read otherwise.
+    // After the text before the first row (the header), as UTF-8 whatever the piece holds: a GBK
+    // file's text is UTF-8 by now.
     std::string whole;
     whole.reserve(utf8Mark.size() + m_prefix.size() + text.size());
-    if (m_encoding == Encoding::Utf8) {
-        whole += utf8Mark;
-    }
+    whole += utf8Mark;
     whole += m_prefix;
     whole += text;
-    unsure = m_encoding == Encoding::Gbk && invalidUtf8At(whole) == std::string_view::npos &&
-               std::any_of(whole.begin(), whole.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return readSchedule(whole);
 }
 
@@ -354,7 +351,7 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
     if (!start()) {
         return false;
     }
-    // The first bytes: no workbook or UTF-32, and the separator of the header line.
+    // The first bytes: no workbook or UTF-32; then the separator of the header line, however long.
     std::string head(m_pieceBytes, '\0');
     m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(m_in.gcount()));
@@ -363,20 +360,29 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
             return false;
         }
     }
-    const bool fullPiece = head.size() == m_pieceBytes;
     m_utf16 = utf16Order(head);
+    std::optional<Utf16Decoder> decoder;
+    std::string_view piece = head;
     if (m_utf16) {
-        std::string text;
-        Utf16Decoder decoder(*m_utf16);
-        if (!decoder.add(std::string_view(head).substr(utf16MarkBytes), text)) {
-            return false;
+        decoder.emplace(*m_utf16);
+        piece.remove_prefix(utf16MarkBytes);
+    } else if (piece.starts_with(utf8Mark)) {
+        piece.remove_prefix(utf8Mark.size());
+    }
+    SeparatorGuess guess;
+    for (std::string text; !piece.empty();) {
+        // A UTF-16 text that stops being text is refused before its separator matters.
+        if (decoder && (text.clear(), !decoder->add(piece, text))) {
+            break;
         }
-        head = std::move(text);
+        if (guess.add(decoder ? std::string_view(text) : piece)) {
+            break;
+        }
+        head.resize(m_pieceBytes);
+        m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        piece = std::string_view(head.data(), static_cast<std::size_t>(m_in.gcount()));
     }
-    if (fullPiece && head.find_first_of("\r\n") == std::string::npos) {
-        return false; // a header longer than a piece
-    }
-    m_separator = fieldSeparator(head);
+    m_separator = guess.separator();
     head = std::string();
 
     if (!scanText() || !start()) {
@@ -405,27 +411,28 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
             break;
         }
         more = readRaw(two);
-        bool unsureOfTwo = false;
         int linesOfTwo = 0;
+        bool decodedTwo = true;
         std::future<ScheduleReading> second;
         if (more) {
             second = std::async(std::launch::async, [&] {
                 linesOfTwo = lineEnds(two);
-                return readPiece(two, unsureOfTwo);
+                decodedTwo = decodePiece(two, false);
+                return readPiece(two);
             });
         }
-        bool unsureOfOne = false;
-        ScheduleReading first = readPiece(one, unsureOfOne);
         const int linesOfOne = lineEnds(one);
+        const bool decodedOne = decodePiece(one, false);
+        ScheduleReading first = readPiece(one);
         ScheduleReading other = more ? second.get() : ScheduleReading{};
-        if (refused(first, unsureOfOne) || (more && refused(other, unsureOfTwo))) {
+        if (!decodedOne || !decodedTwo) {
+            return false; // the file has changed since it was scanned
+        }
+        if (refused(first) || (more && refused(other))) {
             // The first error of the two, on the file's line.
-            ScheduleReading &refusing = refused(first, unsureOfOne) ? first : other;
-            if (refusing.error && m_encoding == Encoding::Utf8) {
-                const int startLine = m_nextLine + (&refusing == &first ? 0 : linesOfOne);
-                m_error = std::move(refusing.error);
-                m_error->line = m_error->line - (m_prefixLines + 1) + startLine;
-            }
+            const bool inFirst = refused(first);
+            m_error = std::move(inFirst ? first.error : other.error);
+            m_error->line = m_error->line - (m_prefixLines + 1) + m_nextLine + (inFirst ? 0 : linesOfOne);
             return false;
         }
         for (ScheduleReading *reading : {&first, &other}) {
@@ -536,10 +543,66 @@ bool ScheduleStream::scanText()
         m_error = notUtf8; // the mark says UTF-8
         return false;
     }
+    if (notUtf8 && !scanGbk(notUtf8->line)) {
+        return false;
+    }
     if (state == quotedField) {
         m_openQuoteAt = opened;
     }
     return true;
+}
+
+bool ScheduleStream::scanGbk(int notUtf8Line)
+{
+    if (!start()) {
+        return false;
+    }
+    LineCount lines;
+    std::optional<int> utf8Line;
+    std::optional<int> notGbkLine;
+    std::string bytes(m_pieceBytes, '\0');
+    std::string text; // whole lines read and those of the last piece; a line that a piece cuts waits
+    for (bool end = false; !end;) {
+        m_in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const auto got = static_cast<std::size_t>(m_in.gcount());
+        if (got == 0 && m_in.bad()) {
+            return false;
+        }
+        end = got == 0;
+        text.append(bytes, 0, got);
+        // Line ends are single bytes in GBK, which no character holds: the lines are decoded as the whole
+        // text is.
+        const std::size_t whole = end ? text.size() : text.find_last_of("\r\n") + 1;
+        if (whole == 0) {
+            if (text.size() > longestGbkLine) {
+                return false;
+            }
+            continue;
+        }
+        const std::string_view lineText(text.data(), whole);
+        for (std::size_t start = 0; !utf8Line && start < whole;) {
+            const std::size_t stop = std::min(lineText.find_first_of("\r\n", start), whole);
+            if (plainlyUtf8Line(lineText.substr(start, stop - start))) {
+                utf8Line = lines.lineOf(lineText, start);
+            }
+            start = stop + 1;
+        }
+        if (!notGbkLine) {
+            std::size_t bad = 0;
+            fromGbk(lineText, bad);
+            if (bad != std::string_view::npos) {
+                notGbkLine = lines.lineOf(lineText, bad);
+            }
+        }
+        lines.add(lineText);
+        text.erase(0, whole);
+    }
+    if (utf8Line) {
+        m_error = ScheduleError{notUtf8Line, fillIn(scheduleText::mixedEncoding, {std::to_string(*utf8Line)})};
+    } else if (notGbkLine) {
+        m_error = ScheduleError{*notGbkLine, std::string(scheduleText::notText)};
+    }
+    return !m_error;
 }
 
 bool ScheduleStream::next(ScheduleRow &row)

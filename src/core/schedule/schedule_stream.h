@@ -56,13 +56,19 @@ class ScheduleStream
     bool readRaw(std::string &chunk);
     // The next bytes of the file onto m_raw, as UTF-8 for a UTF-16 file; false at its end.
     bool readMore();
-    // A piece's text: its bytes, without the UTF-8 mark that may open the file.
-    bool decodePiece(std::string &chunk, bool first, std::string &text);
-    // The piece read as the whole reading reads a file, after the header; `unsure` when it could be
-    // read otherwise. Touches nothing of the stream, so that two pieces may be read at once.
-    ScheduleReading readPiece(std::string_view text, bool &unsure) const;
+    // A piece's bytes made its text, in UTF-8, without the UTF-8 mark that may open the file; false
+    // when they are not what the check found. Touches nothing of the stream, as readPiece().
+    bool decodePiece(std::string &text, bool first) const;
+    // The piece's text read as the whole reading reads a file, after the header. Touches nothing of
+    // the stream, so that two pieces may be read at once.
+    ScheduleReading readPiece(std::string_view text) const;
     // Whether a piece after the first, so read, stops the reading a piece at a time.
-    static bool refused(const ScheduleReading &reading, bool unsure);
+    static bool refused(const ScheduleReading &reading);
+    // For a file that is not UTF-8 (so read as GBK): a line plainly in UTF-8 or bytes that are no GBK,
+    // which refuse it, as the whole reading finds them. `notUtf8Line` is the line of its first byte
+    // that breaks UTF-8. False when the file is refused (m_error set), or when a line is too long to
+    // be held (then the whole reading tells).
+    bool scanGbk(int notUtf8Line);
 
     std::string m_path;
     std::size_t m_pieceBytes;

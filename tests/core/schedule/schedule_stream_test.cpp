@@ -97,7 +97,9 @@ TEST(ScheduleStream, GivesTheRowsOfTheWholeReadingWhateverThePieceSize)
                                   {"semicolons", manyRows(";")},
                                   {"tabs", test::toGbk(manyRows("\t"))},
                                   {"UTF-16, tabs", test::toUtf16(wideRows("\t"))},
-                                  {"UTF-16 big-endian", test::toUtf16(wideRows(","), true)}};
+                                  {"UTF-16 big-endian", test::toUtf16(wideRows(","), true)},
+                                  {"a header closed by a lone CR, blank lines after it",
+                                   "桩号,d(mm)\rP-1,800\n\"a\nb\",900\n" + std::string(40, '\n') + "Q,1000\n"}};
     for (const bool bigEndian : {false, true}) {
         const std::string &bytes = forms[bigEndian ? 6 : 5].bytes;
         ASSERT_EQ(pairCuts(bytes, 16, bigEndian), std::set<std::size_t>{2});
@@ -126,43 +128,94 @@ TEST(ScheduleStream, GivesTheRowsOfTheWholeReadingWhateverThePieceSize)
     }
 }
 
-// Whatever the whole reading refuses, or reads otherwise than as CSV text, is left to it: the
-// stream never gives a row of a file the reading would not take.
-TEST(ScheduleStream, LeavesToTheWholeReadingWhatItCannotTakeAPieceAtATime)
+// Rows with no quote in them, so that a quote put in opens a field the file never closes.
+std::string plainRows(int count)
+{
+    std::string text = "桩号,截面类型,d(mm),frk(MPa),完整程度\r\n";
+    for (int i = 0; i < count; ++i) {
+        text += "P-" + std::to_string(i) + ",圆桩,1000,35,较完整" + (i % 2 == 0 ? "\r\n" : "\n");
+    }
+    return text;
+}
+
+// The stream's refusal of a file, checked in pieces of `piece` bytes: the whole reading's first error,
+// found by the stream itself.
+void expectTheWholeReadingsError(const std::string &path, const ScheduleReading &whole, std::size_t piece,
+                                 const std::string &name)
+{
+    ScheduleStream stream(path, piece);
+    EXPECT_FALSE(stream.check()) << name << ", pieces of " << piece;
+    ASSERT_TRUE(stream.error()) << name << ", pieces of " << piece << ": left to the whole reading";
+    EXPECT_EQ(scheduleErrorText(*stream.error()), scheduleErrorText(*whole.error)) << name << ", pieces of " << piece;
+    ScheduleRow row;
+    EXPECT_FALSE(stream.next(row)) << name;
+}
+
+// Whatever the whole reading refuses the stream refuses with the same message, line included, found
+// a piece at a time; only what is not CSV text is left to the whole reading. The stream never gives a
+// row of a file the reading would not take.
+TEST(ScheduleStream, RefusesAFileWithTheWholeReadingsFirstError)
 {
     const std::string text = manyRows(",");
-    const std::vector<Form> forms{
+    const std::string plain = plainRows(40);
+    const std::size_t middle = plain.find("P-20");
+    const struct {
+        std::string name;
+        std::string bytes;
+        bool whole = false; // left to the whole reading
+    } forms[] = {
         {"a row short of a cell at the end", text + "\r\nP,圆桩,1000\r\n"},
         {"an open quote at the end", text + "\r\n\"P,圆桩,1000,35,完整\r\n"},
+        {"an open quote on the second line, the rest of the file its record", "桩号,d(mm)\n\"P-1,800\n" + plain},
+        {"an open quote in the header", "桩号,\"d(mm)\n" + plain},
+        {"an open quote in a row's last cell", plain.substr(0, middle) + "P,圆桩,1000,35,\"较\n" + plain.substr(middle)},
+        {"a quote closed far below, one record of many lines",
+         plain.substr(0, middle) + "\"P" + plain.substr(middle) + "\",圆桩,1000,35,完整\r\n"},
+        {"text after a quote that closes a cell", plain.substr(0, middle) + "\"P\"x,圆桩,1000,35,完整\n" + plain.substr(middle)},
         {"a GBK byte that is no character", test::toGbk(text) + "\r\n\x81\x20,圆桩,1000,35,完整"},
+        {"GBK with a byte that is no character before a row short of a cell",
+         test::toGbk(plain) + "P,圆桩\r\n" + test::toGbk(plain) + "\x81\x20,圆桩,1000,35,完整\r\n" + test::toGbk(plain)},
+        {"GBK with a line in UTF-8", test::toGbk(plain) + "西-2,方桩,900,20,完整\r\n" + test::toGbk(plain)},
         {"UTF-8 with its mark and a byte that is not UTF-8", "\xEF\xBB\xBF" + text + "\r\n\xFF,圆桩,1,2,3"},
+        {"UTF-8 with its mark and a character cut at the end", "\xEF\xBB\xBF" + text + "\r\n\xE5\x9C"},
         {"UTF-8 with a line in GBK", text + test::toGbk("\r\n西-2,方桩,900,20,完整\r\n")},
         {"a control character", text + "\r\nP\x01,圆桩,1000,35,完整"},
+        {"a control character after a row short of a cell", plain + "P,圆桩\n" + plain + "P\x01,圆桩,1000,35,完整\n"},
+        {"a long id", plain + std::string(201, 'x') + ",圆桩,1000,35,完整\n" + plain.substr(plain.find('\n') + 1)},
         {"a header alone", "桩号,截面类型\r\n\r\n"},
+        {"a header that names no column", "桩号,直径\r\n" + plain},
         {"nothing", ""},
-        {"a workbook", std::string("PK\x03\x04", 4) + text},
+        {"blank lines only", "\r\n \r\n,,\n"},
+        {"a workbook", std::string("PK\x03\x04", 4) + text, true},
         // Its text opens with a mark of no use in UTF-16, which the header's first name then holds.
         {"UTF-16 with a UTF-8 mark in its text", test::toUtf16("\xEF\xBB\xBF" + text)},
-        {"UTF-32", std::string("\xFF\xFE\0\0", 4) + text},
+        {"UTF-32", std::string("\xFF\xFE\0\0", 4) + text, true},
         {"UTF-16 with an odd count of bytes", test::toUtf16(text) + "x"},
         {"UTF-16 with half of a pair", test::toUtf16(text + "\r\n西") + "\x40\xD8" + test::toUtf16(",圆桩,1,2,3").substr(2)},
+        {"UTF-16 ending on half of a pair", test::toUtf16(text + "\r\n西") + "\x40\xD8"},
+        {"UTF-16 with a control character before half of a pair",
+         test::toUtf16(plain + "P\x02,圆桩,1,2,3\n" + plain + "西") + "\x40\xD8" + test::toUtf16(plain).substr(2)},
+        {"UTF-16 with an open quote", test::toUtf16(plain + "\"P-1,圆桩\r\n" + plain)},
     };
-    for (const Form &form : forms) {
-        EXPECT_TRUE(readSchedule(form.bytes).error) << form.name;
+    for (const auto &form : forms) {
+        const ScheduleReading whole = readSchedule(form.bytes);
+        ASSERT_TRUE(whole.error) << form.name;
         const std::string path = scheduleAt(form.bytes);
-        for (const std::size_t piece : {16, 1 << 20}) {
-            ScheduleStream stream(path, piece);
-            EXPECT_FALSE(stream.check()) << form.name << ", pieces of " << piece;
-            ScheduleRow row;
-            EXPECT_FALSE(stream.next(row)) << form.name;
+        for (const std::size_t piece : {16, 17, 100, 1 << 20}) {
+            if (form.whole) {
+                ScheduleStream stream(path, piece);
+                EXPECT_FALSE(stream.check()) << form.name;
+                EXPECT_FALSE(stream.error()) << form.name;
+            } else {
+                expectTheWholeReadingsError(path, whole, piece, form.name);
+            }
         }
         std::filesystem::remove(path);
     }
 }
 
 // The check reads two pieces at a time: the rows it visits are still the whole reading's, lines
-// included, in order; and an error in either of the two, wherever it falls, leaves the file to the
-// whole reading.
+// included, in order; and an error in either of the two, wherever it falls, is the whole reading's.
 TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
 {
     const std::string text = manyRows(",");
@@ -181,24 +234,40 @@ TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
         }
         std::filesystem::remove(path);
     }
-    // A row short of a cell after each of the first rows in turn (a line feed inside a quoted cell
-    // takes it into the cell), so that it falls in every piece.
-    const std::size_t firstRow = text.find("P-0");
-    int refusals = 0;
-    for (std::size_t at = text.find('\n', firstRow); at < text.size() / 2; at = text.find('\n', at + 1)) {
-        const std::string bytes = text.substr(0, at + 1) + "P,圆桩,1000\r\n" + text.substr(at + 1);
-        if (!readSchedule(bytes).error) {
-            continue;
+    // Each error after each of the first rows in turn (a line feed inside a quoted cell takes it into
+    // the cell), so that it falls in every piece and across the cuts between them; an open quote in a
+    // file with no other, so that the rest of the file is its record.
+    const std::string plain = plainRows(60);
+    const struct {
+        std::string name;
+        std::string text;
+        std::string put;
+    } errors[] = {{"a row short of a cell", text, "P,圆桩,1000\r\n"},
+                  {"a row short of a cell, GBK", test::toGbk(text), test::toGbk("P,圆桩,1000\r\n")},
+                  {"a control character", text, "P\x01,圆桩,1000,35,完整\r\n"},
+                  {"a byte that is no GBK", test::toGbk(text), "\x81\x20,圆桩,1000,35,完整\r\n"},
+                  {"a line of GBK in UTF-8", text, test::toGbk("西-2,方桩,900,20,完整\r\n")},
+                  {"an open quote", plain, "\"P,圆桩,1000,35,完整\r\n"},
+                  {"an open quote in a line's last cell", plain, "P,圆桩,1000,35,\"完整\n"}};
+    for (const auto &error : errors) {
+        int refusals = 0;
+        const std::size_t firstRow = error.text.find("P-0");
+        for (std::size_t at = error.text.find('\n', firstRow); at < error.text.size() / 2;
+             at = error.text.find('\n', at + 1)) {
+            const std::string bytes = error.text.substr(0, at + 1) + error.put + error.text.substr(at + 1);
+            const ScheduleReading whole = readSchedule(bytes);
+            if (!whole.error) {
+                continue;
+            }
+            ++refusals;
+            const std::string path = scheduleAt(bytes);
+            for (const std::size_t piece : {16, 64, 200}) {
+                expectTheWholeReadingsError(path, whole, piece, error.name + " after offset " + std::to_string(at));
+            }
+            std::filesystem::remove(path);
         }
-        ++refusals;
-        const std::string path = scheduleAt(bytes);
-        for (const std::size_t piece : {64, 200}) {
-            ScheduleStream stream(path, piece);
-            EXPECT_FALSE(stream.check()) << "after offset " << at << ", pieces of " << piece;
-        }
-        std::filesystem::remove(path);
+        EXPECT_GT(refusals, 20) << error.name;
     }
-    EXPECT_GT(refusals, 20);
 }
 
 // A file that changes between the check and the rows is not taken for the one checked.
