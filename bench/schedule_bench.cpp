@@ -473,4 +473,75 @@ BENCHMARK(batchOutput)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
+// A schedule of `rows` piles that holds an error which refuses it, as saxolith-batch meets it, streamed
+// and read whole (as every such schedule was before the stream found its errors itself): wall times and
+// peaks. Checked once: both refused it (exit code 2) before they made the output folder.
+struct RefusedSchedule {
+    const char *name;
+    int line;                 // the line the error is put on
+    std::string_view opening; // put before the line
+    std::string_view inside;  // put after the line's first cell (a UTF-16 file: half of a pair)
+    const char *encoding = "UTF-8";
+};
+void refusedSchedule(benchmark::State &state)
+{
+    const int rows = static_cast<int>(state.range(1));
+    const int nearEnd = rows - 999;
+    static const std::array<RefusedSchedule, 5> errors{{
+        {"a quote never closed near the end", 0, "\"", ""},
+        {"a quote never closed on line 2", 2, "\"", ""},
+        {"a control character near the end", 0, "", "\x01"},
+        {"a byte that is no GBK near the end", 0, "", "\x81\x20", "GBK"},
+        {"half of a UTF-16 pair near the end", 0, "", "", "UTF-16LE"},
+    }};
+    const RefusedSchedule &error = errors.at(static_cast<std::size_t>(state.range(0)));
+    state.SetLabel(error.name);
+    const int line = error.line > 0 ? error.line : nearEnd;
+    std::string text = scheduleText(rows);
+    std::size_t at = 0;
+    for (int current = 1; current < line; ++current) {
+        at = text.find('\n', at) + 1;
+    }
+    // The encoded text and the error's bytes apart: the error is no text the encoder would take.
+    const std::string before = text.substr(0, at) + std::string(error.opening) + text.substr(at, text.find(',', at) - at);
+    const std::string after = text.substr(text.find(',', at));
+    text = std::string();
+    const bool utf16 = std::string_view(error.encoding) == "UTF-16LE";
+    const std::string schedule = "/tmp/" + std::to_string(::getpid()) + "_refused_" + std::to_string(rows) + ".csv";
+    {
+        std::ofstream out(schedule, std::ios::binary);
+        out << (utf16 ? "\xFF\xFE" : "") << encodeText(before, error.encoding);
+        // In UTF-16, the first half of a pair alone, which no encoder writes.
+        out << (utf16 ? std::string("\x00\xD8", 2) : std::string(error.inside)) << encodeText(after, error.encoding);
+    }
+    const std::string folder = schedule + ".out";
+    BatchRun streamed;
+    BatchRun whole;
+    for (auto _ : state) {
+        streamed = measureBatch(schedule, folder, {}, false);
+        whole = measureBatch(schedule, folder, {}, true);
+    }
+    if (streamed.exitCode != 2 || whole.exitCode != 2 || std::filesystem::exists(folder)) {
+        state.SkipWithError(("the runs ended with " + std::to_string(streamed.exitCode) + " (streamed) and " +
+                             std::to_string(whole.exitCode) + " (whole)" +
+                             (std::filesystem::exists(folder) ? ", the output folder made" : ""))
+                                .c_str());
+    }
+    std::filesystem::remove_all(folder);
+    std::filesystem::remove(schedule);
+    state.counters["streamed_s"] = streamed.seconds;
+    state.counters["whole_s"] = whole.seconds;
+    state.counters["streamed_x_whole"] = streamed.seconds / whole.seconds;
+    state.counters["streamed_peak_MB"] = static_cast<double>(streamed.peakKb) / 1024.0;
+    state.counters["whole_peak_MB"] = static_cast<double>(whole.peakKb) / 1024.0;
+}
+BENCHMARK(refusedSchedule)
+    ->Args({0, 1'000'000})
+    ->Args({1, 1'000'000})
+    ->Args({2, 1'000'000})
+    ->Args({3, 1'000'000})
+    ->Args({4, 1'000'000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 } // namespace
