@@ -376,6 +376,62 @@ TEST_F(BatchTest, ABookThatCannotBeWrittenWholeReplacesNothing)
     EXPECT_EQ(names.size(), 3u);
 }
 
+// A long schedule (many pieces) that holds an error which refuses it, near its end, on its second line
+// or across the pieces: the run says what the whole reading says, line included, with its exit code,
+// and the folder keeps the last run's files, streamed or read whole alike.
+TEST_F(BatchTest, ALongScheduleWithAnErrorIsRefusedAsTheWholeReadingRefusesIt)
+{
+    schedule("id,section,d,integrity,frk\nA,圆桩,1000,较完整,35\n");
+    ASSERT_EQ(run("piles.csv --out out").code, 0);
+    const std::string book = fileBytes(folder / "out" / bookFileName(BookForm::Text));
+    std::vector<std::string> lines{"桩号,截面类型,d(mm),frk(MPa),完整程度"};
+    for (int i = 0; i < 6000; ++i) {
+        lines.push_back("P-" + std::to_string(i) + ",圆桩," + std::to_string(800 + i % 900) + ",35,较完整");
+    }
+    // The lines with `put` before line `at` (from 1), each line ended by CR LF, in `encoding`.
+    const auto with = [&lines](std::size_t at, const std::string &put, const char *encoding = "UTF-8") {
+        std::string text;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            text += (i + 1 == at ? put : "") + lines[i] + "\r\n";
+        }
+        return std::string_view(encoding) == "UTF-8" ? text : test::convert(text, encoding, "UTF-8");
+    };
+    const std::size_t nearEnd = lines.size() - 10;
+    // A character beyond U+FFFF, whose second half is then taken away.
+    const std::string utf16 = test::toUtf16(with(nearEnd, "𠮷"));
+    const std::size_t pair = utf16.find(test::toUtf16("𠮷").substr(2), utf16.size() / 2) + 2;
+    const struct {
+        const char *name;
+        std::string bytes;
+        std::string err;
+    } cases[] = {
+        {"a quote never closed near the end", with(nearEnd, "\""), "第 5991 行：引号没有结束"},
+        {"a quote never closed on line 2", with(2, "\""), "第 2 行：引号没有结束"},
+        {"a control character near the end", with(nearEnd, "\x01"), "第 5991 行：不是文本文件（含二进制字节）"},
+        {"a row short of a cell near the end", with(nearEnd, "P,圆桩\r\n"), "第 5991 行：有 2 个单元格，列名行有 5 个"},
+        {"a row short of a cell before a control character",
+         with(30, "P,圆桩\r\n") + "P\x02,圆桩,1000,35,完整\r\n", "第 6003 行：不是文本文件（含二进制字节）"},
+        {"a byte that is no UTF-8 after its mark", "\xEF\xBB\xBF" + with(nearEnd, "\xFF"), "第 5991 行：既不是 UTF-8 也不是 GBK 编码的文本"},
+        {"a byte that is no GBK", test::toGbk(with(nearEnd, "")) + "\x81\x20\r\n", "第 6002 行：既不是 UTF-8 也不是 GBK 编码的文本"},
+        {"GBK with a line in UTF-8", test::toGbk(with(1, "")) + "西-2,方桩,900,20,完整\r\n" + test::toGbk(with(1, "")), "第 1 行：不是 UTF-8 编码（第 6002 行是 UTF-8）"},
+        {"half of a UTF-16 pair near the end", utf16.substr(0, pair) + utf16.substr(pair + 2),
+         "第 5991 行：UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
+    };
+    for (const auto &each : cases) {
+        SCOPED_TRACE(each.name);
+        schedule(each.bytes, "long.csv");
+        const BatchRun streamed = run("long.csv --out out");
+        const BatchRun whole = run("long.csv --out out", "SAXOLITH_BATCH_READ_WHOLE=1");
+        EXPECT_EQ(streamed.code, 2);
+        EXPECT_EQ(streamed.code, whole.code);
+        EXPECT_EQ(streamed.err, whole.err);
+        EXPECT_EQ(streamed.out, whole.out);
+        EXPECT_NE(streamed.err.find("long.csv: " + each.err), std::string::npos) << streamed.err;
+        EXPECT_TRUE(fileBytes(folder / "out" / bookFileName(BookForm::Text)) == book);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder / "out"), fs::directory_iterator()), 3);
+    }
+}
+
 // One run at a time into a folder, and each run's files replace the last run's together or not at all.
 TEST_F(BatchTest, OneRunAtATimeIntoAFolderAndOneGenerationOfFiles)
 {

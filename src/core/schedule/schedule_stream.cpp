@@ -33,12 +33,14 @@ enum ScanState { fieldStart, plainField, quotedField, afterQuote };
 // Scans `text` on from `state` for the ends of records. Gives the offset after the last line feed
 // that ends a record (0 when none); `opened` becomes the offset, counted from `base` at the text's
 // start, of the quote that opened the quoted field the scan is in.
-std::size_t scanRecords(std::string_view text, int &state, char separator, std::uint64_t base, std::uint64_t &opened)
+std::size_t scanRecords(std::string_view text, int &state, char separator, std::uint64_t base,
+                        std::uint64_t &opened)
 {
     std::size_t cut = 0;
     // Outside a quoted field, with no quote in what is left to scan, every line feed ends a record:
     // the last of them is the cut, and the last byte gives the scan's state.
-    if ((state == fieldStart || state == plainField) && !text.empty() && text.find('"') == std::string_view::npos) {
+    if ((state == fieldStart || state == plainField) && !text.empty() &&
+        text.find('"') == std::string_view::npos) {
         if (const std::size_t feed = text.rfind('\n'); feed != std::string_view::npos) {
             cut = feed + 1;
         }
@@ -100,7 +102,8 @@ struct LineCount {
             return;
         }
         if (text.find('\r') == std::string_view::npos) {
-            ends += static_cast<int>(std::count(text.begin(), text.end(), '\n')) - (afterCr && text[0] == '\n' ? 1 : 0);
+            ends += static_cast<int>(std::count(text.begin(), text.end(), '\n')) -
+                    (afterCr && text[0] == '\n' ? 1 : 0);
         } else {
             ends = lineOf(text, text.size()) - 1;
         }
@@ -212,7 +215,8 @@ bool ScheduleStream::readRaw(std::string &chunk)
     for (;;) {
         // Cut after the last line feed that ends a record.
         std::uint64_t opened = 0;
-        std::size_t cut = scanRecords(std::string_view(m_raw).substr(m_scanned), m_state, m_separator, 0, opened);
+        std::size_t cut =
+            scanRecords(std::string_view(m_raw).substr(m_scanned), m_state, m_separator, 0, opened);
         cut = cut > 0 ? m_scanned + cut : 0;
         m_scanned = m_raw.size();
         // The file ends inside the quoted field opened there: the text up to its quote is all the
@@ -457,11 +461,11 @@ bool ScheduleStream::scanText()
     }
     LineCount lines;
     std::uint64_t bytesRead = m_bytesRead; // a UTF-16 file's mark, passed over
-    std::uint64_t offset = 0; // of the text, a UTF-16 file's as UTF-8
+    std::uint64_t offset = 0;              // of the text, a UTF-16 file's as UTF-8
     int state = fieldStart;
     std::uint64_t opened = 0;
     std::optional<ScheduleError> control;
-    std::optional<ScheduleError> notUtf8; // the first byte that breaks UTF-8, on its line
+    std::optional<ScheduleError> notUtf8;  // the first byte that breaks UTF-8, on its line
     std::optional<ScheduleError> notWhole; // a UTF-16 file's first character that is not whole
     std::optional<Utf16Decoder> decoder;
     if (m_utf16) {
@@ -598,7 +602,8 @@ bool ScheduleStream::scanGbk(int notUtf8Line)
         text.erase(0, whole);
     }
     if (utf8Line) {
-        m_error = ScheduleError{notUtf8Line, fillIn(scheduleText::mixedEncoding, {std::to_string(*utf8Line)})};
+        m_error =
+            ScheduleError{notUtf8Line, fillIn(scheduleText::mixedEncoding, {std::to_string(*utf8Line)})};
     } else if (notGbkLine) {
         m_error = ScheduleError{*notGbkLine, std::string(scheduleText::notText)};
     }
