@@ -296,10 +296,20 @@ template <typename Value> void valueLine(BookLines &out, std::string_view label,
     out.line(unit);
 }
 
-void typeLine(BookLines &out, std::string_view label, SectionType type)
+// The label and the section's name are the program's own: measured once each, not for every entry of a
+// long book.
+void typeLine(BookLines &out, std::string_view label, int labelWidth, SectionType type)
 {
+    static const std::array<int, 4> nameWidths = [] {
+        std::array<int, 4> widths{};
+        for (std::size_t i = 0; i < widths.size(); ++i) {
+            widths[i] = displayWidth(sectionBookName(static_cast<SectionType>(i)));
+        }
+        return widths;
+    }();
     out.constant(label);
-    out.padLeft(sectionBookName(type), typeLineWidth - displayWidth(label));
+    out.blanks(typeLineWidth - labelWidth - nameWidths.at(static_cast<std::size_t>(type)));
+    out.text(sectionBookName(type));
     out.endLine();
 }
 
@@ -402,12 +412,14 @@ void textEntry(BookLines &out, const PileRecord &record, std::string_view pileNa
     out.text(pileName);
     out.endLine();
     out.lines(inputHead);
-    typeLine(out, inputTypeLabel, sectionRowOfItem(static_cast<int>(section.item))->type);
+    static const int inputTypeWidth = displayWidth(inputTypeLabel);
+    static const int resultTypeWidth = displayWidth(resultTypeLabel);
+    typeLine(out, inputTypeLabel, inputTypeWidth, sectionRowOfItem(static_cast<int>(section.item))->type);
     dimensionLines(out, record, layout);
     out.line(rockHead);
     rockInputs(out, record);
     out.lines(standardLines);
-    typeLine(out, resultTypeLabel, section.type);
+    typeLine(out, resultTypeLabel, resultTypeWidth, section.type);
     dimensionLines(out, record, layout);
     valueLine(out, areaLabel, Fixed{record.area / 1'000'000.0, 6, 2}, areaUnit);
     valueLine(out, perimeterLabel, Fixed{record.perimeter / 1'000.0, 6, 2}, metreUnit);
