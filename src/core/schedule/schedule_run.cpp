@@ -103,6 +103,10 @@ template <std::size_t N> std::string_view chineseName(std::string_view text, con
 // Full-width digits, signs and points (an input method's) as their ASCII forms; the minus sign too.
 std::string asciiNumber(std::string_view text)
 {
+    // Most cells are ASCII already, and stay as they are.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(text);
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
