@@ -9,6 +9,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -29,28 +30,50 @@ double raReadBack(double ra, int choice)
     return strictNumber(displayRounded(ra, choice)).value_or(cutByChoice(ra, choice));
 }
 
-// chartRa and chartSeriesOf, in line for the loops over every row.
-inline double raOf(const CandidateRow &row)
+inline int choiceOf(const CandidateRow &row)
 {
-    const int choice = std::clamp<int>(row.precision, 0, precisionChoiceCount - 1);
-    // The number the list's cell shows, found from the value as the cell's text rounds it. Two, one
-    // or no decimals within seven digits, the usual case, are worked out here from the units the text
-    // rounds to (roundedHundredths without its integer steps, which cost a third of the chart's
-    // time); the rest through roundedHundredths, and a text rounded to seven digits, or no number,
-    // is read back.
-    const double magnitude = std::fabs(row.ra);
-    if (choice <= 2 && magnitude < 1e7) {
+    return std::clamp<int>(row.precision, 0, precisionChoiceCount - 1);
+}
+
+// The loops over every row work these out in line ([[gnu::always_inline]]): a call costs as much as
+// their work.
+
+// The number a row's Ra cell shows, in whole hundredths, where the value alone tells it: a plain text
+// of at most seven digits, nearly every row. The chart's y is then these hundredths over 100, the same
+// double as the shown units over their power of ten (both are the double nearest to one number).
+// Two, one or no decimals are worked out here from the units the text rounds to (roundedHundredths
+// without its integer steps); tens and hundreds through roundedHundredths. False where the text must be
+// read: rounded to seven digits, or no number.
+[[gnu::always_inline]] inline bool shownHundredths(const CandidateRow &row, std::int32_t &hundredths)
+{
+    const int choice = choiceOf(row);
+    if (choice <= 2) {
+        if (!(std::fabs(row.ra) < 1e7))
+            return false;
         const int decimals = decimalsByChoice(choice);
         const std::uint64_t units = roundedScaledMagnitude(row.ra, decimals);
-        if (units < 10'000'000) {
-            const auto shown = static_cast<double>(units);
-            const double y = decimals == 0 ? shown : shown / exactPowersOfTen[static_cast<std::size_t>(decimals)];
-            return std::signbit(row.ra) && units != 0 ? -y : y;
-        }
+        if (units >= 10'000'000)
+            return false;
+        static constexpr std::array<std::int32_t, 3> hundredthsPerUnit{100, 10, 1}; // by decimals
+        const std::int32_t shown =
+            static_cast<std::int32_t>(units) * hundredthsPerUnit[static_cast<std::size_t>(decimals)];
+        hundredths = std::signbit(row.ra) ? -shown : shown;
+        return true;
     }
-    if (const std::optional<std::int64_t> hundredths = roundedHundredths(row.ra, choice))
-        return static_cast<double>(*hundredths) / 100.0;
-    return raReadBack(row.ra, choice);
+    const std::optional<std::int64_t> cut = roundedHundredths(row.ra, choice);
+    if (!cut)
+        return false;
+    hundredths = static_cast<std::int32_t>(*cut); // below 10^9 in size
+    return true;
+}
+
+// chartRa, in line for the loops over every row.
+inline double raOf(const CandidateRow &row)
+{
+    std::int32_t hundredths = 0;
+    if (shownHundredths(row, hundredths))
+        return hundredths / 100.0;
+    return raReadBack(row.ra, choiceOf(row));
 }
 
 inline int seriesOf(const CandidateRow &row)
@@ -101,12 +124,10 @@ int sliceOf(double value, double low, double high, int count)
     return std::clamp(static_cast<int>(slice), 0, count - 1);
 }
 
-template <ChartAxis axis> double xOf(const CandidateRow &row)
+// Both zeros are one x.
+inline double oneZero(double x)
 {
-    if constexpr (axis == ChartAxis::FirstDimension)
-        return row.first;
-    else
-        return chartX(row, axis);
+    return x == 0.0 ? 0.0 : x;
 }
 
 std::string trimmed(std::string text)
@@ -139,82 +160,498 @@ void takeExtremes(XEntry &into, const XEntry &from)
     }
 }
 
-// Takes in a row's Ra.
-void takeRow(XEntry &entry, double y, std::uint32_t row)
-{
-    if (entry.lowRow == noRow) {
-        entry.lowY = entry.highY = y;
-        entry.lowRow = entry.highRow = row;
-        return;
-    }
-    if (y < entry.lowY) {
-        entry.lowY = y;
-        entry.lowRow = row;
-    }
-    if (y > entry.highY) {
-        entry.highY = y;
-        entry.highRow = row;
-    }
-}
+// The lowest and highest Ra, in hundredths, of the rows of one x (or one pair of dimensions), and the
+// first row with each.
+struct Extremes {
+    std::int32_t lowest = std::numeric_limits<std::int32_t>::max();
+    std::int32_t highest = std::numeric_limits<std::int32_t>::min();
+    std::uint32_t lowRow = noRow; // noRow: no row yet
+    std::uint32_t highRow = noRow;
 
-// What the first look over the rows leaves: each series' distinct x in ascending order, the rows
-// drawn of each series and, for the raster, each row's Ra and key (noRow: not drawn), a key standing
-// for one x or for one pair of dimensions; `entryOfKey` gives a key's x as a number over all series
-// (the first series' x, then the second's, …).
-struct FirstLook {
-    std::array<std::vector<XEntry>, chartSeriesCount> xs;
-    std::array<std::size_t, chartSeriesCount> counts{};
-    std::vector<std::uint32_t> keys;
-    std::vector<double> ys;
-    std::vector<std::uint32_t> entryOfKey;
+    // Rows come in list order, so an equal Ra keeps the first. Branches rather than conditional moves:
+    // a new lowest or highest is rare once a cell holds a few rows, and stores on every row would have
+    // each later row of the cell wait for them.
+    [[gnu::always_inline]] void take(std::int32_t hundredths, std::uint32_t row)
+    {
+        if (hundredths < lowest) {
+            lowest = hundredths;
+            lowRow = row;
+        }
+        if (hundredths > highest) {
+            highest = hundredths;
+            highRow = row;
+        }
+    }
+
+    [[nodiscard]] XEntry entry(double x) const
+    {
+        return {x, lowest / 100.0, highest / 100.0, lowRow, highRow};
+    }
 };
 
-// Each series' distinct x, in an open-addressed table: its lowest and highest Ra and a number of its
-// own, given in the order the x are met, which the raster's look takes as the rows' key.
-class XTable
+// What the raster's look needs of a row: its cell's key (noRow: the row is not drawn, or is one of the
+// odd rows) and its Ra in hundredths.
+struct RowCode {
+    std::uint32_t key;
+    std::int32_t hundredths;
+};
+
+// What the look over the rows leaves: the rows drawn of each series; each x with its extremes, maybe
+// in several pieces (a piece of each cell of one x, a piece of the odd rows), in any order; for the
+// raster, each row's code, the cell each key stands for and the place of each cell.
+struct FirstLook {
+    std::array<std::size_t, chartSeriesCount> counts{};
+    std::array<std::vector<XEntry>, chartSeriesCount> pieces;
+    std::array<std::vector<std::uint32_t>, chartSeriesCount> cellOfPiece; // noRow: odd rows' piece
+    std::unique_ptr<RowCode[]> codes; // each row's, every one written before it is read
+    std::size_t codeCount = 0;
+    // Rows whose Ra is no whole number of hundredths (a text rounded to seven digits, or none): few,
+    // taken apart so that the loop over all rows stays simple.
+    std::vector<std::uint32_t> odd;
+    std::size_t cellCount = 0;
+    // A key's cell: offset[series] + (first number << firstShift[series]) + second number, or the key
+    // itself.
+    bool keyIsCell = false;
+    std::array<std::uint32_t, chartSeriesCount> offset{};
+    std::array<int, chartSeriesCount> firstShift{};
+    // The lowest and highest hundredths of the rows with codes.
+    std::int32_t lowest = std::numeric_limits<std::int32_t>::max();
+    std::int32_t highest = std::numeric_limits<std::int32_t>::min();
+};
+
+// Each exact value of a dimension numbered in the order met: a list's dimensions take a few hundred.
+class ValueNumbers
 {
   public:
     struct Slot {
-        XEntry entry;
-        std::uint32_t id = noRow; // noRow: the slot is free
+        std::uint64_t bits;
+        std::uint32_t number;
+    };
+    // A free slot's bits: a NaN's, which no value looked up has.
+    static constexpr std::uint64_t freeBits = 0xFFF8'0000'0000'0001ULL;
+
+    // The slots as they stand until the next add, held by a loop in registers: stores through other
+    // pointers would otherwise have the table read again for every row.
+    struct View {
+        const Slot *slots;
+        std::size_t mask;
+        int shift;
+
+        // The number of a value's bits; noRow when it has none yet.
+        [[gnu::always_inline]] std::uint32_t find(std::uint64_t bits) const
+        {
+            std::size_t at = startOf(bits, shift);
+            for (;;) {
+                const Slot &slot = slots[at];
+                if (slot.bits == bits)
+                    return slot.number;
+                if (slot.bits == freeBits)
+                    return noRow;
+                at = (at + 1) & mask;
+            }
+        }
     };
 
+    ValueNumbers() { resize(256); }
+
+    // The bits a finite value is looked up by: both zeros are one value.
+    static std::uint64_t bitsOf(double v) { return std::bit_cast<std::uint64_t>(v + 0.0); }
+
+    [[nodiscard]] View view() const { return {m_slots.data(), m_mask, m_shift}; }
+
+    // Numbers the value of `bits`, which has no number yet.
+    [[gnu::noinline]] std::uint32_t add(std::uint64_t bits)
+    {
+        std::size_t at = startOf(bits, m_shift);
+        while (m_slots[at].bits != freeBits)
+            at = (at + 1) & m_mask;
+        const auto number = static_cast<std::uint32_t>(m_values.size());
+        m_slots[at] = {bits, number};
+        m_values.push_back(std::bit_cast<double>(bits));
+        // A quarter full at most, so that a look rarely passes another value.
+        if (m_values.size() > m_slots.size() / 4)
+            resize(m_slots.size() * 2);
+        return number;
+    }
+
+    [[gnu::always_inline]] std::uint32_t numberOf(double v)
+    {
+        const std::uint64_t bits = bitsOf(v);
+        const std::uint32_t number = view().find(bits);
+        return number != noRow ? number : add(bits);
+    }
+
+    [[nodiscard]] std::uint32_t size() const { return static_cast<std::uint32_t>(m_values.size()); }
+    [[nodiscard]] double value(std::uint32_t number) const { return m_values[number]; }
+
+  private:
+    static std::size_t startOf(std::uint64_t bits, int shift)
+    {
+        // The top bits of the product: round sizes leave the low bits of their doubles all zero.
+        return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ULL) >> shift);
+    }
+
+    void resize(std::size_t size)
+    {
+        std::vector<Slot> old(size, Slot{freeBits, noRow});
+        old.swap(m_slots);
+        m_mask = size - 1;
+        m_shift = 64 - std::countr_zero(size);
+        for (const Slot &slot : old) {
+            if (slot.bits == freeBits)
+                continue;
+            std::size_t at = startOf(slot.bits, m_shift);
+            while (m_slots[at].bits != freeBits)
+                at = (at + 1) & m_mask;
+            m_slots[at] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    std::vector<double> m_values;
+    std::size_t m_mask = 0;
+    int m_shift = 64;
+};
+
+// The extremes of each pair of dimension numbers (first, second) of each series, in one grid: a
+// series' block holds a row of seconds for each first. A list's dimensions take a few hundred values,
+// so the grid stays in the nearer caches, where a table of thousands of areas does not. The values are
+// numbered in the order met; by d every second is 0. Only finite values below 10^100 are numbered, so
+// that no pair of numbers has an area that overflows: a row whose dimensions have numbers may be
+// taken without a look at its dimensions.
+class PairGrid
+{
+  public:
+    // Numbers up to this fit a row's key.
+    static constexpr std::uint32_t largestNumber = (1U << 15) - 1;
+    static constexpr std::size_t largestCells = std::size_t{1} << 20;
+    static constexpr double largestValue = 1e100;
+
+    // What the loop over the rows looks up through, held in registers until a value is new: stores
+    // through other pointers would otherwise have it read again for every row.
+    struct View {
+        ValueNumbers::View firsts;
+        std::array<ValueNumbers::View, chartSeriesCount> seconds;
+        Extremes *cells;
+        std::array<std::uint32_t, chartSeriesCount> offset;
+        std::array<int, chartSeriesCount> firstShift;
+
+        [[nodiscard]] std::size_t cellOf(std::size_t series, std::uint32_t first, std::uint32_t second) const
+        {
+            return offset[series] + (std::size_t{first} << firstShift[series]) + second;
+        }
+    };
+
+    // A row's key for the raster: by d its cell, which stays where it is as the grid grows (the
+    // series side by side for each first); by area its numbers.
+    template <ChartAxis axis> static std::uint32_t keyOf(std::uint32_t first, std::uint32_t second, std::size_t series)
+    {
+        if constexpr (axis == ChartAxis::FirstDimension)
+            return (first << 2) | static_cast<std::uint32_t>(series);
+        else
+            return (first << 17) | (second << 2) | static_cast<std::uint32_t>(series);
+    }
+
+    explicit PairGrid(ChartAxis axis) : m_sideBySide(axis == ChartAxis::FirstDimension) { layOut(6, {}); }
+
+    [[nodiscard]] View view()
+    {
+        View v{m_firsts.view(), {}, m_cells.data(), m_offset, m_firstShift};
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            v.seconds[s] = m_seconds[s].view();
+        return v;
+    }
+
+    enum class Numbered { Yes, TooLarge, Full };
+
+    // The numbers of a pair, given them if new, and the grid grown to hold them. Huge values and
+    // those that are not finite get none; nor do any once the grid would grow past its bound.
+    [[gnu::noinline]] Numbered number(std::size_t series, double first, double second, std::uint32_t &f,
+                                      std::uint32_t &c)
+    {
+        if (!(std::fabs(first) < largestValue && std::fabs(second) < largestValue))
+            return Numbered::TooLarge;
+        f = m_firsts.numberOf(first);
+        c = m_seconds[series].numberOf(second);
+        if (f > largestNumber || c > largestNumber)
+            return Numbered::Full;
+        int firstBits = m_firstBits;
+        while ((f >> firstBits) != 0)
+            ++firstBits;
+        std::array<int, chartSeriesCount> secondBits = m_secondBits;
+        while ((c >> secondBits[series]) != 0)
+            ++secondBits[series];
+        if (firstBits == m_firstBits && secondBits == m_secondBits)
+            return Numbered::Yes;
+        std::size_t cells = 0;
+        for (const int bits : secondBits)
+            cells += std::size_t{1} << (firstBits + bits);
+        if (cells > largestCells)
+            return Numbered::Full;
+        const std::vector<Extremes> old = std::move(m_cells);
+        const View before = view();
+        const std::array<int, chartSeriesCount> secondBitsBefore = m_secondBits;
+        const int firstBitsBefore = m_firstBits;
+        layOut(firstBits, secondBits);
+        const View after = view();
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            for (std::uint32_t first = 0; first < (1U << firstBitsBefore); ++first)
+                std::copy_n(old.begin() + static_cast<std::ptrdiff_t>(before.cellOf(s, first, 0)),
+                            std::size_t{1} << secondBitsBefore[s],
+                            m_cells.begin() + static_cast<std::ptrdiff_t>(after.cellOf(s, first, 0)));
+        }
+        return Numbered::Yes;
+    }
+
+    [[nodiscard]] const std::vector<Extremes> &cells() const { return m_cells; }
+    [[nodiscard]] const ValueNumbers &firsts() const { return m_firsts; }
+    [[nodiscard]] const ValueNumbers &seconds(std::size_t series) const { return m_seconds[series]; }
+
+  private:
+    void layOut(int firstBits, const std::array<int, chartSeriesCount> &secondBits)
+    {
+        m_firstBits = firstBits;
+        m_secondBits = secondBits;
+        std::uint32_t offset = 0;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            // By d every second is 0: the series side by side.
+            m_offset[s] = m_sideBySide ? static_cast<std::uint32_t>(s) : offset;
+            m_firstShift[s] = m_sideBySide ? 2 : secondBits[s];
+            offset += 1U << (firstBits + secondBits[s]);
+        }
+        m_cells.assign(offset, Extremes{});
+    }
+
+    ValueNumbers m_firsts;
+    // The seconds are numbered by series, so that each series' block holds only its own.
+    std::array<ValueNumbers, chartSeriesCount> m_seconds;
+    std::vector<Extremes> m_cells;
+    std::array<std::uint32_t, chartSeriesCount> m_offset{};
+    std::array<int, chartSeriesCount> m_secondBits{};
+    std::array<int, chartSeriesCount> m_firstShift{};
+    int m_firstBits = 0;
+    bool m_sideBySide;
+};
+
+// The odd rows of a look: each placed with its Ra read back, as a piece of its series.
+template <ChartAxis axis> void takeOddRows(const CandidateList &list, FirstLook &look)
+{
+    for (const std::uint32_t i : look.odd) {
+        const CandidateRow &row = list.row(i);
+        const double x = oneZero(chartX(row, axis));
+        const double y = raOf(row);
+        if (!std::isfinite(x) || !std::isfinite(y))
+            continue;
+        const auto s = static_cast<std::size_t>(seriesOf(row));
+        ++look.counts[s];
+        look.pieces[s].push_back({x, y, y, i, i});
+        look.cellOfPiece[s].push_back(noRow);
+    }
+}
+
+// The units a row's Ra cell rounds to, by its precision byte, for the loop over the rows: two, one or
+// no decimals, with the hundredths in one unit; the other choices (tens, hundreds) are taken apart, with
+// a bound no Ra is below.
+struct ShownUnits {
+    double bound; // the Ra's size is below this, or it is taken apart
+    int decimals;
+    std::int32_t hundredths;
+};
+constexpr std::array<ShownUnits, 256> shownUnits = [] {
+    std::array<ShownUnits, 256> units{};
+    for (std::size_t p = 0; p < units.size(); ++p) {
+        const std::size_t choice = std::min<std::size_t>(p, precisionChoiceCount - 1);
+        units[p] = choice == 0   ? ShownUnits{1e7, 2, 1}
+                   : choice == 1 ? ShownUnits{1e7, 1, 10}
+                   : choice == 2 ? ShownUnits{1e7, 0, 100}
+                                 : ShownUnits{0.0, 0, 0};
+    }
+    return units;
+}();
+
+// The look by the rows' dimension numbers: by d, each row's first dimension; by area, its pair of
+// dimensions, whose area is worked out once for each pair (a row's circle and division cost more than
+// the rest of its work). Nothing when the list's dimensions take too many values for the grid.
+template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(const CandidateList &list)
+{
+    // A round pile's second dimension does not count.
+    static constexpr std::array<std::uint64_t, chartSeriesCount> secondMask = [] {
+        std::array<std::uint64_t, chartSeriesCount> masks{};
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            masks[s] = sectionTypes[s].hasSecond && axis == ChartAxis::Area ? ~std::uint64_t{0} : 0;
+        return masks;
+    }();
+    FirstLook look;
+    const std::size_t n = list.size();
+    PairGrid grid(axis);
+    if constexpr (raster) {
+        look.codes = std::make_unique_for_overwrite<RowCode[]>(n);
+        look.codeCount = n;
+    }
+    RowCode *const codes = look.codes.get();
+    const CandidateRow *const rows = n == 0 ? nullptr : &list.row(0);
+    std::array<std::size_t, chartSeriesCount> counts{};
+
+    // A row the quick way below does not take: a dimension met for the first time, an Ra that is no
+    // plain number of hundredths, dimensions that are huge or not finite. False when the list's
+    // dimensions take too many values for the grid.
+    const auto placeCarefully = [&](std::size_t i) {
+        const CandidateRow &row = rows[i];
+        const auto s = static_cast<std::size_t>(seriesOf(row));
+        const double second = std::bit_cast<double>(std::bit_cast<std::uint64_t>(row.second) & secondMask[s]);
+        std::int32_t hundredths = 0;
+        std::uint32_t key = noRow;
+        std::uint32_t f = 0;
+        std::uint32_t c = 0;
+        const bool shown = shownHundredths(row, hundredths);
+        const PairGrid::Numbered numbered =
+            shown ? grid.number(s, row.first, second, f, c) : PairGrid::Numbered::TooLarge;
+        if (numbered == PairGrid::Numbered::Full)
+            return false;
+        if (numbered == PairGrid::Numbered::Yes) {
+            const PairGrid::View view = grid.view();
+            view.cells[view.cellOf(s, f, c)].take(hundredths, static_cast<std::uint32_t>(i));
+            ++counts[s];
+            key = PairGrid::keyOf<axis>(f, c, s);
+        } else {
+            // An odd Ra, or huge dimensions: placed apart, where rows whose x or Ra is not finite
+            // are left out.
+            look.odd.push_back(static_cast<std::uint32_t>(i));
+        }
+        if constexpr (raster)
+            codes[i] = {key, hundredths};
+        return true;
+    };
+
+    // Each row's numbers and hundredths are found first for a block of rows, and their cells asked
+    // for, so that by area, where the grid outgrows the nearest caches, the fetches overlap; then the
+    // block's rows are taken in list order. By d the grid stays near, and the rows are taken one by one.
+    constexpr std::size_t block = axis == ChartAxis::Area ? 16 : 1;
+    struct Found {
+        std::uint32_t f;
+        std::uint32_t c;
+        std::int32_t hundredths;
+        std::uint32_t series; // noRow: taken carefully
+    };
+    PairGrid::View view = grid.view();
+    const auto find = [&](std::size_t i) {
+        const CandidateRow &row = rows[i];
+        const auto s = static_cast<std::size_t>(seriesOf(row));
+        const ShownUnits units = shownUnits[row.precision];
+        // Masked rather than chosen: the section changes from row to row at random.
+        const double second = std::bit_cast<double>(std::bit_cast<std::uint64_t>(row.second) & secondMask[s]);
+        const std::uint32_t f = view.firsts.find(ValueNumbers::bitsOf(row.first));
+        const std::uint32_t c = axis == ChartAxis::Area ? view.seconds[s].find(ValueNumbers::bitsOf(second)) : 0;
+        const std::uint64_t shown =
+            roundedScaledMagnitude(std::fabs(row.ra) < units.bound ? row.ra : 1e7, units.decimals);
+        const std::int32_t magnitude = static_cast<std::int32_t>(shown) * units.hundredths;
+        const bool quick = (f != noRow) & (c != noRow) & (shown < 10'000'000);
+        return Found{f, c, std::signbit(row.ra) ? -magnitude : magnitude,
+                     quick ? static_cast<std::uint32_t>(s) : noRow};
+    };
+    // False when the list's dimensions take too many values for the grid.
+    const auto take = [&](std::size_t i, const Found &r) {
+        if (r.series == noRow) [[unlikely]] {
+            if (!placeCarefully(i))
+                return false;
+            view = grid.view();
+            return true;
+        }
+        view.cells[view.cellOf(r.series, r.f, r.c)].take(r.hundredths, static_cast<std::uint32_t>(i));
+        ++counts[r.series];
+        if constexpr (raster)
+            codes[i] = {PairGrid::keyOf<axis>(r.f, r.c, r.series), r.hundredths};
+        return true;
+    };
+    if constexpr (block == 1) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!take(i, find(i)))
+                return std::nullopt;
+        }
+    } else {
+        std::array<Found, block> found{};
+        for (std::size_t begin = 0; begin < n; begin += block) {
+            const std::size_t end = std::min(begin + block, n);
+            for (std::size_t i = begin; i < end; ++i) {
+                const Found r = find(i);
+                found[i - begin] = r;
+                if (r.series != noRow)
+                    __builtin_prefetch(view.cells + view.cellOf(r.series, r.f, r.c), 1);
+            }
+            for (std::size_t i = begin; i < end; ++i) {
+                if (!take(i, found[i - begin]))
+                    return std::nullopt;
+            }
+        }
+    }
+    look.counts = counts;
+
+    // Each cell's x: the first dimension, or the area of the pair, from a row made of the numbers'
+    // values (the list's own row of the pair lies anywhere in memory).
+    const std::vector<Extremes> &cells = grid.cells();
+    for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+        for (std::uint32_t f = 0; f < grid.firsts().size(); ++f) {
+            // By d a series takes the first dimensions other series numbered: its one column.
+            const std::uint32_t secondCount = axis == ChartAxis::Area ? grid.seconds(s).size() : 1U;
+            for (std::uint32_t c = 0; c < secondCount; ++c) {
+                const std::size_t cell = view.cellOf(s, f, c);
+                const Extremes &e = cells[cell];
+                if (e.lowRow == noRow)
+                    continue;
+                double x = grid.firsts().value(f);
+                if constexpr (axis == ChartAxis::Area) {
+                    CandidateRow pair;
+                    pair.section = static_cast<SectionType>(s);
+                    pair.first = x;
+                    pair.second = grid.seconds(s).value(c);
+                    x = oneZero(chartX(pair, axis));
+                }
+                look.pieces[s].push_back(e.entry(x));
+                look.cellOfPiece[s].push_back(static_cast<std::uint32_t>(cell));
+                look.lowest = std::min(look.lowest, e.lowest);
+                look.highest = std::max(look.highest, e.highest);
+            }
+        }
+    }
+    look.cellCount = cells.size();
+    look.offset = view.offset;
+    look.firstShift = view.firstShift;
+    look.keyIsCell = axis == ChartAxis::FirstDimension;
+    takeOddRows<axis>(list, look);
+    return look;
+}
+
+// Each series' distinct x in an open-addressed table, numbered in the order met: for a list whose
+// dimensions take too many values for the grid.
+class XTable
+{
+  public:
     XTable() { resize(64); }
 
-    // The number of x, a new one from `nextId` when x is met for the first time.
-    std::uint32_t add(double x, double y, std::uint32_t row, std::uint32_t &nextId)
+    // The number of x (a new one from `nextId` when x is met for the first time), which is finite.
+    std::uint32_t idOf(double x, std::uint32_t &nextId)
     {
         std::size_t at = startOf(x);
-        while (m_slots[at].id != noRow && m_slots[at].entry.x != x)
+        while (m_slots[at].id != noRow && m_slots[at].x != x)
             at = (at + 1) & m_mask;
         Slot &slot = m_slots[at];
-        if (slot.id != noRow) {
-            takeRow(slot.entry, y, row);
+        if (slot.id != noRow)
             return slot.id;
-        }
-        slot = {{x, y, y, row, row}, nextId++};
+        slot = {x, nextId++};
         const std::uint32_t id = slot.id;
         if (++m_used > m_limit)
             resize(m_slots.size() * 2);
         return id;
     }
 
-    // Asks for the slot of `x` ahead of its add: with many distinct x the table outgrows the cache.
-    void prefetch(double x) const
-    {
-#if defined(__GNUC__)
-        __builtin_prefetch(&m_slots[startOf(x)]);
-#else
-        (void)x;
-#endif
-    }
-
-    [[nodiscard]] const std::vector<Slot> &slots() const { return m_slots; }
-
   private:
+    struct Slot {
+        double x = 0.0;
+        std::uint32_t id = noRow; // noRow: the slot is free
+    };
+
     std::size_t startOf(double x) const
     {
-        // The top bits of the product: round sizes leave the low bits of their doubles all zero.
         return static_cast<std::size_t>((std::bit_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ULL) >> m_shift);
     }
 
@@ -224,12 +661,11 @@ class XTable
         old.swap(m_slots);
         m_mask = size - 1;
         m_shift = 64 - std::countr_zero(size);
-        // Sparse while small, so that a probe rarely meets another x; half full once large.
-        m_limit = size < 4096 ? size / 8 : size / 2;
+        m_limit = size / 2;
         for (const Slot &slot : old) {
             if (slot.id == noRow)
                 continue;
-            std::size_t at = startOf(slot.entry.x);
+            std::size_t at = startOf(slot.x);
             while (m_slots[at].id != noRow)
                 at = (at + 1) & m_mask;
             m_slots[at] = slot;
@@ -243,311 +679,234 @@ class XTable
     std::size_t m_limit = 0;
 };
 
-// The first look with each row's x worked out and looked up: for d, which takes a few hundred
-// values, and for areas that the pairs of dimensions do not tell cheaply.
-template <ChartAxis axis> FirstLook lookByX(const CandidateList &list, bool raster)
+// The look with each row's x worked out and looked up in a table: a key is the number of its x.
+template <ChartAxis axis, bool raster> FirstLook lookByX(const CandidateList &list)
 {
     FirstLook look;
+    look.keyIsCell = true;
     const std::size_t n = list.size();
     std::array<XTable, chartSeriesCount> byX;
-    std::uint32_t xCount = 0;
-    look.keys.resize(raster ? n : 0);
-    look.ys.resize(raster ? n : 0);
-    const auto add = [&](std::size_t i, double x, double y, int series) {
-        std::uint32_t id = noRow;
-        if (series >= 0) {
-            const auto s = static_cast<std::size_t>(series);
-            id = byX[s].add(x, y, static_cast<std::uint32_t>(i), xCount);
-            ++look.counts[s];
-        }
-        if (raster) {
-            look.keys[i] = id;
-            look.ys[i] = y;
-        }
-    };
-    // A row's x, Ra and series; series -1 for a row that cannot be drawn.
-    const auto placeRow = [](const CandidateRow &row, double &x, double &y) {
-        x = xOf<axis>(row);
-        y = raOf(row);
-        if (x == 0.0)
-            x = 0.0; // one entry for both zeros
-        return std::isfinite(x) && std::isfinite(y) ? seriesOf(row) : -1;
-    };
-    if constexpr (axis == ChartAxis::FirstDimension) {
-        // A few hundred d: the tables stay in the nearest cache.
-        for (std::size_t i = 0; i < n; ++i) {
-            double x = 0.0;
-            double y = 0.0;
-            const int series = placeRow(list.row(i), x, y);
-            add(i, x, y, series);
-        }
-    } else {
-        // Areas may be as many as the rows: a block of rows is placed first and their slots asked
-        // for, so that the fetches overlap.
-        struct Ahead {
-            double x;
-            double y;
-            int series;
-        };
-        constexpr std::size_t block = 32;
-        std::array<Ahead, block> ahead{};
-        for (std::size_t begin = 0; begin < n; begin += block) {
-            const std::size_t end = std::min(begin + block, n);
-            for (std::size_t i = begin; i < end; ++i) {
-                Ahead &a = ahead[i - begin];
-                a.series = placeRow(list.row(i), a.x, a.y);
-                if (a.series >= 0)
-                    byX[static_cast<std::size_t>(a.series)].prefetch(a.x);
+    std::vector<Extremes> cells;
+    std::vector<double> xOfCell;
+    std::vector<std::uint8_t> seriesOfCell;
+    std::uint32_t cellCount = 0;
+    if constexpr (raster) {
+        look.codes = std::make_unique_for_overwrite<RowCode[]>(n);
+        look.codeCount = n;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const CandidateRow &row = list.row(i);
+        const double x = oneZero(chartX(row, axis));
+        std::int32_t hundredths = 0;
+        std::uint32_t key = noRow;
+        if (std::isfinite(x)) {
+            if (shownHundredths(row, hundredths)) {
+                const auto s = static_cast<std::size_t>(seriesOf(row));
+                key = byX[s].idOf(x, cellCount);
+                if (key == cells.size()) {
+                    cells.emplace_back();
+                    xOfCell.push_back(x);
+                    seriesOfCell.push_back(static_cast<std::uint8_t>(s));
+                }
+                cells[key].take(hundredths, static_cast<std::uint32_t>(i));
+                ++look.counts[s];
+            } else {
+                look.odd.push_back(static_cast<std::uint32_t>(i));
             }
-            for (std::size_t i = begin; i < end; ++i)
-                add(i, ahead[i - begin].x, ahead[i - begin].y, ahead[i - begin].series);
         }
+        if constexpr (raster)
+            look.codes[i] = {key, hundredths};
     }
-    look.entryOfKey.resize(xCount);
-    std::uint32_t offset = 0;
-    for (std::size_t s = 0; s < chartSeriesCount; ++s) {
-        std::vector<const XTable::Slot *> used;
-        for (const XTable::Slot &slot : byX[s].slots()) {
-            if (slot.id != noRow)
-                used.push_back(&slot);
-        }
-        std::sort(used.begin(), used.end(),
-                  [](const XTable::Slot *a, const XTable::Slot *b) { return a->entry.x < b->entry.x; });
-        for (const XTable::Slot *slot : used) {
-            look.entryOfKey[slot->id] = offset++;
-            look.xs[s].push_back(slot->entry);
-        }
+    for (std::uint32_t c = 0; c < cells.size(); ++c) {
+        const std::size_t s = seriesOfCell[c];
+        look.pieces[s].push_back(cells[c].entry(xOfCell[c]));
+        look.cellOfPiece[s].push_back(c);
+        look.lowest = std::min(look.lowest, cells[c].lowest);
+        look.highest = std::max(look.highest, cells[c].highest);
     }
+    look.cellCount = cells.size();
+    takeOddRows<axis>(list, look);
     return look;
 }
 
-// Each exact value of a dimension numbered in the order met: a list's dimensions take a few hundred.
-class ValueNumbers
+// The order of pieces by x: their numbers sorted by the bits of their x, turned so that they order as
+// the numbers do (a negative x's bits all flipped, a positive x's sign set), a byte at a time from the
+// last, skipping the bytes all pieces share. By area a series has tens of thousands of x, where
+// std::sort took milliseconds. No x is a NaN, and both zeros are one.
+std::vector<std::uint32_t> orderByX(const std::vector<XEntry> &pieces)
+{
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t piece;
+    };
+    std::vector<Keyed> keyed(pieces.size());
+    std::array<std::array<std::uint32_t, 256>, 8> counts{};
+    for (std::uint32_t p = 0; p < pieces.size(); ++p) {
+        const auto bits = std::bit_cast<std::uint64_t>(pieces[p].x);
+        const std::uint64_t key = bits ^ ((bits >> 63) != 0 ? ~std::uint64_t{0} : std::uint64_t{1} << 63);
+        keyed[p] = {key, p};
+        for (std::size_t b = 0; b < 8; ++b)
+            ++counts[b][(key >> (8 * b)) & 0xFF];
+    }
+    std::vector<Keyed> other(pieces.size());
+    for (std::size_t b = 0; b < 8; ++b) {
+        std::array<std::uint32_t, 256> &count = counts[b];
+        if (pieces.empty() || count[(keyed[0].key >> (8 * b)) & 0xFF] == pieces.size())
+            continue;
+        std::uint32_t start = 0;
+        for (std::uint32_t &c : count)
+            start += std::exchange(c, start);
+        for (const Keyed &k : keyed)
+            other[count[(k.key >> (8 * b)) & 0xFF]++] = k;
+        keyed.swap(other);
+    }
+    std::vector<std::uint32_t> order(pieces.size());
+    for (std::size_t p = 0; p < keyed.size(); ++p)
+        order[p] = keyed[p].piece;
+    return order;
+}
+
+// A series' pieces in ascending x, those of one x made one (pairs of one area: 800 × 300 and
+// 600 × 400); `entryOfPiece` numbers each piece's x within the series.
+std::vector<XEntry> distinctX(const std::vector<XEntry> &pieces, std::vector<std::uint32_t> &entryOfPiece)
+{
+    std::vector<XEntry> xs;
+    xs.reserve(pieces.size());
+    entryOfPiece.resize(pieces.size());
+    for (const std::uint32_t p : orderByX(pieces)) {
+        if (xs.empty() || xs.back().x != pieces[p].x)
+            xs.push_back(pieces[p]);
+        else
+            takeExtremes(xs.back(), pieces[p]);
+        entryOfPiece[p] = static_cast<std::uint32_t>(xs.size() - 1);
+    }
+    return xs;
+}
+
+// The raster row of every Ra in hundredths from `lowest` to `highest`, as sliceOf gives it for the
+// hundredths over 100, without a division: the range is cut into bins of a power of two, each small
+// enough to hold at most one step from a raster row to the next, so that a row's raster row is its
+// bin's below or above the bin's step. sliceOf only grows with the value, which the search for the
+// steps relies on.
+class RasterRows
 {
   public:
-    ValueNumbers() { resize(1024); }
-
-    // The number of v, which is finite; both zeros are one value.
-    std::uint32_t numberOf(double v)
+    RasterRows(std::int32_t lowest, std::int32_t highest, double yMin, double yMax, int rows)
+        : m_lowest(lowest)
     {
-        const auto bits = std::bit_cast<std::uint64_t>(v == 0.0 ? 0.0 : v);
-        std::size_t at = startOf(bits);
-        while (m_slots[at].number != noRow) {
-            if (m_slots[at].bits == bits)
-                return m_slots[at].number;
-            at = (at + 1) & m_mask;
+        if (lowest > highest)
+            return;
+        const auto rowOfValue = [&](std::int64_t hundredths) {
+            return static_cast<std::uint32_t>(sliceOf(static_cast<double>(hundredths) / 100.0, yMin, yMax, rows));
+        };
+        // The first value of each raster row past the lowest's; the next step lies at least one
+        // whole value further.
+        const std::int64_t low = lowest;
+        const std::int64_t high = highest;
+        std::vector<std::int64_t> steps;
+        for (std::uint32_t r = rowOfValue(low) + 1; r <= rowOfValue(high); r = rowOfValue(steps.back()) + 1) {
+            std::int64_t a = low; // below r
+            std::int64_t b = high; // at or above r
+            while (b - a > 1) {
+                const std::int64_t middle = a + (b - a) / 2;
+                (rowOfValue(middle) >= r ? b : a) = middle;
+            }
+            steps.push_back(b);
         }
-        const std::uint32_t number = m_count++;
-        m_slots[at] = {bits, number};
-        m_values.push_back(std::bit_cast<double>(bits));
-        if (m_count > m_slots.size() / 8)
-            resize(m_slots.size() * 2);
-        return number;
+        std::int64_t gap = high - low + 1;
+        for (std::size_t k = 1; k < steps.size(); ++k)
+            gap = std::min(gap, steps[k] - steps[k - 1]);
+        m_shift = std::bit_width(static_cast<std::uint64_t>(gap)) - 1;
+        const auto bins = static_cast<std::size_t>(((high - low) >> m_shift) + 1);
+        m_bins.resize(bins);
+        std::size_t next = 0; // the first step not yet placed
+        for (std::size_t b = 0; b < bins; ++b) {
+            const std::int64_t start = low + (static_cast<std::int64_t>(b) << m_shift);
+            const std::int64_t end = std::min(start + (std::int64_t{1} << m_shift), high + 1);
+            Bin &bin = m_bins[b];
+            bin.below = rowOfValue(start);
+            bin.above = bin.below;
+            bin.step = noRow;
+            if (next < steps.size() && steps[next] < end) {
+                bin.step = static_cast<std::uint32_t>(steps[next] - low);
+                bin.above = rowOfValue(steps[next]);
+                ++next;
+            }
+        }
     }
-
-    [[nodiscard]] std::uint32_t size() const { return m_count; }
-    [[nodiscard]] double value(std::uint32_t number) const { return m_values[number]; }
 
   private:
-    struct Slot {
-        std::uint64_t bits = 0;
-        std::uint32_t number = noRow; // noRow: free
+    struct Bin {
+        std::uint32_t step; // the first value of `above`, from the lowest; noRow: none in the bin
+        std::uint32_t below;
+        std::uint32_t above;
     };
 
-    std::size_t startOf(std::uint64_t bits) const
-    {
-        return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ULL) >> m_shift);
-    }
-
-    void resize(std::size_t size)
-    {
-        std::vector<Slot> old(size);
-        old.swap(m_slots);
-        m_mask = size - 1;
-        m_shift = 64 - std::countr_zero(size);
-        for (const Slot &slot : old) {
-            if (slot.number == noRow)
-                continue;
-            std::size_t at = startOf(slot.bits);
-            while (m_slots[at].number != noRow)
-                at = (at + 1) & m_mask;
-            m_slots[at] = slot;
-        }
-    }
-
-    std::vector<Slot> m_slots;
-    std::vector<double> m_values;
-    std::size_t m_mask = 0;
-    int m_shift = 64;
-    std::uint32_t m_count = 0;
-};
-
-// The lowest and highest Ra of each pair of dimensions (first, second) of one series, in a grid by
-// their numbers. An area is a function of the pair, so a row's area need not be worked out (its
-// circle and its division cost more than the rest of the row's work) nor looked up among thousands:
-// a grid of a few hundred by a few hundred pairs stays in the cache, where a table of areas does not.
-class PairGrid
-{
   public:
-    struct Cell {
-        double lowY = std::numeric_limits<double>::infinity();
-        double highY = -std::numeric_limits<double>::infinity();
-        std::uint32_t lowRow = noRow; // noRow: no row has the pair
-        std::uint32_t highRow = noRow;
+    // The table held by a loop in registers.
+    struct View {
+        const Bin *bins;
+        std::int32_t lowest;
+        int shift;
+
+        // The raster row of a value from `lowest` to `highest`.
+        [[gnu::always_inline]] std::uint32_t operator()(std::int32_t hundredths) const
+        {
+            const std::uint32_t at = static_cast<std::uint32_t>(hundredths) - static_cast<std::uint32_t>(lowest);
+            const Bin &bin = bins[at >> shift];
+            return at >= bin.step ? bin.above : bin.below;
+        }
     };
 
-    // Numbers up to this fit a row's key.
-    static constexpr std::uint32_t largestNumber = (1U << 15) - 1;
-    static constexpr std::size_t largestCells = std::size_t{1} << 19;
-
-    // The cell of a pair; none when the grid would grow past its bound.
-    Cell *at(std::uint32_t first, std::uint32_t second)
-    {
-        if ((second >= m_stride || first >= m_rows) && !grow(first, second))
-            return nullptr;
-        return &m_cells[cellOf(first, second)];
-    }
-
-    [[nodiscard]] std::size_t cellOf(std::uint32_t first, std::uint32_t second) const
-    {
-        return static_cast<std::size_t>(first) * m_stride + second;
-    }
-
-    [[nodiscard]] const std::vector<Cell> &cells() const { return m_cells; }
-    [[nodiscard]] std::size_t stride() const { return m_stride; }
+    [[nodiscard]] View view() const { return {m_bins.data(), m_lowest, m_shift}; }
 
   private:
-    bool grow(std::uint32_t first, std::uint32_t second)
-    {
-        std::size_t stride = std::max<std::size_t>(m_stride, 16);
-        while (stride <= second)
-            stride *= 2;
-        std::size_t rows = std::max<std::size_t>(m_rows, 64);
-        while (rows <= first)
-            rows *= 2;
-        if (first > largestNumber || second > largestNumber || rows * stride > largestCells)
-            return false;
-        if (stride == m_stride) {
-            m_cells.resize(rows * stride);
-        } else {
-            std::vector<Cell> cells(rows * stride);
-            for (std::size_t r = 0; r < m_rows; ++r) {
-                std::copy_n(m_cells.begin() + static_cast<std::ptrdiff_t>(r * m_stride), m_stride,
-                            cells.begin() + static_cast<std::ptrdiff_t>(r * stride));
-            }
-            m_cells.swap(cells);
-        }
-        m_stride = stride;
-        m_rows = rows;
-        return true;
-    }
 
-    std::vector<Cell> m_cells;
-    std::size_t m_stride = 0;
-    std::size_t m_rows = 0;
+    std::int32_t m_lowest = 0;
+    int m_shift = 0;
+    std::vector<Bin> m_bins;
 };
 
-// The first look by area with each row's pair of dimensions in place of its area; nothing when the
-// list's dimensions take too many values for the grids.
-std::optional<FirstLook> lookByPairs(const CandidateList &list, bool raster)
+// The raster's look: each cell's first row in list order, a bit a cell saying it is taken.
+void markRaster(const FirstLook &look, const std::vector<std::uint32_t> &placeOfCell, const RasterRows &rasterRows,
+                std::vector<std::uint64_t> &taken, std::uint32_t *firstRow)
 {
-    // A round pile's second dimension does not count.
-    static constexpr std::array<std::uint64_t, chartSeriesCount> secondMask = [] {
-        std::array<std::uint64_t, chartSeriesCount> masks{};
-        for (std::size_t s = 0; s < chartSeriesCount; ++s)
-            masks[s] = sectionTypes[s].hasSecond ? ~std::uint64_t{0} : 0;
-        return masks;
-    }();
-    // Below this, no area of the pair overflows.
-    constexpr double safeDimension = 1e100;
-    FirstLook look;
-    const std::size_t n = list.size();
-    // The seconds are numbered by series, so that each series' grid holds only its own.
-    std::array<ValueNumbers, chartSeriesCount> firsts;
-    std::array<ValueNumbers, chartSeriesCount> seconds;
-    std::array<PairGrid, chartSeriesCount> grids;
-    look.keys.resize(raster ? n : 0);
-    look.ys.resize(raster ? n : 0);
-    // Taken in without branches: which rows set a new lowest or highest is anyone's guess.
-    for (std::size_t i = 0; i < n; ++i) {
-        const CandidateRow &row = list.row(i);
-        const double y = raOf(row);
-        const auto s = static_cast<std::size_t>(seriesOf(row));
-        const double first = row.first;
-        // Masked rather than chosen: the section changes from row to row at random.
-        const double second = std::bit_cast<double>(std::bit_cast<std::uint64_t>(row.second) & secondMask[s]);
-        bool drawable = std::isfinite(y);
-        if (!(std::fabs(first) < safeDimension && std::fabs(second) < safeDimension))
-            drawable = drawable && std::isfinite(chartX(row, ChartAxis::Area));
-        std::uint32_t key = noRow;
-        if (drawable) {
-            const std::uint32_t f = firsts[s].numberOf(first);
-            const std::uint32_t c = seconds[s].numberOf(second);
-            PairGrid::Cell *cell = grids[s].at(f, c);
-            if (cell == nullptr)
-                return std::nullopt;
-            const auto r = static_cast<std::uint32_t>(i);
-            const std::uint32_t lower = 0U - static_cast<std::uint32_t>(y < cell->lowY);
-            const std::uint32_t higher = 0U - static_cast<std::uint32_t>(y > cell->highY);
-            cell->lowRow ^= (cell->lowRow ^ r) & lower;
-            cell->highRow ^= (cell->highRow ^ r) & higher;
-            cell->lowY = std::min(cell->lowY, y);
-            cell->highY = std::max(cell->highY, y);
-            ++look.counts[s];
-            key = (f << 17) | (c << 2) | static_cast<std::uint32_t>(s);
-        }
-        if (raster) {
-            look.keys[i] = key;
-            look.ys[i] = y;
-        }
-    }
-    // Each pair's area, from one of its rows; pairs of one area (800 × 300 and 600 × 400) become one x.
-    std::array<std::vector<std::uint32_t>, chartSeriesCount> entryOfCell;
-    std::uint32_t entries = 0;
-    for (std::size_t s = 0; s < chartSeriesCount; ++s) {
-        const std::vector<PairGrid::Cell> &cells = grids[s].cells();
-        std::vector<std::pair<double, std::uint32_t>> areas;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (cells[c].lowRow == noRow)
+    // In registers for the loop: the stores to the cells would otherwise have them read again.
+    const RowCode *const codes = look.codes.get();
+    const std::size_t n = look.codeCount;
+    const std::uint32_t *const placeOf = placeOfCell.data();
+    std::uint64_t *const bits = taken.data();
+    const RasterRows::View rowOf = rasterRows.view();
+    const auto mark = [&](auto cellOfKey) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const RowCode code = codes[i];
+            if (code.key == noRow)
                 continue;
-            // A row of the pair, made from the numbers' values: the list's own row lies anywhere in
-            // memory.
-            CandidateRow pair;
-            pair.section = static_cast<SectionType>(s);
-            pair.first = firsts[s].value(static_cast<std::uint32_t>(c / grids[s].stride()));
-            pair.second = seconds[s].value(static_cast<std::uint32_t>(c % grids[s].stride()));
-            double x = chartX(pair, ChartAxis::Area);
-            if (x == 0.0)
-                x = 0.0;
-            areas.emplace_back(x, static_cast<std::uint32_t>(c));
-        }
-        std::sort(areas.begin(), areas.end());
-        entryOfCell[s].assign(cells.size(), noRow);
-        for (const auto &[x, c] : areas) {
-            const PairGrid::Cell &cell = cells[c];
-            const XEntry entry{x, cell.lowY, cell.highY, cell.lowRow, cell.highRow};
-            if (look.xs[s].empty() || look.xs[s].back().x != x) {
-                look.xs[s].push_back(entry);
-                ++entries;
-            } else {
-                takeExtremes(look.xs[s].back(), entry);
+            const std::size_t cell = placeOf[cellOfKey(code.key)] + rowOf(code.hundredths);
+            std::uint64_t &word = bits[cell / 64];
+            const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
+            if ((word & bit) == 0) {
+                word |= bit;
+                firstRow[cell] = static_cast<std::uint32_t>(i);
             }
-            entryOfCell[s][c] = entries - 1;
         }
-    }
-    // A row's key names its cell by the numbers, whatever the grid's size was then.
-    if (raster) {
-        for (std::uint32_t &key : look.keys) {
-            if (key == noRow)
-                continue;
+    };
+    if (look.keyIsCell) {
+        mark([](std::uint32_t key) { return key; });
+    } else {
+        const std::array<std::uint32_t, chartSeriesCount> offset = look.offset;
+        const std::array<int, chartSeriesCount> firstShift = look.firstShift;
+        mark([=](std::uint32_t key) {
             const std::uint32_t s = key & 3;
-            key = entryOfCell[s][grids[s].cellOf(key >> 17, (key >> 2) & PairGrid::largestNumber)];
-        }
+            return offset[s] + (std::size_t{key >> 17} << firstShift[s]) + ((key >> 2) & PairGrid::largestNumber);
+        });
     }
-    look.entryOfKey.resize(entries);
-    for (std::uint32_t e = 0; e < entries; ++e)
-        look.entryOfKey[e] = e;
-    return look;
+}
+
+template <ChartAxis axis, bool raster> FirstLook firstLook(const CandidateList &list)
+{
+    std::optional<FirstLook> byNumbers = lookByNumbers<axis, raster>(list);
+    return byNumbers ? std::move(*byNumbers) : lookByX<axis, raster>(list);
 }
 
 template <ChartAxis axis>
@@ -557,14 +916,12 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
     const bool raster = rows > 0;
     // The first look places every row once: each series' distinct x with its lowest and highest Ra,
     // from which the bounds, the columns' extremes and the envelope follow. The raster needs the
-    // bounds: each row's key and Ra are kept for its second look.
-    FirstLook look;
-    if constexpr (axis == ChartAxis::Area) {
-        std::optional<FirstLook> byPairs = lookByPairs(list, raster);
-        look = byPairs ? std::move(*byPairs) : lookByX<axis>(list, raster);
-    } else {
-        look = lookByX<axis>(list, raster);
-    }
+    // bounds: each row's code is kept for its look.
+    FirstLook look = raster ? firstLook<axis, true>(list) : firstLook<axis, false>(list);
+    std::array<std::vector<XEntry>, chartSeriesCount> xs;
+    std::array<std::vector<std::uint32_t>, chartSeriesCount> entryOfPiece;
+    for (std::size_t s = 0; s < chartSeriesCount; ++s)
+        xs[s] = distinctX(look.pieces[s], entryOfPiece[s]);
 
     ChartBounds &b = out.bounds;
     b.xMin = b.yMin = std::numeric_limits<double>::infinity();
@@ -572,13 +929,12 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
     bool any = false;
     for (std::size_t s = 0; s < chartSeriesCount; ++s) {
         out.series[s].rowCount = look.counts[s];
-        const std::vector<XEntry> &xs = look.xs[s];
-        if (xs.empty())
+        if (xs[s].empty())
             continue;
         any = true;
-        b.xMin = std::min(b.xMin, xs.front().x);
-        b.xMax = std::max(b.xMax, xs.back().x);
-        for (const XEntry &e : xs) {
+        b.xMin = std::min(b.xMin, xs[s].front().x);
+        b.xMax = std::max(b.xMax, xs[s].back().x);
+        for (const XEntry &e : xs[s]) {
             b.yMin = std::min(b.yMin, e.lowY);
             b.yMax = std::max(b.yMax, e.highY);
         }
@@ -591,59 +947,81 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
     columns = std::max(columns, 1);
     const auto columnCount = static_cast<std::size_t>(columns);
     const auto height = static_cast<std::size_t>(std::max(rows, 0));
+    // A place's raster cells start on a word of the taken bits.
+    const std::size_t stride = (height + 63) / 64 * 64;
 
     // Each column's lowest and highest Ra, the first row of each in list order: the lowest and the
     // highest of its x, the first row among equals. A place is a series' column: s · columns + column.
     const std::size_t places = chartSeriesCount * columnCount;
     std::vector<XEntry> extremes(places, XEntry{0.0, std::numeric_limits<double>::infinity(),
                                                 -std::numeric_limits<double>::infinity(), noRow, noRow});
-    std::vector<std::uint32_t> placeOfEntry;
+    std::array<std::vector<std::uint32_t>, chartSeriesCount> placeOfEntry;
     for (std::size_t s = 0; s < chartSeriesCount; ++s) {
-        for (const XEntry &e : look.xs[s]) {
+        for (const XEntry &e : xs[s]) {
             const std::size_t place = s * columnCount + static_cast<std::size_t>(sliceOf(e.x, b.xMin, b.xMax, columns));
-            if (raster)
-                placeOfEntry.push_back(static_cast<std::uint32_t>(place));
+            placeOfEntry[s].push_back(static_cast<std::uint32_t>(place));
             takeExtremes(extremes[place], e);
         }
     }
 
-    // The raster's second look: the first row of each cell, a bit a cell saying it is taken so that
-    // the cells' rows are touched only for the first row of each.
-    std::vector<std::uint32_t> placeOfKey(look.entryOfKey.size());
-    for (std::size_t k = 0; raster && k < placeOfKey.size(); ++k)
-        placeOfKey[k] = placeOfEntry[look.entryOfKey[k]];
-    std::vector<std::uint32_t> cells(places * height, noRow);
-    std::vector<std::uint64_t> taken((places * height + 63) / 64);
-    for (std::size_t i = 0; raster && i < look.keys.size(); ++i) {
-        const std::uint32_t key = look.keys[i];
-        if (key == noRow)
-            continue;
-        const std::size_t cell =
-            placeOfKey[key] * height + static_cast<std::size_t>(sliceOf(look.ys[i], b.yMin, b.yMax, rows));
-        std::uint64_t &word = taken[cell / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
-        if ((word & bit) == 0) {
+    // The raster's look: the first row of each cell, a bit a cell saying it is taken. The rows with
+    // codes through their cell's place and their hundredths' raster row; the odd rows one by one.
+    std::vector<std::uint64_t> taken(raster ? places * stride / 64 : 0);
+    std::unique_ptr<std::uint32_t[]> firstRow;
+    if (raster) {
+        firstRow = std::make_unique_for_overwrite<std::uint32_t[]>(places * stride);
+        std::vector<std::uint32_t> placeOfCell(look.cellCount);
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            for (std::size_t p = 0; p < look.pieces[s].size(); ++p) {
+                if (look.cellOfPiece[s][p] != noRow)
+                    placeOfCell[look.cellOfPiece[s][p]] =
+                        static_cast<std::uint32_t>(placeOfEntry[s][entryOfPiece[s][p]] * stride);
+            }
+        }
+        markRaster(look, placeOfCell, RasterRows(look.lowest, look.highest, b.yMin, b.yMax, rows), taken,
+                   firstRow.get());
+        for (const std::uint32_t i : look.odd) {
+            const Placed p = place(list.row(i), axis);
+            if (!p.drawable)
+                continue;
+            const std::size_t cell = (static_cast<std::size_t>(p.series) * columnCount +
+                                      static_cast<std::size_t>(sliceOf(p.x, b.xMin, b.xMax, columns))) *
+                                         stride +
+                                     static_cast<std::size_t>(sliceOf(p.y, b.yMin, b.yMax, rows));
+            std::uint64_t &word = taken[cell / 64];
+            const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
+            firstRow[cell] = (word & bit) != 0 ? std::min(firstRow[cell], i) : i;
             word |= bit;
-            cells[cell] = static_cast<std::uint32_t>(i);
         }
     }
 
     // The finest raster within the budget: `merge` cells become one (the first row of the merged
     // cells stands for them); 0 leaves the raster out. The points each merging keeps are counted
-    // in one sweep over the taken cells.
+    // from the taken bits: a place's cells start on a word, so blocks of up to 64 cells lie within a
+    // word, where folding its bits in halves counts them level by level; larger blocks are runs of
+    // words.
     std::vector<std::size_t> occupied;
     for (std::size_t m = 1; m <= height; m *= 2)
         occupied.push_back(0);
-    std::vector<std::size_t> lastBlock(occupied.size());
+    static constexpr std::array<std::uint64_t, 6> firstOfBlocks{0x5555555555555555ULL, 0x1111111111111111ULL,
+                                                                0x0101010101010101ULL, 0x0001000100010001ULL,
+                                                                0x0000000100000001ULL, 0x0000000000000001ULL};
+    const std::size_t wordsOfPlace = stride / 64;
     for (std::size_t place = 0; raster && place < places; ++place) {
-        std::fill(lastBlock.begin(), lastBlock.end(), SIZE_MAX);
-        for (std::size_t r = 0; r < height; ++r) {
-            if (cells[place * height + r] == noRow)
-                continue;
-            for (std::size_t level = 0; level < occupied.size(); ++level) {
-                const std::size_t block = r >> level;
-                if (block != lastBlock[level]) {
-                    lastBlock[level] = block;
+        const std::uint64_t *const words = taken.data() + place * wordsOfPlace;
+        for (std::size_t w = 0; w < wordsOfPlace; ++w) {
+            std::uint64_t bits = words[w];
+            for (std::size_t level = 0; bits != 0 && level < std::min<std::size_t>(occupied.size(), 7); ++level) {
+                occupied[level] += static_cast<std::size_t>(std::popcount(bits));
+                if (level < firstOfBlocks.size())
+                    bits = (bits | (bits >> (std::size_t{1} << level))) & firstOfBlocks[level];
+            }
+        }
+        for (std::size_t level = 7; level < occupied.size(); ++level) {
+            std::size_t lastBlock = SIZE_MAX;
+            for (std::size_t w = 0; w < wordsOfPlace; ++w) {
+                if (words[w] != 0 && (w >> (level - 6)) != lastBlock) {
+                    lastBlock = w >> (level - 6);
                     ++occupied[level];
                 }
             }
@@ -656,17 +1034,35 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
             break;
         }
     }
-    const auto mergedCell = [&](std::size_t place, std::size_t first) {
-        std::uint32_t row = noRow;
-        const std::size_t end = std::min(first + merge, height);
-        for (std::size_t r = first; r < end; ++r)
-            row = std::min(row, cells[place * height + r]);
-        return row;
+    // The first row of each merged block of a place with a taken cell, in ascending blocks: found
+    // from the taken bits, so that empty cells cost nothing.
+    const auto forEachBlock = [&](std::size_t place, auto &&use) {
+        if (merge == 0)
+            return;
+        const int shift = std::countr_zero(merge);
+        std::size_t block = SIZE_MAX;
+        std::uint32_t first = noRow;
+        for (std::size_t w = place * stride / 64; w < (place + 1) * stride / 64; ++w) {
+            for (std::uint64_t bits = taken[w]; bits != 0; bits &= bits - 1) {
+                const std::size_t cell = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                const std::size_t b = (cell - place * stride) >> shift;
+                if (b != block) {
+                    if (block != SIZE_MAX)
+                        use(first);
+                    block = b;
+                    first = firstRow[cell];
+                } else {
+                    first = std::min(first, firstRow[cell]);
+                }
+            }
+        }
+        if (block != SIZE_MAX)
+            use(first);
     };
 
     for (std::size_t s = 0; s < chartSeriesCount; ++s) {
         ChartSeriesData &data = out.series[s];
-        if (look.xs[s].empty())
+        if (xs[s].empty())
             continue;
         const auto pointOf = [&](std::uint32_t row) {
             const CandidateRow &r = list.row(row);
@@ -677,16 +1073,15 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
             if (e.lowRow == noRow)
                 continue;
             data.points.push_back(pointOf(e.lowRow));
-            for (std::size_t first = 0; merge > 0 && first < height; first += merge) {
-                const std::uint32_t cell = mergedCell(s * columnCount + column, first);
-                if (cell != noRow && cell != e.lowRow && cell != e.highRow)
+            forEachBlock(s * columnCount + column, [&](std::uint32_t cell) {
+                if (cell != e.lowRow && cell != e.highRow)
                     data.points.push_back(pointOf(cell));
-            }
+            });
             if (e.highRow != e.lowRow)
                 data.points.push_back(pointOf(e.highRow));
         }
-        data.envelope.reserve(look.xs[s].size());
-        for (const XEntry &e : look.xs[s])
+        data.envelope.reserve(xs[s].size());
+        for (const XEntry &e : xs[s])
             data.envelope.push_back({e.x, e.highY, e.highRow});
     }
     return out;

@@ -257,6 +257,84 @@ TEST(ChartReduction, RasterKeepsEveryOccupiedCell)
     }
 }
 
+// Each raster cell shows the first row of the list in it, also for an Ra on the very edge of a cell or
+// a hundredth either side, rows whose Ra is read back from a text of seven digits, a single row and
+// rows all of one x: the points of each column, as the chart orders them, against the rows one by one.
+TEST(ChartReduction, RasterCellsShowTheirFirstRows)
+{
+    const auto withPrecision = [](CandidateRow row, std::uint8_t precision) {
+        row.precision = precision;
+        return row;
+    };
+    CandidateList edges; // 125 raster rows over Ra 0 … 125: every whole Ra is an edge
+    for (int k = 0; k <= 125; ++k) {
+        for (const double off : {0.0, -0.01, 0.01}) {
+            const double ra = std::clamp(k + off, 0.0, 125.0);
+            edges.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 800 + 50.0 * (k % 3), ra, 300));
+        }
+    }
+    for (int k = 125; k >= 0; k -= 7)
+        edges.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 800 + 50.0 * (k % 3), k, 300));
+    edges.renumber();
+    CandidateList odd = randomList(3'000, 9); // Ra of eight digits read back, among the others
+    for (std::size_t i = 0; i < 300; ++i) {
+        odd.append(withPrecision(makeRow(static_cast<std::uint8_t>(1 + i % 4), 600 + 25.0 * static_cast<double>(i % 61),
+                                         1.2e7 + 777.7 * static_cast<double>(i), 400),
+                                 static_cast<std::uint8_t>(i % 2 == 0 ? 0 : 4)));
+    }
+    odd.renumber();
+    CandidateList oneX;
+    for (int k = 0; k < 2'000; ++k)
+        oneX.append(makeRow(2, 1000, 1000 + (k * 7919 % 2000) / 10.0, 500));
+    oneX.renumber();
+    const std::vector<std::pair<const char *, const CandidateList *>> lists{
+        {"edges", &edges}, {"odd", &odd}, {"one x", &oneX}};
+    const CandidateList one = listOf({makeRow(3, 1200, 4000, 800)});
+    for (const auto &[name, list] : lists) {
+        for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
+            SCOPED_TRACE(testing::Message() << name << " axis " << static_cast<int>(axis));
+            constexpr int columns = 7;
+            constexpr int rows = 125;
+            const ReducedChart reduced = reduceForChart(*list, axis, columns, rows);
+            const ChartBounds &b = reduced.bounds;
+            for (int s = 0; s < chartSeriesCount; ++s) {
+                // By column: the lowest and highest row, and the first row of each raster row.
+                std::map<int, std::pair<std::uint32_t, std::uint32_t>> extremes;
+                std::map<std::pair<int, int>, std::uint32_t> first;
+                for (std::uint32_t i = 0; i < list->size(); ++i) {
+                    const CandidateRow &row = list->row(i);
+                    const double x = chartX(row, axis);
+                    const double y = chartRa(row);
+                    if (chartSeriesOf(row) != s)
+                        continue;
+                    const int column = columnOf(x, b, columns);
+                    const int cell = b.yMax > b.yMin ? std::clamp(static_cast<int>((y - b.yMin) / (b.yMax - b.yMin) * rows), 0, rows - 1) : 0;
+                    first.try_emplace({column, cell}, i);
+                    auto [at, added] = extremes.try_emplace(column, i, i);
+                    if (!added && y < chartRa(list->row(at->second.first)))
+                        at->second.first = i;
+                    if (!added && y > chartRa(list->row(at->second.second)))
+                        at->second.second = i;
+                }
+                std::vector<std::uint32_t> expected;
+                for (const auto &[column, lowHigh] : extremes) {
+                    expected.push_back(lowHigh.first);
+                    for (int cell = 0; cell < rows; ++cell) {
+                        const auto at = first.find({column, cell});
+                        if (at != first.end() && at->second != lowHigh.first && at->second != lowHigh.second)
+                            expected.push_back(at->second);
+                    }
+                    if (lowHigh.second != lowHigh.first)
+                        expected.push_back(lowHigh.second);
+                }
+                EXPECT_EQ(rowList(reduced.series[static_cast<std::size_t>(s)].points), expected) << "series " << s;
+            }
+        }
+    }
+    const ReducedChart single = reduceForChart(one, ChartAxis::Area, 7, 125);
+    EXPECT_EQ(rowList(single.series[2].points), (std::vector<std::uint32_t>{0}));
+}
+
 TEST(ChartReduction, RasterWithinItsBudgetKeepsTheExtremes)
 {
     const CandidateList list = randomList(20'000, 5);
