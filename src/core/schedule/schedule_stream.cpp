@@ -20,11 +20,21 @@ constexpr std::size_t largestHeader = std::size_t{16} << 20;
 // The longest line of a GBK file that the check looks at whole for UTF-8 in it; a longer one has the
 // file read whole.
 constexpr std::size_t longestGbkLine = std::size_t{16} << 20;
-// Files that are not CSV text: workbooks (new and old) and UTF-32 (whose little-endian mark opens with
+// A workbook: its first sheet is read whole.
+constexpr std::string_view workbookMark = "PK\x03\x04";
+// Files that are no CSV text, which the whole reading refuses from their first bytes on (once it has found
+// them no larger than it reads): old binary workbooks, UTF-32 (whose little-endian mark opens with
 // UTF-16's).
-constexpr std::array<std::string_view, 4> wholeReadingMarks{"PK\x03\x04", "\xD0\xCF\x11\xE0",
-                                                            std::string_view("\xFF\xFE\0\0", 4),
-                                                            std::string_view("\0\0\xFE\xFF", 4)};
+struct RefusedMark {
+    std::string_view mark;
+    int line;
+    std::string_view text;
+};
+const std::array<RefusedMark, 3> refusedMarks{{
+    {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 0, scheduleText::oldWorkbook},
+    {std::string_view("\xFF\xFE\0\0", 4), 1, scheduleText::wideEncoding},
+    {std::string_view("\0\0\xFE\xFF", 4), 1, scheduleText::wideEncoding},
+}};
 
 // Where a record scan stands: at a field's start, in a plain field, in a quoted one, or just after a
 // quote inside a quoted one (a second quote goes on with the field, anything else ends it).
@@ -290,10 +300,10 @@ bool ScheduleStream::nextPiece()
         m_chineseHeader = reading.chineseHeader;
         m_prefixLines = reading.rows.front().line - 1;
         m_prefix.assign(text, 0, lineStart(text, reading.rows.front().line));
-        // A lone CR that ends the text before the first row ends a record: as a line feed it ends the
-        // same, and a later piece's first line feed cannot join it into one line end.
+        // A lone CR that ends the text before the first row ends a record: as CR LF it ends the same
+        // line, and a later piece's first line feed cannot join it into one line end.
         if (m_prefix.ends_with('\r')) {
-            m_prefix.back() = '\n';
+            m_prefix += '\n';
         }
         m_rows = std::move(reading.rows);
         m_pieceRefused = false;
@@ -359,8 +369,21 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
     std::string head(m_pieceBytes, '\0');
     m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(m_in.gcount()));
-    for (const std::string_view mark : wholeReadingMarks) {
-        if (head.starts_with(mark)) {
+    if (head.starts_with(workbookMark)) {
+        return false;
+    }
+    for (const RefusedMark &refused : refusedMarks) {
+        if (head.starts_with(refused.mark)) {
+            // Refused, but only once the whole file is found no larger than the reading takes.
+            std::uintmax_t bytes = head.size();
+            for (; m_in && bytes <= largestScheduleBytes; bytes += static_cast<std::uintmax_t>(m_in.gcount())) {
+                m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
+            }
+            if (m_in.bad()) {
+                return false; // the whole reading says why
+            }
+            m_error = bytes > largestScheduleBytes ? ScheduleError{0, std::string(scheduleText::tooLarge)}
+                                                   : ScheduleError{refused.line, std::string(refused.text)};
             return false;
         }
     }

@@ -18,9 +18,10 @@ namespace saxolith
 // Goes through the file twice: check() once, to learn that it can be read a piece at a time and
 // that reading it finds no error; then next() gives its rows in order. UTF-16 text is turned into
 // UTF-8 as it is read, by the decoder the whole reading uses. A file that is not CSV text in one
-// encoding (a workbook, UTF-32), that cannot be opened or read, or whose reading a piece at a time is
-// unsure (see check()), is left to the whole reading (readScheduleFile and readSchedule). An error that
-// refuses the file is found here, in little memory, as the whole reading gives it: error() tells.
+// A workbook, a file that cannot be opened or read, and the few files whose text before the first row or
+// whose GBK line is longer than the stream holds (16 MB) are left to the whole reading (readScheduleFile and
+// readSchedule). Any other error that refuses the file is found here, in little memory, as the whole reading
+// gives it: error() tells.
 class ScheduleStream
 {
   public:

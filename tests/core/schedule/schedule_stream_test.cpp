@@ -99,7 +99,9 @@ TEST(ScheduleStream, GivesTheRowsOfTheWholeReadingWhateverThePieceSize)
                                   {"UTF-16, tabs", test::toUtf16(wideRows("\t"))},
                                   {"UTF-16 big-endian", test::toUtf16(wideRows(","), true)},
                                   {"a header closed by a lone CR, blank lines after it",
-                                   "桩号,d(mm)\rP-1,800\n\"a\nb\",900\n" + std::string(40, '\n') + "Q,1000\n"}};
+                                   "桩号,d(mm)\rP-1,800\n\"a\nb\",900\n" + std::string(40, '\n') + "Q,1000\n"},
+                                  {"a header and a blank line closed by lone CRs",
+                                   "桩号,d(mm)\r\rP-1,800\n" + std::string(40, '\n') + "Q,1000\n"}};
     for (const bool bigEndian : {false, true}) {
         const std::string &bytes = forms[bigEndian ? 6 : 5].bytes;
         ASSERT_EQ(pairCuts(bytes, 16, bigEndian), std::set<std::size_t>{2});
@@ -152,7 +154,7 @@ void expectTheWholeReadingsError(const std::string &path, const ScheduleReading 
 }
 
 // Whatever the whole reading refuses the stream refuses with the same message, line included, found
-// a piece at a time; only what is not CSV text is left to the whole reading. The stream never gives a
+// a piece at a time; only a workbook is left to the whole reading. The stream never gives a
 // row of a file the reading would not take.
 TEST(ScheduleStream, RefusesAFileWithTheWholeReadingsFirstError)
 {
@@ -189,7 +191,10 @@ TEST(ScheduleStream, RefusesAFileWithTheWholeReadingsFirstError)
         {"a workbook", std::string("PK\x03\x04", 4) + text, true},
         // Its text opens with a mark of no use in UTF-16, which the header's first name then holds.
         {"UTF-16 with a UTF-8 mark in its text", test::toUtf16("\xEF\xBB\xBF" + text)},
-        {"UTF-32", std::string("\xFF\xFE\0\0", 4) + text, true},
+        {"UTF-32", std::string("\xFF\xFE\0\0", 4) + text},
+        {"UTF-32 big-endian", std::string("\0\0\xFE\xFF", 4) + text},
+        {"an old workbook", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + text},
+        {"an old workbook's first bytes only", std::string("\xD0\xCF\x11\xE0", 4) + text},
         {"UTF-16 with an odd count of bytes", test::toUtf16(text) + "x"},
         {"UTF-16 with half of a pair", test::toUtf16(text + "\r\n西") + "\x40\xD8" + test::toUtf16(",圆桩,1,2,3").substr(2)},
         {"UTF-16 ending on half of a pair", test::toUtf16(text + "\r\n西") + "\x40\xD8"},
