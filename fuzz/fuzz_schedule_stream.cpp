@@ -5,6 +5,7 @@
 #include "schedule/schedule_file.h"
 #include "schedule/schedule_stream.h"
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -15,7 +16,12 @@ using fuzz::require;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
-    static const std::string path = "/tmp/saxolith_fuzz_schedule_stream_" + std::to_string(::getpid());
+    // The file the stream reads, gone after each input (a run ends without its destructors).
+    const struct Scratch {
+        std::string path = "/tmp/saxolith_fuzz_schedule_stream_" + std::to_string(::getpid());
+        ~Scratch() { std::remove(path.c_str()); }
+    } scratch;
+    const std::string &path = scratch.path;
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(size));
     const ScheduleReading whole = readSchedule(bytes);
     ScheduleStream stream(path, 16 + size % 48);
