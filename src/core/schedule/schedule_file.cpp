@@ -619,6 +619,11 @@ std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name)
 
 ScheduleReading readSchedule(std::string_view bytes)
 {
+    return readSchedule(bytes, std::nullopt);
+}
+
+ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separator)
+{
     ScheduleReading reading;
     // A workbook's first sheet is read as the CSV it would be saved as, line n its row n.
     if (looksLikeWorkbook(bytes)) {
@@ -639,7 +644,7 @@ ScheduleReading readSchedule(std::string_view bytes)
         return reading;
     }
 
-    CsvRecords records(text, fieldSeparator(text));
+    CsvRecords records(text, separator.value_or(fieldSeparator(text)));
     std::vector<std::string_view> fields;
     int line = 1;
     // The header: the first row that holds anything.

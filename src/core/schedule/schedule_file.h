@@ -90,6 +90,9 @@ struct ScheduleReading {
 // byte-order mark) as UTF-8, any other as GBK. A file that cannot be read as a whole gives its first
 // error and no rows.
 ScheduleReading readSchedule(std::string_view bytes);
+// The same with the fields' separator given, not guessed from the text (a piece of a file read as the
+// whole file's first line has it).
+ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separator);
 
 // The byte order of UTF-16 text that opens with its byte-order mark; nothing for other bytes, UTF-32's
 // marks included.

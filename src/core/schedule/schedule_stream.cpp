@@ -351,7 +351,7 @@ ScheduleReading ScheduleStream::readPiece(std::string_view text) const
     whole += utf8Mark;
     whole += m_prefix;
     whole += text;
-    return readSchedule(whole);
+    return readSchedule(whole, m_separator);
 }
 
 bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &visit)

@@ -186,6 +186,8 @@ TEST(ScheduleStream, RefusesAFileWithTheWholeReadingsFirstError)
         {"a long id", plain + std::string(201, 'x') + ",圆桩,1000,35,完整\n" + plain.substr(plain.find('\n') + 1)},
         {"a header alone", "桩号,截面类型\r\n\r\n"},
         {"a header that names no column", "桩号,直径\r\n" + plain},
+        // The separator the whole file's first line has, found lines below, past its quote.
+        {"a header whose quote is closed lines below", "id,d\"x\t\t\t\n" + plain + "\"\t\t\n" + plain},
         {"nothing", ""},
         {"blank lines only", "\r\n \r\n,,\n"},
         {"a workbook", std::string("PK\x03\x04", 4) + text, true},
