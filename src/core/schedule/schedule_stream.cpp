@@ -184,10 +184,15 @@ bool ScheduleStream::start()
     m_prefix.clear();
     m_bytesRead = 0;
     m_decoder.reset();
+    // The mark is no text (a second one would be): the scan for record ends starts after it, as the
+    // reading does.
     if (m_utf16) {
         m_decoder.emplace(*m_utf16);
         m_in.ignore(utf16MarkBytes);
         m_bytesRead = utf16MarkBytes;
+    } else if (m_utf8Mark) {
+        m_in.ignore(utf8Mark.size());
+        m_bytesRead = utf8Mark.size();
     }
     return static_cast<bool>(m_in);
 }
@@ -270,7 +275,7 @@ bool ScheduleStream::nextPiece()
     m_firstPiece = false;
     m_pieceRefused = true; // until the piece is read
     std::string text = std::move(chunk);
-    if (!decodePiece(text, first)) {
+    if (!decodePiece(text)) {
         return false;
     }
     // The first piece runs on to the first row: the text before it (the header) starts every later piece.
@@ -281,7 +286,7 @@ bool ScheduleStream::nextPiece()
         const ScheduleReading reading = readPiece(text);
         const bool noRowYet =
             reading.error && (reading.error->text == scheduleText::noRows || reading.error->text == scheduleText::emptyFile);
-        if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk, false)) {
+        if (!noRowYet || !readRaw(chunk) || !decodePiece(chunk)) {
             break;
         }
         text += chunk;
@@ -321,12 +326,8 @@ bool ScheduleStream::nextPiece()
     return true;
 }
 
-bool ScheduleStream::decodePiece(std::string &text, bool first) const
+bool ScheduleStream::decodePiece(std::string &text) const
 {
-    // A UTF-16 file's mark is gone before its text is decoded: a UTF-8 mark after it is text.
-    if (m_encoding == Encoding::Utf8 && !m_utf16 && first && text.starts_with(utf8Mark)) {
-        text.erase(0, utf8Mark.size());
-    }
     // A piece ends where a line does, on a whole GBK character, and the check found the whole file GBK.
     if (m_encoding == Encoding::Gbk) {
         std::size_t bad = 0;
@@ -388,12 +389,13 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         }
     }
     m_utf16 = utf16Order(head);
+    m_utf8Mark = !m_utf16 && head.starts_with(utf8Mark);
     std::optional<Utf16Decoder> decoder;
     std::string_view piece = head;
     if (m_utf16) {
         decoder.emplace(*m_utf16);
         piece.remove_prefix(utf16MarkBytes);
-    } else if (piece.starts_with(utf8Mark)) {
+    } else if (m_utf8Mark) {
         piece.remove_prefix(utf8Mark.size());
     }
     SeparatorGuess guess;
@@ -444,12 +446,12 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         if (more) {
             second = std::async(std::launch::async, [&] {
                 linesOfTwo = lineEnds(two);
-                decodedTwo = decodePiece(two, false);
+                decodedTwo = decodePiece(two);
                 return readPiece(two);
             });
         }
         const int linesOfOne = lineEnds(one);
-        const bool decodedOne = decodePiece(one, false);
+        const bool decodedOne = decodePiece(one);
         ScheduleReading first = readPiece(one);
         ScheduleReading other = more ? second.get() : ScheduleReading{};
         if (!decodedOne || !decodedTwo) {
@@ -494,12 +496,11 @@ bool ScheduleStream::scanText()
     if (m_utf16) {
         decoder.emplace(*m_utf16);
     }
-    bool mark = false;
     std::string bytes(m_pieceBytes, '\0');
     std::string wide;
     std::string text;
     std::string cut; // the bytes of a UTF-8 character the last piece cut
-    for (bool first = true;; first = false) {
+    for (;;) {
         m_in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         const auto got = static_cast<std::size_t>(m_in.gcount());
         bytesRead += got;
@@ -526,7 +527,6 @@ bool ScheduleStream::scanText()
             }
             piece = text;
         } else {
-            mark = mark || (first && piece.starts_with(utf8Mark));
             if (!notUtf8) {
                 std::string_view whole = piece;
                 if (!cut.empty()) {
@@ -566,7 +566,7 @@ bool ScheduleStream::scanText()
         return false;
     }
     m_encoding = notUtf8 ? Encoding::Gbk : Encoding::Utf8;
-    if (notUtf8 && mark) {
+    if (notUtf8 && m_utf8Mark) {
         m_error = notUtf8; // the mark says UTF-8
         return false;
     }

@@ -57,9 +57,9 @@ class ScheduleStream
     bool readRaw(std::string &chunk);
     // The next bytes of the file onto m_raw, as UTF-8 for a UTF-16 file; false at its end.
     bool readMore();
-    // A piece's bytes made its text, in UTF-8, without the UTF-8 mark that may open the file; false
-    // when they are not what the check found. Touches nothing of the stream, as readPiece().
-    bool decodePiece(std::string &text, bool first) const;
+    // A piece's bytes made its text, in UTF-8; false when they are not what the check found. Touches
+    // nothing of the stream, as readPiece().
+    bool decodePiece(std::string &text) const;
     // The piece's text read as the whole reading reads a file, after the header. Touches nothing of
     // the stream, so that two pieces may be read at once.
     ScheduleReading readPiece(std::string_view text) const;
@@ -86,6 +86,7 @@ class ScheduleStream
     char m_separator = ',';
     Encoding m_encoding = Encoding::Utf8;
     std::optional<Utf16Order> m_utf16; // the byte order of a UTF-16 file
+    bool m_utf8Mark = false;           // the file opens with UTF-8's mark, which is passed over
     std::optional<Utf16Decoder> m_decoder;
     std::string m_wide; // a UTF-16 file's bytes as read
     std::string m_prefix; // the text before the first row: the header, for every later piece

@@ -180,6 +180,8 @@ TEST(ScheduleStream, RefusesAFileWithTheWholeReadingsFirstError)
         {"GBK with a line in UTF-8", test::toGbk(plain) + "西-2,方桩,900,20,完整\r\n" + test::toGbk(plain)},
         {"UTF-8 with its mark and a byte that is not UTF-8", "\xEF\xBB\xBF" + text + "\r\n\xFF,圆桩,1,2,3"},
         {"UTF-8 with its mark and a character cut at the end", "\xEF\xBB\xBF" + text + "\r\n\xE5\x9C"},
+        {"UTF-8 with its mark, a quoted cell right after it", "\xEF\xBB\xBF\"0\n%\n\"0\n%x\",;\n" + plain},
+        {"UTF-8 with two marks", "\xEF\xBB\xBF\xEF\xBB\xBF" + text},
         {"UTF-8 with a line in GBK", text + test::toGbk("\r\n西-2,方桩,900,20,完整\r\n")},
         {"a control character", text + "\r\nP\x01,圆桩,1000,35,完整"},
         {"a control character after a row short of a cell", plain + "P,圆桩\n" + plain + "P\x01,圆桩,1000,35,完整\n"},
