@@ -454,20 +454,35 @@ template <ChartAxis axis> void takeOddRows(const CandidateList &list, FirstLook 
 // a bound no Ra is below.
 struct ShownUnits {
     double bound; // the Ra's size is below this, or it is taken apart
-    int decimals;
+    double scale; // units a kN: 10^decimals
     std::int32_t hundredths;
 };
 constexpr std::array<ShownUnits, 256> shownUnits = [] {
     std::array<ShownUnits, 256> units{};
     for (std::size_t p = 0; p < units.size(); ++p) {
         const std::size_t choice = std::min<std::size_t>(p, precisionChoiceCount - 1);
-        units[p] = choice == 0   ? ShownUnits{1e7, 2, 1}
-                   : choice == 1 ? ShownUnits{1e7, 1, 10}
-                   : choice == 2 ? ShownUnits{1e7, 0, 100}
-                                 : ShownUnits{0.0, 0, 0};
+        units[p] = choice == 0   ? ShownUnits{1e7, 100.0, 1}
+                   : choice == 1 ? ShownUnits{1e7, 10.0, 10}
+                   : choice == 2 ? ShownUnits{1e7, 1.0, 100}
+                                 : ShownUnits{0.0, 1.0, 0};
     }
     return units;
 }();
+
+// roundedScaledMagnitude with the power of ten taken from the row's table rather than looked up by
+// its decimals: the same steps, for the loop over every row.
+[[gnu::always_inline]] inline std::uint64_t roundedByScale(double x, double scale)
+{
+    const double ax = std::fabs(x);
+    const double product = ax * scale;
+    auto units = static_cast<std::int64_t>(product);
+    const double fraction = product - static_cast<double>(units);
+    units += static_cast<std::int64_t>(fraction > 0.5);
+    if (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0) {
+        ++units;
+    }
+    return static_cast<std::uint64_t>(units);
+}
 
 // The look by the rows' dimension numbers: by d, each row's first dimension; by area, its pair of
 // dimensions, whose area is worked out once for each pair (a row's circle and division cost more than
@@ -542,8 +557,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         const double second = std::bit_cast<double>(std::bit_cast<std::uint64_t>(row.second) & secondMask[s]);
         const std::uint32_t f = view.firsts.find(ValueNumbers::bitsOf(row.first));
         const std::uint32_t c = axis == ChartAxis::Area ? view.seconds[s].find(ValueNumbers::bitsOf(second)) : 0;
-        const std::uint64_t shown =
-            roundedScaledMagnitude(std::fabs(row.ra) < units.bound ? row.ra : 1e7, units.decimals);
+        const std::uint64_t shown = roundedByScale(std::fabs(row.ra) < units.bound ? row.ra : 1e7, units.scale);
         const std::int32_t magnitude = static_cast<std::int32_t>(shown) * units.hundredths;
         const bool quick = (f != noRow) & (c != noRow) & (shown < 10'000'000);
         return Found{f, c, std::signbit(row.ra) ? -magnitude : magnitude,
@@ -557,10 +571,13 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
             view = grid.view();
             return true;
         }
-        view.cells[view.cellOf(r.series, r.f, r.c)].take(r.hundredths, static_cast<std::uint32_t>(i));
+        const std::uint32_t key = PairGrid::keyOf<axis>(r.f, r.c, r.series);
+        // By d a row's key is its cell.
+        const std::size_t cell = axis == ChartAxis::FirstDimension ? key : view.cellOf(r.series, r.f, r.c);
+        view.cells[cell].take(r.hundredths, static_cast<std::uint32_t>(i));
         ++counts[r.series];
         if constexpr (raster)
-            codes[i] = {PairGrid::keyOf<axis>(r.f, r.c, r.series), r.hundredths};
+            codes[i] = {key, r.hundredths};
         return true;
     };
     if constexpr (block == 1) {
