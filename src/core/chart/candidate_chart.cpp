@@ -450,10 +450,9 @@ template <ChartAxis axis> void takeOddRows(const CandidateList &list, FirstLook 
 }
 
 // The units a row's Ra cell rounds to, by its precision byte, for the loop over the rows: two, one or
-// no decimals, with the hundredths in one unit; the other choices (tens, hundreds) are taken apart, with
-// a bound no Ra is below.
+// no decimals, with the hundredths in one unit. The other choices (tens, hundreds) are taken apart: an
+// infinite scale leaves no Ra of theirs a plain number of units.
 struct ShownUnits {
-    double bound; // the Ra's size is below this, or it is taken apart
     double scale; // units a kN: 10^decimals
     std::int32_t hundredths;
 };
@@ -461,20 +460,25 @@ constexpr std::array<ShownUnits, 256> shownUnits = [] {
     std::array<ShownUnits, 256> units{};
     for (std::size_t p = 0; p < units.size(); ++p) {
         const std::size_t choice = std::min<std::size_t>(p, precisionChoiceCount - 1);
-        units[p] = choice == 0   ? ShownUnits{1e7, 100.0, 1}
-                   : choice == 1 ? ShownUnits{1e7, 10.0, 10}
-                   : choice == 2 ? ShownUnits{1e7, 1.0, 100}
-                                 : ShownUnits{0.0, 1.0, 0};
+        units[p] = choice == 0   ? ShownUnits{100.0, 1}
+                   : choice == 1 ? ShownUnits{10.0, 10}
+                   : choice == 2 ? ShownUnits{1.0, 100}
+                                 : ShownUnits{std::numeric_limits<double>::infinity(), 0};
     }
     return units;
 }();
 
-// roundedScaledMagnitude with the power of ten taken from the row's table rather than looked up by
-// its decimals: the same steps, for the loop over every row.
+// roundedScaledMagnitude with the power of ten taken from the row's table, for the loop over every
+// row: the same steps for a product below 10^15; a larger one, or one that is no number (a NaN or
+// infinite Ra, an infinite scale), comes back as 10^15, more units than a plain text shows. One
+// comparison in place of a test of the Ra's size.
 [[gnu::always_inline]] inline std::uint64_t roundedByScale(double x, double scale)
 {
+    constexpr double largest = 1e15;
     const double ax = std::fabs(x);
-    const double product = ax * scale;
+    const double exact = ax * scale;
+    // Also largest where `exact` is a NaN.
+    const double product = exact < largest ? exact : largest;
     auto units = static_cast<std::int64_t>(product);
     const double fraction = product - static_cast<double>(units);
     units += static_cast<std::int64_t>(fraction > 0.5);
@@ -557,7 +561,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         const double second = std::bit_cast<double>(std::bit_cast<std::uint64_t>(row.second) & secondMask[s]);
         const std::uint32_t f = view.firsts.find(ValueNumbers::bitsOf(row.first));
         const std::uint32_t c = axis == ChartAxis::Area ? view.seconds[s].find(ValueNumbers::bitsOf(second)) : 0;
-        const std::uint64_t shown = roundedByScale(std::fabs(row.ra) < units.bound ? row.ra : 1e7, units.scale);
+        const std::uint64_t shown = roundedByScale(row.ra, units.scale);
         const std::int32_t magnitude = static_cast<std::int32_t>(shown) * units.hundredths;
         const bool quick = (f != noRow) & (c != noRow) & (shown < 10'000'000);
         return Found{f, c, std::signbit(row.ra) ? -magnitude : magnitude,
