@@ -195,6 +195,16 @@ struct RowCode {
     std::uint32_t key;
     std::int32_t hundredths;
 };
+// By d a key takes two bytes (shortNoRow: none), kept apart from the hundredths, so that the rows'
+// codes take six bytes, not eight, to write and to read back. Each in a type of its own: a store of
+// a code changes no cell.
+struct ShortKeys {
+    std::unique_ptr<std::uint16_t[]> keys;
+    std::unique_ptr<std::int32_t[]> hundredths;
+};
+constexpr std::uint16_t shortNoRow = std::numeric_limits<std::uint16_t>::max();
+// By d the first numbers a short key holds: (number << 2) | series stays below shortNoRow.
+constexpr std::uint32_t largestShortFirst = (shortNoRow >> 2) - 1;
 
 // What the look over the rows leaves: the rows drawn of each series; each x with its extremes, maybe
 // in several pieces (a piece of each cell of one x, a piece of the odd rows), in any order; for the
@@ -204,6 +214,7 @@ struct FirstLook {
     std::array<std::vector<XEntry>, chartSeriesCount> pieces;
     std::array<std::vector<std::uint32_t>, chartSeriesCount> cellOfPiece; // noRow: odd rows' piece
     std::unique_ptr<RowCode[]> codes; // each row's, every one written before it is read
+    ShortKeys shortCodes; // by d, in place of `codes`
     std::size_t codeCount = 0;
     // Rows whose Ra is no whole number of hundredths (a text rounded to seven digits, or none): few,
     // taken apart so that the loop over all rows stays simple.
@@ -503,11 +514,23 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
     FirstLook look;
     const std::size_t n = list.size();
     PairGrid grid(axis);
-    if constexpr (raster) {
+    if constexpr (raster && axis == ChartAxis::FirstDimension) {
+        look.shortCodes.keys = std::make_unique_for_overwrite<std::uint16_t[]>(n);
+        look.shortCodes.hundredths = std::make_unique_for_overwrite<std::int32_t[]>(n);
+    } else if constexpr (raster)
         look.codes = std::make_unique_for_overwrite<RowCode[]>(n);
-        look.codeCount = n;
-    }
+    look.codeCount = raster ? n : 0;
     RowCode *const codes = look.codes.get();
+    std::uint16_t *const shortKeys = look.shortCodes.keys.get();
+    std::int32_t *const shortHundredths = look.shortCodes.hundredths.get();
+    // A row's code; by d its key fits two bytes (the numbers are kept below largestShortFirst).
+    const auto storeCode = [=](std::size_t i, std::uint32_t key, std::int32_t hundredths) {
+        if constexpr (axis == ChartAxis::FirstDimension) {
+            shortKeys[i] = key == noRow ? shortNoRow : static_cast<std::uint16_t>(key);
+            shortHundredths[i] = hundredths;
+        } else
+            codes[i] = {key, hundredths};
+    };
     const CandidateRow *const rows = n == 0 ? nullptr : &list.row(0);
     std::array<std::size_t, chartSeriesCount> counts{};
 
@@ -527,6 +550,10 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
             shown ? grid.number(s, row.first, second, f, c) : PairGrid::Numbered::TooLarge;
         if (numbered == PairGrid::Numbered::Full)
             return false;
+        // By d a raster's short keys hold so many first numbers; the look by x takes a list of more.
+        if (raster && axis == ChartAxis::FirstDimension && numbered == PairGrid::Numbered::Yes &&
+            f > largestShortFirst)
+            return false;
         if (numbered == PairGrid::Numbered::Yes) {
             const PairGrid::View view = grid.view();
             view.cells[view.cellOf(s, f, c)].take(hundredths, static_cast<std::uint32_t>(i));
@@ -538,7 +565,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
             look.odd.push_back(static_cast<std::uint32_t>(i));
         }
         if constexpr (raster)
-            codes[i] = {key, hundredths};
+            storeCode(i, key, hundredths);
         return true;
     };
 
@@ -581,7 +608,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         view.cells[cell].take(r.hundredths, static_cast<std::uint32_t>(i));
         ++counts[r.series];
         if constexpr (raster)
-            codes[i] = {key, r.hundredths};
+            storeCode(i, key, r.hundredths);
         return true;
     };
     if constexpr (block == 1) {
@@ -893,17 +920,17 @@ void markRaster(const FirstLook &look, const std::vector<std::uint32_t> &placeOf
                 std::vector<std::uint64_t> &taken, std::uint32_t *firstRow)
 {
     // In registers for the loop: the stores to the cells would otherwise have them read again.
-    const RowCode *const codes = look.codes.get();
     const std::size_t n = look.codeCount;
     const std::uint32_t *const placeOf = placeOfCell.data();
     std::uint64_t *const bits = taken.data();
     const RasterRows::View rowOf = rasterRows.view();
-    const auto mark = [&](auto cellOfKey) {
+    // Each row's key and hundredths by its number.
+    const auto mark = [&](auto codeOf, auto none, auto cellOfKey) {
         for (std::size_t i = 0; i < n; ++i) {
-            const RowCode code = codes[i];
-            if (code.key == noRow)
+            const auto [key, hundredths] = codeOf(i);
+            if (key == none)
                 continue;
-            const std::size_t cell = placeOf[cellOfKey(code.key)] + rowOf(code.hundredths);
+            const std::size_t cell = placeOf[cellOfKey(key)] + rowOf(hundredths);
             std::uint64_t &word = bits[cell / 64];
             const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
             if ((word & bit) == 0) {
@@ -912,12 +939,19 @@ void markRaster(const FirstLook &look, const std::vector<std::uint32_t> &placeOf
             }
         }
     };
-    if (look.keyIsCell) {
-        mark([](std::uint32_t key) { return key; });
+    const RowCode *const codes = look.codes.get();
+    const auto wideCode = [codes](std::size_t i) { return std::pair{codes[i].key, codes[i].hundredths}; };
+    if (look.shortCodes.keys) {
+        const std::uint16_t *const keys = look.shortCodes.keys.get();
+        const std::int32_t *const hundredths = look.shortCodes.hundredths.get();
+        mark([=](std::size_t i) { return std::pair{keys[i], hundredths[i]}; }, shortNoRow,
+             [](std::uint16_t key) { return key; });
+    } else if (look.keyIsCell) {
+        mark(wideCode, noRow, [](std::uint32_t key) { return key; });
     } else {
         const std::array<std::uint32_t, chartSeriesCount> offset = look.offset;
         const std::array<int, chartSeriesCount> firstShift = look.firstShift;
-        mark([=](std::uint32_t key) {
+        mark(wideCode, noRow, [=](std::uint32_t key) {
             const std::uint32_t s = key & 3;
             return offset[s] + (std::size_t{key >> 17} << firstShift[s]) + ((key >> 2) & PairGrid::largestNumber);
         });

@@ -287,8 +287,12 @@ TEST(ChartReduction, RasterCellsShowTheirFirstRows)
     for (int k = 0; k < 2'000; ++k)
         oneX.append(makeRow(2, 1000, 1000 + (k * 7919 % 2000) / 10.0, 500));
     oneX.renumber();
+    CandidateList manyD; // more values of d than the look by the dimensions' numbers keys with a raster
+    for (int k = 0; k < 17'000; ++k)
+        manyD.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 500 + 0.5 * k, 100 + (k * 7919 % 5000) / 10.0, 300));
+    manyD.renumber();
     const std::vector<std::pair<const char *, const CandidateList *>> lists{
-        {"edges", &edges}, {"odd", &odd}, {"one x", &oneX}};
+        {"edges", &edges}, {"odd", &odd}, {"one x", &oneX}, {"many d", &manyD}};
     const CandidateList one = listOf({makeRow(3, 1200, 4000, 800)});
     for (const auto &[name, list] : lists) {
         for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
