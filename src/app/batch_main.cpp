@@ -25,14 +25,11 @@
 
 #include "book_pages.h"
 #include "bundled_fonts.h"
+#include "freed_memory.h"
 #include "host.h"
 #include "report_pages.h"
 
 #include <QGuiApplication>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include <algorithm>
 #include <array>
@@ -812,14 +809,10 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
 
 int main(int argc, char **argv)
 {
-#ifdef __GLIBC__
     // A schedule is read a piece at a time, two at once, each piece's rows a few megabytes made and
-    // freed on either thread: memory handed back to the system after each piece (a block of its own,
-    // or the top of a heap) would be taken again, a page fault a page, for the next. Kept instead;
-    // the run's memory stays as small.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
-#endif
+    // freed on either thread: memory handed back to the system after each piece would be taken again,
+    // a page fault a page, for the next. Kept instead for the whole run; the run's memory stays as small.
+    const FreedMemoryKept keptForTheRun;
     std::setlocale(LC_ALL, "");
     Console console(systemCodePage());
     BatchOptions options;
