@@ -172,11 +172,13 @@ class Outputs
     {
         m_console.progress(fillIn(batchText::writing, {name}));
         if (const auto error = save(path(name))) {
-            m_console.error({}, *error);
+            failed(*error);
             return false;
         }
         return true;
     }
+    // Shows why a file could not be written, naming it where it was to stand.
+    void failed(const std::string &error) { m_console.error({}, m_generation.shown(error)); }
 
   private:
     OutputGeneration &m_generation;
@@ -344,7 +346,7 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     bool written = true;
     const auto failedWith = [&](const std::optional<std::string> &error) {
         if (error) {
-            console.error({}, *error);
+            console.error({}, generation.shown(*error));
             written = false;
         }
     };
@@ -739,7 +741,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
         if (const auto error = writeResultsXlsx(outputs.path(resultsXlsxName), reading.rows, result,
                                                   reading.chineseHeader, options.reportSettings)) {
-            console.error({}, *error);
+            outputs.failed(*error);
             written = false;
         }
     }
@@ -765,7 +767,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         const std::string name = bookPdfName();
         console.progress(fillIn(batchText::writing, {name}));
         if (const auto error = writeBookPdf(book.textLines(), BookForm::Text, outputs.path(name))) {
-            console.error({}, *error);
+            outputs.failed(*error);
             written = false;
         }
     }
@@ -780,7 +782,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         const auto error =
             pdf ? writeReportPdf(document, outputs.path(name)) : writeReportDocx(document, outputs.path(name));
         if (error) {
-            console.error({}, *error);
+            outputs.failed(*error);
             written = false;
         }
     }

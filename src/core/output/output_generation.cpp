@@ -46,6 +46,19 @@ std::string OutputGeneration::scratchPath(std::string_view name) const
     return m_staging + "/" + std::string(name);
 }
 
+std::string OutputGeneration::shown(std::string message) const
+{
+    if (m_staging.empty()) {
+        return message;
+    }
+    const std::string staged = m_staging + "/";
+    const std::string placed = m_folder + "/";
+    for (std::size_t at = 0; (at = message.find(staged, at)) != std::string::npos; at += placed.size()) {
+        message.replace(at, staged.size(), placed);
+    }
+    return message;
+}
+
 std::string OutputGeneration::stagedPath(std::string_view name)
 {
     if (std::find(m_names.begin(), m_names.end(), name) == m_names.end()) {

@@ -31,6 +31,9 @@ class OutputGeneration
     std::string stagedPath(std::string_view name);
     // Where a file the run needs only while it runs may stand; it goes with the private folder.
     std::string scratchPath(std::string_view name) const;
+    // A message about a file of the generation, naming it where it is to stand in the output folder, not
+    // in the private folder, which is gone once the run ends.
+    std::string shown(std::string message) const;
 
     // Moves every file onto its name in the output folder, each as the safe save replaces a file (through
     // links, keeping the replaced file's permissions, refusing one the user may not write). When a move
