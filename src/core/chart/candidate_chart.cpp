@@ -488,15 +488,8 @@ constexpr std::array<ShownUnits, 256> shownUnits = [] {
     constexpr double largest = 1e15;
     const double ax = std::fabs(x);
     const double exact = ax * scale;
-    // Also largest where `exact` is a NaN.
-    const double product = exact < largest ? exact : largest;
-    auto units = static_cast<std::int64_t>(product);
-    const double fraction = product - static_cast<double>(units);
-    units += static_cast<std::int64_t>(fraction > 0.5);
-    if (fraction == 0.5 && std::fma(ax, scale, -product) >= 0.0) {
-        ++units;
-    }
-    return static_cast<std::uint64_t>(units);
+    // Also largest where `exact` is a NaN; largest itself has no fraction to round.
+    return roundedProduct(ax, scale, exact < largest ? exact : largest);
 }
 
 // The look by the rows' dimension numbers: by d, each row's first dimension; by area, its pair of

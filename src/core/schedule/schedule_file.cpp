@@ -4,6 +4,7 @@
 
 #include "schedule/workbook_sheet.h"
 #include "text/fill_in.h"
+#include "text/utf8.h"
 
 #include "texts/schedule.h"
 
@@ -491,21 +492,8 @@ bool Utf16Decoder::put(char16_t unit, std::string &text)
         m_problem = scheduleText::utf16HalfCharacter;
         return false;
     }
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[4];
+    text.append(bytes, static_cast<std::size_t>(writeUtf8(c, bytes)));
     return true;
 }
 

@@ -26,17 +26,10 @@ inline constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3, 
                                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// |x|·10^decimals rounded to a whole number as the texts round: the exact binary value, halves away
-// from zero. Exact while |x|·10^decimals stays below 10^15 (the caller's bound) and decimals ≤ 15.
-// Here in the header, so that loops over millions of rows (the chart, the list's sort and filter)
-// round without a call.
-[[gnu::always_inline]] inline std::uint64_t roundedScaledMagnitude(double x, int decimals)
+// The rounding step of roundedScaledMagnitude: `product`, which is ax·scale as computed (ax ≥ 0, below
+// 10^15), rounded to a whole number as the exact ax·scale rounds, halves away from zero.
+[[gnu::always_inline]] inline std::uint64_t roundedProduct(double ax, double scale, double product)
 {
-    // The product's fraction is exact and decides, unless it is a half; then the product's own
-    // rounding error tells which side of the half the exact value lies.
-    const double ax = std::fabs(x);
-    const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
-    const double product = ax * scale;
     // Converted as signed numbers, exact below the bound: an unsigned conversion takes a branch and
     // several instructions each way.
     auto units = static_cast<std::int64_t>(product);
@@ -47,6 +40,19 @@ inline constexpr std::array<double, 23> exactPowersOfTen{1e0,  1e1,  1e2,  1e3, 
         ++units;
     }
     return static_cast<std::uint64_t>(units);
+}
+
+// |x|·10^decimals rounded to a whole number as the texts round: the exact binary value, halves away
+// from zero. Exact while |x|·10^decimals stays below 10^15 (the caller's bound) and decimals ≤ 15.
+// Here in the header, so that loops over millions of rows (the chart, the list's sort and filter)
+// round without a call.
+[[gnu::always_inline]] inline std::uint64_t roundedScaledMagnitude(double x, int decimals)
+{
+    // The product's fraction is exact and decides, unless it is a half; then the product's own
+    // rounding error tells which side of the half the exact value lies.
+    const double ax = std::fabs(x);
+    const double scale = exactPowersOfTen[static_cast<std::size_t>(decimals)];
+    return roundedProduct(ax, scale, ax * scale);
 }
 
 // x cut toward zero to a whole multiple of 10^zeros (zeros 1..2: tens, hundreds), after rounding it to

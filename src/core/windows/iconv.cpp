@@ -2,6 +2,8 @@
 
 #include "iconv.h"
 
+#include "text/utf8.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -13,6 +15,8 @@
 
 namespace
 {
+
+using saxolith::writeUtf8;
 
 constexpr unsigned utf8 = CP_UTF8;
 
@@ -137,30 +141,6 @@ char32_t fromUtf16(const wchar_t *wide, int units)
         return 0x10000 + ((static_cast<char32_t>(wide[0]) - 0xD800) << 10) + (static_cast<char32_t>(wide[1]) - 0xDC00);
     }
     return static_cast<char32_t>(wide[0]);
-}
-
-int writeUtf8(char32_t c, char *out)
-{
-    if (c < 0x80) {
-        out[0] = static_cast<char>(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (c >> 6));
-        out[1] = static_cast<char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (c >> 12));
-        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (c >> 18));
-    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (c & 0x3F));
-    return 4;
 }
 
 // The bytes of one UTF-16 character in `codePage`; 0 when the code page lacks it.
