@@ -44,18 +44,6 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-// The line of the file on which byte `offset` stands; CR LF, LF and a lone CR each end a line.
-int lineAt(std::string_view bytes, std::size_t offset)
-{
-    int line = 1;
-    for (std::size_t i = 0; i < offset && i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) {
-            ++line;
-        }
-    }
-    return line;
-}
-
 // The characters of valid UTF-8 text: every byte but the continuation bytes starts one.
 std::size_t utf8Length(std::string_view text)
 {
@@ -328,6 +316,15 @@ std::string normalisedName(std::string_view name)
 }
 
 } // namespace
+
+int lineAt(std::string_view text, std::size_t offset)
+{
+    int line = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        line += endsLine(text, i) ? 1 : 0;
+    }
+    return line;
+}
 
 bool SeparatorGuess::add(std::string_view text)
 {

@@ -152,6 +152,15 @@ class SeparatorGuess
     bool m_done = false;
 };
 
+// Whether byte `at` of `text` ends a line: CR LF, LF and a lone CR each end one.
+inline bool endsLine(std::string_view text, std::size_t at)
+{
+    return text[at] == '\n' || (text[at] == '\r' && (at + 1 >= text.size() || text[at + 1] != '\n'));
+}
+
+// The line (from 1) of `text` on which byte `offset` stands.
+int lineAt(std::string_view text, std::size_t offset);
+
 // Where the first byte stands that breaks UTF-8 (overlong forms, surrogates and values beyond
 // U+10FFFF included); npos for valid text.
 std::size_t invalidUtf8At(std::string_view text);

@@ -136,16 +136,10 @@ std::size_t cutCharacter(std::string_view text)
     return 0;
 }
 
-// Line ends as the reading counts them: CR LF, LF and a lone CR each end a line.
+// Line ends as the reading counts them.
 int lineEnds(std::string_view text)
 {
-    int count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-            ++count;
-        }
-    }
-    return count;
+    return lineAt(text, text.size()) - 1;
 }
 
 // The offset at which line `line` (from 1) of `text` starts.
@@ -153,9 +147,7 @@ std::size_t lineStart(std::string_view text, int line)
 {
     std::size_t at = 0;
     for (int current = 1; current < line && at < text.size(); ++at) {
-        if (text[at] == '\n' || (text[at] == '\r' && (at + 1 >= text.size() || text[at + 1] != '\n'))) {
-            ++current;
-        }
+        current += endsLine(text, at) ? 1 : 0;
     }
     return at;
 }
