@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 #include <functional>
 
 namespace saxolith
@@ -275,36 +274,110 @@ RowInput rowInput(const ScheduleRow &row)
     return out;
 }
 
-RepeatedIdFilter::RepeatedIdFilter(std::size_t bits) : m_bits(std::max<std::size_t>(bits, 64) / 64, 0) {}
+RepeatedIdFilter::Bits::Bits(std::size_t count) : m_words(std::max<std::size_t>(count, 64) / 64, 0) {}
 
-std::array<std::size_t, 3> RepeatedIdFilter::places(std::string_view id) const
+std::array<std::size_t, 3> RepeatedIdFilter::Bits::places(std::size_t hash) const
 {
-    const std::size_t hash = std::hash<std::string_view>{}(id);
     const std::size_t step = (hash >> 17) | 1u;
-    const std::size_t count = m_bits.size() * 64;
+    const std::size_t count = m_words.size() * 64;
     return {hash % count, (hash + step) % count, (hash + 2 * step) % count};
 }
+
+bool RepeatedIdFilter::Bits::set(std::size_t hash)
+{
+    bool seen = true;
+    for (const std::size_t at : places(hash)) {
+        std::uint64_t &word = m_words[at / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+        seen = seen && (word & bit) != 0;
+        word |= bit;
+    }
+    return seen;
+}
+
+bool RepeatedIdFilter::Bits::allSet(std::size_t hash) const
+{
+    const auto places = this->places(hash);
+    return std::all_of(places.begin(), places.end(),
+                       [&](std::size_t at) { return (m_words[at / 64] >> (at % 64) & 1u) != 0; });
+}
+
+RepeatedIdFilter::RepeatedIdFilter(std::size_t bits) : m_once(bits), m_twice(bits / 8) {}
 
 void RepeatedIdFilter::add(std::string_view id)
 {
     if (id.empty()) {
         return;
     }
-    bool seen = true;
-    for (const std::size_t at : places(id)) {
-        std::uint64_t &word = m_bits[at / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (at % 64);
-        seen = seen && (word & bit) != 0;
-        word |= bit;
-    }
-    if (seen) {
-        m_twice.insert(std::hash<std::string_view>{}(id));
+    const std::size_t hash = std::hash<std::string_view>{}(id);
+    if (m_once.set(hash)) {
+        m_twice.set(hash);
     }
 }
 
 bool RepeatedIdFilter::mayRepeat(std::string_view id) const
 {
-    return m_twice.contains(std::hash<std::string_view>{}(id));
+    return m_twice.allSet(std::hash<std::string_view>{}(id));
+}
+
+std::optional<int> IdFirstLines::firstOrKeep(std::string_view id, int line)
+{
+    if (2 * (m_entries.size() + 1) > m_slots.size()) {
+        grow();
+    }
+    const std::size_t slot = slotOf(id, std::hash<std::string_view>{}(id));
+    if (m_slots[slot] != 0) {
+        return m_entries[m_slots[slot] - 1].line;
+    }
+    constexpr std::size_t blockBytes = std::size_t{1} << 16;
+    char *bytes = nullptr;
+    if (id.size() > blockBytes / 4) {
+        // A long id has a block of its own, so that no block is left mostly empty.
+        m_blocks.push_back(std::make_unique<char[]>(id.size()));
+        bytes = m_blocks.back().get();
+    } else {
+        if (m_freeBytes < id.size()) {
+            m_blocks.push_back(std::make_unique<char[]>(blockBytes));
+            m_free = m_blocks.back().get();
+            m_freeBytes = blockBytes;
+        }
+        bytes = m_free;
+        m_free += id.size();
+        m_freeBytes -= id.size();
+    }
+    std::copy(id.begin(), id.end(), bytes);
+    m_entries.push_back({bytes, static_cast<std::uint32_t>(id.size()), line});
+    m_slots[slot] = static_cast<std::uint32_t>(m_entries.size());
+    return std::nullopt;
+}
+
+std::size_t IdFirstLines::slotOf(std::string_view id, std::size_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t at = m_slots[slot];
+        if (at == 0) {
+            return slot;
+        }
+        const Entry &entry = m_entries[at - 1];
+        if (std::string_view(entry.bytes, entry.length) == id) {
+            return slot;
+        }
+    }
+}
+
+void IdFirstLines::grow()
+{
+    m_slots.assign(std::max<std::size_t>(m_slots.size() * 2, 64), 0);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::uint32_t e = 0; e < m_entries.size(); ++e) {
+        const Entry &entry = m_entries[e];
+        std::size_t slot = std::hash<std::string_view>{}(std::string_view(entry.bytes, entry.length)) & mask;
+        while (m_slots[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        m_slots[slot] = e + 1;
+    }
 }
 
 ScheduleCalculator::ScheduleCalculator(std::string_view bookCodePage, const RepeatedIdFilter *ids)
@@ -321,10 +394,7 @@ RowResult ScheduleCalculator::calculate(const ScheduleRow &scheduleRow, const Re
     std::string lost = m_encoder.passesThrough() ? std::string() : firstCharacterLost(m_encoder, row.pileName);
     std::optional<int> repeatOf;
     if (!row.pileName.empty() && (m_ids == nullptr || m_ids->mayRepeat(row.pileName))) {
-        const auto [at, first] = m_idLines.try_emplace(row.pileName, row.line);
-        if (!first) {
-            repeatOf = at->second;
-        }
+        repeatOf = m_idLines.firstOrKeep(row.pileName, row.line);
     }
     typedIn = typed.refusal.empty();
     if (!typedIn) {

@@ -11,8 +11,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
-#include <unordered_set>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,21 +60,58 @@ using ScheduleProgress = std::function<void(std::size_t done, std::size_t total)
 using RecordEntry = std::function<int(const PileRecord &record, std::string_view pileName)>;
 
 // The ids of a whole schedule gone through once, to tell which may stand on more than one row: only
-// those are then compared exactly, so a long schedule keeps in memory only the few ids that repeat
-// (and the rare ones taken for them).
+// those are then compared exactly, so a long schedule keeps in memory only the ids that repeat (and
+// the rare ones taken for them). Both its sets are bits of a fixed size, whatever the schedule holds.
 class RepeatedIdFilter
 {
   public:
-    // `bits` of memory for the ids seen once; more bits, fewer ids taken for repeated.
+    // `bits` of memory for the ids seen once, an eighth of that for the ids seen again; more bits,
+    // fewer ids taken for repeated.
     explicit RepeatedIdFilter(std::size_t bits);
     void add(std::string_view id);
     bool mayRepeat(std::string_view id) const;
 
   private:
-    std::array<std::size_t, 3> places(std::string_view id) const;
+    class Bits
+    {
+      public:
+        explicit Bits(std::size_t count);
+        // Sets the id's bits; whether they were all set before.
+        bool set(std::size_t hash);
+        bool allSet(std::size_t hash) const;
 
-    std::vector<std::uint64_t> m_bits;
-    std::unordered_set<std::size_t> m_twice;
+      private:
+        std::array<std::size_t, 3> places(std::size_t hash) const;
+        std::vector<std::uint64_t> m_words;
+    };
+
+    Bits m_once;
+    Bits m_twice;
+};
+
+// Each id with the line that first gave it, for a schedule in which many ids repeat (one pasted
+// twice): the ids' bytes one after another in blocks, found through a table of entry numbers, a few
+// bytes an id beside its own.
+class IdFirstLines
+{
+  public:
+    // The line that first gave `id`; none when this is its first, and `line` is kept for it.
+    std::optional<int> firstOrKeep(std::string_view id, int line);
+
+  private:
+    struct Entry {
+        const char *bytes;
+        std::uint32_t length; // a schedule's cell is below its largest size, 1 GB
+        int line;
+    };
+    void grow();
+    [[nodiscard]] std::size_t slotOf(std::string_view id, std::size_t hash) const;
+
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char *m_free = nullptr; // the rest of the last block of short ids
+    std::size_t m_freeBytes = 0;
+    std::vector<Entry> m_entries;
+    std::vector<std::uint32_t> m_slots; // an entry's number + 1; 0 is free
 };
 
 // Calculates rows one after another as the calculate command does, noting a repeated id and an id the
@@ -92,8 +129,7 @@ class ScheduleCalculator
     Encoder m_encoder;
     std::string m_codePage;
     const RepeatedIdFilter *m_ids;
-    // Each id with the line that first gave it.
-    std::unordered_map<std::string, int> m_idLines;
+    IdFirstLines m_idLines;
 };
 
 // Calculates every row as the calculate command does and records each completed one in `book`

@@ -84,6 +84,49 @@ TEST(ScheduleGaps, ASquareOfOneSideAndARepeatedIdWithItsNote)
     EXPECT_EQ(book.entryCount(), 3);
 }
 
+// A schedule pasted twice, ids short and of 200 characters: each repeat is noted with the line that first gave
+// its id, through a filter of a few bits (most ids taken for repeated ones) and of many, as without one;
+// an id once is never noted.
+TEST(ScheduleGaps, EveryRepeatedIdOfAScheduleHasItsFirstLine)
+{
+    std::string csv = "id,section,d,qpa\n";
+    std::vector<std::string> ids;
+    for (int i = 0; i < 3000; ++i) {
+        std::string id = "ZH-" + std::to_string(i);
+        for (int c = 0; i % 50 == 7 && c < 190; ++c) {
+            id += "桩"; // the longest ids fill a block of ids unevenly
+        }
+        ids.push_back(id);
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const std::string &id : ids) {
+            csv += id + ",圆桩,1000,10000\n";
+        }
+    }
+    csv += "ZH-once,圆桩,1000,10000\n";
+    const std::vector<ScheduleRow> rows = rowsOf(csv);
+    for (const std::size_t bits : {std::size_t{64}, std::size_t{1} << 20, std::size_t{0}}) {
+        SCOPED_TRACE(bits);
+        std::optional<RepeatedIdFilter> filter;
+        if (bits != 0) {
+            filter.emplace(bits);
+            for (const ScheduleRow &row : rows) {
+                filter->add(row.cell(ScheduleColumn::Id));
+            }
+        }
+        ScheduleCalculator calculator("UTF-8", filter ? &*filter : nullptr);
+        const RecordEntry record = [](const PileRecord &, std::string_view) { return 1; };
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            bool typed = false;
+            const RowResult result = calculator.calculate(rows[i], record, typed);
+            const std::string note =
+                i >= ids.size() && i < 2 * ids.size() ? "桩号重复（第 " + std::to_string(i - ids.size() + 2) + " 行已有）"
+                                                       : "";
+            ASSERT_EQ(result.note, note) << "row " << i;
+        }
+    }
+}
+
 TEST(ScheduleGaps, AnIdTheBooksCodePageCannotHoldGetsANote)
 {
     const std::vector<ScheduleRow> rows =
