@@ -10,7 +10,10 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <exception>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace saxolith
@@ -183,6 +186,20 @@ struct Extremes {
         }
     }
 
+    // Takes in the extremes of rows that come after all of these in the list: an equal Ra keeps the
+    // earlier row.
+    void takeLater(const Extremes &later)
+    {
+        if (later.lowest < lowest) {
+            lowest = later.lowest;
+            lowRow = later.lowRow;
+        }
+        if (later.highest > highest) {
+            highest = later.highest;
+            highRow = later.highRow;
+        }
+    }
+
     [[nodiscard]] XEntry entry(double x) const
     {
         return {x, lowest / 100.0, highest / 100.0, lowRow, highRow};
@@ -206,6 +223,14 @@ constexpr std::uint16_t shortNoRow = std::numeric_limits<std::uint16_t>::max();
 // By d the first numbers a short key holds: (number << 2) | series stays below shortNoRow.
 constexpr std::uint32_t largestShortFirst = (shortNoRow >> 2) - 1;
 
+// Where a row's key puts it: in cell offset[series] + (first number << firstShift[series]) + second
+// number, or, where the key is the cell, in the key's cell.
+struct KeyLayout {
+    bool keyIsCell = false;
+    std::array<std::uint32_t, chartSeriesCount> offset{};
+    std::array<int, chartSeriesCount> firstShift{};
+};
+
 // What the look over the rows leaves: the rows drawn of each series; each x with its extremes, maybe
 // in several pieces (a piece of each cell of one x, a piece of the odd rows), in any order; for the
 // raster, each row's code, the cell each key stands for and the place of each cell.
@@ -220,11 +245,13 @@ struct FirstLook {
     // taken apart so that the loop over all rows stays simple.
     std::vector<std::uint32_t> odd;
     std::size_t cellCount = 0;
-    // A key's cell: offset[series] + (first number << firstShift[series]) + second number, or the key
-    // itself.
-    bool keyIsCell = false;
-    std::array<std::uint32_t, chartSeriesCount> offset{};
-    std::array<int, chartSeriesCount> firstShift{};
+    KeyLayout layout;
+    // The rows from secondBegin on were looked at on a second thread, in a grid of their own: their
+    // keys are laid out by secondLayout, and each of that grid's cells with rows is the cell
+    // cellOfSecond gives. Without a second part, secondBegin is codeCount.
+    std::size_t secondBegin = 0;
+    KeyLayout secondLayout;
+    std::vector<std::uint32_t> cellOfSecond;
     // The lowest and highest hundredths of the rows with codes.
     std::int32_t lowest = std::numeric_limits<std::int32_t>::max();
     std::int32_t highest = std::numeric_limits<std::int32_t>::min();
@@ -384,6 +411,63 @@ class PairGrid
             return Numbered::TooLarge;
         f = m_firsts.numberOf(first);
         c = m_seconds[series].numberOf(second);
+        return fit(series, f, c);
+    }
+
+    // Takes in the grid of a look at later rows of the same list: its values numbered here too, and
+    // the extremes of each of its cells with rows taken into the cell of the same pair here (an equal
+    // Ra keeps the earlier row). `cellOfOther` gives, for each of its cells with rows, the cell here.
+    // Full when the two together take too many values for the grid, as one look at all the rows would.
+    Numbered absorb(const PairGrid &other, std::vector<std::uint32_t> &cellOfOther)
+    {
+        std::vector<std::uint32_t> firstOf(other.m_firsts.size());
+        for (std::uint32_t f = 0; f < firstOf.size(); ++f)
+            firstOf[f] = m_firsts.numberOf(other.m_firsts.value(f));
+        std::array<std::vector<std::uint32_t>, chartSeriesCount> secondOf;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            secondOf[s].resize(other.m_seconds[s].size());
+            for (std::uint32_t c = 0; c < secondOf[s].size(); ++c)
+                secondOf[s][c] = m_seconds[s].numberOf(other.m_seconds[s].value(c));
+        }
+        // The largest numbers decide the grid's size, whichever rows were met first.
+        const std::uint32_t lastFirst = std::max<std::uint32_t>(m_firsts.size(), 1) - 1;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            const Numbered fits = fit(s, lastFirst, std::max<std::uint32_t>(m_seconds[s].size(), 1) - 1);
+            if (fits != Numbered::Yes)
+                return fits;
+        }
+        cellOfOther.assign(other.m_cells.size(), noRow);
+        for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            for (std::uint32_t f = 0; f < firstOf.size(); ++f) {
+                for (std::uint32_t c = 0; c < secondOf[s].size(); ++c) {
+                    const std::size_t from = other.cellAt(s, f, c);
+                    const Extremes &theirs = other.m_cells[from];
+                    if (theirs.lowRow == noRow)
+                        continue;
+                    const std::size_t into = cellAt(s, firstOf[f], secondOf[s][c]);
+                    m_cells[into].takeLater(theirs);
+                    cellOfOther[from] = static_cast<std::uint32_t>(into);
+                }
+            }
+        }
+        return Numbered::Yes;
+    }
+
+    [[nodiscard]] KeyLayout layout() const { return {m_sideBySide, m_offset, m_firstShift}; }
+
+    [[nodiscard]] const std::vector<Extremes> &cells() const { return m_cells; }
+    [[nodiscard]] const ValueNumbers &firsts() const { return m_firsts; }
+    [[nodiscard]] const ValueNumbers &seconds(std::size_t series) const { return m_seconds[series]; }
+
+  private:
+    [[nodiscard]] std::size_t cellAt(std::size_t series, std::uint32_t first, std::uint32_t second) const
+    {
+        return m_offset[series] + (std::size_t{first} << m_firstShift[series]) + second;
+    }
+
+    // The grid grown to hold the numbers f and c of a series.
+    Numbered fit(std::size_t series, std::uint32_t f, std::uint32_t c)
+    {
         if (f > largestNumber || c > largestNumber)
             return Numbered::Full;
         int firstBits = m_firstBits;
@@ -414,11 +498,6 @@ class PairGrid
         return Numbered::Yes;
     }
 
-    [[nodiscard]] const std::vector<Extremes> &cells() const { return m_cells; }
-    [[nodiscard]] const ValueNumbers &firsts() const { return m_firsts; }
-    [[nodiscard]] const ValueNumbers &seconds(std::size_t series) const { return m_seconds[series]; }
-
-  private:
     void layOut(int firstBits, const std::array<int, chartSeriesCount> &secondBits)
     {
         m_firstBits = firstBits;
@@ -495,7 +574,30 @@ constexpr std::array<ShownUnits, 256> shownUnits = [] {
 // The look by the rows' dimension numbers: by d, each row's first dimension; by area, its pair of
 // dimensions, whose area is worked out once for each pair (a row's circle and division cost more than
 // the rest of its work). Nothing when the list's dimensions take too many values for the grid.
-template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(const CandidateList &list)
+// Where a look writes the rows' codes: `codes`, or by d with the raster the short keys apart from the
+// hundredths.
+struct CodeStore {
+    RowCode *codes;
+    std::uint16_t *shortKeys;
+    std::int32_t *shortHundredths;
+};
+
+// What the look at a run of rows leaves: the extremes of each pair of dimensions, the rows drawn of
+// each series, and the rows taken apart.
+struct PartLook {
+    explicit PartLook(ChartAxis axis) : grid(axis) {}
+    PairGrid grid;
+    std::array<std::size_t, chartSeriesCount> counts{};
+    // Rows whose Ra is no whole number of hundredths (a text rounded to seven digits, or none), or
+    // whose dimensions are huge or not finite: few, taken apart so that the loop over all rows stays
+    // simple.
+    std::vector<std::uint32_t> odd;
+};
+
+// The look at rows [begin, end) by their dimension numbers, their codes written to `store`. False
+// when the list's dimensions take too many values for the grid.
+template <ChartAxis axis, bool raster>
+bool lookAtRows(const CandidateList &list, std::size_t begin, std::size_t end, PartLook &part, CodeStore store)
 {
     // A round pile's second dimension does not count.
     static constexpr std::array<std::uint64_t, chartSeriesCount> secondMask = [] {
@@ -504,18 +606,10 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
             masks[s] = sectionTypes[s].hasSecond && axis == ChartAxis::Area ? ~std::uint64_t{0} : 0;
         return masks;
     }();
-    FirstLook look;
-    const std::size_t n = list.size();
-    PairGrid grid(axis);
-    if constexpr (raster && axis == ChartAxis::FirstDimension) {
-        look.shortCodes.keys = std::make_unique_for_overwrite<std::uint16_t[]>(n);
-        look.shortCodes.hundredths = std::make_unique_for_overwrite<std::int32_t[]>(n);
-    } else if constexpr (raster)
-        look.codes = std::make_unique_for_overwrite<RowCode[]>(n);
-    look.codeCount = raster ? n : 0;
-    RowCode *const codes = look.codes.get();
-    std::uint16_t *const shortKeys = look.shortCodes.keys.get();
-    std::int32_t *const shortHundredths = look.shortCodes.hundredths.get();
+    PairGrid &grid = part.grid;
+    RowCode *const codes = store.codes;
+    std::uint16_t *const shortKeys = store.shortKeys;
+    std::int32_t *const shortHundredths = store.shortHundredths;
     // A row's code; by d its key fits two bytes (the numbers are kept below largestShortFirst).
     const auto storeCode = [=](std::size_t i, std::uint32_t key, std::int32_t hundredths) {
         if constexpr (axis == ChartAxis::FirstDimension) {
@@ -524,7 +618,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         } else
             codes[i] = {key, hundredths};
     };
-    const CandidateRow *const rows = n == 0 ? nullptr : &list.row(0);
+    const CandidateRow *const rows = begin == end ? nullptr : &list.row(0);
     std::array<std::size_t, chartSeriesCount> counts{};
 
     // A row the quick way below does not take: a dimension met for the first time, an Ra that is no
@@ -555,7 +649,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         } else {
             // An odd Ra, or huge dimensions: placed apart, where rows whose x or Ra is not finite
             // are left out.
-            look.odd.push_back(static_cast<std::uint32_t>(i));
+            part.odd.push_back(static_cast<std::uint32_t>(i));
         }
         if constexpr (raster)
             storeCode(i, key, hundredths);
@@ -605,27 +699,107 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         return true;
     };
     if constexpr (block == 1) {
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = begin; i < end; ++i) {
             if (!take(i, find(i)))
-                return std::nullopt;
+                return false;
         }
     } else {
         std::array<Found, block> found{};
-        for (std::size_t begin = 0; begin < n; begin += block) {
-            const std::size_t end = std::min(begin + block, n);
-            for (std::size_t i = begin; i < end; ++i) {
+        for (std::size_t first = begin; first < end; first += block) {
+            const std::size_t last = std::min(first + block, end);
+            for (std::size_t i = first; i < last; ++i) {
                 const Found r = find(i);
-                found[i - begin] = r;
+                found[i - first] = r;
                 if (r.series != noRow)
                     __builtin_prefetch(view.cells + view.cellOf(r.series, r.f, r.c), 1);
             }
-            for (std::size_t i = begin; i < end; ++i) {
-                if (!take(i, found[i - begin]))
-                    return std::nullopt;
+            for (std::size_t i = first; i < last; ++i) {
+                if (!take(i, found[i - first]))
+                    return false;
             }
         }
     }
-    look.counts = counts;
+    part.counts = counts;
+    return true;
+}
+
+// Runs work(0) here and work(1) on a second thread at the same time (both here, one after the other,
+// when no thread can be started), and passes on what either threw once both have ended.
+template <typename Work> void onTwoThreads(Work &&work)
+{
+    std::exception_ptr failure;
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            try {
+                work(1);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error &) {
+        work(1);
+    }
+    try {
+        work(0);
+    } catch (...) {
+        if (second.joinable())
+            second.join();
+        throw;
+    }
+    if (second.joinable())
+        second.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// The look by the rows' dimension numbers: by d, each row's first dimension; by area, its pair of
+// dimensions, whose area is worked out once for each pair (a row's circle and division cost more than
+// the rest of its work). A list of `twoThreadsFrom` rows or more is looked at in two halves at once,
+// the later half's grid then taken into the earlier's. Nothing when the list's dimensions take too
+// many values for the grid.
+template <ChartAxis axis, bool raster>
+std::optional<FirstLook> lookByNumbers(const CandidateList &list, std::size_t twoThreadsFrom)
+{
+    FirstLook look;
+    const std::size_t n = list.size();
+    if constexpr (raster && axis == ChartAxis::FirstDimension) {
+        look.shortCodes.keys = std::make_unique_for_overwrite<std::uint16_t[]>(n);
+        look.shortCodes.hundredths = std::make_unique_for_overwrite<std::int32_t[]>(n);
+    } else if constexpr (raster)
+        look.codes = std::make_unique_for_overwrite<RowCode[]>(n);
+    look.codeCount = raster ? n : 0;
+    const CodeStore store{look.codes.get(), look.shortCodes.keys.get(), look.shortCodes.hundredths.get()};
+
+    PartLook part(axis);
+    if (n >= std::max<std::size_t>(twoThreadsFrom, 2)) {
+        const std::size_t half = n / 2;
+        PartLook later(axis);
+        std::array<bool, 2> looked{};
+        onTwoThreads([&](int which) {
+            looked[static_cast<std::size_t>(which)] =
+                which == 0 ? lookAtRows<axis, raster>(list, 0, half, part, store)
+                           : lookAtRows<axis, raster>(list, half, n, later, store);
+        });
+        if (!looked[0] || !looked[1] || part.grid.absorb(later.grid, look.cellOfSecond) != PairGrid::Numbered::Yes)
+            return std::nullopt;
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            part.counts[s] += later.counts[s];
+        part.odd.insert(part.odd.end(), later.odd.begin(), later.odd.end());
+        look.secondBegin = half;
+        look.secondLayout = later.grid.layout();
+    } else {
+        if (!lookAtRows<axis, raster>(list, 0, n, part, store))
+            return std::nullopt;
+        look.secondBegin = look.codeCount;
+    }
+    look.counts = part.counts;
+    look.odd = std::move(part.odd);
+    const PairGrid &grid = part.grid;
+    const KeyLayout layout = grid.layout();
+    const auto cellOf = [&](std::size_t s, std::uint32_t f, std::uint32_t c) {
+        return layout.offset[s] + (std::size_t{f} << layout.firstShift[s]) + c;
+    };
 
     // Each cell's x: the first dimension, or the area of the pair, from a row made of the numbers'
     // values (the list's own row of the pair lies anywhere in memory).
@@ -635,7 +809,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
             // By d a series takes the first dimensions other series numbered: its one column.
             const std::uint32_t secondCount = axis == ChartAxis::Area ? grid.seconds(s).size() : 1U;
             for (std::uint32_t c = 0; c < secondCount; ++c) {
-                const std::size_t cell = view.cellOf(s, f, c);
+                const std::size_t cell = cellOf(s, f, c);
                 const Extremes &e = cells[cell];
                 if (e.lowRow == noRow)
                     continue;
@@ -655,9 +829,7 @@ template <ChartAxis axis, bool raster> std::optional<FirstLook> lookByNumbers(co
         }
     }
     look.cellCount = cells.size();
-    look.offset = view.offset;
-    look.firstShift = view.firstShift;
-    look.keyIsCell = axis == ChartAxis::FirstDimension;
+    look.layout = layout;
     takeOddRows<axis>(list, look);
     return look;
 }
@@ -724,7 +896,7 @@ class XTable
 template <ChartAxis axis, bool raster> FirstLook lookByX(const CandidateList &list)
 {
     FirstLook look;
-    look.keyIsCell = true;
+    look.layout.keyIsCell = true;
     const std::size_t n = list.size();
     std::array<XTable, chartSeriesCount> byX;
     std::vector<Extremes> cells;
@@ -766,6 +938,7 @@ template <ChartAxis axis, bool raster> FirstLook lookByX(const CandidateList &li
         look.highest = std::max(look.highest, cells[c].highest);
     }
     look.cellCount = cells.size();
+    look.secondBegin = look.codeCount;
     takeOddRows<axis>(list, look);
     return look;
 }
@@ -908,18 +1081,19 @@ class RasterRows
     std::vector<Bin> m_bins;
 };
 
-// The raster's look: each cell's first row in list order, a bit a cell saying it is taken.
-void markRaster(const FirstLook &look, const std::vector<std::uint32_t> &placeOfCell, const RasterRows &rasterRows,
+// The raster's look at rows [begin, end), whose keys are laid out by `layout`: each cell's first row
+// in list order, a bit a cell saying it is taken.
+void markRaster(const FirstLook &look, std::size_t begin, std::size_t end, const KeyLayout &layout,
+                const std::vector<std::uint32_t> &placeOfCell, const RasterRows &rasterRows,
                 std::vector<std::uint64_t> &taken, std::uint32_t *firstRow)
 {
     // In registers for the loop: the stores to the cells would otherwise have them read again.
-    const std::size_t n = look.codeCount;
     const std::uint32_t *const placeOf = placeOfCell.data();
     std::uint64_t *const bits = taken.data();
     const RasterRows::View rowOf = rasterRows.view();
     // Each row's key and hundredths by its number.
     const auto mark = [&](auto codeOf, auto none, auto cellOfKey) {
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = begin; i < end; ++i) {
             const auto [key, hundredths] = codeOf(i);
             if (key == none)
                 continue;
@@ -939,11 +1113,11 @@ void markRaster(const FirstLook &look, const std::vector<std::uint32_t> &placeOf
         const std::int32_t *const hundredths = look.shortCodes.hundredths.get();
         mark([=](std::size_t i) { return std::pair{keys[i], hundredths[i]}; }, shortNoRow,
              [](std::uint16_t key) { return key; });
-    } else if (look.keyIsCell) {
+    } else if (layout.keyIsCell) {
         mark(wideCode, noRow, [](std::uint32_t key) { return key; });
     } else {
-        const std::array<std::uint32_t, chartSeriesCount> offset = look.offset;
-        const std::array<int, chartSeriesCount> firstShift = look.firstShift;
+        const std::array<std::uint32_t, chartSeriesCount> offset = layout.offset;
+        const std::array<int, chartSeriesCount> firstShift = layout.firstShift;
         mark(wideCode, noRow, [=](std::uint32_t key) {
             const std::uint32_t s = key & 3;
             return offset[s] + (std::size_t{key >> 17} << firstShift[s]) + ((key >> 2) & PairGrid::largestNumber);
@@ -951,21 +1125,22 @@ void markRaster(const FirstLook &look, const std::vector<std::uint32_t> &placeOf
     }
 }
 
-template <ChartAxis axis, bool raster> FirstLook firstLook(const CandidateList &list)
+template <ChartAxis axis, bool raster> FirstLook firstLook(const CandidateList &list, std::size_t twoThreadsFrom)
 {
-    std::optional<FirstLook> byNumbers = lookByNumbers<axis, raster>(list);
+    std::optional<FirstLook> byNumbers = lookByNumbers<axis, raster>(list, twoThreadsFrom);
     return byNumbers ? std::move(*byNumbers) : lookByX<axis, raster>(list);
 }
 
 template <ChartAxis axis>
-ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_t rasterBudget)
+ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_t rasterBudget,
+                    std::size_t twoThreadsFrom)
 {
     ReducedChart out;
     const bool raster = rows > 0;
     // The first look places every row once: each series' distinct x with its lowest and highest Ra,
     // from which the bounds, the columns' extremes and the envelope follow. The raster needs the
     // bounds: each row's code is kept for its look.
-    FirstLook look = raster ? firstLook<axis, true>(list) : firstLook<axis, false>(list);
+    FirstLook look = raster ? firstLook<axis, true>(list, twoThreadsFrom) : firstLook<axis, false>(list, twoThreadsFrom);
     std::array<std::vector<XEntry>, chartSeriesCount> xs;
     std::array<std::vector<std::uint32_t>, chartSeriesCount> entryOfPiece;
     for (std::size_t s = 0; s < chartSeriesCount; ++s)
@@ -1026,8 +1201,34 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
                         static_cast<std::uint32_t>(placeOfEntry[s][entryOfPiece[s][p]] * stride);
             }
         }
-        markRaster(look, placeOfCell, RasterRows(look.lowest, look.highest, b.yMin, b.yMax, rows), taken,
-                   firstRow.get());
+        const RasterRows rasterRows(look.lowest, look.highest, b.yMin, b.yMax, rows);
+        if (look.secondBegin < look.codeCount) {
+            // The later half's rows marked on a second thread, in a raster of their own; a cell
+            // taken in both halves keeps the earlier half's row.
+            std::vector<std::uint32_t> placeOfSecond(look.cellOfSecond.size());
+            for (std::size_t c = 0; c < placeOfSecond.size(); ++c) {
+                if (look.cellOfSecond[c] != noRow)
+                    placeOfSecond[c] = placeOfCell[look.cellOfSecond[c]];
+            }
+            std::vector<std::uint64_t> takenLater(taken.size());
+            const auto firstRowLater = std::make_unique_for_overwrite<std::uint32_t[]>(places * stride);
+            onTwoThreads([&](int which) {
+                if (which == 0)
+                    markRaster(look, 0, look.secondBegin, look.layout, placeOfCell, rasterRows, taken, firstRow.get());
+                else
+                    markRaster(look, look.secondBegin, look.codeCount, look.secondLayout, placeOfSecond, rasterRows,
+                               takenLater, firstRowLater.get());
+            });
+            for (std::size_t w = 0; w < taken.size(); ++w) {
+                for (std::uint64_t bits = takenLater[w] & ~taken[w]; bits != 0; bits &= bits - 1) {
+                    const std::size_t cell = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                    firstRow[cell] = firstRowLater[cell];
+                }
+                taken[w] |= takenLater[w];
+            }
+        } else {
+            markRaster(look, 0, look.codeCount, look.layout, placeOfCell, rasterRows, taken, firstRow.get());
+        }
         for (const std::uint32_t i : look.odd) {
             const Placed p = place(list.row(i), axis);
             if (!p.drawable)
@@ -1159,11 +1360,11 @@ double chartRa(const CandidateRow &row)
 }
 
 ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows,
-                            std::size_t rasterBudget)
+                            std::size_t rasterBudget, std::size_t twoThreadsFrom)
 {
     if (axis == ChartAxis::FirstDimension)
-        return reduce<ChartAxis::FirstDimension>(list, columns, rows, rasterBudget);
-    return reduce<ChartAxis::Area>(list, columns, rows, rasterBudget);
+        return reduce<ChartAxis::FirstDimension>(list, columns, rows, rasterBudget, twoThreadsFrom);
+    return reduce<ChartAxis::Area>(list, columns, rows, rasterBudget, twoThreadsFrom);
 }
 
 std::vector<ChartPoint> thinLine(const std::vector<ChartPoint> &points, double xMin, double xMax, int columns)

@@ -60,8 +60,11 @@ struct ReducedChart {
 // When the raster would add more than `rasterBudget` points in all, its cells are merged two by two
 // (the first row of the merged cells stands for them) until it does not, or it is left out.
 // The envelope keeps every x. Rows whose x or Ra is not finite are left out.
+// A list of `twoThreadsFrom` rows or more is reduced in two halves at once, on two threads, to the same
+// result.
+inline constexpr std::size_t chartTwoThreadsFrom = 500'000;
 ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows = 0,
-                            std::size_t rasterBudget = SIZE_MAX);
+                            std::size_t rasterBudget = SIZE_MAX, std::size_t twoThreadsFrom = chartTwoThreadsFrom);
 
 // A line through `points` (ascending x) thinned to `columns` pixel columns over [xMin, xMax]: each
 // column keeps its first, lowest, highest and last point, which draws the same pixels. Lines with no

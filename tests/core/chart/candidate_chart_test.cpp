@@ -339,6 +339,67 @@ TEST(ChartReduction, RasterCellsShowTheirFirstRows)
     EXPECT_EQ(rowList(single.series[2].points), (std::vector<std::uint32_t>{0}));
 }
 
+void expectSameChart(const ReducedChart &got, const ReducedChart &expected)
+{
+    EXPECT_EQ(got.bounds.empty, expected.bounds.empty);
+    EXPECT_EQ(got.bounds.xMin, expected.bounds.xMin);
+    EXPECT_EQ(got.bounds.xMax, expected.bounds.xMax);
+    EXPECT_EQ(got.bounds.yMin, expected.bounds.yMin);
+    EXPECT_EQ(got.bounds.yMax, expected.bounds.yMax);
+    for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+        EXPECT_EQ(got.series[s].rowCount, expected.series[s].rowCount) << "series " << s;
+        EXPECT_EQ(got.series[s].points, expected.series[s].points) << "series " << s;
+        EXPECT_EQ(got.series[s].envelope, expected.series[s].envelope) << "series " << s;
+    }
+}
+
+// A list reduced in two halves at once gives what one pass gives: equal Ra and the first rows of raster
+// cells in both halves (the earlier half's row wins), values of a dimension met only in the later half,
+// odd rows in both, halves whose dimensions fit the grid each but not together, and more values of d
+// than a raster's short keys take.
+TEST(ChartReduction, TwoHalvesGiveWhatOnePassGives)
+{
+    std::mt19937 random(13);
+    CandidateList ties; // few pairs, few values of Ra: ties on every side of the middle
+    for (int i = 0; i < 2'001; ++i) {
+        CandidateRow row = makeRow(static_cast<std::uint8_t>(1 + random() % 4), 800 + 50.0 * (random() % 3),
+                                   100.0 * (random() % 4) + (random() % 3 == 0 ? 0.004 : 0.0),
+                                   300 + 100.0 * (random() % 2));
+        row.precision = static_cast<std::uint8_t>(random() % 3);
+        ties.append(row);
+    }
+    ties.renumber();
+    CandidateList laterValues; // the later half brings new dimensions, and Ra read back from eight digits
+    for (int i = 0; i < 4'000; ++i) {
+        const double first = i < 2'000 ? 500 + 10.0 * (i % 5) : 700 + 10.0 * (i % 7);
+        const double ra = i % 97 == 0 ? 1.5e7 + i : 3.0 * (i % 50);
+        laterValues.append(makeRow(static_cast<std::uint8_t>(1 + i % 4), first, ra, 300 + 10.0 * (i % 3)));
+    }
+    laterValues.renumber();
+    CandidateList apart; // each half's pairs fit the grid, both halves' do not
+    for (int i = 0; i < 2'048; ++i) {
+        const double base = i < 1'024 ? 0.0 : 5'000.0;
+        apart.append(makeRow(static_cast<std::uint8_t>(2 + i % 2), 1'000 + base + (i % 512),
+                             1'000 + (i * 7919 % 3'000) / 10.0, 200 + base + (i * 31 % 1'024)));
+    }
+    apart.renumber();
+    CandidateList manyD;
+    for (int k = 0; k < 17'000; ++k)
+        manyD.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 500 + 0.5 * k, 100 + (k * 7919 % 5000) / 10.0, 300));
+    manyD.renumber();
+    const std::vector<std::pair<const char *, const CandidateList *>> lists{
+        {"ties", &ties}, {"later values", &laterValues}, {"apart", &apart}, {"many d", &manyD}};
+    for (const auto &[name, list] : lists) {
+        for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
+            for (const int rows : {0, 125}) {
+                SCOPED_TRACE(testing::Message() << name << " axis " << static_cast<int>(axis) << " rows " << rows);
+                expectSameChart(reduceForChart(*list, axis, 7, rows, SIZE_MAX, 2),
+                                reduceForChart(*list, axis, 7, rows, SIZE_MAX, SIZE_MAX));
+            }
+        }
+    }
+}
+
 TEST(ChartReduction, RasterWithinItsBudgetKeepsTheExtremes)
 {
     const CandidateList list = randomList(20'000, 5);
