@@ -466,18 +466,37 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         [&console](std::size_t done, std::size_t total) {
             console.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));
         });
-    bookEntries.finish();
     if (stream.failed()) {
+        bookEntries.finish();
         // The file changed while it was read: what was written is of no schedule.
         console.error(options.schedule, std::string(scheduleText::cannotRead) + reasonText(EIO));
         return failed;
     }
+    // The results are complete: they go to disk while the book's last entries are laid out. Why they
+    // could not is told after the books, in the order the files are listed.
+    const std::optional<std::string> csvError =
+        csvOpenError ? csvOpenError : csvSave.finish(completeWhen(csv.finish()));
+    bookEntries.finish();
 
     bool pdfFromLines = false;
     if (books.entryCount() == 0) {
         console.error({}, batchText::noBook);
     } else {
         console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Text)}));
+        // The table book is made from its spool on a thread of its own while the text book is
+        // completed and goes to disk: the two closing writes overlap.
+        spool.close();
+        const std::string tablePath = generation.stagedPath(bookFileName(BookForm::Table));
+        std::optional<std::string> tableError;
+        std::thread tableBook([&] {
+            tableError = saveFile(tablePath, [&](const ByteSink &sink) {
+                TextFileWriter table(sink, codePage);
+                const bool whole = books.writeTable(table, [&spoolPath](const ByteSink &take) {
+                    return readFileInPieces(spoolPath, std::size_t{1} << 20, take);
+                });
+                return completeWhen(table.finish() && whole);
+            });
+        });
         books.finishText();
         bool textWritten = text.finish();
         if (options.pdf) {
@@ -487,20 +506,14 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         }
         failedWith(textOpenError ? textOpenError : textSave.finish(completeWhen(textWritten)));
         console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Table)}));
-        spool.close();
-        failedWith(saveFile(generation.stagedPath(bookFileName(BookForm::Table)), [&](const ByteSink &sink) {
-            TextFileWriter table(sink, codePage);
-            const bool whole = books.writeTable(table, [&spoolPath](const ByteSink &take) {
-                return readFileInPieces(spoolPath, std::size_t{1} << 20, take);
-            });
-            return completeWhen(table.finish() && whole);
-        }));
+        tableBook.join();
+        failedWith(tableError);
         textLines.close();
         // A text book that could not be written whole (its lines' file included) has failed already.
         pdfFromLines = options.pdf && textWritten && textLines;
     }
     console.progress(fillIn(batchText::writing, {resultsCsvName}));
-    failedWith(csvOpenError ? csvOpenError : csvSave.finish(completeWhen(csv.finish())));
+    failedWith(csvError);
     if (workbook) {
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));
         failedWith(workbook->finish());
