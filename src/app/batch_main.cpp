@@ -260,7 +260,7 @@ class BookEntryThread
     }
 
   private:
-    static constexpr std::size_t batchEntries = 1024;
+    static constexpr std::size_t batchEntries = 128;
     struct Entry {
         PileRecord pile;
         std::string name;

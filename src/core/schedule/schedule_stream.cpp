@@ -111,12 +111,15 @@ struct LineCount {
         if (text.empty()) {
             return;
         }
-        if (text.find('\r') == std::string_view::npos) {
-            ends += static_cast<int>(std::count(text.begin(), text.end(), '\n')) -
-                    (afterCr && text[0] == '\n' ? 1 : 0);
-        } else {
-            ends = lineOf(text, text.size()) - 1;
+        // A CR ends a line, and so does a line feed after anything but a CR: counted without
+        // branches, many bytes a step.
+        const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+        unsigned count = bytes[0] == '\r' || (bytes[0] == '\n' && !afterCr) ? 1 : 0;
+        for (std::size_t i = 1; i < text.size(); ++i) {
+            count += static_cast<unsigned>(bytes[i] == '\r') |
+                     (static_cast<unsigned>(bytes[i] == '\n') & static_cast<unsigned>(bytes[i - 1] != '\r'));
         }
+        ends += static_cast<int>(count);
         afterCr = text.back() == '\r';
     }
 };

@@ -25,6 +25,8 @@ TEST(CsvField, FormulasBecomePlainTextAndNumbersStayNumbers)
         {"-1.5E3", "-1.5E3"},
         {"-", "-"},
         {"a,b", "\"a,b\""},
+        {"\"", "\"\"\"\""},
+        {"\"a\"\"b,\"", "\"\"\"a\"\"\"\"b,\"\"\""},
         {"", ""},
         {"东-1", "东-1"},
         {"x=1", "x=1"},

@@ -164,5 +164,36 @@ TEST(ScheduleFile, FilesThatCannotBeReadSayWhereAndWhy)
     }
 }
 
+// Line ends and control bytes are looked for many bytes at a time: the bytes at a block's edges and
+// at the text's end count as any other.
+TEST(ScheduleFile, LineEndsAndControlBytesWhereverTheyStand)
+{
+    const struct {
+        std::string text;
+        std::size_t offset;
+        int line;
+    } lines[] = {
+        {"", 5, 1},
+        {"a\r\nb\nc\rd", 100, 4},
+        {"a\r\nb", 1, 1},
+        {"a\r\nb", 2, 1}, // on the LF of CR LF: still the first line
+        {"a\r\nb", 3, 2},
+        {"a\r", 2, 2},     // a CR that ends the text ends its line
+        {"a\r", 1, 1},
+        {"\r\r\n\n", 4, 4},
+        {std::string(70, 'x') + "\r\n" + std::string(70, 'y') + "\r", 1000, 3},
+    };
+    for (const auto &[text, offset, line] : lines) {
+        EXPECT_EQ(lineAt(text, offset), line) << testing::PrintToString(text) << " at " << offset;
+    }
+    EXPECT_EQ(controlByteAt(std::string(200, 'x') + "\t\r\n"), std::string_view::npos);
+    for (const std::size_t at : {0, 1, 63, 64, 65, 127, 128, 199}) {
+        std::string text(200, 'x');
+        text[at] = '\x1F';
+        text[199] = at == 199 ? '\x01' : '\x02';
+        EXPECT_EQ(controlByteAt(text), at) << at;
+    }
+}
+
 } // namespace
 } // namespace saxolith
