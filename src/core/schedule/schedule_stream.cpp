@@ -164,6 +164,10 @@ ScheduleStream::ScheduleStream(std::string path, std::size_t pieceBytes)
 
 bool ScheduleStream::start()
 {
+    if (m_ahead.valid()) {
+        m_ahead.wait(); // it reads the header the stream is about to forget
+        m_ahead = {};
+    }
     m_in = std::ifstream(filePath(m_path), std::ios::binary);
     m_raw.clear();
     m_scanned = 0;
@@ -259,8 +263,52 @@ bool ScheduleStream::readRaw(std::string &chunk)
     }
 }
 
+void ScheduleStream::readAhead()
+{
+    std::string chunk;
+    if (!readRaw(chunk)) {
+        return;
+    }
+    // Only the reading of the piece's text, which touches nothing of the stream, goes to the other thread.
+    m_ahead = std::async(std::launch::async, [this, text = std::move(chunk)]() mutable {
+        Piece piece;
+        piece.lines = lineEnds(text);
+        piece.decoded = decodePiece(text);
+        if (piece.decoded) {
+            piece.reading = readPiece(text);
+        }
+        return piece;
+    });
+}
+
 bool ScheduleStream::nextPiece()
 {
+    // Once the rows flow (after the check) each piece is read while the one before it is taken.
+    if (m_checked && !m_firstPiece) {
+        if (!m_ahead.valid()) {
+            return false; // the end of the file, or reading it failed
+        }
+        Piece piece = m_ahead.get();
+        m_pieceRefused = true; // until the piece is read
+        if (!piece.decoded) {
+            return false;
+        }
+        readAhead();
+        const int startLine = m_nextLine;
+        m_nextLine += piece.lines;
+        m_rows.clear();
+        m_rowAt = 0;
+        if (piece.reading.error) {
+            m_pieceRefused = refused(piece.reading);
+            return !m_pieceRefused;
+        }
+        for (ScheduleRow &row : piece.reading.rows) {
+            row.line = row.line - (m_prefixLines + 1) + startLine;
+        }
+        m_rows = std::move(piece.reading.rows);
+        m_pieceRefused = false;
+        return true;
+    }
     std::string chunk;
     // An empty file is a first piece of no text, which the reading refuses.
     if (!readRaw(chunk) && (!m_firstPiece || m_failed)) {
@@ -307,6 +355,9 @@ bool ScheduleStream::nextPiece()
         }
         m_rows = std::move(reading.rows);
         m_pieceRefused = false;
+        if (m_checked) {
+            readAhead();
+        }
         return true;
     }
     if (reading.error) {

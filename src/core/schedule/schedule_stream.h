@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class ScheduleStream
   public:
     // Pieces of 64 KB: a piece's rows (some 1,400) stay in the processor's cache while they are read.
     explicit ScheduleStream(std::string path, std::size_t pieceBytes = std::size_t{64} << 10);
+    ScheduleStream(const ScheduleStream &) = delete; // a piece read ahead refers to its stream
+    ScheduleStream &operator=(const ScheduleStream &) = delete;
 
     // True when the rows can be taken with next(); false when the file is refused (error() then says
     // why, as the whole reading would) or is to be read whole. Each row read on the way goes to `visit`,
@@ -54,6 +57,14 @@ class ScheduleStream
     // The next piece of the file's text, in UTF-8, that ends where a record ends; its rows into
     // m_rows. False at the end of the file, and when the piece is not what check() found.
     bool nextPiece();
+    // A piece after the first, read on another thread while the rows before it are taken.
+    struct Piece {
+        bool decoded = false;
+        int lines = 0; // its line ends
+        ScheduleReading reading;
+    };
+    // Starts reading the piece after the last one taken; none at the end of the file.
+    void readAhead();
     bool readRaw(std::string &chunk);
     // The next bytes of the file onto m_raw, as UTF-8 for a UTF-16 file; false at its end.
     bool readMore();
@@ -101,6 +112,8 @@ class ScheduleStream
     bool m_checked = false;
     bool m_failed = false;
     std::optional<ScheduleError> m_error;
+    // The next piece being read (invalid when none is); last, so that it is done before the rest goes.
+    std::future<Piece> m_ahead;
 };
 
 } // namespace saxolith
