@@ -652,15 +652,14 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     if (!readWhole()) {
         sheet.emplace(options.schedule);
         stream.emplace(sheet->path().empty() ? options.schedule : sheet->path());
-        const bool project = !options.project.empty();
-        if (!stream->check([&](const ScheduleRow &row) {
-                ids.add(row.cell(ScheduleColumn::Id));
-                if (project) {
-                    if (RowInput typed = rowInput(row); typed.refusal.empty()) {
-                        lastTyped = std::move(typed.input);
-                    }
-                }
-            })) {
+        // Whole rows only for the project's last row typed in; otherwise the check keeps the ids alone.
+        const auto takeId = [&ids](std::string_view id) { ids.add(id); };
+        const auto typedIn = [&lastTyped](const ScheduleRow &row) {
+            if (RowInput typed = rowInput(row); typed.refusal.empty()) {
+                lastTyped = std::move(typed.input);
+            }
+        };
+        if (!(options.project.empty() ? stream->check({}, takeId) : stream->check(typedIn, takeId))) {
             if (const auto &error = stream->error()) {
                 console.error(options.schedule, scheduleErrorText(*error));
                 return failed;

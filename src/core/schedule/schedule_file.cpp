@@ -627,29 +627,16 @@ ScheduleReading readSchedule(std::string_view bytes)
     return readSchedule(bytes, std::nullopt);
 }
 
-ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separator)
+namespace
 {
-    ScheduleReading reading;
-    // A workbook's first sheet is read as the CSV it would be saved as, line n its row n.
-    if (looksLikeWorkbook(bytes)) {
-        SheetText sheet = readFirstSheet(bytes);
-        if (sheet.error) {
-            reading.error = errorAt(0, std::move(*sheet.error));
-            return reading;
-        }
-        return readSchedule(sheet.csv);
-    }
-    if (bytes.starts_with(oldWorkbookMark)) {
-        reading.error = errorAt(0, std::string(scheduleText::oldWorkbook));
-        return reading;
-    }
-    std::string text;
-    if (auto error = decode(bytes, text)) {
-        reading.error = std::move(error);
-        return reading;
-    }
 
-    CsvRecords records(text, separator.value_or(fieldSeparator(text)));
+// The records of a schedule's text in UTF-8 after its header, as the whole reading reads them: each row
+// that holds anything handed to `take` with its line and fields once they are found sound (`columns`
+// says which column each field is). `reading` gets the header's language and the first error.
+template <typename Take>
+void readRecords(std::string_view text, char separator, ScheduleReading &reading, Take &&take)
+{
+    CsvRecords records(text, separator);
     std::vector<std::string_view> fields;
     int line = 1;
     // The header: the first row that holds anything.
@@ -671,12 +658,12 @@ ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separat
             const auto column = scheduleColumnByName(name);
             if (!column) {
                 reading.error = errorAt(line, fillIn(scheduleText::unknownColumn, {quotedCell(name)}));
-                return reading;
+                return;
             }
             bool &already = seen[static_cast<std::size_t>(*column)];
             if (already) {
                 reading.error = errorAt(line, fillIn(scheduleText::repeatedColumn, {quotedCell(name)}));
-                return reading;
+                return;
             }
             already = true;
             columns.push_back(column);
@@ -684,6 +671,7 @@ ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separat
     }
     const int headerLine = line;
 
+    bool anyRow = false;
     while (!records.error && records.next(fields, line)) {
         if (allEmpty(fields)) {
             continue;
@@ -693,42 +681,94 @@ ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separat
                                                                            std::to_string(columns.size())}));
             break;
         }
-        ScheduleRow &row = reading.rows.emplace_back();
-        row.line = line;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
+        for (std::size_t i = 0; i < fields.size() && !reading.error; ++i) {
             const std::string_view cell = trimmed(fields[i]);
             if (!columns[i]) {
                 if (!cell.empty()) {
-                    reading.error =
-                        errorAt(line, fillIn(scheduleText::unnamedColumn, {std::to_string(i + 1)}));
-                    break;
+                    reading.error = errorAt(line, fillIn(scheduleText::unnamedColumn, {std::to_string(i + 1)}));
                 }
-                continue;
-            }
-            if (*columns[i] == ScheduleColumn::Id && utf8Length(cell) > longestId) {
+            } else if (*columns[i] == ScheduleColumn::Id && utf8Length(cell) > longestId) {
                 // Books, tables and pages lay an id out whole; a paragraph pasted into the cell is no id.
                 reading.error = errorAt(line, fillIn(scheduleText::longId,
                                                      {std::to_string(i + 1), quotedCell(fields[i]),
                                                       std::to_string(utf8Length(cell)), std::to_string(longestId)}));
-                break;
             }
-            row.cells[static_cast<std::size_t>(*columns[i])] = cell;
         }
         if (reading.error) {
             break;
         }
+        anyRow = true;
+        take(line, fields, columns);
     }
     if (records.error) {
         reading.error = records.error;
     } else if (!reading.error && columns.empty()) {
         reading.error = errorAt(1, std::string(scheduleText::emptyFile));
-    } else if (!reading.error && reading.rows.empty()) {
+    } else if (!reading.error && !anyRow) {
         reading.error = errorAt(headerLine + 1, std::string(scheduleText::noRows));
     }
+}
+
+} // namespace
+
+ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separator)
+{
+    ScheduleReading reading;
+    // A workbook's first sheet is read as the CSV it would be saved as, line n its row n.
+    if (looksLikeWorkbook(bytes)) {
+        SheetText sheet = readFirstSheet(bytes);
+        if (sheet.error) {
+            reading.error = errorAt(0, std::move(*sheet.error));
+            return reading;
+        }
+        return readSchedule(sheet.csv);
+    }
+    if (bytes.starts_with(oldWorkbookMark)) {
+        reading.error = errorAt(0, std::string(scheduleText::oldWorkbook));
+        return reading;
+    }
+    std::string text;
+    if (auto error = decode(bytes, text)) {
+        reading.error = std::move(error);
+        return reading;
+    }
+    readRecords(text, separator.value_or(fieldSeparator(text)), reading,
+                [&reading](int line, const std::vector<std::string_view> &fields,
+                           const std::vector<std::optional<ScheduleColumn>> &columns) {
+                    ScheduleRow &row = reading.rows.emplace_back();
+                    row.line = line;
+                    for (std::size_t i = 0; i < fields.size(); ++i) {
+                        if (columns[i]) {
+                            row.cells[static_cast<std::size_t>(*columns[i])] = trimmed(fields[i]);
+                        }
+                    }
+                });
     if (reading.error) {
         reading.rows.clear();
     }
     return reading;
+}
+
+ScheduleIds readScheduleIds(std::string_view text, char separator)
+{
+    ScheduleIds ids;
+    ScheduleReading reading;
+    readRecords(text, separator, reading,
+                [&ids](int, const std::vector<std::string_view> &fields,
+                       const std::vector<std::optional<ScheduleColumn>> &columns) {
+                    for (std::size_t i = 0; i < fields.size(); ++i) {
+                        if (columns[i] == ScheduleColumn::Id) {
+                            ids.ids += trimmed(fields[i]);
+                        }
+                    }
+                    ids.ends.push_back(ids.ids.size());
+                });
+    ids.error = std::move(reading.error);
+    if (ids.error) {
+        ids.ids.clear();
+        ids.ends.clear();
+    }
+    return ids;
 }
 
 } // namespace saxolith

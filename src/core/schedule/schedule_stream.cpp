@@ -385,8 +385,13 @@ bool ScheduleStream::decodePiece(std::string &text) const
 
 bool ScheduleStream::refused(const ScheduleReading &reading)
 {
+    return refusedBy(reading.error);
+}
+
+bool ScheduleStream::refusedBy(const std::optional<ScheduleError> &error)
+{
     // A piece of blank lines only holds no rows; every other error is the reading's to give.
-    return reading.error && reading.error->text != scheduleText::noRows;
+    return error && error->text != scheduleText::noRows;
 }
 
 ScheduleReading ScheduleStream::readPiece(std::string_view text) const
@@ -401,7 +406,8 @@ ScheduleReading ScheduleStream::readPiece(std::string_view text) const
     return readSchedule(whole, m_separator);
 }
 
-bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &visit)
+bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &visit,
+                           const std::function<void(std::string_view id)> &visitId)
 {
     m_checked = false;
     m_failed = false;
@@ -464,61 +470,90 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         return false;
     }
     m_rowCount = 0;
-    const auto take = [&](const std::vector<ScheduleRow> &rows) {
-        m_rowCount += rows.size();
-        if (visit) {
-            for (const ScheduleRow &row : rows) {
-                visit(row);
-            }
-        }
-    };
     // The first piece alone: it finds the header that every later piece is read after.
     if (!nextPiece()) {
         return false;
     }
-    take(m_rows);
-    // Then two pieces at a time, one of them read on a second thread: the rows are not yet written,
-    // so the machine has nothing else to do meanwhile. Their rows are visited in the file's order.
-    for (bool more = true; more;) {
-        std::string one;
-        std::string two;
-        if (!readRaw(one)) {
-            break;
+    m_rowCount += m_rows.size();
+    for (const ScheduleRow &row : m_rows) {
+        if (visit) {
+            visit(row);
         }
-        more = readRaw(two);
-        int linesOfTwo = 0;
-        bool decodedTwo = true;
-        std::future<ScheduleReading> second;
-        if (more) {
-            second = std::async(std::launch::async, [&] {
-                linesOfTwo = lineEnds(two);
-                decodedTwo = decodePiece(two);
-                return readPiece(two);
-            });
-        }
-        const int linesOfOne = lineEnds(one);
-        const bool decodedOne = decodePiece(one);
-        ScheduleReading first = readPiece(one);
-        ScheduleReading other = more ? second.get() : ScheduleReading{};
-        if (!decodedOne || !decodedTwo) {
-            return false; // the file has changed since it was scanned
-        }
-        if (refused(first) || (more && refused(other))) {
-            // The first error of the two, on the file's line.
-            const bool inFirst = refused(first);
-            m_error = std::move(inFirst ? first.error : other.error);
-            m_error->line = m_error->line - (m_prefixLines + 1) + m_nextLine + (inFirst ? 0 : linesOfOne);
-            return false;
-        }
-        for (ScheduleReading *reading : {&first, &other}) {
-            for (ScheduleRow &row : reading->rows) {
-                row.line = row.line - (m_prefixLines + 1) + m_nextLine;
-            }
-            m_nextLine += reading == &first ? linesOfOne : linesOfTwo;
-            take(reading->rows);
+        if (visitId) {
+            visitId(row.cell(ScheduleColumn::Id));
         }
     }
-    if (m_failed || m_rowCount == 0 || !start()) {
+    // Then two pieces at a time, one of them read on a second thread: the rows are not yet written,
+    // so the machine has nothing else to do meanwhile. Their rows are visited in the file's order.
+    // Their text was found to be text by the scan (and is again as the rows are taken): only the
+    // records are read, and without a visit of whole rows only the ids are kept.
+    const auto pieces = [&](auto read, auto take) {
+        for (bool more = true; more;) {
+            std::string one;
+            std::string two;
+            if (!readRaw(one)) {
+                break;
+            }
+            more = readRaw(two);
+            int linesOfTwo = 0;
+            bool decodedTwo = true;
+            using Reading = decltype(read(one));
+            std::future<Reading> second;
+            if (more) {
+                second = std::async(std::launch::async, [&] {
+                    linesOfTwo = lineEnds(two);
+                    decodedTwo = decodePiece(two);
+                    return decodedTwo ? read(two) : Reading{};
+                });
+            }
+            const int linesOfOne = lineEnds(one);
+            const bool decodedOne = decodePiece(one);
+            Reading first = decodedOne ? read(one) : Reading{};
+            Reading other = more ? second.get() : Reading{};
+            if (!decodedOne || !decodedTwo) {
+                return false; // the file has changed since it was scanned
+            }
+            if (refusedBy(first.error) || (more && refusedBy(other.error))) {
+                // The first error of the two, on the file's line.
+                const bool inFirst = refusedBy(first.error);
+                m_error = std::move(inFirst ? first.error : other.error);
+                m_error->line = m_error->line - (m_prefixLines + 1) + m_nextLine + (inFirst ? 0 : linesOfOne);
+                return false;
+            }
+            take(first, m_nextLine);
+            m_nextLine += linesOfOne;
+            take(other, m_nextLine);
+            m_nextLine += linesOfTwo;
+        }
+        return true;
+    };
+    const bool read =
+        visit ? pieces([this](std::string_view text) { return readPiece(text); },
+                       [&](ScheduleReading &reading, int startLine) {
+                           m_rowCount += reading.rows.size();
+                           for (ScheduleRow &row : reading.rows) {
+                               row.line = row.line - (m_prefixLines + 1) + startLine;
+                               visit(row);
+                               if (visitId) {
+                                   visitId(row.cell(ScheduleColumn::Id));
+                               }
+                           }
+                       })
+              : pieces(
+                    [this](std::string_view text) {
+                        std::string whole;
+                        whole.reserve(m_prefix.size() + text.size());
+                        whole += m_prefix;
+                        whole += text;
+                        return readScheduleIds(whole, m_separator);
+                    },
+                    [&](const ScheduleIds &ids, int) {
+                        m_rowCount += ids.rowCount();
+                        for (std::size_t row = 0; visitId && row < ids.rowCount(); ++row) {
+                            visitId(ids.id(row));
+                        }
+                    });
+    if (!read || m_failed || m_rowCount == 0 || !start()) {
         return false;
     }
     m_checked = true;

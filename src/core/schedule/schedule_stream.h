@@ -33,8 +33,10 @@ class ScheduleStream
 
     // True when the rows can be taken with next(); false when the file is refused (error() then says
     // why, as the whole reading would) or is to be read whole. Each row read on the way goes to `visit`,
-    // when given (what must be known of all rows before the first).
-    bool check(const std::function<void(const ScheduleRow &row)> &visit = {});
+    // when given (what must be known of all rows before the first), and its id cell to `visitId`; a
+    // check with `visitId` alone reads no whole rows, and takes less time.
+    bool check(const std::function<void(const ScheduleRow &row)> &visit = {},
+               const std::function<void(std::string_view id)> &visitId = {});
     // The file's first error, once check() has refused it: the whole reading's, line included.
     const std::optional<ScheduleError> &error() const { return m_error; }
     // The next row; false after the last, or when reading failed (failed() then tells).
@@ -76,6 +78,7 @@ class ScheduleStream
     ScheduleReading readPiece(std::string_view text) const;
     // Whether a piece after the first, so read, stops the reading a piece at a time.
     static bool refused(const ScheduleReading &reading);
+    static bool refusedBy(const std::optional<ScheduleError> &error);
     // For a file that is not UTF-8 (so read as GBK): a line plainly in UTF-8 or bytes that are no GBK,
     // which refuse it, as the whole reading finds them. `notUtf8Line` is the line of its first byte
     // that breaks UTF-8. False when the file is refused (m_error set), or when a line is too long to

@@ -145,12 +145,16 @@ std::string plainRows(int count)
 void expectTheWholeReadingsError(const std::string &path, const ScheduleReading &whole, std::size_t piece,
                                  const std::string &name)
 {
-    ScheduleStream stream(path, piece);
-    EXPECT_FALSE(stream.check()) << name << ", pieces of " << piece;
-    ASSERT_TRUE(stream.error()) << name << ", pieces of " << piece << ": left to the whole reading";
-    EXPECT_EQ(scheduleErrorText(*stream.error()), scheduleErrorText(*whole.error)) << name << ", pieces of " << piece;
-    ScheduleRow row;
-    EXPECT_FALSE(stream.next(row)) << name;
+    // Checked keeping only the ids, and visiting whole rows.
+    for (const bool rows : {false, true}) {
+        ScheduleStream stream(path, piece);
+        const std::string shown = name + ", pieces of " + std::to_string(piece) + (rows ? ", rows visited" : "");
+        EXPECT_FALSE(rows ? stream.check([](const ScheduleRow &) {}) : stream.check()) << shown;
+        ASSERT_TRUE(stream.error()) << shown << ": left to the whole reading";
+        EXPECT_EQ(scheduleErrorText(*stream.error()), scheduleErrorText(*whole.error)) << shown;
+        ScheduleRow row;
+        EXPECT_FALSE(stream.next(row)) << shown;
+    }
 }
 
 // Whatever the whole reading refuses the stream refuses with the same message, line included, found
@@ -233,6 +237,7 @@ TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
         const std::string path = scheduleAt(bytes);
         for (const std::size_t piece : {16, 100, 1000}) {
             std::vector<ScheduleRow> visited;
+            std::vector<std::string> ids;
             ScheduleStream stream(path, piece);
             ASSERT_TRUE(stream.check([&](const ScheduleRow &row) { visited.push_back(row); }));
             ASSERT_EQ(visited.size(), whole.rows.size()) << "pieces of " << piece;
@@ -240,6 +245,21 @@ TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
                 EXPECT_EQ(visited[i].line, whole.rows[i].line) << "pieces of " << piece << ", row " << i;
                 EXPECT_EQ(visited[i].cells, whole.rows[i].cells) << "pieces of " << piece << ", row " << i;
             }
+            // A check that keeps only the ids: the same ids in the same order, and the rows after it.
+            ScheduleStream idsOnly(path, piece);
+            ASSERT_TRUE(idsOnly.check({}, [&](std::string_view id) { ids.emplace_back(id); }));
+            ASSERT_EQ(ids.size(), whole.rows.size()) << "pieces of " << piece;
+            for (std::size_t i = 0; i < ids.size(); ++i) {
+                EXPECT_EQ(ids[i], whole.rows[i].cell(ScheduleColumn::Id)) << "pieces of " << piece << ", row " << i;
+            }
+            ScheduleRow row;
+            std::size_t taken = 0;
+            while (idsOnly.next(row)) {
+                EXPECT_EQ(row.cells, whole.rows[taken].cells) << "pieces of " << piece << ", row " << taken;
+                ++taken;
+            }
+            EXPECT_EQ(taken, whole.rows.size()) << "pieces of " << piece;
+            EXPECT_FALSE(idsOnly.failed());
         }
         std::filesystem::remove(path);
     }
