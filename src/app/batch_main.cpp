@@ -496,6 +496,8 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
                 });
                 return completeWhen(table.finish() && whole);
             });
+            // Its pages let go here, beside the text book's flush, rather than with the folder at the end.
+            removeFile(spoolPath);
         });
         books.finishText();
         bool textWritten = text.finish();
@@ -826,7 +828,8 @@ int main(int argc, char **argv)
     // A schedule is read a piece at a time, two at once, each piece's rows a few megabytes made and
     // freed on either thread: memory handed back to the system after each piece would be taken again,
     // a page fault a page, for the next. Kept instead for the whole run; the run's memory stays as small.
-    const FreedMemoryKept keptForTheRun;
+    // Kept to the end of the process: given back only to end it, the memory would be work for nothing.
+    [[maybe_unused]] static const FreedMemoryKept *const keptForTheRun = new FreedMemoryKept;
     std::setlocale(LC_ALL, "");
     Console console(systemCodePage());
     BatchOptions options;
