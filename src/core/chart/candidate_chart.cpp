@@ -248,8 +248,8 @@ struct FirstLook {
     KeyLayout layout;
     // The rows from secondBegin on were looked at on a second thread, in a grid of their own: their
     // keys are laid out by secondLayout, and each of that grid's cells with rows is the cell
-    // cellOfSecond gives. Without a second part, secondBegin is codeCount.
-    std::size_t secondBegin = 0;
+    // cellOfSecond gives. Without a second part, secondBegin is SIZE_MAX.
+    std::size_t secondBegin = SIZE_MAX;
     KeyLayout secondLayout;
     std::vector<std::uint32_t> cellOfSecond;
     // The lowest and highest hundredths of the rows with codes.
@@ -661,8 +661,8 @@ bool lookAtRows(const CandidateList &list, std::size_t begin, std::size_t end, P
     // block's rows are taken in list order. By d the grid stays near, and the rows are taken one by one.
     constexpr std::size_t block = axis == ChartAxis::Area ? 16 : 1;
     struct Found {
-        std::uint32_t f;
-        std::uint32_t c;
+        std::uint32_t key;
+        std::uint32_t cell; // as the grid was laid out when the row was found
         std::int32_t hundredths;
         std::uint32_t series; // noRow: taken carefully
     };
@@ -678,30 +678,37 @@ bool lookAtRows(const CandidateList &list, std::size_t begin, std::size_t end, P
         const std::uint64_t shown = roundedByScale(row.ra, units.scale);
         const std::int32_t magnitude = static_cast<std::int32_t>(shown) * units.hundredths;
         const bool quick = (f != noRow) & (c != noRow) & (shown < 10'000'000);
-        return Found{f, c, std::signbit(row.ra) ? -magnitude : magnitude,
+        // By d a row's key is its cell. Both are of no use where the row is not quick.
+        const std::uint32_t key = PairGrid::keyOf<axis>(f, c, s);
+        const auto cell =
+            axis == ChartAxis::FirstDimension ? key : static_cast<std::uint32_t>(view.cellOf(s, f, c));
+        return Found{key, cell, std::signbit(row.ra) ? -magnitude : magnitude,
                      quick ? static_cast<std::uint32_t>(s) : noRow};
     };
-    // False when the list's dimensions take too many values for the grid.
     const auto take = [&](std::size_t i, const Found &r) {
-        if (r.series == noRow) [[unlikely]] {
-            if (!placeCarefully(i))
-                return false;
-            view = grid.view();
-            return true;
-        }
-        const std::uint32_t key = PairGrid::keyOf<axis>(r.f, r.c, r.series);
-        // By d a row's key is its cell.
-        const std::size_t cell = axis == ChartAxis::FirstDimension ? key : view.cellOf(r.series, r.f, r.c);
-        view.cells[cell].take(r.hundredths, static_cast<std::uint32_t>(i));
+        view.cells[r.cell].take(r.hundredths, static_cast<std::uint32_t>(i));
         ++counts[r.series];
         if constexpr (raster)
-            storeCode(i, key, r.hundredths);
-        return true;
+            storeCode(i, r.key, r.hundredths);
+    };
+    // The cell of a key as the grid is laid out now.
+    const auto cellNow = [&](const Found &r) {
+        if constexpr (axis == ChartAxis::FirstDimension)
+            return r.key;
+        else
+            return static_cast<std::uint32_t>(
+                view.cellOf(r.series, r.key >> 17, (r.key >> 2) & PairGrid::largestNumber));
     };
     if constexpr (block == 1) {
         for (std::size_t i = begin; i < end; ++i) {
-            if (!take(i, find(i)))
-                return false;
+            const Found r = find(i);
+            if (r.series == noRow) [[unlikely]] {
+                if (!placeCarefully(i))
+                    return false;
+                view = grid.view();
+                continue;
+            }
+            take(i, r);
         }
     } else {
         std::array<Found, block> found{};
@@ -711,11 +718,23 @@ bool lookAtRows(const CandidateList &list, std::size_t begin, std::size_t end, P
                 const Found r = find(i);
                 found[i - first] = r;
                 if (r.series != noRow)
-                    __builtin_prefetch(view.cells + view.cellOf(r.series, r.f, r.c), 1);
+                    __builtin_prefetch(view.cells + r.cell, 1);
             }
+            // A row taken carefully may lay the grid out anew: the later rows' cells are then found
+            // again.
+            bool laidOut = false;
             for (std::size_t i = first; i < last; ++i) {
-                if (!take(i, found[i - first]))
-                    return false;
+                Found &r = found[i - first];
+                if (r.series == noRow) [[unlikely]] {
+                    if (!placeCarefully(i))
+                        return false;
+                    view = grid.view();
+                    laidOut = true;
+                    continue;
+                }
+                if (laidOut) [[unlikely]]
+                    r.cell = cellNow(r);
+                take(i, r);
             }
         }
     }
@@ -791,7 +810,6 @@ std::optional<FirstLook> lookByNumbers(const CandidateList &list, std::size_t tw
     } else {
         if (!lookAtRows<axis, raster>(list, 0, n, part, store))
             return std::nullopt;
-        look.secondBegin = look.codeCount;
     }
     look.counts = part.counts;
     look.odd = std::move(part.odd);
@@ -938,7 +956,6 @@ template <ChartAxis axis, bool raster> FirstLook lookByX(const CandidateList &li
         look.highest = std::max(look.highest, cells[c].highest);
     }
     look.cellCount = cells.size();
-    look.secondBegin = look.codeCount;
     takeOddRows<axis>(list, look);
     return look;
 }
@@ -1143,8 +1160,19 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
     FirstLook look = raster ? firstLook<axis, true>(list, twoThreadsFrom) : firstLook<axis, false>(list, twoThreadsFrom);
     std::array<std::vector<XEntry>, chartSeriesCount> xs;
     std::array<std::vector<std::uint32_t>, chartSeriesCount> entryOfPiece;
-    for (std::size_t s = 0; s < chartSeriesCount; ++s)
-        xs[s] = distinctX(look.pieces[s], entryOfPiece[s]);
+    const auto distinctOf = [&](std::size_t s) { xs[s] = distinctX(look.pieces[s], entryOfPiece[s]); };
+    if (look.secondBegin < list.size()) {
+        // Two threads, round and elliptical piles on one, rectangular and square on the other: by area
+        // the elliptical and the rectangular, whose two dimensions are free, hold nearly all x.
+        static_assert(SectionType::Elliptical < SectionType::Rectangular && static_cast<int>(SectionType::Rectangular) == 2);
+        onTwoThreads([&](int which) {
+            distinctOf(static_cast<std::size_t>(2 * which));
+            distinctOf(static_cast<std::size_t>(2 * which + 1));
+        });
+    } else {
+        for (std::size_t s = 0; s < chartSeriesCount; ++s)
+            distinctOf(s);
+    }
 
     ChartBounds &b = out.bounds;
     b.xMin = b.yMin = std::numeric_limits<double>::infinity();
@@ -1313,21 +1341,32 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
         ChartSeriesData &data = out.series[s];
         if (xs[s].empty())
             continue;
-        const auto pointOf = [&](std::uint32_t row) {
-            const CandidateRow &r = list.row(row);
-            return ChartPoint{chartX(r, axis), raOf(r), row};
-        };
+        // The rows first, then their points: the rows lie anywhere in the list, and are asked for a
+        // few points ahead so that their fetches overlap.
+        const auto rowOnly = [](std::uint32_t row) { return ChartPoint{0.0, 0.0, row}; };
         for (std::size_t column = 0; column < columnCount; ++column) {
             const XEntry &e = extremes[s * columnCount + column];
             if (e.lowRow == noRow)
                 continue;
-            data.points.push_back(pointOf(e.lowRow));
+            data.points.push_back(rowOnly(e.lowRow));
             forEachBlock(s * columnCount + column, [&](std::uint32_t cell) {
                 if (cell != e.lowRow && cell != e.highRow)
-                    data.points.push_back(pointOf(cell));
+                    data.points.push_back(rowOnly(cell));
             });
             if (e.highRow != e.lowRow)
-                data.points.push_back(pointOf(e.highRow));
+                data.points.push_back(rowOnly(e.highRow));
+        }
+        constexpr std::size_t ahead = 16;
+        for (std::size_t k = 0; k < data.points.size(); ++k) {
+            if (k + ahead < data.points.size()) {
+                const auto *const next = reinterpret_cast<const char *>(&list.row(data.points[k + ahead].row));
+                __builtin_prefetch(next);
+                __builtin_prefetch(next + sizeof(CandidateRow) - 1);
+            }
+            ChartPoint &p = data.points[k];
+            const CandidateRow &r = list.row(p.row);
+            p.x = chartX(r, axis);
+            p.y = raOf(r);
         }
         data.envelope.reserve(xs[s].size());
         for (const XEntry &e : xs[s])
