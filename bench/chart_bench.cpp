@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <numeric>
 #include <random>
+#include <tuple>
+#include <vector>
 
 namespace
 {
@@ -25,6 +28,29 @@ constexpr std::size_t largestList = 2'000'000;
 const CandidateList &sampleList()
 {
     static const CandidateList list = saxolith::reference::largeChartList(largestList);
+    return list;
+}
+
+// The same rows as a run lists them: by section, then by dimensions, the rows of one pair of
+// dimensions one after another.
+const CandidateList &runOrderList()
+{
+    static const CandidateList list = [] {
+        const CandidateList &sample = sampleList();
+        std::vector<std::size_t> order(sample.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const CandidateRow &x = sample.row(a);
+            const CandidateRow &y = sample.row(b);
+            return std::tuple(x.section, x.first, x.second) < std::tuple(y.section, y.first, y.second);
+        });
+        CandidateList sorted;
+        sorted.reserve(order.size());
+        for (const std::size_t i : order)
+            sorted.append(sample.row(i));
+        sorted.renumber();
+        return sorted;
+    }();
     return list;
 }
 
@@ -54,9 +80,9 @@ double wallSeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-template <typename Work> void ratioToPlainPass(benchmark::State &state, Work work)
+template <typename Work>
+void ratioToPlainPass(benchmark::State &state, Work work, const CandidateList &list = sampleList())
 {
-    const CandidateList &list = sampleList();
     double ours = 0.0;
     double base = 0.0;
     double oursCpu = 0.0;
@@ -113,20 +139,36 @@ bool reducedAsMeant(const CandidateList &list, ChartAxis axis, const saxolith::R
 
 // As the chart window asks: 1000 pixel columns, a raster of `rows` cells a column, at most 3000 raster
 // points.
-void reduceForChart(benchmark::State &state)
+void reduceListForChart(benchmark::State &state, const CandidateList &sample)
 {
     const auto axis = static_cast<ChartAxis>(state.range(0));
     const int rows = static_cast<int>(state.range(1));
     constexpr std::size_t rasterBudget = 3000;
-    if (!reducedAsMeant(sampleList(), axis, saxolith::reduceForChart(sampleList(), axis, 1000, rows, rasterBudget))) {
+    if (!reducedAsMeant(sample, axis, saxolith::reduceForChart(sample, axis, 1000, rows, rasterBudget))) {
         state.SkipWithError("the reduction lost rows or envelope points");
         return;
     }
-    ratioToPlainPass(state, [&](const CandidateList &list) {
-        benchmark::DoNotOptimize(saxolith::reduceForChart(list, axis, 1000, rows, rasterBudget));
-    });
+    ratioToPlainPass(
+        state,
+        [&](const CandidateList &list) {
+            benchmark::DoNotOptimize(saxolith::reduceForChart(list, axis, 1000, rows, rasterBudget));
+        },
+        sample);
+}
+
+// The rows in no order, as after a sort by Ra.
+void reduceForChart(benchmark::State &state)
+{
+    reduceListForChart(state, sampleList());
 }
 BENCHMARK(reduceForChart)->Args({0, 0})->Args({0, 125})->Args({1, 125})->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The rows as the run lists them.
+void reduceRunOrderForChart(benchmark::State &state)
+{
+    reduceListForChart(state, runOrderList());
+}
+BENCHMARK(reduceRunOrderForChart)->Args({0, 125})->Args({1, 125})->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void buildNearestRowIndex(benchmark::State &state)
 {

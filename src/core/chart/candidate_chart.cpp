@@ -438,13 +438,16 @@ class PairGrid
         }
         cellOfOther.assign(other.m_cells.size(), noRow);
         for (std::size_t s = 0; s < chartSeriesCount; ++s) {
+            // By d every second is 0, numbered or not: a row whose first was numbered before is
+            // taken without a look at its second.
+            const std::uint32_t secondCount = m_sideBySide ? 1 : other.m_seconds[s].size();
             for (std::uint32_t f = 0; f < firstOf.size(); ++f) {
-                for (std::uint32_t c = 0; c < secondOf[s].size(); ++c) {
+                for (std::uint32_t c = 0; c < secondCount; ++c) {
                     const std::size_t from = other.cellAt(s, f, c);
                     const Extremes &theirs = other.m_cells[from];
                     if (theirs.lowRow == noRow)
                         continue;
-                    const std::size_t into = cellAt(s, firstOf[f], secondOf[s][c]);
+                    const std::size_t into = cellAt(s, firstOf[f], m_sideBySide ? 0 : secondOf[s][c]);
                     m_cells[into].takeLater(theirs);
                     cellOfOther[from] = static_cast<std::uint32_t>(into);
                 }

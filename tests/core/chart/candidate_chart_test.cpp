@@ -387,8 +387,15 @@ TEST(ChartReduction, TwoHalvesGiveWhatOnePassGives)
     for (int k = 0; k < 17'000; ++k)
         manyD.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 500 + 0.5 * k, 100 + (k * 7919 % 5000) / 10.0, 300));
     manyD.renumber();
+    CandidateList bySection; // as a run lists them: the later half's sections are not in the earlier half
+    for (std::uint8_t section = 1; section <= 4; ++section) {
+        for (int i = 0; i < 30; ++i)
+            bySection.append(makeRow(section, 500 + 10.0 * (i / 10), 100.0 + (i * 7 % 30), 300 + 10.0 * (i % 2)));
+    }
+    bySection.renumber();
     const std::vector<std::pair<const char *, const CandidateList *>> lists{
-        {"ties", &ties}, {"later values", &laterValues}, {"apart", &apart}, {"many d", &manyD}};
+        {"ties", &ties},     {"later values", &laterValues}, {"apart", &apart},
+        {"many d", &manyD}, {"by section", &bySection}};
     for (const auto &[name, list] : lists) {
         for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
             for (const int rows : {0, 125}) {
