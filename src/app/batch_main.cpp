@@ -483,32 +483,33 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         console.error({}, batchText::noBook);
     } else {
         console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Text)}));
-        // The table book is made from its spool on a thread of its own while the text book is
-        // completed and goes to disk: the two closing writes overlap.
+        // The text book is completed and goes to disk on a thread of its own while the table book is
+        // made from its spool: the two closing writes overlap. The table's buffers are this thread's,
+        // where the memory freed before them is; what could not be written is told in the files' order.
         spool.close();
-        const std::string tablePath = generation.stagedPath(bookFileName(BookForm::Table));
-        std::optional<std::string> tableError;
-        std::thread tableBook([&] {
-            tableError = saveFile(tablePath, [&](const ByteSink &sink) {
+        std::optional<std::string> textError;
+        bool textWritten = false;
+        std::thread textBook([&] {
+            books.finishText();
+            textWritten = text.finish();
+            if (options.pdf) {
+                encoded.clear();
+                textEncoding.finish(encoded);
+                textWritten = (encoded.empty() || toTextBook(encoded)) && textWritten;
+            }
+            textError = textOpenError ? textOpenError : textSave.finish(completeWhen(textWritten));
+        });
+        console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Table)}));
+        const std::optional<std::string> tableError =
+            saveFile(generation.stagedPath(bookFileName(BookForm::Table)), [&](const ByteSink &sink) {
                 TextFileWriter table(sink, codePage);
                 const bool whole = books.writeTable(table, [&spoolPath](const ByteSink &take) {
                     return readFileInPieces(spoolPath, std::size_t{1} << 20, take);
                 });
                 return completeWhen(table.finish() && whole);
             });
-            // Its pages let go here, beside the text book's flush, rather than with the folder at the end.
-            removeFile(spoolPath);
-        });
-        books.finishText();
-        bool textWritten = text.finish();
-        if (options.pdf) {
-            encoded.clear();
-            textEncoding.finish(encoded);
-            textWritten = (encoded.empty() || toTextBook(encoded)) && textWritten;
-        }
-        failedWith(textOpenError ? textOpenError : textSave.finish(completeWhen(textWritten)));
-        console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Table)}));
-        tableBook.join();
+        textBook.join();
+        failedWith(textError);
         failedWith(tableError);
         textLines.close();
         // A text book that could not be written whole (its lines' file included) has failed already.
@@ -828,8 +829,7 @@ int main(int argc, char **argv)
     // A schedule is read a piece at a time, two at once, each piece's rows a few megabytes made and
     // freed on either thread: memory handed back to the system after each piece would be taken again,
     // a page fault a page, for the next. Kept instead for the whole run; the run's memory stays as small.
-    // Kept to the end of the process: given back only to end it, the memory would be work for nothing.
-    [[maybe_unused]] static const FreedMemoryKept *const keptForTheRun = new FreedMemoryKept;
+    const FreedMemoryKept keptForTheRun;
     std::setlocale(LC_ALL, "");
     Console console(systemCodePage());
     BatchOptions options;

@@ -732,6 +732,9 @@ ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separat
         reading.error = std::move(error);
         return reading;
     }
+    // A row takes a line at least: room for them all at once, rather than doubled as they come (each
+    // step leaving the rows before it behind, for the next piece of a long schedule to find).
+    reading.rows.reserve(static_cast<std::size_t>(lineAt(text, text.size())));
     readRecords(text, separator.value_or(fieldSeparator(text)), reading,
                 [&reading](int line, const std::vector<std::string_view> &fields,
                            const std::vector<std::optional<ScheduleColumn>> &columns) {
