@@ -354,10 +354,13 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     // The text book is opened with its first entry: a run without one writes no book.
     StreamedSave textSave;
     std::optional<std::string> textOpenError;
-    const auto toTextBook = [&](std::string_view bytes) {
+    const auto openTextBook = [&] {
         if (!textSave.isOpen() && !textOpenError) {
             textOpenError = textSave.open(generation.stagedPath(bookFileName(BookForm::Text)));
         }
+    };
+    const auto toTextBook = [&](std::string_view bytes) {
+        openTextBook();
         return !textOpenError && textSave.write(bytes);
     };
     // For the PDF the text book's lines also wait, in UTF-8 (the book file's code page may not hold
@@ -487,6 +490,10 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         // made from its spool: the two closing writes overlap. The table's buffers are this thread's,
         // where the memory freed before them is; what could not be written is told in the files' order.
         spool.close();
+        // Both files join the run's generation here, in the order they always have (a short text book
+        // would otherwise be opened by its first bytes on the other thread).
+        openTextBook();
+        const std::string tablePath = generation.stagedPath(bookFileName(BookForm::Table));
         std::optional<std::string> textError;
         bool textWritten = false;
         std::thread textBook([&] {
@@ -500,14 +507,13 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
             textError = textOpenError ? textOpenError : textSave.finish(completeWhen(textWritten));
         });
         console.progress(fillIn(batchText::writing, {bookFileName(BookForm::Table)}));
-        const std::optional<std::string> tableError =
-            saveFile(generation.stagedPath(bookFileName(BookForm::Table)), [&](const ByteSink &sink) {
-                TextFileWriter table(sink, codePage);
-                const bool whole = books.writeTable(table, [&spoolPath](const ByteSink &take) {
-                    return readFileInPieces(spoolPath, std::size_t{1} << 20, take);
-                });
-                return completeWhen(table.finish() && whole);
+        const std::optional<std::string> tableError = saveFile(tablePath, [&](const ByteSink &sink) {
+            TextFileWriter table(sink, codePage);
+            const bool whole = books.writeTable(table, [&spoolPath](const ByteSink &take) {
+                return readFileInPieces(spoolPath, std::size_t{1} << 20, take);
             });
+            return completeWhen(table.finish() && whole);
+        });
         textBook.join();
         failedWith(textError);
         failedWith(tableError);

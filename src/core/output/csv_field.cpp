@@ -43,7 +43,8 @@ void appendCsvField(std::string &record, std::string_view field)
         return;
     }
     // The text between quotes goes over in one piece each, every quote doubled.
-    for (std::size_t quote; (quote = field.find('"')) != std::string_view::npos; field.remove_prefix(quote + 1)) {
+    for (std::size_t quote; (quote = field.find('"')) != std::string_view::npos;
+         field.remove_prefix(quote + 1)) {
         record.append(field.data(), quote + 1);
         record += '"';
     }

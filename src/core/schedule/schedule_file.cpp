@@ -685,13 +685,15 @@ void readRecords(std::string_view text, char separator, ScheduleReading &reading
             const std::string_view cell = trimmed(fields[i]);
             if (!columns[i]) {
                 if (!cell.empty()) {
-                    reading.error = errorAt(line, fillIn(scheduleText::unnamedColumn, {std::to_string(i + 1)}));
+                    reading.error =
+                        errorAt(line, fillIn(scheduleText::unnamedColumn, {std::to_string(i + 1)}));
                 }
             } else if (*columns[i] == ScheduleColumn::Id && utf8Length(cell) > longestId) {
                 // Books, tables and pages lay an id out whole; a paragraph pasted into the cell is no id.
-                reading.error = errorAt(line, fillIn(scheduleText::longId,
-                                                     {std::to_string(i + 1), quotedCell(fields[i]),
-                                                      std::to_string(utf8Length(cell)), std::to_string(longestId)}));
+                reading.error =
+                    errorAt(line, fillIn(scheduleText::longId,
+                                         {std::to_string(i + 1), quotedCell(fields[i]),
+                                          std::to_string(utf8Length(cell)), std::to_string(longestId)}));
             }
         }
         if (reading.error) {

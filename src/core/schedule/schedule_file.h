@@ -96,7 +96,7 @@ ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separat
 
 // Of a schedule's rows only their ids (each row's id cell as the reading keeps it; empty without one).
 struct ScheduleIds {
-    std::string ids;              // one after another
+    std::string ids;               // one after another
     std::vector<std::size_t> ends; // where each row's id ends in `ids`: one a row
     std::optional<ScheduleError> error;
 

@@ -527,32 +527,31 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         }
         return true;
     };
-    const bool read =
-        visit ? pieces([this](std::string_view text) { return readPiece(text); },
-                       [&](ScheduleReading &reading, int startLine) {
-                           m_rowCount += reading.rows.size();
-                           for (ScheduleRow &row : reading.rows) {
-                               row.line = row.line - (m_prefixLines + 1) + startLine;
-                               visit(row);
-                               if (visitId) {
-                                   visitId(row.cell(ScheduleColumn::Id));
-                               }
-                           }
-                       })
-              : pieces(
-                    [this](std::string_view text) {
-                        std::string whole;
-                        whole.reserve(m_prefix.size() + text.size());
-                        whole += m_prefix;
-                        whole += text;
-                        return readScheduleIds(whole, m_separator);
-                    },
-                    [&](const ScheduleIds &ids, int) {
-                        m_rowCount += ids.rowCount();
-                        for (std::size_t row = 0; visitId && row < ids.rowCount(); ++row) {
-                            visitId(ids.id(row));
-                        }
-                    });
+    const bool read = visit ? pieces([this](std::string_view text) { return readPiece(text); },
+                                     [&](ScheduleReading &reading, int startLine) {
+                                         m_rowCount += reading.rows.size();
+                                         for (ScheduleRow &row : reading.rows) {
+                                             row.line = row.line - (m_prefixLines + 1) + startLine;
+                                             visit(row);
+                                             if (visitId) {
+                                                 visitId(row.cell(ScheduleColumn::Id));
+                                             }
+                                         }
+                                     })
+                            : pieces(
+                                  [this](std::string_view text) {
+                                      std::string whole;
+                                      whole.reserve(m_prefix.size() + text.size());
+                                      whole += m_prefix;
+                                      whole += text;
+                                      return readScheduleIds(whole, m_separator);
+                                  },
+                                  [&](const ScheduleIds &ids, int) {
+                                      m_rowCount += ids.rowCount();
+                                      for (std::size_t row = 0; visitId && row < ids.rowCount(); ++row) {
+                                          visitId(ids.id(row));
+                                      }
+                                  });
     if (!read || m_failed || m_rowCount == 0 || !start()) {
         return false;
     }

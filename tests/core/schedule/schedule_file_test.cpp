@@ -178,7 +178,7 @@ TEST(ScheduleFile, LineEndsAndControlBytesWhereverTheyStand)
         {"a\r\nb", 1, 1},
         {"a\r\nb", 2, 1}, // on the LF of CR LF: still the first line
         {"a\r\nb", 3, 2},
-        {"a\r", 2, 2},     // a CR that ends the text ends its line
+        {"a\r", 2, 2}, // a CR that ends the text ends its line
         {"a\r", 1, 1},
         {"\r\r\n\n", 4, 4},
         {std::string(70, 'x') + "\r\n" + std::string(70, 'y') + "\r", 1000, 3},

@@ -148,7 +148,8 @@ void expectTheWholeReadingsError(const std::string &path, const ScheduleReading 
     // Checked keeping only the ids, and visiting whole rows.
     for (const bool rows : {false, true}) {
         ScheduleStream stream(path, piece);
-        const std::string shown = name + ", pieces of " + std::to_string(piece) + (rows ? ", rows visited" : "");
+        const std::string shown =
+            name + ", pieces of " + std::to_string(piece) + (rows ? ", rows visited" : "");
         EXPECT_FALSE(rows ? stream.check([](const ScheduleRow &) {}) : stream.check()) << shown;
         ASSERT_TRUE(stream.error()) << shown << ": left to the whole reading";
         EXPECT_EQ(scheduleErrorText(*stream.error()), scheduleErrorText(*whole.error)) << shown;
@@ -250,7 +251,8 @@ TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
             ASSERT_TRUE(idsOnly.check({}, [&](std::string_view id) { ids.emplace_back(id); }));
             ASSERT_EQ(ids.size(), whole.rows.size()) << "pieces of " << piece;
             for (std::size_t i = 0; i < ids.size(); ++i) {
-                EXPECT_EQ(ids[i], whole.rows[i].cell(ScheduleColumn::Id)) << "pieces of " << piece << ", row " << i;
+                EXPECT_EQ(ids[i], whole.rows[i].cell(ScheduleColumn::Id))
+                    << "pieces of " << piece << ", row " << i;
             }
             ScheduleRow row;
             std::size_t taken = 0;
