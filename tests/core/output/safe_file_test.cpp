@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +14,7 @@
 #include <windows.h>
 #else
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -91,6 +94,37 @@ TEST_F(SafeFile, WritesAndReplaces)
     ASSERT_FALSE(saveFile(file, std::string("\0x", 2)));
     EXPECT_EQ(contents(file), std::string("\0x", 2));
     EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+// A long file is given its room ahead as it is written; once complete it holds its bytes and takes no
+// more of the disk than they need.
+TEST_F(SafeFile, ALongFileHoldsItsBytesAndNoMoreRoom)
+{
+    const std::string file = path("long.txt");
+    std::string piece(std::size_t{1} << 20, '\0');
+    const std::size_t pieces = 45;
+    ASSERT_FALSE(saveFile(file, [&](const ByteSink &sink) {
+        bool written = true;
+        for (std::size_t i = 0; i < pieces && written; ++i) {
+            std::fill(piece.begin(), piece.end(), static_cast<char>('a' + i % 26));
+            written = sink(piece);
+        }
+        return completeWhen(written && sink("end"));
+    }));
+    const std::string bytes = contents(file);
+    ASSERT_EQ(bytes.size(), pieces * piece.size() + 3);
+    for (std::size_t i = 0; i < pieces; ++i) {
+        ASSERT_EQ(bytes[i * piece.size()], static_cast<char>('a' + i % 26)) << i;
+        ASSERT_EQ(bytes[(i + 1) * piece.size() - 1], static_cast<char>('a' + i % 26)) << i;
+    }
+    EXPECT_TRUE(bytes.ends_with(std::string(1, static_cast<char>('a' + (pieces - 1) % 26)) + "end"));
+#ifndef _WIN32
+    struct stat status {
+    };
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_LE(static_cast<std::uint64_t>(status.st_blocks) * 512, bytes.size() + (std::uint64_t{1} << 20));
+#endif
+    EXPECT_EQ(names(), std::vector<std::string>{"long.txt"});
 }
 
 TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
