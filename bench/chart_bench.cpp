@@ -161,14 +161,23 @@ void reduceForChart(benchmark::State &state)
 {
     reduceListForChart(state, sampleList());
 }
-BENCHMARK(reduceForChart)->Args({0, 0})->Args({0, 125})->Args({1, 125})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(reduceForChart)
+    ->Args({0, 0})
+    ->Args({0, 125})
+    ->Args({1, 125})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The rows as the run lists them.
 void reduceRunOrderForChart(benchmark::State &state)
 {
     reduceListForChart(state, runOrderList());
 }
-BENCHMARK(reduceRunOrderForChart)->Args({0, 125})->Args({1, 125})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(reduceRunOrderForChart)
+    ->Args({0, 125})
+    ->Args({1, 125})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void buildNearestRowIndex(benchmark::State &state)
 {

@@ -8,9 +8,9 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <memory>
-#include <exception>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -574,9 +574,6 @@ constexpr std::array<ShownUnits, 256> shownUnits = [] {
     return roundedProduct(ax, scale, exact < largest ? exact : largest);
 }
 
-// The look by the rows' dimension numbers: by d, each row's first dimension; by area, its pair of
-// dimensions, whose area is worked out once for each pair (a row's circle and division cost more than
-// the rest of its work). Nothing when the list's dimensions take too many values for the grid.
 // Where a look writes the rows' codes: `codes`, or by d with the raster the short keys apart from the
 // hundredths.
 struct CodeStore {
@@ -600,7 +597,8 @@ struct PartLook {
 // The look at rows [begin, end) by their dimension numbers, their codes written to `store`. False
 // when the list's dimensions take too many values for the grid.
 template <ChartAxis axis, bool raster>
-bool lookAtRows(const CandidateList &list, std::size_t begin, std::size_t end, PartLook &part, CodeStore store)
+bool lookAtRows(const CandidateList &list, std::size_t begin, std::size_t end, PartLook &part,
+                CodeStore store)
 {
     // A round pile's second dimension does not count.
     static constexpr std::array<std::uint64_t, chartSeriesCount> secondMask = [] {
@@ -803,7 +801,8 @@ std::optional<FirstLook> lookByNumbers(const CandidateList &list, std::size_t tw
                 which == 0 ? lookAtRows<axis, raster>(list, 0, half, part, store)
                            : lookAtRows<axis, raster>(list, half, n, later, store);
         });
-        if (!looked[0] || !looked[1] || part.grid.absorb(later.grid, look.cellOfSecond) != PairGrid::Numbered::Yes)
+        if (!looked[0] || !looked[1] ||
+            part.grid.absorb(later.grid, look.cellOfSecond) != PairGrid::Numbered::Yes)
             return std::nullopt;
         for (std::size_t s = 0; s < chartSeriesCount; ++s)
             part.counts[s] += later.counts[s];
@@ -1145,7 +1144,8 @@ void markRaster(const FirstLook &look, std::size_t begin, std::size_t end, const
     }
 }
 
-template <ChartAxis axis, bool raster> FirstLook firstLook(const CandidateList &list, std::size_t twoThreadsFrom)
+template <ChartAxis axis, bool raster>
+FirstLook firstLook(const CandidateList &list, std::size_t twoThreadsFrom)
 {
     std::optional<FirstLook> byNumbers = lookByNumbers<axis, raster>(list, twoThreadsFrom);
     return byNumbers ? std::move(*byNumbers) : lookByX<axis, raster>(list);
@@ -1160,14 +1160,16 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
     // The first look places every row once: each series' distinct x with its lowest and highest Ra,
     // from which the bounds, the columns' extremes and the envelope follow. The raster needs the
     // bounds: each row's code is kept for its look.
-    FirstLook look = raster ? firstLook<axis, true>(list, twoThreadsFrom) : firstLook<axis, false>(list, twoThreadsFrom);
+    FirstLook look =
+        raster ? firstLook<axis, true>(list, twoThreadsFrom) : firstLook<axis, false>(list, twoThreadsFrom);
     std::array<std::vector<XEntry>, chartSeriesCount> xs;
     std::array<std::vector<std::uint32_t>, chartSeriesCount> entryOfPiece;
     const auto distinctOf = [&](std::size_t s) { xs[s] = distinctX(look.pieces[s], entryOfPiece[s]); };
     if (look.secondBegin < list.size()) {
         // Two threads, round and elliptical piles on one, rectangular and square on the other: by area
         // the elliptical and the rectangular, whose two dimensions are free, hold nearly all x.
-        static_assert(SectionType::Elliptical < SectionType::Rectangular && static_cast<int>(SectionType::Rectangular) == 2);
+        static_assert(static_cast<int>(SectionType::Elliptical) == 1 &&
+                      static_cast<int>(SectionType::Rectangular) == 2);
         onTwoThreads([&](int which) {
             distinctOf(static_cast<std::size_t>(2 * which));
             distinctOf(static_cast<std::size_t>(2 * which + 1));
@@ -1245,10 +1247,11 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
             const auto firstRowLater = std::make_unique_for_overwrite<std::uint32_t[]>(places * stride);
             onTwoThreads([&](int which) {
                 if (which == 0)
-                    markRaster(look, 0, look.secondBegin, look.layout, placeOfCell, rasterRows, taken, firstRow.get());
+                    markRaster(look, 0, look.secondBegin, look.layout, placeOfCell, rasterRows, taken,
+                               firstRow.get());
                 else
-                    markRaster(look, look.secondBegin, look.codeCount, look.secondLayout, placeOfSecond, rasterRows,
-                               takenLater, firstRowLater.get());
+                    markRaster(look, look.secondBegin, look.codeCount, look.secondLayout, placeOfSecond,
+                               rasterRows, takenLater, firstRowLater.get());
             });
             for (std::size_t w = 0; w < taken.size(); ++w) {
                 for (std::uint64_t bits = takenLater[w] & ~taken[w]; bits != 0; bits &= bits - 1) {
@@ -1362,7 +1365,8 @@ ReducedChart reduce(const CandidateList &list, int columns, int rows, std::size_
         constexpr std::size_t ahead = 16;
         for (std::size_t k = 0; k < data.points.size(); ++k) {
             if (k + ahead < data.points.size()) {
-                const auto *const next = reinterpret_cast<const char *>(&list.row(data.points[k + ahead].row));
+                const auto *const next =
+                    reinterpret_cast<const char *>(&list.row(data.points[k + ahead].row));
                 __builtin_prefetch(next);
                 __builtin_prefetch(next + sizeof(CandidateRow) - 1);
             }

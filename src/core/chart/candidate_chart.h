@@ -64,7 +64,8 @@ struct ReducedChart {
 // result.
 inline constexpr std::size_t chartTwoThreadsFrom = 500'000;
 ReducedChart reduceForChart(const CandidateList &list, ChartAxis axis, int columns, int rows = 0,
-                            std::size_t rasterBudget = SIZE_MAX, std::size_t twoThreadsFrom = chartTwoThreadsFrom);
+                            std::size_t rasterBudget = SIZE_MAX,
+                            std::size_t twoThreadsFrom = chartTwoThreadsFrom);
 
 // A line through `points` (ascending x) thinned to `columns` pixel columns over [xMin, xMax]: each
 // column keeps its first, lowest, highest and last point, which draws the same pixels. Lines with no

@@ -362,9 +362,9 @@ TEST(ChartReduction, TwoHalvesGiveWhatOnePassGives)
     std::mt19937 random(13);
     CandidateList ties; // few pairs, few values of Ra: ties on every side of the middle
     for (int i = 0; i < 2'001; ++i) {
-        CandidateRow row = makeRow(static_cast<std::uint8_t>(1 + random() % 4), 800 + 50.0 * (random() % 3),
-                                   100.0 * (random() % 4) + (random() % 3 == 0 ? 0.004 : 0.0),
-                                   300 + 100.0 * (random() % 2));
+        CandidateRow row =
+            makeRow(static_cast<std::uint8_t>(1 + random() % 4), 800 + 50.0 * (random() % 3),
+                    100.0 * (random() % 4) + (random() % 3 == 0 ? 0.004 : 0.0), 300 + 100.0 * (random() % 2));
         row.precision = static_cast<std::uint8_t>(random() % 3);
         ties.append(row);
     }
@@ -385,21 +385,26 @@ TEST(ChartReduction, TwoHalvesGiveWhatOnePassGives)
     apart.renumber();
     CandidateList manyD;
     for (int k = 0; k < 17'000; ++k)
-        manyD.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 500 + 0.5 * k, 100 + (k * 7919 % 5000) / 10.0, 300));
+        manyD.append(makeRow(static_cast<std::uint8_t>(1 + k % 4), 500 + 0.5 * k,
+                             100 + (k * 7919 % 5000) / 10.0, 300));
     manyD.renumber();
     CandidateList bySection; // as a run lists them: the later half's sections are not in the earlier half
     for (std::uint8_t section = 1; section <= 4; ++section) {
         for (int i = 0; i < 30; ++i)
-            bySection.append(makeRow(section, 500 + 10.0 * (i / 10), 100.0 + (i * 7 % 30), 300 + 10.0 * (i % 2)));
+            bySection.append(
+                makeRow(section, 500 + 10.0 * (i / 10), 100.0 + (i * 7 % 30), 300 + 10.0 * (i % 2)));
     }
     bySection.renumber();
-    const std::vector<std::pair<const char *, const CandidateList *>> lists{
-        {"ties", &ties},     {"later values", &laterValues}, {"apart", &apart},
-        {"many d", &manyD}, {"by section", &bySection}};
+    const std::vector<std::pair<const char *, const CandidateList *>> lists{{"ties", &ties},
+                                                                            {"later values", &laterValues},
+                                                                            {"apart", &apart},
+                                                                            {"many d", &manyD},
+                                                                            {"by section", &bySection}};
     for (const auto &[name, list] : lists) {
         for (const ChartAxis axis : {ChartAxis::FirstDimension, ChartAxis::Area}) {
             for (const int rows : {0, 125}) {
-                SCOPED_TRACE(testing::Message() << name << " axis " << static_cast<int>(axis) << " rows " << rows);
+                SCOPED_TRACE(testing::Message()
+                             << name << " axis " << static_cast<int>(axis) << " rows " << rows);
                 expectSameChart(reduceForChart(*list, axis, 7, rows, SIZE_MAX, 2),
                                 reduceForChart(*list, axis, 7, rows, SIZE_MAX, SIZE_MAX));
             }
