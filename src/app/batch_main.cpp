@@ -475,10 +475,14 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         console.error(options.schedule, std::string(scheduleText::cannotRead) + reasonText(EIO));
         return failed;
     }
-    // The results are complete: they go to disk while the book's last entries are laid out. Why they
-    // could not is told after the books, in the order the files are listed.
-    const std::optional<std::string> csvError =
-        csvOpenError ? csvOpenError : csvSave.finish(completeWhen(csv.finish()));
+    // The results are complete: they go to disk on a thread of their own while the book's last entries
+    // are laid out and both books are completed. Why they could not is told after the books, in the
+    // order the files are listed.
+    std::optional<std::string> csvError = csvOpenError;
+    std::jthread resultsFlush;
+    if (!csvOpenError) {
+        resultsFlush = std::jthread([&] { csvError = csvSave.finish(completeWhen(csv.finish())); });
+    }
     bookEntries.finish();
 
     bool pdfFromLines = false;
@@ -522,6 +526,9 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         pdfFromLines = options.pdf && textWritten && textLines;
     }
     console.progress(fillIn(batchText::writing, {resultsCsvName}));
+    if (resultsFlush.joinable()) {
+        resultsFlush.join();
+    }
     failedWith(csvError);
     if (workbook) {
         console.progress(fillIn(batchText::writing, {resultsXlsxName}));

@@ -130,9 +130,10 @@ class PosixTemporaryFile final : public TemporaryFile
         }
         m_written += bytes.size();
 #ifdef __linux__
-        // A long file goes to disk while it is still being written, a few megabytes at a time, rather
-        // than all at once in the flush that completes it: the run goes on meanwhile.
-        constexpr std::uint64_t writeBehind = std::uint64_t{8} << 20;
+        // A long file goes to disk while it is still being written, two megabytes at a time, rather
+        // than all at once in the flush that completes it: the run goes on meanwhile, and little is
+        // left for that flush to wait for.
+        constexpr std::uint64_t writeBehind = std::uint64_t{2} << 20;
         if (m_failure == 0 && m_written - m_onItsWay >= writeBehind) {
             ::sync_file_range(m_fd, static_cast<off_t>(m_onItsWay), static_cast<off_t>(m_written - m_onItsWay),
                               SYNC_FILE_RANGE_WRITE);
