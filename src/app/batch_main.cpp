@@ -486,6 +486,7 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
     bookEntries.finish();
 
     bool pdfFromLines = false;
+    std::jthread spoolGone;
     if (books.entryCount() == 0) {
         console.error({}, batchText::noBook);
     } else {
@@ -518,6 +519,8 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
             });
             return completeWhen(table.finish() && whole);
         });
+        // The spool's pages are let go beside what follows rather than with the run's folder at its end.
+        spoolGone = std::jthread([&spoolPath] { removeFile(spoolPath); });
         textBook.join();
         failedWith(textError);
         failedWith(tableError);
