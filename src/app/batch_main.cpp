@@ -501,7 +501,8 @@ int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &s
         const std::string tablePath = generation.stagedPath(bookFileName(BookForm::Table));
         std::optional<std::string> textError;
         bool textWritten = false;
-        std::thread textBook([&] {
+        // A jthread: joined however this block is left, so that no thread outlives what it writes into.
+        std::jthread textBook([&] {
             books.finishText();
             textWritten = text.finish();
             if (options.pdf) {
