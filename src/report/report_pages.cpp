@@ -152,8 +152,15 @@ std::vector<TextLine> wrap(const Runs &runs, double points, bool bold, double wi
             if (end < text.size()) {
                 ++end;
             }
-            const QString word = text.mid(start, end - start);
-            const double advance = face.advance(word);
+            QString word = text.mid(start, end - start);
+            double advance = face.advance(word);
+            if (advance > width) {
+                // A word wider than a whole line (a long id or code without blanks) breaks between its
+                // characters, a surrogate pair kept whole, rather than running out of its cell.
+                end = start + (text[start].isHighSurrogate() && start + 1 < text.size() ? 2 : 1);
+                word = text.mid(start, end - start);
+                advance = face.advance(word);
+            }
             TextLine *line = &lines.back();
             if (line->width + advance > width && !line->pieces.empty() && word != QLatin1String(" ")) {
                 lines.emplace_back();

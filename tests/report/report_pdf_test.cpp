@@ -160,6 +160,37 @@ TEST_F(ReportPdf, APileIsNeverTornAcrossPagesAndTheSummaryRepeatsItsHead)
 
 // Written as its piles come, a report has the pages, texts and page count of the whole report, and the
 // Word file its bytes: one pile, and piles enough for a summary over several pages.
+// An id with no blank to break at, wider than its column, breaks between its characters: every piece
+// stands in the id column, left of the section column's head, and the pieces read back as the id.
+TEST_F(ReportPdf, ALongIdWithoutBlanksStaysInItsCell)
+{
+    const std::string id = "ZH-ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789ABCDEFGHIJ";
+    ReportBuilder builder(signedSettings());
+    builder.addPile(pileOf(0), id);
+    ASSERT_FALSE(writeReportPdf(builder.finish(), path("long.pdf").toStdString()).has_value());
+    const QString boxes = test::programOutput("pdftotext", {QStringLiteral("-bbox"), path("long.pdf"), "-"});
+    const QString summary = boxes.mid(boxes.lastIndexOf(QStringLiteral("<page")));
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
+    double sectionHead = -1.0;
+    for (const QRegularExpressionMatch &m : word.globalMatch(summary)) {
+        if (m.captured(3) == QString::fromUtf8("截面")) {
+            sectionHead = m.captured(1).toDouble();
+        }
+    }
+    ASSERT_GT(sectionHead, 0.0) << summary.toStdString();
+    QString inIdColumn;
+    for (const QRegularExpressionMatch &m : word.globalMatch(summary)) {
+        if (m.captured(3).contains(QStringLiteral("ABC")) || m.captured(3).startsWith(QStringLiteral("ZH-"))) {
+            EXPECT_LT(m.captured(2).toDouble(), sectionHead) << m.captured(3).toStdString();
+        }
+        if (m.captured(2).toDouble() < sectionHead) {
+            inIdColumn += m.captured(3);
+        }
+    }
+    EXPECT_TRUE(inIdColumn.contains(QString::fromStdString(id))) << inIdColumn.toStdString();
+}
+
 TEST_F(ReportPdf, WrittenAsThePilesComeGivesTheWholeReport)
 {
     for (const int piles : {1, 90}) {
