@@ -1,7 +1,7 @@
 // The calculation book at 1,000 entries: recording the next entry, deleting the last, and the
 // saved file's bytes (CR LF join and GBK encoding), against a plain copy of the same lines as baseline.
-#include "book/calculation_book.h"
-#include "output/book_file.h"
+#include "core/book/calculation_book.h"
+#include "core/book/book_file.h"
 
 #include <benchmark/benchmark.h>
 

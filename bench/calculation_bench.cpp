@@ -1,5 +1,5 @@
 // Whole calculations, from the input screen's texts to the outcome, as the optimisation run makes them.
-#include "capacity/calculation.h"
+#include "core/capacity/calculation.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // may use two threads) over the plain pass's, on one thread; `cpu_ratio` is the processor time of all
 // the chart's threads over the plain pass's. Take `ratio` on a quiet machine: when other work holds a
 // processor, the chart's second thread waits for it.
-#include "chart/candidate_chart.h"
+#include "core/chart/candidate_chart.h"
 #include "chart_rows.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 // Exporting a million-row candidate list as CSV and as a workbook, beside the saved list file's text.
 #include "against_baseline.h"
 
-#include "optimise/enumeration.h"
-#include "output/list_export.h"
-#include "output/list_file.h"
+#include "core/optimise/enumeration.h"
+#include "core/optimise/list_export.h"
+#include "core/optimise/list_file.h"
 
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>

@@ -1,5 +1,5 @@
 // formatFixed and formatGeneral against std::to_chars on the same values, with the ratio of the two.
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 #include "against_baseline.h"
 
 #include "text_path_run.h"
-#include "optimise/enumeration.h"
+#include "core/optimise/enumeration.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,11 +4,11 @@
 #include "allocation_meter.h"
 #include "against_baseline.h"
 
-#include "optimise/candidate_list.h"
-#include "output/encoding.h"
-#include "output/list_file.h"
-#include "output/safe_file.h"
-#include "output/text_file.h"
+#include "core/optimise/candidate_list.h"
+#include "core/save/encoding.h"
+#include "core/optimise/list_file.h"
+#include "core/save/safe_file.h"
+#include "core/save/text_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,13 +1,13 @@
 // A schedule of 100,000 piles as saxolith-batch handles it (reading, calculating into the book, the
 // book files' bytes in GBK and the results table), against the plain calculate loop over the same
 // inputs as baseline: the counter `ratio` is the time of the whole over the loop's.
-#include "output/book_file.h"
-#include "output/encoding.h"
-#include "output/text_file.h"
-#include "schedule/schedule_stream.h"
-#include "schedule/results_file.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
+#include "core/book/book_file.h"
+#include "core/save/encoding.h"
+#include "core/save/text_file.h"
+#include "core/schedule/schedule_stream.h"
+#include "core/schedule/results_file.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include "batch_program.h"
 

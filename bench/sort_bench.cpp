@@ -4,10 +4,10 @@
 #include "allocation_meter.h"
 #include "against_baseline.h"
 
-#include "optimise/candidate_list.h"
-#include "optimise/exchange_sort.h"
-#include "optimise/list_commands.h"
-#include "optimise/enumeration.h"
+#include "core/optimise/candidate_list.h"
+#include "core/optimise/exchange_sort.h"
+#include "core/optimise/list_commands.h"
+#include "core/optimise/enumeration.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // The batch command line from any arguments: understood or refused with a reason, never both, and
 // what is understood is what was asked.
 #include "fuzz_check.h"
-#include "schedule/batch_options.h"
+#include "core/schedule/batch_options.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

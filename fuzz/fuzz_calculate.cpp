@@ -1,12 +1,12 @@
 // The calculate command with any texts in every field and every section, route, ψr mode and
 // precision: it ends in an outcome, and a completed one gives texts that read back and book
 // lines without control characters.
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
-#include "capacity/field_check.h"
-#include "capacity/formulas.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
+#include "core/capacity/field_check.h"
+#include "core/capacity/formulas.h"
 #include "fuzz_check.h"
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

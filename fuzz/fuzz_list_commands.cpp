@@ -1,9 +1,9 @@
 // The list commands on any rows: the fast sort leaves the order of the literal exchange sort on
 // the shown numbers, reversal and the Ra filter keep the rows, taking a row back never fails.
 #include "fuzz_check.h"
-#include "optimise/exchange_sort.h"
-#include "optimise/list_commands.h"
-#include "text/number_text.h"
+#include "core/optimise/exchange_sort.h"
+#include "core/optimise/list_commands.h"
+#include "core/text/number_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

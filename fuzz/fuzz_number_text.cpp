@@ -2,7 +2,7 @@
 // beyond the range, every text read back, and formatFixed agrees with the exact decimal expansion.
 #include "exact_decimal.h"
 #include "fuzz_check.h"
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,8 +2,8 @@
 // never wraps, and a run beyond the limit is refused before anything is evaluated (the allocation
 // limit of the fuzzer catches a run that builds its rows first).
 #include "fuzz_check.h"
-#include "optimise/enumeration.h"
-#include "optimise/value_series.h"
+#include "core/optimise/enumeration.h"
+#include "core/optimise/value_series.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,8 +1,8 @@
 // Reading a project file from any bytes: it is refused with a reason or read whole, and a file read
 // is written back to a file that reads as the same project and the same book.
-#include "book/calculation_book.h"
+#include "core/book/calculation_book.h"
 #include "fuzz_check.h"
-#include "project/project.h"
+#include "core/project/project.h"
 
 #include <sstream>
 

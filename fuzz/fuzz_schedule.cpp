@@ -1,13 +1,13 @@
 // A pile schedule from any bytes through the calculation to the results table and both book forms:
 // it is read or refused with a line, every row ends one way or the other, and nothing it holds turns
 // a CSV cell into a formula or leaves a message unbounded.
-#include "book/calculation_book.h"
+#include "core/book/calculation_book.h"
 #include "fuzz_check.h"
-#include "output/book_file.h"
-#include "output/csv_field.h"
-#include "schedule/results_file.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
+#include "core/book/book_file.h"
+#include "core/text/csv_field.h"
+#include "core/schedule/results_file.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include <sstream>
 

@@ -2,8 +2,8 @@
 // the very rows of the whole reading, lines included, or refuses the file with the whole reading's first
 // error; only a workbook is left to the whole reading.
 #include "fuzz_check.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_stream.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_stream.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,8 +1,8 @@
 // The .xlsx schedule reader on any bytes (seeded with real workbooks): it never crashes, stays within
 // its bounds, and what it gives is the CSV text a schedule is read from, or a reason.
 #include "fuzz_check.h"
-#include "schedule/schedule_file.h"
-#include "schedule/workbook_sheet.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/workbook_sheet.h"
 
 #include <cstddef>
 #include <cstdint>

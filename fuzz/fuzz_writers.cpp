@@ -1,15 +1,15 @@
 // The book and list writers, the list's CSV export and the encoder: any book of completed calculations
 // and any list are written whole, no exported cell runs as a formula, and the encoder passes UTF-8
 // through and never fails on bad bytes.
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
 #include "fuzz_check.h"
-#include "optimise/option_grid.h"
-#include "output/book_file.h"
-#include "output/encoding.h"
-#include "output/csv_field.h"
-#include "output/list_export.h"
-#include "output/list_file.h"
+#include "core/optimise/option_grid.h"
+#include "core/book/book_file.h"
+#include "core/save/encoding.h"
+#include "core/text/csv_field.h"
+#include "core/optimise/list_export.h"
+#include "core/optimise/list_file.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,7 +2,7 @@
 // sections, dimensions on a 10 mm step, many rocks for each size, Ra = qpa·Ap.
 #pragma once
 
-#include "chart/candidate_chart.h"
+#include "core/chart/candidate_chart.h"
 
 #include <random>
 

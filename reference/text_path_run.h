@@ -4,10 +4,10 @@
 // Options refused before the first candidate go to the run itself.
 #pragma once
 
-#include "capacity/formulas.h"
-#include "optimise/enumeration.h"
-#include "text/number_text.h"
-#include "texts/optimisation.h"
+#include "core/capacity/formulas.h"
+#include "core/optimise/enumeration.h"
+#include "core/text/number_text.h"
+#include "core/texts/optimisation.h"
 
 #include <functional>
 

@@ -1,13 +1,13 @@
 // The list commands on the real window (offscreen) with a 938,676-row run, each beside the same
 // command in the core alone: what the screen adds is the ratio.
-#include "candidate_model.h"
-#include "input_screen.h"
-#include "main_window.h"
-#include "optimisation_screen.h"
-#include "platform.h"
+#include "gui/candidate_model.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/optimisation_screen.h"
+#include "gui/window_services.h"
 
-#include "optimise/list_commands.h"
-#include "optimise/option_grid.h"
+#include "core/optimise/list_commands.h"
+#include "core/optimise/option_grid.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,15 +3,15 @@
 // book files written from the same lines.
 #include "../against_baseline.h"
 
-#include "input_screen.h"
-#include "main_window.h"
-#include "platform.h"
-#include "project_session.h"
-#include "result_screen.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/window_services.h"
+#include "gui/project_session.h"
+#include "gui/result_screen.h"
 
-#include "output/book_file.h"
-#include "output/safe_file.h"
-#include "project/project.h"
+#include "core/book/book_file.h"
+#include "core/save/safe_file.h"
+#include "core/project/project.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The calculation report of 1,000 piles as PDF and as .docx, each against writing the same pages' text
 // to a file in the same iteration: what typesetting and packing add is the ratio.
-#include "report_pages.h"
+#include "pages/report_pages.h"
 
-#include "book/calculation_book.h"
-#include "output/docx_file.h"
-#include "output/safe_file.h"
+#include "core/book/calculation_book.h"
+#include "core/report/docx_file.h"
+#include "core/save/safe_file.h"
 
 #include <QDir>
 #include <QGuiApplication>

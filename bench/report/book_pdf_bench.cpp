@@ -2,12 +2,12 @@
 // same pages from glyphs shaped beforehand (what any layout through it must still pay: the glyphs'
 // positions, the font subset, the compression), a run a line and a run a page. Counters give the
 // time a pile of each. And saxolith-batch --pdf itself, against the same run without the PDF.
-#include "book_pages.h"
+#include "pages/book_pages.h"
 #include "../batch_program.h"
 
-#include "book/calculation_book.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
+#include "core/book/calculation_book.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include <QFile>
 #include <QFont>

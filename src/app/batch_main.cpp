@@ -1,33 +1,33 @@
 // saxolith-batch: a whole pile schedule calculated from the command line into the calculation book,
 // a results table and, on request, the book as PDF.
-#include "book/calculation_book.h"
-#include "output/book_file.h"
-#include "output/encoding.h"
-#include "output/file_system.h"
-#include "output/docx_file.h"
-#include "output/output_generation.h"
-#include "output/safe_file.h"
-#include "project/project.h"
-#include "report/pile_spool.h"
-#include "report/report_document.h"
-#include "schedule/batch_options.h"
-#include "schedule/results_file.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
-#include "text/fill_in.h"
-#include "schedule/schedule_stream.h"
-#include "schedule/workbook_sheet.h"
-#include "output/file_system.h"
-#include "output/text_file.h"
-#include "texts/batch.h"
-#include "text/number_text.h"
-#include "texts/schedule.h"
+#include "core/book/calculation_book.h"
+#include "core/book/book_file.h"
+#include "core/save/encoding.h"
+#include "core/save/file_system.h"
+#include "core/report/docx_file.h"
+#include "core/save/run_generation.h"
+#include "core/save/safe_file.h"
+#include "core/project/project.h"
+#include "core/report/pile_spool.h"
+#include "core/report/report_document.h"
+#include "core/schedule/batch_options.h"
+#include "core/schedule/results_file.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
+#include "core/text/fill_in.h"
+#include "core/schedule/schedule_stream.h"
+#include "core/schedule/workbook_sheet.h"
+#include "core/save/file_system.h"
+#include "core/save/text_file.h"
+#include "core/texts/batch.h"
+#include "core/text/number_text.h"
+#include "core/texts/schedule.h"
 
-#include "book_pages.h"
-#include "bundled_fonts.h"
-#include "freed_memory.h"
-#include "host.h"
-#include "report_pages.h"
+#include "pages/book_pages.h"
+#include "pages/bundled_fonts.h"
+#include "platform/freed_memory.h"
+#include "platform/host.h"
+#include "pages/report_pages.h"
 
 #include <QGuiApplication>
 
@@ -161,7 +161,7 @@ void makeParentFolder(const std::string &file)
 class Outputs
 {
   public:
-    Outputs(OutputGeneration &generation, Console &console) : m_generation(generation), m_console(console) {}
+    Outputs(RunGeneration &generation, Console &console) : m_generation(generation), m_console(console) {}
 
     // Where the file `name` is written; it joins the run's generation of files.
     std::string path(std::string_view name) const { return m_generation.stagedPath(name); }
@@ -181,7 +181,7 @@ class Outputs
     void failed(const std::string &error) { m_console.error({}, m_generation.shown(error)); }
 
   private:
-    OutputGeneration &m_generation;
+    RunGeneration &m_generation;
     Console &m_console;
 };
 
@@ -339,7 +339,7 @@ std::string bookPdfName()
 // laid out at the end), and nothing of a finished row is kept in memory, so a schedule of any length
 // runs in the same little memory. Its files and messages are those of the whole run below.
 int runStreamed(const BatchOptions &options, Console &console, ScheduleStream &stream, const RepeatedIdFilter &ids,
-                const std::optional<CalculationInput> &lastTyped, OutputGeneration &generation)
+                const std::optional<CalculationInput> &lastTyped, RunGeneration &generation)
 {
     const std::string codePage = options.codePage.value_or(console.codePage());
     const std::string timeText = currentTimeText().toStdString();
@@ -725,7 +725,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
     }
 
     if (stream) {
-        OutputGeneration generation;
+        RunGeneration generation;
         if (const auto error = generation.begin(options.outFolder)) {
             console.error({}, *error);
             return failed;
@@ -743,7 +743,7 @@ int runSchedule(const BatchOptions &options, Console &console, int argc, char **
         codePage);
 
     // Every file is written apart first; the folder's files are replaced only when all are complete.
-    OutputGeneration generation;
+    RunGeneration generation;
     if (const auto error = generation.begin(options.outFolder)) {
         console.error({}, *error);
         return failed;

@@ -1,11 +1,11 @@
 // Starts the calculator: one main window on the input screen, with the project named on the command line.
-#include "bundled_fonts.h"
-#include "desktop.h"
-#include "main_window.h"
-#include "project_session.h"
-#include "qt_translations.h"
-#include "screen_fit.h"
-#include "window_size.h"
+#include "pages/bundled_fonts.h"
+#include "gui/desktop.h"
+#include "gui/main_window.h"
+#include "gui/project_session.h"
+#include "gui/qt_translations.h"
+#include "gui/screen_fit.h"
+#include "gui/window_size.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -1,11 +1,11 @@
-#include "about_window.h"
+#include "gui/about_window.h"
 
-#include "desktop.h"
-#include "platform.h"
-#include "widget_helpers.h"
+#include "gui/desktop.h"
+#include "gui/window_services.h"
+#include "gui/widget_helpers.h"
 
-#include "texts/about.h"
-#include "texts/input.h"
+#include "core/texts/about.h"
+#include "core/texts/input.h"
 
 #include <QFile>
 #include <QFontMetrics>

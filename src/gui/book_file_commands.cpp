@@ -1,16 +1,16 @@
-#include "book_file_commands.h"
+#include "gui/book_file_commands.h"
 
-#include "file_dialog.h"
-#include "platform.h"
-#include "print_preview.h"
-#include "result_screen.h"
-#include "save_command.h"
-#include "saved_notice.h"
-#include "widget_helpers.h"
+#include "gui/file_dialog.h"
+#include "gui/window_services.h"
+#include "gui/print_preview.h"
+#include "gui/result_screen.h"
+#include "gui/save_command.h"
+#include "gui/saved_notice.h"
+#include "gui/widget_helpers.h"
 
-#include "book_pages.h"
-#include "output/book_file.h"
-#include "texts/export.h"
+#include "pages/book_pages.h"
+#include "core/book/book_file.h"
+#include "core/texts/export.h"
 
 #include <QAction>
 #include <QFile>

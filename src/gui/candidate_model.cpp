@@ -1,6 +1,6 @@
-#include "candidate_model.h"
+#include "gui/candidate_model.h"
 
-#include "optimise/option_grid.h"
+#include "core/optimise/option_grid.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The table model behind the two candidate lists: the core's compact rows, texts made on demand.
 #pragma once
 
-#include "optimise/candidate_list.h"
+#include "core/optimise/candidate_list.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

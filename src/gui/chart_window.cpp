@@ -1,16 +1,16 @@
-#include "chart_window.h"
+#include "gui/chart_window.h"
 
-#include "candidate_model.h"
-#include "chart/envelope_runs.h"
-#include "image_size_dialog.h"
-#include "optimisation_screen.h"
-#include "optimise/option_grid.h"
-#include "platform.h"
-#include "save_command.h"
-#include "save_device.h"
-#include "text/number_text.h"
-#include "texts/chart.h"
-#include "widget_helpers.h"
+#include "gui/candidate_model.h"
+#include "core/chart/envelope_runs.h"
+#include "gui/image_size_dialog.h"
+#include "gui/optimisation_screen.h"
+#include "core/optimise/option_grid.h"
+#include "gui/window_services.h"
+#include "gui/save_command.h"
+#include "platform/save_device.h"
+#include "core/text/number_text.h"
+#include "core/texts/chart.h"
+#include "gui/widget_helpers.h"
 
 #include <QAction>
 #include <QAreaSeries>

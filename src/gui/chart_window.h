@@ -1,8 +1,8 @@
 // The candidate chart window: Ra against size for the list on show, following that list.
 #pragma once
 
-#include "chart/candidate_chart.h"
-#include "chart/image_size.h"
+#include "core/chart/candidate_chart.h"
+#include "core/chart/image_size.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,14 +1,14 @@
-#include "commands.h"
+#include "gui/commands.h"
 
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
-#include "texts/chart.h"
-#include "texts/export.h"
-#include "texts/optimisation.h"
-#include "texts/project.h"
-#include "texts/report.h"
-#include "texts/result.h"
-#include "texts/schedule.h"
+#include "core/texts/chart.h"
+#include "core/texts/export.h"
+#include "core/texts/optimisation.h"
+#include "core/texts/project.h"
+#include "core/texts/report.h"
+#include "core/texts/result.h"
+#include "core/texts/schedule.h"
 
 #include <QAbstractButton>
 #include <QAction>

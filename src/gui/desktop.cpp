@@ -1,6 +1,6 @@
-#include "desktop.h"
+#include "gui/desktop.h"
 
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
 #include <QApplication>
 #include <QIcon>

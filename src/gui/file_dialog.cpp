@@ -1,6 +1,6 @@
-#include "file_dialog.h"
+#include "gui/file_dialog.h"
 
-#include "platform.h"
+#include "gui/window_services.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
-#include "image_size_dialog.h"
+#include "gui/image_size_dialog.h"
 
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
-#include "texts/chart.h"
+#include "core/texts/chart.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 // Asks for the size and resolution of a chart picture before it is saved as PNG.
 #pragma once
 
-#include "chart/image_size.h"
+#include "core/chart/image_size.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
-#include "input_screen.h"
+#include "gui/input_screen.h"
 
-#include "platform.h"
-#include "widget_helpers.h"
+#include "gui/window_services.h"
+#include "gui/widget_helpers.h"
 
-#include "capacity/field_check.h"
-#include "capacity/formulas.h"
+#include "core/capacity/field_check.h"
+#include "core/capacity/formulas.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

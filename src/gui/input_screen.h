@@ -1,11 +1,11 @@
 // The input screen (MainFormLayer): the pile and rock inputs, the calculate command and its live checks.
 #pragma once
 
-#include "capacity/calculation.h"
+#include "core/capacity/calculation.h"
 
 #include <QHash>
 #include <QString>
-#include "commands.h"
+#include "gui/commands.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
 // Leaving the program with unsaved books: save them, leave them, or stay.
-#include "main_window.h"
+#include "gui/main_window.h"
 
-#include "project_session.h"
-#include "result_screen.h"
-#include "texts/saving.h"
-#include "widget_helpers.h"
+#include "gui/project_session.h"
+#include "gui/result_screen.h"
+#include "core/texts/saving.h"
+#include "gui/widget_helpers.h"
 
 namespace saxolith
 {

@@ -1,18 +1,18 @@
-#include "list_file_commands.h"
+#include "gui/list_file_commands.h"
 
-#include "candidate_model.h"
-#include "file_dialog.h"
-#include "optimisation_screen.h"
-#include "platform.h"
-#include "report_dialog.h"
-#include "save_command.h"
-#include "saved_notice.h"
-#include "widget_helpers.h"
-#include "work_runner.h"
+#include "gui/candidate_model.h"
+#include "gui/file_dialog.h"
+#include "gui/optimisation_screen.h"
+#include "gui/window_services.h"
+#include "gui/report_dialog.h"
+#include "gui/save_command.h"
+#include "gui/saved_notice.h"
+#include "gui/widget_helpers.h"
+#include "gui/work_runner.h"
 
-#include "output/list_export.h"
-#include "output/list_file.h"
-#include "texts/export.h"
+#include "core/optimise/list_export.h"
+#include "core/optimise/list_file.h"
+#include "core/texts/export.h"
 
 #include <QAction>
 #include <QEvent>

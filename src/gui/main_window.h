@@ -1,9 +1,9 @@
 // The main window: the screens' layers, the program-wide state and the wiring between screens.
 #pragma once
 
-#include "capacity/calculation.h"
-#include "platform.h"
-#include "program_state.h"
+#include "core/capacity/calculation.h"
+#include "gui/window_services.h"
+#include "gui/program_state.h"
 
 #include <QWidget>
 

@@ -1,15 +1,15 @@
-#include "optimisation_screen.h"
+#include "gui/optimisation_screen.h"
 
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
-#include "candidate_model.h"
-#include "optimise/enumeration.h"
-#include "optimise/option_grid.h"
-#include "output/list_file.h"
-#include "platform.h"
-#include "save_command.h"
-#include "texts/input.h"
-#include "texts/optimisation.h"
+#include "gui/candidate_model.h"
+#include "core/optimise/enumeration.h"
+#include "core/optimise/option_grid.h"
+#include "core/optimise/list_file.h"
+#include "gui/window_services.h"
+#include "gui/save_command.h"
+#include "core/texts/input.h"
+#include "core/texts/optimisation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,13 +1,13 @@
 // The optimisation screen (YouHuaFormLayer): option grid, candidate lists and their commands.
 #pragma once
 
-#include "capacity/calculation.h"
-#include "optimise/list_commands.h"
-#include "output/list_file.h"
-#include "program_state.h"
+#include "core/capacity/calculation.h"
+#include "core/optimise/list_commands.h"
+#include "core/optimise/list_file.h"
+#include "gui/program_state.h"
 
-#include "commands.h"
-#include "work_runner.h"
+#include "gui/commands.h"
+#include "gui/work_runner.h"
 
 #include <QWidget>
 

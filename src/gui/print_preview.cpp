@@ -1,9 +1,9 @@
-#include "print_preview.h"
+#include "gui/print_preview.h"
 
-#include "platform.h"
-#include "saved_notice.h"
-#include "texts/export.h"
-#include "widget_helpers.h"
+#include "gui/window_services.h"
+#include "gui/saved_notice.h"
+#include "core/texts/export.h"
+#include "gui/widget_helpers.h"
 
 #include <QPrintPreviewDialog>
 #include <QPrinter>

@@ -2,7 +2,7 @@
 // and its unsaved forms are the book's own (the result screen holds it).
 #pragma once
 
-#include "optimise/candidate_columns.h"
+#include "core/optimise/candidate_columns.h"
 
 
 namespace saxolith

@@ -2,8 +2,8 @@
 // the window's title, and the recovery journal that outlives a crash.
 #pragma once
 
-#include "project/project.h"
-#include "report/report_settings.h"
+#include "core/project/project.h"
+#include "core/report/report_settings.h"
 
 #include <QObject>
 #include <QString>

@@ -2,9 +2,9 @@
 // paper.
 #pragma once
 
-#include "book/calculation_book.h"
-#include "report/report_settings.h"
-#include "work_runner.h"
+#include "core/book/calculation_book.h"
+#include "core/report/report_settings.h"
+#include "gui/work_runner.h"
 
 #include <QDialog>
 

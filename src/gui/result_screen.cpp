@@ -1,9 +1,9 @@
-#include "result_screen.h"
+#include "gui/result_screen.h"
 
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
-#include "platform.h"
-#include "texts/result.h"
+#include "gui/window_services.h"
+#include "core/texts/result.h"
 
 #include <QFile>
 #include <QFont>

@@ -1,11 +1,11 @@
 // The result screen (JieGuo_DocLayer): the calculation book in its two forms.
 #pragma once
 
-#include "book/calculation_book.h"
-#include "output/book_file.h"
-#include "save_command.h"
+#include "core/book/calculation_book.h"
+#include "core/book/book_file.h"
+#include "gui/save_command.h"
 
-#include "commands.h"
+#include "gui/commands.h"
 
 #include <QWidget>
 

@@ -1,14 +1,14 @@
-#include "save_command.h"
+#include "gui/save_command.h"
 
-#include "file_dialog.h"
-#include "output/file_system.h"
-#include "platform.h"
-#include "saved_notice.h"
-#include "text/fill_in.h"
-#include "texts/export.h"
-#include "texts/result.h"
-#include "texts/saving.h"
-#include "widget_helpers.h"
+#include "gui/file_dialog.h"
+#include "core/save/file_system.h"
+#include "gui/window_services.h"
+#include "gui/saved_notice.h"
+#include "core/text/fill_in.h"
+#include "core/texts/export.h"
+#include "core/texts/result.h"
+#include "core/texts/saving.h"
+#include "gui/widget_helpers.h"
 
 #include <QDir>
 #include <QFile>

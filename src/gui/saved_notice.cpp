@@ -1,9 +1,9 @@
-#include "saved_notice.h"
+#include "gui/saved_notice.h"
 
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
-#include "platform.h"
-#include "texts/export.h"
+#include "gui/window_services.h"
+#include "core/texts/export.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,15 +1,15 @@
-#include "schedule_import.h"
+#include "gui/schedule_import.h"
 
-#include "input_screen.h"
-#include "main_window.h"
-#include "platform.h"
-#include "result_screen.h"
-#include "widget_helpers.h"
-#include "work_runner.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/window_services.h"
+#include "gui/result_screen.h"
+#include "gui/widget_helpers.h"
+#include "gui/work_runner.h"
 
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
-#include "texts/schedule.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
+#include "core/texts/schedule.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "screen_fit.h"
+#include "gui/screen_fit.h"
 
 #include <QScreen>
 

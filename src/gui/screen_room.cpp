@@ -1,4 +1,4 @@
-#include "screen_room.h"
+#include "gui/screen_room.h"
 
 #include <QEvent>
 #include <QHeaderView>

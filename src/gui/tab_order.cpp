@@ -1,4 +1,4 @@
-#include "tab_order.h"
+#include "gui/tab_order.h"
 
 #include <QLineEdit>
 

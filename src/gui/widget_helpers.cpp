@@ -1,4 +1,4 @@
-#include "widget_helpers.h"
+#include "gui/widget_helpers.h"
 
 #include <QPushButton>
 

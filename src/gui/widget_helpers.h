@@ -1,8 +1,8 @@
 // Small helpers every screen builds its controls with.
 #pragma once
 
-#include "host.h"
-#include "texts/input.h"
+#include "platform/host.h"
+#include "core/texts/input.h"
 
 #include <QPalette>
 #include <QString>

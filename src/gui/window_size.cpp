@@ -1,6 +1,6 @@
-#include "window_size.h"
+#include "gui/window_size.h"
 
-#include "screen_fit.h"
+#include "gui/screen_fit.h"
 
 #include <QEvent>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "work_runner.h"
+#include "gui/work_runner.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "freed_memory.h"
+#include "platform/freed_memory.h"
 
 #include <cstdlib> // names the C library (__GLIBC__)
 

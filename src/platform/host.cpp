@@ -1,4 +1,4 @@
-#include "host.h"
+#include "platform/host.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "save_device.h"
+#include "platform/save_device.h"
 
 namespace saxolith
 {

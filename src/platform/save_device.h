@@ -1,7 +1,7 @@
 // The one safe save for Qt writers that take a device (PDF pages, PNG and SVG images).
 #pragma once
 
-#include "output/safe_file.h"
+#include "core/save/safe_file.h"
 
 #include <QByteArray>
 #include <QIODevice>

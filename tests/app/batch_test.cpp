@@ -2,10 +2,10 @@
 #include "support/code_page.h"
 #include "support/zip_member.h"
 
-#include "output/book_file.h"
-#include "project/project.h"
-#include "schedule/results_file.h"
-#include "schedule/schedule_run.h"
+#include "core/book/book_file.h"
+#include "core/project/project.h"
+#include "core/schedule/results_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>

@@ -3,9 +3,9 @@
 // in their boxes, for the tests of the boxes).
 #pragma once
 
-#include "host.h"
-#include "main_window.h"
-#include "platform.h"
+#include "platform/host.h"
+#include "gui/main_window.h"
+#include "gui/window_services.h"
 
 #include <QColor>
 #include <QStringList>

@@ -2,10 +2,10 @@
 // calculated, both book forms saved into the folder named on the command line, in the system's code
 // page or the one named after it. tools/windows/smoke runs it in this build and in the Windows build
 // under wine and compares the saved bytes.
-#include "input_screen.h"
-#include "main_window.h"
-#include "platform.h"
-#include "result_screen.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/window_services.h"
+#include "gui/result_screen.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // test changes it.
 #pragma once
 
-#include "capacity/calculation.h"
+#include "core/capacity/calculation.h"
 
 #include <gtest/gtest.h>
 

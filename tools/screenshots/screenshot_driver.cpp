@@ -4,12 +4,12 @@
 // report of the book, its cover and first pile's page as pictures of the PDF (pdftoppm). Runs on a real
 // display (tools/screenshots/take starts one).
 // Usage: saxolith-screenshots OUTPUT_DIR
-#include "about_window.h"
-#include "desktop.h"
-#include "main_window.h"
-#include "platform.h"
-#include "report_pages.h"
-#include "result_screen.h"
+#include "gui/about_window.h"
+#include "gui/desktop.h"
+#include "gui/main_window.h"
+#include "gui/window_services.h"
+#include "pages/report_pages.h"
+#include "gui/result_screen.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,9 +1,9 @@
-#include "book/calculation_book.h"
+#include "core/book/calculation_book.h"
 
-#include "output/text_file.h"
-#include "text/fixed_width.h"
-#include "text/number_text.h"
-#include "text/text_buffer.h"
+#include "core/save/text_file.h"
+#include "core/text/fixed_width.h"
+#include "core/text/number_text.h"
+#include "core/text/text_buffer.h"
 
 #include <algorithm>
 #include <array>

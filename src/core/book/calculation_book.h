@@ -1,8 +1,8 @@
 // The calculation book: every recorded calculation as a report in the text book and a row in the table book.
 #pragma once
 
-#include "book/book_form.h"
-#include "capacity/calculation.h"
+#include "core/book/book_form.h"
+#include "core/capacity/calculation.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "capacity/calculation.h"
-#include "text/fill_in.h"
+#include "core/capacity/calculation.h"
+#include "core/text/fill_in.h"
 
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <array>
 #include <cmath>

@@ -1,9 +1,9 @@
 // The calculate command of the input screen: from the texts of its controls to the whole outcome.
 #pragma once
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
-#include "texts/input.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
+#include "core/texts/input.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "capacity/field_check.h"
+#include "core/capacity/field_check.h"
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
 
 namespace saxolith
 {

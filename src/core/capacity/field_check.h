@@ -1,8 +1,8 @@
 // The live checks of the input screen's fields and what the section type switch does.
 #pragma once
 
-#include "capacity/calculation.h"
-#include "texts/input.h"
+#include "core/capacity/calculation.h"
+#include "core/texts/input.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "capacity/formulas.h"
+#include "core/capacity/formulas.h"
 
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <array>
 #include <cmath>

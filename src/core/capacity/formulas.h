@@ -1,7 +1,7 @@
 // Section geometry and the capacity formulas of a rock-socketed pile (all pure).
 #pragma once
 
-#include "capacity/section_types.h"
+#include "core/capacity/section_types.h"
 
 #include <array>
 #include <cstddef>

@@ -2,7 +2,7 @@
 // table.
 #pragma once
 
-#include "texts/input.h"
+#include "core/texts/input.h"
 
 #include <array>
 #include <cstdint>

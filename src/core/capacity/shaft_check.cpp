@@ -1,4 +1,4 @@
-#include "capacity/shaft_check.h"
+#include "core/capacity/shaft_check.h"
 
 #include <algorithm>
 #include <cctype>

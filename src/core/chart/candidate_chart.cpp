@@ -1,8 +1,8 @@
-#include "chart/candidate_chart.h"
+#include "core/chart/candidate_chart.h"
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
-#include "texts/chart.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
+#include "core/texts/chart.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // The candidate chart's data: a list reduced to what the pixels can show, and the row under a point.
 #pragma once
 
-#include "optimise/candidate_list.h"
+#include "core/optimise/candidate_list.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The chart's upper envelope cut where the rock changes, so that its lines join like with like.
 #pragma once
 
-#include "chart/candidate_chart.h"
+#include "core/chart/candidate_chart.h"
 
 #include <cstddef>
 #include <vector>

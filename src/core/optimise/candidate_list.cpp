@@ -1,12 +1,12 @@
-#include "optimise/candidate_list.h"
+#include "core/optimise/candidate_list.h"
 
-#include "capacity/formulas.h"
-#include "optimise/exchange_sort.h"
-#include "optimise/option_grid.h"
-#include "text/candidate_number.h"
-#include "text/fixed_width.h"
-#include "text/number_text.h"
-#include "texts/optimisation.h"
+#include "core/capacity/formulas.h"
+#include "core/optimise/exchange_sort.h"
+#include "core/optimise/option_grid.h"
+#include "core/text/candidate_number.h"
+#include "core/text/fixed_width.h"
+#include "core/text/number_text.h"
+#include "core/texts/optimisation.h"
 
 #include <algorithm>
 #include <array>

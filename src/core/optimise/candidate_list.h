@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "capacity/calculation.h"
-#include "capacity/formulas.h"
-#include "optimise/candidate_columns.h"
-#include "text/number_text.h"
-#include "texts/input.h"
+#include "core/capacity/calculation.h"
+#include "core/capacity/formulas.h"
+#include "core/optimise/candidate_columns.h"
+#include "core/text/number_text.h"
+#include "core/texts/input.h"
 
 namespace saxolith
 {

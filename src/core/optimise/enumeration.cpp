@@ -1,8 +1,8 @@
-#include "optimise/enumeration.h"
+#include "core/optimise/enumeration.h"
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
-#include "texts/optimisation.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
+#include "core/texts/optimisation.h"
 
 namespace saxolith
 {

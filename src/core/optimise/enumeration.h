@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "capacity/calculation.h"
-#include "texts/input.h"
-#include "optimise/candidate_list.h"
-#include "optimise/value_series.h"
+#include "core/capacity/calculation.h"
+#include "core/texts/input.h"
+#include "core/optimise/candidate_list.h"
+#include "core/optimise/value_series.h"
 
 namespace saxolith
 {

@@ -1,4 +1,4 @@
-#include "optimise/exchange_sort.h"
+#include "core/optimise/exchange_sort.h"
 
 #include <algorithm>
 #include <array>

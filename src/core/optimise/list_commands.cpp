@@ -1,9 +1,9 @@
-#include "optimise/list_commands.h"
+#include "core/optimise/list_commands.h"
 
-#include "capacity/formulas.h"
-#include "optimise/option_grid.h"
-#include "text/number_text.h"
-#include "texts/optimisation.h"
+#include "core/capacity/formulas.h"
+#include "core/optimise/option_grid.h"
+#include "core/text/number_text.h"
+#include "core/texts/optimisation.h"
 
 namespace saxolith
 {

@@ -2,7 +2,7 @@
 // an Ra range, a double click takes a candidate back into the input screen.
 #pragma once
 
-#include "optimise/candidate_list.h"
+#include "core/optimise/candidate_list.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "optimise/option_grid.h"
+#include "core/optimise/option_grid.h"
 
-#include "text/fixed_width.h"
-#include "texts/optimisation.h"
+#include "core/text/fixed_width.h"
+#include "core/texts/optimisation.h"
 
 #include <array>
 

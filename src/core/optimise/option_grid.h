@@ -1,7 +1,7 @@
 // The option grid of the optimisation screen and the headers of the two candidate lists.
 #pragma once
 
-#include "optimise/candidate_columns.h"
+#include "core/optimise/candidate_columns.h"
 
 #include <string>
 #include <string_view>

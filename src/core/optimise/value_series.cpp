@@ -1,12 +1,12 @@
-#include "optimise/value_series.h"
+#include "core/optimise/value_series.h"
 
-#include "optimise/extended_precision.h"
+#include "core/optimise/extended_precision.h"
 
-#include "capacity/calculation.h"
-#include "capacity/formulas.h"
-#include "text/number_text.h"
-#include "texts/input.h"
-#include "texts/optimisation.h"
+#include "core/capacity/calculation.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
+#include "core/texts/input.h"
+#include "core/texts/optimisation.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "optimise/option_grid.h"
+#include "core/optimise/option_grid.h"
 
 namespace saxolith
 {

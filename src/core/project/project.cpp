@@ -1,9 +1,9 @@
-#include "project/project.h"
+#include "core/project/project.h"
 
-#include "optimise/option_grid.h"
-#include "schedule/schedule_file.h"
-#include "text/fill_in.h"
-#include "texts/project.h"
+#include "core/optimise/option_grid.h"
+#include "core/schedule/schedule_file.h"
+#include "core/text/fill_in.h"
+#include "core/texts/project.h"
 
 #include <nlohmann/json.hpp>
 

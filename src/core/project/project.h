@@ -1,9 +1,9 @@
 // The project file: what it holds, writing it, reading it back with what is wrong, and making the book again.
 #pragma once
 
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
-#include "report/report_settings.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
+#include "core/report/report_settings.h"
 
 #include <optional>
 #include <ostream>

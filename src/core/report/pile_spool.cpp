@@ -1,9 +1,9 @@
 // Each pile a record of length-prefixed fields: the input's four choices, its six texts and the name.
-#include "report/pile_spool.h"
+#include "core/report/pile_spool.h"
 
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
-#include "output/file_system.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
+#include "core/save/file_system.h"
 
 #include <algorithm>
 #include <cstdint>

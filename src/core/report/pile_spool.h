@@ -2,7 +2,7 @@
 // and each pile's own name, and given again from it each time the report's writers go through them.
 #pragma once
 
-#include "report/report_document.h"
+#include "core/report/report_document.h"
 
 #include <fstream>
 #include <string>

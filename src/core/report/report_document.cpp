@@ -1,8 +1,8 @@
-#include "report/report_document.h"
+#include "core/report/report_document.h"
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
-#include "texts/report.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
+#include "core/texts/report.h"
 
 #include <array>
 #include <cmath>

@@ -1,10 +1,10 @@
 // The calculation report as a document model: the PDF pages and the Word file are both drawn from it.
 #pragma once
 
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
-#include "capacity/shaft_check.h"
-#include "report/report_settings.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
+#include "core/capacity/shaft_check.h"
+#include "core/report/report_settings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "schedule/batch_options.h"
+#include "core/schedule/batch_options.h"
 
-#include "capacity/shaft_check.h"
-#include "text/number_text.h"
-#include "texts/batch.h"
+#include "core/capacity/shaft_check.h"
+#include "core/text/number_text.h"
+#include "core/texts/batch.h"
 
 namespace saxolith
 {

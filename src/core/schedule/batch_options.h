@@ -1,8 +1,8 @@
 // The command line of saxolith-batch: what it asks for, read without touching a file.
 #pragma once
 
-#include "report/report_document.h"
-#include "report/report_settings.h"
+#include "core/report/report_document.h"
+#include "core/report/report_settings.h"
 
 #include <optional>
 #include <string>

@@ -1,13 +1,13 @@
-#include "schedule/results_file.h"
+#include "core/schedule/results_file.h"
 
-#include "capacity/shaft_check.h"
-#include "output/csv_field.h"
-#include "output/file_system.h"
-#include "output/list_export.h"
-#include "output/safe_file.h"
-#include "text/fixed_width.h"
-#include "text/number_text.h"
-#include "texts/schedule.h"
+#include "core/capacity/shaft_check.h"
+#include "core/text/csv_field.h"
+#include "core/save/file_system.h"
+#include "core/optimise/list_export.h"
+#include "core/save/safe_file.h"
+#include "core/text/fixed_width.h"
+#include "core/text/number_text.h"
+#include "core/texts/schedule.h"
 
 #include <xlsxwriter.h>
 

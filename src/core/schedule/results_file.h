@@ -1,9 +1,9 @@
 // The results table of a calculated schedule (CSV and .xlsx) and the example schedule.
 #pragma once
 
-#include "report/report_settings.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
+#include "core/report/report_settings.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include <array>
 #include <memory>

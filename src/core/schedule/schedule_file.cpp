@@ -1,12 +1,12 @@
-#include "schedule/schedule_file.h"
+#include "core/schedule/schedule_file.h"
 
-#include "output/file_system.h"
+#include "core/save/file_system.h"
 
-#include "schedule/workbook_sheet.h"
-#include "text/fill_in.h"
-#include "text/utf8.h"
+#include "core/schedule/workbook_sheet.h"
+#include "core/text/fill_in.h"
+#include "core/text/utf8.h"
 
-#include "texts/schedule.h"
+#include "core/texts/schedule.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // the first sheet of an .xlsx workbook; named columns in any order, one pile per row.
 #pragma once
 
-#include "text/fill_in.h" // the texts of its errors are filled in
+#include "core/text/fill_in.h" // the texts of its errors are filled in
 
 #include <array>
 #include <cstdint>

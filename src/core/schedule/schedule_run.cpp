@@ -1,11 +1,11 @@
-#include "schedule/schedule_run.h"
+#include "core/schedule/schedule_run.h"
 
-#include "capacity/field_check.h"
-#include "capacity/section_types.h"
-#include "output/encoding.h"
-#include "text/fill_in.h"
-#include "texts/input.h"
-#include "texts/schedule.h"
+#include "core/capacity/field_check.h"
+#include "core/capacity/section_types.h"
+#include "core/save/encoding.h"
+#include "core/text/fill_in.h"
+#include "core/texts/input.h"
+#include "core/texts/schedule.h"
 
 #include <algorithm>
 #include <array>

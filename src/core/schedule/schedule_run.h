@@ -1,12 +1,12 @@
 // Calculating a pile schedule row by row with the input screen's own command, into the calculation book.
 #pragma once
 
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_stream.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_stream.h"
 
-#include "output/encoding.h"
+#include "core/save/encoding.h"
 
 #include <array>
 #include <cstdint>

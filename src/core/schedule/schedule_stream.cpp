@@ -1,8 +1,8 @@
-#include "schedule/schedule_stream.h"
+#include "core/schedule/schedule_stream.h"
 
-#include "output/file_system.h"
-#include "text/fill_in.h"
-#include "texts/schedule.h"
+#include "core/save/file_system.h"
+#include "core/text/fill_in.h"
+#include "core/texts/schedule.h"
 
 #include <algorithm>
 #include <array>

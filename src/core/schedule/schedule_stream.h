@@ -2,7 +2,7 @@
 // little memory, with the very rows the whole reading gives.
 #pragma once
 
-#include "schedule/schedule_file.h"
+#include "core/schedule/schedule_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "schedule/workbook_sheet.h"
+#include "core/schedule/workbook_sheet.h"
 
-#include "schedule/schedule_file.h"
-#include "text/fill_in.h"
-#include "texts/schedule.h"
+#include "core/schedule/schedule_file.h"
+#include "core/text/fill_in.h"
+#include "core/texts/schedule.h"
 
 #include <expat.h>
 #include <unzip.h>

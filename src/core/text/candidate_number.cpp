@@ -1,4 +1,4 @@
-#include "text/candidate_number.h"
+#include "core/text/candidate_number.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Texts of the input screen: its controls and its status line (its colours are texts/colours.h).
 #pragma once
 
-#include "texts/colours.h"
+#include "core/texts/colours.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "book/calculation_book.h"
+#include "core/book/calculation_book.h"
 #include "support/pile_record.h"
-#include "text/fixed_width.h"
+#include "core/text/fixed_width.h"
 
 #include <gtest/gtest.h>
 

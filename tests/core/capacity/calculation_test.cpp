@@ -1,4 +1,4 @@
-#include "capacity/calculation.h"
+#include "core/capacity/calculation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "capacity/field_check.h"
+#include "core/capacity/field_check.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "capacity/formulas.h"
-#include "text/number_text.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "chart/candidate_chart.h"
+#include "core/chart/candidate_chart.h"
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
 
 #include <gtest/gtest.h>
 

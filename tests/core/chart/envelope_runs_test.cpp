@@ -1,4 +1,4 @@
-#include "chart/envelope_runs.h"
+#include "core/chart/envelope_runs.h"
 
 #include <gtest/gtest.h>
 

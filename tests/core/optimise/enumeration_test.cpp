@@ -1,5 +1,5 @@
-#include "optimise/enumeration.h"
-#include "optimise/list_commands.h"
+#include "core/optimise/enumeration.h"
+#include "core/optimise/list_commands.h"
 
 #include "text_path_run.h"
 

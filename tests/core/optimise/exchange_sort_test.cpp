@@ -1,9 +1,9 @@
-#include "optimise/exchange_sort.h"
+#include "core/optimise/exchange_sort.h"
 
-#include "optimise/candidate_list.h"
+#include "core/optimise/candidate_list.h"
 
-#include "capacity/formulas.h"
-#include "text/number_text.h"
+#include "core/capacity/formulas.h"
+#include "core/text/number_text.h"
 
 #include <gtest/gtest.h>
 

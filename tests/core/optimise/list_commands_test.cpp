@@ -1,7 +1,7 @@
-#include "optimise/list_commands.h"
-#include "optimise/option_grid.h"
+#include "core/optimise/list_commands.h"
+#include "core/optimise/option_grid.h"
 
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "optimise/value_series.h"
+#include "core/optimise/value_series.h"
 
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Entries that cover every section, strength route, way to ψr and precision, with own names and numbers.
 #pragma once
 
-#include "capacity/calculation.h"
+#include "core/capacity/calculation.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "project/project.h"
+#include "core/project/project.h"
 
-#include "optimise/option_grid.h"
-#include "output/book_file.h"
-#include "texts/project.h"
+#include "core/optimise/option_grid.h"
+#include "core/book/book_file.h"
+#include "core/texts/project.h"
 
 #include "project_cases.h"
 

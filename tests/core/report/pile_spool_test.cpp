@@ -1,7 +1,7 @@
-#include "report/pile_spool.h"
+#include "core/report/pile_spool.h"
 
-#include "book/calculation_book.h"
-#include "capacity/calculation.h"
+#include "core/book/calculation_book.h"
+#include "core/capacity/calculation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "report/report_document.h"
+#include "core/report/report_document.h"
 #include "support/pile_record.h"
 
-#include "text/number_text.h"
+#include "core/text/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "schedule/schedule_file.h"
+#include "core/schedule/schedule_file.h"
 
 #include "support/code_page.h"
 

@@ -1,7 +1,7 @@
 // Schedules as engineers keep them: the rectangle's sides under their own names, English values,
 // semicolons or tabs between the cells, full-width digits, and messages that name the pile.
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "schedule/schedule_run.h"
+#include "core/schedule/schedule_run.h"
 
-#include "output/book_file.h"
-#include "schedule/results_file.h"
-#include "text/fixed_width.h"
+#include "core/book/book_file.h"
+#include "core/schedule/results_file.h"
+#include "core/text/fixed_width.h"
 
 #include "support/zip_member.h"
 

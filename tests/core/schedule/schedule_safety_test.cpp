@@ -1,9 +1,9 @@
 // What no schedule may do: run a formula in a spreadsheet, pass a gap off as a number, garble ids read in
 // the wrong code page, grow a message or a reading without bound, or replace results.xlsx unsafely.
-#include "output/output_generation.h"
-#include "schedule/results_file.h"
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
+#include "core/save/run_generation.h"
+#include "core/schedule/results_file.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
 
 #include "support/code_page.h"
 #include "support/zip_member.h"
@@ -290,7 +290,7 @@ TEST(OutputFolder, OneRunAtATimeAndOneGenerationOfFiles)
     std::ofstream(folder / "b.txt") << "b1";
     fs::permissions(folder / "b.txt", fs::perms::owner_read);
     {
-        OutputGeneration generation;
+        RunGeneration generation;
         ASSERT_FALSE(generation.begin(folder.string()));
         std::ofstream(generation.stagedPath("a.txt")) << "a2";
         std::ofstream(generation.stagedPath("b.txt")) << "b2";
@@ -300,7 +300,7 @@ TEST(OutputFolder, OneRunAtATimeAndOneGenerationOfFiles)
     EXPECT_EQ(fileBytes(folder / "b.txt"), "b1");
     fs::permissions(folder / "b.txt", fs::perms::owner_read | fs::perms::owner_write);
     {
-        OutputGeneration generation;
+        RunGeneration generation;
         ASSERT_FALSE(generation.begin(folder.string()));
         std::ofstream(generation.stagedPath("a.txt")) << "a3";
         std::ofstream(generation.stagedPath("c.txt")) << "c3";

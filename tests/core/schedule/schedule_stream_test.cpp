@@ -1,4 +1,4 @@
-#include "schedule/schedule_stream.h"
+#include "core/schedule/schedule_stream.h"
 
 #include "support/code_page.h"
 

@@ -1,8 +1,8 @@
 // .xlsx schedules: the first sheet read as its CSV twin, written by a real spreadsheet library, and
 // the bytes that are not a workbook refused with the reason.
-#include "schedule/schedule_file.h"
-#include "schedule/schedule_run.h"
-#include "schedule/workbook_sheet.h"
+#include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_run.h"
+#include "core/schedule/workbook_sheet.h"
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>

@@ -1,5 +1,5 @@
-#include "text/candidate_number.h"
-#include "text/fixed_width.h"
+#include "core/text/candidate_number.h"
+#include "core/text/fixed_width.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The placeholder "{}" filled in by the arguments in order.
-#include "text/fill_in.h"
+#include "core/text/fill_in.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "text/fixed_width.h"
+#include "core/text/fixed_width.h"
 
 #include <gtest/gtest.h>
 

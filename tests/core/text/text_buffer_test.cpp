@@ -1,5 +1,5 @@
 // The layout buffer: pieces and runs of one character kept in order, across its growth.
-#include "text/text_buffer.h"
+#include "core/text/text_buffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The About window's particulars fit their boxes at the sizes they are designed for, and it names the
 // version.
-#include "about_window.h"
-#include "desktop.h"
+#include "gui/about_window.h"
+#include "gui/desktop.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "about_window.h"
-#include "input_screen.h"
-#include "main_window.h"
+#include "gui/about_window.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QLabel>

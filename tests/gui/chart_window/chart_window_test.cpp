@@ -1,12 +1,12 @@
 // The candidate chart window on the real optimisation screen, driven with mouse and keys.
 #include "../optimisation_screen/optimisation_fixture.h"
 
-#include "chart/candidate_chart.h"
-#include "chart/envelope_runs.h"
+#include "core/chart/candidate_chart.h"
+#include "core/chart/envelope_runs.h"
 #include "chart_rows.h"
-#include "chart_window.h"
-#include "image_size_dialog.h"
-#include "optimise/option_grid.h"
+#include "gui/chart_window.h"
+#include "gui/image_size_dialog.h"
+#include "core/optimise/option_grid.h"
 
 #include <QAction>
 #include <QAreaSeries>

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "../window_fixture.h"
-#include "input_screen.h"
-#include "main_window.h"
-#include "optimisation_screen.h"
-#include "result_screen.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/optimisation_screen.h"
+#include "gui/result_screen.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The keys on the real main window: Return calculates, Ctrl+S saves, Escape goes back, Tab follows the
 // screen.
 #include "../window_fixture.h"
-#include "commands.h"
-#include "input_screen.h"
-#include "main_window.h"
-#include "optimisation_screen.h"
-#include "platform.h"
-#include "result_screen.h"
+#include "gui/commands.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/optimisation_screen.h"
+#include "gui/window_services.h"
+#include "gui/result_screen.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,12 +1,12 @@
 // The main window as it grows, is remembered, and speaks when the desktop cannot open something.
-#include "about_window.h"
-#include "main_window.h"
-#include "platform.h"
-#include "qt_translations.h"
-#include "saved_notice.h"
-#include "texts/about.h"
-#include "texts/export.h"
-#include "window_size.h"
+#include "gui/about_window.h"
+#include "gui/main_window.h"
+#include "gui/window_services.h"
+#include "gui/qt_translations.h"
+#include "gui/saved_notice.h"
+#include "core/texts/about.h"
+#include "core/texts/export.h"
+#include "gui/window_size.h"
 
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>

@@ -1,11 +1,11 @@
 // Save As, Excel and CSV of the list on show, through the context menus and shortcuts of the real window.
 #include "optimisation_fixture.h"
 
-#include "file_dialog.h"
-#include "output/list_export.h"
-#include "project_session.h"
-#include "report_dialog.h"
-#include "saved_notice.h"
+#include "gui/file_dialog.h"
+#include "core/optimise/list_export.h"
+#include "gui/project_session.h"
+#include "gui/report_dialog.h"
+#include "gui/saved_notice.h"
 
 #include <QAction>
 #include <QDir>

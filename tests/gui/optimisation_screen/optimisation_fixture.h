@@ -2,12 +2,12 @@
 #pragma once
 
 #include "../window_fixture.h"
-#include "candidate_model.h"
-#include "input_screen.h"
-#include "main_window.h"
-#include "optimisation_screen.h"
-#include "result_screen.h"
-#include "platform.h"
+#include "gui/candidate_model.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/optimisation_screen.h"
+#include "gui/result_screen.h"
+#include "gui/window_services.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -2,7 +2,7 @@
 // leaves.
 #include "optimisation_fixture.h"
 
-#include "optimise/option_grid.h"
+#include "core/optimise/option_grid.h"
 
 #include <QAbstractItemModelTester>
 #include <QTimer>

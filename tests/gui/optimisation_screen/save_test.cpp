@@ -2,7 +2,7 @@
 #include "optimisation_fixture.h"
 
 #include "../question_box.h"
-#include "output/encoding.h"
+#include "core/save/encoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,16 +3,16 @@
 #include "../../core/project/project_cases.h"
 #include "../question_box.h"
 
-#include "file_dialog.h"
-#include "input_screen.h"
-#include "main_window.h"
-#include "optimisation_screen.h"
-#include "platform.h"
-#include "project_session.h"
-#include "result_screen.h"
+#include "gui/file_dialog.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "gui/optimisation_screen.h"
+#include "gui/window_services.h"
+#include "gui/project_session.h"
+#include "gui/result_screen.h"
 
-#include "output/book_file.h"
-#include "texts/project.h"
+#include "core/book/book_file.h"
+#include "core/texts/project.h"
 
 #include <QAction>
 #include <QComboBox>

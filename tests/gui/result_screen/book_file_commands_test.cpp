@@ -1,8 +1,8 @@
 // Save As, PDF and print of the book on display, through the context menus and shortcuts of the real window.
 #include "result_fixture.h"
 
-#include "file_dialog.h"
-#include "saved_notice.h"
+#include "gui/file_dialog.h"
+#include "gui/saved_notice.h"
 
 #include <QAction>
 #include <QComboBox>

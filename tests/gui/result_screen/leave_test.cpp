@@ -1,7 +1,7 @@
 // Leaving the program: unsaved books are offered for saving first, whichever way the window is closed.
 #include "result_fixture.h"
 
-#include "output/book_file.h"
+#include "core/book/book_file.h"
 
 namespace saxolith::test
 {

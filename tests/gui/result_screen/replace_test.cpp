@@ -1,7 +1,7 @@
 // Saving onto a file this run has not written asks first: replace it, save elsewhere, or leave it.
 #include "result_fixture.h"
 
-#include "output/book_file.h"
+#include "core/book/book_file.h"
 
 namespace saxolith::test
 {

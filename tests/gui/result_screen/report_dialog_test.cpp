@@ -1,9 +1,9 @@
 // 报告… on the result screen: the dialog, its remembered settings, the report as PDF and Word, print preview.
 #include "result_fixture.h"
 
-#include "project_session.h"
-#include "report_dialog.h"
-#include "saved_notice.h"
+#include "gui/project_session.h"
+#include "gui/report_dialog.h"
+#include "gui/saved_notice.h"
 
 #include <QAction>
 #include <QComboBox>

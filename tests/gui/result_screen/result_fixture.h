@@ -3,12 +3,12 @@
 
 #include "../question_box.h"
 #include "../window_fixture.h"
-#include "file_dialog.h"
-#include "input_screen.h"
-#include "main_window.h"
-#include "output/book_file.h"
-#include "platform.h"
-#include "result_screen.h"
+#include "gui/file_dialog.h"
+#include "gui/input_screen.h"
+#include "gui/main_window.h"
+#include "core/book/book_file.h"
+#include "gui/window_services.h"
+#include "gui/result_screen.h"
 
 #include <QDir>
 #include <QFile>

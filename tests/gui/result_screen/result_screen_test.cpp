@@ -1,6 +1,6 @@
 #include "result_fixture.h"
 
-#include "output/book_file.h"
+#include "core/book/book_file.h"
 
 #include <QLabel>
 

@@ -1,11 +1,11 @@
 // Importing a pile schedule on the input screen, and the same piles typed in by hand.
 #include "../input_screen/input_fixture.h"
 
-#include "output/book_file.h"
+#include "core/book/book_file.h"
 #include "support/code_page.h"
-#include "platform.h"
-#include "schedule/schedule_run.h"
-#include "schedule_import.h"
+#include "gui/window_services.h"
+#include "core/schedule/schedule_run.h"
+#include "gui/schedule_import.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The fixed-size main window stays within the screen at high scale factors.
-#include "main_window.h"
-#include "screen_fit.h"
+#include "gui/main_window.h"
+#include "gui/screen_fit.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 // The one runner of long work: the job on a worker thread, steps in order on the GUI thread, the
 // result (or the job's exception) back on the GUI thread, cancel seen by the job.
-#include "work_runner.h"
+#include "gui/work_runner.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>

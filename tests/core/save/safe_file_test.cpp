@@ -1,0 +1,249 @@
+#include "core/save/safe_file.h"
+
+#include "core/save/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace saxolith
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+class SafeFile : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_folder = fs::temp_directory_path() / ("safe_file_test_" + std::to_string(::getpid()));
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    std::string path(const std::string &name) const { return (m_folder / name).string(); }
+
+    static std::string contents(const std::string &file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const auto &entry : fs::directory_iterator(m_folder)) {
+            out.push_back(entry.path().filename().string());
+        }
+        return out;
+    }
+
+    fs::path m_folder;
+};
+
+// What tells the window that a file is still the one it wrote: the same file unchanged, and nothing else.
+TEST_F(SafeFile, AStampNamesOnePlainFileAsItStands)
+{
+    EXPECT_FALSE(plainFileStamp(path("missing.txt")));
+    EXPECT_FALSE(plainFileStamp(m_folder.string()));
+
+    const std::string book = path("book.txt");
+    const std::string other = path("other.txt");
+    ASSERT_FALSE(saveFile(book, "first"));
+    ASSERT_FALSE(saveFile(other, "first"));
+    const auto written = plainFileStamp(book);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(plainFileStamp(book), written);
+    EXPECT_EQ(written->size, 5);
+    const auto neighbour = plainFileStamp(other);
+    ASSERT_TRUE(neighbour);
+    EXPECT_EQ(neighbour->volume, written->volume);
+    EXPECT_NE(neighbour->file, written->file);
+
+    {
+        std::ofstream(book, std::ios::binary | std::ios::app) << " and more";
+    }
+    const auto grown = plainFileStamp(book);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->file, written->file);
+    EXPECT_NE(grown, written);
+}
+
+TEST_F(SafeFile, WritesAndReplaces)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(saveFile(file, "first\r\nfile"));
+    EXPECT_EQ(contents(file), "first\r\nfile");
+    ASSERT_FALSE(saveFile(file, std::string("\0x", 2)));
+    EXPECT_EQ(contents(file), std::string("\0x", 2));
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+// A long file is given its room ahead as it is written; once complete it holds its bytes and takes no
+// more of the disk than they need.
+TEST_F(SafeFile, ALongFileHoldsItsBytesAndNoMoreRoom)
+{
+    const std::string file = path("long.txt");
+    std::string piece(std::size_t{1} << 20, '\0');
+    const std::size_t pieces = 45;
+    ASSERT_FALSE(saveFile(file, [&](const ByteSink &sink) {
+        bool written = true;
+        for (std::size_t i = 0; i < pieces && written; ++i) {
+            std::fill(piece.begin(), piece.end(), static_cast<char>('a' + i % 26));
+            written = sink(piece);
+        }
+        return completeWhen(written && sink("end"));
+    }));
+    const std::string bytes = contents(file);
+    ASSERT_EQ(bytes.size(), pieces * piece.size() + 3);
+    for (std::size_t i = 0; i < pieces; ++i) {
+        ASSERT_EQ(bytes[i * piece.size()], static_cast<char>('a' + i % 26)) << i;
+        ASSERT_EQ(bytes[(i + 1) * piece.size() - 1], static_cast<char>('a' + i % 26)) << i;
+    }
+    EXPECT_TRUE(bytes.ends_with(std::string(1, static_cast<char>('a' + (pieces - 1) % 26)) + "end"));
+#ifndef _WIN32
+    struct stat status {
+    };
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_LE(static_cast<std::uint64_t>(status.st_blocks) * 512, bytes.size() + (std::uint64_t{1} << 20));
+#endif
+    EXPECT_EQ(names(), std::vector<std::string>{"long.txt"});
+}
+
+TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
+{
+    const std::string file = path("missing/book.txt");
+    const auto error = saveFile(file, "x");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos) << *error;
+    EXPECT_TRUE(names().empty());
+}
+
+TEST_F(SafeFile, AFolderInTheWayStaysAsItWas)
+{
+    const std::string file = path("book.txt");
+    fs::create_directory(file);
+    std::ofstream(file + "/inside") << "kept";
+    const auto error = saveFile(file, "x");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos);
+    EXPECT_EQ(contents(file + "/inside"), "kept");
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+
+#ifndef _WIN32 // no file size limit on Windows
+// A file size limit makes the write fail halfway, as a full disk would.
+TEST_F(SafeFile, AFailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(saveFile(file, "previous"));
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto error = saveFile(file, std::string(1000, 'n'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos);
+    EXPECT_EQ(contents(file), "previous");
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+}
+#endif
+
+TEST_F(SafeFile, AReadOnlyFileIsRefusedAndKept)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(saveFile(file, "previous"));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    const auto error = saveFile(file, "new");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(*error, "Cannot write file \"" + file + "\". Permission denied");
+    EXPECT_EQ(contents(file), "previous");
+    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+#ifdef _WIN32
+    SetFileAttributesW(fs::path(file).c_str(), FILE_ATTRIBUTE_NORMAL); // Windows removes no read-only file
+#endif
+}
+
+#ifndef _WIN32 // permission bits and symbolic links are POSIX's
+TEST_F(SafeFile, AReplacedFileKeepsItsPermissions)
+{
+    const std::string file = path("book.txt");
+    ASSERT_FALSE(saveFile(file, "previous"));
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+    fs::permissions(file, mode);
+    ASSERT_FALSE(saveFile(file, "new"));
+    EXPECT_EQ(contents(file), "new");
+    EXPECT_EQ(fs::status(file).permissions(), mode);
+}
+#endif
+
+#ifndef _WIN32 // permission bits and symbolic links are POSIX's
+// The link stays a link and the file it names gets the bytes, whichever way the link is written.
+TEST_F(SafeFile, WritesThroughASymbolicLink)
+{
+    fs::create_directory(m_folder / "kept");
+    struct Case {
+        const char *name;
+        std::string linkTarget;
+        bool targetExists;
+    };
+    const Case cases[] = {
+        {"relative", "kept/a.txt", true},
+        {"absolute", (m_folder / "kept" / "b.txt").string(), true},
+        {"dangling", "kept/c.txt", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target =
+            c.linkTarget.front() == '/' ? fs::path(c.linkTarget) : m_folder / c.linkTarget;
+        if (c.targetExists) {
+            std::ofstream(target) << "previous";
+        }
+        const std::string link = path(std::string(c.name) + ".txt");
+        fs::create_symlink(c.linkTarget, link);
+        ASSERT_FALSE(saveFile(link, "new"));
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(fs::read_symlink(link), c.linkTarget);
+        EXPECT_EQ(contents(target.string()), "new");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "kept"), fs::directory_iterator()), 3);
+}
+#endif
+
+#ifndef _WIN32 // permission bits and symbolic links are POSIX's
+TEST_F(SafeFile, ACircleOfLinksIsReportedWithTheFileName)
+{
+    const std::string file = path("book.txt");
+    fs::create_symlink("other.txt", file);
+    fs::create_symlink("book.txt", path("other.txt"));
+    const auto error = saveFile(file, "x");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(file), std::string::npos) << *error;
+}
+#endif
+
+} // namespace
+} // namespace saxolith
