@@ -776,4 +776,46 @@ ScheduleIds readScheduleIds(std::string_view text, char separator)
     return ids;
 }
 
+std::optional<ScheduleError> tableText(std::string_view bytes, std::string &text)
+{
+    text.clear();
+    if (looksLikeWorkbook(bytes)) {
+        SheetText sheet = readFirstSheet(bytes);
+        if (sheet.error) {
+            return errorAt(0, std::move(*sheet.error));
+        }
+        text = std::move(sheet.csv);
+        return std::nullopt;
+    }
+    if (bytes.starts_with(oldWorkbookMark)) {
+        return errorAt(0, std::string(scheduleText::oldWorkbook));
+    }
+    return decode(bytes, text);
+}
+
+std::optional<ScheduleError>
+forEachRecord(std::string_view text, char separator,
+              const std::function<bool(int line, const std::vector<std::string_view> &fields)> &take)
+{
+    CsvRecords records(text, separator);
+    std::vector<std::string_view> fields;
+    int line = 1;
+    while (records.next(fields, line)) {
+        if (!allEmpty(fields) && !take(line, fields)) {
+            return std::nullopt;
+        }
+    }
+    return records.error;
+}
+
+std::string_view trimmedCell(std::string_view cell)
+{
+    return trimmed(cell);
+}
+
+std::string columnNameKey(std::string_view name)
+{
+    return normalisedName(name);
+}
+
 } // namespace saxolith

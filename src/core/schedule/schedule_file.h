@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -194,6 +195,19 @@ bool plainlyUtf8Line(std::string_view line);
 // Where the first control character other than tab and the line ends stands, which means the file is
 // not text; npos when there is none.
 std::size_t controlByteAt(std::string_view bytes);
+
+// Any table file read by the schedule's rules (a boreholes file too): its text in UTF-8, a workbook's
+// first sheet as the CSV it would be saved as; nothing, or why the bytes cannot be read.
+std::optional<ScheduleError> tableText(std::string_view bytes, std::string &text);
+// The records of such text that hold anything, the header's included, handed to `take` with their line;
+// `take` returns false to stop. The first error of the text's layout (an open quote), when there is one.
+std::optional<ScheduleError>
+forEachRecord(std::string_view text, char separator,
+              const std::function<bool(int line, const std::vector<std::string_view> &fields)> &take);
+// A cell without the blanks around it.
+std::string_view trimmedCell(std::string_view cell);
+// A column name as headers are compared: lower-case Latin letters, no blanks, ASCII brackets.
+std::string columnNameKey(std::string_view name);
 
 // A cell as messages quote it: at most 60 characters, a longer one cut with "…".
 std::string quotedCell(std::string_view cell);

@@ -1,0 +1,57 @@
+// Texts of the ground: the capacity methods and the piling processes, the boreholes file's columns and
+// its refusals, and a pile's profile's refusals.
+#pragma once
+
+#include <string_view>
+
+namespace saxolith::groundText
+{
+
+// The methods as schedules, books and results name them.
+inline constexpr std::string_view method8562 = "8.5.6-2";
+inline constexpr std::string_view method8561 = "8.5.6-1";
+inline constexpr std::string_view method539 = "5.3.9";
+// The clause each method follows.
+inline constexpr std::string_view clause8562 = "GB50007-2011 第 8.5.6 条 式 (8.5.6-2)";
+inline constexpr std::string_view clause8561 = "GB50007-2011 第 8.5.6 条 式 (8.5.6-1)";
+inline constexpr std::string_view clause539 = "JGJ 94-2008 第 5.3.9 条";
+
+// The piling processes (成桩工艺), with the English a schedule may give instead.
+inline constexpr std::string_view slurry = "泥浆护壁";
+inline constexpr std::string_view dry = "干作业";
+inline constexpr std::string_view grouted = "后注浆";
+inline constexpr std::string_view slurryEnglish = "slurry";
+inline constexpr std::string_view dryEnglish = "dry";
+inline constexpr std::string_view groutedEnglish = "grouted";
+
+// The boreholes file.
+inline constexpr std::string_view emptyFile = "钻孔表是空的";
+inline constexpr std::string_view noRows = "钻孔表只有列名行，没有土层";
+inline constexpr std::string_view unknownColumn =
+    "未知列名“{}”；可用列名：hole/钻孔、collar/孔口标高(m)、layer/层号、name/岩土名称、bottom/层底深度(m)、"
+    "qsia/qsia(kPa)、qsik/qsik(kPa)、qpa/qpa(kPa)、frk/frk(MPa)、integrity/完整程度";
+inline constexpr std::string_view missingColumn = "钻孔表缺少列 {}";
+// "{}" the column (both its names), then the cell.
+inline constexpr std::string_view notNumber = "{}“{}”不是数";
+inline constexpr std::string_view negative = "{}“{}”不能为负";
+inline constexpr std::string_view notPositive = "{}“{}”应大于 0";
+inline constexpr std::string_view noCollar = "钻孔 {} 的第一行缺少 {}";
+inline constexpr std::string_view collarDiffers = "孔口标高 {} m 与钻孔 {} 第一行（第 {} 行）的 {} m 不同";
+inline constexpr std::string_view depthNotIncreasing =
+    "层底深度 {} m 不大于钻孔 {} 上一层（第 {} 行）的 {} m";
+inline constexpr std::string_view repeatedLayer = "钻孔 {} 已有层号 {}（第 {} 行）";
+inline constexpr std::string_view badIntegrity = "完整程度“{}”应为 完整、较完整、较破碎 或 完整性指数";
+
+// A pile's profile.
+inline constexpr std::string_view missingHole = "钻孔 {} 不在钻孔表中";
+inline constexpr std::string_view missingLayer = "钻孔 {} 中没有持力层 {}";
+inline constexpr std::string_view topAboveCollar = "桩顶标高 {} m 高于钻孔 {} 的孔口标高 {} m";
+inline constexpr std::string_view topInBearing = "桩顶标高 {} m 不在持力层 {} 的层顶（标高 {} m）之上";
+inline constexpr std::string_view negativeSocket = "入岩深度 {} m 不能为负";
+inline constexpr std::string_view socketPastHole =
+    "入岩深度 {} m 深于钻孔 {}：持力层 {} 顶深 {} m，孔深 {} m";
+inline constexpr std::string_view socketPastLayer =
+    "入岩深度 {} m 超出持力层 {}：该层厚 {} m，桩端应在持力层中";
+inline constexpr std::string_view noFrk = "持力层 {} 没有 frk，5.3.9 要用岩石饱和单轴抗压强度";
+
+} // namespace saxolith::groundText
