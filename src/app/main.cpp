@@ -1,11 +1,12 @@
 // Starts the calculator: one main window on the input screen, with the project named on the command line.
-#include "pages/bundled_fonts.h"
 #include "gui/desktop.h"
+#include "gui/interface_font.h"
 #include "gui/main_window.h"
 #include "gui/project_session.h"
 #include "gui/qt_translations.h"
 #include "gui/screen_fit.h"
 #include "gui/window_size.h"
+#include "pages/bundled_fonts.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -38,6 +39,9 @@ int main(int argc, char *argv[])
     }
     saxolith::setUpDesktop(*app);
     saxolith::loadBundledFonts();
+    // Chosen on purpose, not left to whatever face the system falls back to, and fitted to the screens'
+    // fixed heights as each window shows.
+    saxolith::useInterfaceFont(*app, saxolith::interfaceFamilies(saxolith::systemFaces()));
     saxolith::installQtTranslations(QLocale::system(), app.get());
     QSettings settings(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
     saxolith::MainWindow window;

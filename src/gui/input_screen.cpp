@@ -1,7 +1,7 @@
 #include "gui/input_screen.h"
 
-#include "gui/window_services.h"
 #include "gui/widget_helpers.h"
+#include "gui/window_services.h"
 
 #include "core/capacity/field_check.h"
 #include "core/capacity/formulas.h"
@@ -16,6 +16,8 @@
 #include <QRadialGradient>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <optional>
 #include <span>
@@ -84,6 +86,27 @@ QPixmap logoStrip(QSize size)
     return strip;
 }
 
+// A radio button whose caption wraps inside its box when it is longer than one line.
+class WrappingRadioButton : public QRadioButton
+{
+  public:
+    using QRadioButton::QRadioButton;
+
+  protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_RadioButton, option);
+        const QRect room = style()->subElementRect(QStyle::SE_RadioButtonContents, &option, this);
+        style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                              option.palette, isEnabled(), caption, QPalette::WindowText);
+    }
+};
+
 // What a control of the input screen is made as.
 enum class Kind { Group, Label, Button, Radio, List, Field };
 // Where a control stands: on the screen itself or in one of its groups.
@@ -150,7 +173,8 @@ QWidget *makeControl(const ControlRow &row, QWidget *parent)
     case Kind::Button:
         return roundedButton(parent, row.text, row.radius, false);
     case Kind::Radio: {
-        auto *button = new QRadioButton(text, parent);
+        auto *button = (row.settings & Wrapped) != 0 ? new WrappingRadioButton(text, parent)
+                                                     : new QRadioButton(text, parent);
         if ((row.settings & Checked) != 0) {
             button->setChecked(true);
         }
@@ -237,7 +261,7 @@ void InputScreen::buildControls()
         {.kind = Kind::Field, .store = &store<&InputScreen::edt_frk>, .name = "edt_frk", .in = In::Rock, .place = {286, 67, 58, 32}, .text = inputText::frkStart, .font = bold, .settings = Numbers},
         // One character per line: the column is a single character wide.
         {.kind = Kind::Label, .store = &store<&InputScreen::lb_zhejianxishu>, .name = "lb_zhejianxishu", .in = In::Rock, .place = {8, 104, 20, 74}, .text = inputText::psiColumn, .font = Font{14, false}, .settings = Wrapped, .align = centred},
-        {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_zhidongzhishu>, .name = "rdb_zhidongzhishu", .in = In::Rock, .place = {32, 108, 217, 32}, .text = inputText::automaticPsi, .font = Font{14, false}, .settings = Checked, .group = rad2},
+        {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_zhidongzhishu>, .name = "rdb_zhidongzhishu", .in = In::Rock, .place = {32, 108, 217, 32}, .text = inputText::automaticPsi, .font = Font{14, false}, .settings = Checked | Wrapped, .group = rad2},
         {.kind = Kind::List, .store = &store<&InputScreen::cbe_zhishu>, .name = "cbe_zhishu", .in = In::Rock, .place = {264, 107, 80, 32}, .font = Font{14, true}, .settings = Editable, .items = integrity, .current = 1},
         {.kind = Kind::Radio, .store = &store<&InputScreen::rdb_rengongxishu>, .name = "rdb_rengongxishu", .in = In::Rock, .place = {32, 148, 217, 32}, .text = inputText::manualPsi, .font = Font{14, false}, .group = rad2},
         {.kind = Kind::List, .store = &store<&InputScreen::cbe_rengongxishu>, .name = "cbe_rengongxishu", .in = In::Rock, .place = {264, 147, 80, 32}, .font = Font{14, true}, .settings = Editable | Numbers | Disabled, .items = toList(inputText::manualPsiItems)},

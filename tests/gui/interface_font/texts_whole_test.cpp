@@ -3,6 +3,7 @@
 #include "../window_fixture.h"
 #include "gui/about_window.h"
 #include "gui/input_screen.h"
+#include "gui/interface_font.h"
 #include "gui/optimisation_screen.h"
 #include "gui/result_screen.h"
 
@@ -188,9 +189,7 @@ class TextsWhole : public ScratchWindowTest, public ::testing::WithParamInterfac
         ASSERT_TRUE(QFontDatabase::hasFamily(QString::fromLatin1(GetParam())))
             << GetParam() << " is not installed (tools/ensure-packages installs it)";
         m_kept = QApplication::font();
-        QFont font = m_kept;
-        font.setFamilies({QString::fromLatin1(GetParam())});
-        QApplication::setFont(font);
+        useInterfaceFont(*qApp, {QString::fromLatin1(GetParam())});
         ScratchWindowTest::SetUp();
     }
 
