@@ -1,4 +1,5 @@
 // Starts the calculator: one main window on the input screen, with the project named on the command line.
+#include "pages/bundled_fonts.h"
 #include "gui/desktop.h"
 #include "gui/interface_font.h"
 #include "gui/main_window.h"
@@ -6,7 +7,6 @@
 #include "gui/qt_translations.h"
 #include "gui/screen_fit.h"
 #include "gui/window_size.h"
-#include "pages/bundled_fonts.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "gui/input_screen.h"
 
-#include "gui/widget_helpers.h"
 #include "gui/window_services.h"
+#include "gui/widget_helpers.h"
 
 #include "core/capacity/field_check.h"
 #include "core/capacity/formulas.h"

@@ -74,8 +74,12 @@ bool faceDraws(const QString &family, const QString &text)
         return false;
     }
     QFont font(family);
-    // The face alone, without the glyphs the system would lend it.
+    // The face alone, without the glyphs the system would lend it, and itself, not a face standing in
+    // for a name (fontconfig answers "Sans Serif" with a face of its choice).
     font.setStyleStrategy(QFont::NoFontMerging);
+    if (QFontInfo(font).family().compare(family, Qt::CaseInsensitive) != 0) {
+        return false;
+    }
     const QFontMetrics metrics(font);
     const QList<uint> characters = text.toUcs4();
     return std::all_of(characters.begin(), characters.end(),
@@ -212,10 +216,12 @@ std::optional<int> wholeAt(const QFont &font, const TextPlace &place)
         return 0;
     }
     if (place.movable) {
-        const QRectF room(place.room);
-        const int shift = static_cast<int>(std::lround(room.center().y() - ink->center().y()));
-        if (inside(ink->translated(0, shift), place.room)) {
-            return shift;
+        // Moves by whole pixels: the one nearer the centre first, then the other side of it.
+        const qreal centring = QRectF(place.room).center().y() - ink->center().y();
+        for (const qreal shift : {std::round(centring), std::floor(centring), std::ceil(centring)}) {
+            if (inside(ink->translated(0, shift), place.room)) {
+                return static_cast<int>(shift);
+            }
         }
     }
     return std::nullopt;
@@ -247,7 +253,8 @@ const QString fitterName = QStringLiteral("saxolithTextFitter");
 SystemFaces systemFaces()
 {
     SystemFaces faces;
-    faces.uiFaces << QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    // The face the platform's interface font stands for ("Sans Serif" is a name, not a face).
+    faces.uiFaces << QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
 #ifdef Q_OS_WIN
     // The Chinese interface faces of Windows (8 and later, and Vista and 7).
     faces.uiFaces << QStringLiteral("Microsoft YaHei UI") << QStringLiteral("Microsoft YaHei");

@@ -6,6 +6,7 @@
 // Usage: saxolith-screenshots OUTPUT_DIR
 #include "gui/about_window.h"
 #include "gui/desktop.h"
+#include "gui/interface_font.h"
 #include "gui/main_window.h"
 #include "gui/window_services.h"
 #include "pages/report_pages.h"
@@ -80,6 +81,8 @@ int main(int argc, char *argv[])
     QTemporaryDir scratch;
     saxolith::setDocumentsFolderForTesting(scratch.path());
     saxolith::setUpDesktop(app);
+    // The face the program chooses, fitted as it is when the program runs.
+    saxolith::useInterfaceFont(app, saxolith::interfaceFamilies(saxolith::systemFaces()));
 
     saxolith::MainWindow window;
     window.move(40, 40);

@@ -218,6 +218,12 @@ TEST_P(TextsWhole, OnEveryScreen)
     expectWhole(input, "input screen with results");
     window->cbt_ViewClick();
     expectWhole(window->resultScreen(), "result screen");
+    QTest::mouseClick(window->resultScreen()->cbt_PageBook, Qt::LeftButton);
+    expectWhole(window->resultScreen(), "result screen on the table book");
+    QTest::mouseClick(window->resultScreen()->cbt_Exit, Qt::LeftButton);
+    // The labels of a rectangle's sides.
+    input->cbe_jmlx->setCurrentIndex(2);
+    expectWhole(input, "input screen on a rectangular pile");
     window->cbt_YouHuaClick();
     expectWhole(window->optimisationScreen(), "optimisation screen");
     window->cbt_CopyRightClick();
