@@ -38,9 +38,8 @@ inline long batchPeakResidentKb(pid_t process)
     return 0;
 }
 
-// One run of `program` with `arguments` (after the program's name), its output thrown away; with
-// `readWhole`, SAXOLITH_BATCH_READ_WHOLE set, the schedule read whole as before the run streamed.
-inline BatchRun runBatchProgram(const char *program, std::vector<std::string> arguments, bool readWhole = false)
+// One run of `program` with `arguments` (after the program's name), its output thrown away.
+inline BatchRun runBatchProgram(const char *program, std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), "saxolith-batch");
     std::vector<char *> argv;
@@ -55,9 +54,6 @@ inline BatchRun runBatchProgram(const char *program, std::vector<std::string> ar
         const int quiet = ::open("/dev/null", O_WRONLY);
         ::dup2(quiet, 1);
         ::dup2(quiet, 2);
-        if (readWhole) {
-            ::setenv("SAXOLITH_BATCH_READ_WHOLE", "1", 1);
-        }
         ::execv(program, argv.data());
         ::_exit(127);
     }

@@ -328,14 +328,12 @@ void batchProgram(benchmark::State &state)
 }
 BENCHMARK(batchProgram)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// One run of the batch program with `more` arguments after the schedule's; with `whole`, the schedule
-// read whole as before the run streamed.
-BatchRun measureBatch(const std::string &schedule, const std::string &folder, const std::vector<std::string> &more,
-                      bool whole)
+// One run of the batch program with `more` arguments after the schedule's.
+BatchRun measureBatch(const std::string &schedule, const std::string &folder, const std::vector<std::string> &more)
 {
     std::vector<std::string> arguments{schedule, "--out", folder};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    return runBatchProgram(SAXOLITH_BATCH_PROGRAM, std::move(arguments), whole);
+    return runBatchProgram(SAXOLITH_BATCH_PROGRAM, std::move(arguments));
 }
 
 // The same schedule as a workbook: ids and words as strings, numbers as numbers.
@@ -383,10 +381,9 @@ std::string utf16File(int rows)
 
 // What once took the whole book or the whole schedule, at `rows` piles: the project, the report as
 // .docx and as PDF, a workbook schedule and a UTF-16 one (the books and the results), each written as
-// the rows come (streamed) and from the whole book as before (whole), against the plain run of the CSV
-// schedule (the books and the results) in the same iteration: their times as ratios to the plain run's
-// and their peaks. Checked once: each ended as the schedule asks (exit code 1), the file is there and
-// whole, with an entry for each pile calculated.
+// the rows come, against the plain run of the CSV schedule (the books and the results) in the same
+// iteration: their times as ratios to the plain run's and their peaks. Checked once: each ended as the
+// schedule asks (exit code 1), the file is there and whole, with an entry for each pile calculated.
 enum class ScheduleForm { Csv, Workbook, Utf16 };
 struct BatchOutput {
     const char *name;
@@ -414,34 +411,29 @@ void batchOutput(benchmark::State &state)
     state.SetLabel(output.name);
     BatchRun plain;
     BatchRun streamed;
-    BatchRun whole;
     std::string problem;
     for (auto _ : state) {
-        plain = measureBatch(schedule, folder, {}, false);
-        for (const bool read : {false, true}) {
-            (read ? whole : streamed) =
-                measureBatch(other.empty() ? schedule : other, folder, output.arguments, read);
-            const std::string file = output.file.empty() ? project : folder + "/" + output.file;
-            std::ifstream in(file, std::ios::binary);
-            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            // The project names each calculated pile once; the files open as what they are.
-            int ids = 0;
-            for (std::size_t at = 0; (at = bytes.find("\"id\": ", at)) != std::string::npos; ++at) {
-                ++ids;
-            }
-            // Every eighth row is refused.
-            const bool complete =
-                output.file.empty()            ? ids == rows - rows / 8
-                : output.file.ends_with("pdf") ? bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n")
-                : output.form != ScheduleForm::Csv ? std::count(bytes.begin(), bytes.end(), '\n') == rows + 1
-                                                   : bytes.starts_with("PK");
-            if ((read ? whole : streamed).exitCode != 1 || !complete) {
-                problem = std::string(output.name) + (read ? " (whole)" : " (streamed)") + " ended with " +
-                          std::to_string((read ? whole : streamed).exitCode) + " and a file of " +
-                          std::to_string(bytes.size()) + " bytes";
-            }
-            std::filesystem::remove(project);
+        plain = measureBatch(schedule, folder, {});
+        streamed = measureBatch(other.empty() ? schedule : other, folder, output.arguments);
+        const std::string file = output.file.empty() ? project : folder + "/" + output.file;
+        std::ifstream in(file, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // The project names each calculated pile once; the files open as what they are.
+        int ids = 0;
+        for (std::size_t at = 0; (at = bytes.find("\"id\": ", at)) != std::string::npos; ++at) {
+            ++ids;
         }
+        // Every eighth row is refused.
+        const bool complete =
+            output.file.empty()            ? ids == rows - rows / 8
+            : output.file.ends_with("pdf") ? bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n")
+            : output.form != ScheduleForm::Csv ? std::count(bytes.begin(), bytes.end(), '\n') == rows + 1
+                                               : bytes.starts_with("PK");
+        if (streamed.exitCode != 1 || !complete) {
+            problem = std::string(output.name) + " ended with " + std::to_string(streamed.exitCode) +
+                      " and a file of " + std::to_string(bytes.size()) + " bytes";
+        }
+        std::filesystem::remove(project);
     }
     if (plain.exitCode != 1) {
         problem = "the plain run ended with " + std::to_string(plain.exitCode);
@@ -456,12 +448,9 @@ void batchOutput(benchmark::State &state)
     }
     state.counters["plain_s"] = plain.seconds;
     state.counters["streamed_s"] = streamed.seconds;
-    state.counters["whole_s"] = whole.seconds;
     state.counters["streamed_x_plain"] = streamed.seconds / plain.seconds;
-    state.counters["whole_x_plain"] = whole.seconds / plain.seconds;
     state.counters["plain_peak_MB"] = static_cast<double>(plain.peakKb) / 1024.0;
     state.counters["streamed_peak_MB"] = static_cast<double>(streamed.peakKb) / 1024.0;
-    state.counters["whole_peak_MB"] = static_cast<double>(whole.peakKb) / 1024.0;
     state.SetItemsProcessed(state.iterations() * rows);
 }
 BENCHMARK(batchOutput)
@@ -473,9 +462,8 @@ BENCHMARK(batchOutput)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
-// A schedule of `rows` piles that holds an error which refuses it, as saxolith-batch meets it, streamed
-// and read whole (as every such schedule was before the stream found its errors itself): wall times and
-// peaks. Checked once: both refused it (exit code 2) before they made the output folder.
+// A schedule of `rows` piles that holds an error which refuses it, as saxolith-batch meets it: wall time
+// and peak. Checked once: it was refused (exit code 2) before the output folder was made.
 struct RefusedSchedule {
     const char *name;
     int line;                 // the line the error is put on
@@ -516,24 +504,18 @@ void refusedSchedule(benchmark::State &state)
     }
     const std::string folder = schedule + ".out";
     BatchRun streamed;
-    BatchRun whole;
     for (auto _ : state) {
-        streamed = measureBatch(schedule, folder, {}, false);
-        whole = measureBatch(schedule, folder, {}, true);
+        streamed = measureBatch(schedule, folder, {});
     }
-    if (streamed.exitCode != 2 || whole.exitCode != 2 || std::filesystem::exists(folder)) {
-        state.SkipWithError(("the runs ended with " + std::to_string(streamed.exitCode) + " (streamed) and " +
-                             std::to_string(whole.exitCode) + " (whole)" +
+    if (streamed.exitCode != 2 || std::filesystem::exists(folder)) {
+        state.SkipWithError(("the run ended with " + std::to_string(streamed.exitCode) +
                              (std::filesystem::exists(folder) ? ", the output folder made" : ""))
                                 .c_str());
     }
     std::filesystem::remove_all(folder);
     std::filesystem::remove(schedule);
     state.counters["streamed_s"] = streamed.seconds;
-    state.counters["whole_s"] = whole.seconds;
-    state.counters["streamed_x_whole"] = streamed.seconds / whole.seconds;
     state.counters["streamed_peak_MB"] = static_cast<double>(streamed.peakKb) / 1024.0;
-    state.counters["whole_peak_MB"] = static_cast<double>(whole.peakKb) / 1024.0;
 }
 BENCHMARK(refusedSchedule)
     ->Args({0, 1'000'000})

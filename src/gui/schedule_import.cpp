@@ -22,6 +22,9 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace saxolith
 {
@@ -30,29 +33,53 @@ namespace
 {
 
 // The refused rows the summary lists by line before it only counts the rest.
-constexpr int listedRefusals = 10;
+constexpr std::size_t listedRefusals = 10;
 // The book's memos take about half a millisecond per entry to fill: beyond this the window would
 // stand still for seconds, and the command-line program is the better tool.
 constexpr std::size_t windowRowLimit = 5000;
 // From this many rows on the progress box shows at once: filling the memos follows the calculation.
 constexpr std::size_t longSchedule = 1000;
 
-QString summaryText(const ScheduleResult &result)
+// The book of the window, filled as the rows are calculated; of the rows, what the summary and the
+// input screen need.
+class WindowBook final : public ScheduleSink
+{
+  public:
+    WindowBook(CalculationBook &book, std::string time) : m_book(book), m_time(std::move(time)) {}
+
+    int record(const PileRecord &pile, std::string_view name) override { return m_book.record(pile, m_time, name); }
+    void take(const ScheduleRow &row, RowResult &result, bool typed) override
+    {
+        if (typed) {
+            m_lastTyped = &row;
+        }
+        if (result.end == RowEnd::Refused && m_refusals.size() < listedRefusals) {
+            m_refusals.push_back(refusedRowText(result));
+        }
+    }
+
+    // The last row that could be typed in (a row of the reading the rows came from); none when none could.
+    const ScheduleRow *lastTyped() const { return m_lastTyped; }
+    // The refused rows the summary lists, in order.
+    const std::vector<std::string> &refusals() const { return m_refusals; }
+
+  private:
+    CalculationBook &m_book;
+    std::string m_time;
+    const ScheduleRow *m_lastTyped = nullptr;
+    std::vector<std::string> m_refusals;
+};
+
+QString summaryText(const ScheduleTally &tally, const std::vector<std::string> &refusals)
 {
     QString text =
-        qs(fillIn(scheduleText::summary, {std::to_string(result.completed), std::to_string(result.refused)}));
-    int listed = 0;
-    for (const RowResult &row : result.rows) {
-        if (row.end != RowEnd::Refused) {
-            continue;
-        }
-        if (listed == listedRefusals) {
-            text += QLatin1Char('\n') +
-                    qs(fillIn(scheduleText::summaryMore, {std::to_string(result.refused - listed)}));
-            break;
-        }
-        text += QLatin1Char('\n') + qs(refusedRowText(row));
-        ++listed;
+        qs(fillIn(scheduleText::summary, {std::to_string(tally.completed), std::to_string(tally.refused)}));
+    for (const std::string &refusal : refusals) {
+        text += QLatin1Char('\n') + qs(refusal);
+    }
+    if (tally.refused > static_cast<int>(refusals.size())) {
+        text += QLatin1Char('\n') +
+                qs(fillIn(scheduleText::summaryMore, {std::to_string(tally.refused - static_cast<int>(refusals.size()))}));
     }
     return text;
 }
@@ -119,27 +146,30 @@ void importScheduleFile(MainWindow &window, const QString &path)
         progress.setValue(static_cast<int>(static_cast<double>(step) / progressSteps *
                                            static_cast<double>(reading.rows.size())));
     });
-    ScheduleResult result;
+    ScheduleTally tally;
+    std::optional<WindowBook> taken;
     const std::string time = currentTimeText().toStdString();
     const std::string codePage = systemCodePage();
     // The book fills on the worker; the result screen, not on show, reads it only once it is full.
     window.resultScreen()->recordCalculations([&](CalculationBook &book) {
-        result = runner.run([&](WorkRunner::Work &work) {
-            return calculateSchedule(
-                reading.rows, book, time,
-                [&work](std::size_t done, std::size_t total) { work.progress(done, total); }, codePage);
+        taken.emplace(book, time);
+        tally = runner.run([&](WorkRunner::Work &work) {
+            ReadRows rows(reading.rows, reading.chineseHeader);
+            ScheduleCalculator calculator(codePage);
+            return calculateRows(rows, calculator, *taken,
+                                 [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
         });
     });
     progress.reset();
 
-    if (result.lastTyped) {
-        window.inputScreen()->showImportedRow(rowInput(reading.rows[*result.lastTyped]).input);
+    if (const ScheduleRow *last = taken->lastTyped()) {
+        window.inputScreen()->showImportedRow(rowInput(*last).input);
     }
-    if (result.completed > 0) {
+    if (tally.completed > 0) {
         // As after a recorded calculation, even when the last row was refused: the book can be opened.
         window.inputScreen()->offerBook();
     }
-    showMessage(&window, summaryText(result));
+    showMessage(&window, summaryText(tally, taken->refusals()));
 }
 
 } // namespace saxolith

@@ -402,52 +402,68 @@ RowResult ScheduleCalculator::calculate(const ScheduleRow &scheduleRow, const Re
     return row;
 }
 
-ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
-                                 std::string_view timeText, const ScheduleProgress &progress,
-                                 std::string_view bookCodePage)
-{
-    ScheduleCalculator calculator(bookCodePage);
-    const RecordEntry record = [&](const PileRecord &pile, std::string_view name) {
-        return book.record(pile, timeText, name);
-    };
-    ScheduleResult result;
-    result.rows.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (progress && i % progressStep == 0) {
-            progress(i, rows.size());
-        }
-        bool typed = false;
-        const RowResult &row = result.rows.emplace_back(calculator.calculate(rows[i], record, typed));
-        if (typed) {
-            result.lastTyped = i;
-        }
-        ++(row.end == RowEnd::Refused ? result.refused : result.completed);
-    }
-    if (progress) {
-        progress(rows.size(), rows.size());
-    }
-    return result;
-}
-
-ScheduleTally streamSchedule(ScheduleStream &stream, ScheduleCalculator &calculator, const RecordEntry &record,
-                             const RowTaker &take, const ScheduleProgress &progress)
+ScheduleTally calculateRows(ScheduleRows &rows, ScheduleCalculator &calculator, ScheduleSink &sink,
+                            const ScheduleProgress &progress)
 {
     ScheduleTally tally;
-    const std::size_t total = stream.rowCount();
-    ScheduleRow row;
-    for (std::size_t done = 0; stream.next(row); ++done) {
+    const std::size_t total = rows.rowCount();
+    const RecordEntry record = [&sink](const PileRecord &pile, std::string_view name) {
+        return sink.record(pile, name);
+    };
+    std::size_t done = 0;
+    for (const ScheduleRow *row; (row = rows.next()) != nullptr; ++done) {
         if (progress && done % progressStep == 0) {
             progress(done, total);
         }
         bool typed = false;
-        const RowResult result = calculator.calculate(row, record, typed);
+        RowResult result = calculator.calculate(*row, record, typed);
         ++(result.end == RowEnd::Refused ? tally.refused : tally.completed);
-        take(row, result);
+        sink.take(*row, result, typed);
     }
     if (progress) {
         progress(total, total);
     }
     return tally;
+}
+
+ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
+                                 std::string_view timeText, const ScheduleProgress &progress,
+                                 std::string_view bookCodePage)
+{
+    // Every row's result kept, and the entries in the book.
+    class Keep final : public ScheduleSink
+    {
+      public:
+        Keep(CalculationBook &book, std::string_view timeText, ScheduleResult &result)
+            : m_book(book), m_timeText(timeText), m_result(result)
+        {
+        }
+        int record(const PileRecord &pile, std::string_view name) override
+        {
+            return m_book.record(pile, m_timeText, name);
+        }
+        void take(const ScheduleRow &, RowResult &row, bool typed) override
+        {
+            if (typed) {
+                m_result.lastTyped = m_result.rows.size();
+            }
+            m_result.rows.push_back(std::move(row));
+        }
+
+      private:
+        CalculationBook &m_book;
+        std::string_view m_timeText;
+        ScheduleResult &m_result;
+    };
+    ScheduleResult result;
+    result.rows.reserve(rows.size());
+    ReadRows read(rows, false);
+    ScheduleCalculator calculator(bookCodePage);
+    Keep keep(book, timeText, result);
+    const ScheduleTally tally = calculateRows(read, calculator, keep, progress);
+    result.completed = tally.completed;
+    result.refused = tally.refused;
+    return result;
 }
 
 std::string refusedRowText(const RowResult &row)

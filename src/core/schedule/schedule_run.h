@@ -143,13 +143,69 @@ struct ScheduleTally {
     int completed = 0;
     int refused = 0;
 };
-// Takes each row of a streamed run with its result, as it is calculated.
-using RowTaker = std::function<void(const ScheduleRow &row, const RowResult &result)>;
 
-// Calculates each row `stream` gives (after its check) as calculateSchedule does, a completed one
-// recorded through `record`, and hands it to `take`; nothing of a finished row is kept.
-ScheduleTally streamSchedule(ScheduleStream &stream, ScheduleCalculator &calculator, const RecordEntry &record,
-                             const RowTaker &take, const ScheduleProgress &progress = {});
+// Where a run's rows come from, one at a time and in order: a schedule read a piece at a time, or read
+// whole where it must be (the window's import, a file the stream leaves to the whole reading).
+class ScheduleRows
+{
+  public:
+    virtual ~ScheduleRows() = default;
+    // The next row, kept until the next call; nullptr after the last, or once reading failed.
+    virtual const ScheduleRow *next() = 0;
+    virtual std::size_t rowCount() const = 0;
+    // Whether the header names any column in Chinese.
+    virtual bool chineseHeader() const = 0;
+    // Whether the file could not be read again as it was read before the run.
+    virtual bool failed() const { return false; }
+};
+
+// The rows of a whole reading.
+class ReadRows final : public ScheduleRows
+{
+  public:
+    ReadRows(const std::vector<ScheduleRow> &rows, bool chineseHeader) : m_rows(rows), m_chinese(chineseHeader) {}
+    const ScheduleRow *next() override { return m_at < m_rows.size() ? &m_rows[m_at++] : nullptr; }
+    std::size_t rowCount() const override { return m_rows.size(); }
+    bool chineseHeader() const override { return m_chinese; }
+
+  private:
+    const std::vector<ScheduleRow> &m_rows;
+    bool m_chinese;
+    std::size_t m_at = 0;
+};
+
+// The rows of a stream, once its check has passed.
+class StreamRows final : public ScheduleRows
+{
+  public:
+    explicit StreamRows(ScheduleStream &stream) : m_stream(stream) {}
+    const ScheduleRow *next() override { return m_stream.next(m_row) ? &m_row : nullptr; }
+    std::size_t rowCount() const override { return m_stream.rowCount(); }
+    bool chineseHeader() const override { return m_stream.chineseHeader(); }
+    bool failed() const override { return m_stream.failed(); }
+
+  private:
+    ScheduleStream &m_stream;
+    ScheduleRow m_row;
+};
+
+// What a run does with its rows: the book of the window, or the files of saxolith-batch.
+class ScheduleSink
+{
+  public:
+    virtual ~ScheduleSink() = default;
+    // Records a completed row's calculation under the pile's name (empty: none); the entry number the
+    // book gives it.
+    virtual int record(const PileRecord &pile, std::string_view pileName) = 0;
+    // Each row with its result, after its record; `typed`: whether it could be typed in at all (the input
+    // screen is left showing the last such row). The result may be moved from.
+    virtual void take(const ScheduleRow &row, RowResult &result, bool typed) = 0;
+};
+
+// The one row taker: calculates each row `rows` gives as the calculate command does and hands it to
+// `sink`; nothing of a finished row is kept here.
+ScheduleTally calculateRows(ScheduleRows &rows, ScheduleCalculator &calculator, ScheduleSink &sink,
+                            const ScheduleProgress &progress = {});
 
 // "第 3 行：" and the row's note, as refused rows are listed.
 std::string refusedRowText(const RowResult &row);
