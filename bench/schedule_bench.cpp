@@ -329,7 +329,8 @@ void batchProgram(benchmark::State &state)
 BENCHMARK(batchProgram)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // One run of the batch program with `more` arguments after the schedule's.
-BatchRun measureBatch(const std::string &schedule, const std::string &folder, const std::vector<std::string> &more)
+BatchRun measureBatch(const std::string &schedule, const std::string &folder,
+                      const std::vector<std::string> &more)
 {
     std::vector<std::string> arguments{schedule, "--out", folder};
     arguments.insert(arguments.end(), more.begin(), more.end());
@@ -425,8 +426,8 @@ void batchOutput(benchmark::State &state)
         }
         // Every eighth row is refused.
         const bool complete =
-            output.file.empty()            ? ids == rows - rows / 8
-            : output.file.ends_with("pdf") ? bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n")
+            output.file.empty()                ? ids == rows - rows / 8
+            : output.file.ends_with("pdf")     ? bytes.starts_with("%PDF") && bytes.ends_with("%%EOF\n")
             : output.form != ScheduleForm::Csv ? std::count(bytes.begin(), bytes.end(), '\n') == rows + 1
                                                : bytes.starts_with("PK");
         if (streamed.exitCode != 1 || !complete) {

@@ -36,7 +36,6 @@ constexpr int allCompleted = 0;
 constexpr int someRefused = 1;
 constexpr int failed = 2;
 
-
 // Messages are UTF-8 inside; the terminal reads the locale's character set.
 class Console final : public RunMessages
 {
@@ -123,7 +122,8 @@ int writeTemplate(const BatchOptions &options, Console &console)
 int runSchedule(const BatchOptions &options, Console &console, int &argc, char **argv)
 {
     PdfRunPages pages(argc, argv);
-    const RunContext context{console, console.codePage(), [] { return currentTimeText().toStdString(); }, &pages};
+    const RunContext context{console, console.codePage(), [] { return currentTimeText().toStdString(); },
+                             &pages};
     switch (saxolith::runSchedule(options, context)) {
     case RunEnd::AllCompleted:
         return allCompleted;

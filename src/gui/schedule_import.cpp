@@ -47,7 +47,10 @@ class WindowBook final : public ScheduleSink
   public:
     WindowBook(CalculationBook &book, std::string time) : m_book(book), m_time(std::move(time)) {}
 
-    int record(const PileRecord &pile, std::string_view name) override { return m_book.record(pile, m_time, name); }
+    int record(const PileRecord &pile, std::string_view name) override
+    {
+        return m_book.record(pile, m_time, name);
+    }
     void take(const ScheduleRow &row, RowResult &result, bool typed) override
     {
         if (typed) {
@@ -79,7 +82,8 @@ QString summaryText(const ScheduleTally &tally, const std::vector<std::string> &
     }
     if (tally.refused > static_cast<int>(refusals.size())) {
         text += QLatin1Char('\n') +
-                qs(fillIn(scheduleText::summaryMore, {std::to_string(tally.refused - static_cast<int>(refusals.size()))}));
+                qs(fillIn(scheduleText::summaryMore,
+                          {std::to_string(tally.refused - static_cast<int>(refusals.size()))}));
     }
     return text;
 }
@@ -156,8 +160,9 @@ void importScheduleFile(MainWindow &window, const QString &path)
         tally = runner.run([&](WorkRunner::Work &work) {
             ReadRows rows(reading.rows, reading.chineseHeader);
             ScheduleCalculator calculator(codePage);
-            return calculateRows(rows, calculator, *taken,
-                                 [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
+            return calculateRows(rows, calculator, *taken, [&work](std::size_t done, std::size_t total) {
+                work.progress(done, total);
+            });
         });
     });
     progress.reset();

@@ -4,41 +4,115 @@
 #include "core/text/number_text.h"
 #include "core/texts/batch.h"
 
+#include <algorithm>
+#include <array>
+
 namespace saxolith
 {
 
 namespace
 {
 
-// One of the report's options; nothing when its value is understood.
-std::optional<std::string> reportOption(const std::string &option, const std::string &value,
-                                        BatchOptions &options)
+using Problem = std::optional<std::string>;
+
+// One option of the command line: its name, whether a value follows it ("--out DIR" or "--out=DIR"), and
+// what it sets (a value given to an option that takes none is passed over). An option is added here and
+// in BatchOptions, and used where the run needs it.
+struct OptionRow {
+    std::string_view name;
+    bool takesValue;
+    Problem (*apply)(const std::string &value, BatchOptions &options);
+};
+
+Problem number(const std::string &option, const std::string &value, double &into)
 {
-    ReportSettings &settings = options.reportSettings;
-    if (option == "--report") {
-        if (value == "pdf" || value == "PDF") {
-            options.report = ReportFormat::Pdf;
-        } else if (value == "docx" || value == "DOCX") {
-            options.report = ReportFormat::Docx;
-        } else {
-            return std::string(batchText::unknownReport) + value;
-        }
-    } else if (option == "--project-name") {
-        settings.titleBlock.projectName = value;
-    } else if (option == "--concrete") {
-        settings.concreteGrade = value;
-        if (const ConcreteGrade *grade = concreteGradeByName(value)) {
-            settings.concreteGrade = std::string(grade->name);
-        }
-    } else {
-        const std::optional<double> number = strictNumber(value);
-        if (!number) {
-            return option + " " + std::string(batchText::notANumber) + value;
-        }
-        (option == "--psic" ? settings.psiC : settings.gamma) = *number;
+    const std::optional<double> given = strictNumber(value);
+    if (!given) {
+        return option + " " + std::string(batchText::notANumber) + value;
     }
+    into = *given;
     return std::nullopt;
 }
+
+constexpr std::array<OptionRow, 14> optionRows{{
+    {"--help", false,
+     [](const std::string &, BatchOptions &o) -> Problem {
+         o.help = true;
+         return {};
+     }},
+    {"-h", false,
+     [](const std::string &, BatchOptions &o) -> Problem {
+         o.help = true;
+         return {};
+     }},
+    {"--version", false,
+     [](const std::string &, BatchOptions &o) -> Problem {
+         o.version = true;
+         return {};
+     }},
+    {"--template", false,
+     [](const std::string &, BatchOptions &o) -> Problem {
+         o.templateWanted = true;
+         return {};
+     }},
+    {"--pdf", false,
+     [](const std::string &, BatchOptions &o) -> Problem {
+         o.pdf = true;
+         return {};
+     }},
+    {"--xlsx", false,
+     [](const std::string &, BatchOptions &o) -> Problem {
+         o.xlsx = true;
+         return {};
+     }},
+    {"--report", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         if (value == "pdf" || value == "PDF") {
+             o.report = ReportFormat::Pdf;
+         } else if (value == "docx" || value == "DOCX") {
+             o.report = ReportFormat::Docx;
+         } else {
+             return std::string(batchText::unknownReport) + value;
+         }
+         return std::nullopt;
+     }},
+    {"--project-name", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         o.reportSettings.titleBlock.projectName = value;
+         return {};
+     }},
+    {"--concrete", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         const ConcreteGrade *grade = concreteGradeByName(value);
+         o.reportSettings.concreteGrade = grade != nullptr ? std::string(grade->name) : value;
+         return std::nullopt;
+     }},
+    {"--psic", true,
+     [](const std::string &value, BatchOptions &o) {
+         return number("--psic", value, o.reportSettings.psiC);
+     }},
+    {"--gamma", true,
+     [](const std::string &value, BatchOptions &o) {
+         return number("--gamma", value, o.reportSettings.gamma);
+     }},
+    {"--out", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         o.outFolder = value;
+         return {};
+     }},
+    {"--project", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         o.project = value;
+         return {};
+     }},
+    {"--encoding", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         if (!(o.codePage = codePageByName(value))) {
+             return std::string(batchText::unknownEncoding) + value;
+         }
+         return std::nullopt;
+     }},
+}};
 
 } // namespace
 
@@ -67,50 +141,23 @@ std::optional<std::string> parseBatchOptions(const std::vector<std::string> &arg
             value = arg.substr(arg.find('=') + 1);
             arg.erase(arg.find('='));
         }
-        const auto takeValue = [&]() -> std::optional<std::string> {
-            if (value) {
-                return value;
+        const auto row = std::find_if(optionRows.begin(), optionRows.end(),
+                                      [&arg](const OptionRow &option) { return option.name == arg; });
+        if (row == optionRows.end()) {
+            if (arg.size() > 1 && arg.starts_with("-")) {
+                return std::string(batchText::unknownOption) + arg;
             }
-            if (i + 1 < arguments.size()) {
-                return arguments[++i];
-            }
-            return std::nullopt;
-        };
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--template") {
-            options.templateWanted = true;
-        } else if (arg == "--pdf") {
-            options.pdf = true;
-        } else if (arg == "--xlsx") {
-            options.xlsx = true;
-        } else if (arg == "--report" || arg == "--project-name" || arg == "--concrete" || arg == "--psic" ||
-                   arg == "--gamma") {
-            const auto given = takeValue();
-            if (!given) {
-                return std::string(batchText::missingValue) + arg;
-            }
-            if (auto problem = reportOption(arg, *given, options)) {
-                return problem;
-            }
-        } else if (arg == "--out" || arg == "--encoding" || arg == "--project") {
-            const auto given = takeValue();
-            if (!given) {
-                return std::string(batchText::missingValue) + arg;
-            }
-            if (arg == "--out") {
-                options.outFolder = *given;
-            } else if (arg == "--project") {
-                options.project = *given;
-            } else if (!(options.codePage = codePageByName(*given))) {
-                return std::string(batchText::unknownEncoding) + *given;
-            }
-        } else if (arg.size() > 1 && arg.starts_with("-")) {
-            return std::string(batchText::unknownOption) + arg;
-        } else {
             positional.push_back(arg);
+            continue;
+        }
+        if (row->takesValue && !value) {
+            if (i + 1 == arguments.size()) {
+                return std::string(batchText::missingValue) + arg;
+            }
+            value = arguments[++i];
+        }
+        if (auto problem = row->apply(row->takesValue ? *value : std::string(), options)) {
+            return problem;
         }
     }
     if (const auto problem = reportSettingsProblem(options.reportSettings)) {

@@ -195,8 +195,8 @@ class BookEntryThread
 
 // A workbook schedule's first sheet as the CSV text it is read as, written as the sheet is unpacked into
 // a scratch file of the system's temporary folder (removed with this), for the run to read a piece at a
-// time as a CSV schedule: the same rows. Nothing when the file is no workbook or its sheet cannot be read (the whole reading then
-// gives the reason).
+// time as a CSV schedule: the same rows. Nothing when the file is no workbook or its sheet cannot be read
+// (the whole reading then gives the reason).
 class SheetScratch
 {
   public:
@@ -295,7 +295,8 @@ class ScheduleInput
             messages.error(options.schedule, scheduleErrorText(*m_reading.error));
             return false;
         }
-        for (auto row = m_reading.rows.rbegin(); !options.project.empty() && row != m_reading.rows.rend(); ++row) {
+        for (auto row = m_reading.rows.rbegin(); !options.project.empty() && row != m_reading.rows.rend();
+             ++row) {
             if (RowInput typed = rowInput(*row); typed.refusal.empty()) {
                 m_lastTyped = std::move(typed.input);
                 break;
@@ -406,8 +407,9 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
     : m_options(options), m_messages(context.messages), m_pages(context.pages), m_generation(generation),
       m_codePage(options.codePage.value_or(context.codePage)), m_timeText(context.timeText()),
       m_textLinesPath(generation.scratchPath("text-lines")), m_textEncoding(m_codePage),
-      m_text([this](std::string_view bytes) { return m_options.pdf ? toTextLines(bytes) : toTextBook(bytes); },
-             options.pdf ? std::string_view("UTF-8") : std::string_view(m_codePage)),
+      m_text(
+          [this](std::string_view bytes) { return m_options.pdf ? toTextLines(bytes) : toTextBook(bytes); },
+          options.pdf ? std::string_view("UTF-8") : std::string_view(m_codePage)),
       m_spoolPath(generation.scratchPath("table-rows")), m_spool(m_spoolPath, std::ios::binary),
       m_refusalsPath(generation.scratchPath("refused-rows")), m_refusals(m_refusalsPath, std::ios::binary),
       m_books(
@@ -417,7 +419,8 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
               return static_cast<bool>(m_spool);
           },
           m_timeText),
-      m_csv([this](std::string_view bytes) { return m_csvSave.write(bytes); }), m_results(options.reportSettings),
+      m_csv([this](std::string_view bytes) { return m_csvSave.write(bytes); }),
+      m_results(options.reportSettings),
       m_bookEntries([this](const PileRecord &pile, std::string_view name) { m_books.record(pile, name); })
 {
     if (options.pdf) {
@@ -455,7 +458,8 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
 int RunFiles::record(const PileRecord &pile, std::string_view name)
 {
     if (m_projectWriter) {
-        m_projectWriter->appendEntry(m_project->buffer(), BookEntry{pile.input, std::string(name), m_timeText});
+        m_projectWriter->appendEntry(m_project->buffer(),
+                                     BookEntry{pile.input, std::string(name), m_timeText});
         m_project->pass();
     }
     if (m_reportSpool) {
@@ -681,7 +685,8 @@ RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
         return RunEnd::Failed;
     }
     bool written = files.finish();
-    messages.out(fillIn(scheduleText::summary, {std::to_string(tally.completed), std::to_string(tally.refused)}));
+    messages.out(
+        fillIn(scheduleText::summary, {std::to_string(tally.completed), std::to_string(tally.refused)}));
     if (written) {
         if (const auto error = generation.commit()) {
             messages.error({}, generation.shown(*error));

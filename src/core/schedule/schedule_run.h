@@ -163,7 +163,10 @@ class ScheduleRows
 class ReadRows final : public ScheduleRows
 {
   public:
-    ReadRows(const std::vector<ScheduleRow> &rows, bool chineseHeader) : m_rows(rows), m_chinese(chineseHeader) {}
+    ReadRows(const std::vector<ScheduleRow> &rows, bool chineseHeader)
+        : m_rows(rows), m_chinese(chineseHeader)
+    {
+    }
     const ScheduleRow *next() override { return m_at < m_rows.size() ? &m_rows[m_at++] : nullptr; }
     std::size_t rowCount() const override { return m_rows.size(); }
     bool chineseHeader() const override { return m_chinese; }
