@@ -1,12 +1,13 @@
 #include "gui/book_file_commands.h"
 
+#include "gui/file_commands.h"
 #include "gui/file_dialog.h"
-#include "gui/window_services.h"
 #include "gui/print_preview.h"
 #include "gui/result_screen.h"
 #include "gui/save_command.h"
 #include "gui/saved_notice.h"
 #include "gui/widget_helpers.h"
+#include "gui/window_services.h"
 
 #include "pages/book_pages.h"
 #include "core/book/book_file.h"
@@ -27,14 +28,14 @@ namespace saxolith
 namespace
 {
 
-class BookCommands : public QObject
+class BookCommands : public FileCommands
 {
   public:
-    explicit BookCommands(ResultScreen *screen) : QObject(screen), m_screen(screen)
+    explicit BookCommands(ResultScreen *screen) : FileCommands(screen, screen->commands()), m_screen(screen)
     {
-        m_saveAs = command(CommandId::BookSaveAs, [this] { saveAs(); });
-        m_exportPdf = command(CommandId::BookExportPdf, [this] { exportPdf(); });
-        m_print = command(CommandId::BookPrint, [this] { print(); });
+        answer(CommandId::BookSaveAs, [this] { saveAs(); });
+        answer(CommandId::BookExportPdf, [this] { exportPdf(); });
+        answer(CommandId::BookPrint, [this] { print(); });
         for (QPlainTextEdit *memo : {screen->meo_jisuanjieguo_Doc, screen->meo_jisuanjieguo_Xls}) {
             connect(memo, &QPlainTextEdit::textChanged, this, &BookCommands::updateEnabled);
         }
@@ -42,20 +43,7 @@ class BookCommands : public QObject
     }
 
   private:
-    QAction *command(CommandId id, const std::function<void()> &run)
-    {
-        QAction *action = m_screen->commands().action(id);
-        connect(action, &QAction::triggered, this, run);
-        return action;
-    }
-
-    void updateEnabled()
-    {
-        const bool any = !m_screen->book().empty();
-        for (QAction *action : {m_saveAs, m_exportPdf, m_print}) {
-            action->setEnabled(any);
-        }
-    }
+    void updateEnabled() { enableAll(!m_screen->book().empty()); }
 
     // The form on display and its lines; nothing while the book is empty.
     std::optional<BookForm> shownForm() const
@@ -68,36 +56,40 @@ class BookCommands : public QObject
         return form == BookForm::Text ? m_screen->book().textLines() : m_screen->book().tableLines();
     }
 
-    QString askPath(std::string_view caption, std::string_view filter, BookForm form) const
+    // The form on display and where its copy goes; nothing while the book is empty or when the user
+    // took the question back.
+    struct Target {
+        BookForm form;
+        QString path;
+    };
+    std::optional<Target> askTarget(std::string_view caption, std::string_view filter) const
     {
-        return askCopyPath(m_screen, caption, bookFileName(form), {qs(filter)});
+        const std::optional<BookForm> form = shownForm();
+        if (!form) {
+            return std::nullopt;
+        }
+        const QString path = askCopyPath(m_screen, caption, bookFileName(*form), {qs(filter)});
+        if (path.isEmpty()) {
+            return std::nullopt;
+        }
+        return Target{*form, path};
     }
 
     void saveAs()
     {
-        const std::optional<BookForm> form = shownForm();
-        if (!form) {
-            return;
+        if (const std::optional<Target> to = askTarget(exportText::saveAs, exportText::textFilter)) {
+            // The very bytes of 保存, only elsewhere; the unsaved state belongs to 保存's own file.
+            showWriteEnd(m_screen, saveBookFile(filePathBytes(to->path), lines(to->form), systemCodePage()),
+                         to->path);
         }
-        const QString path = askPath(exportText::saveAs, exportText::textFilter, *form);
-        if (path.isEmpty()) {
-            return;
-        }
-        // The very bytes of 保存, only elsewhere; the unsaved state belongs to 保存's own file.
-        showWriteEnd(m_screen, saveBookFile(filePathBytes(path), lines(*form), systemCodePage()), path);
     }
 
     void exportPdf()
     {
-        const std::optional<BookForm> form = shownForm();
-        if (!form) {
-            return;
+        if (const std::optional<Target> to = askTarget(exportText::exportPdf, exportText::pdfFilter)) {
+            showWriteEnd(m_screen, writeBookPdf(lines(to->form), to->form, filePathBytes(to->path)),
+                         to->path);
         }
-        const QString path = askPath(exportText::exportPdf, exportText::pdfFilter, *form);
-        if (path.isEmpty()) {
-            return;
-        }
-        showWriteEnd(m_screen, writeBookPdf(lines(*form), *form, filePathBytes(path)), path);
     }
 
     void print()
@@ -113,9 +105,6 @@ class BookCommands : public QObject
     }
 
     ResultScreen *m_screen;
-    QAction *m_saveAs = nullptr;
-    QAction *m_exportPdf = nullptr;
-    QAction *m_print = nullptr;
 };
 
 } // namespace

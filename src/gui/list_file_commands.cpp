@@ -1,13 +1,14 @@
 #include "gui/list_file_commands.h"
 
 #include "gui/candidate_model.h"
+#include "gui/file_commands.h"
 #include "gui/file_dialog.h"
 #include "gui/optimisation_screen.h"
-#include "gui/window_services.h"
 #include "gui/report_dialog.h"
 #include "gui/save_command.h"
 #include "gui/saved_notice.h"
 #include "gui/widget_helpers.h"
+#include "gui/window_services.h"
 #include "gui/work_runner.h"
 
 #include "core/optimise/list_export.h"
@@ -32,15 +33,16 @@ constexpr int progressDelayMs = 200;
 
 enum class ExportKind { Excel, Csv };
 
-class ListCommands : public QObject
+class ListCommands : public FileCommands
 {
   public:
-    explicit ListCommands(OptimisationScreen *screen) : QObject(screen), m_screen(screen)
+    explicit ListCommands(OptimisationScreen *screen)
+        : FileCommands(screen, screen->commands()), m_screen(screen)
     {
         new ProgressBarDisplay(m_runner, screen->pb_YH_jingdu, progressDelayMs);
-        m_saveAs = command(CommandId::ListSaveAs, [this] { saveAs(); });
-        m_exportExcel = command(CommandId::ListExportExcel, [this] { exportList(ExportKind::Excel); });
-        m_exportCsv = command(CommandId::ListExportCsv, [this] { exportList(ExportKind::Csv); });
+        answer(CommandId::ListSaveAs, [this] { saveAs(); });
+        answer(CommandId::ListExportExcel, [this] { exportList(ExportKind::Excel); });
+        answer(CommandId::ListExportCsv, [this] { exportList(ExportKind::Csv); });
         for (QTableView *list : {screen->Grid2_Youhuajieguo, screen->Grid3_Youhuasaixuan}) {
             list->installEventFilter(this);
         }
@@ -71,13 +73,6 @@ class ListCommands : public QObject
         return qobject_cast<const CandidateModel *>(m_screen->Grid3_Youhuasaixuan->model());
     }
 
-    QAction *command(CommandId id, const std::function<void()> &run)
-    {
-        QAction *action = m_screen->commands().action(id);
-        connect(action, &QAction::triggered, this, run);
-        return action;
-    }
-
     // The list on show, as the save command picks it; nothing when it has no row.
     const CandidateModel *shownModel(ListFileKind *kind = nullptr) const
     {
@@ -91,17 +86,27 @@ class ListCommands : public QObject
         return shown.model;
     }
 
-    void updateEnabled()
-    {
-        const bool any = shownModel() != nullptr;
-        for (QAction *action : {m_saveAs, m_exportExcel, m_exportCsv}) {
-            action->setEnabled(any);
-        }
-    }
+    void updateEnabled() { enableAll(shownModel() != nullptr); }
 
-    QString askPath(std::string_view caption, ListFileKind kind, QStringList filters) const
+    // The list on show and where its copy goes; nothing when it has no row or when the user took the
+    // question back.
+    struct Target {
+        const CandidateModel *model;
+        ListFileKind kind;
+        QString path;
+    };
+    std::optional<Target> askTarget(std::string_view caption, QStringList filters) const
     {
-        return askCopyPath(m_screen, caption, listFileName(kind), std::move(filters));
+        ListFileKind kind = ListFileKind::Raw;
+        const CandidateModel *model = shownModel(&kind);
+        if (model == nullptr) {
+            return std::nullopt;
+        }
+        const QString path = askCopyPath(m_screen, caption, listFileName(kind), std::move(filters));
+        if (path.isEmpty()) {
+            return std::nullopt;
+        }
+        return Target{model, kind, path};
     }
 
     // Runs an export on the worker over rows nobody changes meanwhile.
@@ -114,45 +119,39 @@ class ListCommands : public QObject
 
     void saveAs()
     {
-        ListFileKind kind = ListFileKind::Raw;
-        const CandidateModel *model = shownModel(&kind);
-        if (model == nullptr) {
-            return;
-        }
-        const QString path = askPath(exportText::saveAs, kind, {qs(exportText::textFilter)});
-        if (path.isEmpty()) {
+        const std::optional<Target> to = askTarget(exportText::saveAs, {qs(exportText::textFilter)});
+        if (!to) {
             return;
         }
         // The very bytes of 存盘, only elsewhere.
-        const CandidateList rows = model->list();
+        const CandidateList rows = to->model->list();
         const std::string timeText = currentTimeText().toStdString();
         const std::string codePage = systemCodePage();
-        const std::string target = filePathBytes(path);
-        showWriteEnd(m_screen, runWithProgress(
-                   [&](const ExportProgress &) { return saveListFile(target, rows, kind, timeText, codePage); }),
-               path);
+        const std::string target = filePathBytes(to->path);
+        const ListFileKind kind = to->kind;
+        showWriteEnd(m_screen, runWithProgress([&](const ExportProgress &) {
+                         return saveListFile(target, rows, kind, timeText, codePage);
+                     }),
+                     to->path);
     }
 
     void exportList(ExportKind preferred)
     {
-        ListFileKind kind = ListFileKind::Raw;
-        const CandidateModel *model = shownModel(&kind);
-        if (model == nullptr) {
-            return;
-        }
         QStringList filters{qs(exportText::excelFilter), qs(exportText::csvFilter)};
         if (preferred == ExportKind::Csv) {
             filters.swapItemsAt(0, 1);
         }
-        const QString path = askPath(
-            preferred == ExportKind::Csv ? exportText::exportCsv : exportText::exportExcel, kind, filters);
-        if (path.isEmpty()) {
+        const std::optional<Target> to = askTarget(
+            preferred == ExportKind::Csv ? exportText::exportCsv : exportText::exportExcel, filters);
+        if (!to) {
             return;
         }
+        const QString &path = to->path;
+        const ListFileKind kind = to->kind;
         const bool csv = QFileInfo(path).suffix().compare(filterExtension(qs(exportText::csvFilter)),
                                                           Qt::CaseInsensitive) == 0;
         // A snapshot: the worker reads rows that nothing on screen can change under it.
-        const CandidateList rows = model->list();
+        const CandidateList rows = to->model->list();
         const std::string target = filePathBytes(path);
         const std::string_view sheet =
             kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet;
@@ -170,9 +169,6 @@ class ListCommands : public QObject
 
     OptimisationScreen *m_screen;
     WorkRunner m_runner;
-    QAction *m_saveAs = nullptr;
-    QAction *m_exportExcel = nullptr;
-    QAction *m_exportCsv = nullptr;
 };
 
 } // namespace
