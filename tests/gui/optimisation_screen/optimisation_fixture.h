@@ -87,6 +87,15 @@ class OptimisationTest : public ScratchWindowTest
         QCoreApplication::processEvents();
     }
 
+    // Types `text` into an option cell, does `then`, and types the cell's earlier text back.
+    template <typename Then> void withOptionText(int row, int column, const QString &text, Then then)
+    {
+        const QString before = options()->item(row, column)->text();
+        editOption(row, column, text);
+        then();
+        editOption(row, column, before);
+    }
+
     void clickOption(int row, int column)
     {
         QTableWidget *grid = options();

@@ -12,6 +12,14 @@ namespace saxolith::test
 namespace
 {
 
+// An option cell's text, and the message a run with it shows.
+struct OptionCase {
+    int row;
+    int column;
+    const char *text;
+    const char *message;
+};
+
 TEST_F(OptimisationTest, RunListsEveryCandidateAndLeavesTheInputScreenOnTheLast)
 {
     open();
@@ -79,59 +87,45 @@ TEST_F(OptimisationTest, NextRunEmptiesBothListsAndShowsTheFullOne)
 
 TEST_F(OptimisationTest, OptionChecksStopTheRunWithARedMessage)
 {
-    struct Case {
-        int row;
-        int column;
-        const char *text;
-        const char *message;
-    };
-    const Case cases[] = {
+    const OptionCase cases[] = {
         {5, 2, "-1", "方形边长不能为负值"},
         {11, 2, "1.01", "岩体完整性指数不能大于1"},
         {11, 1, "0.34", "程序不支持完整性指数小于0.35的岩体"},
     };
     openAndRun();
-    for (const Case &c : cases) {
-        const QString before = options()->item(c.row, c.column)->text();
-        editOption(c.row, c.column, c.text);
-        run();
-        EXPECT_EQ(status(), c.message);
-        EXPECT_EQ(statusColour(), red);
-        EXPECT_EQ(rows(screen->Grid2_Youhuajieguo), 0) << c.message;
-        EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
-        // A failed check leaves the buttons of the last complete run.
-        EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
-        EXPECT_TRUE(messages.isEmpty());
-        editOption(c.row, c.column, before);
+    for (const OptionCase &c : cases) {
+        withOptionText(c.row, c.column, c.text, [&] {
+            run();
+            EXPECT_EQ(status(), c.message);
+            EXPECT_EQ(statusColour(), red);
+            EXPECT_EQ(rows(screen->Grid2_Youhuajieguo), 0) << c.message;
+            EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
+            // A failed check leaves the buttons of the last complete run.
+            EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
+            EXPECT_TRUE(messages.isEmpty());
+        });
     }
     EXPECT_EQ(input->cbe_jmlx->currentText(), "矩形桩");
 }
 
 TEST_F(OptimisationTest, UnreadableOptionTextsShowTheConversionError)
 {
-    struct Case {
-        int row;
-        int column;
-        const char *text;
-        const char *message;
-    };
-    const Case cases[] = {
+    const OptionCase cases[] = {
         {0, 1, "", "'' is not a valid integer value"},
         {9, 2, "1.0", "'1.0' is not a valid integer value"},
         {8, 3, "abc", "'abc' is not a valid floating point value"},
     };
     open();
-    for (const Case &c : cases) {
-        const QString before = options()->item(c.row, c.column)->text();
-        editOption(c.row, c.column, c.text);
-        messages.clear();
-        run();
-        EXPECT_EQ(messages, QStringList{c.message});
-        EXPECT_EQ(status(), "");
-        EXPECT_EQ(rows(screen->Grid2_Youhuajieguo), 0);
-        EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
-        EXPECT_FALSE(screen->cbt_YHsaixuan->isEnabled());
-        editOption(c.row, c.column, before);
+    for (const OptionCase &c : cases) {
+        withOptionText(c.row, c.column, c.text, [&] {
+            messages.clear();
+            run();
+            EXPECT_EQ(messages, QStringList{c.message});
+            EXPECT_EQ(status(), "");
+            EXPECT_EQ(rows(screen->Grid2_Youhuajieguo), 0);
+            EXPECT_TRUE(screen->cbt_YHcompute->isEnabled());
+            EXPECT_FALSE(screen->cbt_YHsaixuan->isEnabled());
+        });
     }
     EXPECT_EQ(input->cbe_jmlx->currentText(), "圆桩");
     EXPECT_EQ(input->edt_ra->text(), "");
