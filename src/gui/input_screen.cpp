@@ -22,6 +22,7 @@
 #include <optional>
 #include <span>
 #include <type_traits>
+#include <vector>
 
 namespace saxolith
 {
@@ -206,21 +207,8 @@ QWidget *makeControl(const ControlRow &row, QWidget *parent)
     return nullptr;
 }
 
-} // namespace
-
-InputScreen::InputScreen(QWidget *parent) : QWidget(parent)
-{
-    setObjectName("MainFormLayer");
-    registerResources();
-    buildControls();
-    // Connected last: building the screen runs no change handler.
-    connectHandlers();
-    m_commands = new CommandTable(*this, inputScreenCommands());
-    m_commands->bindButton(CommandId::Calculate, cbt_compute);
-    m_commands->addContextMenu(this);
-}
-
-void InputScreen::buildControls()
+// The input screen's controls; the groups hold the two pairs of radio buttons.
+std::vector<ControlRow> controlRows(QButtonGroup *rad1, QButtonGroup *rad2)
 {
     QStringList sections;
     for (const SectionType type : {SectionType::Round, SectionType::Elliptical, SectionType::Rectangular}) {
@@ -232,17 +220,14 @@ void InputScreen::buildControls()
         integrity << qs(integrityClassName(cls));
     }
     integrity << toList(inputText::indexItems);
-    rad1 = new QButtonGroup(this);
-    rad1->setObjectName("rad1");
-    rad2 = new QButtonGroup(this);
-    rad2->setObjectName("rad2");
 
     const Font bold{0, true};
     const Font result{18, true};
     const Qt::Alignment centred = Qt::AlignCenter;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    // A table of data, one line a control, longer than a function would be otherwise.
     // clang-format off
-    const ControlRow rows[] = {
+    return {
         {.kind = Kind::Label, .store = &store<&InputScreen::lb_cxm>, .name = "lb_cxm", .place = {84, 12, 209, 33}, .text = inputText::title, .font = Font{24, true}, .colour = 0xFF8A2BE2},
         {.kind = Kind::Button, .store = &store<&InputScreen::cbt_CopyRight>, .name = "cbt_CopyRight", .place = {330, 6, 21, 21}, .text = inputText::copyRight, .hint = inputText::copyRightHint, .radius = 3},
 
@@ -288,6 +273,55 @@ void InputScreen::buildControls()
         {.kind = Kind::Label, .store = &store<&InputScreen::lb_shuoming>, .name = "lb_shuoming", .place = {20, 640, 300, 32}, .settings = Hidden, .colour = colour::red},
     };
     // clang-format on
+}
+
+// A row's control made in `parent`, named, placed and set up as the row says.
+QWidget *placeControl(const ControlRow &row, QWidget *parent)
+{
+    QWidget *control = makeControl(row, parent);
+    control->setObjectName(row.name);
+    control->setGeometry(row.place);
+    if ((row.settings & Numbers) != 0) {
+        control->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+    }
+    if (row.font) {
+        setSizedFont(control, row.font->pixels, row.font->bold);
+    }
+    if (row.colour != 0) {
+        setTextColour(control, row.colour, enabledGroups);
+    }
+    if (!row.hint.empty()) {
+        control->setToolTip(qs(row.hint));
+    }
+    if ((row.settings & Disabled) != 0) {
+        control->setEnabled(false);
+    }
+    if ((row.settings & Hidden) != 0) {
+        control->hide();
+    }
+    return control;
+}
+
+} // namespace
+
+InputScreen::InputScreen(QWidget *parent) : QWidget(parent)
+{
+    setObjectName("MainFormLayer");
+    registerResources();
+    buildControls();
+    // Connected last: building the screen runs no change handler.
+    connectHandlers();
+    m_commands = new CommandTable(*this, inputScreenCommands());
+    m_commands->bindButton(CommandId::Calculate, cbt_compute);
+    m_commands->addContextMenu(this);
+}
+
+void InputScreen::buildControls()
+{
+    rad1 = new QButtonGroup(this);
+    rad1->setObjectName("rad1");
+    rad2 = new QButtonGroup(this);
+    rad2->setObjectName("rad2");
     const auto holder = [this](In in) -> QWidget * {
         switch (in) {
         case In::Pile:
@@ -301,29 +335,8 @@ void InputScreen::buildControls()
         }
         return this;
     };
-    for (const ControlRow &row : rows) {
-        QWidget *control = makeControl(row, holder(row.in));
-        control->setObjectName(row.name);
-        control->setGeometry(row.place);
-        if ((row.settings & Numbers) != 0) {
-            control->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
-        }
-        if (row.font) {
-            setSizedFont(control, row.font->pixels, row.font->bold);
-        }
-        if (row.colour != 0) {
-            setTextColour(control, row.colour, enabledGroups);
-        }
-        if (!row.hint.empty()) {
-            control->setToolTip(qs(row.hint));
-        }
-        if ((row.settings & Disabled) != 0) {
-            control->setEnabled(false);
-        }
-        if ((row.settings & Hidden) != 0) {
-            control->hide();
-        }
-        row.store(*this, control);
+    for (const ControlRow &row : controlRows(rad1, rad2)) {
+        row.store(*this, placeControl(row, holder(row.in)));
     }
     cbt_YouHua->setStyleSheet(cbt_YouHua->styleSheet() + QStringLiteral(" QPushButton { color: #ff0000; }"));
     img_Logo->setPixmap(logoStrip(img_Logo->size()));
