@@ -18,6 +18,7 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -165,5 +166,13 @@ int main(int argc, char **argv)
     if (options.templateWanted) {
         return writeTemplate(options, console);
     }
-    return runSchedule(options, console, argc, argv);
+    // Whatever a schedule asks of memory, the run ends with a message and its scratch files removed (the
+    // blocks on the way unwound), never with the terminal's few words lost in the message buffer.
+    try {
+        return runSchedule(options, console, argc, argv);
+    } catch (const std::bad_alloc &) {
+        console.error({}, batchText::outOfMemory);
+        console.error({}, batchText::nothingReplaced);
+        return failed;
+    }
 }

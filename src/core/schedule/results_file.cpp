@@ -80,6 +80,19 @@ std::size_t characterCount(std::string_view text)
     }));
 }
 
+// A text cut to the characters a cell holds, the last of them "…".
+std::string shortenedCell(std::string_view text)
+{
+    std::size_t characters = 0;
+    std::size_t at = 0;
+    for (; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0u) != 0x80u && characters++ == longestCellText - 1) {
+            break;
+        }
+    }
+    return std::string(text.substr(0, at)) + std::string(scheduleText::ellipsis);
+}
+
 std::string xlsxFailure(const std::string &path, std::string_view reason)
 {
     return "Cannot write file \"" + path + "\". " + std::string(reason);
@@ -197,9 +210,9 @@ class ResultsPacker
                 error = format == nullptr ? LXW_ERROR_MEMORY_MALLOC_FAILED
                                           : worksheet_write_number(m_sheet, at, column, *strictNumber(cells[i]), format);
             } else if (characterCount(cells[i]) > longestCellText) {
-                m_failure = fillIn(scheduleText::cellTooLong, {std::to_string(at + 1), std::to_string(i + 1),
-                                                               std::to_string(longestCellText)});
-                return;
+                // Only a refused row's cell is so long (a cell of the schedule that is no value): cut
+                // as a cell can hold it, rather than the whole workbook lost for it.
+                error = worksheet_write_string(m_sheet, at, column, shortenedCell(cells[i]).c_str(), nullptr);
             } else {
                 // Always a text, never a formula, whatever it begins with.
                 error = worksheet_write_string(m_sheet, at, column, cells[i].c_str(), nullptr);

@@ -151,7 +151,7 @@ std::optional<ScheduleError> decodeUtf16(std::string_view bytes, Utf16Order orde
 }
 
 // The schedule's text in UTF-8, or why it is not text.
-std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
+std::optional<ScheduleError> decodeText(std::string_view bytes, std::string &text, bool &gbk)
 {
     if (bytes.starts_with(utf32LittleMark) || bytes.starts_with(utf32BigMark)) {
         return errorAt(1, std::string(scheduleText::wideEncoding));
@@ -179,12 +179,27 @@ std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
         return errorAt(lineAt(bytes, notUtf8),
                        fillIn(scheduleText::mixedEncoding, {std::to_string(lineAt(bytes, *utf8))}));
     }
+    gbk = true;
     std::size_t bad = 0;
     text = fromGbk(bytes, bad);
     if (bad != std::string_view::npos) {
         return errorAt(lineAt(bytes, bad), std::string(scheduleText::notText));
     }
     return std::nullopt;
+}
+
+// The same, with a byte-order mark past the text's start refused: it is no character of a cell (two files
+// joined leave one), and would be taken into one unseen.
+std::optional<ScheduleError> decode(std::string_view bytes, std::string &text)
+{
+    bool gbk = false;
+    auto error = decodeText(bytes, text, gbk);
+    if (!error && !gbk) {
+        if (const std::size_t at = text.find(utf8Mark); at != std::string::npos) {
+            error = errorAt(lineAt(text, at), std::string(scheduleText::strayMark));
+        }
+    }
+    return error;
 }
 
 // RFC 4180 records: comma-separated fields, double quotes around a field that holds commas,

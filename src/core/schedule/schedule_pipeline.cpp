@@ -218,19 +218,24 @@ class SheetScratch
             return;
         }
         m_path = *file;
-        std::ofstream out(filePath(m_path), std::ios::binary | std::ios::trunc);
-        std::optional<std::string> error;
-        const bool written = writeFirstSheet(
-            bytes,
-            [&out](std::string_view piece) {
-                out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-                return static_cast<bool>(out);
-            },
-            error);
-        out.close();
-        if (!written || !out) {
-            removeFile(m_path);
-            m_path.clear();
+        try {
+            std::ofstream out(filePath(m_path), std::ios::binary | std::ios::trunc);
+            std::optional<std::string> error;
+            const bool written = writeFirstSheet(
+                bytes,
+                [&out](std::string_view piece) {
+                    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+                    return static_cast<bool>(out);
+                },
+                error);
+            out.close();
+            if (!written || !out) {
+                removeFile(m_path);
+                m_path.clear();
+            }
+        } catch (...) {
+            removeFile(m_path); // no destructor runs for what was never made
+            throw;
         }
     }
     ~SheetScratch()

@@ -572,6 +572,8 @@ bool ScheduleStream::scanText()
     std::optional<ScheduleError> control;
     std::optional<ScheduleError> notUtf8;  // the first byte that breaks UTF-8, on its line
     std::optional<ScheduleError> notWhole; // a UTF-16 file's first character that is not whole
+    std::optional<ScheduleError> strayMark; // a byte-order mark past the start, in text that is not GBK
+    std::string markTail;                   // the last bytes of the text before, for a mark two pieces cut
     std::optional<Utf16Decoder> decoder;
     if (m_utf16) {
         decoder.emplace(*m_utf16);
@@ -627,6 +629,17 @@ bool ScheduleStream::scanText()
             at != std::string_view::npos) {
             control = ScheduleError{lines.lineOf(piece, at), std::string(scheduleText::binaryFile)};
         }
+        if (!strayMark) {
+            if (const std::size_t at = piece.find(utf8Mark); at != std::string_view::npos) {
+                strayMark = ScheduleError{lines.lineOf(piece, at), std::string(scheduleText::strayMark)};
+            } else if (!markTail.empty()) {
+                markTail.append(piece.substr(0, utf8Mark.size() - 1));
+                if (markTail.find(utf8Mark) != std::string::npos) {
+                    strayMark = ScheduleError{lines.lineOf(piece, 0), std::string(scheduleText::strayMark)};
+                }
+            }
+            markTail.assign(piece.substr(piece.size() - std::min(piece.size(), utf8Mark.size() - 1)));
+        }
         scanRecords(piece, state, m_separator, offset, opened);
         offset += piece.size();
         lines.add(piece);
@@ -651,6 +664,10 @@ bool ScheduleStream::scanText()
         return false;
     }
     if (notUtf8 && !scanGbk(notUtf8->line)) {
+        return false;
+    }
+    if (!notUtf8 && strayMark) {
+        m_error = strayMark;
         return false;
     }
     if (state == quotedField) {

@@ -25,10 +25,7 @@ namespace saxolith
 namespace
 {
 
-// Bounds against a workbook built to exhaust memory: what one part may unpack to, what the sheet
-// may become, and the sheet's own limits.
-constexpr std::size_t largestPart = std::size_t{256} << 20;
-constexpr std::size_t largestText = std::size_t{256} << 20;
+// The sheet's own limits.
 constexpr int largestColumn = 16384; // XFD
 constexpr long largestRow = 1048576;
 
@@ -98,7 +95,7 @@ enum class PartRead { Read, Missing, Broken, TooLarge };
 class Archive
 {
   public:
-    explicit Archive(std::string_view bytes) : m_memory{bytes, 0}
+    Archive(std::string_view bytes, std::size_t largestPart) : m_memory{bytes, 0}, m_largestPart(largestPart)
     {
         zlib_filefunc64_def functions{};
         functions.zopen64_file = openMemory;
@@ -122,15 +119,9 @@ class Archive
 
     [[nodiscard]] bool opened() const { return m_zip != nullptr; }
 
-    // Unpacks one part, never more than `largestPart` bytes whatever its header claims.
-    PartRead read(const std::string &name, std::string &out)
-    {
-        out.clear();
-        return stream(name, [&out](std::string_view piece) { out.append(piece); });
-    }
-
-    // The same, each piece handed to `take` as it is unpacked.
-    PartRead stream(const std::string &name, const std::function<void(std::string_view piece)> &take)
+    // Unpacks one part, never more than its largest bytes whatever its header claims, each piece handed
+    // to `take` as it is unpacked; `take` false stops the unpacking (the part then counts as read).
+    PartRead stream(const std::string &name, const std::function<bool(std::string_view piece)> &take)
     {
         if (unzLocateFile(m_zip, name.c_str(), 2) != UNZ_OK) {
             return PartRead::Missing;
@@ -142,12 +133,15 @@ class Archive
         int count = 0;
         std::size_t unpacked = 0;
         while ((count = unzReadCurrentFile(m_zip, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
-            if (unpacked + static_cast<std::size_t>(count) > largestPart) {
+            if (unpacked + static_cast<std::size_t>(count) > m_largestPart) {
                 unzCloseCurrentFile(m_zip);
                 return PartRead::TooLarge;
             }
             unpacked += static_cast<std::size_t>(count);
-            take(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+            if (!take(std::string_view(buffer.data(), static_cast<std::size_t>(count)))) {
+                unzCloseCurrentFile(m_zip);
+                return PartRead::Read;
+            }
         }
         // Closing checks the part's checksum.
         const int closed = unzCloseCurrentFile(m_zip);
@@ -156,10 +150,24 @@ class Archive
 
   private:
     Memory m_memory;
+    std::size_t m_largestPart;
     unzFile m_zip = nullptr;
 };
 
 // ---- XML through expat ----
+
+// What one entry of a table kept from a part counts for beside its text: its place in the table.
+constexpr std::size_t tableEntryBytes = 64;
+// A shared string's: more than its place in memory, so that a table of millions of empty strings is
+// refused in a few seconds.
+constexpr std::size_t sharedStringBytes = 32;
+
+// How many characters of UTF-8 text `text` holds.
+std::size_t characterCount(std::string_view text)
+{
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u; }));
+}
 
 std::string_view localName(const XML_Char *name)
 {
@@ -188,18 +196,19 @@ class XmlWalk
     virtual void start(std::string_view name, const XML_Char **attributes) = 0;
     virtual void end(std::string_view name) = 0;
     virtual void text(std::string_view) {}
+    // Hands on what the walk still holds once the part has ended.
+    virtual void flush() {}
 
-    // Parses the whole text; false with the line of the fault when it is not well-formed XML or the
-    // walk stopped it.
-    bool parse(std::string_view xml, long &faultLine)
+    // The bounds the walk keeps to, and the part it walks (named in its refusals).
+    void bound(const WorkbookBounds &bounds, std::string part)
     {
-        const bool parsed = begin() && feed(xml, true);
-        faultLine = this->faultLine();
-        finish();
-        return parsed;
+        m_bounds = &bounds;
+        m_part = std::move(part);
     }
+    // Why the walk refused the part (a bound passed), beyond its not being well-formed XML.
+    const std::optional<std::string> &refusal() const { return m_refusal; }
 
-    // The same text given a piece at a time: begin(), feed() each piece (false once the text is found
+    // The text given a piece at a time: begin(), feed() each piece (false once the text is found
     // wrong, after which no more is taken), the last with `last`, then faultLine() and finish().
     bool begin()
     {
@@ -214,9 +223,21 @@ class XmlWalk
         XML_SetElementHandler(
             parser,
             [](void *self, const XML_Char *name, const XML_Char **attributes) {
-                static_cast<XmlWalk *>(self)->start(localName(name), attributes);
+                auto *walk = static_cast<XmlWalk *>(self);
+                // Nesting no workbook needs would have the parser's stack grow with the part.
+                if (++walk->m_depth > walk->bounds().depth) {
+                    walk->refuse(fillIn(scheduleText::workbookNestedTooDeep,
+                                        {walk->m_part + ":" + std::to_string(walk->line()),
+                                         std::to_string(walk->bounds().depth)}));
+                    return;
+                }
+                walk->start(localName(name), attributes);
             },
-            [](void *self, const XML_Char *name) { static_cast<XmlWalk *>(self)->end(localName(name)); });
+            [](void *self, const XML_Char *name) {
+                auto *walk = static_cast<XmlWalk *>(self);
+                --walk->m_depth;
+                walk->end(localName(name));
+            });
         XML_SetCharacterDataHandler(parser, [](void *self, const XML_Char *text, int length) {
             static_cast<XmlWalk *>(self)->text(std::string_view(text, static_cast<std::size_t>(length)));
         });
@@ -233,7 +254,7 @@ class XmlWalk
             !m_failed;
         if (!parsed) {
             m_wrong = true;
-            m_faultLine = static_cast<long>(XML_GetCurrentLineNumber(m_parser));
+            m_faultLine = line();
         }
         return parsed;
     }
@@ -247,19 +268,47 @@ class XmlWalk
     }
 
   protected:
+    const WorkbookBounds &bounds() const { return *m_bounds; }
+    long line() const { return static_cast<long>(XML_GetCurrentLineNumber(m_parser)); }
     void fail()
     {
-        m_failed = true;
-        XML_StopParser(m_parser, XML_FALSE);
+        if (!m_failed) {
+            m_failed = true;
+            XML_StopParser(m_parser, XML_FALSE);
+        }
     }
-    void stop() { XML_StopParser(m_parser, XML_FALSE); }
+    void refuse(std::string reason)
+    {
+        if (!m_failed) {
+            m_refusal = std::move(reason);
+        }
+        fail();
+    }
+    // Counts `bytes` more kept from the part; false (the part refused) past what the walk may hold.
+    bool hold(std::size_t bytes)
+    {
+        m_held += bytes;
+        if (m_held > bounds().text) {
+            refuse(std::string(scheduleText::workbookTooLarge));
+            return false;
+        }
+        return true;
+    }
 
   private:
+    static const WorkbookBounds defaultBounds;
+    const WorkbookBounds *m_bounds = &defaultBounds;
+    std::string m_part;
     XML_Parser m_parser = nullptr;
     bool m_failed = false;
     bool m_wrong = false;
     long m_faultLine = 0;
+    int m_depth = 0;
+    std::size_t m_held = 0;
+    std::optional<std::string> m_refusal;
 };
+
+const WorkbookBounds XmlWalk::defaultBounds{};
 
 // xl/workbook.xml: the first sheet's relationship and the date system.
 class WorkbookWalk : public XmlWalk
@@ -296,6 +345,9 @@ class RelationshipsWalk : public XmlWalk
         const std::string id(attribute(attributes, "Id").value_or(""));
         const std::string target(attribute(attributes, "Target").value_or(""));
         const std::string_view type = attribute(attributes, "Type").value_or("");
+        if (!hold(tableEntryBytes + id.size() + target.size())) {
+            return;
+        }
         targets[id] = target;
         if (type.ends_with("/sharedStrings")) {
             sharedStrings = target;
@@ -338,16 +390,28 @@ class RunText
     bool m_inText = false;
 };
 
+// The shared strings, one after another in one text: a table of many short strings costs no more
+// than what it holds. A string longer than a cell may hold is kept only to one character past it, so
+// that a cell that uses it is refused.
 class SharedStringsWalk : public XmlWalk
 {
   public:
-    std::vector<std::string> strings;
+    std::size_t size() const { return m_ends.size(); }
+    std::string_view operator[](std::size_t index) const
+    {
+        const std::size_t start = index == 0 ? 0 : m_ends[index - 1];
+        return std::string_view(m_text).substr(start, m_ends[index] - start);
+    }
 
     void start(std::string_view name, const XML_Char **) override
     {
         if (name == "si") {
-            strings.emplace_back();
+            if (!hold(sharedStringBytes)) {
+                return;
+            }
+            m_ends.push_back(m_text.size());
             m_inItem = true;
+            m_characters = 0;
         }
         m_runs.start(name);
     }
@@ -360,14 +424,37 @@ class SharedStringsWalk : public XmlWalk
     }
     void text(std::string_view text) override
     {
-        if (m_inItem) {
-            m_runs.text(text, strings.back());
+        if (!m_inItem || m_characters > bounds().cellCharacters) {
+            return;
+        }
+        const std::size_t before = m_text.size();
+        m_runs.text(text, m_text);
+        if (m_text.size() == before) {
+            return;
+        }
+        m_characters += characterCount(std::string_view(m_text).substr(before));
+        if (m_characters > bounds().cellCharacters) {
+            // Cut after the first character past the bound.
+            std::size_t at = m_ends.back();
+            for (std::size_t count = 0; at < m_text.size(); ++at) {
+                if ((static_cast<unsigned char>(m_text[at]) & 0xC0u) != 0x80u &&
+                    count++ == bounds().cellCharacters + 1) {
+                    break;
+                }
+            }
+            m_text.resize(at);
+        }
+        if (hold(m_text.size() - before)) {
+            m_ends.back() = m_text.size();
         }
     }
 
   private:
+    std::string m_text;
+    std::vector<std::size_t> m_ends;
     RunText m_runs;
     bool m_inItem = false;
+    std::size_t m_characters = 0; // of the string being read
 };
 
 bool isDateFormatCode(std::string_view code)
@@ -418,6 +505,9 @@ class StylesWalk : public XmlWalk
     void start(std::string_view name, const XML_Char **attributes) override
     {
         if (name == "numFmt") {
+            if (!hold(tableEntryBytes)) {
+                return;
+            }
             const int id = readInt(attribute(attributes, "numFmtId").value_or(""), -1);
             m_customDates[id] = isDateFormatCode(attribute(attributes, "formatCode").value_or(""));
         } else if (name == "cellXfs") {
@@ -537,7 +627,7 @@ class SheetWalk : public XmlWalk
     using Cells = std::vector<std::pair<int, std::string>>;
     // With `take`, each row's cells go to it once the next row begins (and at the end, by flush()), and
     // none are kept in `rows`; a row numbered before the one taken last marks the walk `unordered`.
-    SheetWalk(const std::vector<std::string> &strings, const std::vector<bool> &dateStyles, bool date1904,
+    SheetWalk(const SharedStringsWalk &strings, const std::vector<bool> &dateStyles, bool date1904,
               std::function<void(long number, Cells &cells)> take = {})
         : m_strings(strings), m_dateStyles(dateStyles), m_date1904(date1904), m_take(std::move(take))
     {
@@ -547,7 +637,7 @@ class SheetWalk : public XmlWalk
     int width = 0;
     bool unordered = false;
 
-    void flush()
+    void flush() override
     {
         if (m_take && !m_pending.empty()) {
             m_take(m_pendingRow, m_pending);
@@ -589,6 +679,7 @@ class SheetWalk : public XmlWalk
             m_type = attribute(attributes, "t").value_or("n");
             m_style = readInt(attribute(attributes, "s").value_or("0"), 0);
             m_value.clear();
+            m_valueCharacters = 0;
             m_inCell = true;
         } else if (m_inCell && (name == "v" || name == "is")) {
             m_inValue = name == "v";
@@ -615,7 +706,8 @@ class SheetWalk : public XmlWalk
                 fail();
                 return;
             }
-            if (!text.empty()) {
+            // Every cell kept counts towards the sheet's text, which holds it at least once.
+            if (!text.empty() && hold(text.size())) {
                 if (m_take && m_row == m_pendingRow) {
                     m_pending.emplace_back(m_column, std::move(text));
                 } else if (m_take) {
@@ -630,22 +722,43 @@ class SheetWalk : public XmlWalk
 
     void text(std::string_view text) override
     {
+        const std::size_t before = m_value.size();
         if (m_inValue) {
             m_value += text;
         } else if (m_inInline) {
             m_runs.text(text, m_value);
         }
+        // Refused as soon as it is longer than a cell may be, not once the whole text is held.
+        m_valueCharacters += characterCount(std::string_view(m_value).substr(before));
+        if (m_valueCharacters > bounds().cellCharacters) {
+            refuseLongCell();
+        }
     }
 
   private:
-    bool cellText(std::string &text) const
+    void refuseLongCell()
+    {
+        std::string name;
+        for (int column = m_column + 1; column > 0; column = (column - 1) / 26) {
+            name.insert(name.begin(), static_cast<char>('A' + (column - 1) % 26));
+        }
+        refuse(fillIn(scheduleText::workbookCellTooLong,
+                      {name + std::to_string(m_row), std::to_string(bounds().cellCharacters)}));
+    }
+
+    bool cellText(std::string &text)
     {
         if (m_type == "s") {
             const int index = readInt(m_value, -1);
             if (index < 0 || static_cast<std::size_t>(index) >= m_strings.size()) {
                 return false;
             }
-            text = m_strings[static_cast<std::size_t>(index)];
+            const std::string_view shared = m_strings[static_cast<std::size_t>(index)];
+            if (characterCount(shared) > bounds().cellCharacters) {
+                refuseLongCell();
+                return false;
+            }
+            text = shared;
         } else if (m_type == "b") {
             text = m_value == "1" ? "TRUE" : m_value == "0" ? "FALSE" : m_value;
         } else if (m_type == "n") {
@@ -669,7 +782,7 @@ class SheetWalk : public XmlWalk
         return true;
     }
 
-    const std::vector<std::string> &m_strings;
+    const SharedStringsWalk &m_strings;
     const std::vector<bool> &m_dateStyles;
     bool m_date1904;
     RunText m_runs;
@@ -678,6 +791,7 @@ class SheetWalk : public XmlWalk
     std::string m_type;
     int m_style = 0;
     std::string m_value;
+    std::size_t m_valueCharacters = 0;
     bool m_inCell = false;
     bool m_inValue = false;
     bool m_inInline = false;
@@ -725,15 +839,34 @@ std::string partProblem(PartRead read, const std::string &path)
     return fillIn(scheduleText::workbookPartBroken, {path});
 }
 
-// Reads a part that must be there and be XML; the reason it cannot be read otherwise.
-std::optional<std::string> walkPart(Archive &archive, const std::string &path, XmlWalk &walk, bool required)
+// Walks a part as it is unpacked (`required` when it must be there); the reason it cannot be read
+// otherwise.
+std::optional<std::string> walkPart(Archive &archive, const std::string &path, XmlWalk &walk, bool required,
+                                    const WorkbookBounds &bounds)
 {
-    std::string xml;
-    if (const PartRead read = archive.read(path, xml); read != PartRead::Read) {
+    walk.bound(bounds, path);
+    bool parsed = walk.begin();
+    // The whole part is unpacked even after a fault, so a broken or oversized part is named as such;
+    // a bound passed stops it at once.
+    const PartRead read = archive.stream(path, [&](std::string_view piece) {
+        parsed = parsed && walk.feed(piece, false);
+        return !walk.refusal();
+    });
+    if (walk.refusal()) {
+        walk.finish();
+        return walk.refusal();
+    }
+    parsed = parsed && read == PartRead::Read && walk.feed({}, true);
+    walk.flush();
+    const long line = walk.faultLine();
+    walk.finish();
+    if (walk.refusal()) {
+        return walk.refusal();
+    }
+    if (read != PartRead::Read) {
         return read == PartRead::Missing && !required ? std::nullopt : std::optional(partProblem(read, path));
     }
-    long line = 0;
-    if (!walk.parse(xml, line)) {
+    if (!parsed) {
         return fillIn(scheduleText::workbookPartBroken, {path + ":" + std::to_string(line)});
     }
     return std::nullopt;
@@ -757,18 +890,18 @@ struct SheetParts {
     bool date1904 = false;
 };
 
-std::optional<std::string> readSheetParts(Archive &archive, SheetParts &parts)
+std::optional<std::string> readSheetParts(Archive &archive, SheetParts &parts, const WorkbookBounds &bounds)
 {
     if (!archive.opened()) {
         return std::string(scheduleText::notZip);
     }
     WorkbookWalk workbook;
-    if (auto error = walkPart(archive, "xl/workbook.xml", workbook, true)) {
+    if (auto error = walkPart(archive, "xl/workbook.xml", workbook, true, bounds)) {
         return error;
     }
     parts.date1904 = workbook.date1904;
     RelationshipsWalk relationships;
-    if (auto error = walkPart(archive, "xl/_rels/workbook.xml.rels", relationships, false)) {
+    if (auto error = walkPart(archive, "xl/_rels/workbook.xml.rels", relationships, false, bounds)) {
         return error;
     }
     const auto sheetTarget = relationships.targets.find(workbook.firstSheet);
@@ -776,41 +909,19 @@ std::optional<std::string> readSheetParts(Archive &archive, SheetParts &parts)
                                                                  : "xl/worksheets/sheet1.xml";
     const std::string stringsPath =
         relationships.sharedStrings.empty() ? "xl/sharedStrings.xml" : partPath(relationships.sharedStrings);
-    if (auto error = walkPart(archive, stringsPath, parts.strings, false)) {
+    if (auto error = walkPart(archive, stringsPath, parts.strings, false, bounds)) {
         return error;
     }
     const std::string stylesPath =
         relationships.styles.empty() ? "xl/styles.xml" : partPath(relationships.styles);
-    return walkPart(archive, stylesPath, parts.styles, false);
-}
-
-// The sheet walked as it is unpacked, its rows handed on as they end (see SheetWalk).
-std::optional<std::string> walkSheetPieces(Archive &archive, const std::string &path, SheetWalk &walk)
-{
-    bool parsed = walk.begin();
-    // The whole part is unpacked even after a fault, so a broken or oversized part is named as such,
-    // as when it is read whole.
-    const PartRead read = archive.stream(path, [&](std::string_view piece) {
-        parsed = parsed && walk.feed(piece, false);
-    });
-    parsed = parsed && read == PartRead::Read && walk.feed({}, true);
-    walk.flush();
-    const long line = walk.faultLine();
-    walk.finish();
-    if (read != PartRead::Read) {
-        return partProblem(read, path);
-    }
-    if (!parsed) {
-        return fillIn(scheduleText::workbookPartBroken, {path + ":" + std::to_string(line)});
-    }
-    return std::nullopt;
+    return walkPart(archive, stylesPath, parts.styles, false, bounds);
 }
 
 // Appends the lines of the text up to sheet row `number` (its line n the row n, empty lines for rows with
 // nothing) and that row's cells, `width` columns of them; `handedOn` bytes of the text went before `csv`.
 // False when the text would pass its bound.
 bool appendSheetRow(std::string &csv, std::size_t handedOn, long &line, long number, SheetWalk::Cells &cells,
-                    int width)
+                    int width, std::size_t largestText)
 {
     // Cells stand in column order in a well-made sheet; a repeated cell keeps its last text.
     std::stable_sort(cells.begin(), cells.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -847,21 +958,21 @@ bool appendSheetRow(std::string &csv, std::size_t handedOn, long &line, long num
 
 } // namespace
 
-SheetText readFirstSheet(std::string_view bytes)
+SheetText readFirstSheet(std::string_view bytes, const WorkbookBounds &bounds)
 {
-    Archive archive(bytes);
+    Archive archive(bytes, bounds.part);
     SheetParts parts;
-    if (auto error = readSheetParts(archive, parts)) {
+    if (auto error = readSheetParts(archive, parts, bounds)) {
         return failure(*error);
     }
-    SheetWalk sheet(parts.strings.strings, parts.styles.dateStyles, parts.date1904);
-    if (auto error = walkPart(archive, parts.sheetPath, sheet, true)) {
+    SheetWalk sheet(parts.strings, parts.styles.dateStyles, parts.date1904);
+    if (auto error = walkPart(archive, parts.sheetPath, sheet, true, bounds)) {
         return failure(*error);
     }
     SheetText out;
     long line = 1;
     for (auto &[number, cells] : sheet.rows) {
-        if (!appendSheetRow(out.csv, 0, line, number, cells, sheet.width)) {
+        if (!appendSheetRow(out.csv, 0, line, number, cells, sheet.width, bounds.text)) {
             return failure(scheduleText::workbookTooLarge);
         }
     }
@@ -869,25 +980,24 @@ SheetText readFirstSheet(std::string_view bytes)
 }
 
 bool writeFirstSheet(std::string_view bytes, const std::function<bool(std::string_view piece)> &sink,
-                     std::optional<std::string> &error)
+                     std::optional<std::string> &error, const WorkbookBounds &bounds)
 {
     error.reset();
-    Archive archive(bytes);
+    Archive archive(bytes, bounds.part);
     SheetParts parts;
-    if (auto wrong = readSheetParts(archive, parts)) {
+    if (auto wrong = readSheetParts(archive, parts, bounds)) {
         error = failure(*wrong).error;
         return false;
     }
     // Once for the widest row and the order of the rows, once for the text.
-    SheetWalk widest(parts.strings.strings, parts.styles.dateStyles, parts.date1904,
-                     [](long, SheetWalk::Cells &) {});
-    if (auto wrong = walkSheetPieces(archive, parts.sheetPath, widest)) {
+    SheetWalk widest(parts.strings, parts.styles.dateStyles, parts.date1904, [](long, SheetWalk::Cells &) {});
+    if (auto wrong = walkPart(archive, parts.sheetPath, widest, true, bounds)) {
         error = failure(*wrong).error;
         return false;
     }
     if (widest.unordered) {
         // Rows out of order are put in order in memory, as the whole reading does.
-        SheetText whole = readFirstSheet(bytes);
+        SheetText whole = readFirstSheet(bytes, bounds);
         error = std::move(whole.error);
         return !error && sink(whole.csv);
     }
@@ -897,19 +1007,19 @@ bool writeFirstSheet(std::string_view bytes, const std::function<bool(std::strin
     long line = 1;
     bool fits = true;
     bool taken = true;
-    SheetWalk sheet(parts.strings.strings, parts.styles.dateStyles, parts.date1904,
+    SheetWalk sheet(parts.strings, parts.styles.dateStyles, parts.date1904,
                     [&](long number, SheetWalk::Cells &cells) {
                         if (!fits || !taken) {
                             return;
                         }
-                        fits = appendSheetRow(csv, handedOn, line, number, cells, widest.width);
+                        fits = appendSheetRow(csv, handedOn, line, number, cells, widest.width, bounds.text);
                         if (fits && csv.size() >= pieceBytes) {
                             taken = sink(csv);
                             handedOn += csv.size();
                             csv.clear();
                         }
                     });
-    if (auto wrong = walkSheetPieces(archive, parts.sheetPath, sheet)) {
+    if (auto wrong = walkPart(archive, parts.sheetPath, sheet, true, bounds)) {
         error = failure(*wrong).error;
         return false;
     }

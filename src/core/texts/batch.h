@@ -35,4 +35,6 @@ inline constexpr std::string_view calculating = "计算中 {}/{} 行";
 inline constexpr std::string_view writing = "写出 {}";
 inline constexpr std::string_view writingPart = "写出 {}（{}%）";
 inline constexpr std::string_view nothingReplaced = "本次的文件都没有写出，目录中原有的文件保持不变";
+// The run needed more memory than the system gives.
+inline constexpr std::string_view outOfMemory = "内存不足，无法完成本次计算";
 } // namespace saxolith::batchText

@@ -15,6 +15,8 @@ inline constexpr std::string_view linePilePrefix = "第 {} 行（{}）：";
 inline constexpr std::string_view emptyFile = "桩表是空的";
 inline constexpr std::string_view noRows = "桩表只有列名行，没有桩";
 inline constexpr std::string_view binaryFile = "不是文本文件（含二进制字节）";
+inline constexpr std::string_view strayMark =
+    "有一个多余的字符 U+FEFF（字节顺序标记），可能是两个文件接在了一起";
 inline constexpr std::string_view tooLarge = "文件太大，不像是桩表";
 inline constexpr std::string_view isFolder = "是文件夹，不是桩表文件";
 inline constexpr std::string_view cannotRead = "无法读取：";
@@ -41,6 +43,10 @@ inline constexpr std::string_view workbookPartMissing = "缺少“{}”";
 inline constexpr std::string_view workbookPartBroken = "“{}”已损坏";
 inline constexpr std::string_view workbookPartTooLarge = "“{}”解压后太大";
 inline constexpr std::string_view workbookTooLarge = "工作表太大，不像是桩表";
+// "{}" the part and line where elements nest too deep, then how deep they may; a cell ("B3") and the most
+// characters it may hold.
+inline constexpr std::string_view workbookNestedTooDeep = "“{}”中的元素嵌套超过 {} 层";
+inline constexpr std::string_view workbookCellTooLong = "单元格 {} 的文字超过 {} 个字符";
 inline constexpr std::string_view oldWorkbook = "旧版 Excel 工作簿（.xls）不能读取，请另存为 .xlsx 或 CSV";
 
 // A row refused before the calculation.
@@ -81,8 +87,7 @@ inline constexpr std::array<std::string_view, 9> chineseResultColumns{
     "计算ψr", "计算qpa(kPa)", "Ra(kN)", "结果", "说明", "fc(MPa)", "ψc", "Rp(kN)", "桩身强度"};
 inline constexpr std::array<std::string_view, 9> englishResultColumns{
     "psi_r", "qpa_kPa", "Ra_kN", "result", "note", "fc_MPa", "psi_c", "Rp_kN", "shaft"};
-// What the workbook cannot hold: "{}" the row, the column and the most characters of a cell; the rows.
-inline constexpr std::string_view cellTooLong = "第 {} 行第 {} 列的文字超过 {} 个字符，Excel 的单元格放不下";
+// What the workbook cannot hold: "{}" the rows.
 inline constexpr std::string_view tooManyForSheet = "{} 根桩超过一个 Excel 工作表的 {} 行";
 
 // The import on the input screen.

@@ -135,23 +135,38 @@ TEST(ScheduleFile, FilesThatCannotBeReadSayWhereAndWhy)
                      19),
          3, "不是文本文件（含二进制字节）"},
         {"picture", png, 2, "不是文本文件（含二进制字节）"},
-        {"UTF-32", std::string("\xFF\xFE\0\0i\0\0\0", 8), 1, "UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK"},
+        {"UTF-32", std::string("\xFF\xFE\0\0i\0\0\0", 8), 1,
+         "UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK"},
         {"UTF-32, big-endian", std::string("\0\0\xFE\xFF\0\0\0i", 8), 1,
          "UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK"},
         {"UTF-16 cut after an odd byte", test::toUtf16("id,d\r\nA,1000\r\nB,1") + "\x31", 3,
          "UTF-16 文本的字节数是奇数，文件不完整"},
         {"UTF-16 with half of a pair, then a letter",
-         test::toUtf16("id,d\nA,1000\n", true) + std::string("\xD8\x40\0B", 4) + test::toUtf16(",1000\n", true).substr(2),
+         test::toUtf16("id,d\nA,1000\n", true) + std::string("\xD8\x40\0B", 4) +
+             test::toUtf16(",1000\n", true).substr(2),
          3, "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
-        {"UTF-16 with a second half alone", test::toUtf16("id,d\rA,1000\rB") + std::string("\x00\xDC", 2) + test::toUtf16(",1\r").substr(2), 3,
+        {"UTF-16 with a second half alone",
+         test::toUtf16("id,d\rA,1000\rB") + std::string("\x00\xDC", 2) + test::toUtf16(",1\r").substr(2), 3,
          "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
         {"UTF-16 ending on the first half of a pair", test::toUtf16("id,d\nA,1000\n\nB,1") + "\x40\xD8", 4,
          "UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏"},
-        {"UTF-16 with a NUL before half a pair", test::toUtf16(std::string("id,d\nA\0,1\n", 10)) + std::string("\x00\xDC", 2), 2,
+        {"UTF-16 with a NUL before half a pair",
+         test::toUtf16(std::string("id,d\nA\0,1\n", 10)) + std::string("\x00\xDC", 2), 2,
          "不是文本文件（含二进制字节）"},
         {"neither UTF-8 nor GBK", "id,d\nA,1000\nB\x81\x20,1000\n", 3, "既不是 UTF-8 也不是 GBK 编码的文本"},
         {"marked but not UTF-8", "\xEF\xBB\xBFid,d\n\xB6\xAB,1000\n", 2,
          "既不是 UTF-8 也不是 GBK 编码的文本"},
+        // Two files joined: the second's mark stands before its first cell, where it would join the id.
+        {"a mark inside the text",
+         "id,d\nA,1000\n\xEF\xBB\xBF"
+         "B,1000\n",
+         3, "有一个多余的字符 U+FEFF（字节顺序标记），可能是两个文件接在了一起"},
+        {"a mark after the mark", "\xEF\xBB\xBF\xEF\xBB\xBFid,d\nA,1000\n", 1,
+         "有一个多余的字符 U+FEFF（字节顺序标记），可能是两个文件接在了一起"},
+        {"UTF-16 with a mark inside",
+         test::toUtf16("id,d\r\nA,1000\r\n\xEF\xBB\xBF"
+                       "B,1\r\n"),
+         3, "有一个多余的字符 U+FEFF（字节顺序标记），可能是两个文件接在了一起"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -80,7 +80,7 @@ const std::string expectedCsv = "\"桩号\",\"截面类型\",\"d\",\"c\",\"frk\"
                                 "\"2026-12-10\",\"方桩\",,,,,\n";
 
 // The sheet written a piece at a time, as the batch writes it for its run: the text whole, or the error.
-SheetText writtenInPieces(std::string_view workbook)
+SheetText writtenInPieces(std::string_view workbook, const WorkbookBounds &bounds = {})
 {
     SheetText sheet;
     const bool written = writeFirstSheet(
@@ -89,16 +89,16 @@ SheetText writtenInPieces(std::string_view workbook)
             sheet.csv.append(piece);
             return true;
         },
-        sheet.error);
+        sheet.error, bounds);
     EXPECT_EQ(written, !sheet.error);
     return sheet;
 }
 
 // Written a piece at a time, the sheet's text is the one read whole, and its errors the same.
-void expectSameInPieces(std::string_view workbook)
+void expectSameInPieces(std::string_view workbook, const WorkbookBounds &bounds = {})
 {
-    const SheetText whole = readFirstSheet(workbook);
-    const SheetText pieces = writtenInPieces(workbook);
+    const SheetText whole = readFirstSheet(workbook, bounds);
+    const SheetText pieces = writtenInPieces(workbook, bounds);
     EXPECT_EQ(pieces.error, whole.error);
     EXPECT_TRUE(pieces.csv == whole.csv || whole.error);
 }
@@ -264,6 +264,97 @@ TEST(WorkbookSheet, WhatIsNotAWorkbookIsRefusedWithTheReason)
         readSchedule(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(512, '\0'));
     ASSERT_TRUE(old.error);
     EXPECT_EQ(scheduleErrorText(*old.error), "旧版 Excel 工作簿（.xls）不能读取，请另存为 .xlsx 或 CSV");
+}
+
+std::string repeated(std::string_view text, std::size_t times)
+{
+    std::string out;
+    out.reserve(text.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+std::string sharedStringsXml(const std::string &items)
+{
+    return R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" + items + "</sst>";
+}
+
+// Workbooks built to exhaust memory, each a few kilobytes packed: refused with the reason, the same
+// whole or in pieces; the bounds shrunk where the real ones would take the test too long to reach.
+TEST(WorkbookSheet, WorkbooksBuiltToExhaustMemoryAreRefusedWithTheReason)
+{
+    const auto workbook = [](const std::string &sheet, const std::string &strings = {}) {
+        std::vector<std::pair<std::string, std::string>> parts{{"xl/workbook.xml", workbookXml},
+                                                               {"xl/_rels/workbook.xml.rels", relsXml},
+                                                               {"xl/sheets/piles.xml", sheetXml(sheet)}};
+        if (!strings.empty()) {
+            parts.emplace_back("xl/sharedStrings.xml", sharedStringsXml(strings));
+        }
+        return zipOf(parts);
+    };
+    const std::string longString = "<si><t>" + std::string(32768, 'x') + "</t></si>";
+    const std::string fullString = "<si><r><t>" + repeated("桩", 32000) + "</t></r><r><t>" +
+                                   std::string(767, 'x') + "</t></r><rPh><t>xx</t></rPh></si>";
+    WorkbookBounds small;
+    small.text = std::size_t{1} << 20;
+    struct Case {
+        const char *what;
+        std::string bytes;
+        WorkbookBounds bounds;
+        const char *says; // nothing: read
+    };
+    const Case cases[] = {
+        {"a shared string over a cell's characters in many cells",
+         workbook("<row>" + repeated(R"(<c t="s"><v>1</v></c>)", 60) + "</row>",
+                  "<si><t>id</t></si>" + longString),
+         {},
+         "单元格 A1 的文字超过 32767 个字符"},
+        {"a shared string of as many characters as a cell holds, in runs, used by a cell",
+         workbook(R"(<row r="2"><c r="B2" t="s"><v>0</v></c></row>)", fullString),
+         {},
+         nullptr},
+        {"a shared string too long that no cell uses",
+         workbook(R"(<row><c t="s"><v>0</v></c></row>)", "<si><t>id</t></si>" + longString),
+         {},
+         nullptr},
+        {"an inline string over a cell's characters",
+         workbook(R"(<row r="7"><c r="AB7" t="inlineStr"><is><t>)" + std::string(40000, 'y') +
+                  "</t></is></c></row>"),
+         {},
+         "单元格 AB7 的文字超过 32767 个字符"},
+        {"a value over a cell's characters",
+         workbook(R"(<row r="3"><c r="C3"><v>)" + std::string(32768, '9') + "</v></c></row>"),
+         {},
+         "单元格 C3 的文字超过 32767 个字符"},
+        {"runs nested deep in one cell",
+         workbook(R"(<row><c t="inlineStr"><is>)" + repeated("<r>", 100000) + "<t>x</t>" +
+                  repeated("</r>", 100000) + "</is></c></row>"),
+         {},
+         "“xl/sheets/piles.xml:1”中的元素嵌套超过 64 层"},
+        {"many empty shared strings",
+         workbook(R"(<row><c t="s"><v>0</v></c></row>)", repeated("<si/>", 40000)), small,
+         "工作表太大，不像是桩表"},
+        {"a shared string in cells beyond the sheet's text",
+         workbook(repeated("<row>" + repeated(R"(<c t="s"><v>0</v></c>)", 40) + "</row>", 2),
+                  "<si><t>" + std::string(20000, 'z') + "</t></si>"),
+         small, "工作表太大，不像是桩表"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        expectSameInPieces(c.bytes, c.bounds);
+        const SheetText sheet = readFirstSheet(c.bytes, c.bounds);
+        if (c.says == nullptr) {
+            EXPECT_FALSE(sheet.error) << *sheet.error;
+            continue;
+        }
+        ASSERT_TRUE(sheet.error);
+        EXPECT_NE(sheet.error->find(c.says), std::string::npos) << *sheet.error;
+    }
+    // The full cell read whole: its characters kept, the phonetic run left out.
+    const SheetText full = readFirstSheet(cases[1].bytes);
+    EXPECT_EQ(full.csv, "\n,\"" + repeated("桩", 32000) + std::string(767, 'x') + "\"\n");
 }
 
 } // namespace
