@@ -606,6 +606,22 @@ void CalculationBook::layOutTableIds(bool added)
         return;
     }
     m_idWidth = widest;
+    // A project or a schedule of ids that grow one after another would otherwise lay the whole table
+    // out again at every entry.
+    m_tableStale = true;
+}
+
+const std::vector<std::string> &CalculationBook::tableLines() const
+{
+    if (m_tableStale) {
+        layOutTable();
+    }
+    return m_table;
+}
+
+void CalculationBook::layOutTable() const
+{
+    m_tableStale = false;
     // Header, rows and footer again; the footer's time line is the book's own.
     const std::string time = m_table.back();
     m_table = bookTableHead(idColumnExcess());
@@ -627,6 +643,7 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
         m_tableIds.clear();
         m_tableRest.clear();
         m_idWidth = book::tableIdWidth;
+        m_tableStale = false;
         m_table = bookTableHead(0);
     } else {
         m_table.resize(m_table.size() - book::tableFooterLines);
@@ -662,6 +679,7 @@ void CalculationBook::deleteLast()
         m_tableIds.clear();
         m_tableRest.clear();
         m_idWidth = book::tableIdWidth;
+        m_tableStale = false;
         return;
     }
     --m_entries;

@@ -102,21 +102,25 @@ class CalculationBook
     int entryCount() const { return m_entries; }
     bool empty() const { return m_entries == 0; }
     const std::vector<std::string> &textLines() const { return m_text; }
-    const std::vector<std::string> &tableLines() const { return m_table; }
+    // Laid out at the width of the longest id as it is asked for, not at every entry that widens it.
+    const std::vector<std::string> &tableLines() const;
 
     // Columns the table book's id column is wider than its usual width: the longest id's excess.
     int idColumnExcess() const { return m_idWidth - book::tableIdWidth; }
 
   private:
-    // The table book afresh at the id width of its longest id, when that has changed; `added`: after
-    // a row was added.
+    // The id width of the longest id, when that has changed, marking the table book to be laid out
+    // again; `added`: after a row was added.
     void layOutTableIds(bool added);
+    // The table book afresh at the id width (once however many entries widened it since).
+    void layOutTable() const;
     [[nodiscard]] std::string tableRowLine(std::size_t entry) const;
 
     int m_entries = 0;
     int m_unsaved = 0;
     std::vector<std::string> m_text;
-    std::vector<std::string> m_table;
+    mutable std::vector<std::string> m_table;
+    mutable bool m_tableStale = false; // rows laid out at an id width not the book's
     std::vector<BookEntry> m_recorded;
     std::string m_closingTime;
     // Each table row as its id and what follows the id column, so the column can widen later.

@@ -1,6 +1,7 @@
 #include "core/project/project.h"
 
 #include "core/optimise/option_grid.h"
+#include "core/report/report_document.h"
 #include "core/schedule/schedule_file.h"
 #include "core/text/fill_in.h"
 #include "core/texts/project.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <sstream>
 
 namespace saxolith
@@ -159,6 +161,16 @@ ReportSettings readReport(const Json &json)
     report.concreteGrade = text(json, "concreteGrade", where);
     report.psiC = number(json, "psiC", where);
     report.gamma = number(json, "gamma", where);
+    // As the report's dialog takes them: a project never brings in settings it could not hold.
+    if (reportSettingsProblem(report)) {
+        ReportSettings field = ReportSettings{};
+        field.concreteGrade = report.concreteGrade;
+        if (reportSettingsProblem(field)) {
+            throw BadField{where + ".concreteGrade"};
+        }
+        field.psiC = report.psiC;
+        throw BadField{where + (reportSettingsProblem(field) ? ".psiC" : ".gamma")};
+    }
     return report;
 }
 
@@ -203,6 +215,51 @@ int nesting(std::string_view bytes)
     }
     return deepest;
 }
+
+// The keys of each object the parser is in, so that a key given twice (which the parser lets the last
+// win) refuses the file. A handful of keys are looked through, many kept sorted.
+class RepeatedKeys
+{
+  public:
+    bool operator()(int, Json::parse_event_t event, Json &parsed)
+    {
+        if (event == Json::parse_event_t::object_start) {
+            m_levels.emplace_back();
+        } else if (event == Json::parse_event_t::object_end && !m_levels.empty()) {
+            m_levels.pop_back();
+        } else if (event == Json::parse_event_t::key && !m_levels.empty() && !m_repeated) {
+            if (!m_levels.back().add(parsed.get_ref<const std::string &>())) {
+                m_repeated = parsed.get<std::string>();
+            }
+        }
+        return true;
+    }
+    const std::optional<std::string> &repeated() const { return m_repeated; }
+
+  private:
+    struct Level {
+        std::vector<std::string> few;
+        std::set<std::string, std::less<>> many;
+        bool add(const std::string &key)
+        {
+            constexpr std::size_t fewKeys = 16;
+            if (!many.empty()) {
+                return many.insert(key).second;
+            }
+            if (std::find(few.begin(), few.end(), key) != few.end()) {
+                return false;
+            }
+            few.push_back(key);
+            if (few.size() > fewKeys) {
+                many.insert(few.begin(), few.end());
+                few.clear();
+            }
+            return true;
+        }
+    };
+    std::vector<Level> m_levels;
+    std::optional<std::string> m_repeated;
+};
 
 std::string entryName(const BookEntry &entry, std::size_t index)
 {
@@ -378,8 +435,9 @@ ProjectReading readProject(std::string_view bytes, CalculationBook *book)
         return refused(std::string(projectText::tooDeep));
     }
     Json json;
+    RepeatedKeys keys;
     try {
-        json = Json::parse(bytes.begin(), bytes.end());
+        json = Json::parse(bytes.begin(), bytes.end(), std::ref(keys));
     } catch (const Json::parse_error &error) {
         // The parser stops past the last byte when the text simply ends too soon.
         if (error.byte >= bytes.size()) {
@@ -389,6 +447,9 @@ ProjectReading readProject(std::string_view bytes, CalculationBook *book)
     } catch (const nlohmann::json::exception &) {
         // A number too large for any type the parser holds.
         return refused(std::string(projectText::hugeNumber));
+    }
+    if (keys.repeated()) {
+        return refused(fillIn(projectText::repeatedKey, {*keys.repeated()}));
     }
     if (!json.is_object() || !json.contains(formatKey) || json[formatKey] != formatName) {
         return refused(std::string(projectText::foreignJson));
@@ -417,8 +478,15 @@ ProjectReading readProject(std::string_view bytes, CalculationBook *book)
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const std::string where = "book.entries[" + std::to_string(i + 1) + "]";
             const Json &entry = entries[i];
+            std::string id = text(entry, "id", where);
+            // As long as a schedule's: the book lays out every id, and a longer one has no place in it.
+            if (std::count_if(id.begin(), id.end(), [](char c) {
+                    return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+                }) > static_cast<std::ptrdiff_t>(longestId)) {
+                throw BadField{where + ".id"};
+            }
             project.entries.push_back({readInput(field(entry, "input", where), where + ".input"),
-                                       text(entry, "id", where), text(entry, "time", where)});
+                                       std::move(id), text(entry, "time", where)});
         }
         project.closingTime = text(bookJson, "closingTime", "book");
         if (const auto journal = json.find("journal"); journal != json.end()) {

@@ -25,6 +25,12 @@ inline constexpr std::string_view recover = "恢复";
 inline constexpr std::string_view discard = "放弃";
 inline constexpr std::string_view cannotOpen = "不能打开工程“{}”：{}";
 inline constexpr std::string_view cannotSave = "不能保存工程：{}";
+// A recovery file that cannot be offered: "{}" its name, why, and the name it is set aside under.
+inline constexpr std::string_view journalSetAside = "恢复文件“{}”不能读取（{}），已改名为“{}”放在一旁";
+inline constexpr std::string_view journalNotPlain = "不是普通文件";
+inline constexpr std::string_view journalNotOwn = "属于其他用户";
+inline constexpr std::string_view journalUnreadable = "无法打开";
+inline constexpr std::string_view setAsideSuffix = ".unreadable";
 
 // What is wrong with a file opened as a project.
 inline constexpr std::string_view emptyFile = "文件是空的";
@@ -39,6 +45,7 @@ inline constexpr std::string_view newerVersion =
     "工程文件的格式版本是 {}，本程序只能打开版本 {} 及以前的文件，请用更新的 Saxolith 打开";
 inline constexpr std::string_view badVersion = "工程文件的格式版本“{}”无效";
 inline constexpr std::string_view badField = "文件已损坏：“{}”缺失或内容不对";
+inline constexpr std::string_view repeatedKey = "文件已损坏：“{}”在同一处出现了两次";
 inline constexpr std::string_view refusedEntry = "第 {} 条计算（{}）不能重新计算：{}";
 
 } // namespace saxolith::projectText

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace saxolith
@@ -430,6 +431,33 @@ TEST(CalculationBook, TheIdColumnNarrowsWhenItsLongestIdIsDeleted)
     book.deleteLast();
     EXPECT_EQ(book.idColumnExcess(), 0);
     EXPECT_TRUE(sameLines(book.tableLines(), usual.tableLines()));
+}
+
+// The table is laid out when asked for: read only at the end, after ids that widen it one after
+// another, deletions and a new time line, it is the table read after every step.
+TEST(CalculationBook, TheTableReadAtTheEndIsTheTableReadAfterEveryStep)
+{
+    CalculationBook watched;
+    CalculationBook unread;
+    const PileRecord pile = defaultRecord();
+    const std::vector<std::function<void(CalculationBook &)>> steps{
+        [&](CalculationBook &book) { book.record(pile, firstTime, "P-1"); },
+        [&](CalculationBook &book) { book.record(pile, firstTime, "PILE-0002"); },
+        [&](CalculationBook &book) { book.record(pile, "2024/1/2 8:00:00", "PILE-000003"); },
+        [&](CalculationBook &book) { book.record(pile, firstTime, "东区-承台-PILE-4"); },
+        [&](CalculationBook &book) { book.deleteLast(); },
+        [&](CalculationBook &book) { book.setClosingTime("2024/1/3 9:00:00"); },
+        [&](CalculationBook &book) { book.record(pile, firstTime, "P-5"); },
+        [&](CalculationBook &book) { book.deleteLast(); },
+        [&](CalculationBook &book) { book.deleteLast(); },
+    };
+    for (const auto &step : steps) {
+        step(watched);
+        watched.tableLines();
+        step(unread);
+    }
+    EXPECT_TRUE(sameLines(unread.tableLines(), watched.tableLines()));
+    EXPECT_EQ(unread.idColumnExcess(), 9 - 6);
 }
 
 } // namespace

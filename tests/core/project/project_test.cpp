@@ -174,16 +174,30 @@ TEST(Project, BadFilesAreRefusedWithWhatIsWrongAndTheBookUntouched)
          "工程文件的格式版本是 7，本程序只能打开版本 1 及以前的文件，请用更新的 Saxolith 打开"},
         {"version not a number", replaced(good, "\"schemaVersion\": 1", "\"schemaVersion\": \"1\""),
          "工程文件的格式版本“\"1\"”无效"},
-        {"missing part", replaced(good, "\"optionGrid\"", "\"optionGrit\""), "文件已损坏：“optionGrid”缺失或内容不对"},
+        {"missing part", replaced(good, "\"optionGrid\"", "\"optionGrit\""),
+         "文件已损坏：“optionGrid”缺失或内容不对"},
         {"field of a wrong kind", replaced(good, "\"route\": 2", "\"route\": \"2\""),
          "文件已损坏：“inputScreen.route”缺失或内容不对"},
         {"precision out of the list", replaced(good, "\"precision\": 0", "\"precision\": 9"),
          "文件已损坏：“book.entries[1].input.precision”缺失或内容不对"},
         {"line break in an id", replaced(good, "\"id\": \"A-1\"", "\"id\": \"A\\n1\""),
          "文件已损坏：“book.entries[2].id”缺失或内容不对"},
+        {"an id longer than a schedule's",
+         replaced(good, "\"id\": \"A-1\"", "\"id\": \"" + std::string(201, 'x') + "\""),
+         "文件已损坏：“book.entries[2].id”缺失或内容不对"},
+        {"a key given twice", replaced(good, "\"route\": 2", "\"route\": 2, \"route\": 1"),
+         "文件已损坏：“route”在同一处出现了两次"},
+        {"ψc beyond the report's", replaced(good, "\"psiC\": 0.75", "\"psiC\": 1e308"),
+         "文件已损坏：“report.psiC”缺失或内容不对"},
+        {"γ beyond the report's", replaced(good, "\"gamma\": 1.3", "\"gamma\": -1e308"),
+         "文件已损坏：“report.gamma”缺失或内容不对"},
+        {"a grade the report does not know",
+         replaced(good, "\"concreteGrade\": \"C35\"", "\"concreteGrade\": \"C99\""),
+         "文件已损坏：“report.concreteGrade”缺失或内容不对"},
         {"entry the calculation refuses", refusedInput, ""},
         {"nested too deep", std::string(100000, '[') + std::string(100000, ']'), "文件已损坏：嵌套层次太多"},
-        {"number beyond any type", replaced(good, "\"gamma\": 1.3", "\"gamma\": " + std::string(60, '5') + "e5555"),
+        {"number beyond any type",
+         replaced(good, "\"gamma\": 1.3", "\"gamma\": " + std::string(60, '5') + "e5555"),
          "文件已损坏：有超出范围的数"},
     };
     for (const BadFile &file : files) {
@@ -198,6 +212,14 @@ TEST(Project, BadFilesAreRefusedWithWhatIsWrongAndTheBookUntouched)
         }
         EXPECT_EQ(book.textLines(), before) << file.what;
     }
+    // An id as long as a schedule's may be, counted in characters, is read.
+    std::string longest;
+    for (int i = 0; i < 200; ++i) {
+        longest += "桩";
+    }
+    const ProjectReading longestId =
+        readProject(replaced(good, "\"id\": \"A-1\"", "\"id\": \"" + longest + "\""));
+    EXPECT_TRUE(longestId.project) << longestId.error;
     // The two whose messages carry a position or the calculation's own words.
     EXPECT_EQ(readProject(files[3].bytes).error.rfind("文件已损坏：第 ", 0), 0U) << readProject(files[3].bytes).error;
     const std::string refusal = readProject(refusedInput).error;
