@@ -10,6 +10,7 @@
 #include "gui/saved_notice.h"
 #include "gui/widget_helpers.h"
 
+#include "core/save/file_system.h"
 #include "core/save/safe_file.h"
 #include "core/schedule/schedule_file.h"
 #include "core/text/fill_in.h"
@@ -50,6 +51,23 @@ std::optional<std::string> saveProjectFile(const QString &path, const std::funct
         write(out);
         return completeWhen(out.finish());
     });
+}
+
+// Why a journal could not be read, for the message that sets it aside.
+std::string_view journalProblem(OwnFile found)
+{
+    switch (found) {
+    case OwnFile::NotPlain:
+        return projectText::journalNotPlain;
+    case OwnFile::NotOwn:
+        return projectText::journalNotOwn;
+    case OwnFile::TooLarge:
+        return projectText::tooLarge;
+    case OwnFile::Read:
+    case OwnFile::Unreadable:
+        break;
+    }
+    return projectText::journalUnreadable;
 }
 
 // A journal's lock: whoever holds it is the program writing that journal. Only a death makes it stale,
@@ -123,6 +141,12 @@ void ProjectSession::saveAsCommand()
 QString ProjectSession::recoveryFolder()
 {
     return stateFolder();
+}
+
+bool ProjectSession::recoveryFolderPrivate()
+{
+    // Journals hold the user's work: only in a folder no one else may write are they written or taken back.
+    return makePrivateFolder(filePathBytes(recoveryFolder()));
 }
 
 ProjectSession::Texts ProjectSession::texts() const
@@ -395,6 +419,9 @@ void ProjectSession::writeJournal()
         removeJournal();
         return;
     }
+    if (!m_journalWritten && !recoveryFolderPrivate()) {
+        return;
+    }
     if (!m_journalLock) {
         m_journalLock = journalLock(m_journalPath);
         if (!m_journalLock->tryLock(0)) {
@@ -404,6 +431,10 @@ void ProjectSession::writeJournal()
     }
     const Project project = current();
     const QString projectPath = m_path;
+    // Made first for the user alone: the save that fills it keeps the permissions of the file it replaces.
+    if (!m_journalWritten) {
+        createPrivateFile(filePathBytes(m_journalPath));
+    }
     // A journal that cannot be written costs nothing but the recovery: the work goes on unhindered.
     m_journalWritten |= !saveProjectFile(m_journalPath, [&](std::ostream &out) {
                              saxolith::writeJournal(out, project, projectPath.toStdString());
@@ -432,8 +463,14 @@ void ProjectSession::offerRecovery(std::function<void()> done)
 {
     const QDir folder(recoveryFolder());
     QStringList left;
+    if (!recoveryFolderPrivate()) {
+        offerJournal(left, std::move(done));
+        return;
+    }
+    // Whatever stands under a journal's name, links and devices included: each is looked at as it is read.
     const QFileInfoList journals =
-        folder.entryInfoList({journalPrefix + QLatin1Char('*') + qs(projectExtension)}, QDir::Files, QDir::Time);
+        folder.entryInfoList({journalPrefix + QLatin1Char('*') + qs(projectExtension)},
+                             QDir::Files | QDir::System | QDir::Hidden, QDir::Time);
     for (const QFileInfo &journal : journals) {
         const QString path = journal.absoluteFilePath();
         if (path == m_journalPath) {
@@ -448,6 +485,20 @@ void ProjectSession::offerRecovery(std::function<void()> done)
     offerJournal(left, std::move(done));
 }
 
+bool ProjectSession::alreadySaved(const ProjectReading &journal)
+{
+    if (journal.projectPath.empty()) {
+        return false;
+    }
+    std::string bytes;
+    if (readOwnFile(filePathBytes(QString::fromStdString(journal.projectPath)), largestProjectFile, bytes) !=
+        OwnFile::Read) {
+        return false;
+    }
+    const ProjectReading saved = readProject(bytes);
+    return saved.project && *saved.project == *journal.project;
+}
+
 void ProjectSession::offerJournal(QStringList journals, std::function<void()> done)
 {
     if (journals.isEmpty()) {
@@ -457,17 +508,30 @@ void ProjectSession::offerJournal(QStringList journals, std::function<void()> do
         return;
     }
     const QString path = journals.takeFirst();
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly) && static_cast<std::size_t>(file.size()) <= largestProjectFile) {
-        bytes = file.readAll();
+    std::string bytes;
+    // Read only when it is the user's own plain file of a project's size: anything else (a link to a
+    // device, another user's file) would be read again at every start, so it is set aside, once.
+    if (const OwnFile found = readOwnFile(filePathBytes(path), largestProjectFile, bytes);
+        found != OwnFile::Read) {
+        const QString aside = path + qs(projectText::setAsideSuffix);
+        QFile::remove(aside);
+        if (!QFile::rename(path, aside)) {
+            QFile::remove(path);
+        }
+        const QString text =
+            qs(fillIn(projectText::journalSetAside,
+                      {QFileInfo(path).fileName().toStdString(), std::string(journalProblem(found)),
+                       QFileInfo(aside).fileName().toStdString()}));
+        showMessage(&m_window, text, MessageKind::Error,
+                    [this, journals, done]() mutable { offerJournal(journals, std::move(done)); });
+        return;
     }
-    file.close();
     auto book = std::make_shared<CalculationBook>();
-    auto reading = std::make_shared<ProjectReading>(
-        readProject(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), book.get()));
-    if (!reading->project) {
-        // Nothing in it can be given back.
+    auto reading = std::make_shared<ProjectReading>(readProject(bytes, book.get()));
+    bytes = std::string();
+    if (!reading->project || alreadySaved(*reading)) {
+        // Nothing in it can be given back, or its project file holds it all: a save completed, and the
+        // program ended before the journal went.
         QFile::remove(path);
         offerJournal(journals, std::move(done));
         return;

@@ -72,6 +72,8 @@ class ProjectSession : public QObject
     [[nodiscard]] QString journalPath() const { return m_journalPath; }
     // The folder of the journals.
     static QString recoveryFolder();
+    // Whether it is the user's alone (made so when it can be): journals are written and offered only then.
+    static bool recoveryFolderPrivate();
 
     // The recent projects, newest first.
     static QStringList recentProjects();
@@ -103,6 +105,8 @@ class ProjectSession : public QObject
     bool writeTo(const QString &path);
     void removeJournal();
     void offerJournal(QStringList journals, std::function<void()> done);
+    // Whether the project file a journal stands for holds all it holds.
+    static bool alreadySaved(const ProjectReading &journal);
 
     QWidget &m_window;
     InputScreen *m_input;

@@ -115,6 +115,25 @@ int prepareReplacement(Replacement &replacement);
 // Makes the names a folder holds survive a power cut (where the system needs asking).
 void flushFolder(const std::string &folder);
 
+// How a file the program keeps for the user alone (a recovery journal) was found by readOwnFile.
+enum class OwnFile { Read, NotPlain, NotOwn, TooLarge, Unreadable };
+// Reads `path` whole when it is a plain file of the user's own of at most `limit` bytes: never through a
+// link, and never from a device, a pipe or a folder (NotPlain), so nothing it opens can block or run on.
+OwnFile readOwnFile(const std::string &path, std::uintmax_t limit, std::string &bytes);
+// Makes `folder` when it is missing and narrows it to the user alone; false when it is not the user's
+// own folder or others may still write in it.
+bool makePrivateFolder(const std::string &folder);
+// A new empty file only the user may read or write, never through a link; false when it could not be
+// made (a file of that name there already included).
+bool createPrivateFile(const std::string &path);
+// Whether the process `id` still runs on this machine.
+bool processRuns(long id);
+
+// Removes what saves of processes that no longer run left in `folder`: their temporary files
+// ("NAME.saving-PID-N") and the second names of the files their moves replaced ("NAME.previous-PID-N"),
+// plain files alone. Nothing else is touched.
+void removeStaleSaves(const std::string &folder);
+
 // The reason of an errno value in plain English, whatever the user's locale.
 std::string reasonText(int error);
 

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <locale.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -211,6 +213,8 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
         error = fileFailure("Cannot write file", shownPath, EACCES);
         return nullptr;
     }
+    // What a save killed on its way left beside the file goes before this one adds its own.
+    removeStaleSaves(folderOf(path));
     std::string temporary;
     const int fd = createTemporary(path, temporary);
     if (fd < 0) {
@@ -403,6 +407,81 @@ void flushFolder(const std::string &folder)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+OwnFile readOwnFile(const std::string &path, std::uintmax_t limit, std::string &bytes)
+{
+    bytes.clear();
+    // Not blocking: a pipe in its place would otherwise wait for a writer before it is found no file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ELOOP ? OwnFile::NotPlain : OwnFile::Unreadable;
+    }
+    struct stat st {
+    };
+    OwnFile found = OwnFile::Read;
+    if (::fstat(fd, &st) != 0) {
+        found = OwnFile::Unreadable;
+    } else if (!S_ISREG(st.st_mode)) {
+        found = OwnFile::NotPlain;
+    } else if (st.st_uid != ::geteuid()) {
+        found = OwnFile::NotOwn;
+    } else if (static_cast<std::uintmax_t>(st.st_size) > limit) {
+        found = OwnFile::TooLarge;
+    }
+    std::vector<char> piece(std::size_t{1} << 16);
+    while (found == OwnFile::Read) {
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            found = got == 0 ? OwnFile::Read : OwnFile::Unreadable;
+            break;
+        }
+        // A file that grows while it is read is held to the limit all the same.
+        if (bytes.size() + static_cast<std::size_t>(got) > limit) {
+            found = OwnFile::TooLarge;
+            break;
+        }
+        bytes.append(piece.data(), static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (found != OwnFile::Read) {
+        bytes.clear();
+    }
+    return found;
+}
+
+bool makePrivateFolder(const std::string &folder)
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    struct stat st {
+    };
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+        return false;
+    }
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), st.st_mode & 0700) != 0) {
+        return false;
+    }
+    return true;
+}
+
+bool createPrivateFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool processRuns(long id)
+{
+    // A process of another user's runs too, though it may not be signalled.
+    return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
 }
 
 // The reason in the C locale: the same plain text whatever the user's locale, so the message is

@@ -166,6 +166,9 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
         error = fileFailure("Cannot write file", shownPath, EACCES);
         return nullptr;
     }
+    // What a save killed on its way left beside the file goes before this one adds its own.
+    const std::size_t slash = shownPath.find_last_of("/\\");
+    removeStaleSaves(slash == std::string::npos ? std::string(".") : shownPath.substr(0, slash + 1));
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     DWORD failed = ERROR_SUCCESS;
@@ -361,6 +364,83 @@ int prepareReplacement(Replacement &replacement)
         }
     }
     return EEXIST;
+}
+
+OwnFile readOwnFile(const std::string &path, std::uintmax_t limit, std::string &bytes)
+{
+    bytes.clear();
+    // The link itself is opened, never what it names; a user's folder of application data is the
+    // user's alone, so the file's owner is not asked.
+    const HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return OwnFile::Unreadable;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    OwnFile found = OwnFile::Read;
+    if (!GetFileInformationByHandle(file, &information)) {
+        found = OwnFile::Unreadable;
+    } else if (GetFileType(file) != FILE_TYPE_DISK ||
+               (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+                   0) {
+        found = OwnFile::NotPlain;
+    } else if (((std::uintmax_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow) > limit) {
+        found = OwnFile::TooLarge;
+    }
+    std::vector<char> piece(std::size_t{1} << 16);
+    while (found == OwnFile::Read) {
+        DWORD got = 0;
+        if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
+            found = OwnFile::Unreadable;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (bytes.size() + got > limit) {
+            found = OwnFile::TooLarge;
+            break;
+        }
+        bytes.append(piece.data(), got);
+    }
+    CloseHandle(file);
+    if (found != OwnFile::Read) {
+        bytes.clear();
+    }
+    return found;
+}
+
+bool makePrivateFolder(const std::string &folder)
+{
+    // Inside the user's profile, which only the user may write.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(wide(folder)), ignored);
+    const DWORD attributes = GetFileAttributesW(wide(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+bool createPrivateFile(const std::string &path)
+{
+    const HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
+bool processRuns(long id)
+{
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED; // another user's, still running
+    }
+    DWORD code = 0;
+    const bool runs = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return runs;
 }
 
 void flushFolder(const std::string &)

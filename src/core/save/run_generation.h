@@ -4,6 +4,7 @@
 
 #include "core/save/file_system.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,9 @@ class RunGeneration
     // Whatever was not moved into place goes with the private folder.
     ~RunGeneration();
 
-    // Opens the private folder inside `folder`; nothing on success, otherwise the reason.
+    // Opens the private folder inside `folder`, which the caller holds locked (FolderLock): first what
+    // runs of it that were killed left there goes, a move of their files into place that one of them
+    // began completed (or, when it cannot be, undone). Nothing on success, otherwise the reason.
     std::optional<std::string> begin(const std::string &folder);
 
     // Where the file `name` is to be written; it joins the generation.
@@ -37,8 +40,10 @@ class RunGeneration
 
     // Moves every file onto its name in the output folder, each as the safe save replaces a file (through
     // links, keeping the replaced file's permissions, refusing one the user may not write). When a move
-    // fails the files already moved are put back as they were. Nothing on success, otherwise the reason.
-    std::optional<std::string> commit();
+    // fails the files already moved are put back as they were; a run killed on the way has its move
+    // completed by the next (see begin()). Nothing on success, otherwise the reason. `afterMove` is
+    // called after each file's move (where a test stops the run as a kill would).
+    std::optional<std::string> commit(const std::function<void()> &afterMove = {});
 
   private:
     std::string m_folder;

@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -242,6 +244,98 @@ TEST_F(SafeFile, ACircleOfLinksIsReportedWithTheFileName)
     const auto error = saveFile(file, "x");
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(file), std::string::npos) << *error;
+}
+#endif
+
+#ifndef _WIN32 // processes, links and pipes as POSIX has them
+// The id of a process that has ended.
+long endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// What saves of ended processes left beside their files goes with the next save in the folder; names of
+// another kind, of a process that runs, and what is no plain file stay.
+TEST_F(SafeFile, ASaveRemovesWhatKilledSavesLeftAndNothingElse)
+{
+    const std::string ended = std::to_string(endedProcess());
+    const std::string own = std::to_string(::getpid());
+    const std::vector<std::string> gone{"book.txt.saving-" + ended + "-0",
+                                        "list.saxolith.saving-" + ended + "-12",
+                                        "book.txt.previous-" + ended + "-1"};
+    std::vector<std::string> kept{"book.txt.saving-" + own + "-0", "book.txt.saving-" + ended + "-100",
+                                  "book.txt.saving-" + ended,      "book.txt.saving-x-0",
+                                  ".saving-" + ended + "-0",       "notes.txt",
+                                  "book.txt.sav-" + ended + "-0",  "book.txt.saving--" + ended + "-0"};
+    for (const std::string &name : gone) {
+        std::ofstream(path(name)) << "x";
+    }
+    for (const std::string &name : kept) {
+        std::ofstream(path(name)) << "x";
+    }
+    fs::create_directory(path("folder.saving-" + ended + "-0"));
+    fs::create_symlink("notes.txt", path("link.saving-" + ended + "-0"));
+    kept.insert(kept.end(), {"folder.saving-" + ended + "-0", "link.saving-" + ended + "-0", "book.txt"});
+
+    ASSERT_FALSE(saveFile(path("book.txt"), "new"));
+    std::vector<std::string> left = names();
+    std::sort(left.begin(), left.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(left, kept);
+}
+
+// A file the program keeps for the user alone is read only when it is one: never through a link, never
+// from a device or a pipe (which would never end, or never begin), never another user's or too large.
+TEST_F(SafeFile, AFileOfTheUsersOwnIsReadOnlyWhenPlainAndSmall)
+{
+    std::ofstream(path("journal")) << "abc";
+    fs::create_symlink("journal", path("link"));
+    fs::create_symlink("/dev/zero", path("zero"));
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    fs::create_directory(path("folder"));
+    struct Case {
+        const char *name;
+        std::uintmax_t limit;
+        OwnFile found;
+    };
+    const Case cases[] = {
+        {"journal", 3, OwnFile::Read},       {"journal", 2, OwnFile::TooLarge},
+        {"link", 3, OwnFile::NotPlain},      {"zero", 1 << 20, OwnFile::NotPlain},
+        {"pipe", 3, OwnFile::NotPlain},      {"folder", 3, OwnFile::NotPlain},
+        {"missing", 3, OwnFile::Unreadable},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = "before";
+        EXPECT_EQ(readOwnFile(path(c.name), c.limit, bytes), c.found);
+        EXPECT_EQ(bytes, c.found == OwnFile::Read ? "abc" : "");
+    }
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path("journal").c_str(), 4321, 4321), 0);
+        std::string bytes;
+        EXPECT_EQ(readOwnFile(path("journal"), 3, bytes), OwnFile::NotOwn);
+    }
+
+    // A folder for the user alone: narrowed when it is the user's, refused when it is a link.
+    const std::string folder = path("state");
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_all | fs::perms::others_read);
+    EXPECT_TRUE(makePrivateFolder(folder));
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_TRUE(makePrivateFolder(path("made/too")));
+    fs::create_directory_symlink("state", path("linked"));
+    EXPECT_FALSE(makePrivateFolder(path("linked")));
+
+    EXPECT_TRUE(createPrivateFile(path("state/own")));
+    EXPECT_EQ(fs::status(path("state/own")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(createPrivateFile(path("state/own")));
+    EXPECT_FALSE(createPrivateFile(path("link")));
 }
 #endif
 

@@ -11,9 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace saxolith
 {
@@ -318,6 +323,66 @@ TEST(OutputFolder, OneRunAtATimeAndOneGenerationOfFiles)
     }
     EXPECT_EQ(entries, 3u); // no private folder left behind
 }
+
+#ifndef _WIN32 // a kill as POSIX gives one
+std::vector<std::string> namesIn(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A run killed at any moment of moving its files into place leaves the folder to the next run, which
+// completes the move, so the folder holds one run's files; private folders of runs killed earlier go,
+// what merely looks like one stays.
+TEST(OutputFolder, ARunKilledWhileItsFilesMoveIsCompletedByTheNext)
+{
+    const fs::path folder = scratch("killed");
+    const std::vector<std::string> files{"a.txt", "b.txt", "c.txt"};
+    fs::create_directory(folder / ".saxolith-run-Ab12Cd");
+    std::ofstream(folder / ".saxolith-run-Ab12Cd" / "table-rows") << "rows of a run killed as it calculated";
+    std::ofstream(folder / ".saxolith-run-x") << "no run's";
+    fs::create_directory_symlink("elsewhere", folder / ".saxolith-run-Zz99Yy");
+    for (int killedAfter = 0; killedAfter <= 3; ++killedAfter) {
+        SCOPED_TRACE(killedAfter);
+        const std::string run = std::to_string(killedAfter);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            RunGeneration generation;
+            if (generation.begin(folder.string())) {
+                ::_exit(1);
+            }
+            for (const std::string &name : files) {
+                std::ofstream(generation.stagedPath(name)) << name << run;
+            }
+            // Killed after so many files were moved (none: after the whole move, before its folder went):
+            // nothing of the run's own is cleared away.
+            int moved = 0;
+            const auto error = generation.commit([&] {
+                if (++moved == killedAfter) {
+                    ::_exit(0);
+                }
+            });
+            ::_exit(error ? 1 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        {
+            RunGeneration next;
+            ASSERT_FALSE(next.begin(folder.string()));
+        }
+        for (const std::string &name : files) {
+            EXPECT_EQ(fileBytes(folder / name), name + run) << name;
+        }
+        EXPECT_EQ(namesIn(folder), (std::vector<std::string>{".saxolith-run-Zz99Yy", ".saxolith-run-x",
+                                                             "a.txt", "b.txt", "c.txt"}));
+    }
+}
+#endif
 
 } // namespace
 } // namespace saxolith

@@ -27,6 +27,9 @@
 
 #include <iostream>
 #include <memory>
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace saxolith::test
 {
@@ -367,12 +370,87 @@ TEST_F(ProjectTest, TheJournalFollowsTheWorkAndGoesWithASave)
     record(defaultCalculationInput());
     QTest::qWait(ProjectSession::journalDelayMs + 200);
     ASSERT_EQ(journals(stateHome).size(), 1);
+    // The user's alone, in a folder that is the user's alone.
+    const QString journal = ProjectSession::recoveryFolder() + QLatin1Char('/') + journals(stateHome).front();
+    EXPECT_EQ(QFile::permissions(journal) & ~(QFile::ReadUser | QFile::WriteUser),
+              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFile::permissions(ProjectSession::recoveryFolder()) &
+                  (QFile::WriteGroup | QFile::WriteOther | QFile::ReadGroup | QFile::ReadOther),
+              QFileDevice::Permissions{});
     saveAnswer = file("journal.saxolith");
     trigger("act_saveProjectAs");
     EXPECT_TRUE(journals(stateHome).isEmpty()) << "saved: nothing to recover";
     window->resultScreen()->cbt_sanchuClick();
     QTest::qWait(ProjectSession::journalDelayMs + 200);
     ASSERT_EQ(journals(stateHome).size(), 1) << "a deletion reaches the journal";
+}
+
+#ifndef Q_OS_WIN // links, devices and pipes as POSIX has them
+// Whatever stands under a journal's name, the window starts: what is no journal of the user's is set aside
+// once, with a message, and never read again.
+TEST_F(ProjectTest, TheWindowStartsWhateverTheJournalFolderHolds)
+{
+    const QString folder = ProjectSession::recoveryFolder();
+    ASSERT_TRUE(QFile::link("/dev/zero", folder + "/recovery-1-1.saxolith"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "/recovery-2-2.saxolith").constData(), 0600), 0);
+    window = freshWindow();
+    project().start({});
+    EXPECT_EQ(questionOnShow(), nullptr);
+    ASSERT_EQ(messages.size(), 2);
+    for (const QString &message : messages) {
+        EXPECT_TRUE(message.contains("不是普通文件")) << message.toStdString();
+        EXPECT_TRUE(message.contains(".saxolith.unreadable")) << message.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(folder + "/recovery-1-1.saxolith.unreadable").isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(folder + "/recovery-2-2.saxolith.unreadable"));
+
+    messages.clear();
+    window = freshWindow();
+    project().start({});
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(questionOnShow(), nullptr);
+    QFile::remove(folder + "/recovery-1-1.saxolith.unreadable");
+    QFile::remove(folder + "/recovery-2-2.saxolith.unreadable");
+}
+#endif
+
+// A program killed after its save was complete, before its journal went: the journal holds nothing the
+// project file does not, so it is not offered; one that holds more is.
+TEST_F(ProjectTest, AJournalItsSaveOutlivedIsNotOffered)
+{
+    const QString stateHome = qEnvironmentVariable("XDG_STATE_HOME");
+    saveAnswer = file("saved.saxolith");
+    trigger("act_saveProjectAs");
+    record(defaultCalculationInput());
+    project().writeJournal();
+    ASSERT_EQ(journals(stateHome).size(), 1);
+    QFile journal(ProjectSession::recoveryFolder() + QLatin1Char('/') + journals(stateHome).front());
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    const QByteArray kept = journal.readAll();
+    journal.close();
+    trigger("act_saveProject");
+    EXPECT_TRUE(journals(stateHome).isEmpty());
+
+    const QString left = ProjectSession::recoveryFolder() + "/recovery-3-3.saxolith";
+    for (const bool savedSince : {true, false}) {
+        SCOPED_TRACE(savedSince);
+        QFile copy(left);
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+        copy.write(kept);
+        copy.close();
+        if (!savedSince) {
+            trigger("act_saveProjectAs"); // the fresh window's empty project over the saved one
+        }
+        window = freshWindow();
+        project().start({});
+        if (savedSince) {
+            EXPECT_EQ(questionOnShow(), nullptr);
+            EXPECT_FALSE(QFileInfo::exists(left));
+        } else {
+            ASSERT_NE(questionOnShow(), nullptr);
+            ASSERT_TRUE(answerQuestion("放弃"));
+        }
+    }
 }
 
 } // namespace
