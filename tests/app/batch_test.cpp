@@ -13,12 +13,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -656,6 +657,40 @@ TEST_F(BatchTest, AWorkbookScheduleReadAsItIsCalculatedGivesTheFilesOfTheWholeRe
     const std::string results = "xl/worksheets/sheet1.xml";
     EXPECT_EQ(test::zipMember((folder / "streamed/results.xlsx").string(), results),
               test::zipMember((folder / "whole/results.xlsx").string(), results));
+}
+
+// A schedule piped in is read once and then as its file would be, a workbook included; a pipe no one
+// writes to and a device that never ends are refused at once, naming them as given.
+TEST_F(BatchTest, ASchedulePipedInGivesTheFilesOfItsFile)
+{
+    std::string csv = "id,section,d,frk,integrity\n";
+    for (int row = 1; row <= 3000; ++row) {
+        csv += "P-" + std::to_string(row) +
+               (row % 100 == 0 ? ",圆桩,1000,abc,较完整\n" : ",圆桩,1000,35,较完整\n");
+    }
+    schedule(csv);
+    const BatchRun file = run("piles.csv --out file --xlsx");
+    const BatchRun piped = run("/dev/stdin --out piped --xlsx < piles.csv");
+    const BatchRun catted = run("/dev/stdin --out catted", {}, "cat piles.csv |");
+    EXPECT_EQ(file.code, 1);
+    for (const BatchRun *other : {&piped, &catted}) {
+        EXPECT_EQ(other->code, file.code);
+        EXPECT_EQ(other->out, file.out);
+    }
+    EXPECT_NE(piped.err.find("/dev/stdin: 第 101 行（P-100）"), std::string::npos) << piped.err;
+    const auto withoutTime = [](std::string bytes) { return bytes.substr(0, bytes.rfind("\r\n")); };
+    EXPECT_TRUE(fs::exists(folder / "piped/results.xlsx"));
+    EXPECT_EQ(withoutTime(fileBytes(folder / "piped/results.csv")),
+              withoutTime(fileBytes(folder / "file/results.csv")));
+    EXPECT_EQ(fileBytes(folder / "catted/results.csv"), fileBytes(folder / "piped/results.csv"));
+
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const BatchRun unwritten = run("fifo --out unwritten");
+    EXPECT_EQ(unwritten.code, 2);
+    EXPECT_EQ(unwritten.err, "fifo: 第 1 行：桩表是空的\n");
+    const BatchRun zeros = run("/dev/zero --out zeros");
+    EXPECT_EQ(zeros.code, 2);
+    EXPECT_EQ(zeros.err, "/dev/zero: 第 1 行：不是文本文件（含二进制字节）\n");
 }
 
 TEST_F(BatchTest, TemplateVersionAndHelp)

@@ -71,6 +71,15 @@ struct FileStamp {
 // something else (a folder, a device).
 std::optional<FileStamp> plainFileStamp(const std::string &path);
 
+// How readStreamInput found its input.
+enum class StreamInput { PlainFile, Read, Failed };
+// Reads what `path` names, when it is neither a plain file nor a folder (a pipe, a device), once into
+// `take`, in pieces of `pieceBytes`, without waiting for a writer a pipe does not have (it then reads as
+// empty). PlainFile, having read nothing, for a plain file, a folder, or what cannot be opened (its
+// readers say why); Failed (errno set) when reading failed; `take` false ends the reading early.
+StreamInput readStreamInput(const std::string &path, std::size_t pieceBytes,
+                            const std::function<bool(std::string_view)> &take);
+
 // True when `path` names a folder (links followed).
 bool isFolder(const std::string &path);
 

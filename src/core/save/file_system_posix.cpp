@@ -254,6 +254,46 @@ bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
     return complete;
 }
 
+StreamInput readStreamInput(const std::string &path, std::size_t pieceBytes,
+                            const std::function<bool(std::string_view)> &take)
+{
+    // Opened without waiting: a pipe no one writes to would otherwise hold the open for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return StreamInput::PlainFile;
+    }
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return StreamInput::PlainFile;
+    }
+    // Then read as any reader reads: a pipe's writer is waited for, and a pipe without one ends at once.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) {
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    std::vector<char> piece(pieceBytes);
+    StreamInput found = StreamInput::Read;
+    for (;;) {
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            found = StreamInput::Failed;
+            break;
+        }
+        if (got == 0 || !take(std::string_view(piece.data(), static_cast<std::size_t>(got)))) {
+            break;
+        }
+    }
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return found;
+}
+
 bool mayCreateIn(const std::filesystem::path &folder)
 {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;

@@ -215,6 +215,12 @@ bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
     return complete;
 }
 
+StreamInput readStreamInput(const std::string &, std::size_t, const std::function<bool(std::string_view)> &)
+{
+    // A schedule is a file here: pipes and devices are not named by paths a user gives.
+    return StreamInput::PlainFile;
+}
+
 bool mayCreateIn(const std::filesystem::path &folder)
 {
     const DWORD attributes = GetFileAttributesW(folder.c_str());

@@ -11,6 +11,7 @@
 #include "core/save/text_file.h"
 #include "core/schedule/results_file.h"
 #include "core/schedule/schedule_file.h"
+#include "core/schedule/schedule_source.h"
 #include "core/schedule/schedule_stream.h"
 #include "core/schedule/workbook_sheet.h"
 #include "core/text/fill_in.h"
@@ -262,14 +263,23 @@ class ScheduleInput
     // False when the schedule is refused; the reason is told.
     bool open(const BatchOptions &options, RunMessages &messages)
     {
+        // A pipe or a device is read once, into the temporary folder, and then as a file (messages name it
+        // as given).
+        std::error_code noTemporary;
+        m_source.emplace(options.schedule, std::filesystem::temp_directory_path(noTemporary));
+        if (const auto &error = m_source->error()) {
+            messages.error(options.schedule, *error);
+            return false;
+        }
+        const std::string &schedule = m_source->path();
         std::error_code sizeError;
-        const std::uintmax_t scheduleBytes = std::filesystem::file_size(options.schedule, sizeError);
+        const std::uintmax_t scheduleBytes = std::filesystem::file_size(schedule, sizeError);
         // Bits enough that the ids of even a full schedule are seldom taken for repeated ones.
         m_ids.emplace(sizeError ? std::size_t{1} << 20
                                 : static_cast<std::size_t>(std::clamp<std::uintmax_t>(
                                       scheduleBytes * 2, std::uintmax_t{1} << 16, std::uintmax_t{1} << 27)));
-        m_sheet.emplace(options.schedule);
-        m_stream.emplace(m_sheet->path().empty() ? options.schedule : m_sheet->path());
+        m_sheet.emplace(schedule);
+        m_stream.emplace(m_sheet->path().empty() ? schedule : m_sheet->path());
         // Whole rows only for the project's last row typed in; otherwise the check keeps the ids alone.
         const auto takeId = [this](std::string_view id) { m_ids->add(id); };
         const auto typedIn = [this](const ScheduleRow &row) {
@@ -290,7 +300,7 @@ class ScheduleInput
         m_ids.reset();
         m_lastTyped.reset();
         std::string bytes;
-        if (const auto error = readScheduleFile(options.schedule, bytes)) {
+        if (const auto error = readScheduleFile(schedule, bytes)) {
             messages.error(options.schedule, *error);
             return false;
         }
@@ -319,6 +329,7 @@ class ScheduleInput
     const std::optional<CalculationInput> &lastTyped() const { return m_lastTyped; }
 
   private:
+    std::optional<ScheduleSource> m_source; // first: what follows reads from its file
     std::optional<RepeatedIdFilter> m_ids;
     std::optional<CalculationInput> m_lastTyped;
     std::optional<SheetScratch> m_sheet;

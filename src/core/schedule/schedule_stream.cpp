@@ -451,6 +451,7 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         piece.remove_prefix(utf8Mark.size());
     }
     SeparatorGuess guess;
+    std::size_t searched = 0;
     for (std::string text; !piece.empty();) {
         // A UTF-16 text that stops being text is refused before its separator matters.
         if (decoder && (text.clear(), !decoder->add(piece, text))) {
@@ -458,6 +459,11 @@ bool ScheduleStream::check(const std::function<void(const ScheduleRow &row)> &vi
         }
         if (guess.add(decoder ? std::string_view(text) : piece)) {
             break;
+        }
+        // A first line longer than a header may be (a device that never ends one) is the whole reading's.
+        searched += piece.size();
+        if (searched > largestHeader) {
+            return false;
         }
         head.resize(m_pieceBytes);
         m_in.read(head.data(), static_cast<std::streamsize>(head.size()));
