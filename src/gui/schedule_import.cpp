@@ -13,11 +13,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -135,21 +133,15 @@ void importScheduleFile(MainWindow &window, const QString &path)
         return;
     }
 
-    // One step more than the rows: the box stays up while the memos fill.
-    QProgressDialog progress(qs(scheduleText::calculating), QString(), 0,
-                             static_cast<int>(reading.rows.size()) + 1, &window);
-    progress.setObjectName("scheduleProgress");
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    if (reading.rows.size() >= longSchedule) {
-        progress.show();
-        QCoreApplication::processEvents();
-    }
     WorkRunner runner;
-    QObject::connect(&runner, &WorkRunner::progressed, &progress, [&progress, &reading](int step) {
-        progress.setValue(static_cast<int>(static_cast<double>(step) / progressSteps *
-                                           static_cast<double>(reading.rows.size())));
-    });
+    // Nothing to cancel: the rows are few (windowRowLimit), and a half-imported schedule is no book.
+    ProgressDialogDisplay progress(runner, &window, qs(scheduleText::calculating), QString(), 500);
+    progress.dialog()->setObjectName("scheduleProgress");
+    // The box stays up while the memos fill, after the calculation.
+    progress.stayAfterWork();
+    if (reading.rows.size() >= longSchedule) {
+        progress.showNow();
+    }
     ScheduleTally tally;
     std::optional<WindowBook> taken;
     const std::string time = currentTimeText().toStdString();
@@ -165,7 +157,6 @@ void importScheduleFile(MainWindow &window, const QString &path)
             });
         });
     });
-    progress.reset();
 
     if (const ScheduleRow *last = taken->lastTyped()) {
         window.inputScreen()->showImportedRow(rowInput(*last).input);

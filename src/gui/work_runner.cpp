@@ -75,6 +75,17 @@ class InputGate : public QObject
     QPointer<QWidget> m_window;
 };
 
+// The runner's step on a display's bar.
+void showStep(QProgressBar &bar, int step)
+{
+    if (step < 0) {
+        bar.setRange(0, 0); // steps unknown: the bar shows that work goes on
+    } else {
+        bar.setRange(0, progressSteps);
+        bar.setValue(step);
+    }
+}
+
 } // namespace
 
 void WorkRunner::Work::progress(std::uint64_t done, std::uint64_t total)
@@ -153,12 +164,7 @@ void ProgressBarDisplay::show(int step)
     if (!m_running || m_clock.elapsed() < m_delayMs) {
         return;
     }
-    if (step < 0) {
-        m_bar->setRange(0, 0); // steps unknown: the bar shows that work goes on
-    } else {
-        m_bar->setRange(0, progressSteps);
-        m_bar->setValue(step);
-    }
+    showStep(*m_bar, step);
     m_bar->show();
 }
 
@@ -188,15 +194,17 @@ ProgressDialogDisplay::ProgressDialogDisplay(WorkRunner &runner, QWidget *parent
     m_bar->setRange(0, progressSteps);
     m_bar->setMinimumWidth(320);
     layout->addWidget(m_bar);
-    m_cancel = new QPushButton(cancelText, m_dialog);
-    m_cancel->setObjectName("cbt_cancelWork");
-    m_cancel->setAutoDefault(false);
-    layout->addWidget(m_cancel, 0, Qt::AlignRight);
+    if (!cancelText.isEmpty()) {
+        m_cancel = new QPushButton(cancelText, m_dialog);
+        m_cancel->setObjectName("cbt_cancelWork");
+        m_cancel->setAutoDefault(false);
+        layout->addWidget(m_cancel, 0, Qt::AlignRight);
+        // The button, Esc and the window's close all ask the work to stop.
+        connect(m_cancel, &QPushButton::clicked, m_dialog, &QDialog::reject);
+    }
     runner.letInputReach(m_dialog);
-    // The button, Esc and the window's close all ask the work to stop.
-    connect(m_cancel, &QPushButton::clicked, m_dialog, &QDialog::reject);
     connect(m_dialog, &QDialog::rejected, &runner, [this, &runner] {
-        if (m_running) {
+        if (m_running && m_cancel != nullptr) {
             m_cancel->setEnabled(false);
             runner.cancel();
         }
@@ -206,27 +214,39 @@ ProgressDialogDisplay::ProgressDialogDisplay(WorkRunner &runner, QWidget *parent
         m_running = true;
         m_bar->setRange(0, progressSteps);
         m_bar->setValue(0);
-        m_cancel->setEnabled(true);
+        if (m_cancel != nullptr) {
+            m_cancel->setEnabled(true);
+        }
     });
     connect(&runner, &WorkRunner::progressed, this, &ProgressDialogDisplay::show);
     connect(&runner, &WorkRunner::finished, this, [this] {
         m_running = false;
-        m_dialog->hide();
+        if (!m_stayAfterWork) {
+            m_dialog->hide();
+        }
     });
+}
+
+ProgressDialogDisplay::~ProgressDialogDisplay()
+{
+    delete m_dialog;
+}
+
+void ProgressDialogDisplay::showNow()
+{
+    m_bar->setRange(0, progressSteps);
+    m_bar->setValue(0);
+    m_dialog->show();
 }
 
 void ProgressDialogDisplay::show(int step)
 {
     // Once cancelled, the dialog stays closed while the work winds up.
-    if (!m_running || !m_cancel->isEnabled() || m_clock.elapsed() < m_delayMs) {
+    const bool cancelled = m_cancel != nullptr && !m_cancel->isEnabled();
+    if (!m_running || cancelled || m_clock.elapsed() < m_delayMs) {
         return;
     }
-    if (step < 0) {
-        m_bar->setRange(0, 0); // steps unknown: the bar shows that work goes on
-    } else {
-        m_bar->setRange(0, progressSteps);
-        m_bar->setValue(step);
-    }
+    showStep(*m_bar, step);
     if (!m_dialog->isVisible()) {
         m_dialog->show();
     }

@@ -3,6 +3,7 @@
 // GUI thread.
 #pragma once
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -15,7 +16,6 @@
 #include <optional>
 #include <utility>
 
-class QDialog;
 class QProgressBar;
 class QPushButton;
 class QWidget;
@@ -113,24 +113,35 @@ class ProgressBarDisplay : public QObject
 
 // A progress dialog with a cancel button over `parent` for a runner's work: it opens once the work has
 // taken longer than `delayMs` and shows its steps; its cancel button, Esc or its closing ask the work to
-// stop. While the work runs, the user's input reaches this dialog alone.
+// stop. Without a cancel text the work cannot be stopped, and the dialog has no button. While the work
+// runs, the user's input reaches this dialog alone. The dialog goes with its display.
 class ProgressDialogDisplay : public QObject
 {
   public:
     ProgressDialogDisplay(WorkRunner &runner, QWidget *parent, const QString &label, const QString &cancelText,
                           qint64 delayMs);
+    ~ProgressDialogDisplay() override;
+    ProgressDialogDisplay(const ProgressDialogDisplay &) = delete;
+    ProgressDialogDisplay &operator=(const ProgressDialogDisplay &) = delete;
+
     [[nodiscard]] QDialog *dialog() const { return m_dialog; }
     void setDelay(qint64 delayMs) { m_delayMs = delayMs; }
+    // Opens the dialog before the work starts, for work known to be long.
+    void showNow();
+    // The dialog stays open once the work has ended, until the display goes: what the caller does with
+    // the result takes time too.
+    void stayAfterWork() { m_stayAfterWork = true; }
 
   private:
     void show(int step);
 
-    QDialog *m_dialog;
+    QPointer<QDialog> m_dialog;
     QProgressBar *m_bar;
-    QPushButton *m_cancel;
+    QPushButton *m_cancel = nullptr;
     qint64 m_delayMs;
     QElapsedTimer m_clock;
     bool m_running = false;
+    bool m_stayAfterWork = false;
 };
 
 } // namespace saxolith
