@@ -43,9 +43,11 @@ int main(int argc, char *argv[])
     // fixed heights as each window shows.
     saxolith::useInterfaceFont(*app, saxolith::interfaceFamilies(saxolith::systemFaces()));
     saxolith::installQtTranslations(QLocale::system(), app.get());
-    QSettings settings(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
-    saxolith::MainWindow window;
-    saxolith::rememberWindowSize(window, settings);
+    auto services = std::make_unique<saxolith::WindowServices>();
+    // Kept beyond the window, which writes its size into them as it closes.
+    const std::unique_ptr<QSettings> settings = services->settings();
+    saxolith::MainWindow window(std::move(services));
+    saxolith::rememberWindowSize(window, *settings);
     window.show();
     window.project().start(QApplication::arguments().mid(1));
     return QApplication::exec();

@@ -61,12 +61,6 @@ constexpr std::size_t rasterBudget = 3000;
 constexpr double margin = 0.05; // of each axis's span, around the rows
 constexpr double noUpperLimit = 1e15;
 
-ChartWindow::PathChooser &pathChooser()
-{
-    static ChartWindow::PathChooser chooser;
-    return chooser;
-}
-
 // Sends the pointer's moves, clicks and double clicks to the window.
 class CandidateChartView : public QChartView
 {
@@ -547,17 +541,12 @@ void ChartWindow::takeBackAt(const QPoint &position)
     }
 }
 
-void ChartWindow::setPathChooserForTesting(PathChooser chooser)
-{
-    pathChooser() = std::move(chooser);
-}
-
 void ChartWindow::cbt_exportImageClick()
 {
     const QString suggested = documentsFolder() + QLatin1Char('/') + qs(chartText::windowTitle) + ".png";
     QString path;
-    if (pathChooser()) {
-        path = pathChooser()(this, suggested);
+    if (const ChartPathChooser &choose = windowServices().chartPathChooser()) {
+        path = choose(this, suggested);
     } else {
         QString filter;
         path = QFileDialog::getSaveFileName(this, qs(chartText::exportImage), suggested,

@@ -68,10 +68,6 @@ class ChartWindow : public QWidget
     // The window's chart as paper at the screen's resolution: the size a picture has by default.
     [[nodiscard]] ImageSize windowImageSize() const;
 
-    // Tests answer the file dialog: the chosen path, or an empty text for a cancel.
-    using PathChooser = std::function<QString(QWidget *parent, const QString &suggested)>;
-    static void setPathChooserForTesting(PathChooser chooser);
-
   protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -16,17 +16,11 @@ namespace saxolith
 namespace
 {
 
-SaveFileFunction &saveFileFunction()
-{
-    static SaveFileFunction function;
-    return function;
-}
-
 // Asks the user, modally; tests answer instead of a dialog.
 SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request)
 {
-    if (saveFileFunction()) {
-        return saveFileFunction()(parent, request);
+    if (const SaveFileFunction &answer = windowServices().saveFileFunction()) {
+        return answer(parent, request);
     }
     // Guarded: closing the parent while the dialog is up takes the dialog with it.
     const QPointer<QFileDialog> dialog = createSaveDialog(parent, request);
@@ -78,11 +72,6 @@ QString askSavePath(QWidget *parent, const SaveFileRequest &request)
         rememberFolder(kind, path);
     }
     return path;
-}
-
-void setSaveFileFunctionForTesting(SaveFileFunction function)
-{
-    saveFileFunction() = std::move(function);
 }
 
 QString filterExtension(const QString &filter)

@@ -31,9 +31,8 @@ QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request);
 
 // Asks the user, modally, and gives the file the answer names (see savePathOf); empty when cancelled.
 QString askSavePath(QWidget *parent, const SaveFileRequest &request);
-// Tests answer instead of a dialog; an empty function restores the dialog.
+// Tests answer instead of a dialog (WindowServices).
 using SaveFileFunction = std::function<SaveFileAnswer(QWidget *parent, const SaveFileRequest &request)>;
-void setSaveFileFunctionForTesting(SaveFileFunction function);
 
 // The file an answer names, with its kind's extension: an extension of one of the request's filters
 // typed by the user decides; otherwise the chosen filter's extension is added to the name. A request

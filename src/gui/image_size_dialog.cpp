@@ -1,6 +1,7 @@
 #include "gui/image_size_dialog.h"
 
 #include "gui/widget_helpers.h"
+#include "gui/window_services.h"
 
 #include "core/texts/chart.h"
 
@@ -19,12 +20,6 @@ namespace saxolith
 
 namespace
 {
-
-ImageSizeChooser &chooserOverride()
-{
-    static ImageSizeChooser chooser;
-    return chooser;
-}
 
 // The page's width at two resolutions, in the proportions of the chart on the screen.
 struct Preset {
@@ -120,19 +115,14 @@ void ImageSizeDialog::showPixels()
 
 std::optional<ImageSize> askImageSize(QWidget *parent, ImageSize window)
 {
-    if (chooserOverride()) {
-        return chooserOverride()(parent, window);
+    if (const ImageSizeChooser &choose = windowServices().imageSizeChooser()) {
+        return choose(parent, window);
     }
     ImageSizeDialog dialog(window, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
     return dialog.chosen();
-}
-
-void setImageSizeChooserForTesting(ImageSizeChooser chooser)
-{
-    chooserOverride() = std::move(chooser);
 }
 
 } // namespace saxolith

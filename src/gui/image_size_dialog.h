@@ -41,10 +41,8 @@ class ImageSizeDialog : public QDialog
 };
 
 // Asks the user for a picture size (the window's size offered first); nothing when cancelled.
-// Replaceable, so that tests answer at once.
+// Replaceable (WindowServices), so that tests answer at once.
 using ImageSizeChooser = std::function<std::optional<ImageSize>(QWidget *parent, ImageSize window)>;
 [[nodiscard]] std::optional<ImageSize> askImageSize(QWidget *parent, ImageSize window);
-// An empty function restores the dialog.
-void setImageSizeChooserForTesting(ImageSizeChooser chooser);
 
 } // namespace saxolith

@@ -28,7 +28,10 @@
 namespace saxolith
 {
 
-MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
+MainWindow::MainWindow(QWidget *parent) : MainWindow(std::make_unique<WindowServices>(), parent) {}
+
+MainWindow::MainWindow(std::unique_ptr<WindowServices> services, QWidget *parent)
+    : QWidget(parent), m_services(std::move(services))
 {
     setObjectName("TKLD_FRM_VORA1");
     setWindowTitle("Saxolith (GB50007-2011)");

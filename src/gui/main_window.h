@@ -29,7 +29,12 @@ class MainWindow : public QWidget
     static constexpr int designHeight = 676;
 
     explicit MainWindow(QWidget *parent = nullptr);
+    // With services made beforehand (a test's, answering at once).
+    explicit MainWindow(std::unique_ptr<WindowServices> services, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The window's settings, permissions, dialogs and desktop handlers.
+    WindowServices &services() { return *m_services; }
 
     ProgramState &state() { return m_state; }
     // The project the window works on: its file, its commands and its recovery journal.
@@ -69,6 +74,8 @@ class MainWindow : public QWidget
     void FormCreate();
     void connectScreens();
 
+    // First: every part of the window may ask for them as it is made.
+    std::unique_ptr<WindowServices> m_services;
     // The screens' layers.
     InputScreen *MainFormLayer = nullptr;
     ResultScreen *JieGuo_DocLayer = nullptr;

@@ -40,20 +40,6 @@ namespace saxolith
 namespace
 {
 
-QString &settingsFileForTesting()
-{
-    static QString file;
-    return file;
-}
-
-std::unique_ptr<QSettings> openSettings()
-{
-    if (!settingsFileForTesting().isEmpty()) {
-        return std::make_unique<QSettings>(settingsFileForTesting(), QSettings::IniFormat);
-    }
-    return std::make_unique<QSettings>(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
-}
-
 // The title block's fields: their key in the settings, label, object name and member.
 struct TitleField {
     const char *key;
@@ -115,7 +101,7 @@ std::optional<ReportDocument> buildDocument(const std::vector<BookEntry> &entrie
 
 ReportSettings loadReportSettings()
 {
-    const std::unique_ptr<QSettings> store = openSettings();
+    const std::unique_ptr<QSettings> store = programSettings();
     ReportSettings settings;
     store->beginGroup(QStringLiteral("report"));
     for (const TitleField &field : titleFields) {
@@ -136,7 +122,7 @@ ReportSettings loadReportSettings()
 
 void saveReportSettings(const ReportSettings &settings)
 {
-    const std::unique_ptr<QSettings> store = openSettings();
+    const std::unique_ptr<QSettings> store = programSettings();
     store->beginGroup(QStringLiteral("report"));
     for (const TitleField &field : titleFields) {
         store->setValue(QLatin1String(field.key), qs(settings.titleBlock.*field.text));
@@ -145,11 +131,6 @@ void saveReportSettings(const ReportSettings &settings)
     store->setValue(QStringLiteral("psiC"), settings.psiC);
     store->setValue(QStringLiteral("gamma"), settings.gamma);
     store->endGroup();
-}
-
-void setReportSettingsFileForTesting(const QString &file)
-{
-    settingsFileForTesting() = file;
 }
 
 ReportSettings reportSettingsFor(const QWidget *widget)

@@ -21,8 +21,6 @@ class ResultScreen;
 // The settings as the user last left them; the defaults the first time.
 ReportSettings loadReportSettings();
 void saveReportSettings(const ReportSettings &settings);
-// Tests keep the settings in a file of their own; an empty text restores the user's settings.
-void setReportSettingsFileForTesting(const QString &file);
 
 // The settings in force in `widget`'s window: those of its open project, otherwise the user's.
 ReportSettings reportSettingsFor(const QWidget *widget);

@@ -20,12 +20,6 @@ namespace saxolith
 namespace
 {
 
-OpenFolderFunction &openFolderFunction()
-{
-    static OpenFolderFunction function;
-    return function;
-}
-
 constexpr int margin = 8;
 
 } // namespace
@@ -105,16 +99,11 @@ void showSavedNotice(QWidget *screen, const QString &path)
 
 bool openFolder(const QString &folder)
 {
-    if (openFolderFunction()) {
-        openFolderFunction()(folder);
+    if (const OpenFolderFunction &open = windowServices().openFolderFunction()) {
+        open(folder);
         return true;
     }
     return openWithDesktop(QUrl::fromLocalFile(folder));
-}
-
-void setOpenFolderFunctionForTesting(OpenFolderFunction function)
-{
-    openFolderFunction() = std::move(function);
 }
 
 } // namespace saxolith

@@ -39,10 +39,8 @@ class SavedNotice : public QFrame
 void showSavedNotice(QWidget *screen, const QString &path);
 
 // Opens a folder in the desktop's file manager; tests see the folder instead. False when no file
-// manager could be started.
+// manager could be started. Replaceable (WindowServices).
 using OpenFolderFunction = std::function<void(const QString &folder)>;
 bool openFolder(const QString &folder);
-// An empty function restores the desktop's file manager.
-void setOpenFolderFunctionForTesting(OpenFolderFunction function);
 
 } // namespace saxolith

@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <vector>
+
 
 namespace saxolith
 {
@@ -19,19 +21,48 @@ namespace saxolith
 namespace
 {
 
-// The replaceable services of this program: set by tests, empty in normal use.
-struct Overrides {
-    std::unique_ptr<PermissionService> permissions;
-    MessageFunction message;
-};
-
-Overrides &overrides()
+// The services alive, in the order they were made: a test's window is made before the one it replaces goes.
+std::vector<WindowServices *> &liveServices()
 {
-    static Overrides instance;
-    return instance;
+    static std::vector<WindowServices *> live;
+    return live;
 }
 
 } // namespace
+
+WindowServices::WindowServices()
+{
+    liveServices().push_back(this);
+}
+
+WindowServices::WindowServices(Desktop) : m_registered(false) {}
+
+WindowServices::~WindowServices()
+{
+    if (m_registered) {
+        std::erase(liveServices(), this);
+    }
+}
+
+PermissionService &WindowServices::permissions()
+{
+    static DesktopPermissionService desktop;
+    return m_permissions ? *m_permissions : desktop;
+}
+
+std::unique_ptr<QSettings> WindowServices::settings() const
+{
+    if (!m_settingsFile.isEmpty()) {
+        return std::make_unique<QSettings>(m_settingsFile, QSettings::IniFormat);
+    }
+    return std::make_unique<QSettings>(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
+}
+
+WindowServices &windowServices()
+{
+    static WindowServices desktop{WindowServices::Desktop{}};
+    return liveServices().empty() ? desktop : *liveServices().back();
+}
 
 void DesktopPermissionService::requestPermissions(const QStringList &permissions, ResultHandler onResult,
                                                   RationaleHandler)
@@ -41,16 +72,7 @@ void DesktopPermissionService::requestPermissions(const QStringList &permissions
 
 PermissionService &permissionService()
 {
-    static DesktopPermissionService desktop;
-    if (overrides().permissions) {
-        return *overrides().permissions;
-    }
-    return desktop;
-}
-
-void setPermissionService(std::unique_ptr<PermissionService> service)
-{
-    overrides().permissions = std::move(service);
+    return windowServices().permissions();
 }
 
 void showMessage(QWidget *parent, const QString &text, std::function<void()> onClosed)
@@ -60,8 +82,8 @@ void showMessage(QWidget *parent, const QString &text, std::function<void()> onC
 
 void showMessage(QWidget *parent, const QString &text, MessageKind kind, std::function<void()> onClosed)
 {
-    if (overrides().message) {
-        overrides().message(parent, text);
+    if (const MessageFunction &message = windowServices().messageFunction()) {
+        message(parent, text);
         if (onClosed) {
             onClosed();
         }
@@ -79,22 +101,12 @@ void showMessage(QWidget *parent, const QString &text, MessageKind kind, std::fu
     box->open();
 }
 
-void setMessageFunctionForTesting(MessageFunction function)
-{
-    overrides().message = std::move(function);
-}
-
-OpenFileFunction &openFileOverride()
-{
-    static OpenFileFunction function;
-    return function;
-}
-
 QString askOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
 {
     const QString kind = filterExtension(filter);
-    const QString path = openFileOverride() ? openFileOverride()(parent, caption, filter)
-                                            : QFileDialog::getOpenFileName(parent, caption, startFolder(kind), filter);
+    const OpenFileFunction &answer = windowServices().openFileFunction();
+    const QString path = answer ? answer(parent, caption, filter)
+                                : QFileDialog::getOpenFileName(parent, caption, startFolder(kind), filter);
     if (!path.isEmpty()) {
         rememberFolder(kind, path);
     }
@@ -103,7 +115,7 @@ QString askOpenFileName(QWidget *parent, const QString &caption, const QString &
 
 std::unique_ptr<QSettings> programSettings()
 {
-    return std::make_unique<QSettings>(QStringLiteral("saxolith"), QStringLiteral("saxolith"));
+    return windowServices().settings();
 }
 
 QString stateFolder()
@@ -140,11 +152,6 @@ void rememberFolder(const QString &kind, const QString &filePath)
     programSettings()->setValue(folderKey(kind), QFileInfo(filePath).absolutePath());
 }
 
-void setOpenFileFunctionForTesting(OpenFileFunction function)
-{
-    openFileOverride() = std::move(function);
-}
-
 void askQuestion(QWidget *parent, const QString &text, const QStringList &answers,
                  std::function<void(int answer)> onAnswer)
 {
@@ -173,23 +180,12 @@ void askQuestion(QWidget *parent, const QString &text, const QStringList &answer
     box->open();
 }
 
-DesktopOpenFunction &desktopOpenOverride()
-{
-    static DesktopOpenFunction function;
-    return function;
-}
-
 bool openWithDesktop(const QUrl &address)
 {
-    if (desktopOpenOverride()) {
-        return desktopOpenOverride()(address);
+    if (const DesktopOpenFunction &open = windowServices().desktopOpenFunction()) {
+        return open(address);
     }
     return QDesktopServices::openUrl(address);
-}
-
-void setDesktopOpenFunctionForTesting(DesktopOpenFunction function)
-{
-    desktopOpenOverride() = std::move(function);
 }
 
 } // namespace saxolith

@@ -43,16 +43,12 @@ class ScratchWindowTest : public ::testing::Test
         ASSERT_TRUE(m_folder.isValid());
         setDocumentsFolderForTesting(m_folder.path());
         setSystemCodePageForTesting(m_codePage);
-        if (m_keepMessages) {
-            setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
-        }
         openWindow();
     }
 
     void TearDown() override
     {
         window.reset();
-        setMessageFunctionForTesting({});
         setSystemCodePageForTesting({});
         setDocumentsFolderForTesting({});
     }
@@ -60,9 +56,22 @@ class ScratchWindowTest : public ::testing::Test
     // A freshly started program, in place of the one before.
     void openWindow()
     {
-        window = std::make_unique<MainWindow>();
+        window = newWindow();
         window->show();
     }
+
+    // A main window whose services answer as this test has them answer.
+    std::unique_ptr<MainWindow> newWindow()
+    {
+        auto services = std::make_unique<WindowServices>();
+        if (m_keepMessages) {
+            services->setMessageFunction([this](QWidget *, const QString &text) { messages << text; });
+        }
+        prepare(*services);
+        return std::make_unique<MainWindow>(std::move(services));
+    }
+    // What a test's windows answer with beyond the kept messages: its dialogs, handlers and settings.
+    virtual void prepare(WindowServices &) {}
 
     QTemporaryDir m_folder;
     std::unique_ptr<MainWindow> window;

@@ -54,12 +54,13 @@ int main(int argc, char *argv[])
     setCurrentTimeForTesting(QDateTime(QDate(2026, 12, 10), QTime(9, 30, 15)));
     setDocumentsFolderForTesting(arguments.at(1));
     int failures = 0;
-    setMessageFunctionForTesting([&failures](QWidget *, const QString &text) {
+    auto services = std::make_unique<WindowServices>();
+    services->setMessageFunction([&failures](QWidget *, const QString &text) {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
         ++failures;
     });
 
-    MainWindow window;
+    MainWindow window(std::move(services));
     window.show();
     InputScreen *input = window.findChild<InputScreen *>();
     ResultScreen *result = window.findChild<ResultScreen *>();

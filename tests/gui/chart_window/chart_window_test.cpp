@@ -47,14 +47,7 @@ class ChartTest : public OptimisationTest
     {
         OptimisationTest::SetUp();
         // A PNG is asked its size: the window's own, unless a test answers otherwise.
-        setImageSizeChooserForTesting([](QWidget *, ImageSize window) { return window; });
-    }
-
-    void TearDown() override
-    {
-        ChartWindow::setPathChooserForTesting(nullptr);
-        setImageSizeChooserForTesting({});
-        OptimisationTest::TearDown();
+        window->services().setImageSizeChooser([](QWidget *, ImageSize window) { return window; });
     }
 
     // The chart's line series: the envelopes.
@@ -445,7 +438,7 @@ TEST_F(ChartTest, ExportsPngAndSvgAndNamesWhatFailed)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QString answer;
-    ChartWindow::setPathChooserForTesting([&](QWidget *, const QString &suggested) {
+    window->services().setChartPathChooser([&](QWidget *, const QString &suggested) {
         EXPECT_TRUE(suggested.endsWith(QString::fromUtf8("候选桩图表.png")));
         return answer;
     });
@@ -491,11 +484,11 @@ TEST_F(ChartTest, ExportsPngAtAChosenSizeAndResolution)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath("chart.png");
-    ChartWindow::setPathChooserForTesting([&](QWidget *, const QString &) { return path; });
+    window->services().setChartPathChooser([&](QWidget *, const QString &) { return path; });
     std::optional<ImageSize> answer; // none: the size offered
     bool cancel = false;
     ImageSize offered;
-    setImageSizeChooserForTesting([&](QWidget *, ImageSize window) -> std::optional<ImageSize> {
+    window->services().setImageSizeChooser([&](QWidget *, ImageSize window) -> std::optional<ImageSize> {
         offered = window;
         if (cancel) {
             return std::nullopt;

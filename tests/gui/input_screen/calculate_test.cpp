@@ -275,10 +275,10 @@ TEST_F(InputScreenTest, UnreadableIndexShowsTheErrorBoxAndRecordsNothing)
 TEST_F(InputScreenTest, AReplacedMessageBoxSeesTheErrorText)
 {
     QStringList messages;
-    setMessageFunctionForTesting([&messages](QWidget *, const QString &text) { messages << text; });
+    window->services().setMessageFunction([&messages](QWidget *, const QString &text) { messages << text; });
     type(screen->cbe_zhishu, "abc");
     compute();
-    setMessageFunctionForTesting({});
+    window->services().setMessageFunction({});
     EXPECT_EQ(messages, QStringList{"'abc' is not a valid floating point value"});
     EXPECT_EQ(screen->findChild<QMessageBox *>("errorBox"), nullptr);
 }

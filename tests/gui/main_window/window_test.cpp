@@ -178,16 +178,11 @@ class DesktopOpenTest : public WindowTest
     void SetUp() override
     {
         WindowTest::SetUp();
-        setDesktopOpenFunctionForTesting([this](const QUrl &address) {
+        window->services().setDesktopOpenFunction([this](const QUrl &address) {
             asked << address;
             return false; // no file manager, no browser
         });
-        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
-    }
-    void TearDown() override
-    {
-        setDesktopOpenFunctionForTesting({});
-        setMessageFunctionForTesting({});
+        window->services().setMessageFunction([this](QWidget *, const QString &text) { messages << text; });
     }
 
     QList<QUrl> asked;

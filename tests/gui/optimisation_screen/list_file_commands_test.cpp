@@ -25,19 +25,13 @@ class ListExportTest : public OptimisationTest
     void SetUp() override
     {
         OptimisationTest::SetUp();
-        setReportSettingsFileForTesting(m_folder.path() + "/settings.ini");
-        setSaveFileFunctionForTesting([this](QWidget *, const SaveFileRequest &request) {
+        window->services().setSettingsFile(m_folder.path() + "/settings.ini");
+        window->services().setSaveFileFunction([this](QWidget *, const SaveFileRequest &request) {
             requests << request;
             return SaveFileAnswer{answer, answerFilter.isEmpty() ? request.filters.front() : answerFilter};
         });
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override
-    {
-        setSaveFileFunctionForTesting({});
-        OptimisationTest::TearDown();
-        setReportSettingsFileForTesting({});
     }
 
     [[nodiscard]] QAction *action(const char *name) const { return screen->findChild<QAction *>(name); }

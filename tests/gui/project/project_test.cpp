@@ -46,26 +46,25 @@ class ProjectTest : public ::testing::Test
         ASSERT_TRUE(m_folder.isValid());
         setDocumentsFolderForTesting(documents());
         setSystemCodePageForTesting("GBK");
-        setMessageFunctionForTesting([this](QWidget *, const QString &text) { messages << text; });
-        setOpenFileFunctionForTesting([this](QWidget *, const QString &, const QString &) { return openAnswer; });
-        setSaveFileFunctionForTesting(
-            [this](QWidget *, const SaveFileRequest &) { return SaveFileAnswer{saveAnswer, {}}; });
         window = freshWindow();
     }
 
     void TearDown() override
     {
         window.reset();
-        setMessageFunctionForTesting({});
-        setOpenFileFunctionForTesting({});
-        setSaveFileFunctionForTesting({});
         setSystemCodePageForTesting({});
         setDocumentsFolderForTesting({});
     }
 
-    static std::unique_ptr<MainWindow> freshWindow()
+    // A freshly started program whose messages and file dialogs answer as the test has them answer.
+    std::unique_ptr<MainWindow> freshWindow()
     {
-        auto made = std::make_unique<MainWindow>();
+        auto services = std::make_unique<WindowServices>();
+        services->setMessageFunction([this](QWidget *, const QString &text) { messages << text; });
+        services->setOpenFileFunction([this](QWidget *, const QString &, const QString &) { return openAnswer; });
+        services->setSaveFileFunction(
+            [this](QWidget *, const SaveFileRequest &) { return SaveFileAnswer{saveAnswer, {}}; });
+        auto made = std::make_unique<MainWindow>(std::move(services));
         made->show();
         return made;
     }

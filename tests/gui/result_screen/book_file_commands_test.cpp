@@ -26,19 +26,13 @@ class BookExportTest : public ResultScreenTest
     void SetUp() override
     {
         ResultScreenTest::SetUp();
-        setSaveFileFunctionForTesting([this](QWidget *, const SaveFileRequest &request) {
+        window->services().setSaveFileFunction([this](QWidget *, const SaveFileRequest &request) {
             requests << request;
             return SaveFileAnswer{answer, answerFilter.isEmpty() ? request.filters.front() : answerFilter};
         });
-        setOpenFolderFunctionForTesting([this](const QString &folder) { openedFolders << folder; });
+        window->services().setOpenFolderFunction([this](const QString &folder) { openedFolders << folder; });
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override
-    {
-        setSaveFileFunctionForTesting({});
-        setOpenFolderFunctionForTesting({});
-        ResultScreenTest::TearDown();
     }
 
     QAction *action(const char *name) const { return result->findChild<QAction *>(name); }

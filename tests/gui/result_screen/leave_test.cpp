@@ -35,14 +35,14 @@ TEST_F(LeaveTest, WithNothingUnsavedTheProgramEndsAtOnce)
 {
     for (const char *way : waysToClose) {
         SCOPED_TRACE(way);
-        window = std::make_unique<MainWindow>();
+        window = newWindow();
         window->show();
         close(way);
         EXPECT_EQ(questionOnShow(), nullptr);
         EXPECT_TRUE(closed());
     }
     // Both forms saved: nothing left to ask about.
-    window = std::make_unique<MainWindow>();
+    window = newWindow();
     window->show();
     result = window->resultScreen();
     calculateAndView();
@@ -60,7 +60,7 @@ TEST_F(LeaveTest, AnUnsavedBookIsAskedAboutAndCancelOrEscapeStays)
     for (const char *way : waysToClose) {
         for (const QString answer : {"取消", ""}) {
             SCOPED_TRACE(way + std::string(" / ") + (answer.isEmpty() ? "Escape" : answer.toStdString()));
-            window = std::make_unique<MainWindow>();
+            window = newWindow();
             window->show();
             result = window->resultScreen();
             calculateAndView();

@@ -35,13 +35,13 @@ TEST_F(ReplaceTest, YesterdaysFileIsReplacedOnlyWhenTheUserSaysSo)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.answer) + " " + c.chosen.toStdString());
-        window = std::make_unique<MainWindow>();
+        window = newWindow();
         window->show();
         result = window->resultScreen();
         writeForeign("yesterday");
         QFile::remove(filePath("elsewhere.txt"));
         QString suggested;
-        setSaveFileFunctionForTesting([&](QWidget *, const SaveFileRequest &request) {
+        window->services().setSaveFileFunction([&](QWidget *, const SaveFileRequest &request) {
             suggested = request.suggestedPath;
             return SaveFileAnswer{c.chosen.isEmpty() ? QString() : filePath(c.chosen.toStdString()), {}};
         });
@@ -85,7 +85,7 @@ TEST_F(ReplaceTest, AFileThisRunWroteIsReplacedWithoutAskingUntilSomeoneElseChan
     EXPECT_EQ(fileBytes(bookFileName(BookForm::Text)), bookBytes());
 
     // A new window is the same run: what it wrote is still known.
-    window = std::make_unique<MainWindow>();
+    window = newWindow();
     window->show();
     result = window->resultScreen();
     calculateAndView();

@@ -26,18 +26,13 @@ class ReportDialogTest : public ResultScreenTest
     void SetUp() override
     {
         ResultScreenTest::SetUp();
-        setReportSettingsFileForTesting(m_folder.path() + "/settings.ini");
-        setSaveFileFunctionForTesting([this](QWidget *, const SaveFileRequest &request) {
+        window->services().setSettingsFile(m_folder.path() + "/settings.ini");
+        window->services().setSaveFileFunction([this](QWidget *, const SaveFileRequest &request) {
             requests << request;
             return SaveFileAnswer{answer, request.filters.front()};
         });
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override
-    {
-        setReportSettingsFileForTesting({});
-        ResultScreenTest::TearDown();
     }
 
     ReportDialog *dialog() const { return result->findChild<ReportDialog *>("reportDialog"); }

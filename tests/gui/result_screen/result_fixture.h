@@ -34,13 +34,6 @@ class ResultScreenTest : public ScratchWindowTest
         result = window->resultScreen();
     }
 
-    void TearDown() override
-    {
-        ScratchWindowTest::TearDown();
-        setSaveFileFunctionForTesting({});
-        setPermissionService(nullptr);
-    }
-
     template <typename W = QWidget> W *control(const char *name) const
     {
         auto *widget = window->findChild<W *>(name);

@@ -44,7 +44,7 @@ TEST_F(ResultScreenTest, SavesBothFormsInTheCodePageWithCrLfAndNoFinalLineEnd)
     for (const Case &c : {Case{"GBK", true}, Case{"UTF-8", false}}) {
         SCOPED_TRACE(c.codePage);
         setSystemCodePageForTesting(c.codePage);
-        window = std::make_unique<MainWindow>();
+        window = newWindow();
         window->show();
         result = window->resultScreen();
 
@@ -156,7 +156,7 @@ TEST_F(ResultScreenTest, WithoutPermissionNothingIsWritten)
     calculateAndView();
     for (const QList<PermissionStatus> &answer : refusals) {
         QStringList asked;
-        setPermissionService(std::make_unique<ScriptedPermissions>(answer, false, &asked));
+        window->services().setPermissionService(std::make_unique<ScriptedPermissions>(answer, false, &asked));
         messages.clear();
         click("cbt_Save");
         EXPECT_EQ(asked, QStringList{QString()}); // the one permission, unnamed on the desktop
@@ -170,7 +170,7 @@ TEST_F(ResultScreenTest, WithoutPermissionNothingIsWritten)
 TEST_F(ResultScreenTest, RationaleIsShownBeforeTheRequestGoesOn)
 {
     QStringList asked;
-    setPermissionService(
+    window->services().setPermissionService(
         std::make_unique<ScriptedPermissions>(QList{PermissionStatus::Granted}, true, &asked));
     calculateAndView();
     click("cbt_Save");

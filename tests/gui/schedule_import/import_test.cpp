@@ -37,19 +37,12 @@ class ScheduleImportTest : public InputScreenTest
   protected:
     ScheduleImportTest() : InputScreenTest(Messages::Kept) {}
 
-    void SetUp() override
+    void prepare(WindowServices &services) override
     {
-        setOpenFileFunctionForTesting([this](QWidget *, const QString &caption, const QString &) {
+        services.setOpenFileFunction([this](QWidget *, const QString &caption, const QString &) {
             dialogCaptions << caption;
             return answer;
         });
-        InputScreenTest::SetUp();
-    }
-
-    void TearDown() override
-    {
-        InputScreenTest::TearDown();
-        setOpenFileFunctionForTesting({});
     }
 
     void freshWindow()
