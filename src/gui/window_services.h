@@ -51,7 +51,8 @@ class DesktopPermissionService : public PermissionService
 // Shows a message (below); opens a file dialog for a file to open (below); hands an address to the
 // desktop (below); chooses the chart's picture file.
 using MessageFunction = std::function<void(QWidget *parent, const QString &text)>;
-using OpenFileFunction = std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
+using OpenFileFunction =
+    std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>;
 using DesktopOpenFunction = std::function<bool(const QUrl &address)>;
 using ChartPathChooser = std::function<QString(QWidget *parent, const QString &suggested)>;
 
@@ -69,7 +70,10 @@ class WindowServices
 
     PermissionService &permissions();
     // nullptr restores the desktop service.
-    void setPermissionService(std::unique_ptr<PermissionService> service) { m_permissions = std::move(service); }
+    void setPermissionService(std::unique_ptr<PermissionService> service)
+    {
+        m_permissions = std::move(service);
+    }
 
     // The program's settings kept between sessions: an INI file in the user's configuration folder, or the
     // file given here (a test's own). The one place they are opened.
@@ -93,7 +97,8 @@ class WindowServices
     const ChartPathChooser &chartPathChooser() const { return m_chartPath; }
 
   private:
-    struct Desktop {};
+    struct Desktop {
+    };
     explicit WindowServices(Desktop);
     friend WindowServices &windowServices();
 

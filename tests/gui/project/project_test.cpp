@@ -61,9 +61,11 @@ class ProjectTest : public ::testing::Test
     {
         auto services = std::make_unique<WindowServices>();
         services->setMessageFunction([this](QWidget *, const QString &text) { messages << text; });
-        services->setOpenFileFunction([this](QWidget *, const QString &, const QString &) { return openAnswer; });
-        services->setSaveFileFunction(
-            [this](QWidget *, const SaveFileRequest &) { return SaveFileAnswer{saveAnswer, {}}; });
+        services->setOpenFileFunction(
+            [this](QWidget *, const QString &, const QString &) { return openAnswer; });
+        services->setSaveFileFunction([this](QWidget *, const SaveFileRequest &) {
+            return SaveFileAnswer{saveAnswer, {}};
+        });
         auto made = std::make_unique<MainWindow>(std::move(services));
         made->show();
         return made;
