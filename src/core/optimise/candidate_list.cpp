@@ -173,6 +173,111 @@ std::optional<std::int64_t> shownHundredths(const CandidateList &list, std::size
     return shownHundredthsOf(list.row(row), column);
 }
 
+namespace
+{
+
+// The keys a sort by one column puts the rows in: the number each cell shows, read back from its
+// text. For d and Ra it is found exactly from the value, in hundredths, without the text; any other
+// cell's text is read. Rows whose text must be read and that show the same text from the same value
+// are met often (a few hundred diameters), so a value's key is kept.
+class SortKeys
+{
+  public:
+    // The keys kept, apart from the list and the column, which a loop over the rows then holds in
+    // registers: stores to the kept keys would otherwise have them read again for every row.
+    struct Kept;
+
+    SortKeys(const CandidateList &list, CandidateColumn column, Kept &kept)
+        : m_list(list), m_column(column), m_kept(kept)
+    {
+    }
+
+    // The number row i's cell shows, read from its text; NaN for a text that is no number.
+    double textKey(std::size_t i)
+    {
+        const CandidateRow &r = m_list.row(i);
+        const double value = m_column == FirstDimension ? r.first : r.ra;
+        const std::uint8_t precision = m_column == FirstDimension ? 0 : r.precision;
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        Known &slot = m_kept.known[(bits ^ (bits >> 29) ^ (bits >> 41) ^ precision) % m_kept.known.size()];
+        if (!slot.set || slot.bits != bits || slot.precision != precision ||
+            (m_column != FirstDimension && m_column != Ra)) {
+            slot = {
+                bits, precision, true,
+                strictNumber(m_list.cell(i, m_column)).value_or(std::numeric_limits<double>::quiet_NaN())};
+        }
+        return slot.key;
+    }
+
+    // The number a row's cell shows, in hundredths, where its value alone tells it. A d's key, found
+    // with a division, is kept for the next rows of the same d.
+    std::optional<std::int64_t> shownKey(const CandidateRow &row)
+    {
+        if (m_column != FirstDimension)
+            return shownHundredthsOf(row, m_column);
+        const auto bits = std::bit_cast<std::uint64_t>(row.first);
+        KnownD &slot = m_kept.knownD[(bits ^ (bits >> 29) ^ (bits >> 41)) % m_kept.knownD.size()];
+        if (!slot.set || slot.bits != bits)
+            slot = {bits, true, shownHundredthsOf(row, m_column)};
+        return slot.key;
+    }
+
+  private:
+    struct Known {
+        std::uint64_t bits = 0;
+        std::uint8_t precision = 0;
+        bool set = false;
+        double key = 0.0;
+    };
+    struct KnownD {
+        std::uint64_t bits = 0;
+        bool set = false;
+        std::optional<std::int64_t> key;
+    };
+
+  public:
+    struct Kept {
+        std::array<Known, 1024> known{};
+        std::array<KnownD, 1024> knownD{};
+    };
+
+  private:
+    const CandidateList &m_list;
+    const CandidateColumn m_column;
+    Kept &m_kept;
+};
+
+// The rows in the order of `entries` (freed on the way), reported from 2n on. Each row is copied
+// once into its place in a new list: the rows are read in the order's random order, those some
+// places ahead asked for early so that their fetches overlap, and written in order. Moving them in
+// place along the order's cycles would save the copy's room but read one row after another, each
+// waiting for the last.
+template <typename Report>
+std::vector<CandidateRow> rowsInOrder(const std::vector<CandidateRow> &rows, std::vector<SortEntry> &entries,
+                                      Report report)
+{
+    const std::size_t n = rows.size();
+    // The order alone, in half the room: the walk along it below is bound by fetching the next
+    // place, and a smaller table leaves more of it in the cache.
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t p = 0; p < n; ++p)
+        order[p] = entryIndex(entries[p]);
+    entries = {};
+    constexpr std::size_t ahead = 16;
+    std::vector<CandidateRow> sorted;
+    sorted.reserve(n);
+    for (std::size_t p = 0; p < n; ++p) {
+        if (p % progressStride == 0)
+            report(2 * n + p);
+        if (p + ahead < n)
+            prefetch(&rows[order[p + ahead]]);
+        sorted.push_back(rows[order[p]]);
+    }
+    return sorted;
+}
+
+} // namespace
+
 void CandidateList::sortAscending(CandidateColumn column, const ListProgress &progress)
 {
     // Three steps of equal weight: the keys, the order, the moves.
@@ -182,56 +287,16 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
         if (progress)
             progress(done, total);
     };
-    // The key is the number the cell shows, read back from its text. For d and Ra it is found
-    // exactly from the value, in hundredths, without the text; any other cell's text is read.
-    // Rows whose text must be read and that show the same text from the same value are met often
-    // (a few hundred diameters), so a value's key is kept.
-    struct Known {
-        std::uint64_t bits = 0;
-        std::uint8_t precision = 0;
-        bool set = false;
-        double key = 0.0;
-    };
-    std::array<Known, 1024> known{};
-    const auto textKey = [&](std::size_t i) {
-        const CandidateRow &r = m_rows[i];
-        const double value = column == FirstDimension ? r.first : r.ra;
-        const std::uint8_t precision = column == FirstDimension ? 0 : r.precision;
-        const auto bits = std::bit_cast<std::uint64_t>(value);
-        Known &slot = known[(bits ^ (bits >> 29) ^ (bits >> 41) ^ precision) % known.size()];
-        if (!slot.set || slot.bits != bits || slot.precision != precision ||
-            (column != FirstDimension && column != Ra)) {
-            slot = {bits, precision, true,
-                    strictNumber(cell(i, column)).value_or(std::numeric_limits<double>::quiet_NaN())};
-        }
-        return slot.key;
-    };
-
-    // A d's key, found with a division, is kept for the next rows of the same d.
-    struct KnownD {
-        std::uint64_t bits = 0;
-        bool set = false;
-        std::optional<std::int64_t> key;
-    };
-    std::array<KnownD, 1024> knownD{};
-    const auto shownKey = [&](const CandidateRow &row) {
-        if (column != FirstDimension)
-            return shownHundredthsOf(row, column);
-        const auto bits = std::bit_cast<std::uint64_t>(row.first);
-        KnownD &slot = knownD[(bits ^ (bits >> 29) ^ (bits >> 41)) % knownD.size()];
-        if (!slot.set || slot.bits != bits)
-            slot = {bits, true, shownHundredthsOf(row, column)};
-        return slot.key;
-    };
-
+    SortKeys::Kept kept;
+    SortKeys keys(*this, column, kept);
     std::vector<SortEntry> entries(n);
     bool hundredths = true;
     for (std::size_t i = 0; i < n && hundredths; ++i) {
         if (i % progressStride == 0)
             report(i);
-        auto k = shownKey(m_rows[i]);
+        auto k = keys.shownKey(m_rows[i]);
         if (!k)
-            k = wholeHundredths(textKey(i));
+            k = wholeHundredths(keys.textKey(i));
         hundredths = k.has_value();
         if (hundredths)
             entries[i] = hundredthsEntry(*k, static_cast<std::uint32_t>(i));
@@ -256,39 +321,18 @@ void CandidateList::sortAscending(CandidateColumn column, const ListProgress &pr
     } else {
         // A key beyond hundredths, or a text that is no number: the keys as numbers.
         entries = {};
-        std::vector<double> keys(n);
+        std::vector<double> numbers(n);
         for (std::size_t i = 0; i < n; ++i) {
             if (i % progressStride == 0)
                 report(i);
             const auto k = shownHundredthsOf(m_rows[i], column);
-            keys[i] = k ? static_cast<double>(*k) / 100.0 : textKey(i);
+            numbers[i] = k ? static_cast<double>(*k) / 100.0 : keys.textKey(i);
         }
         report(n);
-        entries = exchangeOrderEntries(keys);
+        entries = exchangeOrderEntries(numbers);
     }
     report(2 * n);
-    // The order alone, in half the room: the walk along its cycles below is bound by fetching
-    // the next place, and a smaller table leaves more of it in the cache.
-    std::vector<std::uint32_t> order(n);
-    for (std::size_t p = 0; p < n; ++p)
-        order[p] = entryIndex(entries[p]);
-    entries = {};
-
-    // Each row is copied once into its place in a new list: the rows are read in the order's random
-    // order, those some places ahead asked for early so that their fetches overlap, and written in
-    // order. Moving them in place along the order's cycles would save the copy's room but read one
-    // row after another, each waiting for the last.
-    constexpr std::size_t ahead = 16;
-    std::vector<CandidateRow> sorted;
-    sorted.reserve(n);
-    for (std::size_t p = 0; p < n; ++p) {
-        if (p % progressStride == 0)
-            report(2 * n + p);
-        if (p + ahead < n)
-            prefetch(&m_rows[order[p + ahead]]);
-        sorted.push_back(m_rows[order[p]]);
-    }
-    m_rows = std::move(sorted);
+    m_rows = rowsInOrder(m_rows, entries, report);
 }
 
 void CandidateList::reverse()

@@ -294,6 +294,31 @@ void exchangeOrderOfSorted(std::vector<Entry> &entries)
     }
 }
 
+// Each group's order, turned into the place in the whole order of each of its rows: `smallerBefore`,
+// by the place among the group's rows, the count of rows of smaller keys before each, becomes that
+// place; `places`, each row's rank and place among its group's rows, becomes its rank and place in
+// the whole order.
+void placeInWholeOrder(FewKeyPlaces &out, std::vector<std::uint32_t> &smallerBefore)
+{
+    RowRing ring;
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> &placeOf = smallerBefore; // kept where the group's counts were
+    const std::size_t groups = out.begins.size() - 1;
+    for (std::size_t r = 0; r < groups; ++r) {
+        const std::uint32_t begin = out.begins[r];
+        const std::size_t size = out.begins[r + 1] - begin;
+        order.resize(size);
+        arrangeGroup(smallerBefore.data() + begin, size, begin, ring, order.data());
+        for (std::uint32_t p = 0; p < size; ++p)
+            placeOf[begin + order[p]] = begin + p;
+    }
+    for (std::uint64_t &place : out.places) {
+        const auto rank = static_cast<std::uint32_t>(place >> 32);
+        place = static_cast<std::uint64_t>(rank) << 32 |
+                placeOf[out.begins[rank] + static_cast<std::uint32_t>(place)];
+    }
+}
+
 } // namespace
 
 std::optional<FewKeyPlaces> exchangePlacesOfFewKeys(std::vector<SortEntry> &entries)
@@ -367,24 +392,7 @@ std::optional<FewKeyPlaces> exchangePlacesOfFewKeys(std::vector<SortEntry> &entr
     ids = {};
     out.places = std::move(entries);
     entries = {};
-    // Each group's order, turned into the place in the whole order of each of its rows, kept where
-    // the group's counts were.
-    RowRing ring;
-    std::vector<std::uint32_t> order;
-    std::vector<std::uint32_t> &placeOf = smallerBefore; // by the place among the group's rows
-    for (std::size_t r = 0; r < groups; ++r) {
-        const std::uint32_t begin = out.begins[r];
-        const std::size_t size = out.begins[r + 1] - begin;
-        order.resize(size);
-        arrangeGroup(smallerBefore.data() + begin, size, begin, ring, order.data());
-        for (std::uint32_t p = 0; p < size; ++p)
-            placeOf[begin + order[p]] = begin + p;
-    }
-    for (std::uint64_t &place : out.places) {
-        const auto rank = static_cast<std::uint32_t>(place >> 32);
-        place = static_cast<std::uint64_t>(rank) << 32 |
-                placeOf[out.begins[rank] + static_cast<std::uint32_t>(place)];
-    }
+    placeInWholeOrder(out, smallerBefore);
     return out;
 }
 

@@ -559,6 +559,128 @@ std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, 
     return std::nullopt;
 }
 
+namespace
+{
+
+// The workbook's formats: bold for the header row, and a number format for each count of decimals.
+struct XlsxFormats {
+    lxw_format *header = nullptr;
+    std::array<lxw_format *, maximumDecimals + 1> numbers{};
+};
+
+XlsxFormats addFormats(lxw_workbook *workbook)
+{
+    XlsxFormats formats;
+    formats.header = workbook_add_format(workbook);
+    format_set_bold(formats.header);
+    for (int decimals = 0; decimals <= maximumDecimals; ++decimals) {
+        const std::string code =
+            decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
+        formats.numbers[static_cast<std::size_t>(decimals)] = workbook_add_format(workbook);
+        format_set_num_format(formats.numbers[static_cast<std::size_t>(decimals)], code.c_str());
+    }
+    return formats;
+}
+
+// What every sheet holds before its rows: the columns' widths, the header row frozen with a filter
+// over `rows` rows below it, and the header's cells.
+void startSheet(lxw_worksheet *worksheet, const std::array<double, candidateColumns + 1> &widths, int columns,
+                std::size_t rows, const XlsxFormats &formats, bool shaft)
+{
+    for (int column = 0; column < columns; ++column) {
+        worksheet_set_column(worksheet, static_cast<lxw_col_t>(column), static_cast<lxw_col_t>(column),
+                             widths[static_cast<std::size_t>(column)], nullptr);
+    }
+    worksheet_freeze_panes(worksheet, 1, 0);
+    worksheet_autofilter(worksheet, 0, 0, static_cast<lxw_row_t>(rows), static_cast<lxw_col_t>(columns - 1));
+    for (int column = 0; column < candidateColumns; ++column) {
+        worksheet_write_string(worksheet, 0, static_cast<lxw_col_t>(column), exportHeader(column).c_str(),
+                               formats.header);
+    }
+    if (shaft) {
+        worksheet_write_string(worksheet, 0, candidateColumns, std::string(shaftText::rpColumn).c_str(),
+                               formats.header);
+    }
+}
+
+// The cells of the list's row `row` in the sheet's row `sheetRow`: numbers as numbers with the
+// decimals the list shows, other texts as texts, empty cells left out.
+void writeSheetRow(lxw_worksheet *worksheet, lxw_row_t sheetRow, const CandidateList &list, std::size_t row,
+                   RowCells &cells, const XlsxFormats &formats, const std::optional<ShaftColumn> &shaft)
+{
+    // The candidate number, different in every row: the plain number as it is, or its text.
+    const CandidateRow &candidate = list.row(row);
+    if (candidate.numberDigits == 0) {
+        worksheet_write_number(worksheet, sheetRow, 0, static_cast<double>(candidate.number),
+                               formats.numbers[0]);
+    } else {
+        worksheet_write_string(worksheet, sheetRow, 0, cells.candidateNumberText(candidate).data(), nullptr);
+    }
+    for (int column = 1; column < candidateColumns; ++column) {
+        const RowCells::Cell &cell = cells.cell(row, column);
+        if (cell.text.empty()) {
+            continue;
+        }
+        const auto at = static_cast<lxw_col_t>(column);
+        if (cell.number) {
+            worksheet_write_number(worksheet, sheetRow, at, cell.number->value,
+                                   formats.numbers[static_cast<std::size_t>(cell.number->decimals)]);
+        } else {
+            worksheet_write_string(worksheet, sheetRow, at, cell.text.c_str(), nullptr);
+        }
+    }
+    if (shaft) {
+        const std::string rp = shaftCell(candidate, *shaft);
+        if (const std::optional<NumberCell> number = numberCell(rp)) {
+            worksheet_write_number(worksheet, sheetRow, candidateColumns, number->value,
+                                   formats.numbers[static_cast<std::size_t>(number->decimals)]);
+        } else if (!rp.empty()) {
+            worksheet_write_string(worksheet, sheetRow, candidateColumns, rp.c_str(), nullptr);
+        }
+    }
+}
+
+// The list's rows into the workbook, `rowsPerSheet` a sheet, and the workbook packed; the error, if
+// any, as the export reports it.
+std::optional<std::string> writeWorkbook(lxw_workbook *workbook, const std::string &path,
+                                         const CandidateList &list, std::string_view sheetName,
+                                         const ExportProgress &progress, std::size_t rowsPerSheet,
+                                         const std::optional<ShaftColumn> &shaft)
+{
+    const XlsxFormats formats = addFormats(workbook);
+    const std::array<double, candidateColumns + 1> widths = columnWidths(list, shaft);
+    const int columns = shaft ? candidateColumns + 1 : candidateColumns;
+    const std::size_t total = list.size();
+    const std::size_t sheets = std::max<std::size_t>(1, (total + rowsPerSheet - 1) / rowsPerSheet);
+    RowCells cells(list);
+    for (std::size_t sheet = 0; sheet < sheets; ++sheet) {
+        const std::size_t first = sheet * rowsPerSheet;
+        const std::size_t last = std::min(total, first + rowsPerSheet);
+        lxw_worksheet *worksheet = workbook_add_worksheet(workbook, sheetTitle(sheetName, sheet).c_str());
+        if (worksheet == nullptr) {
+            workbook_close(workbook);
+            return xlsxFailure(path, LXW_ERROR_CREATING_TMPFILE);
+        }
+        startSheet(worksheet, widths, columns, last - first, formats, shaft.has_value());
+        for (std::size_t row = first; row < last; ++row) {
+            writeSheetRow(worksheet, static_cast<lxw_row_t>(row - first + 1), list, row, cells, formats,
+                          shaft);
+            if (row % progressEvery == 0) {
+                report(progress, row, total);
+            }
+        }
+    }
+    // Packing the workbook takes about as long as writing its rows, and tells nothing meanwhile.
+    report(progress, 0, 0);
+    const lxw_error error = workbook_close(workbook);
+    if (error != LXW_NO_ERROR) {
+        return xlsxFailure(path, error);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress,
                                           std::size_t rowsPerSheet, const std::optional<ShaftColumn> &shaft)
@@ -591,95 +713,15 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         if (workbook == nullptr) {
             return "Cannot create file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
         }
-        lxw_format *header = workbook_add_format(workbook);
-        format_set_bold(header);
-        std::array<lxw_format *, maximumDecimals + 1> numberFormats{};
-        for (int decimals = 0; decimals <= maximumDecimals; ++decimals) {
-            const std::string code =
-                decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
-            numberFormats[static_cast<std::size_t>(decimals)] = workbook_add_format(workbook);
-            format_set_num_format(numberFormats[static_cast<std::size_t>(decimals)], code.c_str());
-        }
-        const std::array<double, candidateColumns + 1> widths = columnWidths(list, shaft);
-        const int columns = shaft ? candidateColumns + 1 : candidateColumns;
-
-        const std::size_t total = list.size();
-        const std::size_t sheets = std::max<std::size_t>(1, (total + rowsPerSheet - 1) / rowsPerSheet);
-        RowCells cells(list);
-        for (std::size_t sheet = 0; sheet < sheets; ++sheet) {
-            const std::size_t first = sheet * rowsPerSheet;
-            const std::size_t last = std::min(total, first + rowsPerSheet);
-            lxw_worksheet *worksheet = workbook_add_worksheet(workbook, sheetTitle(sheetName, sheet).c_str());
-            if (worksheet == nullptr) {
-                workbook_close(workbook);
-                return xlsxFailure(path, LXW_ERROR_CREATING_TMPFILE);
-            }
-            for (int column = 0; column < columns; ++column) {
-                worksheet_set_column(worksheet, static_cast<lxw_col_t>(column),
-                                     static_cast<lxw_col_t>(column), widths[static_cast<std::size_t>(column)],
-                                     nullptr);
-            }
-            worksheet_freeze_panes(worksheet, 1, 0);
-            worksheet_autofilter(worksheet, 0, 0, static_cast<lxw_row_t>(last - first),
-                                 static_cast<lxw_col_t>(columns - 1));
-            for (int column = 0; column < candidateColumns; ++column) {
-                worksheet_write_string(worksheet, 0, static_cast<lxw_col_t>(column),
-                                       exportHeader(column).c_str(), header);
-            }
-            if (shaft) {
-                worksheet_write_string(worksheet, 0, candidateColumns, std::string(shaftText::rpColumn).c_str(),
-                                       header);
-            }
-            for (std::size_t row = first; row < last; ++row) {
-                const auto sheetRow = static_cast<lxw_row_t>(row - first + 1);
-                // The candidate number, different in every row: the plain number as it is, or its text.
-                const CandidateRow &candidate = list.row(row);
-                if (candidate.numberDigits == 0) {
-                    worksheet_write_number(worksheet, sheetRow, 0, static_cast<double>(candidate.number),
-                                           numberFormats[0]);
-                } else {
-                    worksheet_write_string(worksheet, sheetRow, 0,
-                                           cells.candidateNumberText(candidate).data(), nullptr);
-                }
-                for (int column = 1; column < candidateColumns; ++column) {
-                    const RowCells::Cell &cell = cells.cell(row, column);
-                    if (cell.text.empty()) {
-                        continue;
-                    }
-                    const auto at = static_cast<lxw_col_t>(column);
-                    if (cell.number) {
-                        worksheet_write_number(
-                            worksheet, sheetRow, at, cell.number->value,
-                            numberFormats[static_cast<std::size_t>(cell.number->decimals)]);
-                    } else {
-                        worksheet_write_string(worksheet, sheetRow, at, cell.text.c_str(), nullptr);
-                    }
-                }
-                if (shaft) {
-                    const std::string rp = shaftCell(candidate, *shaft);
-                    if (const std::optional<NumberCell> number = numberCell(rp)) {
-                        worksheet_write_number(worksheet, sheetRow, candidateColumns, number->value,
-                                               numberFormats[static_cast<std::size_t>(number->decimals)]);
-                    } else if (!rp.empty()) {
-                        worksheet_write_string(worksheet, sheetRow, candidateColumns, rp.c_str(), nullptr);
-                    }
-                }
-                if (row % progressEvery == 0) {
-                    report(progress, row, total);
-                }
-            }
-        }
-        // Packing the workbook takes about as long as writing its rows, and tells nothing meanwhile.
-        report(progress, 0, 0);
-        const lxw_error error = workbook_close(workbook);
-        if (error != LXW_NO_ERROR) {
-            return xlsxFailure(path, error);
+        if (std::optional<std::string> failure =
+                writeWorkbook(workbook, path, list, sheetName, progress, rowsPerSheet, shaft)) {
+            return failure;
         }
         errno = 0;
         if (!copyFileInto(packed, sink)) {
             return "Cannot write file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
         }
-        report(progress, total, total);
+        report(progress, list.size(), list.size());
         return std::nullopt;
     });
 }
