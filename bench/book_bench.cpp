@@ -1,7 +1,11 @@
 // The calculation book at 1,000 entries: recording the next entry, deleting the last, and the
-// saved file's bytes (CR LF join and GBK encoding), against a plain copy of the same lines as baseline.
-#include "core/book/calculation_book.h"
+// saved file's bytes (CR LF join and GBK encoding), against a plain copy of the same lines as baseline;
+// and a book made again from 5,000 entries whose ids grow one after another to the longest a schedule
+// allows, against the same entries with every id already that long.
 #include "core/book/book_file.h"
+#include "core/book/calculation_book.h"
+
+#include "against_baseline.h"
 
 #include <benchmark/benchmark.h>
 
@@ -89,6 +93,26 @@ void saveBytes(benchmark::State &state, bool table, std::string_view codePage)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
+
+// A project's book made again: each id a character longer every 25 entries, up to 200, widens the table
+// book's id column 200 times; laid out once, it costs what the same book with no widening costs.
+void rebuildGrowingIds(benchmark::State &state)
+{
+    constexpr int rebuilt = 5000;
+    const PileRecord record = sampleRecord();
+    const auto make = [&record](bool growing) {
+        return against_baseline::seconds([&] {
+            CalculationBook book;
+            for (int i = 0; i < rebuilt; ++i) {
+                book.record(record, timeText, std::string(growing ? std::size_t(1 + i / 25) : 200, 'P'));
+            }
+            benchmark::DoNotOptimize(book.tableLines().data());
+        });
+    };
+    against_baseline::run(
+        state, "ids already at their longest", [&] { return make(true); }, [&] { return make(false); });
+}
+BENCHMARK(rebuildGrowingIds)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK_CAPTURE(copyLines, textBook, false);
 BENCHMARK_CAPTURE(saveBytes, textBookGbk, false, "GBK");
