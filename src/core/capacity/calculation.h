@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -39,6 +40,8 @@ struct CalculationInput {
 // The start-up state of the input screen.
 CalculationInput defaultCalculationInput();
 
+struct GroundPile;
+
 // Everything the calculation book needs of one completed calculation.
 struct PileRecord {
     CalculationInput input; // what the screen held, as typed: the calculation is made again from it
@@ -60,6 +63,8 @@ struct PileRecord {
     std::string hardness;
     std::string integrityClass; // empty on the manual route
     int precision = 2;
+    // A pile of another method than 8.5.6-2: its ground, method and parts (`ra` is then the method's).
+    std::shared_ptr<const GroundPile> ground;
 };
 
 // The hints a completed calculation gave, as bits of CalculationOutcome::hintFlags.

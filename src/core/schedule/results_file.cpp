@@ -1,5 +1,7 @@
 #include "core/schedule/results_file.h"
 
+#include "core/schedule/ground_row.h"
+
 #include "core/capacity/shaft_check.h"
 #include "core/text/csv_field.h"
 #include "core/save/file_system.h"
@@ -106,7 +108,7 @@ std::string xlsxFailure(const std::string &path, std::string_view reason)
 class ResultsPacker
 {
   public:
-    explicit ResultsPacker(const ReportSettings &shaft) : m_results(shaft) {}
+    ResultsPacker(const ReportSettings &shaft, bool ground) : m_results(shaft, ground) {}
     ResultsPacker(const ResultsPacker &) = delete;
     ResultsPacker &operator=(const ResultsPacker &) = delete;
     ~ResultsPacker()
@@ -142,12 +144,18 @@ class ResultsPacker
         // The header stays in view and filters the rows; each column as wide as its widest text.
         worksheet_freeze_panes(m_sheet, 1, 0);
         writeRow(resultsHeader(chineseHeader), false);
+        if (m_results.ground()) {
+            writeCells(m_next - 1, resultsColumnCount, groundResultsHeader(chineseHeader), false);
+        }
     }
 
     void add(const ScheduleRow &row, const RowResult &result)
     {
         if (!m_failure && m_next <= m_count) {
             writeRow(m_results.cells(row, result), true);
+            if (m_results.ground()) {
+                writeCells(m_next - 1, resultsColumnCount, groundResultsCells(result.method, result.ground.get()), true);
+            }
         }
     }
 
@@ -158,7 +166,8 @@ class ResultsPacker
             return m_failure;
         }
         constexpr int widest = 120; // a long note wraps in the cell rather than making the sheet unreadable
-        for (std::size_t i = 0; i < m_widths.size(); ++i) {
+        const std::size_t columns = resultsColumnCount + (m_results.ground() ? groundResultsColumnCount : 0);
+        for (std::size_t i = 0; i < columns; ++i) {
             const auto column = static_cast<lxw_col_t>(i);
             if (const lxw_error error =
                     worksheet_set_column(m_sheet, column, column, std::min(m_widths[i], widest) + 2, nullptr);
@@ -167,7 +176,7 @@ class ResultsPacker
             }
         }
         if (const lxw_error error = worksheet_autofilter(m_sheet, 0, 0, static_cast<lxw_row_t>(m_count),
-                                                         static_cast<lxw_col_t>(resultsColumnCount - 1));
+                                                         static_cast<lxw_col_t>(columns - 1));
             error != LXW_NO_ERROR) {
             return lxw_strerror(error);
         }
@@ -189,6 +198,29 @@ class ResultsPacker
             format_set_num_format(format, pattern.c_str());
         }
         return format;
+    }
+
+    // The ground's cells after the row's others: all numbers but the method and the hole.
+    void writeCells(lxw_row_t at, std::size_t first, const GroundResultsCells &cells, bool numbers)
+    {
+        for (std::size_t i = 0; i < cells.size() && !m_failure; ++i) {
+            const auto column = static_cast<lxw_col_t>(first + i);
+            if (cells[i].empty()) {
+                continue;
+            }
+            m_widths[first + i] = std::max(m_widths[first + i], displayWidth(cells[i]));
+            lxw_error error = LXW_NO_ERROR;
+            if (const auto decimals = numbers && i >= 2 ? plainDecimals(cells[i]) : std::nullopt) {
+                lxw_format *format = decimalsFormat(*decimals);
+                error = format == nullptr ? LXW_ERROR_MEMORY_MALLOC_FAILED
+                                          : worksheet_write_number(m_sheet, at, column, *strictNumber(cells[i]), format);
+            } else {
+                error = worksheet_write_string(m_sheet, at, column, cells[i].c_str(), nullptr);
+            }
+            if (error != LXW_NO_ERROR) {
+                m_failure = lxw_strerror(error);
+            }
+        }
     }
 
     void writeRow(const ResultsCells &cells, bool numbers)
@@ -230,7 +262,7 @@ class ResultsPacker
     std::size_t m_count = 0;
     lxw_row_t m_next = 0;
     std::map<int, lxw_format *> m_formats;
-    std::array<int, resultsColumnCount> m_widths{};
+    std::array<int, resultsColumnCount + groundResultsColumnCount> m_widths{};
     std::optional<std::string> m_failure;
 };
 
@@ -262,8 +294,8 @@ ResultsCells resultsHeader()
     return cells;
 }
 
-ResultsRows::ResultsRows(const ReportSettings &shaft)
-    : m_psiC(shaft.psiC), m_gamma(shaft.gamma), m_grade(concreteGradeByName(shaft.concreteGrade))
+ResultsRows::ResultsRows(const ReportSettings &shaft, bool ground)
+    : m_psiC(shaft.psiC), m_gamma(shaft.gamma), m_grade(concreteGradeByName(shaft.concreteGrade)), m_ground(ground)
 {
     if (m_grade != nullptr) {
         m_fcText = formatGeneral(m_grade->fc);
@@ -324,6 +356,12 @@ void ResultsRows::appendCsv(std::string &out, const ScheduleRow &row, const RowR
         first = false;
         appendCsvField(out, cell);
     });
+    if (m_ground) {
+        for (const std::string &cell : groundResultsCells(result.method, result.ground.get())) {
+            out += ',';
+            appendCsvField(out, cell);
+        }
+    }
     out += recordEnd;
 }
 
@@ -335,8 +373,9 @@ ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
                      const ReportSettings &shaft)
 {
-    out << resultsCsvHead();
-    const ResultsRows results(shaft);
+    const bool ground = !rows.empty() && !rows.front().ground.empty();
+    out << resultsCsvHead(ground);
+    const ResultsRows results(shaft, ground);
     std::string record;
     for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
         record.clear();
@@ -345,10 +384,18 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
     }
 }
 
-std::string resultsCsvHead()
+std::string resultsCsvHead(bool ground)
 {
     std::string head(utf8Mark);
     appendCsvRow(head, resultsHeader());
+    if (ground) {
+        head.resize(head.size() - recordEnd.size());
+        for (const std::string &cell : groundResultsHeader(true)) {
+            head += ',';
+            appendCsvField(head, cell);
+        }
+        head += recordEnd;
+    }
     return head;
 }
 
@@ -359,8 +406,8 @@ void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResu
 }
 
 ResultsWorkbook::ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader,
-                                 const ReportSettings &shaft)
-    : m_path(std::move(path)), m_packer(std::make_unique<ResultsPacker>(shaft))
+                                 const ReportSettings &shaft, bool ground)
+    : m_path(std::move(path)), m_packer(std::make_unique<ResultsPacker>(shaft, ground))
 {
     const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(m_path, rowCount);
     if (!scratch) {
@@ -412,10 +459,10 @@ std::optional<std::string> ResultsWorkbook::finish()
 
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
                                             const ScheduleResult &result, bool chineseHeader,
-                                            const ReportSettings &shaft)
+                                            const ReportSettings &shaft, bool ground)
 {
     const std::size_t count = std::min(rows.size(), result.rows.size());
-    ResultsWorkbook book(path, count, chineseHeader, shaft);
+    ResultsWorkbook book(path, count, chineseHeader, shaft, ground);
     for (std::size_t i = 0; i < count; ++i) {
         book.add(rows[i], result.rows[i]);
     }

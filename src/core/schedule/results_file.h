@@ -36,9 +36,11 @@ ResultsCells resultsCells(const ScheduleRow &row, const RowResult &result, const
 class ResultsRows
 {
   public:
-    explicit ResultsRows(const ReportSettings &shaft = {});
+    // `ground`: the schedule has ground columns, and its rows end with the ground's columns.
+    explicit ResultsRows(const ReportSettings &shaft = {}, bool ground = false);
     ResultsCells cells(const ScheduleRow &row, const RowResult &result) const;
     void appendCsv(std::string &out, const ScheduleRow &row, const RowResult &result) const;
+    bool ground() const { return m_ground; }
 
   private:
     // Each cell of the row, in the order of the columns, to `take`: the one reading of the cells.
@@ -49,13 +51,15 @@ class ResultsRows
     const ConcreteGrade *m_grade; // none: no shaft check
     std::string m_fcText;
     std::string m_psiCText;
+    bool m_ground = false;
 };
 
-// UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row.
+// UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row. Rows read with ground
+// columns end with the ground's: 方法, 钻孔, 桩长(m), hr(m), u(m), Qsk(kN), Qrk(kN), Quk(kN), ζr, 侧阻(kN), 端阻(kN).
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
                      const ReportSettings &shaft = {});
 // The same a row at a time: the byte-order mark and the header, then each row's record.
-std::string resultsCsvHead();
+std::string resultsCsvHead(bool ground = false);
 void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResult &result,
                          const ReportSettings &shaft = {});
 
@@ -65,7 +69,7 @@ void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResu
 // than a cell holds fails the write. Nothing on success, otherwise the file and the reason.
 std::optional<std::string> writeResultsXlsx(const std::string &path, const std::vector<ScheduleRow> &rows,
                                             const ScheduleResult &result, bool chineseHeader = false,
-                                            const ReportSettings &shaft = {});
+                                            const ReportSettings &shaft = {}, bool ground = false);
 
 class ResultsPacker;
 
@@ -75,7 +79,8 @@ class ResultsWorkbook
 {
   public:
     // `rowCount` rows are to come; `shaft`: the shaft check's settings.
-    ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader, const ReportSettings &shaft = {});
+    ResultsWorkbook(std::string path, std::size_t rowCount, bool chineseHeader, const ReportSettings &shaft = {},
+                    bool ground = false);
     ~ResultsWorkbook();
     ResultsWorkbook(const ResultsWorkbook &) = delete;
     ResultsWorkbook &operator=(const ResultsWorkbook &) = delete;

@@ -637,6 +637,20 @@ std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name)
     return std::nullopt;
 }
 
+std::optional<GroundColumn> groundColumnByName(std::string_view name)
+{
+    std::string wanted = normalisedName(name);
+    for (std::size_t i = 0; i < groundColumnCount; ++i) {
+        const auto &[english, chinese] = groundColumnNames[i];
+        std::string key = normalisedName(chinese);
+        if (wanted == normalisedName(english) || wanted == key ||
+            (key.ends_with("(m)") && wanted == key.substr(0, key.size() - 3))) {
+            return static_cast<GroundColumn>(i);
+        }
+    }
+    return std::nullopt;
+}
+
 ScheduleReading readSchedule(std::string_view bytes)
 {
     return readSchedule(bytes, std::nullopt);
@@ -656,11 +670,13 @@ void readRecords(std::string_view text, char separator, ScheduleReading &reading
     int line = 1;
     // The header: the first row that holds anything.
     std::vector<std::optional<ScheduleColumn>> columns;
+    // Which ground column each field is (-1: none); empty when the header names none.
+    std::vector<int> ground;
     while (columns.empty() && records.next(fields, line)) {
         if (allEmpty(fields)) {
             continue;
         }
-        std::array<bool, scheduleColumnCount> seen{};
+        std::array<bool, scheduleColumnCount + groundColumnCount> seen{};
         for (const std::string_view field : fields) {
             const std::string_view name = trimmed(field);
             if (name.empty()) {
@@ -671,19 +687,26 @@ void readRecords(std::string_view text, char separator, ScheduleReading &reading
                                     std::any_of(name.begin(), name.end(),
                                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
             const auto column = scheduleColumnByName(name);
-            if (!column) {
+            const auto groundColumn = column ? std::nullopt : groundColumnByName(name);
+            if (!column && !groundColumn) {
                 reading.error = errorAt(line, fillIn(scheduleText::unknownColumn, {quotedCell(name)}));
                 return;
             }
-            bool &already = seen[static_cast<std::size_t>(*column)];
+            bool &already = seen[column ? static_cast<std::size_t>(*column)
+                                        : scheduleColumnCount + static_cast<std::size_t>(*groundColumn)];
             if (already) {
                 reading.error = errorAt(line, fillIn(scheduleText::repeatedColumn, {quotedCell(name)}));
                 return;
             }
             already = true;
+            if (groundColumn) {
+                ground.resize(fields.size(), -1);
+                ground[columns.size()] = static_cast<int>(*groundColumn);
+            }
             columns.push_back(column);
         }
     }
+    reading.groundColumns = !ground.empty();
     const int headerLine = line;
 
     bool anyRow = false;
@@ -699,7 +722,7 @@ void readRecords(std::string_view text, char separator, ScheduleReading &reading
         for (std::size_t i = 0; i < fields.size() && !reading.error; ++i) {
             const std::string_view cell = trimmed(fields[i]);
             if (!columns[i]) {
-                if (!cell.empty()) {
+                if (!cell.empty() && (ground.empty() || ground[i] < 0)) {
                     reading.error =
                         errorAt(line, fillIn(scheduleText::unnamedColumn, {std::to_string(i + 1)}));
                 }
@@ -715,7 +738,7 @@ void readRecords(std::string_view text, char separator, ScheduleReading &reading
             break;
         }
         anyRow = true;
-        take(line, fields, columns);
+        take(line, fields, columns, ground);
     }
     if (records.error) {
         reading.error = records.error;
@@ -754,12 +777,20 @@ ScheduleReading readSchedule(std::string_view bytes, std::optional<char> separat
     reading.rows.reserve(static_cast<std::size_t>(lineAt(text, text.size())));
     readRecords(text, separator.value_or(fieldSeparator(text)), reading,
                 [&reading](int line, const std::vector<std::string_view> &fields,
-                           const std::vector<std::optional<ScheduleColumn>> &columns) {
+                           const std::vector<std::optional<ScheduleColumn>> &columns, const std::vector<int> &ground) {
                     ScheduleRow &row = reading.rows.emplace_back();
                     row.line = line;
                     for (std::size_t i = 0; i < fields.size(); ++i) {
                         if (columns[i]) {
                             row.cells[static_cast<std::size_t>(*columns[i])] = trimmed(fields[i]);
+                        }
+                    }
+                    if (!ground.empty()) {
+                        row.ground.resize(groundColumnCount);
+                        for (std::size_t i = 0; i < fields.size(); ++i) {
+                            if (ground[i] >= 0) {
+                                row.ground[static_cast<std::size_t>(ground[i])] = trimmed(fields[i]);
+                            }
                         }
                     }
                 });
@@ -775,7 +806,7 @@ ScheduleIds readScheduleIds(std::string_view text, char separator)
     ScheduleReading reading;
     readRecords(text, separator, reading,
                 [&ids](int, const std::vector<std::string_view> &fields,
-                       const std::vector<std::optional<ScheduleColumn>> &columns) {
+                       const std::vector<std::optional<ScheduleColumn>> &columns, const std::vector<int> &) {
                     for (std::size_t i = 0; i < fields.size(); ++i) {
                         if (columns[i] == ScheduleColumn::Id) {
                             ids.ids += trimmed(fields[i]);

@@ -64,12 +64,33 @@ inline constexpr std::array<std::pair<ScheduleColumn, std::string_view>, 4> sche
 // brackets aside.
 std::optional<ScheduleColumn> scheduleColumnByName(std::string_view name);
 
+// The columns of a pile's ground: its method, where it stands in the boreholes and its socket. A schedule
+// without any of them is read, calculated and written as one of the end resistance alone.
+enum class GroundColumn { Method, Hole, Top, Bearing, Socket, Process };
+inline constexpr std::size_t groundColumnCount = 6;
+inline constexpr std::array<std::pair<std::string_view, std::string_view>, groundColumnCount> groundColumnNames{{
+    {"method", "方法"},
+    {"hole", "钻孔"},
+    {"top", "桩顶标高(m)"},
+    {"bearing", "持力层"},
+    {"socket", "入岩深度(m)"},
+    {"process", "成桩工艺"},
+}};
+// A ground column by its name in either language, with or without its unit.
+std::optional<GroundColumn> groundColumnByName(std::string_view name);
+
 // One pile: its cells as UTF-8 texts, blanks around them removed; a missing column reads as empty.
 struct ScheduleRow {
     int line = 0; // the file's line on which the row starts
     std::array<std::string, scheduleColumnCount> cells;
+    // The ground columns' cells (groundColumnCount of them) when the header names any; otherwise none.
+    std::vector<std::string> ground;
 
     const std::string &cell(ScheduleColumn column) const { return cells[static_cast<std::size_t>(column)]; }
+    std::string_view groundCell(GroundColumn column) const
+    {
+        return ground.empty() ? std::string_view() : std::string_view(ground[static_cast<std::size_t>(column)]);
+    }
 };
 
 struct ScheduleError {
@@ -84,6 +105,7 @@ struct ScheduleReading {
     std::vector<ScheduleRow> rows; // rows whose cells are all empty are left out
     std::optional<ScheduleError> error;
     bool chineseHeader = false; // the header names its columns in Chinese (any name not in ASCII)
+    bool groundColumns = false; // the header names a ground column
 };
 
 // Reads the whole file. Text that opens with UTF-16's byte-order mark (either byte order, as a

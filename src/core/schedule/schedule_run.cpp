@@ -2,6 +2,7 @@
 
 #include "core/capacity/field_check.h"
 #include "core/capacity/section_types.h"
+#include "core/schedule/ground_row.h"
 #include "core/save/encoding.h"
 #include "core/text/ascii_number.h"
 #include "core/text/fill_in.h"
@@ -351,11 +352,27 @@ ScheduleCalculator::ScheduleCalculator(std::string_view bookCodePage, const Repe
 {
 }
 
-RowResult ScheduleCalculator::calculate(const ScheduleRow &scheduleRow, const RecordEntry &record, bool &typedIn)
+RowResult ScheduleCalculator::calculate(const ScheduleRow &givenRow, const RecordEntry &record, bool &typedIn)
 {
     RowResult row;
-    row.line = scheduleRow.line;
+    row.line = givenRow.line;
+    // A row with ground columns is placed on its ground first, which may give it the rock it lacks.
+    std::optional<GroundCells> groundCells;
+    std::optional<GroundPlace> place;
+    if (!givenRow.ground.empty()) {
+        groundCells = readGroundCells(givenRow);
+        row.method = groundCells->refusal.empty() ? std::string(methodName(groundCells->method))
+                                                  : std::string(givenRow.groundCell(GroundColumn::Method));
+        place = placeOnGround(givenRow, *groundCells, m_boreholes);
+    }
+    const ScheduleRow &scheduleRow = place ? place->row : givenRow;
     RowInput typed = rowInput(scheduleRow);
+    if (groundCells && !groundCells->refusal.empty()) {
+        typed.refusal = groundCells->refusal;
+    } else if (place && !place->refusal.empty()) {
+        // Before what the row lacks: the rock it lacks would have come from its ground.
+        typed.refusal = place->refusal;
+    }
     row.pileName = std::move(typed.pileName);
     std::string lost = m_encoder.passesThrough() ? std::string() : firstCharacterLost(m_encoder, row.pileName);
     std::optional<int> repeatOf;
@@ -374,6 +391,23 @@ RowResult ScheduleCalculator::calculate(const ScheduleRow &scheduleRow, const Re
                        ? conversionErrorText(message::notAFloat, quotedCell(typed.input.integrity))
                        : std::move(outcome.statusText);
         return row;
+    }
+    const bool onGround = groundCells && (groundCells->located || groundCells->method != CapacityMethod::EndOnly);
+    if (onGround) {
+        GroundOutcome ground = groundCapacity(*outcome.record, *groundCells, *place);
+        if (!ground.pile) {
+            row.note = std::move(ground.refusal);
+            return row;
+        }
+        // Ra is the method's, at the row's precision; 5.3.9 takes no ψr and no qpa.
+        outcome.record->ra = ground.pile->parts.ra;
+        outcome.record->ground = ground.pile;
+        outcome.raText = displayRounded(ground.pile->parts.ra, outcome.record->precision);
+        if (ground.pile->method == CapacityMethod::SocketJgj94) {
+            outcome.psiText = "-";
+            outcome.qpaText = "-";
+        }
+        row.ground = std::move(ground.pile);
     }
     const int number = record(*outcome.record, row.pileName);
     if (row.pileName.empty()) {
@@ -428,7 +462,7 @@ ScheduleTally calculateRows(ScheduleRows &rows, ScheduleCalculator &calculator, 
 
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
                                  std::string_view timeText, const ScheduleProgress &progress,
-                                 std::string_view bookCodePage)
+                                 std::string_view bookCodePage, const Boreholes *boreholes)
 {
     // Every row's result kept, and the entries in the book.
     class Keep final : public ScheduleSink
@@ -459,6 +493,7 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
     result.rows.reserve(rows.size());
     ReadRows read(rows, false);
     ScheduleCalculator calculator(bookCodePage);
+    calculator.setBoreholes(boreholes);
     Keep keep(book, timeText, result);
     const ScheduleTally tally = calculateRows(read, calculator, keep, progress);
     result.completed = tally.completed;

@@ -3,6 +3,7 @@
 
 #include "core/book/calculation_book.h"
 #include "core/capacity/calculation.h"
+#include "core/ground/ground_pile.h"
 #include "core/schedule/schedule_file.h"
 #include "core/schedule/schedule_stream.h"
 
@@ -42,6 +43,10 @@ struct RowResult {
     // Completed rows: the section's area (mm²) and Ra (kN), for the shaft check of the results.
     double area = 0.0;
     double ra = 0.0;
+    // A row of a schedule with ground columns: its method as named, and once completed on its ground
+    // (any located row, any row of another method than 8.5.6-2), the pile on it.
+    std::string method;
+    std::shared_ptr<const GroundPile> ground;
 };
 
 struct ScheduleResult {
@@ -120,6 +125,8 @@ class ScheduleCalculator
 {
   public:
     explicit ScheduleCalculator(std::string_view bookCodePage, const RepeatedIdFilter *ids = nullptr);
+    // The boreholes the rows' holes are found in; none: a row that names a hole is refused.
+    void setBoreholes(const Boreholes *boreholes) { m_boreholes = boreholes; }
 
     // The row's result; a completed row's record goes to `record`. `typed` tells whether the row
     // could be typed in at all.
@@ -130,6 +137,7 @@ class ScheduleCalculator
     std::string m_codePage;
     const RepeatedIdFilter *m_ids;
     IdFirstLines m_idLines;
+    const Boreholes *m_boreholes = nullptr;
 };
 
 // Calculates every row as the calculate command does and records each completed one in `book`
@@ -137,7 +145,7 @@ class ScheduleCalculator
 // book files' code page `bookCodePage` cannot hold (written there as "?"), complete the row with a note.
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
                                  std::string_view timeText, const ScheduleProgress &progress = {},
-                                 std::string_view bookCodePage = "UTF-8");
+                                 std::string_view bookCodePage = "UTF-8", const Boreholes *boreholes = nullptr);
 
 struct ScheduleTally {
     int completed = 0;

@@ -346,6 +346,7 @@ bool ScheduleStream::nextPiece()
             return false;
         }
         m_chineseHeader = reading.chineseHeader;
+        m_groundColumns = reading.groundColumns;
         m_prefixLines = reading.rows.front().line - 1;
         m_prefix.assign(text, 0, lineStart(text, reading.rows.front().line));
         // A lone CR that ends the text before the first row ends a record: as CR LF it ends the same

@@ -45,6 +45,8 @@ class ScheduleStream
     std::size_t rowCount() const { return m_rowCount; }
     // Whether the header names any column in Chinese.
     bool chineseHeader() const { return m_chineseHeader; }
+    // Whether the header names any ground column.
+    bool groundColumns() const { return m_groundColumns; }
     // Whether the file could not be read again as it was read at the check.
     bool failed() const { return m_failed; }
 
@@ -111,6 +113,7 @@ class ScheduleStream
     std::size_t m_rowCount = 0;
     std::size_t m_seen = 0;
     bool m_chineseHeader = false;
+    bool m_groundColumns = false;
     bool m_pieceRefused = false; // the last piece could not be read as the check read it
     bool m_checked = false;
     bool m_failed = false;

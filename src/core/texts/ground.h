@@ -2,6 +2,7 @@
 // its refusals, and a pile's profile's refusals.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace saxolith::groundText
@@ -53,5 +54,17 @@ inline constexpr std::string_view socketPastHole =
 inline constexpr std::string_view socketPastLayer =
     "入岩深度 {} m 超出持力层 {}：该层厚 {} m，桩端应在持力层中";
 inline constexpr std::string_view noFrk = "持力层 {} 没有 frk，5.3.9 要用岩石饱和单轴抗压强度";
+
+// A schedule row's ground cells.
+inline constexpr std::string_view unknownMethod = "方法“{}”应为 8.5.6-2、8.5.6-1 或 5.3.9";
+inline constexpr std::string_view unknownProcess = "成桩工艺“{}”应为 泥浆护壁、干作业 或 后注浆";
+inline constexpr std::string_view noBoreholes = "没有导入钻孔表，找不到钻孔 {}";
+
+// The results table's columns of the ground, in each language.
+inline constexpr std::array<std::string_view, 11> chineseResultColumns{
+    "方法",    "钻孔",    "桩长(m)", "hr(m)",    "u(m)",    "Qsk(kN)",
+    "Qrk(kN)", "Quk(kN)", "ζr",      "侧阻(kN)", "端阻(kN)"};
+inline constexpr std::array<std::string_view, 11> englishResultColumns{
+    "method", "hole", "length_m", "hr_m", "u_m", "Qsk_kN", "Qrk_kN", "Quk_kN", "zeta_r", "side_kN", "end_kN"};
 
 } // namespace saxolith::groundText
