@@ -1,5 +1,7 @@
 #include "core/book/calculation_book.h"
 
+#include "core/ground/ground_pile.h"
+
 #include "core/save/text_file.h"
 #include "core/text/fixed_width.h"
 #include "core/text/number_text.h"
@@ -269,10 +271,29 @@ void dashColumn(BookLines &out)
 
 enum class Align { Right, Centre };
 
+// A 5.3.9 pile takes neither ψr nor qpa: their columns hold dashes.
+bool socketMethod(const PileRecord &record)
+{
+    return record.ground && record.ground->method == CapacityMethod::SocketJgj94;
+}
+
 // frk and ψr, each in a column of ten, or two dashes on the qpa route: centred in eight columns (the
 // summary) or right-aligned in seven (the table row).
 void strengthColumns(BookLines &out, const PileRecord &record, Align align)
 {
+    if (socketMethod(record)) {
+        // The rock's frk, whichever way it came; no ψr.
+        const Fixed frk{record.ground->frk, 6, 2};
+        if (align == Align::Centre) {
+            out.padCentre(frk, 8);
+            out.blanks(2);
+        } else {
+            out.padLeft(frk, 7);
+            out.blanks(3);
+        }
+        dashColumn(out);
+        return;
+    }
     if (record.route != StrengthRoute::FrkGiven) {
         dashColumn(out);
         dashColumn(out);
@@ -395,12 +416,110 @@ void summary(BookLines &out, const PileRecord &record, std::string_view pileName
 
     out.blanks(6);
     strengthColumns(out, record, Align::Centre);
-    out.padCentre(summaryValue(record.qpa, choice), 8);
-    out.blanks(2);
+    if (socketMethod(record)) {
+        dashColumn(out);
+    } else {
+        out.padCentre(summaryValue(record.qpa, choice), 8);
+        out.blanks(2);
+    }
     out.padCentre(summaryValue(record.ra, choice), 8);
     out.blanks(1);
     out.endLine();
     out.line(summaryRule);
+}
+
+// An entry of a pile of another method: its ground and its method's lines in the book's own layout.
+constexpr std::string_view groundHead = "  2.3 土层与嵌岩";
+constexpr std::string_view methodLabel = "      计算方法:                    ";
+constexpr std::string_view holeLabel = "      钻孔编号:                    ";
+constexpr std::string_view topLabel = "      桩顶标高:                    ";
+constexpr std::string_view processLabel = "      成桩工艺:                    ";
+constexpr std::string_view layerHeadSide = "      层号    岩土名称          li(m)  qsia(kPa)";
+constexpr std::string_view layerHeadUltimate = "      层号    岩土名称          li(m)  qsik(kPa)";
+constexpr std::string_view bearingLabel = "      持力层:                      ";
+constexpr std::string_view socketLabel = "      入岩深度hr:                  ";
+constexpr std::array<std::string_view, 5> sideStandardLines{
+    "3.采用规范及公式",
+    "  3.1 采用规范: 《建筑地基基础设计规范》",
+    "                    (GB50007-2011)",
+    "  3.2 规范公式:  Ra=qpa.Ap+up.Σqsia.li  (8.5.6-1)",
+    "                 fa=ψr.frk           (5.2.6)",
+};
+constexpr std::array<std::string_view, 7> socketStandardLines{
+    "3.采用规范及公式",
+    "  3.1 采用规范: 《建筑桩基技术规范》",
+    "                    (JGJ 94-2008)",
+    "  3.2 规范公式:  Quk=Qsk+Qrk         (5.3.9-1)",
+    "                 Qsk=u.Σqsik.li      (5.3.9-2)",
+    "                 Qrk=ζr.frk.Ap       (5.3.9-3)",
+    "                 Ra=Quk/K            (5.2.2)",
+};
+constexpr std::string_view calculationHead = "4.承载力计算";
+constexpr std::string_view lengthLabel = "      桩长l:                       ";
+constexpr std::string_view sideSumLabel = "      Σqsia.li:                    ";
+constexpr std::string_view ultimateSumLabel = "      Σqsik.li:                    ";
+constexpr std::string_view endPartLabel = "      桩端阻力qpa.Ap:              ";
+constexpr std::string_view sidePartLabel = "      桩侧阻力up.Σqsia.li:         ";
+constexpr std::string_view ratioLabel = "      嵌岩深径比hr/d:              ";
+constexpr std::string_view zetaLabel = "      嵌岩段侧阻和端阻综合系数ζr:  ";
+constexpr std::string_view qskLabel = "      土的总极限侧阻力Qsk:         ";
+constexpr std::string_view qrkLabel = "      嵌岩段总极限阻力Qrk:         ";
+constexpr std::string_view qukLabel = "      单桩竖向极限承载力Quk:       ";
+constexpr std::string_view safetyLabel = "      安全系数K:                   ";
+constexpr std::string_view lineUnit = " kN/m";
+
+void groundInputs(BookLines &out, const GroundPile &pile)
+{
+    const bool side = pile.method == CapacityMethod::EndAndSide;
+    out.line(groundHead);
+    valueLine(out, methodLabel, methodName(pile.method));
+    if (!pile.profile.hole.empty()) {
+        valueLine(out, holeLabel, std::string_view(pile.profile.hole));
+        valueLine(out, topLabel, Fixed{pile.profile.top, 10, 2}, metreUnit);
+    }
+    if (!side) {
+        valueLine(out, processLabel, processName(pile.process));
+    }
+    out.line(side ? layerHeadSide : layerHeadUltimate);
+    for (const ProfileLayer &layer : pile.profile.layers) {
+        out.blanks(6);
+        out.padRight(layer.number, 8);
+        out.padRight(layer.name, 16);
+        out.padLeft(Fixed{layer.length, 8, 2}, 7);
+        const std::optional<double> q = side ? layer.qsia : layer.qsik;
+        out.padLeft(q ? formatGeneral(*q) : std::string(dash), 11);
+        out.endLine();
+    }
+    out.constant(bearingLabel);
+    const std::string bearing = pile.profile.bearing.number + " " + pile.profile.bearing.name;
+    out.padLeft(std::string_view(bearing), 10);
+    out.endLine();
+    valueLine(out, socketLabel, Fixed{pile.socket, 10, 2}, metreUnit);
+}
+
+void groundResults(BookLines &out, const PileRecord &record, const GroundPile &pile)
+{
+    const CapacityParts &p = pile.parts;
+    valueLine(out, lengthLabel, Fixed{p.length, 10, 2}, metreUnit);
+    if (pile.method == CapacityMethod::EndAndSide) {
+        rockResults(out, record);
+        valueLine(out, sideSumLabel, Fixed{pile.profile.sums.sideAbove + pile.profile.sums.bearingQsia * pile.socket, 10, 2},
+                  lineUnit);
+        valueLine(out, endPartLabel, Fixed{p.end, 10, 2}, knUnit);
+        valueLine(out, sidePartLabel, Fixed{p.side, 10, 2}, knUnit);
+        return;
+    }
+    valueLine(out, frkResultLabel, Fixed{pile.frk, 6, 2}, mpaUnit);
+    out.constant(hardnessLabel);
+    out.padLeft(hardnessClass(pile.frk), 12);
+    out.endLine();
+    valueLine(out, ratioLabel, Fixed{p.zeta.ratio, 6, 4});
+    valueLine(out, zetaLabel, Fixed{p.zeta.zeta, 6, 4});
+    valueLine(out, ultimateSumLabel, Fixed{pile.profile.sums.ultimateAbove, 10, 2}, lineUnit);
+    valueLine(out, qskLabel, Fixed{p.qsk, 10, 2}, knUnit);
+    valueLine(out, qrkLabel, Fixed{p.qrk, 10, 2}, knUnit);
+    valueLine(out, qukLabel, Fixed{p.quk, 10, 2}, knUnit);
+    valueLine(out, safetyLabel, Fixed{safetyFactor, 6, 0});
 }
 
 void textEntry(BookLines &out, const PileRecord &record, std::string_view pileName)
@@ -418,12 +537,29 @@ void textEntry(BookLines &out, const PileRecord &record, std::string_view pileNa
     dimensionLines(out, record, layout);
     out.line(rockHead);
     rockInputs(out, record);
-    out.lines(standardLines);
+    // An 8.5.6-2 pile keeps its lines, wherever it stands.
+    const GroundPile *ground =
+        record.ground && record.ground->method != CapacityMethod::EndOnly ? record.ground.get() : nullptr;
+    if (ground == nullptr) {
+        out.lines(standardLines);
+    } else {
+        groundInputs(out, *ground);
+        if (ground->method == CapacityMethod::EndAndSide) {
+            out.lines(sideStandardLines);
+        } else {
+            out.lines(socketStandardLines);
+        }
+        out.line(calculationHead);
+    }
     typeLine(out, resultTypeLabel, resultTypeWidth, section.type);
     dimensionLines(out, record, layout);
     valueLine(out, areaLabel, Fixed{record.area / 1'000'000.0, 6, 2}, areaUnit);
     valueLine(out, perimeterLabel, Fixed{record.perimeter / 1'000.0, 6, 2}, metreUnit);
-    rockResults(out, record);
+    if (ground == nullptr) {
+        rockResults(out, record);
+    } else {
+        groundResults(out, record, *ground);
+    }
     valueLine(out, raResultLabel, Fixed{record.ra, 10, 2}, knUnit);
     out.line(summaryHead);
     summary(out, record, pileName, layout);
@@ -445,7 +581,11 @@ void tableRest(BookLines &out, const PileRecord &record)
     const int choice = knownChoice(record.precision);
     const PrecisionColumns &columns = precisionColumns[static_cast<std::size_t>(choice)];
     const int decimals = decimalsByChoice(choice);
-    out.padLeft(Fixed{cutByChoice(record.qpa, choice), 10, decimals}, columns.qpaWidth);
+    if (socketMethod(record)) {
+        out.padCentre(dash, columns.qpaWidth);
+    } else {
+        out.padLeft(Fixed{cutByChoice(record.qpa, choice), 10, decimals}, columns.qpaWidth);
+    }
     out.blanks(columns.qpaGap);
     out.padLeft(Fixed{cutByChoice(record.ra, choice), columns.raPrecision, decimals}, columns.raWidth);
     out.blanks(columns.raGap);

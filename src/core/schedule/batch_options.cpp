@@ -34,7 +34,7 @@ Problem number(const std::string &option, const std::string &value, double &into
     return std::nullopt;
 }
 
-constexpr std::array<OptionRow, 14> optionRows{{
+constexpr std::array<OptionRow, 15> optionRows{{
     {"--help", false,
      [](const std::string &, BatchOptions &o) -> Problem {
          o.help = true;
@@ -103,6 +103,11 @@ constexpr std::array<OptionRow, 14> optionRows{{
     {"--project", true,
      [](const std::string &value, BatchOptions &o) -> Problem {
          o.project = value;
+         return {};
+     }},
+    {"--boreholes", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         o.boreholes = value;
          return {};
      }},
     {"--encoding", true,

@@ -22,6 +22,7 @@ struct BatchOptions {
     bool pdf = false;
     bool xlsx = false;
     std::string project; // the project file to write; empty: none
+    std::string boreholes; // the boreholes file the rows' holes are found in; empty: none
     std::optional<ReportFormat> report;
     ReportSettings reportSettings;
 };

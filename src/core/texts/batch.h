@@ -10,6 +10,7 @@ inline constexpr std::string_view usage =
     "用法：\n"
     "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project 工程.saxolith]\n"
     "                 [--report pdf|docx] [--project-name 工程名称] [--concrete C30] [--psic 0.7] [--gamma 1.35]\n"
+    "                 [--boreholes 钻孔表.csv]\n"
     "  saxolith-batch --template [文件]\n"
     "  saxolith-batch --version\n"
     "\n"
@@ -18,6 +19,8 @@ inline constexpr std::string_view usage =
     "--project 另把算出的桩写成工程文件（主程序可打开继续）。\n"
     "--report 另写计算报告 report.pdf 或 report.docx（含桩身强度验算：--concrete 混凝土强度等级，\n"
     "--psic 成桩工艺系数 ψc，--gamma 基本组合与标准组合之比 γ）。\n"
+    "--boreholes 读入钻孔表（CSV 或 .xlsx，每行一层），供桩表的 钻孔、桩顶标高、持力层、入岩深度 列使用；\n"
+    "桩表的 方法 列可为 8.5.6-2（缺省）、8.5.6-1 或 5.3.9。\n"
     "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
     "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
 inline constexpr std::string_view unknownOption = "未知选项：";
@@ -34,6 +37,7 @@ inline constexpr std::string_view notANumber = "不是数：";
 inline constexpr std::string_view calculating = "计算中 {}/{} 行";
 inline constexpr std::string_view writing = "写出 {}";
 inline constexpr std::string_view writingPart = "写出 {}（{}%）";
+inline constexpr std::string_view cannotReadBoreholes = "钻孔表 {}：{}";
 inline constexpr std::string_view nothingReplaced = "本次的文件都没有写出，目录中原有的文件保持不变";
 // The run needed more memory than the system gives.
 inline constexpr std::string_view outOfMemory = "内存不足，无法完成本次计算";
