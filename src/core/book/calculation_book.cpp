@@ -720,6 +720,23 @@ std::string bookTimeLine(std::string_view timeText)
     return timeLine(timeText);
 }
 
+bool BookEntry::operator==(const BookEntry &other) const
+{
+    const bool sameGround = ground == other.ground || (ground && other.ground && *ground == *other.ground);
+    return input == other.input && pileName == other.pileName && timeText == other.timeText && sameGround;
+}
+
+CalculationOutcome entryOutcome(const BookEntry &entry)
+{
+    CalculationOutcome outcome = calculate(entry.input);
+    if (outcome.record && entry.ground) {
+        outcome.record->ground = entry.ground;
+        outcome.record->ra = entry.ground->parts.ra;
+        outcome.raText = displayRounded(entry.ground->parts.ra, outcome.record->precision);
+    }
+    return outcome;
+}
+
 std::string bookEntryName(int number, std::string_view pileName)
 {
     return pileName.empty() ? pileNumber(number) : std::string(pileName);
@@ -802,7 +819,7 @@ int CalculationBook::record(const PileRecord &record, std::string_view timeText,
     m_text.push_back(timeLine(timeText));
     m_entries = number;
     m_unsaved = static_cast<int>(BookForm::Text) | static_cast<int>(BookForm::Table);
-    m_recorded.push_back({record.input, std::string(pileName), std::string(timeText)});
+    m_recorded.push_back({record.input, std::string(pileName), std::string(timeText), record.ground});
     m_closingTime = timeText;
     return m_entries;
 }

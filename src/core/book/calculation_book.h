@@ -68,9 +68,14 @@ struct BookEntry {
     CalculationInput input; // the input screen's texts and choices, as typed
     std::string pileName;   // the pile's own name; empty where the book numbers it ZHn
     std::string timeText;
+    // A pile of another method: its ground, method and parts, as recorded (none for 8.5.6-2).
+    std::shared_ptr<const GroundPile> ground = nullptr;
 
-    bool operator==(const BookEntry &) const = default;
+    bool operator==(const BookEntry &other) const;
 };
+
+// The calculation of an entry made again: the input's, with the entry's ground and its Ra.
+CalculationOutcome entryOutcome(const BookEntry &entry);
 
 class CalculationBook
 {

@@ -64,7 +64,7 @@ struct PileRecord {
     std::string integrityClass; // empty on the manual route
     int precision = 2;
     // A pile of another method than 8.5.6-2: its ground, method and parts (`ra` is then the method's).
-    std::shared_ptr<const GroundPile> ground;
+    std::shared_ptr<const GroundPile> ground = nullptr;
 };
 
 // The hints a completed calculation gave, as bits of CalculationOutcome::hintFlags.

@@ -54,6 +54,8 @@ struct ZetaReading {
     double table = 0.0;  // soft + (hard − soft)·weight
     double factor = 1.0; // 1.2 for a dry hole or a grouted base
     double zeta = 0.0;   // table·factor
+
+    bool operator==(const ZetaReading &) const = default;
 };
 ZetaReading socketZeta(double ratio, double frk, PileProcess process);
 
@@ -70,6 +72,8 @@ struct GroundSums {
     double ultimateAbove = 0.0; // Σ qsik·li over the same layers, kN/m
     double bearingQsia = 0.0;   // the bearing layer's qsia, kPa (0 where it has none): the socket's, 8.5.6-1
     double lengthAbove = 0.0;   // from the pile top to the bearing layer's top, m
+
+    bool operator==(const GroundSums &) const = default;
 };
 
 // One pile as the methods take it.
@@ -97,6 +101,8 @@ struct CapacityParts {
     double length = 0.0;    // the pile's length, m: the length above the bearing layer and the socket
     double diameter = 0.0;  // the d of hr/d, mm (5.3.9)
     ZetaReading zeta;       // 5.3.9
+
+    bool operator==(const CapacityParts &) const = default;
 };
 CapacityParts socketedCapacity(const GroundSums &ground, const SocketedPile &pile);
 

@@ -53,6 +53,7 @@ struct GroundLayer {
     std::string integrity;      // a class name or an integrity index, as the calculation reads it
 
     double thickness() const { return bottom - top; }
+    bool operator==(const GroundLayer &) const = default;
 };
 
 struct Borehole {

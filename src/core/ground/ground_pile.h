@@ -2,6 +2,7 @@
 // book, the report and the project keep of a pile of another method than 8.5.6-2.
 #pragma once
 
+#include "core/capacity/calculation.h"
 #include "core/capacity/methods.h"
 #include "core/ground/pile_profile.h"
 
@@ -19,6 +20,12 @@ struct GroundPile {
     double qpa = 0.0;
     double frk = 0.0;
     CapacityParts parts;
+
+    bool operator==(const GroundPile &) const = default;
 };
+
+// The pile's parts made again from the calculation it belongs to (its section, after a rectangle's
+// exchange) and its own ground, method, socket and rock.
+CapacityParts groundParts(const GroundPile &pile, const PileRecord &record);
 
 } // namespace saxolith

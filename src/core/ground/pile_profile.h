@@ -20,6 +20,8 @@ struct ProfileLayer {
     double length = 0.0;        // li, m
     std::optional<double> qsia; // kPa; none counts as 0
     std::optional<double> qsik;
+
+    bool operator==(const ProfileLayer &) const = default;
 };
 
 struct PileProfile {
@@ -36,6 +38,8 @@ struct PileProfile {
     double socketRoom() const { return bearing.thickness(); }
     // 桩长: from the pile top to the bearing layer's top, and the socket.
     double length(double socket) const { return sums.lengthAbove + socket; }
+
+    bool operator==(const PileProfile &) const = default;
 };
 
 // The sums the methods need of the layers above the bearing layer and of the bearing layer.

@@ -1,5 +1,6 @@
 #include "core/project/project.h"
 
+#include "core/ground/ground_pile.h"
 #include "core/optimise/option_grid.h"
 #include "core/report/report_document.h"
 #include "core/schedule/schedule_file.h"
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -47,6 +50,57 @@ Json inputJson(const CalculationInput &input)
                 {"precision", input.precision}};
 }
 
+Json optionalNumber(const std::optional<double> &value)
+{
+    return value ? Json(*value) : Json(nullptr);
+}
+
+Json layerJson(const GroundLayer &layer)
+{
+    return Json{{"line", layer.line},         {"number", layer.number},
+                {"name", layer.name},         {"top", layer.top},
+                {"bottom", layer.bottom},     {"qsia", optionalNumber(layer.qsia)},
+                {"qsik", optionalNumber(layer.qsik)}, {"qpa", optionalNumber(layer.qpa)},
+                {"frk", optionalNumber(layer.frk)},   {"integrity", layer.integrity}};
+}
+
+// What a pile of another method keeps: its ground as it was found, its method, socket and rock; its parts
+// are made again when it is read.
+Json groundJson(const GroundPile &pile)
+{
+    const PileProfile &profile = pile.profile;
+    Json layers = Json::array();
+    for (const ProfileLayer &layer : profile.layers) {
+        layers.push_back(Json{{"number", layer.number},
+                              {"name", layer.name},
+                              {"length", layer.length},
+                              {"qsia", optionalNumber(layer.qsia)},
+                              {"qsik", optionalNumber(layer.qsik)}});
+    }
+    return Json{{"method", methodName(pile.method)},
+                {"process", processName(pile.process)},
+                {"socket", pile.socket},
+                {"qpa", pile.qpa},
+                {"frk", pile.frk},
+                {"profile", Json{{"hole", profile.hole},
+                                 {"collar", profile.collar},
+                                 {"top", profile.top},
+                                 {"topDepth", profile.topDepth},
+                                 {"holeDepth", profile.holeDepth},
+                                 {"lengthAbove", profile.sums.lengthAbove},
+                                 {"layers", std::move(layers)},
+                                 {"bearing", layerJson(profile.bearing)}}}};
+}
+
+Json entryJson(const BookEntry &entry)
+{
+    Json json{{"id", entry.pileName}, {"time", entry.timeText}, {"input", inputJson(entry.input)}};
+    if (entry.ground) {
+        json["ground"] = groundJson(*entry.ground);
+    }
+    return json;
+}
+
 Json projectJson(const Project &project)
 {
     Json json;
@@ -69,9 +123,12 @@ Json projectJson(const Project &project)
     json["optionGrid"] = project.optionGrid;
     Json entries = Json::array();
     for (const BookEntry &entry : project.entries) {
-        entries.push_back(Json{{"id", entry.pileName}, {"time", entry.timeText}, {"input", inputJson(entry.input)}});
+        entries.push_back(entryJson(entry));
     }
     json["book"] = Json{{"closingTime", project.closingTime}, {"entries", std::move(entries)}};
+    if (!project.boreholes.empty()) {
+        json["boreholes"] = project.boreholes;
+    }
     return json;
 }
 
@@ -141,6 +198,71 @@ CalculationInput readInput(const Json &json, const std::string &where)
     input.manualPsi = text(json, "manualPsi", where);
     input.precision = whole(json, "precision", where, 0, precisionChoiceCount - 1);
     return input;
+}
+
+std::optional<double> optionalNumber(const Json &object, std::string_view key, const std::string &where)
+{
+    const Json &value = field(object, key, where);
+    if (value.is_null()) {
+        return std::nullopt;
+    }
+    return number(object, key, where);
+}
+
+GroundLayer readLayer(const Json &json, const std::string &where)
+{
+    GroundLayer layer;
+    layer.line = whole(json, "line", where, 0, std::numeric_limits<int>::max());
+    layer.number = text(json, "number", where);
+    layer.name = text(json, "name", where);
+    layer.top = number(json, "top", where);
+    layer.bottom = number(json, "bottom", where);
+    layer.qsia = optionalNumber(json, "qsia", where);
+    layer.qsik = optionalNumber(json, "qsik", where);
+    layer.qpa = optionalNumber(json, "qpa", where);
+    layer.frk = optionalNumber(json, "frk", where);
+    layer.integrity = text(json, "integrity", where);
+    return layer;
+}
+
+std::shared_ptr<GroundPile> readGround(const Json &json, const std::string &where)
+{
+    auto pile = std::make_shared<GroundPile>();
+    const auto method = methodByName(text(json, "method", where));
+    const auto process = processByName(text(json, "process", where));
+    if (!method || !process) {
+        throw BadField{where + (method ? ".process" : ".method")};
+    }
+    pile->method = *method;
+    pile->process = *process;
+    pile->socket = number(json, "socket", where);
+    pile->qpa = number(json, "qpa", where);
+    pile->frk = number(json, "frk", where);
+    const std::string at = where + ".profile";
+    const Json &profileJson = field(json, "profile", where);
+    PileProfile &profile = pile->profile;
+    profile.hole = text(profileJson, "hole", at);
+    profile.collar = number(profileJson, "collar", at);
+    profile.top = number(profileJson, "top", at);
+    profile.topDepth = number(profileJson, "topDepth", at);
+    profile.holeDepth = number(profileJson, "holeDepth", at);
+    const Json &layers = field(profileJson, "layers", at);
+    if (!layers.is_array()) {
+        throw BadField{at + ".layers"};
+    }
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const std::string layerAt = at + ".layers[" + std::to_string(i + 1) + "]";
+        ProfileLayer &layer = profile.layers.emplace_back();
+        layer.number = text(layers[i], "number", layerAt);
+        layer.name = text(layers[i], "name", layerAt);
+        layer.length = number(layers[i], "length", layerAt);
+        layer.qsia = optionalNumber(layers[i], "qsia", layerAt);
+        layer.qsik = optionalNumber(layers[i], "qsik", layerAt);
+    }
+    profile.bearing = readLayer(field(profileJson, "bearing", at), at + ".bearing");
+    profile.sums = groundSums(profile.layers, profile.bearing);
+    profile.sums.lengthAbove = number(profileJson, "lengthAbove", at);
+    return pile;
 }
 
 ReportSettings readReport(const Json &json)
@@ -272,7 +394,7 @@ std::optional<std::string> recordEntries(const Project &project, CalculationBook
 {
     for (std::size_t i = 0; i < project.entries.size(); ++i) {
         const BookEntry &entry = project.entries[i];
-        CalculationOutcome outcome = calculate(entry.input);
+        CalculationOutcome outcome = entryOutcome(entry);
         if (outcome.end != CalculationEnd::Completed || !outcome.record) {
             const std::string &why = outcome.end == CalculationEnd::ConversionFailure ? outcome.errorBoxText
                                                                                       : outcome.statusText;
@@ -361,6 +483,17 @@ void appendEntryJson(std::string &out, const BookEntry &entry)
         out += std::to_string(value);
         out += last ? "\n" : ",\n";
     };
+    if (entry.ground) {
+        // Rare and nested: the library's own layout, moved three levels in.
+        const std::string dumped = entryJson(entry).dump(1, '\t', false, Json::error_handler_t::replace);
+        for (const char c : dumped) {
+            out += c;
+            if (c == '\n') {
+                out += "\t\t\t";
+            }
+        }
+        return;
+    }
     const CalculationInput &input = entry.input;
     out += "{\n";
     key("\t\t\t\t", "id");
@@ -487,8 +620,19 @@ ProjectReading readProject(std::string_view bytes, CalculationBook *book)
             }
             project.entries.push_back({readInput(field(entry, "input", where), where + ".input"),
                                        std::move(id), text(entry, "time", where)});
+            if (entry.contains("ground")) {
+                std::shared_ptr<GroundPile> ground = readGround(entry["ground"], where + ".ground");
+                // Its parts from its calculation; an entry the command refuses is refused below.
+                if (const CalculationOutcome outcome = calculate(project.entries.back().input); outcome.record) {
+                    ground->parts = groundParts(*ground, *outcome.record);
+                }
+                project.entries.back().ground = std::move(ground);
+            }
         }
         project.closingTime = text(bookJson, "closingTime", "book");
+        if (json.contains("boreholes")) {
+            project.boreholes = text(json, "boreholes", "", false);
+        }
         if (const auto journal = json.find("journal"); journal != json.end()) {
             reading.projectPath = text(*journal, "projectPath", "journal");
         }

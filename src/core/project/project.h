@@ -31,6 +31,8 @@ struct Project {
     CalculationInput inputScreen = defaultCalculationInput();         // the input screen's texts, choices, precision
     std::vector<std::vector<std::string>> optionGrid = startOptionGrid(); // the option grid's texts, row by row
     ReportSettings report;
+    // The boreholes file the piles' holes were found in, as UTF-8 CSV text; empty: none.
+    std::string boreholes;
 
     bool operator==(const Project &) const = default;
 };

@@ -404,7 +404,7 @@ bool ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries, const 
         if (progress && !progress(i, entries.size())) {
             return false;
         }
-        const CalculationOutcome outcome = calculate(entries[i].input);
+        const CalculationOutcome outcome = entryOutcome(entries[i]);
         if (!outcome.record) {
             continue;
         }

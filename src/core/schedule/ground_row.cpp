@@ -136,12 +136,7 @@ GroundOutcome groundCapacity(const PileRecord &record, const GroundCells &cells,
         }
         pile->frk = *place.profile->bearing.frk;
     }
-    const SectionGeometry g =
-        sectionGeometry(static_cast<SectionItem>(record.input.sectionItem), lenientNumber(record.first).value,
-                        lenientNumber(record.second).value);
-    const SocketedPile socketed{g.type,        g.first,      g.second,  pile->method,
-                                pile->process, pile->socket, pile->qpa, pile->frk};
-    pile->parts = socketedCapacity(pile->profile.sums, socketed);
+    pile->parts = groundParts(*pile, record);
     out.pile = std::move(pile);
     return out;
 }
