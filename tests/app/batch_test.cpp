@@ -720,5 +720,51 @@ TEST_F(BatchTest, TemplateVersionAndHelp)
     EXPECT_TRUE(result.out.starts_with("用法：")) << result.out;
 }
 
+// A schedule with ground columns and --boreholes: each method's Ra and parts as the hand formulas give
+// them in results.csv, the method's lines in the text book, the piles' ground in the project; a boreholes
+// file that cannot be read refuses the run before anything is written.
+TEST_F(BatchTest, PilesOnTheirBoreholes)
+{
+    writeBytes(folder / "holes.csv", "钻孔,孔口标高(m),层号,岩土名称,层底深度(m),qsia(kPa),qsik(kPa),qpa(kPa),frk(MPa),完整程度\n"
+                                     "ZK1,10.00,①,素填土,3.0,9,18,,,\n"
+                                     "ZK1,,②,粉质黏土,9.5,31,62,,,\n"
+                                     "ZK1,,③,强风化砂岩,14.0,70,140,,,\n"
+                                     "ZK1,,④,中风化砂岩,30.0,100,,3000,20,较完整\n");
+    schedule("桩号,方法,截面类型,d,c,精度,钻孔,桩顶标高(m),持力层,入岩深度(m),成桩工艺\n"
+             "P1,5.3.9,圆桩,1000,,两位小数,ZK1,8.5,④,2.5,\n"
+             "P2,8.5.6-1,椭圆桩,1000,500,两位小数,ZK1,8.5,④,2.5,\n"
+             "P3,5.3.9,圆桩,1000,,两位小数,ZK9,8.5,④,2.5,\n");
+    BatchRun result = run("piles.csv --boreholes holes.csv --out out --xlsx --project p.saxolith");
+    EXPECT_EQ(result.code, 1) << result.err;
+    EXPECT_EQ(result.err, "piles.csv: 第 4 行（P3）：钻孔 ZK9 不在钻孔表中\n");
+    const std::string csv = fileBytes(folder / "out" / "results.csv");
+    EXPECT_NE(csv.find(",方法,钻孔,桩长(m),hr(m),u(m),Qsk(kN),Qrk(kN),Quk(kN),ζr,侧阻(kN),端阻(kN)\r\n"),
+              std::string::npos);
+    // (π × 1060 + 1.16 × 20000 × π/4) / 2; π/4 + 0.5 = 1.285398 m² at 3000 kPa and (π + 1) × 780
+    EXPECT_NE(csv.find(",10775.66,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",5.3.9,ZK1,15.00,2.50,3.1416,3330.09,18221.24,21551.33,1.1600,,\r\n"), std::string::npos);
+    EXPECT_NE(csv.find(",7086.64,"), std::string::npos);
+    EXPECT_NE(csv.find(",8.5.6-1,ZK1,15.00,2.50,4.1416,,,,,3230.44,3856.19\r\n"), std::string::npos);
+    const std::string sheet = test::zipMember(folder / "out" / "results.xlsx", "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("21551.33"), std::string::npos);
+    const std::string text = fileBytes(folder / "out" / std::string(bookFileName(BookForm::Text)));
+    EXPECT_NE(text.find("Qrk=ζr.frk.Ap"), std::string::npos);
+
+    const ProjectReading project = readProject(fileBytes(folder / "p.saxolith"));
+    ASSERT_TRUE(project.project) << project.error;
+    ASSERT_EQ(project.project->entries.size(), 2u);
+    ASSERT_TRUE(project.project->entries[0].ground);
+    EXPECT_NEAR(project.project->entries[0].ground->parts.ra, 10775.662802, 1e-6);
+    std::ostringstream again;
+    writeProject(again, *project.project);
+    EXPECT_EQ(again.str(), fileBytes(folder / "p.saxolith"));
+
+    writeBytes(folder / "bad.csv", "钻孔,孔口标高(m),层号,层底深度(m)\nZK1,10,①,3\nZK1,,②,2\n");
+    result = run("piles.csv --boreholes bad.csv --out out2");
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.err, "bad.csv: 第 3 行：层底深度 2 m 不大于钻孔 ZK1 上一层（第 2 行）的 3 m\n");
+    EXPECT_FALSE(fs::exists(folder / "out2" / "results.csv"));
+}
+
 } // namespace
 } // namespace saxolith

@@ -18,7 +18,8 @@ namespace
 
 constexpr std::size_t fieldCount = 11;
 
-void takeEntry(std::string_view bytes, int number, const PileTaker &take)
+void takeEntry(std::string_view bytes, int number, const PileTaker &take,
+               const std::shared_ptr<const GroundPile> &ground)
 {
     std::vector<std::string> fields;
     while (bytes.size() >= sizeof(std::uint32_t)) {
@@ -41,7 +42,10 @@ void takeEntry(std::string_view bytes, int number, const PileTaker &take)
     input.frk = std::move(fields[7]);
     input.integrity = std::move(fields[8]);
     input.manualPsi = std::move(fields[9]);
-    if (const CalculationOutcome outcome = calculate(input); outcome.record) {
+    BookEntry entry;
+    entry.input = std::move(input);
+    entry.ground = ground;
+    if (const CalculationOutcome outcome = entryOutcome(entry); outcome.record) {
         take(*outcome.record, bookEntryName(number, fields[10]));
     }
 }
@@ -50,8 +54,12 @@ void takeEntry(std::string_view bytes, int number, const PileTaker &take)
 
 PileSpool::PileSpool(std::string path) : m_path(std::move(path)), m_out(filePath(m_path), std::ios::binary) {}
 
-void PileSpool::add(const CalculationInput &input, std::string_view pileName)
+void PileSpool::add(const CalculationInput &input, std::string_view pileName,
+                    std::shared_ptr<const GroundPile> ground)
 {
+    if (ground) {
+        m_grounds.emplace(m_count + 1, std::move(ground));
+    }
     m_entry.clear();
     for (const int number :
          {input.sectionItem, static_cast<int>(input.route), static_cast<int>(input.psiMode), input.precision}) {
@@ -86,7 +94,10 @@ bool PileSpool::replay(const PileTaker &take) const
             if (carried.size() - at - sizeof size < size) {
                 break;
             }
-            takeEntry(std::string_view(carried).substr(at + sizeof size, size), ++number, take);
+            ++number;
+            const auto ground = m_grounds.find(number);
+            takeEntry(std::string_view(carried).substr(at + sizeof size, size), number, take,
+                      ground == m_grounds.end() ? nullptr : ground->second);
             at += sizeof size + size;
         }
         carried.erase(0, at);

@@ -5,6 +5,8 @@
 #include "core/report/report_document.h"
 
 #include <fstream>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,7 +18,9 @@ class PileSpool
   public:
     explicit PileSpool(std::string path);
 
-    void add(const CalculationInput &input, std::string_view pileName);
+    // `ground`: a pile of another method, kept beside the file (such piles are few) and given back with it.
+    void add(const CalculationInput &input, std::string_view pileName,
+             std::shared_ptr<const GroundPile> ground = nullptr);
     int count() const { return m_count; }
     // Done with adding; false when the file could not be written whole.
     bool close();
@@ -32,6 +36,7 @@ class PileSpool
     std::ofstream m_out;
     std::string m_entry;
     int m_count = 0;
+    std::map<int, std::shared_ptr<const GroundPile>> m_grounds; // by the pile's number
 };
 
 } // namespace saxolith

@@ -1,6 +1,7 @@
 #include "core/schedule/schedule_pipeline.h"
 
 #include "core/book/book_file.h"
+#include "core/ground/boreholes.h"
 #include "core/project/project.h"
 #include "core/report/docx_file.h"
 #include "core/report/pile_spool.h"
@@ -436,7 +437,7 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
           },
           m_timeText),
       m_csv([this](std::string_view bytes) { return m_csvSave.write(bytes); }),
-      m_results(options.reportSettings),
+      m_results(options.reportSettings, rows.groundColumns()),
       m_bookEntries([this](const PileRecord &pile, std::string_view name) { m_books.record(pile, name); })
 {
     if (options.pdf) {
@@ -464,10 +465,10 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
         m_reportSpool.emplace(generation.scratchPath("report-entries"));
     }
     m_csvOpenError = m_csvSave.open(generation.stagedPath(resultsCsvName));
-    m_csv.buffer() = resultsCsvHead();
+    m_csv.buffer() = resultsCsvHead(rows.groundColumns());
     if (options.xlsx) {
         m_workbook.emplace(generation.stagedPath(resultsXlsxName), rows.rowCount(), rows.chineseHeader(),
-                           options.reportSettings);
+                           options.reportSettings, rows.groundColumns());
     }
 }
 
@@ -475,11 +476,11 @@ int RunFiles::record(const PileRecord &pile, std::string_view name)
 {
     if (m_projectWriter) {
         m_projectWriter->appendEntry(m_project->buffer(),
-                                     BookEntry{pile.input, std::string(name), m_timeText});
+                                     BookEntry{pile.input, std::string(name), m_timeText, pile.ground});
         m_project->pass();
     }
     if (m_reportSpool) {
-        m_reportSpool->add(pile.input, name);
+        m_reportSpool->add(pile.input, name, pile.ground);
     }
     m_bookEntries.add(pile, name);
     return ++m_entries; // as the books number it
@@ -655,6 +656,23 @@ void RunFiles::listRefusals()
     });
 }
 
+// The boreholes the rows' holes are found in; false, with the reason told, when the file is refused.
+bool readBoreholesFile(const std::string &path, Boreholes &boreholes, RunMessages &messages)
+{
+    std::string bytes;
+    if (const auto error = readScheduleFile(path, bytes)) {
+        messages.error(path, *error);
+        return false;
+    }
+    BoreholesReading reading = readBoreholes(bytes);
+    if (reading.error) {
+        messages.error(path, scheduleErrorText(*reading.error));
+        return false;
+    }
+    boreholes = std::move(reading.boreholes);
+    return true;
+}
+
 } // namespace
 
 RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
@@ -662,6 +680,10 @@ RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
     RunMessages &messages = context.messages;
     ScheduleInput input;
     if (!input.open(options, messages)) {
+        return RunEnd::Failed;
+    }
+    Boreholes boreholes;
+    if (!options.boreholes.empty() && !readBoreholesFile(options.boreholes, boreholes, messages)) {
         return RunEnd::Failed;
     }
     if ((options.pdf || options.report == ReportFormat::Pdf) && context.pages != nullptr) {
@@ -690,6 +712,7 @@ RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
 
     RunFiles files(options, context, generation, input.rows(), input.lastTyped());
     ScheduleCalculator calculator(options.codePage.value_or(context.codePage), input.ids());
+    calculator.setBoreholes(&boreholes);
     const ScheduleTally tally =
         calculateRows(input.rows(), calculator, files, [&messages](std::size_t done, std::size_t total) {
             messages.progress(fillIn(batchText::calculating, {std::to_string(done), std::to_string(total)}));

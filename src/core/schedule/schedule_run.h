@@ -163,6 +163,8 @@ class ScheduleRows
     virtual std::size_t rowCount() const = 0;
     // Whether the header names any column in Chinese.
     virtual bool chineseHeader() const = 0;
+    // Whether the header names any ground column.
+    virtual bool groundColumns() const = 0;
     // Whether the file could not be read again as it was read before the run.
     virtual bool failed() const { return false; }
 };
@@ -178,6 +180,7 @@ class ReadRows final : public ScheduleRows
     const ScheduleRow *next() override { return m_at < m_rows.size() ? &m_rows[m_at++] : nullptr; }
     std::size_t rowCount() const override { return m_rows.size(); }
     bool chineseHeader() const override { return m_chinese; }
+    bool groundColumns() const override { return !m_rows.empty() && !m_rows.front().ground.empty(); }
 
   private:
     const std::vector<ScheduleRow> &m_rows;
@@ -193,6 +196,7 @@ class StreamRows final : public ScheduleRows
     const ScheduleRow *next() override { return m_stream.next(m_row) ? &m_row : nullptr; }
     std::size_t rowCount() const override { return m_stream.rowCount(); }
     bool chineseHeader() const override { return m_stream.chineseHeader(); }
+    bool groundColumns() const override { return m_stream.groundColumns(); }
     bool failed() const override { return m_stream.failed(); }
 
   private:
