@@ -1,6 +1,8 @@
 #include "core/report/report_document.h"
 
 #include "core/capacity/formulas.h"
+#include "core/ground/ground_pile.h"
+#include "core/texts/ground.h"
 #include "core/text/number_text.h"
 #include "core/texts/report.h"
 
@@ -209,6 +211,93 @@ std::string sizeText(const PileRecord &record)
     return cat({"d", record.first});
 }
 
+// The Σ of a method's side resistance substituted: "1.5×18 + 6.5×62 + 4.5×140".
+std::string layerTerms(const GroundPile &pile, bool side)
+{
+    std::string terms;
+    const auto add = [&terms](double length, const std::optional<double> &q) {
+        terms += cat({terms.empty() ? "" : " + ", formatGeneral(length), "×", formatGeneral(q.value_or(0.0))});
+    };
+    for (const ProfileLayer &layer : pile.profile.layers) {
+        add(layer.length, side ? layer.qsia : layer.qsik);
+    }
+    if (side && pile.socket > 0.0) {
+        add(pile.socket, pile.profile.bearing.qsia);
+    }
+    return terms.empty() ? std::string("0") : terms;
+}
+
+// ζr read from table 5.3.9 step by step.
+void appendZeta(std::vector<Block> &formulas, const GroundPile &pile, SectionType section)
+{
+    namespace gt = groundText;
+    const ZetaReading &z = pile.parts.zeta;
+    const std::string ratio = formatFixed(z.ratio, 15, 4);
+    std::string ratioLine = cat({"h_r / d = ", formatGeneral(pile.socket), " / ",
+                                 formatFixed(pile.parts.diameter / 1000.0, 15, 4), " = ", ratio});
+    if (sectionRow(section).sides) {
+        ratioLine += gt::equalAreaNote;
+    }
+    formulas.push_back(block(BlockStyle::Formula, markup(ratioLine)));
+    const auto rowLine = [&](std::string_view head, double value) {
+        formulas.push_back(block(BlockStyle::Formula, markup(cat({head, "ζ_r = ", formatFixed(value, 15, 4)}))));
+    };
+    const double frk = pile.frk;
+    if (z.weight < 1.0) {
+        rowLine(gt::softRow, z.soft);
+    }
+    if (z.weight > 0.0) {
+        rowLine(gt::hardRow, z.hard);
+    }
+    if (z.weight > 0.0 && z.weight < 1.0) {
+        formulas.push_back(block(
+            BlockStyle::Formula,
+            markup(cat({gt::betweenRows, "ζ_r = ", formatFixed(z.soft, 15, 4), " + (", formatFixed(z.hard, 15, 4),
+                        " − ", formatFixed(z.soft, 15, 4), ") × (", formatGeneral(frk), " − 15) / 15 = ",
+                        formatFixed(z.table, 15, 4)}))));
+    }
+    if (z.factor != 1.0) {
+        formulas.push_back(block(BlockStyle::Formula,
+                                 markup(cat({processName(pile.process), gt::cleanBase, "：ζ_r = 1.2", rt::times,
+                                             formatFixed(z.table, 15, 4), " = ", formatFixed(z.zeta, 15, 4)}))));
+    }
+}
+
+// A pile of 8.5.6-1 or 5.3.9: its clause, conditions and formulas substituted, in place of 8.5.6-2's Ra.
+void appendGround(std::vector<Block> &basis, std::vector<Block> &formulas, const PileRecord &record, int choice)
+{
+    namespace gt = groundText;
+    const GroundPile &pile = *record.ground;
+    const CapacityParts &p = pile.parts;
+    const std::string u = formatFixed(p.perimeter, 15, 4);
+    formulas.push_back(
+        block(BlockStyle::Formula, markup(cat({"u = ", u, " m；l = ", formatFixed(p.length, 15, 2), " m"}))));
+    if (pile.method == CapacityMethod::EndAndSide) {
+        basis.push_back(block(BlockStyle::Body, markup(gt::basis8561)));
+        basis.push_back(block(BlockStyle::Body, markup(gt::conditions856)));
+        formulas.push_back(block(
+            BlockStyle::Formula,
+            markup(cat({"R_a = q_pa·A_p + u_p·Σq_sia·l_i = ", working(pile.qpa), rt::times, squareMetres(record.area),
+                        " + ", u, " × (", layerTerms(pile, true), ") = ", working(p.end), " + ", working(p.side),
+                        result(p.ra, choice, rt::kn)}))));
+        return;
+    }
+    basis.push_back(block(BlockStyle::Body, markup(gt::basis539)));
+    basis.push_back(block(BlockStyle::Body, markup(gt::conditions539)));
+    formulas.push_back(block(BlockStyle::Formula,
+                             markup(cat({"Q_sk = u·Σq_sik·l_i = ", u, " × (", layerTerms(pile, false), ") = ",
+                                         working(p.qsk), " ", rt::kn}))));
+    appendZeta(formulas, pile, record.section);
+    formulas.push_back(block(BlockStyle::Formula,
+                             markup(cat({"Q_rk = ζ_r·f_rk·A_p = ", formatFixed(p.zeta.zeta, 15, 4), rt::times,
+                                         working(pile.frk * 1000.0), rt::times, squareMetres(record.area), " = ",
+                                         working(p.qrk), " ", rt::kn}))));
+    formulas.push_back(block(BlockStyle::Formula, markup(cat({"Q_uk = Q_sk + Q_rk = ", working(p.qsk), " + ",
+                                                              working(p.qrk), " = ", working(p.quk), " ", rt::kn}))));
+    formulas.push_back(block(BlockStyle::Formula, markup(cat({"R_a = Q_uk / K = ", working(p.quk), " / 2",
+                                                              result(p.ra, choice, rt::kn)}))));
+}
+
 } // namespace
 
 Runs markup(std::string_view text, bool bold)
@@ -301,9 +390,15 @@ std::vector<Block> ReportBuilder::pileSection(const PileRecord &record, std::str
 
     std::vector<Block> basis;
     std::vector<Block> formulas;
-    basis.push_back(block(BlockStyle::Body, markup(rt::basisRa)));
+    const bool otherMethod = record.ground && record.ground->method != CapacityMethod::EndOnly;
+    if (!otherMethod) {
+        basis.push_back(block(BlockStyle::Body, markup(rt::basisRa)));
+    }
     formulas.push_back(block(BlockStyle::Formula, markup(areaFormula(record))));
-    if (record.route == StrengthRoute::QpaGiven) {
+    const bool socket = record.ground && record.ground->method == CapacityMethod::SocketJgj94;
+    if (socket) {
+        // 5.3.9 takes the rock's frk, not qpa.
+    } else if (record.route == StrengthRoute::QpaGiven) {
         basis.push_back(block(BlockStyle::Body, markup(rt::basisQpaGiven)));
         formulas.push_back(block(BlockStyle::Formula, markup(cat({rt::qpaEquals, working(record.qpa), " ",
                                                                   rt::kpa, rt::givenNote}))));
@@ -320,10 +415,15 @@ std::vector<Block> ReportBuilder::pileSection(const PileRecord &record, std::str
             markup(cat({rt::qpaFormula, " = ", psiText(record.psi), rt::times, formatGeneral(record.frk), " ",
                         rt::mpa, result(record.qpa, choice, rt::kpa)}))));
     }
+    if (otherMethod) {
+        appendGround(basis, formulas, record, choice);
+    }
     basis.push_back(block(BlockStyle::Body, markup(rt::basisShaft)));
-    formulas.push_back(block(BlockStyle::Formula,
-                             markup(cat({rt::raFormula, " = ", working(record.qpa), rt::times,
-                                         squareMetres(record.area), result(record.ra, choice, rt::kn)}))));
+    if (!otherMethod) {
+        formulas.push_back(block(BlockStyle::Formula,
+                                 markup(cat({rt::raFormula, " = ", working(record.qpa), rt::times,
+                                             squareMetres(record.area), result(record.ra, choice, rt::kn)}))));
+    }
 
     out.push_back(block(BlockStyle::Heading, markup(rt::basisHead)));
     for (Block &b : basis) {

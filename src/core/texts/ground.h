@@ -67,4 +67,19 @@ inline constexpr std::array<std::string_view, 11> chineseResultColumns{
 inline constexpr std::array<std::string_view, 11> englishResultColumns{
     "method", "hole", "length_m", "hr_m", "u_m", "Qsk_kN", "Qrk_kN", "Quk_kN", "zeta_r", "side_kN", "end_kN"};
 
+// The report: each method's clause and formulas, and the conditions the engineer confirms.
+inline constexpr std::string_view basis8561 =
+    "GB50007-2011 第 8.5.6 条，公式 (8.5.6-1)：R_a = q_pa·A_p + u_p·Σq_sia·l_i（嵌岩段计入持力层的 q_sia）";
+inline constexpr std::string_view basis539 = "JGJ 94-2008 第 5.3.9 条：Q_uk = Q_sk + Q_rk，Q_sk = u·Σq_sik·l_i，"
+                                             "Q_rk = ζ_r·f_rk·A_p；R_a = Q_uk / K，K = 2";
+inline constexpr std::string_view conditions856 =
+    "适用条件（请设计人确认）：桩端以下三倍桩径且不小于 5 m 范围内无软弱夹层、断裂破碎带和洞穴分布";
+inline constexpr std::string_view conditions539 =
+    "适用条件（请设计人确认）：桩端置于完整或较完整的基岩中";
+inline constexpr std::string_view equalAreaNote = "（d 取与截面面积相等的圆的直径）";
+inline constexpr std::string_view softRow = "表 5.3.9 极软岩、软岩：";
+inline constexpr std::string_view hardRow = "表 5.3.9 较硬岩、坚硬岩：";
+inline constexpr std::string_view betweenRows = "f_rk 介于 15 与 30 MPa 之间，按 f_rk 内插：";
+inline constexpr std::string_view cleanBase = "：ζ_r 乘以 1.2";
+
 } // namespace saxolith::groundText
