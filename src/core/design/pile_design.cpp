@@ -245,6 +245,67 @@ std::vector<double> defaultDesignSizes()
     return sizes;
 }
 
+std::optional<std::vector<double>> readDesignSizes(std::string_view text, std::string &refusal)
+{
+    std::vector<double> sizes;
+    const auto positive = [&refusal](std::string_view part) -> std::optional<double> {
+        const std::optional<double> value = strictNumber(part);
+        if (!value || !(*value > 0.0)) {
+            refusal = fillIn(designText::badSize, {part});
+            return std::nullopt;
+        }
+        return value;
+    };
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view part = text.substr(0, comma);
+        const std::size_t dash = part.find('-', 1);
+        if (dash == std::string_view::npos) {
+            const std::optional<double> size = positive(part);
+            if (!size) {
+                return std::nullopt;
+            }
+            sizes.push_back(*size);
+        } else {
+            const std::size_t slash = part.find('/', dash);
+            const std::optional<double> from = positive(part.substr(0, dash));
+            const std::optional<double> to =
+                from ? positive(part.substr(dash + 1, slash - dash - 1)) : std::nullopt;
+            const std::optional<double> step = !to ? std::nullopt
+                                               : slash == std::string_view::npos
+                                                   ? std::optional<double>(100.0)
+                                                   : positive(part.substr(slash + 1));
+            if (!step) {
+                return std::nullopt;
+            }
+            if (*to < *from) {
+                refusal = fillIn(designText::backwardSizes, {part});
+                return std::nullopt;
+            }
+            // Counted in whole steps, so that the last size is the one named and no sum drifts.
+            const double steps = std::floor((*to - *from) / *step + 1e-9);
+            if (steps >= static_cast<double>(mostDesignSizes)) {
+                refusal = fillIn(designText::tooManySizes, {part, std::to_string(mostDesignSizes)});
+                return std::nullopt;
+            }
+            for (long i = 0; i <= static_cast<long>(steps); ++i) {
+                sizes.push_back(*from + static_cast<double>(i) * *step);
+            }
+        }
+        if (sizes.size() > mostDesignSizes) {
+            refusal = fillIn(designText::tooManySizes, {text, std::to_string(mostDesignSizes)});
+            return std::nullopt;
+        }
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(comma + 1);
+    }
+    std::sort(sizes.begin(), sizes.end());
+    sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+    return sizes;
+}
+
 SocketSteps socketSteps(const PileProfile &profile, double diameter, const DesignSettings &settings)
 {
     SocketSteps steps;

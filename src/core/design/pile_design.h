@@ -33,6 +33,13 @@ LoadsReading readLoads(std::string_view nk, std::string_view n, std::string_view
 // The round diameters tried unless others are given: 800 to 3000 mm by 100.
 std::vector<double> defaultDesignSizes();
 
+// The round diameters of a text such as "800,1000,1200" or "800-3000/100" (from, to and step, mm), or
+// both joined by commas: in order of growing size, each once. Nothing, with `refusal` set, for a part that
+// is no number, a size not above 0, a step not above 0 or a range that runs backwards.
+std::optional<std::vector<double>> readDesignSizes(std::string_view text, std::string &refusal);
+// The longest list of sizes a text may give.
+inline constexpr std::size_t mostDesignSizes = 10'000;
+
 // The least socket unless one is given: max(0.5 m, 0.4·d).
 inline constexpr double leastSocket = 0.5;
 inline constexpr double leastSocketRatio = 0.4;

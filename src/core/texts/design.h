@@ -32,4 +32,9 @@ inline constexpr std::string_view mostReached = "（所给桩径与入岩深度�
 inline constexpr std::string_view noneCarries = "无桩能承受此荷载：";
 inline constexpr std::string_view noStrength = "持力层 {} 没有 {}，{} 要用它";
 
+// The sizes a design tries (--sizes): "{}" the part of the text.
+inline constexpr std::string_view badSize = "桩径“{}”应为大于 0 的数（mm）";
+inline constexpr std::string_view backwardSizes = "桩径范围“{}”的终值小于起值";
+inline constexpr std::string_view tooManySizes = "桩径“{}”超过 {} 种";
+
 } // namespace saxolith::designText

@@ -316,6 +316,30 @@ TEST(PileDesign, NoSizeCarriesSaysWhyAndTheMostReached)
     EXPECT_EQ(room.refusal, "无桩能承受此荷载：持力层 ② 厚 1.5 m，容不下最小入岩深度 2 m");
 }
 
+TEST(PileDesign, SizesFromText)
+{
+    std::string refusal;
+    EXPECT_EQ(readDesignSizes("800-3000/100", refusal), defaultDesignSizes());
+    EXPECT_EQ(readDesignSizes("1200, 800,1000-1400/200,1000", refusal),
+              (std::vector<double>{800, 1000, 1200, 1400}));
+    EXPECT_EQ(readDesignSizes("800-1000", refusal), (std::vector<double>{800, 900, 1000}));
+    // A step that does not reach the end stops short of it.
+    EXPECT_EQ(readDesignSizes("800-1000/150", refusal), (std::vector<double>{800, 950}));
+    for (const auto &[text, says] : {
+             std::pair{"", "桩径“”应为大于 0 的数（mm）"},
+             {"800,,900", "桩径“”应为大于 0 的数（mm）"},
+             {"800,abc", "桩径“abc”应为大于 0 的数（mm）"},
+             {"0", "桩径“0”应为大于 0 的数（mm）"},
+             {"-800", "桩径“-800”应为大于 0 的数（mm）"},
+             {"800-3000/0", "桩径“0”应为大于 0 的数（mm）"},
+             {"3000-800", "桩径范围“3000-800”的终值小于起值"},
+             {"1-100000/1", "桩径“1-100000/1”超过 10000 种"},
+         }) {
+        EXPECT_FALSE(readDesignSizes(text, refusal)) << text;
+        EXPECT_EQ(refusal, says);
+    }
+}
+
 TEST(PileDesign, Loads)
 {
     const LoadsReading all = readLoads("5000", "7000", "6200.5", 1.35);
