@@ -236,7 +236,8 @@ std::optional<std::string> createScratchFile(const std::filesystem::path &folder
         HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
-            return name.string();
+            const std::u8string text = name.u8string();
+            return std::string(text.begin(), text.end());
         }
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
             errno = errnoOf(GetLastError());

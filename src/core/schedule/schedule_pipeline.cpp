@@ -274,7 +274,7 @@ class ScheduleInput
         }
         const std::string &schedule = m_source->path();
         std::error_code sizeError;
-        const std::uintmax_t scheduleBytes = std::filesystem::file_size(schedule, sizeError);
+        const std::uintmax_t scheduleBytes = std::filesystem::file_size(filePath(schedule), sizeError);
         // Bits enough that the ids of even a full schedule are seldom taken for repeated ones.
         m_ids.emplace(sizeError ? std::size_t{1} << 20
                                 : static_cast<std::size_t>(std::clamp<std::uintmax_t>(
@@ -427,8 +427,8 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
       m_text(
           [this](std::string_view bytes) { return m_options.pdf ? toTextLines(bytes) : toTextBook(bytes); },
           options.pdf ? std::string_view("UTF-8") : std::string_view(m_codePage)),
-      m_spoolPath(generation.scratchPath("table-rows")), m_spool(m_spoolPath, std::ios::binary),
-      m_refusalsPath(generation.scratchPath("refused-rows")), m_refusals(m_refusalsPath, std::ios::binary),
+      m_spoolPath(generation.scratchPath("table-rows")), m_spool(filePath(m_spoolPath), std::ios::binary),
+      m_refusalsPath(generation.scratchPath("refused-rows")), m_refusals(filePath(m_refusalsPath), std::ios::binary),
       m_books(
           m_text,
           [this](std::string_view bytes) {
@@ -441,7 +441,7 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
       m_bookEntries([this](const PileRecord &pile, std::string_view name) { m_books.record(pile, name); })
 {
     if (options.pdf) {
-        m_textLines.open(m_textLinesPath, std::ios::binary);
+        m_textLines.open(filePath(m_textLinesPath), std::ios::binary);
     }
     if (!options.project.empty()) {
         // The window opens it showing the last row typed in, as after its own import, and its report

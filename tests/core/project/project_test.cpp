@@ -2,12 +2,15 @@
 
 #include "core/optimise/option_grid.h"
 #include "core/book/book_file.h"
+#include "core/save/safe_file.h"
 #include "core/texts/project.h"
 
 #include "project_cases.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 namespace saxolith
@@ -111,6 +114,41 @@ TEST(Project, AnEmptyBookAndAJournalReadBack)
     EXPECT_EQ(reading.projectPath, "/home/张三/工程/滨江.saxolith");
     EXPECT_TRUE(book.empty());
     EXPECT_TRUE(book.textLines().empty());
+}
+
+// A project and its journal saved and read back as files of Chinese names in a folder of one: the file
+// the journal names is the project's, and the book comes back byte for byte.
+TEST(Project, SavedAndReadBackAsFiles)
+{
+    const test::ScratchFolder folder("project");
+    const CalculationBook recorded = recordedBook();
+    const Project project = sampleProject(recorded);
+    const std::string projectFile = folder.file("滨江 工程.saxolith");
+    const std::string journalFile = folder.file("恢复-滨江 工程.saxolith");
+    const auto save = [](const std::string &file, const std::function<void(std::ostream &)> &write) {
+        return saveFile(file, [&write](const ByteSink &sink) {
+            SinkStream out(sink);
+            write(out);
+            return completeWhen(out.finish());
+        });
+    };
+    ASSERT_FALSE(save(projectFile, [&](std::ostream &out) { writeProject(out, project); }));
+    ASSERT_FALSE(save(journalFile, [&](std::ostream &out) { writeJournal(out, project, projectFile); }));
+
+    for (const std::string &file : {projectFile, journalFile}) {
+        SCOPED_TRACE(file);
+        std::string bytes;
+        ASSERT_TRUE(readFileInPieces(file, 4096, [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        }));
+        CalculationBook rebuilt;
+        const ProjectReading reading = readProject(bytes, &rebuilt);
+        ASSERT_TRUE(reading.project) << reading.error;
+        EXPECT_EQ(*reading.project, project);
+        EXPECT_EQ(reading.projectPath, file == journalFile ? projectFile : "");
+        expectSameFiles(rebuilt, recorded);
+    }
 }
 
 // Written entry by entry, a project is the file written whole: thousands of entries, names and texts

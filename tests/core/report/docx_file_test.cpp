@@ -1,6 +1,8 @@
 // The report as a .docx, read back as a Word reader reads it (python3-docx) and as the zip of XML it is.
 #include "core/report/docx_file.h"
 #include "support/pile_record.h"
+#include "support/scratch_folder.h"
+#include "support/zip_member.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace saxolith
@@ -68,10 +71,11 @@ class DocxFile : public ::testing::Test
   protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / ("saxolith-docx-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+        scratch.emplace("docx");
+        folder = scratch->path();
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override { scratch.reset(); }
+    std::optional<test::ScratchFolder> scratch;
     fs::path folder;
 };
 
@@ -92,7 +96,7 @@ TEST_F(DocxFile, AWordReaderSeesTheTextsTablesHeaderAndFooter)
                     }),
                     std::string("ZH\x01") + "2\xff");
     const fs::path file = folder / "report.docx";
-    const std::optional<std::string> error = writeReportDocx(builder.finish(), file.string());
+    const std::optional<std::string> error = writeReportDocx(builder.finish(), test::nameOf(file));
     ASSERT_FALSE(error.has_value()) << *error;
 
     const std::string text = readBack(file);
@@ -120,14 +124,20 @@ TEST_F(DocxFile, AWordReaderSeesTheTextsTablesHeaderAndFooter)
 }
 #endif
 
-TEST_F(DocxFile, AFailedWriteNamesTheFile)
+TEST_F(DocxFile, IsWrittenUnderAnyNameAndAFailedWriteNamesTheFile)
 {
-    const fs::path file = folder / "missing" / "report.docx";
     ReportBuilder builder{ReportSettings{}};
-    const std::optional<std::string> error = writeReportDocx(builder.finish(), file.string());
+    builder.addPile(recordOf([](CalculationInput &) {}), "ZH1");
+    const ReportDocument document = builder.finish();
+    const std::string written = scratch->file("计算 报告.docx");
+    ASSERT_FALSE(writeReportDocx(document, written));
+    EXPECT_NE(test::zipMember(filePath(written), "word/document.xml").find("ZH1"), std::string::npos);
+
+    const std::string file = scratch->file("missing/report.docx");
+    const std::optional<std::string> error = writeReportDocx(document, file);
     ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find((fs::path("missing") / "report.docx").string()), std::string::npos);
-    EXPECT_FALSE(fs::exists(file));
+    EXPECT_NE(error->find(file), std::string::npos) << *error;
+    EXPECT_FALSE(fs::exists(filePath(file)));
 }
 
 } // namespace

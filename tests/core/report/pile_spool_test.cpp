@@ -3,22 +3,17 @@
 #include "core/book/calculation_book.h"
 #include "core/capacity/calculation.h"
 
+#include "support/scratch_folder.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace saxolith
 {
 namespace
 {
-
-std::string scratchPath()
-{
-    return (std::filesystem::temp_directory_path() / ("pile_spool_" + std::to_string(::getpid()))).string();
-}
 
 // The piles come back in order, calculated again from exactly what was typed and named as the book names
 // them: texts with separators, quotes and ideographs, an empty field, a name left empty (numbered).
@@ -41,7 +36,8 @@ TEST(PileSpoolTest, GivesThePilesBackAsTyped)
     manual.integrity.clear();
     piles.emplace_back(manual, "");
 
-    const std::string path = scratchPath();
+    const test::ScratchFolder folder("pile_spool");
+    const std::string path = folder.file("报告 桩");
     PileSpool spool(path);
     for (const auto &[input, name] : piles) {
         spool.add(input, name);
@@ -60,7 +56,7 @@ TEST(PileSpoolTest, GivesThePilesBackAsTyped)
             EXPECT_EQ(given[i].second, bookEntryName(static_cast<int>(i) + 1, piles[i].second)) << i;
         }
     }
-    std::filesystem::remove(path);
+    removeFile(path);
     EXPECT_FALSE(spool.replay([](const PileRecord &, std::string_view) {})) << "a spool gone is not read as empty";
 }
 

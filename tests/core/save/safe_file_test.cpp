@@ -2,6 +2,8 @@
 
 #include "core/save/file_system.h"
 
+#include "support/scratch_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 #ifdef _WIN32
@@ -32,31 +35,25 @@ class SafeFile : public ::testing::Test
   protected:
     void SetUp() override
     {
-        m_folder = fs::temp_directory_path() / ("safe_file_test_" + std::to_string(::getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
+        m_scratch.emplace("safe_file");
+        m_folder = m_scratch->path();
     }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void TearDown() override { m_scratch.reset(); }
 
-    std::string path(const std::string &name) const { return (m_folder / name).string(); }
+    std::string path(const std::string &name) const { return m_scratch->file(name); }
 
-    static std::string contents(const std::string &file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
+    static std::string contents(const std::string &file) { return test::fileBytes(file); }
 
     std::vector<std::string> names() const
     {
         std::vector<std::string> out;
         for (const auto &entry : fs::directory_iterator(m_folder)) {
-            out.push_back(entry.path().filename().string());
+            out.push_back(test::nameOf(entry.path().filename()));
         }
         return out;
     }
 
+    std::optional<test::ScratchFolder> m_scratch;
     fs::path m_folder;
 };
 
@@ -64,9 +61,9 @@ class SafeFile : public ::testing::Test
 TEST_F(SafeFile, AStampNamesOnePlainFileAsItStands)
 {
     EXPECT_FALSE(plainFileStamp(path("missing.txt")));
-    EXPECT_FALSE(plainFileStamp(m_folder.string()));
+    EXPECT_FALSE(plainFileStamp(m_scratch->name()));
 
-    const std::string book = path("book.txt");
+    const std::string book = path("计算书.txt");
     const std::string other = path("other.txt");
     ASSERT_FALSE(saveFile(book, "first"));
     ASSERT_FALSE(saveFile(other, "first"));
@@ -79,9 +76,7 @@ TEST_F(SafeFile, AStampNamesOnePlainFileAsItStands)
     EXPECT_EQ(neighbour->volume, written->volume);
     EXPECT_NE(neighbour->file, written->file);
 
-    {
-        std::ofstream(book, std::ios::binary | std::ios::app) << " and more";
-    }
+    test::writeBytes(book, "first and more");
     const auto grown = plainFileStamp(book);
     ASSERT_TRUE(grown);
     EXPECT_EQ(grown->file, written->file);
@@ -90,12 +85,12 @@ TEST_F(SafeFile, AStampNamesOnePlainFileAsItStands)
 
 TEST_F(SafeFile, WritesAndReplaces)
 {
-    const std::string file = path("book.txt");
+    const std::string file = path("计算书 表格.txt");
     ASSERT_FALSE(saveFile(file, "first\r\nfile"));
     EXPECT_EQ(contents(file), "first\r\nfile");
     ASSERT_FALSE(saveFile(file, std::string("\0x", 2)));
     EXPECT_EQ(contents(file), std::string("\0x", 2));
-    EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
+    EXPECT_EQ(names(), std::vector<std::string>{"计算书 表格.txt"});
 }
 
 // A long file is given its room ahead as it is written; once complete it holds its bytes and takes no
@@ -141,8 +136,8 @@ TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
 TEST_F(SafeFile, AFolderInTheWayStaysAsItWas)
 {
     const std::string file = path("book.txt");
-    fs::create_directory(file);
-    std::ofstream(file + "/inside") << "kept";
+    fs::create_directory(filePath(file));
+    test::writeBytes(file + "/inside", "kept");
     const auto error = saveFile(file, "x");
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(file), std::string::npos);
@@ -178,14 +173,14 @@ TEST_F(SafeFile, AReadOnlyFileIsRefusedAndKept)
 {
     const std::string file = path("book.txt");
     ASSERT_FALSE(saveFile(file, "previous"));
-    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(filePath(file), fs::perms::owner_read | fs::perms::group_read);
     const auto error = saveFile(file, "new");
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, "Cannot write file \"" + file + "\". Permission denied");
     EXPECT_EQ(contents(file), "previous");
     EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
 #ifdef _WIN32
-    SetFileAttributesW(fs::path(file).c_str(), FILE_ATTRIBUTE_NORMAL); // Windows removes no read-only file
+    SetFileAttributesW(filePath(file).c_str(), FILE_ATTRIBUTE_NORMAL); // Windows removes no read-only file
 #endif
 }
 

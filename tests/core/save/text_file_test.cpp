@@ -3,12 +3,13 @@
 #include "core/save/text_file.h"
 
 #include "support/code_page.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #ifndef _WIN32
@@ -103,28 +104,20 @@ class SavedTextFile : public ::testing::Test
   protected:
     void SetUp() override
     {
-        m_folder = fs::temp_directory_path() / ("text_file_test_" + std::to_string(::getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        m_file = (m_folder / "list.txt").string();
-        std::ofstream(m_file) << "previous";
+        m_folder.emplace("text_file");
+        m_file = m_folder->file("优化 列表.txt");
+        test::writeBytes(m_file, "previous");
     }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void TearDown() override { m_folder.reset(); }
 
-    std::string contents() const
-    {
-        std::ifstream in(m_file, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
+    std::string contents() const { return test::fileBytes(m_file); }
     std::size_t files() const
     {
         return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()));
+            std::distance(fs::directory_iterator(m_folder->path()), fs::directory_iterator()));
     }
 
-    fs::path m_folder;
+    std::optional<test::ScratchFolder> m_folder;
     std::string m_file;
 };
 

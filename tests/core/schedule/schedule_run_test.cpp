@@ -4,6 +4,7 @@
 #include "core/schedule/results_file.h"
 #include "core/text/fixed_width.h"
 
+#include "support/scratch_folder.h"
 #include "support/zip_member.h"
 
 #include <gtest/gtest.h>
@@ -298,15 +299,13 @@ TEST(ScheduleRun, ResultsNameTheRowsWhoseShaftGoverns)
         EXPECT_EQ(soft[soft.size() - 5].find("桩身强度控制"), std::string::npos);
     }
     // The workbook holds fc, ψc and Rp as numbers.
-    const std::string folder = ::testing::TempDir() + "/schedule_shaft_" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "/results.xlsx";
+    const test::ScratchFolder folder("schedule_shaft");
+    const std::string path = folder.file("results.xlsx");
     ASSERT_FALSE(writeResultsXlsx(path, rows, result));
-    const std::string sheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
+    const std::string sheet = test::zipMember(filePath(path), "xl/worksheets/sheet1.xml");
     for (const char *cell : {"<v>14.3</v>", "<v>0.7</v>", "<v>11321.04</v>", "<t>不满足</t>", "<t>Rp_kN</t>"}) {
         EXPECT_NE(sheet.find(cell), std::string::npos) << cell;
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScheduleRun, ResultsTableAsSpreadsheet)
@@ -315,13 +314,13 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
                                                  "C,圆桩,1000,较完整,,abc\n");
     CalculationBook book;
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
-    const std::string folder = ::testing::TempDir() + "/schedule_xlsx_" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "/results.xlsx";
+    const test::ScratchFolder scratch("schedule_xlsx");
+    const std::string folder = scratch.name();
+    const std::string path = scratch.file("计算结果.xlsx");
     ASSERT_FALSE(writeResultsXlsx(path, rows, result));
 
-    const std::string sheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
-    const std::string styles = test::zipMember(path, "xl/styles.xml");
+    const std::string sheet = test::zipMember(filePath(path), "xl/worksheets/sheet1.xml");
+    const std::string styles = test::zipMember(filePath(path), "xl/styles.xml");
     // The header in the schedule's language (English here); inputs, ψr, qpa and Ra that are numbers
     // stand as numbers shown with their decimals; texts stay texts.
     EXPECT_NE(sheet.find("<t>id</t>"), std::string::npos);
@@ -345,7 +344,7 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
     EXPECT_EQ(sheet.find("r=\"K4\""), std::string::npos); // a refused row has no results
     EXPECT_NE(styles.find("formatCode=\"0.0000\""), std::string::npos) << styles;
     EXPECT_NE(styles.find("formatCode=\"0\""), std::string::npos) << styles;
-    EXPECT_FALSE(std::filesystem::exists(path + ".saving-" + std::to_string(::getpid())));
+    EXPECT_FALSE(std::filesystem::exists(filePath(path + ".saving-" + std::to_string(::getpid()))));
 
     // A Chinese schedule gets a Chinese header, every column in Chinese.
     const std::vector<ScheduleRow> chineseRows = rowsOf("桩号,qpa(kPa),frk(MPa)\nA,,35\n");
@@ -354,7 +353,7 @@ TEST(ScheduleRun, ResultsTableAsSpreadsheet)
     EXPECT_TRUE(readSchedule("桩号,qpa,frk\nA,,35\n").chineseHeader);
     EXPECT_FALSE(readSchedule("id,qpa,frk\nA,,35\n").chineseHeader);
     ASSERT_FALSE(writeResultsXlsx(path, chineseRows, chineseResult, true));
-    const std::string chineseSheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
+    const std::string chineseSheet = test::zipMember(filePath(path), "xl/worksheets/sheet1.xml");
     for (const char *name :
          {"桩号", "截面类型", "d(mm)", "frk(MPa)", "ψr", "计算ψr", "Ra(kN)", "结果", "说明", "Rp(kN)", "桩身强度"}) {
         EXPECT_NE(chineseSheet.find("<t>" + std::string(name) + "</t>"), std::string::npos) << name;

@@ -7,13 +7,13 @@
 #include "core/schedule/workbook_sheet.h"
 
 #include "support/code_page.h"
+#include "support/scratch_folder.h"
 #include "support/zip_member.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -35,21 +35,8 @@ std::vector<ScheduleRow> rowsOf(const std::string &csv)
     return std::move(reading.rows);
 }
 
-std::string fileBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-fs::path scratch(const std::string &name)
-{
-    const fs::path folder = fs::path(::testing::TempDir()) / ("schedule_safety_" + name);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
+using test::fileBytes;
+using test::writeBytes;
 
 // Nothing a row lacks comes from the input screen: a gap refuses the row and names the column.
 TEST(ScheduleGaps, ARowWithAGapIsRefusedNamingTheColumn)
@@ -192,12 +179,13 @@ TEST(ScheduleReading, ReadingStopsAtItsLimitWhateverTheFile)
     EXPECT_EQ(*error, "文件太大，不像是桩表");
     EXPECT_TRUE(bytes.empty());
 
-    const fs::path folder = scratch("limit");
-    std::ofstream(folder / "piles.csv", std::ios::binary) << "id\nA\n";
-    EXPECT_FALSE(readScheduleFile((folder / "piles.csv").string(), bytes, 5));
+    const test::ScratchFolder folder("schedule_limit");
+    const std::string piles = folder.file("桩表.csv");
+    writeBytes(piles, "id\nA\n");
+    EXPECT_FALSE(readScheduleFile(piles, bytes, 5));
     EXPECT_EQ(bytes, "id\nA\n");
-    EXPECT_TRUE(readScheduleFile((folder / "piles.csv").string(), bytes, 4));
-    EXPECT_TRUE(readScheduleFile(folder.string(), bytes));
+    EXPECT_TRUE(readScheduleFile(piles, bytes, 4));
+    EXPECT_TRUE(readScheduleFile(folder.name(), bytes));
 }
 
 // results.csv and results.xlsx: nothing an id holds runs as a formula; numbers stay numbers.
@@ -218,10 +206,10 @@ TEST(ScheduleResults, NoCellRunsAsAFormula)
     EXPECT_NE(csv.find("\r\n'+1+2,圆桩,"), std::string::npos) << csv;
     EXPECT_NE(csv.find("\r\n-3,圆桩,1000,"), std::string::npos) << csv;
 
-    const fs::path folder = scratch("formula");
-    const std::string path = (folder / "results.xlsx").string();
+    const test::ScratchFolder folder("schedule_formula");
+    const std::string path = folder.file("results.xlsx");
     ASSERT_FALSE(writeResultsXlsx(path, rows, result));
-    const std::string sheet = test::zipMember(path, "xl/worksheets/sheet1.xml");
+    const std::string sheet = test::zipMember(filePath(path), "xl/worksheets/sheet1.xml");
     EXPECT_NE(sheet.find("t=\"inlineStr\"><is><t>=HYPERLINK("), std::string::npos) << sheet;
     EXPECT_EQ(sheet.find("<f>"), std::string::npos) << sheet;
 }
@@ -230,19 +218,20 @@ TEST(ScheduleResults, NoCellRunsAsAFormula)
 // cell the workbook cannot hold fails the whole write in our words, and the old file stays.
 TEST(ScheduleResults, TheWorkbookIsSavedLikeEveryOtherFile)
 {
-    const fs::path folder = scratch("xlsx");
+    const test::ScratchFolder folder("schedule_xlsx");
     const std::vector<ScheduleRow> rows = rowsOf("id,section,d,frk,integrity\nA,圆桩,1000,35,较完整\n");
     CalculationBook book;
     const ScheduleResult result = calculateSchedule(rows, book, timeText);
-    const fs::path path = folder / "results.xlsx";
+    const std::string name = folder.file("结果.xlsx");
+    const fs::path path = filePath(name);
 
-    std::ofstream(path) << "old";
+    writeBytes(name, "old");
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // Marked read-only: refused even to an administrator, and left as it was.
-    const auto refused = writeResultsXlsx(path.string(), rows, result);
+    const auto refused = writeResultsXlsx(name, rows, result);
     ASSERT_TRUE(refused);
-    EXPECT_NE(refused->find(path.string()), std::string::npos) << *refused;
-    EXPECT_EQ(fileBytes(path), "old");
+    EXPECT_NE(refused->find(name), std::string::npos) << *refused;
+    EXPECT_EQ(fileBytes(name), "old");
 #ifndef _WIN32 // permission bits and symbolic links are POSIX's
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -251,14 +240,14 @@ TEST(ScheduleResults, TheWorkbookIsSavedLikeEveryOtherFile)
     fs::remove(path);
 
 #ifndef _WIN32
-    const fs::path kept = folder / "target.xlsx"; // the file the link names
-    std::ofstream(kept) << "old";
+    const std::string kept = folder.file("target.xlsx"); // the file the link names
+    writeBytes(kept, "old");
     fs::create_symlink("target.xlsx", path);
-    ASSERT_FALSE(writeResultsXlsx(path.string(), rows, result));
+    ASSERT_FALSE(writeResultsXlsx(name, rows, result));
     EXPECT_TRUE(fs::is_symlink(path));
 #else
-    const fs::path kept = path;
-    ASSERT_FALSE(writeResultsXlsx(path.string(), rows, result));
+    const std::string kept = name;
+    ASSERT_FALSE(writeResultsXlsx(name, rows, result));
 #endif
     EXPECT_TRUE(fileBytes(kept).starts_with("PK"));
 
@@ -267,7 +256,7 @@ TEST(ScheduleResults, TheWorkbookIsSavedLikeEveryOtherFile)
     huge[0].cells[static_cast<std::size_t>(ScheduleColumn::Section)] = std::string(40000, 'x') + "桩";
     const ScheduleResult hugeResult = calculateSchedule(huge, book, timeText);
     ::testing::internal::CaptureStderr();
-    const auto error = writeResultsXlsx(path.string(), huge, hugeResult);
+    const auto error = writeResultsXlsx(name, huge, hugeResult);
     const std::string printed = ::testing::internal::GetCapturedStderr();
     ASSERT_FALSE(error) << *error;
     EXPECT_EQ(printed, "");
@@ -275,8 +264,9 @@ TEST(ScheduleResults, TheWorkbookIsSavedLikeEveryOtherFile)
     ASSERT_FALSE(sheet.error) << *sheet.error;
     EXPECT_NE(sheet.csv.find(",\"" + std::string(32766, 'x') + "…\","), std::string::npos);
     EXPECT_NE(sheet.csv.find("截面类型“" + std::string(60, 'x') + "…”"), std::string::npos);
-    for (const auto &entry : fs::directory_iterator(folder)) {
-        EXPECT_FALSE(entry.path().filename().string().find(".saving-") != std::string::npos) << entry.path();
+    for (const auto &entry : fs::directory_iterator(folder.path())) {
+        EXPECT_FALSE(test::nameOf(entry.path().filename()).find(".saving-") != std::string::npos)
+            << test::nameOf(entry.path());
     }
 }
 
@@ -284,41 +274,41 @@ TEST(ScheduleResults, TheWorkbookIsSavedLikeEveryOtherFile)
 // together or not at all.
 TEST(OutputFolder, OneRunAtATimeAndOneGenerationOfFiles)
 {
-    const fs::path folder = scratch("generation");
+    const test::ScratchFolder folder("output_folder");
     {
         FolderLock first;
         bool busy = false;
-        ASSERT_FALSE(first.lock(folder.string(), busy));
+        ASSERT_FALSE(first.lock(folder.name(), busy));
         FolderLock second;
-        EXPECT_TRUE(second.lock(folder.string(), busy));
+        EXPECT_TRUE(second.lock(folder.name(), busy));
         EXPECT_TRUE(busy);
     }
 
-    std::ofstream(folder / "a.txt") << "a1";
-    std::ofstream(folder / "b.txt") << "b1";
-    fs::permissions(folder / "b.txt", fs::perms::owner_read);
+    writeBytes(folder.file("计算书.txt"), "a1");
+    writeBytes(folder.file("b.txt"), "b1");
+    fs::permissions(filePath(folder.file("b.txt")), fs::perms::owner_read);
     {
         RunGeneration generation;
-        ASSERT_FALSE(generation.begin(folder.string()));
-        std::ofstream(generation.stagedPath("a.txt")) << "a2";
-        std::ofstream(generation.stagedPath("b.txt")) << "b2";
-        EXPECT_TRUE(generation.commit()); // b.txt is marked read-only: a.txt stays too
+        ASSERT_FALSE(generation.begin(folder.name()));
+        writeBytes(generation.stagedPath("计算书.txt"), "a2");
+        writeBytes(generation.stagedPath("b.txt"), "b2");
+        EXPECT_TRUE(generation.commit()); // b.txt is marked read-only: 计算书.txt stays too
     }
-    EXPECT_EQ(fileBytes(folder / "a.txt"), "a1");
-    EXPECT_EQ(fileBytes(folder / "b.txt"), "b1");
-    fs::permissions(folder / "b.txt", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fileBytes(folder.file("计算书.txt")), "a1");
+    EXPECT_EQ(fileBytes(folder.file("b.txt")), "b1");
+    fs::permissions(filePath(folder.file("b.txt")), fs::perms::owner_read | fs::perms::owner_write);
     {
         RunGeneration generation;
-        ASSERT_FALSE(generation.begin(folder.string()));
-        std::ofstream(generation.stagedPath("a.txt")) << "a3";
-        std::ofstream(generation.stagedPath("c.txt")) << "c3";
+        ASSERT_FALSE(generation.begin(folder.name()));
+        writeBytes(generation.stagedPath("计算书.txt"), "a3");
+        writeBytes(generation.stagedPath("c.txt"), "c3");
         EXPECT_FALSE(generation.commit());
     }
-    EXPECT_EQ(fileBytes(folder / "a.txt"), "a3");
-    EXPECT_EQ(fileBytes(folder / "b.txt"), "b1");
-    EXPECT_EQ(fileBytes(folder / "c.txt"), "c3");
+    EXPECT_EQ(fileBytes(folder.file("计算书.txt")), "a3");
+    EXPECT_EQ(fileBytes(folder.file("b.txt")), "b1");
+    EXPECT_EQ(fileBytes(folder.file("c.txt")), "c3");
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(folder)) {
+    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(folder.path())) {
         ++entries;
     }
     EXPECT_EQ(entries, 3u); // no private folder left behind
@@ -340,7 +330,8 @@ std::vector<std::string> namesIn(const fs::path &folder)
 // what merely looks like one stays.
 TEST(OutputFolder, ARunKilledWhileItsFilesMoveIsCompletedByTheNext)
 {
-    const fs::path folder = scratch("killed");
+    const test::ScratchFolder scratch("output_killed");
+    const fs::path folder = scratch.path();
     const std::vector<std::string> files{"a.txt", "b.txt", "c.txt"};
     fs::create_directory(folder / ".saxolith-run-Ab12Cd");
     std::ofstream(folder / ".saxolith-run-Ab12Cd" / "table-rows") << "rows of a run killed as it calculated";
@@ -376,7 +367,7 @@ TEST(OutputFolder, ARunKilledWhileItsFilesMoveIsCompletedByTheNext)
             ASSERT_FALSE(next.begin(folder.string()));
         }
         for (const std::string &name : files) {
-            EXPECT_EQ(fileBytes(folder / name), name + run) << name;
+            EXPECT_EQ(fileBytes(test::nameOf(folder / name)), name + run) << name;
         }
         EXPECT_EQ(namesIn(folder), (std::vector<std::string>{".saxolith-run-Zz99Yy", ".saxolith-run-x",
                                                              "a.txt", "b.txt", "c.txt"}));

@@ -1,13 +1,11 @@
 #include "core/schedule/schedule_stream.h"
 
 #include "support/code_page.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <unistd.h>
 
 namespace saxolith
 {
@@ -18,11 +16,10 @@ using enum ScheduleColumn;
 
 std::string scheduleAt(const std::string &bytes)
 {
+    static const test::ScratchFolder folder("schedule_stream");
     static int count = 0;
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("schedule_stream_" + std::to_string(::getpid()) + "_" + std::to_string(++count)))
-                                 .string();
-    std::ofstream(path, std::ios::binary) << bytes;
+    const std::string path = folder.file("桩表" + std::to_string(++count) + ".csv");
+    test::writeBytes(path, bytes);
     return path;
 }
 
@@ -126,7 +123,7 @@ TEST(ScheduleStream, GivesTheRowsOfTheWholeReadingWhateverThePieceSize)
             EXPECT_EQ(count, whole.rows.size());
             EXPECT_FALSE(stream.failed());
         }
-        std::filesystem::remove(path);
+        removeFile(path);
     }
 }
 
@@ -234,7 +231,7 @@ TEST(ScheduleStream, RefusesAFileWithTheWholeReadingsFirstError)
                 expectTheWholeReadingsError(path, whole, piece, form.name);
             }
         }
-        std::filesystem::remove(path);
+        removeFile(path);
     }
 }
 
@@ -273,7 +270,7 @@ TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
             EXPECT_EQ(taken, whole.rows.size()) << "pieces of " << piece;
             EXPECT_FALSE(idsOnly.failed());
         }
-        std::filesystem::remove(path);
+        removeFile(path);
     }
     // Each error after each of the first rows in turn (a line feed inside a quoted cell takes it into
     // the cell), so that it falls in every piece and across the cuts between them; an open quote in a
@@ -305,7 +302,7 @@ TEST(ScheduleStream, TheCheckVisitsEveryRowInOrderAndFindsAnErrorInAnyPiece)
             for (const std::size_t piece : {16, 64, 200}) {
                 expectTheWholeReadingsError(path, whole, piece, error.name + " after offset " + std::to_string(at));
             }
-            std::filesystem::remove(path);
+            removeFile(path);
         }
         EXPECT_GT(refusals, 20) << error.name;
     }
@@ -319,13 +316,13 @@ TEST(ScheduleStream, AFileChangedAfterItsCheckFailsTheReading)
     {
         ScheduleStream stream(path, 64);
         ASSERT_TRUE(stream.check());
-        std::ofstream(path, std::ios::binary) << text.substr(0, text.size() / 2) << "\r\n";
+        test::writeBytes(path, text.substr(0, text.size() / 2) + "\r\n");
         ScheduleRow row;
         while (stream.next(row)) {
         }
         EXPECT_TRUE(stream.failed());
     }
-    std::filesystem::remove(path);
+    removeFile(path);
 }
 
 } // namespace

@@ -4,14 +4,12 @@
 #include "core/schedule/schedule_run.h"
 #include "core/schedule/workbook_sheet.h"
 
+#include "support/scratch_folder.h"
+#include "support/zip_member.h"
+
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
-#include <zip.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,27 +19,15 @@ namespace saxolith
 namespace
 {
 
-namespace fs = std::filesystem;
-
-std::string bytesOf(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-fs::path scratch(const std::string &name)
-{
-    return fs::temp_directory_path() / ("saxolith-workbook-" + std::to_string(::getpid()) + "-" + name);
-}
-
 // The schedule below, as a workbook: `inlineStrings` writes its texts inline (the library's
 // constant-memory mode) rather than shared.
 std::string scheduleWorkbook(bool inlineStrings)
 {
-    const fs::path path = scratch(inlineStrings ? "inline.xlsx" : "shared.xlsx");
+    const test::ScratchFolder folder("workbook");
+    const std::string path = folder.file(inlineStrings ? "inline.xlsx" : "shared.xlsx");
     lxw_workbook_options options{};
     options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
-    lxw_workbook *workbook = workbook_new_opt(path.string().c_str(), &options);
+    lxw_workbook *workbook = workbook_new_opt(path.c_str(), &options);
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, "桩表");
     lxw_worksheet *second = workbook_add_worksheet(workbook, "其他");
     worksheet_write_string(second, 0, 0, "not read", nullptr);
@@ -67,9 +53,7 @@ std::string scheduleWorkbook(bool inlineStrings)
     worksheet_write_datetime(sheet, 5, 0, &day, date);
     worksheet_write_string(sheet, 5, 1, "方桩", nullptr);
     EXPECT_EQ(workbook_close(workbook), LXW_NO_ERROR);
-    std::string bytes = bytesOf(path);
-    fs::remove(path);
-    return bytes;
+    return test::fileBytes(path);
 }
 
 const std::string expectedCsv = "\"桩号\",\"截面类型\",\"d\",\"c\",\"frk\",\"完整程度\",\"qpa\"\n"
@@ -141,21 +125,9 @@ TEST(WorkbookSheet, FirstSheetReadsAsItsCsvTwinWithSharedOrInlineStrings)
 // A zip of the given parts, written by the zip library the workbooks are read with.
 std::string zipOf(const std::vector<std::pair<std::string, std::string>> &parts)
 {
-    const fs::path path = scratch("parts.zip");
-    zipFile zip = zipOpen64(path.string().c_str(), APPEND_STATUS_CREATE); // a narrow name on every system
-    EXPECT_NE(zip, nullptr);
-    for (const auto &[name, text] : parts) {
-        zip_fileinfo info{};
-        EXPECT_EQ(zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                      Z_DEFAULT_COMPRESSION),
-                  ZIP_OK);
-        EXPECT_EQ(zipWriteInFileInZip(zip, text.data(), static_cast<unsigned>(text.size())), ZIP_OK);
-        EXPECT_EQ(zipCloseFileInZip(zip), ZIP_OK);
-    }
-    EXPECT_EQ(zipClose(zip, nullptr), ZIP_OK);
-    std::string bytes = bytesOf(path);
-    fs::remove(path);
-    return bytes;
+    const test::ScratchFolder folder("parts");
+    EXPECT_TRUE(test::writeZip(folder.path() / "parts.zip", parts));
+    return test::fileBytes(folder.file("parts.zip"));
 }
 
 const std::string workbookXml =
