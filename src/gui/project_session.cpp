@@ -303,11 +303,8 @@ void ProjectSession::openFile(const QString &path, std::function<void(bool opene
 std::optional<QString> ProjectSession::load(const QString &path)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        return QStringLiteral("Is a directory");
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return file.errorString();
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        return qs(readProblem(filePathBytes(path)));
     }
     if (static_cast<std::size_t>(file.size()) > largestProjectFile) {
         return qs(projectText::tooLarge);

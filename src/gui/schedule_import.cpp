@@ -7,6 +7,7 @@
 #include "gui/widget_helpers.h"
 #include "gui/work_runner.h"
 
+#include "core/save/file_system.h"
 #include "core/schedule/schedule_file.h"
 #include "core/schedule/schedule_run.h"
 #include "core/texts/schedule.h"
@@ -107,10 +108,8 @@ void importScheduleFile(MainWindow &window, const QString &path)
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        const QString reason =
-            QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : file.errorString();
         showMessage(&window,
-                    qs(fillIn(scheduleText::cannotOpen, {name.toStdString(), reason.toStdString()})));
+                    qs(fillIn(scheduleText::cannotOpen, {name.toStdString(), readProblem(filePathBytes(path))})));
         return;
     }
     // One byte past the limit at most, whatever the file says of its size (a device never ends).

@@ -134,7 +134,7 @@ TEST_F(BatchTest, ExitCodesAndMessages)
          "piles.csv", 2, "piles.csv: 第 3 行：UTF-16 文本中有半个字符（不成对的代理项），文件可能已损坏\n"},
         {"UTF-32", std::string("\xFF\xFE\0\0i\0\0\0d\0\0\0", 12), "piles.csv", 2,
          "piles.csv: 第 1 行：UTF-32 编码的文件不能读取，请另存为 UTF-8、UTF-16 或 GBK\n"},
-        {"no such file", "", "nothing.csv", 2, "nothing.csv: 无法读取："},
+        {"no such file", "", "nothing.csv", 2, "nothing.csv: 无法读取：文件不存在\n"},
         {"a folder", "", ".", 2, ".: 是文件夹，不是桩表文件\n"},
         {"no schedule", "", "", 2, "没有给出桩表文件\n用法："},
         {"two schedules", "", "a.csv b.csv", 2, "只能给出一个桩表文件\n"},
@@ -455,7 +455,7 @@ TEST_F(BatchTest, OneRunAtATimeIntoAFolderAndOneGenerationOfFiles)
     fs::permissions(out / "results.csv", fs::perms::owner_read);
     const BatchRun refused = run("piles.csv --out out");
     EXPECT_EQ(refused.code, 2);
-    EXPECT_NE(refused.err.find("results.csv"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("results.csv”：文件只读"), std::string::npos) << refused.err;
     EXPECT_EQ(fileBytes(out / bookFileName(BookForm::Text)), book);
     EXPECT_EQ(fileBytes(out / "results.csv"), results);
     std::vector<std::string> names;

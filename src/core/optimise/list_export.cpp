@@ -9,7 +9,9 @@
 #include "core/text/candidate_number.h"
 #include "core/text/fixed_width.h"
 #include "core/text/number_text.h"
+#include "core/text/fill_in.h"
 #include "core/texts/optimisation.h"
+#include "core/texts/saving.h"
 
 #include <xlsxwriter.h>
 
@@ -84,7 +86,7 @@ std::string sheetTitle(std::string_view name, std::size_t sheet)
 
 std::string xlsxFailure(const std::string &path, lxw_error error)
 {
-    return "Cannot write file \"" + path + "\". " + lxw_strerror(error);
+    return fillIn(saveText::cannotWrite, {path, workbookErrorText(error)});
 }
 
 // Display columns a column needs: its header or the widest of the first rows, whichever is wider;
@@ -559,6 +561,29 @@ std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, 
     return std::nullopt;
 }
 
+std::string workbookErrorText(int error)
+{
+    switch (static_cast<lxw_error>(error)) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return std::string(saveText::noMemory);
+    case LXW_ERROR_CREATING_XLSX_FILE:
+        return reasonText(errno != 0 ? errno : EIO);
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+        return std::string(saveText::temporaryFileFailed);
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+        return errno != 0 ? reasonText(errno) : std::string(saveText::packingFailed);
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return std::string(saveText::packingFailed);
+    default:
+        return fillIn(saveText::workbookError, {std::to_string(error)});
+    }
+}
+
 namespace
 {
 
@@ -691,14 +716,14 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         // it still reports as written: the export starts only where they have room.
         const std::optional<std::filesystem::path> scratch = xlsxScratchFolder(path, list.size());
         if (!scratch) {
-            return "Cannot write file \"" + path + "\". No space left on device";
+            return fileFailure(saveText::cannotWrite, path, ENOSPC);
         }
         std::string scratchName = scratch->string();
         // The library packs the workbook only into a file it opens by name: a scratch file among its
         // own, streamed into the save once packed.
         std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-workbook");
         if (!scratchFile) {
-            return fileFailure("Cannot create file", path, errno);
+            return fileFailure(saveText::cannotCreate, path, errno);
         }
         std::string packed = *scratchFile;
         const std::unique_ptr<std::string, void (*)(std::string *)> removePacked(
@@ -711,7 +736,7 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         errno = 0;
         lxw_workbook *workbook = workbook_new_opt(packed.c_str(), &options);
         if (workbook == nullptr) {
-            return "Cannot create file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
+            return fileFailure(saveText::cannotCreate, path, errno != 0 ? errno : EIO);
         }
         if (std::optional<std::string> failure =
                 writeWorkbook(workbook, path, list, sheetName, progress, rowsPerSheet, shaft)) {
@@ -719,7 +744,7 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         }
         errno = 0;
         if (!copyFileInto(packed, sink)) {
-            return "Cannot write file \"" + path + "\". " + std::strerror(errno != 0 ? errno : EIO);
+            return fileFailure(saveText::cannotWrite, path, errno != 0 ? errno : EIO);
         }
         report(progress, list.size(), list.size());
         return std::nullopt;

@@ -58,6 +58,10 @@ std::optional<std::string> exportListCsv(const std::string &path, const Candidat
 // `path`, whichever has room first; nothing when neither has.
 std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows);
 
+// Why the spreadsheet library stopped (one of its error numbers), in plain words; a failure of the
+// system it met (errno set) as the reason the system gives.
+std::string workbookErrorText(int error);
+
 // Writes the workbook: worksheet `sheetName` with the header frozen and filtered, numbers as
 // numbers in the format of their shown decimals; rows beyond `rowsPerSheet` continue on further
 // sheets ("name (2)", …) with the same header. Through a temporary file, like the CSV; refused

@@ -48,6 +48,10 @@ class TemporaryFile
 bool readFileInPieces(const std::string &file, std::size_t pieceBytes,
                       const std::function<bool(std::string_view)> &take);
 
+// Why the file `file` cannot be read, in plain words, for a reader that could not open it: a folder,
+// or the system's reason.
+std::string readProblem(const std::string &file);
+
 // True when the user may make files in `folder`.
 bool mayCreateIn(const std::filesystem::path &folder);
 
@@ -143,10 +147,19 @@ bool processRuns(long id);
 // plain files alone. Nothing else is touched.
 void removeStaleSaves(const std::string &folder);
 
-// The reason of an errno value in plain English, whatever the user's locale.
-std::string reasonText(int error);
 
-// "<what> "<path>". <reason>": the one shape of every file error the program reports.
+// The error code of a file marked read-only (refused even where the system would let the user write
+// it); beside the errno values, which are positive.
+inline constexpr int readOnlyError = -1;
+
+// The reason of an errno value (or readOnlyError) in plain Chinese words, whatever the system's
+// language: 权限不足, 磁盘已满, 文件不存在, …
+std::string reasonText(int error);
+// The same for a file or folder that could not be made, where a missing file means its folder.
+std::string makingReasonText(int error);
+
+// `what` (a text of saveText with two "{}": the path, then the reason) filled in: the one shape of
+// every file error the program reports (with makingReasonText but for saveText::cannotRead).
 std::string fileFailure(std::string_view what, const std::string &path, int error);
 
 } // namespace saxolith

@@ -2,6 +2,8 @@
 
 #include "core/save/file_system.h"
 
+#include "core/texts/saving.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -11,7 +13,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <locale.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,7 +168,7 @@ class PosixTemporaryFile final : public TemporaryFile
         }
         if (error != 0) {
             ::unlink(m_temporary.c_str());
-            return fileFailure("Cannot write file", m_shownPath, error);
+            return fileFailure(saveText::cannotWrite, m_shownPath, error);
         }
         // The new name itself must survive a power cut; a failure here loses nothing already written.
         const int folder = ::open(folderOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -201,7 +202,7 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
     int linkError = 0;
     const std::optional<std::string> target = followLinks(shownPath, linkError);
     if (!target) {
-        error = fileFailure("Cannot write file", shownPath, linkError);
+        error = fileFailure(saveText::cannotWrite, shownPath, linkError);
         return nullptr;
     }
     const std::string &path = *target;
@@ -209,8 +210,8 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
     };
     const bool replacing = ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
     // Read-only is refused even to an administrator, whom access() would let through.
-    if (replacing && (::access(path.c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0)) {
-        error = fileFailure("Cannot write file", shownPath, EACCES);
+    if (replacing && ((previous.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
+        error = fileFailure(saveText::cannotWrite, shownPath, (previous.st_mode & 0222) == 0 ? readOnlyError : EACCES);
         return nullptr;
     }
     // What a save killed on its way left beside the file goes before this one adds its own.
@@ -218,7 +219,7 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
     std::string temporary;
     const int fd = createTemporary(path, temporary);
     if (fd < 0) {
-        error = fileFailure("Cannot create file", shownPath, errno);
+        error = fileFailure(saveText::cannotCreate, shownPath, errno);
         return nullptr;
     }
     if (replacing) {
@@ -345,14 +346,14 @@ std::optional<std::string> FolderLock::lock(const std::string &folder, bool &bus
     busy = false;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return fileFailure("Cannot open folder", folder, errno);
+        return fileFailure(saveText::cannotOpenFolder, folder, errno);
     }
     // On the folder itself, so nothing is added to it and a crashed run's lock goes with the run.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         busy = error == EWOULDBLOCK;
-        return fileFailure("Cannot lock folder", folder, error);
+        return fileFailure(saveText::cannotLockFolder, folder, error);
     }
     release();
     m_handle = fd;
@@ -415,7 +416,10 @@ int prepareReplacement(Replacement &replacement)
         return 0;
     }
     // Read-only is refused even to an administrator, whom access() would let through.
-    if (::access(target->c_str(), W_OK) != 0 || (previous.st_mode & 0222) == 0) {
+    if ((previous.st_mode & 0222) == 0) {
+        return readOnlyError;
+    }
+    if (::access(target->c_str(), W_OK) != 0) {
         return EACCES;
     }
     ::chmod(replacement.staged.c_str(), previous.st_mode & 07777);
@@ -524,8 +528,6 @@ bool processRuns(long id)
     return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
 }
 
-// The reason in the C locale: the same plain text whatever the user's locale, so the message is
-// UTF-8 throughout (the path is) and every screen decodes it alike.
 std::optional<FileStamp> plainFileStamp(const std::string &path)
 {
     struct stat st {
@@ -536,12 +538,6 @@ std::optional<FileStamp> plainFileStamp(const std::string &path)
     return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
                      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
                      static_cast<std::int64_t>(st.st_size)};
-}
-
-std::string reasonText(int error)
-{
-    static const locale_t plain = ::newlocale(LC_ALL_MASK, "C", locale_t{});
-    return plain != locale_t{} ? ::strerror_l(error, plain) : std::strerror(error);
 }
 
 } // namespace saxolith

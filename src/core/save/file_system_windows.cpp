@@ -2,6 +2,8 @@
 
 #include "core/save/file_system.h"
 
+#include "core/texts/saving.h"
+
 #include <windows.h>
 
 #include <cerrno>
@@ -36,10 +38,12 @@ int errnoOf(DWORD error)
     case ERROR_BAD_NETPATH:
         return ENOENT;
     case ERROR_ACCESS_DENIED:
+        return EACCES;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+        return EBUSY;
     case ERROR_WRITE_PROTECT:
-        return EACCES;
+        return EROFS;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
         return EEXIST;
@@ -52,6 +56,18 @@ int errnoOf(DWORD error)
         return EINVAL;
     case ERROR_FILENAME_EXCED_RANGE:
         return ENAMETOOLONG;
+    case ERROR_NOT_SAME_DEVICE:
+        return EXDEV;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return EMFILE;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return ENOMEM;
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_UNEXP_NET_ERR:
+        return ENXIO;
     default:
         return EIO;
     }
@@ -119,7 +135,7 @@ class WindowsTemporaryFile final : public TemporaryFile
         }
         if (error != 0) {
             DeleteFileW(m_temporary.c_str());
-            return fileFailure("Cannot write file", m_shownPath, error);
+            return fileFailure(saveText::cannotWrite, m_shownPath, error);
         }
         return std::nullopt;
     }
@@ -163,7 +179,7 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
     const bool replacing =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     if (replacing && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        error = fileFailure("Cannot write file", shownPath, EACCES);
+        error = fileFailure(saveText::cannotWrite, shownPath, readOnlyError);
         return nullptr;
     }
     // What a save killed on its way left beside the file goes before this one adds its own.
@@ -182,7 +198,7 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
         }
     }
     if (file == INVALID_HANDLE_VALUE) {
-        error = fileFailure("Cannot create file", shownPath, errnoOf(failed));
+        error = fileFailure(saveText::cannotCreate, shownPath, errnoOf(failed));
         return nullptr;
     }
     return std::make_unique<WindowsTemporaryFile>(file, std::move(temporary), std::move(path), shownPath, replacing);
@@ -313,7 +329,7 @@ std::optional<std::string> FolderLock::lock(const std::string &folder, bool &bus
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         busy = error == ERROR_SHARING_VIOLATION;
-        return fileFailure("Cannot lock folder", folder, errnoOf(error));
+        return fileFailure(saveText::cannotLockFolder, folder, errnoOf(error));
     }
     release();
     m_handle = reinterpret_cast<std::intptr_t>(file);
@@ -353,7 +369,7 @@ int prepareReplacement(Replacement &replacement)
         return 0;
     }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return EACCES;
+        return readOnlyError;
     }
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string second = replacement.target + ".previous-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -453,11 +469,6 @@ bool processRuns(long id)
 void flushFolder(const std::string &)
 {
     // Every move here is made with MOVEFILE_WRITE_THROUGH.
-}
-
-std::string reasonText(int error)
-{
-    return std::strerror(error);
 }
 
 } // namespace saxolith

@@ -1,6 +1,7 @@
 #include "core/save/run_generation.h"
 
 #include "core/save/safe_file.h"
+#include "core/texts/saving.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -142,7 +143,7 @@ std::optional<std::string> RunGeneration::begin(const std::string &folder)
     }
     const std::optional<std::string> staging = createScratchFolder(folder, runStem);
     if (!staging) {
-        return fileFailure("Cannot create folder", folder, errno);
+        return fileFailure(saveText::cannotMakeFolder, folder, errno);
     }
     m_staging = *staging;
     return std::nullopt;
@@ -191,7 +192,7 @@ std::optional<std::string> RunGeneration::commit(const std::function<void()> &af
         move.shown = m_folder + "/" + name;
         if (const int error = prepareReplacement(move); error != 0) {
             dropSecondNames();
-            return fileFailure("Cannot write file", move.shown, error);
+            return fileFailure(saveText::cannotWrite, move.shown, error);
         }
         moves.push_back(std::move(move));
     }
@@ -214,7 +215,7 @@ std::optional<std::string> RunGeneration::commit(const std::function<void()> &af
             moves[back].previous.clear();
         }
         dropSecondNames();
-        return fileFailure("Cannot write file", moves[i].shown, error);
+        return fileFailure(saveText::cannotWrite, moves[i].shown, error);
     }
     dropSecondNames();
     removeFile(plan);

@@ -1,6 +1,8 @@
 #include "core/save/safe_file.h"
 
 #include "core/save/file_system.h"
+#include "core/text/fill_in.h"
+#include "core/texts/saving.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,14 +13,74 @@
 namespace saxolith
 {
 
+std::string reasonText(int error)
+{
+    struct Reason {
+        int error;
+        std::string_view text;
+    };
+    // The system's own texts would be English (or, on Windows, in the system's language and code page).
+    static constexpr Reason reasons[] = {
+        {readOnlyError, saveText::readOnlyFile},
+        {EACCES, saveText::permissionDenied},
+        {EPERM, saveText::permissionDenied},
+        {EROFS, saveText::readOnlyDisk},
+        {ENOSPC, saveText::diskFull},
+#ifdef EDQUOT
+        {EDQUOT, saveText::quotaFull},
+#endif
+        {ENOENT, saveText::fileMissing},
+        {EISDIR, saveText::isFolder},
+        {ENOTDIR, saveText::notFolder},
+        {EEXIST, saveText::exists},
+        {EBUSY, saveText::inUse},
+#ifdef ETXTBSY
+        {ETXTBSY, saveText::inUse},
+#endif
+        {ENAMETOOLONG, saveText::nameTooLong},
+        {EINVAL, saveText::badName},
+        {EILSEQ, saveText::badName},
+#ifdef ELOOP
+        {ELOOP, saveText::linkLoop},
+#endif
+        {EMFILE, saveText::tooManyOpen},
+        {ENFILE, saveText::tooManyOpen},
+        {EFBIG, saveText::fileTooLarge},
+        {EIO, saveText::diskError},
+        {ENOMEM, saveText::noMemory},
+        {EXDEV, saveText::otherDisk},
+#ifdef ECANCELED
+        {ECANCELED, saveText::unfinished},
+#endif
+        {ENXIO, saveText::unavailable},
+        {ENODEV, saveText::unavailable},
+    };
+    for (const Reason &reason : reasons) {
+        if (reason.error == error) {
+            return std::string(reason.text);
+        }
+    }
+    return fillIn(saveText::systemError, {std::to_string(error)});
+}
+
+std::string makingReasonText(int error)
+{
+    return error == ENOENT ? std::string(saveText::folderMissing) : reasonText(error);
+}
+
 std::string fileFailure(std::string_view what, const std::string &path, int error)
 {
-    std::string text(what);
-    text += " \"";
-    text += path;
-    text += "\". ";
-    text += reasonText(error);
-    return text;
+    return fillIn(what, {path, what == saveText::cannotRead ? reasonText(error) : makingReasonText(error)});
+}
+
+std::string readProblem(const std::string &file)
+{
+    if (isFolder(file)) {
+        return std::string(saveText::isFolder);
+    }
+    errno = 0;
+    readFileInPieces(file, 1, [](std::string_view) { return false; });
+    return reasonText(errno != 0 ? errno : EIO);
 }
 
 StreamedSave::StreamedSave() = default;

@@ -9,6 +9,7 @@
 #include "core/save/safe_file.h"
 #include "core/text/fixed_width.h"
 #include "core/text/number_text.h"
+#include "core/texts/saving.h"
 #include "core/texts/schedule.h"
 
 #include <xlsxwriter.h>
@@ -97,7 +98,7 @@ std::string shortenedCell(std::string_view text)
 
 std::string xlsxFailure(const std::string &path, std::string_view reason)
 {
-    return "Cannot write file \"" + path + "\". " + std::string(reason);
+    return fillIn(saveText::cannotWrite, {path, reason});
 }
 
 } // namespace
@@ -138,7 +139,7 @@ class ResultsPacker
         }
         m_sheet = workbook_add_worksheet(m_book, std::string(scheduleText::sheetName).c_str());
         if (m_sheet == nullptr) {
-            m_failure = lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED);
+            m_failure = std::string(saveText::noMemory);
             return;
         }
         // The header stays in view and filters the rows; each column as wide as its widest text.
@@ -172,18 +173,18 @@ class ResultsPacker
             if (const lxw_error error =
                     worksheet_set_column(m_sheet, column, column, std::min(m_widths[i], widest) + 2, nullptr);
                 error != LXW_NO_ERROR) {
-                return lxw_strerror(error);
+                return workbookErrorText(error);
             }
         }
         if (const lxw_error error = worksheet_autofilter(m_sheet, 0, 0, static_cast<lxw_row_t>(m_count),
                                                          static_cast<lxw_col_t>(columns - 1));
             error != LXW_NO_ERROR) {
-            return lxw_strerror(error);
+            return workbookErrorText(error);
         }
         // The library frees the workbook whatever it returns.
         lxw_workbook *book = std::exchange(m_book, nullptr);
         if (const lxw_error error = workbook_close(book); error != LXW_NO_ERROR) {
-            return lxw_strerror(error);
+            return workbookErrorText(error);
         }
         return std::nullopt;
     }
@@ -250,7 +251,7 @@ class ResultsPacker
                 error = worksheet_write_string(m_sheet, at, column, cells[i].c_str(), nullptr);
             }
             if (error != LXW_NO_ERROR) {
-                m_failure = lxw_strerror(error);
+                m_failure = workbookErrorText(error);
             }
         }
     }
@@ -418,7 +419,7 @@ ResultsWorkbook::ResultsWorkbook(std::string path, std::size_t rowCount, bool ch
     // streamed into the save once packed.
     const std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-results");
     if (!scratchFile) {
-        m_failure = fileFailure("Cannot create file", m_path, errno);
+        m_failure = fileFailure(saveText::cannotCreate, m_path, errno);
         return;
     }
     m_packed = *scratchFile;

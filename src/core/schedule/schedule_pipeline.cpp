@@ -693,7 +693,7 @@ RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
     std::error_code ec;
     std::filesystem::create_directories(filePath(options.outFolder), ec);
     if (ec || !std::filesystem::is_directory(filePath(options.outFolder))) {
-        messages.error(options.outFolder, std::string(batchText::cannotMakeFolder) + ec.message());
+        messages.error(options.outFolder, std::string(batchText::cannotMakeFolder) + makingReasonText(ec ? ec.value() : EEXIST));
         return RunEnd::Failed;
     }
     // Held to the end: a second run into the same folder is refused at once, before it calculates.

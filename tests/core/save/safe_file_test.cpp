@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <utility>
 #include <vector>
 #ifdef _WIN32
 #include <windows.h>
@@ -129,8 +132,29 @@ TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
     const std::string file = path("missing/book.txt");
     const auto error = saveFile(file, "x");
     ASSERT_TRUE(error);
-    EXPECT_NE(error->find(file), std::string::npos) << *error;
+    EXPECT_EQ(*error, "无法建立文件“" + file + "”：文件夹不存在");
     EXPECT_TRUE(names().empty());
+}
+
+// What the user reads is never the system's English: every reason in plain Chinese words, the file
+// missing where it is read and the folder where a file is made.
+TEST_F(SafeFile, TheReasonsArePlainChineseWords)
+{
+    const std::pair<int, const char *> named[] = {
+        {EACCES, "权限不足"}, {readOnlyError, "文件只读"}, {ENOSPC, "磁盘已满"}, {ENOENT, "文件不存在"},
+        {EROFS, "磁盘只读"},  {EIO, "磁盘读写出错"},      {99999, "系统错误（代码 99999）"},
+    };
+    for (const auto &[error, reason] : named) {
+        EXPECT_EQ(reasonText(error), reason) << error;
+    }
+    EXPECT_EQ(makingReasonText(ENOENT), "文件夹不存在");
+    for (int error = 0; error < 200; ++error) {
+        const std::string reason = reasonText(error);
+        EXPECT_EQ(std::count_if(reason.begin(), reason.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }), 0)
+            << error << ": " << reason;
+    }
+    EXPECT_EQ(readProblem(path("missing.csv")), "文件不存在");
+    EXPECT_EQ(readProblem(m_scratch->name()), "这是文件夹，不是文件");
 }
 
 TEST_F(SafeFile, AFolderInTheWayStaysAsItWas)
@@ -176,7 +200,7 @@ TEST_F(SafeFile, AReadOnlyFileIsRefusedAndKept)
     fs::permissions(filePath(file), fs::perms::owner_read | fs::perms::group_read);
     const auto error = saveFile(file, "new");
     ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "Cannot write file \"" + file + "\". Permission denied");
+    EXPECT_EQ(*error, "无法写入文件“" + file + "”：文件只读");
     EXPECT_EQ(contents(file), "previous");
     EXPECT_EQ(names(), std::vector<std::string>{"book.txt"});
 #ifdef _WIN32

@@ -152,7 +152,7 @@ TEST_F(SaveTest, AnEarlierListFileIsReplacedOnlyWhenTheUserSaysSo)
     QFile(path).setPermissions(QFileDevice::ReadOwner);
     click(screen->cbt_YHsave);
     ASSERT_TRUE(answerQuestion("替换"));
-    EXPECT_EQ(messages, QStringList{"Cannot write file \"" + path + "\". Permission denied"});
+    EXPECT_EQ(messages, QStringList{"无法写入文件“" + path + "”：文件只读"});
     EXPECT_EQ(bytes(filteredFile), "earlier list");
     EXPECT_TRUE(screen->cbt_YHsave->isEnabled());
 

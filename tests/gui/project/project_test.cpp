@@ -220,7 +220,7 @@ TEST_F(ProjectTest, ABadFileIsRefusedWithWhatIsWrongAndNothingOpenChanges)
         {"empty.saxolith", "", "文件是空的"},
         {"truncated.saxolith", goodBytes.left(200), "文件不完整，在第 200 字节处中断（可能没有写完）"},
         {"other.saxolith", R"({"type": "FeatureCollection", "features": []})", "是 JSON 文件，但不是 Saxolith 工程文件"},
-        {"missing.saxolith", {}, "No such file or directory"},
+        {"missing.saxolith", {}, "文件不存在"},
     };
     for (const Bad &bad : files) {
         SCOPED_TRACE(bad.name);
