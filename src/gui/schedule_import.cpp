@@ -108,8 +108,8 @@ void importScheduleFile(MainWindow &window, const QString &path)
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        showMessage(&window,
-                    qs(fillIn(scheduleText::cannotOpen, {name.toStdString(), readProblem(filePathBytes(path))})));
+        showMessage(&window, qs(fillIn(scheduleText::cannotOpen,
+                                       {name.toStdString(), readProblem(filePathBytes(path))})));
         return;
     }
     // One byte past the limit at most, whatever the file says of its size (a device never ends).

@@ -33,8 +33,8 @@ class ScratchFolder
     {
         static std::atomic<int> made{0};
         m_path = std::filesystem::temp_directory_path() /
-                 filePath(std::string(purpose) + "-" + std::to_string(::getpid()) + "-" + std::to_string(++made) +
-                          " 桩基 计算");
+                 filePath(std::string(purpose) + "-" + std::to_string(::getpid()) + "-" +
+                          std::to_string(++made) + " 桩基 计算");
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }

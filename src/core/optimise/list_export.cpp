@@ -2,14 +2,14 @@
 
 #include "core/capacity/formulas.h"
 #include "core/optimise/option_grid.h"
-#include "core/text/csv_field.h"
 #include "core/save/file_system.h"
 #include "core/save/safe_file.h"
 #include "core/save/text_file.h"
 #include "core/text/candidate_number.h"
+#include "core/text/csv_field.h"
+#include "core/text/fill_in.h"
 #include "core/text/fixed_width.h"
 #include "core/text/number_text.h"
-#include "core/text/fill_in.h"
 #include "core/texts/optimisation.h"
 #include "core/texts/saving.h"
 

@@ -211,7 +211,8 @@ std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath,
     const bool replacing = ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
     // Read-only is refused even to an administrator, whom access() would let through.
     if (replacing && ((previous.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
-        error = fileFailure(saveText::cannotWrite, shownPath, (previous.st_mode & 0222) == 0 ? readOnlyError : EACCES);
+        error = fileFailure(saveText::cannotWrite, shownPath,
+                            (previous.st_mode & 0222) == 0 ? readOnlyError : EACCES);
         return nullptr;
     }
     // What a save killed on its way left beside the file goes before this one adds its own.

@@ -3,10 +3,10 @@
 #include "core/schedule/ground_row.h"
 
 #include "core/capacity/shaft_check.h"
-#include "core/text/csv_field.h"
-#include "core/save/file_system.h"
 #include "core/optimise/list_export.h"
+#include "core/save/file_system.h"
 #include "core/save/safe_file.h"
+#include "core/text/csv_field.h"
 #include "core/text/fixed_width.h"
 #include "core/text/number_text.h"
 #include "core/texts/saving.h"

@@ -48,7 +48,8 @@ inline constexpr std::string_view unavailable = "磁盘或网络位置不可用"
 inline constexpr std::string_view systemError = "系统错误（代码 {}）";
 
 // What the spreadsheet library may meet packing a workbook; "{}" its number of the error.
-inline constexpr std::string_view temporaryFileFailed = "无法建立或读取临时文件（临时文件夹可能已满或不能写入）";
+inline constexpr std::string_view temporaryFileFailed =
+    "无法建立或读取临时文件（临时文件夹可能已满或不能写入）";
 inline constexpr std::string_view packingFailed = "压缩工作簿时出错";
 inline constexpr std::string_view workbookError = "工作簿写出出错（代码 {}）";
 

@@ -1,7 +1,7 @@
 #include "core/project/project.h"
 
-#include "core/optimise/option_grid.h"
 #include "core/book/book_file.h"
+#include "core/optimise/option_grid.h"
 #include "core/save/safe_file.h"
 #include "core/texts/project.h"
 

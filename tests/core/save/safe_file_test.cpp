@@ -141,8 +141,13 @@ TEST_F(SafeFile, MissingFolderIsReportedWithTheFileName)
 TEST_F(SafeFile, TheReasonsArePlainChineseWords)
 {
     const std::pair<int, const char *> named[] = {
-        {EACCES, "权限不足"}, {readOnlyError, "文件只读"}, {ENOSPC, "磁盘已满"}, {ENOENT, "文件不存在"},
-        {EROFS, "磁盘只读"},  {EIO, "磁盘读写出错"},      {99999, "系统错误（代码 99999）"},
+        {EACCES, "权限不足"},
+        {readOnlyError, "文件只读"},
+        {ENOSPC, "磁盘已满"},
+        {ENOENT, "文件不存在"},
+        {EROFS, "磁盘只读"},
+        {EIO, "磁盘读写出错"},
+        {99999, "系统错误（代码 99999）"},
     };
     for (const auto &[error, reason] : named) {
         EXPECT_EQ(reasonText(error), reason) << error;
@@ -150,7 +155,9 @@ TEST_F(SafeFile, TheReasonsArePlainChineseWords)
     EXPECT_EQ(makingReasonText(ENOENT), "文件夹不存在");
     for (int error = 0; error < 200; ++error) {
         const std::string reason = reasonText(error);
-        EXPECT_EQ(std::count_if(reason.begin(), reason.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }), 0)
+        EXPECT_EQ(std::count_if(reason.begin(), reason.end(),
+                                [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }),
+                  0)
             << error << ": " << reason;
     }
     EXPECT_EQ(readProblem(path("missing.csv")), "文件不存在");

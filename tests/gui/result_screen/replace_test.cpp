@@ -102,7 +102,8 @@ TEST_F(ReplaceTest, AReadOnlyFileIsRefusedWithFileAndReason)
     calculateAndView();
     click("cbt_Save");
     ASSERT_TRUE(answerQuestion("替换"));
-    EXPECT_EQ(messages, QStringList{"无法写入文件“" + filePath(bookFileName(BookForm::Text)) + "”：文件只读"});
+    EXPECT_EQ(messages,
+              QStringList{"无法写入文件“" + filePath(bookFileName(BookForm::Text)) + "”：文件只读"});
     EXPECT_EQ(fileBytes(bookFileName(BookForm::Text)), "yesterday");
     EXPECT_EQ(unsaved(), 3);
 }
