@@ -51,11 +51,16 @@ class Console final : public RunMessages
         std::setvbuf(stderr, block.data(), _IOFBF, block.size());
     }
 
-    // `raw` (a path as given) goes out unchanged, the text in the terminal's character set.
+    // `raw` (a path as given) goes out unchanged, the text in the terminal's character set. On Windows
+    // the path is UTF-8 too (taken from the wide command line) and goes out as the text does.
     void error(std::string_view raw, std::string_view text) override
     {
         clearProgress();
+#ifdef _WIN32
+        std::string line = encodeText(raw, m_codePage);
+#else
         std::string line(raw);
+#endif
         if (!raw.empty()) {
             line += ": ";
         }

@@ -718,7 +718,8 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         if (!scratch) {
             return fileFailure(saveText::cannotWrite, path, ENOSPC);
         }
-        std::string scratchName = scratch->string();
+        // The library opens its files by narrow name.
+        std::string scratchName = narrowFileName(fileName(*scratch));
         // The library packs the workbook only into a file it opens by name: a scratch file among its
         // own, streamed into the save once packed.
         std::optional<std::string> scratchFile = createScratchFile(*scratch, "saxolith-workbook");
@@ -734,7 +735,7 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
         options.use_zip64 = LXW_TRUE;
         options.tmpdir = scratchName.data();
         errno = 0;
-        lxw_workbook *workbook = workbook_new_opt(packed.c_str(), &options);
+        lxw_workbook *workbook = workbook_new_opt(narrowFileName(packed).c_str(), &options);
         if (workbook == nullptr) {
             return fileFailure(saveText::cannotCreate, path, errno != 0 ? errno : EIO);
         }

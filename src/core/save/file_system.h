@@ -18,6 +18,13 @@ namespace saxolith
 // name's bytes on POSIX; on Windows the name is UTF-8, which a plain std::string would be read as the
 // ANSI code page.
 std::filesystem::path filePath(const std::string &name);
+// The other way: the name, as the program holds it, of a path std::filesystem gave.
+std::string fileName(const std::filesystem::path &path);
+
+// The name of an existing file or folder for a library that opens files with the C runtime's narrow
+// functions (the spreadsheet library on Windows): the name itself on POSIX; on Windows its form in the
+// ANSI code page, or its short (8.3) form where that code page cannot hold it.
+std::string narrowFileName(const std::string &name);
 
 // A temporary file beside the file a save replaces; removed unless committed.
 class TemporaryFile

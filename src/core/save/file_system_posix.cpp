@@ -197,6 +197,16 @@ std::filesystem::path filePath(const std::string &name)
     return std::filesystem::path(name);
 }
 
+std::string fileName(const std::filesystem::path &path)
+{
+    return path.string();
+}
+
+std::string narrowFileName(const std::string &name)
+{
+    return name;
+}
+
 std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath, std::string &error)
 {
     int linkError = 0;

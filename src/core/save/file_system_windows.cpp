@@ -156,6 +156,45 @@ std::filesystem::path filePath(const std::string &name)
     return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
+std::string fileName(const std::filesystem::path &path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string narrowFileName(const std::string &name)
+{
+    if (GetACP() == CP_UTF8) {
+        return name;
+    }
+    // Nothing when the code page cannot hold every character.
+    const auto ansi = [](const std::wstring &text) -> std::optional<std::string> {
+        BOOL lossy = FALSE;
+        const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                              nullptr, 0, nullptr, &lossy);
+        std::string out(static_cast<std::size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(),
+                            bytes, nullptr, &lossy);
+        return lossy ? std::nullopt : std::optional(out);
+    };
+    const std::wstring path = wide(name);
+    if (auto whole = ansi(path)) {
+        return *whole;
+    }
+    const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (length > 0) {
+        std::wstring shortPath(length, L'\0');
+        const DWORD written = GetShortPathNameW(path.c_str(), shortPath.data(), length);
+        if (written > 0 && written < length) {
+            shortPath.resize(written);
+            if (auto shortName = ansi(shortPath)) {
+                return *shortName;
+            }
+        }
+    }
+    return name; // the library then fails and says so
+}
+
 std::unique_ptr<TemporaryFile> TemporaryFile::open(const std::string &shownPath, std::string &error)
 {
     // A link is written through: the file it ends at is the one replaced.
@@ -252,8 +291,7 @@ std::optional<std::string> createScratchFile(const std::filesystem::path &folder
         HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
-            const std::u8string text = name.u8string();
-            return std::string(text.begin(), text.end());
+            return fileName(name);
         }
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
             errno = errnoOf(GetLastError());

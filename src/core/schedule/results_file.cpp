@@ -423,7 +423,8 @@ ResultsWorkbook::ResultsWorkbook(std::string path, std::size_t rowCount, bool ch
         return;
     }
     m_packed = *scratchFile;
-    m_packer->open(m_packed, scratch->string(), rowCount, chineseHeader);
+    // The library opens its files by narrow name.
+    m_packer->open(narrowFileName(m_packed), narrowFileName(fileName(*scratch)), rowCount, chineseHeader);
 }
 
 ResultsWorkbook::~ResultsWorkbook()
