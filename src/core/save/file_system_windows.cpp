@@ -170,11 +170,11 @@ std::string narrowFileName(const std::string &name)
     // Nothing when the code page cannot hold every character.
     const auto ansi = [](const std::wstring &text) -> std::optional<std::string> {
         BOOL lossy = FALSE;
-        const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                              nullptr, 0, nullptr, &lossy);
+        const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                              static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
         std::string out(static_cast<std::size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(),
-                            bytes, nullptr, &lossy);
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                            out.data(), bytes, nullptr, &lossy);
         return lossy ? std::nullopt : std::optional(out);
     };
     const std::wstring path = wide(name);
