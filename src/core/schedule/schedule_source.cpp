@@ -3,6 +3,7 @@
 #include "core/save/file_system.h"
 #include "core/schedule/schedule_file.h"
 #include "core/schedule/workbook_sheet.h"
+#include "core/texts/saving.h"
 #include "core/texts/schedule.h"
 
 #include <array>
@@ -48,8 +49,8 @@ ScheduleSource::ScheduleSource(std::string path, const std::filesystem::path &sc
         }
         const std::optional<std::string> file = createScratchFile(scratchFolder, "saxolith-schedule");
         if (!file) {
-            m_error = fileFailure("Cannot create file", (scratchFolder / "saxolith-schedule-XXXXXX").string(),
-                                  errno);
+            m_error = fileFailure(saveText::cannotCreate,
+                                  fileName(scratchFolder / "saxolith-schedule-XXXXXX"), errno);
             return false;
         }
         m_spool = *file;
@@ -84,7 +85,7 @@ ScheduleSource::ScheduleSource(std::string path, const std::filesystem::path &sc
         return;
     }
     if (!written || !spool) {
-        m_error = fileFailure("Cannot write file", m_spool, EIO);
+        m_error = fileFailure(saveText::cannotWrite, m_spool, EIO);
     } else if (read == StreamInput::Failed) {
         m_error = std::string(scheduleText::cannotRead) + reasonText(readError);
     }
