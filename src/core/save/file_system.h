@@ -154,7 +154,6 @@ bool processRuns(long id);
 // plain files alone. Nothing else is touched.
 void removeStaleSaves(const std::string &folder);
 
-
 // The error code of a file marked read-only (refused even where the system would let the user write
 // it); beside the errno values, which are positive.
 inline constexpr int readOnlyError = -1;

@@ -428,7 +428,8 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
           [this](std::string_view bytes) { return m_options.pdf ? toTextLines(bytes) : toTextBook(bytes); },
           options.pdf ? std::string_view("UTF-8") : std::string_view(m_codePage)),
       m_spoolPath(generation.scratchPath("table-rows")), m_spool(filePath(m_spoolPath), std::ios::binary),
-      m_refusalsPath(generation.scratchPath("refused-rows")), m_refusals(filePath(m_refusalsPath), std::ios::binary),
+      m_refusalsPath(generation.scratchPath("refused-rows")),
+      m_refusals(filePath(m_refusalsPath), std::ios::binary),
       m_books(
           m_text,
           [this](std::string_view bytes) {
@@ -693,7 +694,8 @@ RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
     std::error_code ec;
     std::filesystem::create_directories(filePath(options.outFolder), ec);
     if (ec || !std::filesystem::is_directory(filePath(options.outFolder))) {
-        messages.error(options.outFolder, std::string(batchText::cannotMakeFolder) + makingReasonText(ec ? ec.value() : EEXIST));
+        messages.error(options.outFolder,
+                       std::string(batchText::cannotMakeFolder) + makingReasonText(ec ? ec.value() : EEXIST));
         return RunEnd::Failed;
     }
     // Held to the end: a second run into the same folder is refused at once, before it calculates.
