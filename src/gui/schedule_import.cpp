@@ -74,8 +74,7 @@ class WindowBook final : public ScheduleSink
 
 QString summaryText(const ScheduleTally &tally, const std::vector<std::string> &refusals)
 {
-    QString text =
-        qs(fillIn(scheduleText::summary, {std::to_string(tally.completed), std::to_string(tally.refused)}));
+    QString text = qs(scheduleSummary(tally));
     for (const std::string &refusal : refusals) {
         text += QLatin1Char('\n') + qs(refusal);
     }

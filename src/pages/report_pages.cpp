@@ -639,7 +639,7 @@ std::optional<std::string> writeReportPdf(const ReportDocument &document, const 
 std::optional<std::string> writeReportPdf(const StreamedReport &report, const std::string &path,
                                           const ReportProgress &progress)
 {
-    const ReportDocument cover = ReportBuilder(report.settings).cover(report.pileCount);
+    const ReportDocument cover = ReportBuilder(report.settings).cover(report.pileCount, report.outcomes);
     return writePdf(path, qs(cover.headerRight), [&](QPdfWriter &writer) {
         setUpReportPages(writer);
         Fonts fonts(&writer);

@@ -177,7 +177,7 @@ TEST_F(BatchTest, WritesTheBooksAndResultsTheScheduleGivesInCore)
     schedule(test::toGbk(csv));
     const BatchRun result = run("piles.csv --out out/books --encoding gbk --xlsx");
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.out, "已计算 3 根，未计算 1 根\n");
+    EXPECT_EQ(result.out, "已计算 3 根（其中提示 1 根），未计算 1 根\n");
     EXPECT_EQ(result.err, "piles.csv: 第 4 行（西-3）：岩石单轴抗压强度值有错\n");
 
     const fs::path out = folder / "out/books";
@@ -571,6 +571,36 @@ TEST_F(BatchTest, TheReportBesideTheBooks)
     const std::string xml = test::zipMember(folder / "out" / "report.docx", "word/document.xml");
     EXPECT_NE(xml.find(">B2<"), std::string::npos);
     EXPECT_NE(xml.find("γ = 1.3<"), std::string::npos);
+}
+
+// Nothing the results mark is lost from the report: a soft-rock pile and a repeated id say so on their page
+// and in the summary, the cover counts the piles by outcome and lists the refused rows; the summary counts
+// the hints and the repeated ids. Both ways of running give the same words.
+TEST_F(BatchTest, TheReportKeepsEveryNoteAndRefusedRow)
+{
+    schedule("id,section,d,frk,integrity\nA,圆桩,1000,20,较完整\nB,圆桩,1000,35,较完整\n"
+             "A,圆桩,1000,35,较完整\nC,圆桩,1000,abc,较完整\n");
+    for (const char *environment : {"", "SAXOLITH_BATCH_READ_WHOLE=1"}) {
+        SCOPED_TRACE(environment);
+        const BatchRun result = run("piles.csv --out out --report pdf", environment);
+        ASSERT_EQ(result.code, 1) << result.err;
+        EXPECT_EQ(result.out, "已计算 3 根（其中提示 2 根，含桩号重复 1 根），未计算 1 根\n");
+        const std::string command = "pdftotext '" + (folder / "out" / "report.pdf").string() + "' '" +
+                                    (folder / "report.txt").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        std::string text = fileBytes(folder / "report.txt");
+        std::erase(text, ' ');
+        for (const char *expected :
+             {"基桩A（圆桩）\n提示：不适用于软质岩", "提示：桩号重复（第2行已有）", "计算结果统计", "错误（未计算）",
+              "未计算的桩", "岩石单轴抗压强度值有错"}) {
+            EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+        }
+    }
+    ASSERT_EQ(run("piles.csv --out out --report docx").code, 1);
+    const std::string xml = test::zipMember(folder / "out" / "report.docx", "word/document.xml");
+    for (const char *expected : {">提示 ： 不适用于软质岩<", ">提示：桩号重复（第 2 行已有）；", ">岩石单轴抗压强度值有错<"}) {
+        EXPECT_NE(xml.find(expected), std::string::npos) << expected;
+    }
 }
 
 // The report written as the schedule is read is the whole run's: the PDF's pages and texts, the Word

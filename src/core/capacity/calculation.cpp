@@ -308,6 +308,9 @@ template <bool Texts> void CalculationRun<Texts>::writeRecord(PileRecord &record
     record.hardness = m_hardness;
     record.integrityClass = m_integrityClass;
     record.precision = m_input.precision;
+    if (m_hintFlags != 0) {
+        record.note = m_out->statusText;
+    }
 }
 
 template <bool Texts> CalculationFigures CalculationRun<Texts>::run()

@@ -65,6 +65,9 @@ struct PileRecord {
     int precision = 2;
     // A pile of another method than 8.5.6-2: its ground, method and parts (`ra` is then the method's).
     std::shared_ptr<const GroundPile> ground = nullptr;
+    // What the pile's user must be told of it: the status line's hint; a schedule adds its own (a
+    // repeated id, …). Empty when there is nothing.
+    std::string note;
 };
 
 // The hints a completed calculation gave, as bits of CalculationOutcome::hintFlags.

@@ -550,7 +550,7 @@ bool writeStreamedBody(ZipWriter &zip, const StreamedReport &report, const Repor
     std::string out;
     out.reserve(flushSize * 2);
     appendBodyHead(out);
-    for (const Block &block : parts.cover(report.pileCount).blocks) {
+    for (const Block &block : parts.cover(report.pileCount, report.outcomes).blocks) {
         appendBlock(out, block);
     }
     // The piles are gone through twice: their sections, then the summary's rows.
@@ -647,7 +647,7 @@ std::optional<std::string> writeReportDocx(const StreamedReport &report, const s
 {
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
         // The cover's document gives the page headers and the properties.
-        const ReportDocument headers = ReportBuilder(report.settings).cover(report.pileCount);
+        const ReportDocument headers = ReportBuilder(report.settings).cover(report.pileCount, report.outcomes);
         bool packed = false;
         {
             DiskFile file(scratch);

@@ -1,4 +1,5 @@
-// Each pile a record of length-prefixed fields: the input's four choices, its six texts and the name.
+// Each pile a record of length-prefixed fields: the input's four choices, its six texts, the name and the
+// note.
 #include "core/report/pile_spool.h"
 
 #include "core/book/calculation_book.h"
@@ -16,7 +17,7 @@ namespace saxolith
 namespace
 {
 
-constexpr std::size_t fieldCount = 11;
+constexpr std::size_t fieldCount = 12;
 
 void takeEntry(std::string_view bytes, int number, const PileTaker &take,
                const std::shared_ptr<const GroundPile> &ground)
@@ -45,7 +46,8 @@ void takeEntry(std::string_view bytes, int number, const PileTaker &take,
     BookEntry entry;
     entry.input = std::move(input);
     entry.ground = ground;
-    if (const CalculationOutcome outcome = entryOutcome(entry); outcome.record) {
+    if (CalculationOutcome outcome = entryOutcome(entry); outcome.record) {
+        outcome.record->note = std::move(fields[11]);
         take(*outcome.record, bookEntryName(number, fields[10]));
     }
 }
@@ -57,16 +59,35 @@ PileSpool::PileSpool(std::string path) : m_path(std::move(path)), m_out(filePath
 void PileSpool::add(const CalculationInput &input, std::string_view pileName,
                     std::shared_ptr<const GroundPile> ground)
 {
+    // The calculation's hint, as the whole book's report finds it.
+    write(input, pileName, calculate(input).record.value_or(PileRecord{}).note, std::move(ground));
+}
+
+void PileSpool::add(const PileRecord &record, std::string_view pileName)
+{
+    write(record.input, pileName, record.note, record.ground);
+}
+
+void PileSpool::refuse(int line, std::string_view id, std::string_view reason)
+{
+    m_outcomes.refused.push_back({line, std::string(id), std::string(reason)});
+}
+
+void PileSpool::write(const CalculationInput &input, std::string_view pileName, std::string_view note,
+                      std::shared_ptr<const GroundPile> ground)
+{
     if (ground) {
         m_grounds.emplace(m_count + 1, std::move(ground));
     }
+    m_outcomes.noted += note.empty() ? 0 : 1;
     m_entry.clear();
     for (const int number :
          {input.sectionItem, static_cast<int>(input.route), static_cast<int>(input.psiMode), input.precision}) {
         field(std::to_string(number));
     }
-    for (const std::string_view text : {input.firstDimension, input.secondDimension, input.qpa, input.frk,
-                                        input.integrity, input.manualPsi, std::string(pileName)}) {
+    for (const std::string_view text : std::initializer_list<std::string_view>{
+             input.firstDimension, input.secondDimension, input.qpa, input.frk, input.integrity, input.manualPsi,
+             pileName, note}) {
         field(text);
     }
     const auto size = static_cast<std::uint32_t>(m_entry.size());

@@ -1,5 +1,5 @@
 // The piles of a report too long to hold, kept in a scratch file as they are calculated, what was typed
-// and each pile's own name, and given again from it each time the report's writers go through them.
+// each pile's own name and its note, and given again from it each time the report's writers go through them.
 #pragma once
 
 #include "core/report/report_document.h"
@@ -21,7 +21,13 @@ class PileSpool
     // `ground`: a pile of another method, kept beside the file (such piles are few) and given back with it.
     void add(const CalculationInput &input, std::string_view pileName,
              std::shared_ptr<const GroundPile> ground = nullptr);
+    // The pile as calculated, its note and ground kept with it.
+    void add(const PileRecord &record, std::string_view pileName);
     int count() const { return m_count; }
+    // A row that was not calculated, for the cover's list.
+    void refuse(int line, std::string_view id, std::string_view reason);
+    // The piles with a note among those added, and the rows refused.
+    const ReportOutcomes &outcomes() const { return m_outcomes; }
     // Done with adding; false when the file could not be written whole.
     bool close();
 
@@ -31,12 +37,15 @@ class PileSpool
 
   private:
     void field(std::string_view text);
+    void write(const CalculationInput &input, std::string_view pileName, std::string_view note,
+               std::shared_ptr<const GroundPile> ground);
 
     std::string m_path;
     std::ofstream m_out;
     std::string m_entry;
     int m_count = 0;
     std::map<int, std::shared_ptr<const GroundPile>> m_grounds; // by the pile's number
+    ReportOutcomes m_outcomes;
 };
 
 } // namespace saxolith

@@ -3,11 +3,14 @@
 #include "core/capacity/formulas.h"
 #include "core/ground/ground_pile.h"
 #include "core/texts/ground.h"
+#include "core/text/fill_in.h"
 #include "core/text/number_text.h"
 #include "core/texts/report.h"
+#include "core/texts/schedule.h"
 
 #include <array>
 #include <cmath>
+#include <unordered_map>
 #include <utility>
 
 namespace saxolith
@@ -298,6 +301,28 @@ void appendGround(std::vector<Block> &basis, std::vector<Block> &formulas, const
                                                               result(p.ra, choice, rt::kn)}))));
 }
 
+// A note as the report shows it: opening with the word 提示, as the screen's hints do.
+std::string noteText(const std::string &note)
+{
+    if (note.starts_with(rt::hintWord)) {
+        return note;
+    }
+    return cat({rt::hintLabel, note});
+}
+
+ReportTable labelledTable(std::vector<double> widths, std::initializer_list<std::string_view> head)
+{
+    ReportTable table;
+    table.widths = std::move(widths);
+    table.aligns.assign(table.widths.size(), Align::Centre);
+    std::vector<Runs> row;
+    for (const std::string_view label : head) {
+        row.push_back(markup(label));
+    }
+    table.rows.push_back(std::move(row));
+    return table;
+}
+
 } // namespace
 
 Runs markup(std::string_view text, bool bold)
@@ -384,6 +409,9 @@ std::vector<Block> ReportBuilder::pileSection(const PileRecord &record, std::str
     title.push_back({std::string(pileName), false, true});
     title.push_back({cat({"（", section.bookName, "）"}), false, true});
     out.push_back(block(BlockStyle::PileTitle, std::move(title)));
+    if (!record.note.empty()) {
+        out.push_back(block(BlockStyle::Body, verbatim(noteText(record.note), true)));
+    }
 
     out.push_back(block(BlockStyle::Heading, markup(rt::inputsHead)));
     out.push_back(tableBlock(inputTable(record)));
@@ -486,35 +514,58 @@ std::vector<Runs> ReportBuilder::summaryRow(const PileRecord &record, std::strin
             verbatim(displayRounded(record.ra, choice)),
             verbatim(displayRounded(check.shaftLimit, choice)),
             verbatim(governing),
-            verbatim(check.verdict, !check.satisfied)};
+            verbatim(check.verdict, !check.satisfied),
+            verbatim(record.note.empty() ? std::string() : noteText(record.note))};
 }
 
 void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
 {
     ++m_piles;
+    m_outcomes.noted += record.note.empty() ? 0 : 1;
     for (Block &b : pileSection(record, pileName)) {
         m_blocks.push_back(std::move(b));
     }
     m_summary.push_back(summaryRow(record, pileName));
 }
 
-bool ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress)
+void ReportBuilder::addRefused(RefusedPile refused)
 {
+    m_outcomes.refused.push_back(std::move(refused));
+}
+
+bool ReportBuilder::addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress,
+                                   const std::vector<std::string> *notes)
+{
+    // Each id with the number of the pile that first had it.
+    std::unordered_map<std::string_view, int> firstOfId;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (progress && !progress(i, entries.size())) {
             return false;
         }
-        const CalculationOutcome outcome = entryOutcome(entries[i]);
+        CalculationOutcome outcome = entryOutcome(entries[i]);
         if (!outcome.record) {
             continue;
         }
+        PileRecord &record = *outcome.record;
+        const std::string &name = entries[i].pileName;
+        if (notes != nullptr) {
+            record.note = i < notes->size() ? (*notes)[i] : std::string();
+        } else if (!name.empty()) {
+            if (const auto [first, isFirst] = firstOfId.try_emplace(name, m_piles + 1); !isFirst) {
+                std::string note = fillIn(rt::repeatedPile, {std::to_string(first->second)});
+                if (!record.note.empty()) {
+                    note += cat({scheduleText::noteSeparator, record.note});
+                }
+                record.note = std::move(note);
+            }
+        }
         const std::string number = std::string(book::pileNumberPrefix) + std::to_string(i + 1);
-        addPile(*outcome.record, entries[i].pileName.empty() ? number : entries[i].pileName);
+        addPile(record, name.empty() ? number : name);
     }
     return true;
 }
 
-ReportDocument ReportBuilder::cover(int pileCount) const
+ReportDocument ReportBuilder::cover(int pileCount, const ReportOutcomes &outcomes) const
 {
     ReportDocument document;
     document.headerLeft = m_settings.titleBlock.projectName;
@@ -553,6 +604,26 @@ ReportDocument ReportBuilder::cover(int pileCount) const
     parameters.rows.push_back({markup(rt::pileCount), verbatim(std::to_string(pileCount))});
     out.push_back(tableBlock(std::move(parameters), false));
 
+    // Every row of the schedule is accounted for: the piles by outcome, the refused ones with why.
+    out.push_back(block(BlockStyle::Heading, markup(rt::outcomesHead)));
+    ReportTable counts = labelledTable({0.25, 0.25, 0.25, 0.25}, {rt::outcomeColumns[0], rt::outcomeColumns[1],
+                                                                 rt::outcomeColumns[2], rt::outcomeColumns[3]});
+    const auto refusedCount = static_cast<int>(outcomes.refused.size());
+    counts.rows.push_back({verbatim(std::to_string(pileCount - outcomes.noted)),
+                           verbatim(std::to_string(outcomes.noted)), verbatim(std::to_string(refusedCount)),
+                           verbatim(std::to_string(pileCount + refusedCount))});
+    out.push_back(tableBlock(std::move(counts), false));
+    if (!outcomes.refused.empty()) {
+        out.push_back(block(BlockStyle::Heading, markup(rt::refusedHead)));
+        ReportTable refused =
+            labelledTable({0.14, 0.22, 0.64}, {rt::refusedColumns[0], rt::refusedColumns[1], rt::refusedColumns[2]});
+        refused.aligns.back() = Align::Left;
+        for (const RefusedPile &row : outcomes.refused) {
+            refused.rows.push_back({verbatim(std::to_string(row.line)), verbatim(row.id), verbatim(row.reason)});
+        }
+        out.push_back(tableBlock(std::move(refused), false));
+    }
+
     ReportTable signatures;
     signatures.widths = {0.16, 0.30, 0.30, 0.24};
     signatures.aligns = {Align::Centre, Align::Centre, Align::Centre, Align::Centre};
@@ -575,9 +646,9 @@ std::vector<Block> ReportBuilder::summaryHead() const
     out.push_back(block(BlockStyle::PageBreak, {}, false));
     out.push_back(block(BlockStyle::PileTitle, markup(rt::summaryHead, true)));
     ReportTable summary;
-    summary.widths = {0.11, 0.08, 0.15, 0.09, 0.11, 0.11, 0.12, 0.12, 0.11};
-    summary.aligns = {Align::Left,  Align::Centre, Align::Centre, Align::Right, Align::Right,
-                      Align::Right, Align::Right,  Align::Right,  Align::Centre};
+    summary.widths = {0.10, 0.07, 0.12, 0.08, 0.09, 0.09, 0.09, 0.09, 0.08, 0.19};
+    summary.aligns = {Align::Left,  Align::Centre, Align::Centre, Align::Right,  Align::Right,
+                      Align::Right, Align::Right,  Align::Right,  Align::Centre, Align::Left};
     std::vector<Runs> head;
     for (std::string_view column : rt::summaryColumns) {
         head.push_back(markup(column));
@@ -589,7 +660,7 @@ std::vector<Block> ReportBuilder::summaryHead() const
 
 ReportDocument ReportBuilder::finish()
 {
-    ReportDocument document = cover(m_piles);
+    ReportDocument document = cover(m_piles, m_outcomes);
     std::vector<Block> &out = document.blocks;
     out.reserve(out.size() + m_blocks.size() + 3);
     for (Block &b : m_blocks) {

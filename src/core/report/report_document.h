@@ -81,6 +81,21 @@ struct ReportDocument {
 using PileTaker = std::function<void(const PileRecord &record, std::string_view pileName)>;
 using PileReplay = std::function<bool(const PileTaker &take)>;
 
+// A schedule's row that was not calculated: the report lists it with its reason.
+struct RefusedPile {
+    int line = 0;       // of the schedule
+    std::string id;     // the id cell, as given; may be empty
+    std::string reason; // why the row was refused
+
+    bool operator==(const RefusedPile &) const = default;
+};
+
+// What the cover counts beyond the piles: those with a note among them, and the rows refused.
+struct ReportOutcomes {
+    int noted = 0;
+    std::vector<RefusedPile> refused;
+};
+
 // A report too long to hold: its `pileCount` piles given again by `piles` each time a writer goes through
 // them, so only the pile at hand is ever in memory. Written, it is the document ReportBuilder makes of the
 // same piles.
@@ -88,6 +103,7 @@ struct StreamedReport {
     ReportSettings settings;
     int pileCount = 0;
     PileReplay piles;
+    ReportOutcomes outcomes; // `noted` of the piles
 };
 
 // The first refused setting as a message naming it; nothing when all can be used.
@@ -103,20 +119,26 @@ class ReportBuilder
   public:
     explicit ReportBuilder(ReportSettings settings);
 
+    // A pile, its record's note shown on its page and in the summary.
     void addPile(const PileRecord &record, std::string_view pileName);
     int pileCount() const { return m_piles; }
+    // A row of the schedule that was not calculated, listed on the cover.
+    void addRefused(RefusedPile refused);
 
     // The book's entries, each calculated again from what was typed, as the book made its lines; false
-    // when `progress` stopped it.
-    bool addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress = {});
+    // when `progress` stopped it. An entry's note is its calculation's hint, and an id an earlier entry
+    // has says so; `notes`, when given (one for each entry), are the notes instead.
+    bool addBookEntries(const std::vector<BookEntry> &entries, const ReportProgress &progress = {},
+                        const std::vector<std::string> *notes = nullptr);
 
     // The whole document; the builder is spent.
     ReportDocument finish();
 
     // The document in parts, for a writer that takes the piles as they come and keeps none of them: what
     // finish() gives is the cover for its piles, each pile's section, then the summary's head with a row
-    // for each pile. The page headers and the cover for `pileCount` piles, ending with its page break:
-    ReportDocument cover(int pileCount) const;
+    // for each pile. The page headers and the cover for `pileCount` piles (`outcomes.noted` of them with
+    // a note), ending with its page break:
+    ReportDocument cover(int pileCount, const ReportOutcomes &outcomes = {}) const;
     std::vector<Block> pileSection(const PileRecord &record, std::string_view pileName) const;
     // The summary's page break, its title and its table with the header row alone; the rows follow it.
     std::vector<Block> summaryHead() const;
@@ -126,6 +148,7 @@ class ReportBuilder
     ReportSettings m_settings;
     const ConcreteGrade *m_grade;
     int m_piles = 0;
+    ReportOutcomes m_outcomes;
     std::vector<Block> m_blocks;
     std::vector<std::vector<Runs>> m_summary;
 };

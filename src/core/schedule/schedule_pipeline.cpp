@@ -481,7 +481,7 @@ int RunFiles::record(const PileRecord &pile, std::string_view name)
         m_project->pass();
     }
     if (m_reportSpool) {
-        m_reportSpool->add(pile.input, name, pile.ground);
+        m_reportSpool->add(pile, name);
     }
     m_bookEntries.add(pile, name);
     return ++m_entries; // as the books number it
@@ -497,6 +497,9 @@ void RunFiles::take(const ScheduleRow &row, RowResult &result, bool)
     if (result.end == RowEnd::Refused) {
         const std::string message = refusedRowText(result);
         m_refusals.write(message.c_str(), static_cast<std::streamsize>(message.size() + 1));
+        if (m_reportSpool) {
+            m_reportSpool->refuse(result.line, result.pileName, result.note);
+        }
     }
 }
 
@@ -630,7 +633,8 @@ void RunFiles::writeReport()
     const bool spooled = m_reportSpool->close();
     const StreamedReport report{m_options.reportSettings, m_reportSpool->count(), [&](const PileTaker &take) {
                                     return spooled && m_reportSpool->replay(take);
-                                }};
+                                },
+                                m_reportSpool->outcomes()};
     // A long report takes minutes: how far it is, on a terminal.
     const ReportProgress progress = [&](std::size_t done, std::size_t total) {
         m_messages.progress(
@@ -726,8 +730,7 @@ RunEnd runSchedule(const BatchOptions &options, const RunContext &context)
         return RunEnd::Failed;
     }
     bool written = files.finish();
-    messages.out(
-        fillIn(scheduleText::summary, {std::to_string(tally.completed), std::to_string(tally.refused)}));
+    messages.out(scheduleSummary(tally));
     if (written) {
         if (const auto error = generation.commit()) {
             messages.error({}, generation.shown(*error));

@@ -409,30 +409,34 @@ RowResult ScheduleCalculator::calculate(const ScheduleRow &givenRow, const Recor
         }
         row.ground = std::move(ground.pile);
     }
+    const bool noted = repeatOf || !lost.empty();
+    if (noted) {
+        // The schedule's own notes come first, the status line's hint after them; the record carries
+        // the whole note to the report.
+        std::string note = repeatOf ? fillIn(scheduleText::repeatedId, {std::to_string(*repeatOf)}) : "";
+        if (!lost.empty()) {
+            note += note.empty() ? "" : scheduleText::noteSeparator;
+            note += fillIn(scheduleText::idNotInCodePage, {lost, m_codePage});
+        }
+        if (!outcome.statusText.empty()) {
+            note += scheduleText::noteSeparator;
+            note += outcome.statusText;
+        }
+        outcome.statusText = std::move(note);
+        outcome.record->note = outcome.statusText;
+    }
     const int number = record(*outcome.record, row.pileName);
     if (row.pileName.empty()) {
         row.pileName = std::string(book::pileNumberPrefix) + std::to_string(number);
     }
-    const bool noted = repeatOf || !lost.empty();
     row.end = outcome.hintFlags != 0 || noted ? RowEnd::CompletedWithHint : RowEnd::Completed;
+    row.repeatedId = repeatOf.has_value();
     row.psiText = std::move(outcome.psiText);
     row.qpaText = std::move(outcome.qpaText);
     row.raText = std::move(outcome.raText);
     row.note = std::move(outcome.statusText);
     row.area = outcome.record->area;
     row.ra = outcome.record->ra;
-    if (noted) {
-        std::string note = repeatOf ? fillIn(scheduleText::repeatedId, {std::to_string(*repeatOf)}) : "";
-        if (!lost.empty()) {
-            note += note.empty() ? "" : scheduleText::noteSeparator;
-            note += fillIn(scheduleText::idNotInCodePage, {lost, m_codePage});
-        }
-        if (!row.note.empty()) {
-            note += scheduleText::noteSeparator;
-            note += row.note;
-        }
-        row.note = std::move(note);
-    }
     return row;
 }
 
@@ -451,7 +455,7 @@ ScheduleTally calculateRows(ScheduleRows &rows, ScheduleCalculator &calculator, 
         }
         bool typed = false;
         RowResult result = calculator.calculate(*row, record, typed);
-        ++(result.end == RowEnd::Refused ? tally.refused : tally.completed);
+        tally.count(result);
         sink.take(*row, result, typed);
     }
     if (progress) {
@@ -496,9 +500,28 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
     calculator.setBoreholes(boreholes);
     Keep keep(book, timeText, result);
     const ScheduleTally tally = calculateRows(read, calculator, keep, progress);
+    result.tally = tally;
     result.completed = tally.completed;
     result.refused = tally.refused;
     return result;
+}
+
+void ScheduleTally::count(const RowResult &row)
+{
+    ++(row.end == RowEnd::Refused ? refused : completed);
+    hinted += row.end == RowEnd::CompletedWithHint ? 1 : 0;
+    repeated += row.repeatedId ? 1 : 0;
+}
+
+std::string scheduleSummary(const ScheduleTally &tally)
+{
+    std::string hints;
+    if (tally.repeated > 0) {
+        hints = fillIn(scheduleText::summaryRepeated, {std::to_string(tally.hinted), std::to_string(tally.repeated)});
+    } else if (tally.hinted > 0) {
+        hints = fillIn(scheduleText::summaryHinted, {std::to_string(tally.hinted)});
+    }
+    return fillIn(scheduleText::summary, {std::to_string(tally.completed), hints, std::to_string(tally.refused)});
 }
 
 std::string refusedRowText(const RowResult &row)

@@ -47,11 +47,27 @@ struct RowResult {
     // (any located row, any row of another method than 8.5.6-2), the pile on it.
     std::string method;
     std::shared_ptr<const GroundPile> ground;
+    // Completed under an id an earlier row already has.
+    bool repeatedId = false;
 };
+
+// The rows of a run counted by how they ended: completed (those with a hint among them, and of
+// those the ones under a repeated id) and refused.
+struct ScheduleTally {
+    int completed = 0;
+    int refused = 0;
+    int hinted = 0;
+    int repeated = 0;
+    void count(const RowResult &row);
+};
+
+// "已计算 3 根（其中提示 1 根），未计算 1 根": the summary of a run, as the import and saxolith-batch give it.
+std::string scheduleSummary(const ScheduleTally &tally);
 
 struct ScheduleResult {
     std::vector<RowResult> rows; // one per schedule row, in order
-    int completed = 0;
+    ScheduleTally tally;
+    int completed = 0; // as the tally
     int refused = 0;
     // Index of the last row that could be typed in (the input screen is left showing it).
     std::optional<std::size_t> lastTyped;
@@ -147,10 +163,6 @@ ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, Calculati
                                  std::string_view timeText, const ScheduleProgress &progress = {},
                                  std::string_view bookCodePage = "UTF-8", const Boreholes *boreholes = nullptr);
 
-struct ScheduleTally {
-    int completed = 0;
-    int refused = 0;
-};
 
 // Where a run's rows come from, one at a time and in order: a schedule read a piece at a time, or read
 // whole where it must be (the window's import, a file the stream leaves to the whole reading).

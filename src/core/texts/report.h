@@ -87,10 +87,23 @@ inline constexpr std::string_view conclusionShaft = "（由桩身强度控制，
 inline constexpr std::string_view conclusionClose = "）";
 inline constexpr std::string_view listSeparator = "，";
 
+// A pile's note (a hint, a repeated id, …), on its page and in the summary; a note that does not open with
+// the word is given it.
+inline constexpr std::string_view hintWord = "提示";
+inline constexpr std::string_view hintLabel = "提示：";
+// An entry of the book under the id of an earlier one: "{}" is that one's number in the report.
+inline constexpr std::string_view repeatedPile = "桩号重复（第 {} 根桩已有）";
+
+// The cover's count of the piles by outcome, and the schedule's rows that were not calculated.
+inline constexpr std::string_view outcomesHead = "计算结果统计";
+inline constexpr std::array<std::string_view, 4> outcomeColumns{"完成", "提示", "错误（未计算）", "合计"};
+inline constexpr std::string_view refusedHead = "未计算的桩";
+inline constexpr std::array<std::string_view, 3> refusedColumns{"桩表行号", "桩号", "未计算的原因"};
+
 // The summary of all piles.
 inline constexpr std::string_view summaryHead = "基桩承载力汇总";
-inline constexpr std::array<std::string_view, 9> summaryColumns{
-    "桩号", "截面", "尺寸(mm)", "ψ_r", "q_pa(kPa)", "R_a(kN)", "R_p/γ(kN)", "采用值(kN)", "桩身强度"};
+inline constexpr std::array<std::string_view, 10> summaryColumns{
+    "桩号", "截面", "尺寸(mm)", "ψ_r", "q_pa(kPa)", "R_a(kN)", "R_p/γ(kN)", "采用值(kN)", "桩身强度", "提示"};
 inline constexpr std::string_view dash = "-";
 inline constexpr std::string_view times = " × ";
 

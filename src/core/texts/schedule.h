@@ -95,7 +95,10 @@ inline constexpr std::string_view importAction = "导入桩表…";
 inline constexpr std::string_view openCaption = "导入桩表";
 inline constexpr std::string_view fileFilter = "桩表 (*.csv *.txt *.xlsx);;所有文件 (*)";
 inline constexpr std::string_view cannotOpen = "无法读取 {}：{}";
-inline constexpr std::string_view summary = "已计算 {} 根，未计算 {} 根";
+// The completed, what of them had a hint (empty when none), the refused.
+inline constexpr std::string_view summary = "已计算 {} 根{}，未计算 {} 根";
+inline constexpr std::string_view summaryHinted = "（其中提示 {} 根）";
+inline constexpr std::string_view summaryRepeated = "（其中提示 {} 根，含桩号重复 {} 根）";
 inline constexpr std::string_view summaryMore = "…… 另有 {} 行未计算";
 inline constexpr std::string_view calculating = "正在计算桩表…";
 inline constexpr std::string_view tooManyForWindow =

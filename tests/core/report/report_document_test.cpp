@@ -150,6 +150,48 @@ TEST(ReportDocument, CoverCarriesTheTitleBlockAndEveryGradesStrength)
     }
 }
 
+// Nothing the screen marks is lost: a pile's hint and a repeated id stand on its page and in the summary,
+// and the cover counts the piles by outcome and lists the refused rows with their reasons.
+TEST(ReportDocument, KeepsEveryNoteAndCountsThePilesByOutcome)
+{
+    const auto entry = [](std::string name, const std::function<void(CalculationInput &)> &edit) {
+        CalculationInput input = defaultCalculationInput();
+        edit(input);
+        return BookEntry{input, std::move(name), "2026-12-10 08:00:00"};
+    };
+    const std::vector<BookEntry> entries{
+        entry("A-1", [](CalculationInput &in) { in.frk = "20"; }),
+        entry("A-2", [](CalculationInput &) {}),
+        entry("A-1", [](CalculationInput &in) { in.integrity = "较破碎"; }),
+        entry("", [](CalculationInput &) {}),
+    };
+    ReportBuilder builder(ReportSettings{});
+    ASSERT_TRUE(builder.addBookEntries(entries));
+    builder.addRefused({7, "B-3", "岩石单轴抗压强度值有错"});
+    builder.addRefused({9, "", "缺少 d/d(mm)"});
+    const std::string text = documentText(builder.finish());
+    for (const std::string line : {
+             "基桩 A-1（圆桩）\n提示 ： 不适用于软质岩\n",
+             "基桩 A-1（圆桩）\n提示：桩号重复（第 1 根桩已有）；提示 ： 不适用于较破碎岩体\n",
+             "| 满足 | 提示 ： 不适用于软质岩 |",
+             "| 提示：桩号重复（第 1 根桩已有）；提示 ： 不适用于较破碎岩体 |",
+             "完成 | 提示 | 错误（未计算） | 合计 | \n2 | 2 | 2 | 6 | ",
+             "桩表行号 | 桩号 | 未计算的原因 | \n7 | B-3 | 岩石单轴抗压强度值有错 | \n9 |  | 缺少 d/d(mm) | ",
+         }) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    }
+    EXPECT_EQ(text.find("基桩 A-2（圆桩）\n提示"), std::string::npos) << "a pile without a note has none";
+
+    // Notes a schedule gave stand instead of the report's own finding; nothing refused, no list.
+    ReportBuilder fromSchedule(ReportSettings{});
+    const std::vector<std::string> notes{"桩号重复（第 2 行已有）", "", "", ""};
+    ASSERT_TRUE(fromSchedule.addBookEntries(entries, {}, &notes));
+    const std::string scheduled = documentText(fromSchedule.finish());
+    EXPECT_NE(scheduled.find("基桩 A-1（圆桩）\n提示：桩号重复（第 2 行已有）\n"), std::string::npos) << scheduled;
+    EXPECT_NE(scheduled.find("\n3 | 1 | 0 | 4 | "), std::string::npos) << scheduled;
+    EXPECT_EQ(scheduled.find("未计算的桩"), std::string::npos);
+}
+
 TEST(ReportDocument, MarkupLowersOnlyTheProgramsOwnMarks)
 {
     const Runs runs = markup("R_a = q_pa·A_p");
