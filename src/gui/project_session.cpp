@@ -1,5 +1,7 @@
 #include "gui/project_session.h"
 
+#include "gui/report_dialog.h"
+
 #include "gui/commands.h"
 #include "gui/file_dialog.h"
 #include "gui/input_screen.h"
@@ -338,7 +340,14 @@ void ProjectSession::saveProject(std::function<void(bool saved)> done)
 
 void ProjectSession::saveProjectAs(std::function<void(bool saved)> done)
 {
-    const QString name = m_path.isEmpty() ? qs(projectText::untitled) : QFileInfo(m_path).completeBaseName();
+    QString name = m_path.isEmpty() ? qs(projectText::untitled) : QFileInfo(m_path).completeBaseName();
+    if (m_path.isEmpty()) {
+        // A first save is named after the project, as its report's title block gives it.
+        const std::string typed = (m_hasProject ? m_report : loadReportSettings()).titleBlock.projectName;
+        if (const std::string stem = projectFileStem(typed); !stem.empty()) {
+            name = qs(stem);
+        }
+    }
     const SaveFileRequest request{qs(projectText::saveProjectAs),
                                   documentsFolder() + QLatin1Char('/') + name + qs(projectExtension),
                                   {qs(projectText::fileFilter)}};
@@ -351,6 +360,10 @@ void ProjectSession::saveProjectAs(std::function<void(bool saved)> done)
 
 bool ProjectSession::writeTo(const QString &path)
 {
+    if (!m_hasProject) {
+        // Work done without a project: the report's settings the user gave go into it.
+        m_report = loadReportSettings();
+    }
     const Project project = current();
     const std::optional<std::string> error =
         saveProjectFile(path, [&project](std::ostream &out) { writeProject(out, project); });

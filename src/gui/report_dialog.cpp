@@ -49,7 +49,7 @@ struct TitleField {
     QLineEdit *ReportDialog::*edit;
 };
 
-constexpr std::array<TitleField, 8> titleFields{{
+constexpr std::array<TitleField, 11> titleFields{{
     {"projectName", reportText::projectName, "led_projectName", &TitleBlock::projectName,
      &ReportDialog::led_projectName},
     {"projectNumber", reportText::projectNumber, "led_projectNumber", &TitleBlock::projectNumber,
@@ -57,11 +57,27 @@ constexpr std::array<TitleField, 8> titleFields{{
     {"subItem", reportText::subItem, "led_subItem", &TitleBlock::subItem, &ReportDialog::led_subItem},
     {"designUnit", reportText::designUnit, "led_designUnit", &TitleBlock::designUnit,
      &ReportDialog::led_designUnit},
+    {"reportNumber", reportText::reportNumber, "led_reportNumber", &TitleBlock::reportNumber,
+     &ReportDialog::led_reportNumber},
     {"designer", reportText::designer, "led_designer", &TitleBlock::designer, &ReportDialog::led_designer},
     {"checker", reportText::checker, "led_checker", &TitleBlock::checker, &ReportDialog::led_checker},
     {"reviewer", reportText::reviewer, "led_reviewer", &TitleBlock::reviewer, &ReportDialog::led_reviewer},
+    {"approver", reportText::approver, "led_approver", &TitleBlock::approver, &ReportDialog::led_approver},
+    {"lead", reportText::lead, "led_lead", &TitleBlock::lead, &ReportDialog::led_lead},
     {"date", reportText::date, "led_date", &TitleBlock::date, &ReportDialog::led_date},
 }};
+
+// An editable list: its items, then what was typed.
+QComboBox *editableList(QWidget *parent, const char *name, const auto &items)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->setEditable(true);
+    for (const std::string_view item : items) {
+        list->addItem(qs(item));
+    }
+    return list;
+}
 
 // The project open in the window of `widget`; nothing without one.
 ProjectSession *openProjectOf(const QWidget *widget)
@@ -107,6 +123,9 @@ ReportSettings loadReportSettings()
     for (const TitleField &field : titleFields) {
         settings.titleBlock.*field.text = store->value(QLatin1String(field.key)).toString().toStdString();
     }
+    settings.titleBlock.stage = store->value(QStringLiteral("stage")).toString().toStdString();
+    settings.pileType =
+        store->value(QStringLiteral("pileType"), qs(settings.pileType)).toString().toStdString();
     ReportSettings loaded = settings;
     loaded.concreteGrade =
         store->value(QStringLiteral("concreteGrade"), qs(settings.concreteGrade)).toString().toStdString();
@@ -127,6 +146,8 @@ void saveReportSettings(const ReportSettings &settings)
     for (const TitleField &field : titleFields) {
         store->setValue(QLatin1String(field.key), qs(settings.titleBlock.*field.text));
     }
+    store->setValue(QStringLiteral("stage"), qs(settings.titleBlock.stage));
+    store->setValue(QStringLiteral("pileType"), qs(settings.pileType));
     store->setValue(QStringLiteral("concreteGrade"), qs(settings.concreteGrade));
     store->setValue(QStringLiteral("psiC"), settings.psiC);
     store->setValue(QStringLiteral("gamma"), settings.gamma);
@@ -163,7 +184,13 @@ ReportDialog::ReportDialog(const CalculationBook &book, QWidget *parent) : QDial
         edit->setMinimumWidth(280);
         this->*field.edit = edit;
         form->addRow(qs(field.label), edit);
+        if (field.edit == &ReportDialog::led_designUnit) {
+            cbb_stage = editableList(this, "cbb_stage", reportText::stages);
+            form->addRow(qs(reportText::stage), cbb_stage);
+        }
     }
+    cbb_pileType = editableList(this, "cbb_pileType", reportText::pileTypes);
+    form->addRow(qs(reportText::pileType), cbb_pileType);
     cbb_concreteGrade = new QComboBox(this);
     cbb_concreteGrade->setObjectName("cbb_concreteGrade");
     for (const ConcreteGrade &grade : concreteGrades) {
@@ -221,6 +248,8 @@ ReportSettings ReportDialog::settings() const
     for (const TitleField &field : titleFields) {
         settings.titleBlock.*field.text = (this->*field.edit)->text().toStdString();
     }
+    settings.titleBlock.stage = cbb_stage->currentText().toStdString();
+    settings.pileType = cbb_pileType->currentText().toStdString();
     settings.concreteGrade = cbb_concreteGrade->currentText().toStdString();
     settings.psiC = dsb_psiC->value();
     settings.gamma = dsb_gamma->value();
@@ -232,6 +261,8 @@ void ReportDialog::setSettings(const ReportSettings &settings)
     for (const TitleField &field : titleFields) {
         (this->*field.edit)->setText(qs(settings.titleBlock.*field.text));
     }
+    cbb_stage->setCurrentText(qs(settings.titleBlock.stage));
+    cbb_pileType->setCurrentText(qs(settings.pileType));
     const int grade = cbb_concreteGrade->findText(qs(settings.concreteGrade));
     cbb_concreteGrade->setCurrentIndex(grade >= 0 ? grade : 1);
     dsb_psiC->setValue(settings.psiC);

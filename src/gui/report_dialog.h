@@ -45,8 +45,13 @@ class ReportDialog : public QDialog
     QLineEdit *led_designer = nullptr;
     QLineEdit *led_checker = nullptr;
     QLineEdit *led_reviewer = nullptr;
+    QLineEdit *led_approver = nullptr;
+    QLineEdit *led_lead = nullptr;
+    QLineEdit *led_reportNumber = nullptr;
     QLineEdit *led_date = nullptr;
+    QComboBox *cbb_stage = nullptr; // editable: a stage of the list or as typed
     QComboBox *cbb_concreteGrade = nullptr;
+    QComboBox *cbb_pileType = nullptr; // editable
     QDoubleSpinBox *dsb_psiC = nullptr;
     QDoubleSpinBox *dsb_gamma = nullptr;
     QPushButton *cbt_exportPdf = nullptr;

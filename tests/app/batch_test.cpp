@@ -558,7 +558,7 @@ TEST_F(BatchTest, TheReportBesideTheBooks)
     std::string text = fileBytes(folder / "report.txt");
     std::erase(text, ' ');
     for (const char *expected :
-         {"滨江花园", "C35", "0.75", "东-1", "不满足", "由桩身强度控制", "第1页共4页"}) {
+         {"滨江花园", "C35", "0.75", "东-1", "不满足", "由桩身强度控制", "第1页共5页"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
     }
     // The results table checks the shaft at the same grade and ψc.
@@ -571,6 +571,42 @@ TEST_F(BatchTest, TheReportBesideTheBooks)
     const std::string xml = test::zipMember(folder / "out" / "report.docx", "word/document.xml");
     EXPECT_NE(xml.find(">B2<"), std::string::npos);
     EXPECT_NE(xml.find("γ = 1.3<"), std::string::npos);
+}
+
+// Every field of the report's dialog from the command line, or from a settings file (a project's, or one of
+// the settings alone) that the options then change; a settings file that cannot be used stops the run.
+TEST_F(BatchTest, TheReportsSignaturesFromOptionsOrASettingsFile)
+{
+    schedule("id,section,d,frk,integrity\nA,圆桩,1000,35,较完整\n");
+    writeBytes(
+        folder / "settings.json",
+        R"({"titleBlock": {"designer": "张三", "approver": "赵六", "projectName": "滨江花园"}, "concreteGrade": "C40"})");
+    BatchRun result =
+        run("piles.csv --out out --report docx --report-settings settings.json --designer 李四 "
+            "--project-number 2026-017 --subproject 3#楼 --institute 某设计院 --checker 周八 "
+            "--reviewer 王五 --lead 钱七 --stage 初步设计 --date 2026-12-10 --report-number JS-1 "
+            "--pile-type 水下灌注桩 --project p.saxolith");
+    ASSERT_EQ(result.code, 0) << result.err;
+    std::string xml = test::zipMember(folder / "out" / "report.docx", "word/document.xml");
+    for (const char *expected :
+         {">滨江花园<", ">2026-017<", ">3#楼<", ">某设计院<", ">李四<", ">周八<", ">王五<", ">赵六<",
+          ">钱七<", ">初步设计<", ">2026-12-10<", ">JS-1<", ">水下灌注桩<", "C40"}) {
+        EXPECT_NE(xml.find(expected), std::string::npos) << expected;
+    }
+    EXPECT_EQ(xml.find(">张三<"), std::string::npos) << "an option outweighs the file";
+
+    // The project just written gives the same settings back.
+    result = run("piles.csv --out again --report docx --report-settings p.saxolith");
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(test::zipMember(folder / "again" / "report.docx", "word/document.xml"), xml);
+
+    writeBytes(folder / "broken.json", R"({"titleBlock": {"designer": 3}})");
+    for (const auto &[file, reason] : {std::pair{"missing.json", "无法读取报告设置文件 missing.json："},
+                                       std::pair{"broken.json", "“titleBlock.designer”缺失或内容不对"}}) {
+        result = run(std::string("piles.csv --out out --report pdf --report-settings ") + file);
+        EXPECT_EQ(result.code, 2);
+        EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+    }
 }
 
 // Nothing the results mark is lost from the report: a soft-rock pile and a repeated id say so on their page
@@ -591,14 +627,15 @@ TEST_F(BatchTest, TheReportKeepsEveryNoteAndRefusedRow)
         std::string text = fileBytes(folder / "report.txt");
         std::erase(text, ' ');
         for (const char *expected :
-             {"基桩A（圆桩）\n提示：不适用于软质岩", "提示：桩号重复（第2行已有）", "计算结果统计", "错误（未计算）",
-              "未计算的桩", "岩石单轴抗压强度值有错"}) {
+             {"基桩A（圆桩）\n提示：不适用于软质岩", "提示：桩号重复（第2行已有）", "计算结果统计",
+              "错误（未计算）", "未计算的桩", "岩石单轴抗压强度值有错"}) {
             EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
         }
     }
     ASSERT_EQ(run("piles.csv --out out --report docx").code, 1);
     const std::string xml = test::zipMember(folder / "out" / "report.docx", "word/document.xml");
-    for (const char *expected : {">提示 ： 不适用于软质岩<", ">提示：桩号重复（第 2 行已有）；", ">岩石单轴抗压强度值有错<"}) {
+    for (const char *expected :
+         {">提示 ： 不适用于软质岩<", ">提示：桩号重复（第 2 行已有）；", ">岩石单轴抗压强度值有错<"}) {
         EXPECT_NE(xml.find(expected), std::string::npos) << expected;
     }
 }

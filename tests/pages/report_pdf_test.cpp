@@ -29,8 +29,9 @@ QString squeezed(QString text)
 ReportSettings signedSettings()
 {
     ReportSettings settings;
-    settings.titleBlock = {"滨江花园二期", "2026-017", "3#楼", "华东建筑设计研究院",
-                           "张三",         "李四",     "王五", "2026-12-10"};
+    settings.titleBlock = {"滨江花园二期", "2026-017", "3#楼",   "华东建筑设计研究院",
+                           "张三",         "李四",     "王五",   "2026-12-10",
+                           "赵六",         "钱七",     "施工图", "JS-2026-031"};
     return settings;
 }
 
@@ -61,12 +62,15 @@ ReportDocument reportOf(int piles)
 // The same piles given as they come, again for each pass over them.
 StreamedReport streamedReportOf(int piles)
 {
-    return {signedSettings(), piles, [piles](const PileTaker &take) {
+    return {signedSettings(),
+            piles,
+            [piles](const PileTaker &take) {
                 for (int pile = 0; pile < piles; ++pile) {
                     take(pileOf(pile), "ZH" + std::to_string(pile + 1));
                 }
                 return true;
-            }};
+            },
+            {}};
 }
 
 class ReportPdf : public ::testing::Test
@@ -97,9 +101,18 @@ TEST_F(ReportPdf, ReadsBackAsTheEngineerChecksIt)
     for (const char *expected :
          {"嵌岩桩竖向承载力计算书", "工程名称滨江花园二期", "工程编号2026-017", "子项/楼号3#楼",
           "设计单位华东建筑设计研究院", "设计张三2026-12-10", "校对李四2026-12-10", "审核王五2026-12-10",
-          "混凝土强度等级C30（fc=14.3N/mm²）", "基桩数量4"}) {
+          "审定赵六2026-12-10", "专业负责人钱七2026-12-10", "设计阶段施工图", "计算书编号JS-2026-031",
+          "计算程序Saxolith版本", "注册工程师执业印章"}) {
         EXPECT_TRUE(cover.contains(squeezed(QString::fromUtf8(expected)))) << expected << "\n"
                                                                            << cover.toStdString();
+    }
+    // The signatures have the first page; what the figures rest on follows on the next.
+    const QString premises = squeezed(texts[1]);
+    for (const char *expected :
+         {"混凝土强度等级C30（fc=14.3N/mm²）", "桩型与成桩工艺灌注桩", "工作条件系数ψc0.7", "基桩数量4",
+          "计算前提（请设计人确认）", "桩底无沉渣", "完成提示错误（未计算）合计"}) {
+        EXPECT_TRUE(premises.contains(squeezed(QString::fromUtf8(expected)))) << expected << "\n"
+                                                                              << premises.toStdString();
     }
     const QString all = squeezed(texts.join(QString()));
     for (const char *expected : {

@@ -101,6 +101,31 @@ Json entryJson(const BookEntry &entry)
     return json;
 }
 
+// The report's fields added after the first layout: written only when given, so a project without them
+// keeps its bytes, and read as empty (or the default) where absent.
+struct LaterTextField {
+    const char *key;
+    std::string TitleBlock::*text;
+};
+constexpr std::array<LaterTextField, 4> laterTitleFields{{
+    {"approver", &TitleBlock::approver},
+    {"lead", &TitleBlock::lead},
+    {"stage", &TitleBlock::stage},
+    {"reportNumber", &TitleBlock::reportNumber},
+}};
+
+void addLaterReportFields(Json &report, const ReportSettings &settings)
+{
+    for (const LaterTextField &later : laterTitleFields) {
+        if (const std::string &value = settings.titleBlock.*later.text; !value.empty()) {
+            report["titleBlock"][later.key] = value;
+        }
+    }
+    if (settings.pileType != ReportSettings{}.pileType) {
+        report["pileType"] = settings.pileType;
+    }
+}
+
 Json projectJson(const Project &project)
 {
     Json json;
@@ -119,6 +144,7 @@ Json projectJson(const Project &project)
                           {"concreteGrade", project.report.concreteGrade},
                           {"psiC", project.report.psiC},
                           {"gamma", project.report.gamma}};
+    addLaterReportFields(json["report"], project.report);
     json["inputScreen"] = inputJson(project.inputScreen);
     json["optionGrid"] = project.optionGrid;
     Json entries = Json::array();
@@ -179,7 +205,7 @@ double number(const Json &object, std::string_view key, const std::string &where
 {
     const Json &value = field(object, key, where);
     if (!value.is_number()) {
-        throw BadField{where + "." + std::string(key)};
+        throw BadField{where.empty() ? std::string(key) : where + "." + std::string(key)};
     }
     return value.get<double>();
 }
@@ -265,6 +291,19 @@ std::shared_ptr<GroundPile> readGround(const Json &json, const std::string &wher
     return pile;
 }
 
+void readLaterReportFields(const Json &report, ReportSettings &settings)
+{
+    const Json &title = report.at("titleBlock");
+    for (const LaterTextField &later : laterTitleFields) {
+        if (title.contains(later.key)) {
+            settings.titleBlock.*later.text = text(title, later.key, "report.titleBlock");
+        }
+    }
+    if (report.contains("pileType")) {
+        settings.pileType = text(report, "pileType", "report");
+    }
+}
+
 ReportSettings readReport(const Json &json)
 {
     const std::string where = "report";
@@ -283,6 +322,7 @@ ReportSettings readReport(const Json &json)
     report.concreteGrade = text(json, "concreteGrade", where);
     report.psiC = number(json, "psiC", where);
     report.gamma = number(json, "gamma", where);
+    readLaterReportFields(json, report);
     // As the report's dialog takes them: a project never brings in settings it could not hold.
     if (reportSettingsProblem(report)) {
         ReportSettings field = ReportSettings{};
@@ -658,6 +698,95 @@ std::optional<std::string> rebuildBook(const Project &project, CalculationBook &
     }
     book = std::move(rebuilt);
     return std::nullopt;
+}
+
+std::optional<std::string> readReportSettingsFile(std::string_view bytes, ReportSettings &settings)
+{
+    if (bytes.size() > largestProjectFile) {
+        return std::string(projectText::tooLarge);
+    }
+    Json json;
+    try {
+        json = nesting(bytes) > deepestNesting ? Json() : Json::parse(bytes.begin(), bytes.end());
+    } catch (const nlohmann::json::exception &) {
+        return std::string(projectText::notJson);
+    }
+    if (!json.is_object()) {
+        return std::string(projectText::notJson);
+    }
+    // A project's "report", or the same object alone.
+    const bool inProject = json.contains("report");
+    const Json &report = inProject ? json["report"] : json;
+    const std::string where = inProject ? "report" : "";
+    const auto name = [&where](std::string_view key) {
+        return where.empty() ? std::string(key) : where + "." + std::string(key);
+    };
+    ReportSettings read = settings;
+    try {
+        if (!report.is_object()) {
+            throw BadField{where};
+        }
+        if (report.contains("titleBlock")) {
+            const Json &title = report["titleBlock"];
+            const std::string titleWhere = name("titleBlock");
+            for (const auto &[key, member] :
+                 std::array<std::pair<const char *, std::string TitleBlock::*>, 12>{{
+                     {"projectName", &TitleBlock::projectName},
+                     {"projectNumber", &TitleBlock::projectNumber},
+                     {"subItem", &TitleBlock::subItem},
+                     {"designUnit", &TitleBlock::designUnit},
+                     {"designer", &TitleBlock::designer},
+                     {"checker", &TitleBlock::checker},
+                     {"reviewer", &TitleBlock::reviewer},
+                     {"date", &TitleBlock::date},
+                     {"approver", &TitleBlock::approver},
+                     {"lead", &TitleBlock::lead},
+                     {"stage", &TitleBlock::stage},
+                     {"reportNumber", &TitleBlock::reportNumber},
+                 }}) {
+                if (!title.is_object()) {
+                    throw BadField{titleWhere};
+                }
+                if (title.contains(key)) {
+                    read.titleBlock.*member = text(title, key, titleWhere);
+                }
+            }
+        }
+        for (const auto &[key, member] :
+             std::array<std::pair<const char *, std::string ReportSettings::*>, 2>{
+                 {{"concreteGrade", &ReportSettings::concreteGrade},
+                  {"pileType", &ReportSettings::pileType}}}) {
+            if (report.contains(key)) {
+                read.*member = text(report, key, where);
+            }
+        }
+        for (const auto &[key, member] : std::array<std::pair<const char *, double ReportSettings::*>, 2>{
+                 {{"psiC", &ReportSettings::psiC}, {"gamma", &ReportSettings::gamma}}}) {
+            if (report.contains(key)) {
+                read.*member = number(report, key, where);
+            }
+        }
+    } catch (const BadField &bad) {
+        return fillIn(projectText::badField, {bad.name});
+    }
+    settings = std::move(read);
+    return std::nullopt;
+}
+
+std::string projectFileStem(std::string_view projectName)
+{
+    std::string stem;
+    for (const char c : projectName) {
+        const bool refused = static_cast<unsigned char>(c) < 0x20 ||
+                             std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+        stem += refused ? '_' : c;
+    }
+    // Blanks and dots at either end are lost or refused by some systems.
+    const std::size_t first = stem.find_first_not_of(" .");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return stem.substr(first, stem.find_last_not_of(" .") - first + 1);
 }
 
 } // namespace saxolith

@@ -76,6 +76,16 @@ struct ProjectReading {
 // file is calculated only once; it is changed only when the whole file is good.
 ProjectReading readProject(std::string_view bytes, CalculationBook *book = nullptr);
 
+// The report's settings of a project file, or of a file of them alone (what a project holds under
+// "report": {"titleBlock": {"projectName": …}, "concreteGrade": "C35", "psiC": 0.75, …}, each part
+// optional): read into `settings` over what it holds. Nothing when read, otherwise what is wrong, with
+// `settings` as it was.
+std::optional<std::string> readReportSettingsFile(std::string_view bytes, ReportSettings &settings);
+
+// A project's file name suggested from its 工程名称: the characters a file name cannot hold become "_";
+// empty when the name gives none.
+std::string projectFileStem(std::string_view projectName);
+
 // The book made again from the entries, line for line as they were recorded; nothing on success,
 // otherwise which entry the calculate command refuses and why (the book is then left as it was).
 std::optional<std::string> rebuildBook(const Project &project, CalculationBook &book);

@@ -647,7 +647,8 @@ std::optional<std::string> writeReportDocx(const StreamedReport &report, const s
 {
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
         // The cover's document gives the page headers and the properties.
-        const ReportDocument headers = ReportBuilder(report.settings).cover(report.pileCount, report.outcomes);
+        const ReportDocument headers =
+            ReportBuilder(report.settings).cover(report.pileCount, report.outcomes);
         bool packed = false;
         {
             DiskFile file(scratch);

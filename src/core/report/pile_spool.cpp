@@ -86,8 +86,8 @@ void PileSpool::write(const CalculationInput &input, std::string_view pileName, 
         field(std::to_string(number));
     }
     for (const std::string_view text : std::initializer_list<std::string_view>{
-             input.firstDimension, input.secondDimension, input.qpa, input.frk, input.integrity, input.manualPsi,
-             pileName, note}) {
+             input.firstDimension, input.secondDimension, input.qpa, input.frk, input.integrity,
+             input.manualPsi, pileName, note}) {
         field(text);
     }
     const auto size = static_cast<std::uint32_t>(m_entry.size());

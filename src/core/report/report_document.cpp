@@ -5,6 +5,7 @@
 #include "core/texts/ground.h"
 #include "core/text/fill_in.h"
 #include "core/text/number_text.h"
+#include "core/texts/export.h"
 #include "core/texts/report.h"
 #include "core/texts/schedule.h"
 
@@ -181,7 +182,12 @@ void appendPsi(std::vector<Block> &basis, std::vector<Block> &formulas, const Pi
     }
     const IntegrityReading reading = readIntegrity(record.integrityText);
     if (reading.cls) {
-        basis.push_back(block(BlockStyle::Body, markup(cat({rt::basisPsiClass, record.integrityText}))));
+        std::string basisLine = cat({rt::basisPsiClass, record.integrityText});
+        if (const std::optional<PsiLine> range = psiLineOfClass(*reading.cls)) {
+            basisLine += fillIn(rt::basisPsiLower,
+                                {cat({formatGeneral(range->psi1), "～", formatGeneral(range->psi2)})});
+        }
+        basis.push_back(block(BlockStyle::Body, markup(basisLine)));
         formulas.push_back(block(BlockStyle::Formula, markup(cat({rt::psiEquals, psi}))));
         return;
     }
@@ -467,10 +473,16 @@ std::vector<Block> ReportBuilder::pileSection(const PileRecord &record, std::str
     const std::string psiC = formatGeneral(m_settings.psiC);
     const std::string gamma = formatGeneral(m_settings.gamma);
     out.push_back(block(BlockStyle::Heading, markup(rt::shaftHead)));
-    out.push_back(block(BlockStyle::Body,
-                             markup(cat({rt::concreteGrade, " ", m_grade->name, rt::listSeparator, "f_c = ",
-                                         formatGeneral(m_grade->fc), " ", rt::fcUnit, rt::listSeparator,
-                                         "ψ_c = ", psiC, rt::listSeparator, "γ = ", gamma}))));
+    // The pile type as typed, between the program's own texts.
+    Runs settingsLine =
+        markup(cat({rt::concreteGrade, " ", m_grade->name, rt::listSeparator,
+                    "f_c = ", formatGeneral(m_grade->fc), " ", rt::fcUnit, rt::listSeparator}));
+    const Runs typed = verbatim(m_settings.pileType);
+    settingsLine.insert(settingsLine.end(), typed.begin(), typed.end());
+    const Runs factors =
+        markup(cat({rt::listSeparator, rt::psiC, " = ", psiC, rt::listSeparator, "γ = ", gamma}));
+    settingsLine.insert(settingsLine.end(), factors.begin(), factors.end());
+    out.push_back(block(BlockStyle::Body, std::move(settingsLine)));
     out.push_back(block(BlockStyle::Formula,
                              markup(cat({rt::rpFormula, " = ", psiC, rt::times, formatGeneral(m_grade->fc),
                                          " ", rt::fcUnit, rt::times, squareMetres(record.area), " ", rt::m2,
@@ -579,16 +591,45 @@ ReportDocument ReportBuilder::cover(int pileCount, const ReportOutcomes &outcome
     project.widths = {0.28, 0.72};
     project.aligns = {Align::Left, Align::Left};
     project.headerRows = 0;
-    for (const auto &[label, value] : std::array<std::pair<std::string_view, const std::string *>, 5>{{
+    for (const auto &[label, value] : std::array<std::pair<std::string_view, const std::string *>, 7>{{
              {rt::projectName, &tb.projectName},
              {rt::projectNumber, &tb.projectNumber},
              {rt::subItem, &tb.subItem},
              {rt::designUnit, &tb.designUnit},
+             {rt::stage, &tb.stage},
+             {rt::reportNumber, &tb.reportNumber},
              {rt::date, &tb.date},
          }}) {
         project.rows.push_back({markup(label), verbatim(*value)});
     }
+    project.rows.push_back(
+        {markup(rt::program), verbatim(cat({exportText::programName, rt::versionWord, SAXOLITH_VERSION}))});
     out.push_back(tableBlock(std::move(project), false));
+
+    ReportTable signatures;
+    signatures.widths = {0.16, 0.30, 0.30, 0.24};
+    signatures.aligns = {Align::Centre, Align::Centre, Align::Centre, Align::Centre};
+    signatures.rows.push_back({markup(rt::duty), markup(rt::name), markup(rt::signature), markup(rt::date)});
+    for (const auto &[duty, person] : std::array<std::pair<std::string_view, const std::string *>, 5>{{
+             {rt::designer, &tb.designer},
+             {rt::checker, &tb.checker},
+             {rt::reviewer, &tb.reviewer},
+             {rt::approver, &tb.approver},
+             {rt::lead, &tb.lead},
+         }}) {
+        signatures.rows.push_back({markup(duty), verbatim(*person), {}, verbatim(tb.date)});
+    }
+    out.push_back(tableBlock(std::move(signatures), false));
+    // The stamp's box: its label, then room for the stamp itself.
+    ReportTable stamp;
+    stamp.widths = {1.0};
+    stamp.aligns = {Align::Left};
+    stamp.headerRows = 0;
+    stamp.rows.push_back({markup(rt::stamp)});
+    for (int row = 0; row < 4; ++row) {
+        stamp.rows.push_back({Runs{}});
+    }
+    out.push_back(tableBlock(std::move(stamp), false));
 
     out.push_back(block(BlockStyle::Heading, markup(rt::parametersHead)));
     ReportTable parameters;
@@ -599,15 +640,23 @@ ReportDocument ReportBuilder::cover(int pileCount, const ReportOutcomes &outcome
     parameters.rows.push_back(
         {markup(rt::concreteGrade),
          markup(cat({m_grade->name, "（f_c = ", formatGeneral(m_grade->fc), " ", rt::fcUnit, "）"}))});
-    parameters.rows.push_back({markup(rt::psiC), verbatim(formatGeneral(m_settings.psiC))});
+    parameters.rows.push_back({markup(rt::pileType), verbatim(m_settings.pileType)});
+    parameters.rows.push_back(
+        {markup(rt::psiC), verbatim(cat({formatGeneral(m_settings.psiC), rt::psiCBasis}))});
     parameters.rows.push_back({markup(rt::gamma), verbatim(formatGeneral(m_settings.gamma))});
     parameters.rows.push_back({markup(rt::pileCount), verbatim(std::to_string(pileCount))});
     out.push_back(tableBlock(std::move(parameters), false));
 
+    out.push_back(block(BlockStyle::Heading, markup(rt::premisesHead)));
+    for (const std::string_view premise : rt::premises) {
+        out.push_back(block(BlockStyle::Body, markup(premise), false));
+    }
+
     // Every row of the schedule is accounted for: the piles by outcome, the refused ones with why.
     out.push_back(block(BlockStyle::Heading, markup(rt::outcomesHead)));
-    ReportTable counts = labelledTable({0.25, 0.25, 0.25, 0.25}, {rt::outcomeColumns[0], rt::outcomeColumns[1],
-                                                                 rt::outcomeColumns[2], rt::outcomeColumns[3]});
+    ReportTable counts =
+        labelledTable({0.25, 0.25, 0.25, 0.25}, {rt::outcomeColumns[0], rt::outcomeColumns[1],
+                                                 rt::outcomeColumns[2], rt::outcomeColumns[3]});
     const auto refusedCount = static_cast<int>(outcomes.refused.size());
     counts.rows.push_back({verbatim(std::to_string(pileCount - outcomes.noted)),
                            verbatim(std::to_string(outcomes.noted)), verbatim(std::to_string(refusedCount)),
@@ -615,27 +664,15 @@ ReportDocument ReportBuilder::cover(int pileCount, const ReportOutcomes &outcome
     out.push_back(tableBlock(std::move(counts), false));
     if (!outcomes.refused.empty()) {
         out.push_back(block(BlockStyle::Heading, markup(rt::refusedHead)));
-        ReportTable refused =
-            labelledTable({0.14, 0.22, 0.64}, {rt::refusedColumns[0], rt::refusedColumns[1], rt::refusedColumns[2]});
+        ReportTable refused = labelledTable(
+            {0.14, 0.22, 0.64}, {rt::refusedColumns[0], rt::refusedColumns[1], rt::refusedColumns[2]});
         refused.aligns.back() = Align::Left;
         for (const RefusedPile &row : outcomes.refused) {
-            refused.rows.push_back({verbatim(std::to_string(row.line)), verbatim(row.id), verbatim(row.reason)});
+            refused.rows.push_back(
+                {verbatim(std::to_string(row.line)), verbatim(row.id), verbatim(row.reason)});
         }
         out.push_back(tableBlock(std::move(refused), false));
     }
-
-    ReportTable signatures;
-    signatures.widths = {0.16, 0.30, 0.30, 0.24};
-    signatures.aligns = {Align::Centre, Align::Centre, Align::Centre, Align::Centre};
-    signatures.rows.push_back({markup(rt::duty), markup(rt::name), markup(rt::signature), markup(rt::date)});
-    for (const auto &[duty, person] : std::array<std::pair<std::string_view, const std::string *>, 3>{{
-             {rt::designer, &tb.designer},
-             {rt::checker, &tb.checker},
-             {rt::reviewer, &tb.reviewer},
-         }}) {
-        signatures.rows.push_back({markup(duty), verbatim(*person), {}, verbatim(tb.date)});
-    }
-    out.push_back(tableBlock(std::move(signatures), false));
     out.push_back(block(BlockStyle::PageBreak, {}, false));
     return document;
 }

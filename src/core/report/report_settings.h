@@ -1,6 +1,8 @@
 // What the calculation report needs beyond the book's entries: the title block and the shaft-check choices.
 #pragma once
 
+#include "core/texts/report.h"
+
 #include <string>
 
 namespace saxolith
@@ -16,6 +18,10 @@ struct TitleBlock {
     std::string checker;       // 校对
     std::string reviewer;      // 审核
     std::string date;          // 日期
+    std::string approver;      // 审定
+    std::string lead;          // 专业负责人
+    std::string stage; // 设计阶段: 方案, 初步设计, 施工图 (or as typed); empty: none given
+    std::string reportNumber; // 计算书编号
 
     bool operator==(const TitleBlock &) const = default;
 };
@@ -24,7 +30,8 @@ struct TitleBlock {
 struct ReportSettings {
     TitleBlock titleBlock;
     std::string concreteGrade = "C30"; // C25 … C60: the shaft's concrete, for fc
-    double psiC = 0.7;                 // ψc, 0.6 … 0.8
+    double psiC = 0.7;                 // ψc, the working condition factor, 0.6 … 0.8
+    std::string pileType = std::string(reportText::pileTypes[0]); // what ψc rests on, as typed
     double gamma = 1.35;               // basic over characteristic load combination
 
     bool operator==(const ReportSettings &) const = default;

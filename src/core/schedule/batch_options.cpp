@@ -1,11 +1,16 @@
 #include "core/schedule/batch_options.h"
 
 #include "core/capacity/shaft_check.h"
+#include "core/project/project.h"
+#include "core/save/file_system.h"
+#include "core/text/fill_in.h"
 #include "core/text/number_text.h"
 #include "core/texts/batch.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <utility>
 
 namespace saxolith
 {
@@ -34,7 +39,58 @@ Problem number(const std::string &option, const std::string &value, double &into
     return std::nullopt;
 }
 
-constexpr std::array<OptionRow, 15> optionRows{{
+template <std::string TitleBlock::*Text> Problem setTitle(const std::string &value, BatchOptions &o)
+{
+    o.reportSettings.titleBlock.*Text = value;
+    return {};
+}
+
+// The report's settings, each as the dialog's field of the same name; taken after --report-settings FILE,
+// whatever their order, as they change what the file gives.
+constexpr std::array<OptionRow, 13> reportRows{{
+    {"--project-name", true, setTitle<&TitleBlock::projectName>},
+    {"--project-number", true, setTitle<&TitleBlock::projectNumber>},
+    {"--subproject", true, setTitle<&TitleBlock::subItem>},
+    {"--institute", true, setTitle<&TitleBlock::designUnit>},
+    {"--designer", true, setTitle<&TitleBlock::designer>},
+    {"--checker", true, setTitle<&TitleBlock::checker>},
+    {"--reviewer", true, setTitle<&TitleBlock::reviewer>},
+    {"--approver", true, setTitle<&TitleBlock::approver>},
+    {"--lead", true, setTitle<&TitleBlock::lead>},
+    {"--stage", true, setTitle<&TitleBlock::stage>},
+    {"--date", true, setTitle<&TitleBlock::date>},
+    {"--report-number", true, setTitle<&TitleBlock::reportNumber>},
+    {"--pile-type", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         o.reportSettings.pileType = value;
+         return {};
+     }},
+}};
+
+// The settings of --report-settings FILE over those `settings` holds; nothing when read.
+Problem readSettingsFile(const std::string &file, ReportSettings &settings)
+{
+    std::string bytes;
+    errno = 0;
+    const bool read = readFileInPieces(file, std::size_t{1} << 20, [&bytes](std::string_view piece) {
+        bytes.append(piece);
+        return bytes.size() <= largestProjectFile;
+    });
+    if (!read) {
+        return fillIn(batchText::cannotReadSettings, {file, reasonText(errno != 0 ? errno : EIO)});
+    }
+    if (auto problem = readReportSettingsFile(bytes, settings)) {
+        return fillIn(batchText::cannotReadSettings, {file, *problem});
+    }
+    return std::nullopt;
+}
+
+constexpr std::array<OptionRow, 14> optionRows{{
+    {"--report-settings", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         o.reportSettingsFile = value;
+         return {};
+     }},
     {"--help", false,
      [](const std::string &, BatchOptions &o) -> Problem {
          o.help = true;
@@ -75,11 +131,6 @@ constexpr std::array<OptionRow, 15> optionRows{{
              return std::string(batchText::unknownReport) + value;
          }
          return std::nullopt;
-     }},
-    {"--project-name", true,
-     [](const std::string &value, BatchOptions &o) -> Problem {
-         o.reportSettings.titleBlock.projectName = value;
-         return {};
      }},
     {"--concrete", true,
      [](const std::string &value, BatchOptions &o) -> Problem {
@@ -139,6 +190,7 @@ std::optional<std::string> codePageByName(std::string_view name)
 std::optional<std::string> parseBatchOptions(const std::vector<std::string> &arguments, BatchOptions &options)
 {
     std::vector<std::string> positional;
+    std::vector<std::pair<const OptionRow *, std::string>> reportOptions;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string arg = arguments[i];
         std::optional<std::string> value;
@@ -146,8 +198,10 @@ std::optional<std::string> parseBatchOptions(const std::vector<std::string> &arg
             value = arg.substr(arg.find('=') + 1);
             arg.erase(arg.find('='));
         }
-        const auto row = std::find_if(optionRows.begin(), optionRows.end(),
-                                      [&arg](const OptionRow &option) { return option.name == arg; });
+        const auto named = [&arg](const OptionRow &option) { return option.name == arg; };
+        const auto reportRow = std::find_if(reportRows.begin(), reportRows.end(), named);
+        const auto row = reportRow != reportRows.end() ? reportRow
+                                                       : std::find_if(optionRows.begin(), optionRows.end(), named);
         if (row == optionRows.end()) {
             if (arg.size() > 1 && arg.starts_with("-")) {
                 return std::string(batchText::unknownOption) + arg;
@@ -161,7 +215,19 @@ std::optional<std::string> parseBatchOptions(const std::vector<std::string> &arg
             }
             value = arguments[++i];
         }
-        if (auto problem = row->apply(row->takesValue ? *value : std::string(), options)) {
+        if (reportRow != reportRows.end()) {
+            reportOptions.emplace_back(&*row, *value);
+        } else if (auto problem = row->apply(row->takesValue ? *value : std::string(), options)) {
+            return problem;
+        }
+    }
+    if (options.reportSettingsFile) {
+        if (auto problem = readSettingsFile(*options.reportSettingsFile, options.reportSettings)) {
+            return problem;
+        }
+    }
+    for (const auto &[row, value] : reportOptions) {
+        if (auto problem = row->apply(value, options)) {
             return problem;
         }
     }

@@ -1,4 +1,5 @@
-// The command line of saxolith-batch: what it asks for, read without touching a file.
+// The command line of saxolith-batch: what it asks for, read without touching a file but the report's
+// settings file.
 #pragma once
 
 #include "core/report/report_document.h"
@@ -24,6 +25,7 @@ struct BatchOptions {
     std::string project; // the project file to write; empty: none
     std::string boreholes; // the boreholes file the rows' holes are found in; empty: none
     std::optional<ReportFormat> report;
+    std::optional<std::string> reportSettingsFile; // the project or JSON file the settings are read from
     ReportSettings reportSettings;
 };
 

@@ -8,8 +8,15 @@ namespace saxolith::batchText
 {
 inline constexpr std::string_view usage =
     "用法：\n"
-    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project 工程.saxolith]\n"
-    "                 [--report pdf|docx] [--project-name 工程名称] [--concrete C30] [--psic 0.7] [--gamma 1.35]\n"
+    "  saxolith-batch 桩表.csv [--out 目录] [--encoding gbk|utf-8] [--pdf] [--xlsx] [--project "
+    "工程.saxolith]\n"
+    "                 [--report pdf|docx] [--report-settings 工程.saxolith|设置.json] [--project-name "
+    "工程名称]\n"
+    "                 [--project-number 工程编号] [--subproject 子项] [--institute 设计单位] [--stage "
+    "设计阶段]\n"
+    "                 [--report-number 计算书编号] [--designer 设计] [--checker 校对] [--reviewer 审核]\n"
+    "                 [--approver 审定] [--lead 专业负责人] [--date 日期]\n"
+    "                 [--concrete C30] [--pile-type 灌注桩] [--psic 0.7] [--gamma 1.35]\n"
     "                 [--boreholes 钻孔表.csv]\n"
     "  saxolith-batch --template [文件]\n"
     "  saxolith-batch --version\n"
@@ -18,7 +25,9 @@ inline constexpr std::string_view usage =
     "另写 results.csv；--xlsx 另写 results.xlsx，--pdf 另写文本计算书的 PDF，\n"
     "--project 另把算出的桩写成工程文件（主程序可打开继续）。\n"
     "--report 另写计算报告 report.pdf 或 report.docx（含桩身强度验算：--concrete 混凝土强度等级，\n"
-    "--psic 成桩工艺系数 ψc，--gamma 基本组合与标准组合之比 γ）。\n"
+    "--pile-type 桩型与成桩工艺，--psic 工作条件系数 ψc，--gamma 基本组合与标准组合之比 γ）；\n"
+    "封面与签署栏的各项由 --project-name 等选项给出，或由 --report-settings 从工程文件或只含报告设置的\n"
+    "JSON 文件读取（同时给出时以选项为准）。\n"
     "--boreholes 读入钻孔表（CSV 或 .xlsx，每行一层），供桩表的 钻孔、桩顶标高、持力层、入岩深度 列使用；\n"
     "桩表的 方法 列可为 8.5.6-2（缺省）、8.5.6-1 或 5.3.9。\n"
     "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
@@ -34,6 +43,7 @@ inline constexpr std::string_view templateExists = "文件已存在，没有覆�
 inline constexpr std::string_view noBook = "没有完成计算的桩，未写计算书";
 inline constexpr std::string_view unknownReport = "--report 只能是 pdf 或 docx：";
 inline constexpr std::string_view notANumber = "不是数：";
+inline constexpr std::string_view cannotReadSettings = "无法读取报告设置文件 {}：{}";
 inline constexpr std::string_view calculating = "计算中 {}/{} 行";
 inline constexpr std::string_view writing = "写出 {}";
 inline constexpr std::string_view writingPart = "写出 {}（{}%）";

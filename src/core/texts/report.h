@@ -21,19 +21,49 @@ inline constexpr std::string_view designUnit = "设计单位";
 inline constexpr std::string_view designer = "设计";
 inline constexpr std::string_view checker = "校对";
 inline constexpr std::string_view reviewer = "审核";
+inline constexpr std::string_view approver = "审定";
+inline constexpr std::string_view lead = "专业负责人";
+inline constexpr std::string_view stage = "设计阶段";
+inline constexpr std::string_view reportNumber = "计算书编号";
 inline constexpr std::string_view date = "日期";
+// The design stages a report is made at, the first the default.
+inline constexpr std::array<std::string_view, 3> stages{"施工图", "初步设计", "方案"};
+// The registered engineer's stamp: a box left empty for it.
+inline constexpr std::string_view stamp = "注册工程师执业印章";
+inline constexpr std::string_view program = "计算程序";
+inline constexpr std::string_view versionWord = " 版本 ";
 inline constexpr std::string_view signature = "签名";
 inline constexpr std::string_view duty = "职责";
 inline constexpr std::string_view name = "姓名";
 
 inline constexpr std::string_view concreteGrade = "混凝土强度等级";
-inline constexpr std::string_view psiC = "成桩工艺系数 ψ_c";
+inline constexpr std::string_view psiC = "工作条件系数 ψ_c";
+inline constexpr std::string_view pileType = "桩型与成桩工艺";
+// The pile types ψc may rest on, the first the default; a type may also be typed.
+inline constexpr std::array<std::string_view, 3> pileTypes{"灌注桩", "水下灌注桩", "干作业灌注桩"};
+inline constexpr std::string_view psiCBasis =
+    "（GB50007-2011 第 8.5.11 条：灌注桩取 0.6～0.8，水下灌注桩、长桩取低值）";
 inline constexpr std::string_view gamma = "基本组合与标准组合之比 γ";
 inline constexpr std::string_view fc = "轴心抗压强度设计值 f_c";
 inline constexpr std::string_view pileCount = "基桩数量";
 inline constexpr std::string_view parametersHead = "计算参数";
 inline constexpr std::string_view basisItem = "计算依据";
 inline constexpr std::string_view basisCodes = "GB50007-2011 第 8.5.6、8.5.11 条；GB50010-2010 表 4.1.4-1";
+
+// What every pile's figures rest on, for the engineer to confirm.
+inline constexpr std::string_view premisesHead = "计算前提（请设计人确认）";
+inline constexpr std::array<std::string_view, 6> premises{
+    "1. 按 GB50007-2011 公式 (8.5.6-2) R_a = q_pa·A_p "
+    "只计桩端阻力，其适用条件为：桩端嵌入完整或较完整的硬质岩中，"
+    "桩长较短且入岩较浅；",
+    "2. 桩底无沉渣；",
+    "3. 桩端以下三倍桩径且不小于 5 m 范围内无软弱夹层、断裂破碎带和洞穴分布；",
+    "4. q_pa 为输入值时，取岩基载荷试验或地质勘察报告的桩端岩石承载力特征值；由 f_rk 计算时按 GB50007-2011 "
+    "第 5.2.6 条 q_pa = ψ_r·f_rk，ψ_r 按岩体完整程度取值：完整取 0.5，较完整取 0.2～0.5 区间的下限 0.2，"
+    "较破碎取 0.1～0.2 区间的下限 0.1；",
+    "5. 按岩体完整性指数 K_v 取 ψ_r 时，在上述表列值之间线性插值，为本程序的取值方法，规范未作规定；",
+    "6. 桩身强度按 GB50007-2011 第 8.5.11 条验算，工作条件系数 ψ_c 依桩型与成桩工艺取值，γ 为作用的基本组合与"
+    "标准组合之比。"};
 
 // A pile's section.
 inline constexpr std::string_view pileTitlePrefix = "基桩 ";
@@ -62,10 +92,13 @@ inline constexpr std::string_view basisQpaGiven = "q_pa 为输入的桩端岩石
 inline constexpr std::string_view basisQpa = "GB50007-2011 第 5.2.6 条：q_pa = ψ_r·f_rk";
 inline constexpr std::string_view basisPsiManual = "ψ_r 人工指定";
 inline constexpr std::string_view basisPsiClass = "ψ_r 按岩体完整程度查表：";
-inline constexpr std::string_view basisPsiIndex = "ψ_r 按岩体完整性指数 K_v 在表列值之间线性插值";
+// After the class where the code gives a range: which end of it the program takes.
+inline constexpr std::string_view basisPsiLower = "，ψ_r 取 {} 区间的下限";
+inline constexpr std::string_view basisPsiIndex =
+    "ψ_r 按岩体完整性指数 K_v 在表列值之间线性插值（本程序的取值方法，规范未作规定）";
 inline constexpr std::string_view basisPsiIntact = "ψ_r 按岩体完整性指数 K_v：岩体完整，取表列值";
 inline constexpr std::string_view basisShaft =
-    "GB50007-2011 第 8.5.11 条：Q ≤ ψ_c·f_c·A_p；f_c 按 GB50010-2010 表 4.1.4-1";
+    "GB50007-2011 第 8.5.11 条：Q ≤ ψ_c·f_c·A_p，ψ_c 为工作条件系数；f_c 按 GB50010-2010 表 4.1.4-1";
 
 inline constexpr std::string_view areaRound = "A_p = π·d²/4";
 inline constexpr std::string_view areaElliptical = "A_p = π·d²/4 + d·c";
@@ -129,7 +162,7 @@ inline constexpr std::string_view working = "正在生成计算报告…";
 // Refused settings.
 inline constexpr std::string_view unknownGrade =
     "混凝土强度等级只能是 C25、C30、C35、C40、C45、C50、C55 或 C60：";
-inline constexpr std::string_view psiCRange = "ψc 应在 0.6 到 0.8 之间：";
+inline constexpr std::string_view psiCRange = "工作条件系数 ψc 应在 0.6 到 0.8 之间：";
 inline constexpr std::string_view gammaRange = "γ 应为 1 到 2 之间的数：";
 
 } // namespace saxolith::reportText

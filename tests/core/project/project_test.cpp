@@ -85,6 +85,42 @@ TEST(Project, RoundTripGivesTheProjectAndTheBookFilesByteForByte)
     EXPECT_EQ(textOf(*reading.project), textOf(project));
 }
 
+// The signature block's later fields and the pile type go into the file only when given: a project without
+// them is written as before, one with them reads them back.
+TEST(Project, TheReportsLaterFieldsAreWrittenOnlyWhenGiven)
+{
+    const Project plain = sampleProject(recordedBook());
+    const std::string plainText = textOf(plain);
+    for (const char *key : {"approver", "lead", "stage", "reportNumber", "pileType"}) {
+        EXPECT_EQ(plainText.find(key), std::string::npos) << key;
+    }
+    Project signedOff = plain;
+    signedOff.report.titleBlock.approver = "赵六";
+    signedOff.report.titleBlock.lead = "钱七";
+    signedOff.report.titleBlock.stage = "施工图";
+    signedOff.report.titleBlock.reportNumber = "JS-1";
+    signedOff.report.pileType = "水下灌注桩";
+    const ProjectReading reading = readProject(textOf(signedOff));
+    ASSERT_TRUE(reading.project) << reading.error;
+    EXPECT_EQ(reading.project->report, signedOff.report);
+
+    // The same settings from the project, or from a file of them alone over what is there already.
+    ReportSettings fromProject;
+    ASSERT_FALSE(readReportSettingsFile(textOf(signedOff), fromProject));
+    EXPECT_EQ(fromProject, signedOff.report);
+    ReportSettings alone;
+    alone.gamma = 1.4;
+    ASSERT_FALSE(readReportSettingsFile(R"({"titleBlock": {"lead": "钱七"}, "psiC": 0.8})", alone));
+    EXPECT_EQ(alone.titleBlock.lead, "钱七");
+    EXPECT_EQ(alone.psiC, 0.8);
+    EXPECT_EQ(alone.gamma, 1.4);
+    for (const char *bad : {"", "[1]", "{\"psiC\": \"x\"}", "{\"report\": 3}"}) {
+        ReportSettings untouched = alone;
+        EXPECT_TRUE(readReportSettingsFile(bad, untouched)) << bad;
+        EXPECT_EQ(untouched, alone) << bad;
+    }
+}
+
 TEST(Project, DeletionsKeepTheirTimeLineThroughARoundTrip)
 {
     CalculationBook recorded = recordedBook();

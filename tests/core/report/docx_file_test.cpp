@@ -84,8 +84,18 @@ TEST_F(DocxFile, AWordReaderSeesTheTextsTablesHeaderAndFooter)
 {
     ReportSettings settings;
     // Texts a user may type that XML must not take as its own.
-    settings.titleBlock = {
-        "滨江 <花园> & \"二期\"", "2026-017", "3#楼", "某设计院", "张三", "李四", "王五", "2026-12-10"};
+    settings.titleBlock = {"滨江 <花园> & \"二期\"",
+                           "2026-017",
+                           "3#楼",
+                           "某设计院",
+                           "张三",
+                           "李四",
+                           "王五",
+                           "2026-12-10",
+                           "赵六",
+                           "钱七",
+                           "初步设计",
+                           "JS-01"};
     settings.concreteGrade = "C35";
     ReportBuilder builder(settings);
     builder.addPile(recordOf([](CalculationInput &) {}), "ZH1");
@@ -104,6 +114,11 @@ TEST_F(DocxFile, AWordReaderSeesTheTextsTablesHeaderAndFooter)
              "P[Title] 嵌岩桩竖向承载力计算书",
              "R 工程名称 | 滨江 <花园> & \"二期\"",
              "R 设计 | 张三 |  | 2026-12-10",
+             "R 审定 | 赵六 |  | 2026-12-10",
+             "R 专业负责人 | 钱七 |  | 2026-12-10",
+             "R 设计阶段 | 初步设计",
+             "R 注册工程师执业印章",
+             "P[Body Text] 2. 桩底无沉渣；",
              "R 混凝土强度等级 | C35（fc = 16.7 N/mm²）",
              "P[Heading 1] 基桩 ZH1（圆桩）",
              "P[Formula] Ap = π·d²/4 = 3.14159 × 1.000² / 4 = 0.7854 m²",

@@ -60,7 +60,8 @@ TEST(PileSpoolTest, GivesThePilesBackAsTyped)
     EXPECT_FALSE(spool.replay([](const PileRecord &, std::string_view) {})) << "a spool gone is not read as empty";
 }
 
-// A pile's note (the schedule's, beyond its calculation's hint) comes back with it; the cover's counts are kept.
+// A pile's note (the schedule's, beyond its calculation's hint) comes back with it; the cover's counts are
+// kept.
 TEST(PileSpoolTest, KeepsEachPilesNoteAndTheRefusedRows)
 {
     const std::string path = scratchPath();
@@ -75,7 +76,8 @@ TEST(PileSpoolTest, KeepsEachPilesNoteAndTheRefusedRows)
     spool.refuse(5, "C", "岩石单轴抗压强度值有错");
     ASSERT_TRUE(spool.close());
     std::vector<std::string> notes;
-    ASSERT_TRUE(spool.replay([&notes](const PileRecord &record, std::string_view) { notes.push_back(record.note); }));
+    ASSERT_TRUE(
+        spool.replay([&notes](const PileRecord &record, std::string_view) { notes.push_back(record.note); }));
     EXPECT_EQ(notes, (std::vector<std::string>{"提示 ： 不适用于软质岩", "桩号重复（第 2 行已有）", ""}));
     EXPECT_EQ(spool.outcomes().noted, 2);
     EXPECT_EQ(spool.outcomes().refused, (std::vector<RefusedPile>{{5, "C", "岩石单轴抗压强度值有错"}}));

@@ -15,10 +15,16 @@ namespace
 
 using test::recordOf;
 
-std::string documentText(const ReportDocument &document)
+// The document's text as a reader sees it; from the first page break on (past the cover) when `piles`.
+std::string documentText(const ReportDocument &document, bool piles = false)
 {
     std::string text;
+    bool past = !piles;
     for (const Block &block : document.blocks) {
+        past = past || block.style == BlockStyle::PageBreak;
+        if (!past) {
+            continue;
+        }
         if (block.style == BlockStyle::Table) {
             for (const auto &row : block.table.rows) {
                 for (const Runs &cell : row) {
@@ -47,7 +53,8 @@ TEST(ReportDocument, EachPileIsWrittenSubstitutedAndEvaluated)
          [](CalculationInput &) {},
          {"Ap = π·d²/4 = 3.14159 × 1.000² / 4 = 0.7854 m²", "ψr = 0.2000",
           "qpa = ψr·frk = 0.2000 × 35 MPa = 7000 kPa", "Ra = qpa·Ap = 7000 × 0.7854 = 5497.79 kN → 5498 kN",
-          "ψr 按岩体完整程度查表：较完整", "岩石坚硬程度：较硬岩，岩体完整程度：较完整",
+          "ψr 按岩体完整程度查表：较完整，ψr 取 0.2～0.5 区间的下限",
+          "岩石坚硬程度：较硬岩，岩体完整程度：较完整",
           "Rp = ψc·fc·Ap = 0.7 × 14.3 N/mm² × 0.7854 m² = 7861.84 kN",
           "γ·Ra = 1.35 × 5497.79 = 7422.01 kN ≤ Rp = 7861.84 kN，满足", "单桩竖向承载力特征值 Ra = 5498 kN",
           "ZH1 | 圆桩 | d1000 | 0.2000 | 7000 | 5498 | 5824 | 5498 | 满足 |"},
@@ -60,7 +67,7 @@ TEST(ReportDocument, EachPileIsWrittenSubstitutedAndEvaluated)
              in.precision = 0;
          },
          {"Ap = π·d²/4 + d·c = 3.14159 × 1.000² / 4 + 1.000 × 0.500 = 1.2854 m²",
-          "ψr 按岩体完整性指数 Kv 在表列值之间线性插值",
+          "ψr 按岩体完整性指数 Kv 在表列值之间线性插值（本程序的取值方法，规范未作规定）",
           "ψr = ψ1 + (ψ2 − ψ1)·(Kv − Kv1)/(Kv2 − Kv1) = 0.2 + (0.5 − 0.2) × (0.65 − 0.55) / (0.75 − 0.55) = "
           "0.3500",
           "qpa = ψr·frk = 0.3500 × 35 MPa = 12250 kPa → 12250.00 kPa", "岩体完整性指数 Kv | 0.65 |"},
@@ -113,7 +120,7 @@ TEST(ReportDocument, EachPileIsWrittenSubstitutedAndEvaluated)
     for (const ReportCase &c : cases) {
         ReportBuilder builder(ReportSettings{});
         builder.addPile(recordOf(c.edit), "ZH1");
-        const std::string text = documentText(builder.finish());
+        const std::string text = documentText(builder.finish(), true);
         for (const std::string &line : c.expected) {
             EXPECT_NE(text.find(line), std::string::npos) << c.name << ": " << line << "\n" << text;
         }
@@ -127,8 +134,9 @@ TEST(ReportDocument, CoverCarriesTheTitleBlockAndEveryGradesStrength)
 {
     for (const ConcreteGrade &grade : concreteGrades) {
         ReportSettings settings;
-        settings.titleBlock = {"滨江花园", "2026-017", "3#楼", "某设计院",
-                               "张三",     "李四",     "王五", "2026-12-10"};
+        settings.titleBlock = {"滨江花园", "2026-017",   "3#楼", "某设计院", "张三",   "李四",
+                               "王五",     "2026-12-10", "赵六", "钱七",     "施工图", "JS-2026-031"};
+        settings.pileType = "水下灌注桩";
         settings.concreteGrade = std::string(grade.name);
         settings.psiC = 0.8;
         settings.gamma = 1.3;
@@ -139,11 +147,29 @@ TEST(ReportDocument, CoverCarriesTheTitleBlockAndEveryGradesStrength)
         EXPECT_EQ(document.headerLeft, "滨江花园");
         const std::string text = documentText(document);
         for (const std::string &line :
-             {std::string("工程名称 | 滨江花园 |"), std::string("工程编号 | 2026-017 |"),
-              std::string("子项/楼号 | 3#楼 |"), std::string("设计单位 | 某设计院 |"),
-              std::string("设计 | 张三 |  | 2026-12-10 |"), std::string("校对 | 李四 |"),
-              std::string("审核 | 王五 |"), std::string("基桩数量 | 2 |"),
-              std::string("成桩工艺系数 ψc | 0.8 |"), std::string("基桩 A_2"),
+             {std::string("工程名称 | 滨江花园 |"),
+              std::string("工程编号 | 2026-017 |"),
+              std::string("子项/楼号 | 3#楼 |"),
+              std::string("设计单位 | 某设计院 |"),
+              std::string("设计 | 张三 |  | 2026-12-10 |"),
+              std::string("校对 | 李四 |"),
+              std::string("审核 | 王五 |"),
+              std::string("基桩数量 | 2 |"),
+              std::string("审定 | 赵六 |  | 2026-12-10 |"),
+              std::string("专业负责人 | 钱七 |  | 2026-12-10 |"),
+              std::string("设计阶段 | 施工图 |"),
+              std::string("计算书编号 | JS-2026-031 |"),
+              std::string("计算程序 | Saxolith 版本 ") + SAXOLITH_VERSION,
+              std::string("注册工程师执业印章 |"),
+              std::string("桩型与成桩工艺 | 水下灌注桩 |"),
+              std::string("工作条件系数 ψc | 0.8（GB50007-2011 第 8.5.11 条"),
+              std::string("水下灌注桩，工作条件系数 ψc = 0.8，γ = 1.3"),
+              std::string("计算前提（请设计人确认）\n1. 按 GB50007-2011 公式 (8.5.6-2)"),
+              std::string("2. 桩底无沉渣"),
+              std::string("三倍桩径且不小于 5 m 范围内无软弱夹层、断裂破碎带和洞穴分布"),
+              std::string("较完整取 0.2～0.5 区间的下限 0.2"),
+              std::string("为本程序的取值方法，规范未作规定"),
+              std::string("基桩 A_2"),
               std::string(grade.name) + "（fc = " + formatGeneral(grade.fc) + " N/mm²）"}) {
             EXPECT_NE(text.find(line), std::string::npos) << grade.name << ": " << line;
         }
@@ -187,7 +213,8 @@ TEST(ReportDocument, KeepsEveryNoteAndCountsThePilesByOutcome)
     const std::vector<std::string> notes{"桩号重复（第 2 行已有）", "", "", ""};
     ASSERT_TRUE(fromSchedule.addBookEntries(entries, {}, &notes));
     const std::string scheduled = documentText(fromSchedule.finish());
-    EXPECT_NE(scheduled.find("基桩 A-1（圆桩）\n提示：桩号重复（第 2 行已有）\n"), std::string::npos) << scheduled;
+    EXPECT_NE(scheduled.find("基桩 A-1（圆桩）\n提示：桩号重复（第 2 行已有）\n"), std::string::npos)
+        << scheduled;
     EXPECT_NE(scheduled.find("\n3 | 1 | 0 | 4 | "), std::string::npos) << scheduled;
     EXPECT_EQ(scheduled.find("未计算的桩"), std::string::npos);
 }

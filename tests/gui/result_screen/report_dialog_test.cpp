@@ -1,6 +1,7 @@
 // 报告… on the result screen: the dialog, its remembered settings, the report as PDF and Word, print preview.
 #include "result_fixture.h"
 
+#include "core/project/project.h"
 #include "gui/project_session.h"
 #include "gui/report_dialog.h"
 #include "gui/saved_notice.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
@@ -78,8 +80,15 @@ TEST_F(ReportDialogTest, TheCommandFollowsTheBookAndTheSettingsAreRemembered)
     EXPECT_DOUBLE_EQ(dialog()->dsb_psiC->value(), 0.7);
     EXPECT_DOUBLE_EQ(dialog()->dsb_gamma->value(), 1.35);
     EXPECT_EQ(dialog()->cbb_concreteGrade->count(), 8);
+    EXPECT_EQ(dialog()->cbb_pileType->currentText(), "灌注桩");
+    EXPECT_EQ(dialog()->cbb_stage->currentText(), "");
     dialog()->led_projectName->insert("滨江花园");
     dialog()->led_checker->insert("李四");
+    dialog()->led_approver->insert("赵六");
+    dialog()->led_lead->insert("钱七");
+    dialog()->led_reportNumber->insert("JS-1");
+    dialog()->cbb_stage->setCurrentIndex(1);
+    dialog()->cbb_pileType->setEditText("灌注桩（后注浆）");
     dialog()->cbb_concreteGrade->setCurrentText("C45");
     dialog()->dsb_psiC->setValue(0.8);
     ASSERT_NO_FATAL_FAILURE(closeDialog());
@@ -87,6 +96,11 @@ TEST_F(ReportDialogTest, TheCommandFollowsTheBookAndTheSettingsAreRemembered)
     ASSERT_NO_FATAL_FAILURE(openDialog());
     EXPECT_EQ(dialog()->led_projectName->text(), "滨江花园");
     EXPECT_EQ(dialog()->led_checker->text(), "李四");
+    EXPECT_EQ(dialog()->led_approver->text(), "赵六");
+    EXPECT_EQ(dialog()->led_lead->text(), "钱七");
+    EXPECT_EQ(dialog()->led_reportNumber->text(), "JS-1");
+    EXPECT_EQ(dialog()->cbb_stage->currentText(), "初步设计");
+    EXPECT_EQ(dialog()->cbb_pileType->currentText(), "灌注桩（后注浆）");
     EXPECT_EQ(dialog()->cbb_concreteGrade->currentText(), "C45");
     EXPECT_DOUBLE_EQ(dialog()->dsb_psiC->value(), 0.8);
     ASSERT_NO_FATAL_FAILURE(closeDialog());
@@ -128,6 +142,45 @@ TEST_F(ReportDialogTest, WithAProjectOpenTheDialogShowsAndEditsTheProjectsSettin
     EXPECT_TRUE(window->windowTitle().contains("*")) << window->windowTitle().toStdString();
     // The user's remembered settings are left as they were.
     EXPECT_EQ(loadReportSettings(), remembered);
+}
+
+// Filled in before there is a project, the title block goes into the project the first 保存工程 makes,
+// which is named after it, and the dialog shows it again.
+TEST_F(ReportDialogTest, TheFirstSaveOfAProjectKeepsTheTitleBlock)
+{
+    calculateAndView();
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    dialog()->led_projectName->insert("滨江/花园");
+    dialog()->led_approver->insert("赵六");
+    dialog()->cbb_stage->setCurrentText("施工图");
+    answer = m_folder.path() + "/report.pdf";
+    exportWith(dialog()->cbt_exportPdf);
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+
+    ProjectSession &project = window->project();
+    ASSERT_FALSE(project.hasProject());
+    answer = m_folder.path() + "/site.saxolith";
+    requests.clear();
+    result->findChild<QAction *>("act_saveProject")->trigger();
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_TRUE(requests[0].suggestedPath.endsWith("/滨江_花园.saxolith"))
+        << requests[0].suggestedPath.toStdString();
+    ASSERT_TRUE(project.hasProject());
+    QFile file(answer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const ProjectReading reading =
+        readProject(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    ASSERT_TRUE(reading.project) << reading.error;
+    EXPECT_EQ(reading.project->report.titleBlock.projectName, "滨江/花园");
+    EXPECT_EQ(reading.project->report.titleBlock.approver, "赵六");
+    EXPECT_EQ(reading.project->report.titleBlock.stage, "施工图");
+    EXPECT_FALSE(project.unsaved());
+
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    EXPECT_EQ(dialog()->led_projectName->text(), "滨江/花园");
+    EXPECT_EQ(dialog()->led_approver->text(), "赵六");
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
 }
 
 TEST_F(ReportDialogTest, ExportsTheReportAsPdfAndWord)

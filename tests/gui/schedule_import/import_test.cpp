@@ -173,7 +173,8 @@ TEST_F(ScheduleImportTest, ImportAndTypingByHandSaveTheSameBooksAsTheScheduleInC
     schedule(toGbk(piles));
     pressCtrlI();
     ASSERT_EQ(dialogCaptions, QStringList{"导入桩表"});
-    EXPECT_EQ(messages, QStringList{"已计算 6 根（其中提示 2 根），未计算 1 根\n第 6 行：岩石单轴抗压强度值有错"});
+    EXPECT_EQ(messages,
+              QStringList{"已计算 6 根（其中提示 2 根），未计算 1 根\n第 6 行：岩石单轴抗压强度值有错"});
     EXPECT_EQ(window->resultScreen()->book().entryCount(), 6);
 
     // The input screen shows the last row as after calculating it.
