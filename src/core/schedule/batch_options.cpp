@@ -200,8 +200,9 @@ std::optional<std::string> parseBatchOptions(const std::vector<std::string> &arg
         }
         const auto named = [&arg](const OptionRow &option) { return option.name == arg; };
         const auto reportRow = std::find_if(reportRows.begin(), reportRows.end(), named);
-        const auto row = reportRow != reportRows.end() ? reportRow
-                                                       : std::find_if(optionRows.begin(), optionRows.end(), named);
+        const auto row = reportRow != reportRows.end()
+                             ? reportRow
+                             : std::find_if(optionRows.begin(), optionRows.end(), named);
         if (row == optionRows.end()) {
             if (arg.size() > 1 && arg.starts_with("-")) {
                 return std::string(batchText::unknownOption) + arg;

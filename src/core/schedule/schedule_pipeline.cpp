@@ -631,9 +631,8 @@ void RunFiles::writeReport()
     m_messages.progress(fillIn(batchText::writing, {name}));
     // A spool not written whole gives no piles, which fails the report's save.
     const bool spooled = m_reportSpool->close();
-    const StreamedReport report{m_options.reportSettings, m_reportSpool->count(), [&](const PileTaker &take) {
-                                    return spooled && m_reportSpool->replay(take);
-                                },
+    const StreamedReport report{m_options.reportSettings, m_reportSpool->count(),
+                                [&](const PileTaker &take) { return spooled && m_reportSpool->replay(take); },
                                 m_reportSpool->outcomes()};
     // A long report takes minutes: how far it is, on a terminal.
     const ReportProgress progress = [&](std::size_t done, std::size_t total) {

@@ -517,11 +517,13 @@ std::string scheduleSummary(const ScheduleTally &tally)
 {
     std::string hints;
     if (tally.repeated > 0) {
-        hints = fillIn(scheduleText::summaryRepeated, {std::to_string(tally.hinted), std::to_string(tally.repeated)});
+        hints = fillIn(scheduleText::summaryRepeated,
+                       {std::to_string(tally.hinted), std::to_string(tally.repeated)});
     } else if (tally.hinted > 0) {
         hints = fillIn(scheduleText::summaryHinted, {std::to_string(tally.hinted)});
     }
-    return fillIn(scheduleText::summary, {std::to_string(tally.completed), hints, std::to_string(tally.refused)});
+    return fillIn(scheduleText::summary,
+                  {std::to_string(tally.completed), hints, std::to_string(tally.refused)});
 }
 
 std::string refusedRowText(const RowResult &row)

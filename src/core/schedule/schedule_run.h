@@ -61,7 +61,8 @@ struct ScheduleTally {
     void count(const RowResult &row);
 };
 
-// "已计算 3 根（其中提示 1 根），未计算 1 根": the summary of a run, as the import and saxolith-batch give it.
+// "已计算 3 根（其中提示 1 根），未计算 1 根": the summary of a run, as the import and saxolith-batch give
+// it.
 std::string scheduleSummary(const ScheduleTally &tally);
 
 struct ScheduleResult {
@@ -162,7 +163,6 @@ class ScheduleCalculator
 ScheduleResult calculateSchedule(const std::vector<ScheduleRow> &rows, CalculationBook &book,
                                  std::string_view timeText, const ScheduleProgress &progress = {},
                                  std::string_view bookCodePage = "UTF-8", const Boreholes *boreholes = nullptr);
-
 
 // Where a run's rows come from, one at a time and in order: a schedule read a piece at a time, or read
 // whole where it must be (the window's import, a file the stream leaves to the whole reading).
