@@ -85,7 +85,7 @@ Problem readSettingsFile(const std::string &file, ReportSettings &settings)
     return std::nullopt;
 }
 
-constexpr std::array<OptionRow, 14> optionRows{{
+constexpr std::array<OptionRow, 15> optionRows{{
     {"--report-settings", true,
      [](const std::string &value, BatchOptions &o) -> Problem {
          o.reportSettingsFile = value;
