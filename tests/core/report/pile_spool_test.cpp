@@ -64,7 +64,8 @@ TEST(PileSpoolTest, GivesThePilesBackAsTyped)
 // kept.
 TEST(PileSpoolTest, KeepsEachPilesNoteAndTheRefusedRows)
 {
-    const std::string path = scratchPath();
+    const test::ScratchFolder folder("pile_spool_notes");
+    const std::string path = folder.file("报告 桩");
     PileSpool spool(path);
     CalculationInput soft = defaultCalculationInput();
     soft.frk = "20";
