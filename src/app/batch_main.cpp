@@ -8,6 +8,7 @@
 #include "core/schedule/results_file.h"
 #include "core/schedule/schedule_pipeline.h"
 #include "core/texts/batch.h"
+#include "core/texts/language.h"
 
 #include "pages/run_pages.h"
 #include "platform/freed_memory.h"
@@ -64,7 +65,7 @@ class Console final : public RunMessages
         if (!raw.empty()) {
             line += ": ";
         }
-        line += encodeText(text, m_codePage);
+        line += encodeText(translate(m_language, text), m_codePage);
         line += '\n';
         std::fputs(line.c_str(), stderr);
     }
@@ -72,7 +73,7 @@ class Console final : public RunMessages
     {
         clearProgress();
         std::fflush(stderr);
-        const std::string line = encodeText(text, m_codePage) + "\n";
+        const std::string line = encodeText(translate(m_language, text), m_codePage) + "\n";
         std::fputs(line.c_str(), stdout);
     }
 
@@ -83,7 +84,7 @@ class Console final : public RunMessages
         if (!m_terminal || steady_clock::now() - m_start < milliseconds(500)) {
             return;
         }
-        const std::string line = "\r" + encodeText(text, m_codePage) + "\x1b[K";
+        const std::string line = "\r" + encodeText(translate(m_language, text), m_codePage) + "\x1b[K";
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);
         m_progressShown = true;
@@ -98,9 +99,13 @@ class Console final : public RunMessages
     }
 
     const std::string &codePage() const { return m_codePage; }
+    // Every message from here on in `language`.
+    void setLanguage(Language language) { m_language = language; }
+    std::string usage() const { return encodeText(translate(m_language, batchText::usage), m_codePage); }
 
   private:
     std::string m_codePage;
+    Language m_language = Language::Chinese;
     bool m_terminal;
     bool m_progressShown = false;
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
@@ -108,7 +113,7 @@ class Console final : public RunMessages
 
 int writeTemplate(const BatchOptions &options, Console &console)
 {
-    const std::string text = scheduleTemplate();
+    const std::string text = scheduleTemplate(options.reportSettings.language.value_or(Language::Chinese));
     if (options.schedule.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return allCompleted;
@@ -155,13 +160,15 @@ int main(int argc, char **argv)
     // File names in the encoding core takes them in (on Windows argv holds only the ANSI code page).
     std::vector<std::string> arguments = commandLineArguments(argc, argv);
     arguments.erase(arguments.begin());
-    if (const auto error = parseBatchOptions(arguments, options)) {
+    const auto error = parseBatchOptions(arguments, options);
+    console.setLanguage(options.reportSettings.language.value_or(Language::Chinese));
+    if (error) {
         console.error({}, *error);
-        std::fputs(encodeText(batchText::usage, console.codePage()).c_str(), stderr);
+        std::fputs(console.usage().c_str(), stderr);
         return failed;
     }
     if (options.help) {
-        std::fputs(encodeText(batchText::usage, console.codePage()).c_str(), stdout);
+        std::fputs(console.usage().c_str(), stdout);
         return allCompleted;
     }
     if (options.version) {

@@ -4,7 +4,7 @@
 #include "gui/interface_font.h"
 #include "gui/main_window.h"
 #include "gui/project_session.h"
-#include "gui/qt_translations.h"
+#include "gui/window_language.h"
 #include "gui/screen_fit.h"
 #include "gui/window_size.h"
 
@@ -42,10 +42,11 @@ int main(int argc, char *argv[])
     // Chosen on purpose, not left to whatever face the system falls back to, and fitted to the screens'
     // fixed heights as each window shows.
     saxolith::useInterfaceFont(*app, saxolith::interfaceFamilies(saxolith::systemFaces()));
-    saxolith::installQtTranslations(QLocale::system(), app.get());
     auto services = std::make_unique<saxolith::WindowServices>();
     // Kept beyond the window, which writes its size into them as it closes.
     const std::unique_ptr<QSettings> settings = services->settings();
+    // Qt's own dialogs follow the language too.
+    saxolith::setWindowLanguage(saxolith::startLanguage(*settings, QLocale::system()));
     saxolith::MainWindow window(std::move(services));
     saxolith::rememberWindowSize(window, *settings);
     window.show();

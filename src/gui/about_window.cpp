@@ -3,6 +3,7 @@
 #include "gui/desktop.h"
 #include "gui/window_services.h"
 #include "gui/widget_helpers.h"
+#include "gui/window_language.h"
 
 #include "core/texts/about.h"
 #include "core/texts/input.h"
@@ -119,8 +120,12 @@ AboutParticulars AboutParticulars::load(const QString &path)
         return particulars;
     }
     const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    // In English, the particulars' English where the distributor gives one.
+    const QJsonObject english =
+        windowLanguage() == Language::English ? object.value(QLatin1String("en")).toObject() : QJsonObject();
     for (const auto &[key, field] : keys) {
-        particulars.*field = object.value(QLatin1String(key)).toString();
+        particulars.*field =
+            english.value(QLatin1String(key)).toString(object.value(QLatin1String(key)).toString());
     }
     return particulars;
 }

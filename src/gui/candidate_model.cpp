@@ -1,5 +1,7 @@
 #include "gui/candidate_model.h"
 
+#include "gui/window_language.h"
+
 #include "core/optimise/option_grid.h"
 
 #include <algorithm>
@@ -38,7 +40,7 @@ QVariant CandidateModel::data(const QModelIndex &index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(m_list.cell(static_cast<std::size_t>(index.row()), index.column()));
+        return shownText(m_list.cell(static_cast<std::size_t>(index.row()), index.column()));
     case Qt::TextAlignmentRole:
         return index.column() == remarkColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                               : QVariant(Qt::AlignCenter);

@@ -1,5 +1,6 @@
 #include "gui/file_dialog.h"
 
+#include "gui/window_language.h"
 #include "gui/window_services.h"
 
 #include <QDir>
@@ -27,7 +28,9 @@ SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request)
     SaveFileAnswer answer;
     if (dialog->exec() == QDialog::Accepted && dialog && !dialog->selectedFiles().isEmpty()) {
         answer.path = dialog->selectedFiles().front();
-        answer.filter = dialog->selectedNameFilter();
+        // The filter as asked for: the dialog shows it in the window's language.
+        const qsizetype chosen = dialog->nameFilters().indexOf(dialog->selectedNameFilter());
+        answer.filter = request.filters.value(chosen, dialog->selectedNameFilter());
     }
     delete dialog;
     return answer;
@@ -37,13 +40,17 @@ SaveFileAnswer askSaveFile(QWidget *parent, const SaveFileRequest &request)
 
 QFileDialog *createSaveDialog(QWidget *parent, const SaveFileRequest &request)
 {
-    auto *dialog = new QFileDialog(parent, request.caption);
+    auto *dialog = new QFileDialog(parent, shownText(request.caption.toStdString()));
     dialog->setObjectName(QStringLiteral("saveFileDialog"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     if (!request.filters.isEmpty()) {
-        dialog->setNameFilters(request.filters);
+        QStringList shown;
+        for (const QString &filter : request.filters) {
+            shown << shownText(filter.toStdString());
+        }
+        dialog->setNameFilters(shown);
     }
     const QFileInfo suggested(request.suggestedPath);
     dialog->setDirectory(suggested.absolutePath());

@@ -2,6 +2,7 @@
 
 #include "gui/window_services.h"
 #include "gui/widget_helpers.h"
+#include "gui/window_language.h"
 
 #include "core/capacity/field_check.h"
 #include "core/capacity/formulas.h"
@@ -39,11 +40,11 @@ std::string utf8(const QString &text)
 void typeInto(QComboBox *combo, const std::string &text)
 {
     const QString wanted = qs(text);
-    const int index = combo->findText(wanted, Qt::MatchExactly);
+    const int index = findOriginal(combo, wanted);
     if (index >= 0 && index != combo->currentIndex()) {
         combo->setCurrentIndex(index);
     }
-    if (combo->currentText() != wanted) {
+    if (originalText(combo) != wanted) {
         combo->setEditText(wanted);
     }
 }
@@ -348,7 +349,8 @@ void InputScreen::connectHandlers()
     for (const InputField field : {InputField::FirstDimension, InputField::SecondDimension, InputField::Qpa,
                                    InputField::Frk, InputField::Integrity, InputField::ManualPsi}) {
         m_seenText.insert(static_cast<int>(field), fieldText(field));
-        auto handler = [this, field](const QString &text) { textChanged(field, text); };
+        // The field's own text: a list item shown in English stands for its Chinese.
+        auto handler = [this, field](const QString &) { textChanged(field, fieldText(field)); };
         if (auto *combo = qobject_cast<QComboBox *>(fieldWidget(field))) {
             connect(combo, &QComboBox::editTextChanged, this, handler);
         } else if (auto *edit = qobject_cast<QLineEdit *>(fieldWidget(field))) {
@@ -394,7 +396,7 @@ QString InputScreen::fieldText(InputField field) const
 {
     QWidget *widget = fieldWidget(field);
     if (auto *combo = qobject_cast<QComboBox *>(widget)) {
-        return combo->currentText();
+        return originalText(combo);
     }
     return static_cast<QLineEdit *>(widget)->text();
 }
@@ -404,11 +406,11 @@ void InputScreen::setFieldText(InputField field, const QString &text)
 {
     QWidget *widget = fieldWidget(field);
     if (auto *combo = qobject_cast<QComboBox *>(widget)) {
-        const int index = combo->findText(text, Qt::MatchExactly);
+        const int index = findOriginal(combo, text);
         if (index >= 0 && index != combo->currentIndex()) {
             combo->setCurrentIndex(index);
         }
-        if (combo->currentText() != text) {
+        if (originalText(combo) != text) {
             combo->setEditText(text);
         }
     } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
@@ -442,7 +444,7 @@ CalculationInput InputScreen::gatherInput() const
     input.qpa = utf8(edt_qpaSR->text());
     input.frk = utf8(edt_frk->text());
     input.psiMode = rdb_rengongxishu->isChecked() ? PsiMode::Manual : PsiMode::Automatic;
-    input.integrity = utf8(cbe_zhishu->currentText());
+    input.integrity = utf8(fieldText(InputField::Integrity));
     input.manualPsi = utf8(cbe_rengongxishu->currentText());
     input.precision = popbox_jingdu->currentIndex();
     return input;
@@ -595,7 +597,7 @@ void InputScreen::numericFieldChange(InputField field)
 void InputScreen::cbe_zhishuChange()
 {
     resetResults();
-    const FieldCheck check = checkField(InputField::Integrity, utf8(cbe_zhishu->currentText()));
+    const FieldCheck check = checkField(InputField::Integrity, utf8(fieldText(InputField::Integrity)));
     if (check.kind == CheckKind::Note) {
         showStatus(*check.statusColour, qs(check.text));
     }

@@ -8,6 +8,7 @@
 #include "gui/save_command.h"
 #include "gui/saved_notice.h"
 #include "gui/widget_helpers.h"
+#include "gui/window_language.h"
 #include "gui/window_services.h"
 #include "gui/work_runner.h"
 
@@ -21,7 +22,6 @@
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QTableView>
-
 
 namespace saxolith
 {
@@ -153,18 +153,20 @@ class ListCommands : public FileCommands
         // A snapshot: the worker reads rows that nothing on screen can change under it.
         const CandidateList rows = to->model->list();
         const std::string target = filePathBytes(path);
-        const std::string_view sheet =
-            kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet;
+        const std::string sheet =
+            translate(windowLanguage(),
+                      kind == ListFileKind::Raw ? exportText::rawListSheet : exportText::filteredListSheet);
         // Beside Ra, the shaft's strength Rp at the report's concrete grade and ψc.
         const ReportSettings report = reportSettingsFor(m_screen);
         const ConcreteGrade *grade = concreteGradeByName(report.concreteGrade);
         const std::optional<ShaftColumn> shaft =
             grade != nullptr ? std::optional(ShaftColumn{grade->fc, report.psiC}) : std::nullopt;
         showWriteEnd(m_screen, runWithProgress([&](const ExportProgress &progress) {
-                   return csv ? exportListCsv(target, rows, progress, shaft)
-                              : exportListXlsx(target, rows, sheet, progress, xlsxRowsPerSheet, shaft);
-               }),
-               path);
+                         return csv ? exportListCsv(target, rows, progress, shaft, windowLanguage())
+                                    : exportListXlsx(target, rows, sheet, progress, xlsxRowsPerSheet, shaft,
+                                                     windowLanguage());
+                     }),
+                     path);
     }
 
     OptimisationScreen *m_screen;

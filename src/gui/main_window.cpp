@@ -14,6 +14,7 @@
 #include "gui/schedule_import.h"
 #include "gui/screen_room.h"
 #include "gui/tab_order.h"
+#include "gui/window_language.h"
 #include "core/texts/result.h"
 
 #include <QCloseEvent>
@@ -61,6 +62,7 @@ MainWindow::MainWindow(std::unique_ptr<WindowServices> services, QWidget *parent
     installCandidateChart(YouHuaFormLayer);
     installScheduleImport(*this);
     installLeftOverKeys(*this);
+    installLanguageMenu(*this);
     for (QWidget *layer : {static_cast<QWidget *>(MainFormLayer), static_cast<QWidget *>(JieGuo_DocLayer),
                            static_cast<QWidget *>(YouHuaFormLayer)}) {
         orderTabsTopToBottom(*layer);

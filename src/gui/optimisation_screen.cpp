@@ -8,6 +8,7 @@
 #include "core/optimise/list_file.h"
 #include "gui/window_services.h"
 #include "gui/save_command.h"
+#include "gui/window_language.h"
 #include "core/texts/input.h"
 #include "core/texts/optimisation.h"
 
@@ -307,7 +308,7 @@ void OptimisationScreen::Grid1_YouhuaxuanxiangEditingDone(int column, int row)
 std::string OptimisationScreen::cellText(int row, int column) const
 {
     const QTableWidgetItem *item = Grid1_Youhuaxuanxiang->item(row, column);
-    return item == nullptr ? std::string() : item->text().toStdString();
+    return item == nullptr ? std::string() : originalText(item).toStdString();
 }
 
 void OptimisationScreen::setProgressDelay(int milliseconds)
@@ -460,7 +461,7 @@ void OptimisationScreen::cbt_YHsaixuanClick()
 
 void OptimisationScreen::cbt_zhangkaiClick()
 {
-    const QString caption = cbt_zhangkai->text();
+    const QString caption = originalText(cbt_zhangkai);
     bool hide = false;
     if (caption == qs(optimisationText::expand)) {
         cbt_zhangkai->setText(qs(optimisationText::fold));

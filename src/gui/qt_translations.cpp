@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
 
 namespace saxolith
@@ -19,6 +20,18 @@ bool installQtTranslations(const QLocale &locale, QObject *owner)
     }
     delete translator;
     return false;
+}
+
+void followLanguage(Language language, const QLocale &locale)
+{
+    static QPointer<QObject> installed;
+    delete installed;
+    if (language == Language::Chinese && QCoreApplication::instance() != nullptr) {
+        installed = new QObject(QCoreApplication::instance());
+        installQtTranslations(
+            locale.language() == QLocale::Chinese ? locale : QLocale(QLocale::Chinese, QLocale::China),
+            installed);
+    }
 }
 
 } // namespace saxolith

@@ -2,6 +2,7 @@
 
 #include "gui/commands.h"
 #include "gui/file_dialog.h"
+#include "gui/window_language.h"
 #include "gui/window_services.h"
 #include "gui/print_preview.h"
 #include "gui/project_session.h"
@@ -18,6 +19,7 @@
 #include "core/texts/saving.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -209,6 +211,10 @@ ReportDialog::ReportDialog(const CalculationBook &book, QWidget *parent) : QDial
     dsb_gamma->setDecimals(2);
     dsb_gamma->setSingleStep(0.05);
     form->addRow(qs(reportText::gamma), dsb_gamma);
+    // The report is in the window's language, or in Chinese with the English beneath its headings if asked.
+    auto *bilingual = new QCheckBox(qs(reportText::bilingual), this);
+    bilingual->setObjectName("chk_bilingual");
+    form->addRow(QString(), bilingual);
 
     auto button = [this](const char *name, std::string_view text) {
         auto *b = new QPushButton(qs(text), this);
@@ -240,6 +246,15 @@ ReportDialog::ReportDialog(const CalculationBook &book, QWidget *parent) : QDial
     m_progress = new ProgressDialogDisplay(m_runner, this, qs(reportText::working), qs(saveText::cancel),
                                            progressDelayMs);
     setSettings(reportSettingsFor(parent));
+}
+
+ReportSettings ReportDialog::inLanguage(ReportSettings settings) const
+{
+    settings.bilingual = findChild<QCheckBox *>("chk_bilingual")->isChecked();
+    if (windowLanguage() == Language::English) {
+        settings.language = Language::English;
+    }
+    return settings;
 }
 
 ReportSettings ReportDialog::settings() const
@@ -315,7 +330,8 @@ void ReportDialog::exportAs(Format format)
     };
     const Outcome outcome = m_runner.run([&](WorkRunner::Work &work) {
         // Making the document takes about a third of the time, writing it the rest.
-        const std::optional<ReportDocument> document = buildDocument(entries, current, stage(work, 0, 300));
+        const std::optional<ReportDocument> document =
+            buildDocument(entries, inLanguage(current), stage(work, 0, 300));
         if (!document) {
             return Outcome{std::nullopt, true};
         }
@@ -349,8 +365,9 @@ void ReportDialog::print()
     }
     keepReportSettings(parentWidget(), current);
     const std::vector<BookEntry> entries = m_book.entries();
-    std::optional<ReportDocument> built = m_runner.run(
-        [&](WorkRunner::Work &work) { return buildDocument(entries, current, stage(work, 0, progressScale)); });
+    std::optional<ReportDocument> built = m_runner.run([&](WorkRunner::Work &work) {
+        return buildDocument(entries, inLanguage(current), stage(work, 0, progressScale));
+    });
     if (!built) {
         return;
     }

@@ -36,6 +36,8 @@ class ReportDialog : public QDialog
     ReportDialog(const CalculationBook &book, QWidget *parent = nullptr);
 
     ReportSettings settings() const;
+    // `settings` with the report's language: the window's, or both when the dialog asks for both.
+    ReportSettings inLanguage(ReportSettings settings) const;
     void setSettings(const ReportSettings &settings);
 
     QLineEdit *led_projectName = nullptr;

@@ -1,6 +1,7 @@
 #include "gui/window_services.h"
 
 #include "gui/file_dialog.h"
+#include "gui/window_language.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -104,8 +105,10 @@ QString askOpenFileName(QWidget *parent, const QString &caption, const QString &
 {
     const QString kind = filterExtension(filter);
     const OpenFileFunction &answer = windowServices().openFileFunction();
-    const QString path = answer ? answer(parent, caption, filter)
-                                : QFileDialog::getOpenFileName(parent, caption, startFolder(kind), filter);
+    const QString path =
+        answer ? answer(parent, caption, filter)
+               : QFileDialog::getOpenFileName(parent, shownText(caption.toStdString()), startFolder(kind),
+                                              shownText(filter.toStdString()));
     if (!path.isEmpty()) {
         rememberFolder(kind, path);
     }

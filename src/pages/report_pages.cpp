@@ -3,6 +3,7 @@
 #include "platform/host.h"
 #include "pages/pdf_pages.h"
 #include "core/texts/export.h"
+#include "core/texts/language.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -482,7 +483,7 @@ class PagePainter
     PagePainter(QPainter &painter, QPagedPaintDevice &device, Fonts &fonts, const ReportDocument &headers)
         : m_painter(painter), m_device(device), m_header(fonts.face(headerPoints, false, false)),
           m_area(0, 0, device.width(), device.height()), m_left(qs(headers.headerLeft)),
-          m_right(qs(headers.headerRight))
+          m_right(qs(headers.headerRight)), m_language(headers.language)
     {
         m_band = m_header.metrics->height() * 2.0;
         m_rule.setWidthF(device.logicalDpiX() / 300.0);
@@ -506,7 +507,8 @@ class PagePainter
         painter.drawText(QPointF(area.left(), headerBase),
                          header.metrics->elidedText(m_left, Qt::ElideRight, room));
         painter.drawText(QPointF(area.right() - header.metrics->horizontalAdvance(m_right), headerBase), m_right);
-        const QString footer = qs(exportText::pageFooter(static_cast<int>(index + 1), static_cast<int>(total)));
+        const QString footer = qs(translate(
+            m_language, exportText::pageFooter(static_cast<int>(index + 1), static_cast<int>(total))));
         painter.drawText(QPointF(area.center().x() - header.metrics->horizontalAdvance(footer) / 2,
                                  area.bottom() - header.metrics->descent()),
                          footer);
@@ -536,6 +538,7 @@ class PagePainter
     QRectF m_area;
     QString m_left;
     QString m_right;
+    Language m_language;
     double m_band = 0.0;
     QPen m_rule{Qt::black};
     QPen m_thin{Qt::black};

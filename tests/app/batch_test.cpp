@@ -6,6 +6,7 @@
 #include "core/project/project.h"
 #include "core/schedule/results_file.h"
 #include "core/schedule/schedule_run.h"
+#include "core/texts/language.h"
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
@@ -758,6 +759,115 @@ TEST_F(BatchTest, ASchedulePipedInGivesTheFilesOfItsFile)
     const BatchRun zeros = run("/dev/zero --out zeros");
     EXPECT_EQ(zeros.code, 2);
     EXPECT_EQ(zeros.err, "/dev/zero: 第 1 行：不是文本文件（含二进制字节）\n");
+}
+
+// In English the messages, the results' header and outcomes are English; the books are the very books of a
+// Chinese run, and the inputs stand in the results as the schedule gave them.
+TEST_F(BatchTest, InEnglishTheMessagesAndResultsAndTheSameBooks)
+{
+    schedule("桩号,截面类型,d(mm),frk(MPa),完整程度\n"
+             "A,圆桩,1000,35,较完整\nB,圆桩,1000,20,较完整\nC,圆桩,1200,abc,较完整\n");
+    const BatchRun chinese = run("piles.csv --out zh --xlsx");
+    for (const std::string way : {"", "SAXOLITH_BATCH_READ_WHOLE=1"}) {
+        SCOPED_TRACE(way);
+        const BatchRun english = run("piles.csv --out en --xlsx --language en", way);
+        EXPECT_EQ(english.code, 1);
+        EXPECT_EQ(english.out, "2 calculated, 1 not calculated\n");
+        EXPECT_EQ(english.err, "piles.csv: Line 4 (C): Error in the uniaxial compressive strength\n");
+        const auto withoutTime = [](std::string bytes) { return bytes.substr(0, bytes.rfind("\r\n")); };
+        for (const BookForm form : {BookForm::Text, BookForm::Table}) {
+            const std::string name(bookFileName(form));
+            EXPECT_TRUE(withoutTime(fileBytes(folder / "en" / name)) ==
+                        withoutTime(fileBytes(folder / "zh" / name)))
+                << name;
+        }
+        const std::string csv = fileBytes(folder / "en/results.csv");
+        EXPECT_TRUE(
+            csv.starts_with("\xEF\xBB\xBFid,section,d,c,qpa,frk,integrity,psi,precision,psi_r,qpa_kPa,Ra_kN,"
+                            "result,note,fc_MPa,psi_c,Rp_kN,shaft\r\n"))
+            << csv;
+        EXPECT_NE(csv.find("B,圆桩,1000,,,20,较完整,,,"), std::string::npos) << csv;
+        EXPECT_NE(csv.find(",hint,Hint: not for soft rock,"), std::string::npos) << csv;
+        EXPECT_NE(csv.find(",error,Error in the uniaxial compressive strength,"), std::string::npos) << csv;
+        const std::string sheet = test::zipMember(folder / "en/results.xlsx", "xl/worksheets/sheet1.xml");
+        EXPECT_NE(sheet.find("<t>psi_r</t>"), std::string::npos);
+        EXPECT_NE(test::zipMember(folder / "en/results.xlsx", "xl/workbook.xml").find("name=\"Results\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(chinese.out, "已计算 2 根，未计算 1 根\n");
+    EXPECT_NE(test::zipMember(folder / "zh/results.xlsx", "xl/worksheets/sheet1.xml").find("<t>计算ψr</t>"),
+              std::string::npos);
+
+    // The option outweighs the schedule's own language.
+    schedule("id,section,d,frk,integrity\nA,圆桩,1000,35,较完整\n");
+    EXPECT_EQ(run("piles.csv --out zh2 --xlsx --language zh").code, 0);
+    EXPECT_NE(test::zipMember(folder / "zh2/results.xlsx", "xl/worksheets/sheet1.xml").find("<t>计算ψr</t>"),
+              std::string::npos);
+    EXPECT_TRUE(fileBytes(folder / "zh2/results.csv").starts_with("\xEF\xBB\xBF桩号,截面类型,"));
+}
+
+// What goes wrong is told in English too, nothing of it left in Chinese; a language the option does not
+// know is told in the language of the run so far.
+TEST_F(BatchTest, InEnglishEveryMessageIsEnglish)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"id,section,d,integrity,frk\nA,八角桩,1000,较完整,35\nB,圆桩,,较完整,35\nB,圆桩,1000,较完整,35\n"
+         "D,圆桩,1000,较完整,35,1\n",
+         "piles.csv"},
+        {"id,section,d,frk,qpa\nA,圆桩,1000,35,4000\nB,圆桩,1000,,\n", "piles.csv"},
+        {"id,diameter\nA,1000\n", "piles.csv"},
+        {"", "piles.csv"},
+        {std::string("id\n\0\1\2", 6), "piles.csv"},
+        {"", "nothing.csv"},
+        {"", ""},
+        {"frk\n35\n", "piles.csv --fast"},
+        {"frk\n35\n", "piles.csv --out /proc/no/such"},
+        {"frk\n35\n", "piles.csv --report pdf --concrete C20"},
+        {"frk\n35\n", "piles.csv --psic=abc"},
+    };
+    for (const auto &[bytes, arguments] : cases) {
+        SCOPED_TRACE(arguments + ": " + bytes);
+        schedule(bytes);
+        const BatchRun english = run(arguments + " --language en");
+        EXPECT_NE(english.code, 0);
+        EXPECT_FALSE(english.err.empty());
+        EXPECT_FALSE(hasChinese(english.err)) << english.err;
+        EXPECT_FALSE(hasChinese(english.out)) << english.out;
+    }
+    EXPECT_NE(run("piles.csv --language en --out").err.find("Option without a value: --out\nUsage:"),
+              std::string::npos);
+    const BatchRun unknown = run("piles.csv --language fr");
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_TRUE(unknown.err.starts_with("--language 只能是 en 或 zh：fr\n用法：")) << unknown.err;
+    EXPECT_TRUE(run("--language=en --help").out.starts_with("Usage:\n"));
+}
+
+// The report in English: its words, its page footer, nothing Chinese but the ids the schedule gives.
+TEST_F(BatchTest, TheReportInEnglish)
+{
+    schedule("id,section,d,c,frk,integrity\nA,圆桩,1000,,35,较完整\nB,椭圆桩,1200,600,40,0.62\n");
+    EXPECT_EQ(run("piles.csv --out en --language en --report docx --concrete C25").code, 0);
+    const std::string body = test::zipMember(folder / "en/report.docx", "word/document.xml");
+    EXPECT_NE(body.find("Characteristic vertical bearing capacity"), std::string::npos);
+    EXPECT_NE(body.find("Shaft strength check"), std::string::npos);
+    EXPECT_FALSE(hasChinese(body));
+    EXPECT_NE(test::zipMember(folder / "en/report.docx", "word/footer1.xml").find(">Page </w:t>"),
+              std::string::npos);
+}
+
+// The English template names its columns and values as a schedule may, and runs as it is.
+TEST_F(BatchTest, TheTemplateInEnglish)
+{
+    EXPECT_EQ(run("--template example.csv --language en").code, 0);
+    const std::string bytes = fileBytes(folder / "example.csv");
+    EXPECT_EQ(bytes, scheduleTemplate(Language::English));
+    EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBFid,section,d,c,qpa,frk,integrity,psi,precision\r\n"
+                                  "A-1,round,1000,,,35,0.62,,units\r\n"))
+        << bytes;
+    EXPECT_FALSE(hasChinese(bytes));
+    const BatchRun result = run("example.csv --language en");
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "3 calculated, 0 not calculated\n");
 }
 
 TEST_F(BatchTest, TemplateVersionAndHelp)

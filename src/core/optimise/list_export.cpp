@@ -1,5 +1,7 @@
 #include "core/optimise/list_export.h"
 
+#include "core/texts/language.h"
+
 #include "core/capacity/formulas.h"
 #include "core/optimise/option_grid.h"
 #include "core/save/file_system.h"
@@ -91,14 +93,14 @@ std::string xlsxFailure(const std::string &path, lxw_error error)
 
 // Display columns a column needs: its header or the widest of the first rows, whichever is wider;
 // the last one Rp's, when there is a shaft.
-std::array<double, candidateColumns + 1> columnWidths(const CandidateList &list,
-                                                      const std::optional<ShaftColumn> &shaft)
+std::array<double, candidateColumns + 1>
+columnWidths(const CandidateList &list, const std::optional<ShaftColumn> &shaft, Language language)
 {
     constexpr std::size_t sampledRows = 1000;
     const std::size_t sampled = std::min(list.size(), sampledRows);
     std::array<double, candidateColumns + 1> widths{};
     for (int column = 0; column < candidateColumns; ++column) {
-        int widest = displayWidth(exportHeader(column));
+        int widest = displayWidth(exportHeader(column, language));
         for (std::size_t row = 0; row < sampled; ++row) {
             widest = std::max(widest, displayWidth(exportCell(list, row, column)));
         }
@@ -452,7 +454,7 @@ std::string shaftCell(const CandidateRow &row, const ShaftColumn &shaft)
     return displayRounded(checkShaft(row.ra, area, shaft.fc, shaft.psiC, 1.0).rp, row.precision);
 }
 
-std::string exportHeader(int column)
+std::string exportHeader(int column, Language language)
 {
     std::string text = trimmed(listHeader(column));
     for (const std::string_view mark : {optimisationText::ascendingMark, optimisationText::descendingMark}) {
@@ -460,7 +462,7 @@ std::string exportHeader(int column)
             text.erase(at, mark.size());
         }
     }
-    return text;
+    return translate(language, text);
 }
 
 std::string exportCell(const CandidateList &list, std::size_t row, int column)
@@ -476,14 +478,14 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column)
 }
 
 bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress,
-                  const std::optional<ShaftColumn> &shaft)
+                  const std::optional<ShaftColumn> &shaft, Language language)
 {
     std::string header(byteOrderMark);
     for (int column = 0; column < candidateColumns; ++column) {
         if (column > 0) {
             header += ',';
         }
-        appendCsvField(header, exportHeader(column));
+        appendCsvField(header, exportHeader(column, language));
     }
     if (shaft) {
         header += ',';
@@ -511,21 +513,23 @@ bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportP
 }
 
 void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress,
-                  const std::optional<ShaftColumn> &shaft)
+                  const std::optional<ShaftColumn> &shaft, Language language)
 {
     writeListCsv(
         [&out](std::string_view bytes) {
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             return static_cast<bool>(out);
         },
-        list, progress, shaft);
+        list, progress, shaft, language);
 }
 
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
-                                         const ExportProgress &progress, const std::optional<ShaftColumn> &shaft)
+                                         const ExportProgress &progress,
+                                         const std::optional<ShaftColumn> &shaft, Language language)
 {
-    return saveFile(path,
-                    [&](const ByteSink &sink) { return completeWhen(writeListCsv(sink, list, progress, shaft)); });
+    return saveFile(path, [&](const ByteSink &sink) {
+        return completeWhen(writeListCsv(sink, list, progress, shaft, language));
+    });
 }
 
 std::optional<std::filesystem::path> xlsxScratchFolder(const std::string &path, std::size_t rows)
@@ -610,7 +614,7 @@ XlsxFormats addFormats(lxw_workbook *workbook)
 // What every sheet holds before its rows: the columns' widths, the header row frozen with a filter
 // over `rows` rows below it, and the header's cells.
 void startSheet(lxw_worksheet *worksheet, const std::array<double, candidateColumns + 1> &widths, int columns,
-                std::size_t rows, const XlsxFormats &formats, bool shaft)
+                std::size_t rows, const XlsxFormats &formats, bool shaft, Language language)
 {
     for (int column = 0; column < columns; ++column) {
         worksheet_set_column(worksheet, static_cast<lxw_col_t>(column), static_cast<lxw_col_t>(column),
@@ -619,7 +623,7 @@ void startSheet(lxw_worksheet *worksheet, const std::array<double, candidateColu
     worksheet_freeze_panes(worksheet, 1, 0);
     worksheet_autofilter(worksheet, 0, 0, static_cast<lxw_row_t>(rows), static_cast<lxw_col_t>(columns - 1));
     for (int column = 0; column < candidateColumns; ++column) {
-        worksheet_write_string(worksheet, 0, static_cast<lxw_col_t>(column), exportHeader(column).c_str(),
+        worksheet_write_string(worksheet, 0, static_cast<lxw_col_t>(column), exportHeader(column, language).c_str(),
                                formats.header);
     }
     if (shaft) {
@@ -670,10 +674,10 @@ void writeSheetRow(lxw_worksheet *worksheet, lxw_row_t sheetRow, const Candidate
 std::optional<std::string> writeWorkbook(lxw_workbook *workbook, const std::string &path,
                                          const CandidateList &list, std::string_view sheetName,
                                          const ExportProgress &progress, std::size_t rowsPerSheet,
-                                         const std::optional<ShaftColumn> &shaft)
+                                         const std::optional<ShaftColumn> &shaft, Language language)
 {
     const XlsxFormats formats = addFormats(workbook);
-    const std::array<double, candidateColumns + 1> widths = columnWidths(list, shaft);
+    const std::array<double, candidateColumns + 1> widths = columnWidths(list, shaft, language);
     const int columns = shaft ? candidateColumns + 1 : candidateColumns;
     const std::size_t total = list.size();
     const std::size_t sheets = std::max<std::size_t>(1, (total + rowsPerSheet - 1) / rowsPerSheet);
@@ -686,7 +690,7 @@ std::optional<std::string> writeWorkbook(lxw_workbook *workbook, const std::stri
             workbook_close(workbook);
             return xlsxFailure(path, LXW_ERROR_CREATING_TMPFILE);
         }
-        startSheet(worksheet, widths, columns, last - first, formats, shaft.has_value());
+        startSheet(worksheet, widths, columns, last - first, formats, shaft.has_value(), language);
         for (std::size_t row = first; row < last; ++row) {
             writeSheetRow(worksheet, static_cast<lxw_row_t>(row - first + 1), list, row, cells, formats,
                           shaft);
@@ -708,7 +712,8 @@ std::optional<std::string> writeWorkbook(lxw_workbook *workbook, const std::stri
 
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress,
-                                          std::size_t rowsPerSheet, const std::optional<ShaftColumn> &shaft)
+                                          std::size_t rowsPerSheet, const std::optional<ShaftColumn> &shaft,
+                                          Language language)
 {
     rowsPerSheet = std::clamp<std::size_t>(rowsPerSheet, 1, xlsxRowsPerSheet);
     return saveFile(path, [&](const ByteSink &sink) -> std::optional<std::string> {
@@ -740,7 +745,7 @@ std::optional<std::string> exportListXlsx(const std::string &path, const Candida
             return fileFailure(saveText::cannotCreate, path, errno != 0 ? errno : EIO);
         }
         if (std::optional<std::string> failure =
-                writeWorkbook(workbook, path, list, sheetName, progress, rowsPerSheet, shaft)) {
+                writeWorkbook(workbook, path, list, sheetName, progress, rowsPerSheet, shaft, language)) {
             return failure;
         }
         errno = 0;

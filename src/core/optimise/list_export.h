@@ -12,6 +12,7 @@
 #include "core/capacity/shaft_check.h"
 #include "core/optimise/candidate_list.h"
 #include "core/save/text_file.h"
+#include "core/texts/language.h"
 
 namespace saxolith
 {
@@ -33,8 +34,9 @@ struct ShaftColumn {
 // Rp of a candidate as its cell holds it.
 std::string shaftCell(const CandidateRow &row, const ShaftColumn &shaft);
 
-// The header of a column in a spreadsheet: the list's title without its padding blanks or sort mark.
-std::string exportHeader(int column);
+// The header of a column in a spreadsheet: the list's title without its padding blanks or sort mark, in
+// `language` (the window's: the list files themselves stay in Chinese).
+std::string exportHeader(int column, Language language = Language::Chinese);
 
 // What a cell holds in a spreadsheet: the text the list shows, section names without their padding
 // blanks, and nothing where the list shows "-".
@@ -43,15 +45,18 @@ std::string exportCell(const CandidateList &list, std::size_t row, int column);
 // The CSV text: a byte-order mark, the header row, one row per candidate in list order, all twelve
 // columns (and Rp with a shaft), fields quoted where they must be, every record ended by CR LF.
 void writeListCsv(std::ostream &out, const CandidateList &list, const ExportProgress &progress = {},
-                  const std::optional<ShaftColumn> &shaft = std::nullopt);
+                  const std::optional<ShaftColumn> &shaft = std::nullopt,
+                  Language language = Language::Chinese);
 // The same text handed to `sink` in pieces of about a megabyte; false when the sink refused a piece.
 bool writeListCsv(const ByteSink &sink, const CandidateList &list, const ExportProgress &progress = {},
-                  const std::optional<ShaftColumn> &shaft = std::nullopt);
+                  const std::optional<ShaftColumn> &shaft = std::nullopt,
+                  Language language = Language::Chinese);
 
 // Writes the CSV file through a temporary file; nothing on success, otherwise the error text.
 std::optional<std::string> exportListCsv(const std::string &path, const CandidateList &list,
                                          const ExportProgress &progress = {},
-                                         const std::optional<ShaftColumn> &shaft = std::nullopt);
+                                         const std::optional<ShaftColumn> &shaft = std::nullopt,
+                                         Language language = Language::Chinese);
 
 // Where the workbook export of `rows` rows beside `path` keeps the library's temporary files (two
 // copies of the sheet's XML at the end): the system's temporary folder, otherwise the folder of
@@ -69,6 +74,7 @@ std::string workbookErrorText(int error);
 std::optional<std::string> exportListXlsx(const std::string &path, const CandidateList &list,
                                           std::string_view sheetName, const ExportProgress &progress = {},
                                           std::size_t rowsPerSheet = xlsxRowsPerSheet,
-                                          const std::optional<ShaftColumn> &shaft = std::nullopt);
+                                          const std::optional<ShaftColumn> &shaft = std::nullopt,
+                                          Language language = Language::Chinese);
 
 } // namespace saxolith

@@ -3,6 +3,7 @@
 #include "core/save/file_system.h"
 #include "core/save/safe_file.h"
 #include "core/texts/export.h"
+#include "core/texts/language.h"
 
 #include <minizip/zip.h>
 #include <zlib.h>
@@ -466,10 +467,10 @@ std::string field(std::string_view instruction)
     return out;
 }
 
-std::string footerXml()
+std::string footerXml(Language language)
 {
     // "第 n 页 共 m 页" with the page and the page count as fields around the fixed words.
-    const std::string sample = exportText::pageFooter(1, 1);
+    const std::string sample = translate(language, exportText::pageFooter(1, 1));
     const std::size_t first = sample.find('1');
     const std::size_t second = sample.find('1', first + 1);
     auto text = [](std::string_view piece) {
@@ -616,7 +617,7 @@ void packFixedParts(ZipWriter &zip, const ReportDocument &headers)
     zip.part("word/_rels/document.xml.rels", {xmlHead, documentRelationships});
     zip.part("word/styles.xml", {xmlHead, styles});
     zip.part("word/header1.xml", {headerXml(headers)});
-    zip.part("word/footer1.xml", {footerXml()});
+    zip.part("word/footer1.xml", {footerXml(headers.language)});
 }
 
 } // namespace

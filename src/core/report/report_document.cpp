@@ -1,5 +1,7 @@
 #include "core/report/report_document.h"
 
+#include "core/report/report_language.h"
+
 #include "core/capacity/formulas.h"
 #include "core/ground/ground_pile.h"
 #include "core/texts/ground.h"
@@ -507,7 +509,7 @@ std::vector<Block> ReportBuilder::pileSection(const PileRecord &record, std::str
         conclusion.insert(conclusion.end(), more.begin(), more.end());
     }
     out.push_back(block(BlockStyle::Body, std::move(conclusion), false));
-    return out;
+    return inReportLanguage(std::move(out), m_settings);
 }
 
 std::vector<Runs> ReportBuilder::summaryRow(const PileRecord &record, std::string_view pileName) const
@@ -518,16 +520,14 @@ std::vector<Runs> ReportBuilder::summaryRow(const PileRecord &record, std::strin
         checkShaft(record.ra, record.area, m_grade->fc, m_settings.psiC, m_settings.gamma);
     const std::string governing = displayRounded(check.governing, choice);
     const bool frk = record.route == StrengthRoute::FrkGiven;
-    return {verbatim(pileName),
-            verbatim(section.bookName),
-            verbatim(sizeText(record)),
-            verbatim(frk ? psiText(record.psi) : std::string(rt::dash)),
-            verbatim(displayRounded(record.qpa, choice)),
-            verbatim(displayRounded(record.ra, choice)),
-            verbatim(displayRounded(check.shaftLimit, choice)),
-            verbatim(governing),
-            verbatim(check.verdict, !check.satisfied),
-            verbatim(record.note.empty() ? std::string() : noteText(record.note))};
+    return inReportLanguage({verbatim(pileName), verbatim(section.bookName), verbatim(sizeText(record)),
+                             verbatim(frk ? psiText(record.psi) : std::string(rt::dash)),
+                             verbatim(displayRounded(record.qpa, choice)),
+                             verbatim(displayRounded(record.ra, choice)),
+                             verbatim(displayRounded(check.shaftLimit, choice)), verbatim(governing),
+                             verbatim(check.verdict, !check.satisfied),
+                             verbatim(record.note.empty() ? std::string() : noteText(record.note))},
+                            m_settings);
 }
 
 void ReportBuilder::addPile(const PileRecord &record, std::string_view pileName)
@@ -674,6 +674,9 @@ ReportDocument ReportBuilder::cover(int pileCount, const ReportOutcomes &outcome
         out.push_back(tableBlock(std::move(refused), false));
     }
     out.push_back(block(BlockStyle::PageBreak, {}, false));
+    document.blocks = inReportLanguage(std::move(document.blocks), m_settings);
+    document.language = reportLanguage(m_settings);
+    document.headerRight = translate(document.language, document.headerRight);
     return document;
 }
 
@@ -692,7 +695,7 @@ std::vector<Block> ReportBuilder::summaryHead() const
     }
     summary.rows.push_back(std::move(head));
     out.push_back(tableBlock(std::move(summary), false));
-    return out;
+    return inReportLanguage(std::move(out), m_settings);
 }
 
 ReportDocument ReportBuilder::finish()

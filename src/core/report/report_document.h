@@ -74,6 +74,7 @@ inline constexpr std::string_view reportDocxName = "report.docx";
 struct ReportDocument {
     std::string headerLeft;  // the project's name, as typed
     std::string headerRight; // the report's title
+    Language language = Language::Chinese; // of the page footers
     std::vector<Block> blocks;
 };
 

@@ -3,6 +3,9 @@
 
 #include "core/texts/report.h"
 
+#include "core/texts/language.h"
+
+#include <optional>
 #include <string>
 
 namespace saxolith
@@ -33,6 +36,10 @@ struct ReportSettings {
     double psiC = 0.7;                 // ψc, the working condition factor, 0.6 … 0.8
     std::string pileType = std::string(reportText::pileTypes[0]); // what ψc rests on, as typed
     double gamma = 1.35;               // basic over characteristic load combination
+    // The language of the report and of a schedule's results table (its header, outcomes and notes); none:
+    // the report in Chinese, the results' header in the language the schedule names its columns in.
+    std::optional<Language> language;
+    bool bilingual = false; // the report in Chinese with the English beneath each heading
 
     bool operator==(const ReportSettings &) const = default;
 };

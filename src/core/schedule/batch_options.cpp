@@ -6,6 +6,7 @@
 #include "core/text/fill_in.h"
 #include "core/text/number_text.h"
 #include "core/texts/batch.h"
+#include "core/texts/language.h"
 
 #include <algorithm>
 #include <array>
@@ -85,7 +86,7 @@ Problem readSettingsFile(const std::string &file, ReportSettings &settings)
     return std::nullopt;
 }
 
-constexpr std::array<OptionRow, 15> optionRows{{
+constexpr std::array<OptionRow, 16> optionRows{{
     {"--report-settings", true,
      [](const std::string &value, BatchOptions &o) -> Problem {
          o.reportSettingsFile = value;
@@ -168,6 +169,13 @@ constexpr std::array<OptionRow, 15> optionRows{{
          }
          return std::nullopt;
      }},
+    {"--language", true,
+     [](const std::string &value, BatchOptions &o) -> Problem {
+         if (!(o.reportSettings.language = languageByName(value))) {
+             return std::string(batchText::unknownLanguage) + value;
+         }
+         return std::nullopt;
+     }},
 }};
 
 } // namespace
@@ -189,6 +197,14 @@ std::optional<std::string> codePageByName(std::string_view name)
 
 std::optional<std::string> parseBatchOptions(const std::vector<std::string> &arguments, BatchOptions &options)
 {
+    // The language first: a mistake anywhere on the line is told in it.
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i].starts_with("--language=")) {
+            options.reportSettings.language = languageByName(std::string_view(arguments[i]).substr(11));
+        } else if (arguments[i] == "--language" && i + 1 < arguments.size()) {
+            options.reportSettings.language = languageByName(arguments[i + 1]);
+        }
+    }
     std::vector<std::string> positional;
     std::vector<std::pair<const OptionRow *, std::string>> reportOptions;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -26,7 +26,7 @@ struct BatchOptions {
     std::string boreholes; // the boreholes file the rows' holes are found in; empty: none
     std::optional<ReportFormat> report;
     std::optional<std::string> reportSettingsFile; // the project or JSON file the settings are read from
-    ReportSettings reportSettings;
+    ReportSettings reportSettings; // with --language, the language of the run's messages, results and report
 };
 
 // "gbk" → "GBK", "utf-8" or "utf8" → "UTF-8", in any case; nothing for any other name.

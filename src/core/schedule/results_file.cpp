@@ -9,6 +9,7 @@
 #include "core/text/csv_field.h"
 #include "core/text/fixed_width.h"
 #include "core/text/number_text.h"
+#include "core/texts/language.h"
 #include "core/texts/saving.h"
 #include "core/texts/schedule.h"
 
@@ -109,7 +110,7 @@ std::string xlsxFailure(const std::string &path, std::string_view reason)
 class ResultsPacker
 {
   public:
-    ResultsPacker(const ReportSettings &shaft, bool ground) : m_results(shaft, ground) {}
+    ResultsPacker(const ReportSettings &shaft, bool ground) : m_results(shaft, ground), m_language(shaft.language) {}
     ResultsPacker(const ResultsPacker &) = delete;
     ResultsPacker &operator=(const ResultsPacker &) = delete;
     ~ResultsPacker()
@@ -137,16 +138,18 @@ class ResultsPacker
             m_failure = reasonText(errno != 0 ? errno : EIO);
             return;
         }
-        m_sheet = workbook_add_worksheet(m_book, std::string(scheduleText::sheetName).c_str());
+        m_sheet = workbook_add_worksheet(
+            m_book, translate(m_language.value_or(Language::Chinese), scheduleText::sheetName).c_str());
         if (m_sheet == nullptr) {
             m_failure = std::string(saveText::noMemory);
             return;
         }
         // The header stays in view and filters the rows; each column as wide as its widest text.
         worksheet_freeze_panes(m_sheet, 1, 0);
-        writeRow(resultsHeader(chineseHeader), false);
+        const bool chinese = m_language ? *m_language == Language::Chinese : chineseHeader;
+        writeRow(resultsHeader(chinese), false);
         if (m_results.ground()) {
-            writeCells(m_next - 1, resultsColumnCount, groundResultsHeader(chineseHeader), false);
+            writeCells(m_next - 1, resultsColumnCount, groundResultsHeader(chinese), false);
         }
     }
 
@@ -257,6 +260,7 @@ class ResultsPacker
     }
 
     ResultsRows m_results;
+    std::optional<Language> m_language;
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
     std::string m_scratch;
@@ -296,7 +300,8 @@ ResultsCells resultsHeader()
 }
 
 ResultsRows::ResultsRows(const ReportSettings &shaft, bool ground)
-    : m_psiC(shaft.psiC), m_gamma(shaft.gamma), m_grade(concreteGradeByName(shaft.concreteGrade)), m_ground(ground)
+    : m_psiC(shaft.psiC), m_gamma(shaft.gamma), m_grade(concreteGradeByName(shaft.concreteGrade)), m_ground(ground),
+      m_english(shaft.language == Language::English)
 {
     if (m_grade != nullptr) {
         m_fcText = formatGeneral(m_grade->fc);
@@ -304,15 +309,24 @@ ResultsRows::ResultsRows(const ReportSettings &shaft, bool ground)
     }
 }
 
-template <typename Take> void ResultsRows::visit(const ScheduleRow &row, const RowResult &result, Take &&take) const
+template <typename Take>
+void ResultsRows::visit(const ScheduleRow &row, const RowResult &result, Take &&cell) const
 {
-    take(std::string_view(result.pileName));
+    // The inputs are the schedule's own; the outcome, the note and the verdict are the program's.
+    const auto take = [&](std::string_view text) {
+        if (m_english && hasChinese(text)) {
+            cell(std::string_view(translate(Language::English, text)));
+        } else {
+            cell(text);
+        }
+    };
+    cell(std::string_view(result.pileName));
     for (std::size_t i = 0; i < inputColumns; ++i) {
-        take(std::string_view(row.cells[1 + i]));
+        cell(std::string_view(row.cells[1 + i]));
     }
-    take(std::string_view(result.psiText));
-    take(std::string_view(result.qpaText));
-    take(std::string_view(result.raText));
+    cell(std::string_view(result.psiText));
+    cell(std::string_view(result.qpaText));
+    cell(std::string_view(result.raText));
     take(endText(result.end));
     if (result.end == RowEnd::Refused || m_grade == nullptr) {
         take(std::string_view(result.note));
@@ -375,7 +389,7 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
                      const ReportSettings &shaft)
 {
     const bool ground = !rows.empty() && !rows.front().ground.empty();
-    out << resultsCsvHead(ground);
+    out << resultsCsvHead(shaft, ground);
     const ResultsRows results(shaft, ground);
     std::string record;
     for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
@@ -385,13 +399,14 @@ void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, co
     }
 }
 
-std::string resultsCsvHead(bool ground)
+std::string resultsCsvHead(const ReportSettings &settings, bool ground)
 {
+    const bool chinese = settings.language ? *settings.language == Language::Chinese : true;
     std::string head(utf8Mark);
-    appendCsvRow(head, resultsHeader());
+    appendCsvRow(head, settings.language ? resultsHeader(chinese) : resultsHeader());
     if (ground) {
         head.resize(head.size() - recordEnd.size());
-        for (const std::string &cell : groundResultsHeader(true)) {
+        for (const std::string &cell : groundResultsHeader(chinese)) {
             head += ',';
             appendCsvField(head, cell);
         }
@@ -471,21 +486,23 @@ std::optional<std::string> writeResultsXlsx(const std::string &path, const std::
     return book.finish();
 }
 
-std::string scheduleTemplate()
+std::string scheduleTemplate(Language language)
 {
+    const bool chinese = language == Language::Chinese;
     std::string text(utf8Mark);
     for (std::size_t i = 0; i < scheduleColumnCount; ++i) {
         text += i > 0 ? "," : "";
-        text += scheduleColumnNames[i].chinese;
+        text += chinese ? scheduleColumnNames[i].chinese : scheduleColumnNames[i].english;
     }
     text += recordEnd;
-    // A round pile with an integrity index, an ellipse with ψr by hand, a rectangle on the qpa route.
-    text += "A-1,圆桩,1000,,,35,0.62,,个位取整";
-    text += recordEnd;
-    text += "A-2,椭圆桩,1200,600,,40,,0.25,一位小数";
-    text += recordEnd;
-    text += "B-1,矩形桩,1500,1000,4000,,,,十位取整";
-    text += recordEnd;
+    // A round pile with an integrity index, an ellipse with ψr by hand, a rectangle on the qpa route; in
+    // English under the names a schedule may give them.
+    for (const std::string_view row :
+         {"A-1,圆桩,1000,,,35,0.62,,个位取整", "A-2,椭圆桩,1200,600,,40,,0.25,一位小数",
+          "B-1,矩形桩,1500,1000,4000,,,,十位取整"}) {
+        text += translate(language, row);
+        text += recordEnd;
+    }
     return text;
 }
 

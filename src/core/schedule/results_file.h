@@ -52,14 +52,16 @@ class ResultsRows
     std::string m_fcText;
     std::string m_psiCText;
     bool m_ground = false;
+    bool m_english;
 };
 
 // UTF-8 with a byte-order mark, quoted as RFC 4180 asks, CR LF after every row. Rows read with ground
 // columns end with the ground's: 方法, 钻孔, 桩长(m), hr(m), u(m), Qsk(kN), Qrk(kN), Quk(kN), ζr, 侧阻(kN), 端阻(kN).
 void writeResultsCsv(std::ostream &out, const std::vector<ScheduleRow> &rows, const ScheduleResult &result,
                      const ReportSettings &shaft = {});
-// The same a row at a time: the byte-order mark and the header, then each row's record.
-std::string resultsCsvHead(bool ground = false);
+// The same a row at a time: the byte-order mark and the header (in the settings' language, when they name
+// one; with the ground's columns when the rows have them), then each row's record.
+std::string resultsCsvHead(const ReportSettings &settings = {}, bool ground = false);
 void appendResultsCsvRow(std::string &out, const ScheduleRow &row, const RowResult &result,
                          const ReportSettings &shaft = {});
 
@@ -97,6 +99,6 @@ class ResultsWorkbook
 };
 
 // An example schedule with every column and three rows, UTF-8 with a byte-order mark.
-std::string scheduleTemplate();
+std::string scheduleTemplate(Language language = Language::Chinese);
 
 } // namespace saxolith

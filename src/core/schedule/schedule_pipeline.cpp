@@ -466,7 +466,7 @@ RunFiles::RunFiles(const BatchOptions &options, const RunContext &context, RunGe
         m_reportSpool.emplace(generation.scratchPath("report-entries"));
     }
     m_csvOpenError = m_csvSave.open(generation.stagedPath(resultsCsvName));
-    m_csv.buffer() = resultsCsvHead(rows.groundColumns());
+    m_csv.buffer() = resultsCsvHead(options.reportSettings, rows.groundColumns());
     if (options.xlsx) {
         m_workbook.emplace(generation.stagedPath(resultsXlsxName), rows.rowCount(), rows.chineseHeader(),
                            options.reportSettings, rows.groundColumns());

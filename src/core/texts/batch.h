@@ -18,6 +18,7 @@ inline constexpr std::string_view usage =
     "                 [--approver 审定] [--lead 专业负责人] [--date 日期]\n"
     "                 [--concrete C30] [--pile-type 灌注桩] [--psic 0.7] [--gamma 1.35]\n"
     "                 [--boreholes 钻孔表.csv]\n"
+    "                 [--language en|zh]\n"
     "  saxolith-batch --template [文件]\n"
     "  saxolith-batch --version\n"
     "\n"
@@ -31,10 +32,12 @@ inline constexpr std::string_view usage =
     "--boreholes 读入钻孔表（CSV 或 .xlsx，每行一层），供桩表的 钻孔、桩顶标高、持力层、入岩深度 列使用；\n"
     "桩表的 方法 列可为 8.5.6-2（缺省）、8.5.6-1 或 5.3.9。\n"
     "--encoding 为计算书的编码，缺省与系统区域设置相同。\n"
+    "--language en 以英文写出消息、结果表的列名与说明和计算报告；计算书仍为中文，逐字节不变。\n"
     "退出码：0 全部完成，1 有行未计算，2 桩表无法读取或文件无法写出。\n";
 inline constexpr std::string_view unknownOption = "未知选项：";
 inline constexpr std::string_view missingValue = "选项缺少取值：";
 inline constexpr std::string_view unknownEncoding = "编码只能是 gbk 或 utf-8：";
+inline constexpr std::string_view unknownLanguage = "--language 只能是 en 或 zh：";
 inline constexpr std::string_view oneSchedule = "只能给出一个桩表文件";
 inline constexpr std::string_view noSchedule = "没有给出桩表文件";
 inline constexpr std::string_view cannotMakeFolder = "无法建立输出目录：";

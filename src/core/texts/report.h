@@ -158,6 +158,7 @@ inline constexpr std::string_view print = "打印";
 inline constexpr std::string_view close = "关闭";
 inline constexpr std::string_view wordFilter = "Word 文档 (*.docx)";
 inline constexpr std::string_view working = "正在生成计算报告…";
+inline constexpr std::string_view bilingual = "中英对照（各标题下附英文）";
 
 // Refused settings.
 inline constexpr std::string_view unknownGrade =

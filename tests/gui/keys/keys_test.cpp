@@ -268,8 +268,9 @@ TEST_F(KeysTest, EveryCommandIsAnActionWhoseTooltipNamesItsKey)
     for (const QAction *action : input->actions()) {
         menu << action->text();
     }
-    // The screen's own command, then the project's after a separator.
-    EXPECT_EQ(menu, (QStringList{"导入桩表…", "", "新建工程", "打开工程…", "保存工程", "工程另存为…", "最近的工程"}));
+    // The screen's own command, then the project's after a separator, then the language setting.
+    EXPECT_EQ(menu, (QStringList{"导入桩表…", "", "新建工程", "打开工程…", "保存工程", "工程另存为…", "最近的工程", "",
+                                 "语言 / Language"}));
 }
 
 } // namespace

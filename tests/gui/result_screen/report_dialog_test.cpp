@@ -5,8 +5,10 @@
 #include "gui/project_session.h"
 #include "gui/report_dialog.h"
 #include "gui/saved_notice.h"
+#include "gui/window_language.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -210,6 +212,39 @@ TEST_F(ReportDialogTest, ExportsTheReportAsPdfAndWord)
     unzip.start("unzip", {"-p", answer, "word/document.xml"});
     ASSERT_TRUE(unzip.waitForFinished());
     EXPECT_TRUE(QString::fromUtf8(unzip.readAllStandardOutput()).contains(">ZH2<"));
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+}
+
+// The report speaks the window's language; asked, it is Chinese with the English beneath each heading.
+TEST_F(ReportDialogTest, TheReportFollowsTheWindowsLanguageOrGivesBoth)
+{
+    calculateAndView();
+    setWindowLanguage(Language::English);
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    EXPECT_EQ(dialog()->cbt_exportWord->text(), "Export Word");
+    answer = m_folder.path() + "/english.pdf";
+    exportWith(dialog()->cbt_exportPdf);
+    QProcess text;
+    text.start("pdftotext", {answer, "-"});
+    ASSERT_TRUE(text.waitForFinished());
+    const QString english = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(english.contains("Pile ZH1 (round)")) << english.toStdString();
+    EXPECT_TRUE(english.contains("Page 1 of 3"));
+    EXPECT_FALSE(hasChinese(english.toStdString())) << english.toStdString();
+    ASSERT_NO_FATAL_FAILURE(closeDialog());
+
+    setWindowLanguage(Language::Chinese);
+    ASSERT_NO_FATAL_FAILURE(openDialog());
+    dialog()->findChild<QCheckBox *>("chk_bilingual")->setChecked(true);
+    answer = m_folder.path() + "/both.docx";
+    exportWith(dialog()->cbt_exportWord);
+    QProcess unzip;
+    unzip.start("unzip", {"-p", answer, "word/document.xml"});
+    ASSERT_TRUE(unzip.waitForFinished());
+    const QString both = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_LT(both.indexOf("1  输入数据"), both.indexOf("1  Input"));
+    EXPECT_GE(both.indexOf("1  输入数据"), 0);
+    EXPECT_TRUE(both.contains(">项目<")) << "tables stay in Chinese";
     ASSERT_NO_FATAL_FAILURE(closeDialog());
 }
 
