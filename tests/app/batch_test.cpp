@@ -772,7 +772,7 @@ TEST_F(BatchTest, InEnglishTheMessagesAndResultsAndTheSameBooks)
         SCOPED_TRACE(way);
         const BatchRun english = run("piles.csv --out en --xlsx --language en", way);
         EXPECT_EQ(english.code, 1);
-        EXPECT_EQ(english.out, "2 calculated, 1 not calculated\n");
+        EXPECT_EQ(english.out, "2 calculated (1 with a hint), 1 not calculated\n");
         EXPECT_EQ(english.err, "piles.csv: Line 4 (C): Error in the uniaxial compressive strength\n");
         const auto withoutTime = [](std::string bytes) { return bytes.substr(0, bytes.rfind("\r\n")); };
         for (const BookForm form : {BookForm::Text, BookForm::Table}) {
@@ -794,7 +794,7 @@ TEST_F(BatchTest, InEnglishTheMessagesAndResultsAndTheSameBooks)
         EXPECT_NE(test::zipMember(folder / "en/results.xlsx", "xl/workbook.xml").find("name=\"Results\""),
                   std::string::npos);
     }
-    EXPECT_EQ(chinese.out, "已计算 2 根，未计算 1 根\n");
+    EXPECT_EQ(chinese.out, "已计算 2 根（其中提示 1 根），未计算 1 根\n");
     EXPECT_NE(test::zipMember(folder / "zh/results.xlsx", "xl/worksheets/sheet1.xml").find("<t>计算ψr</t>"),
               std::string::npos);
 

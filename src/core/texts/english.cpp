@@ -419,7 +419,8 @@ std::vector<TextPair> report()
         {basisPsiClass, "ψ_r from the table by integrity class: ", prefix},
         {basisPsiIndex, "ψ_r interpolated linearly between the table's values by the integrity index K_v"},
         {basisPsiIntact, "ψ_r by the integrity index K_v: intact rock mass, the table's value"},
-        {basisShaft, "GB50007-2011 clause 8.5.11: Q ≤ ψ_c·f_c·A_p; f_c from GB50010-2010 table 4.1.4-1"},
+        {basisShaft, "GB50007-2011 clause 8.5.11: Q ≤ ψ_c·f_c·A_p, ψ_c the working condition coefficient; f_c from GB50010-2010 "
+         "table 4.1.4-1"},
         {manualNote, " (given)"},
         {givenNote, " (input)"},
         {shaftGoverns, ", governed by the shaft's strength"},
@@ -449,7 +450,7 @@ std::vector<TextPair> report()
     addEach(texts, inputColumns, {"Item", "Value", "Unit"});
     addEach(texts, summaryColumns,
             {"Pile", "Section", "Size (mm)", "ψ_r", "q_pa(kPa)", "R_a(kN)", "R_p/γ(kN)", "Adopted (kN)",
-             "Shaft"});
+             "Shaft", "hint"});
     return texts;
 }
 
@@ -513,7 +514,7 @@ std::vector<TextPair> schedule()
         {openCaption, "Import schedule"},
         {scheduleText::fileFilter, "Pile schedules (*.csv *.txt *.xlsx);;All files (*)"},
         {scheduleText::cannotOpen, "Cannot read {}: {}"},
-        {summary, "{} calculated, {} not calculated"},
+        {summary, "{} calculated{}, {} not calculated"},
         {summaryMore, "…… and {} more rows not calculated"},
         {scheduleText::calculating, "Calculating the schedule…"},
         {tooManyForWindow,
@@ -566,11 +567,110 @@ std::vector<TextPair> ground()
     };
 }
 
+// Texts of the report's premises and signatures, the ground's columns and refusals, and the design search.
+std::vector<TextPair> laterTexts()
+{
+    return {
+        {"审定", "Approved"},
+        {"专业负责人", "Discipline lead"},
+        {"设计阶段", "Design stage"},
+        {"计算书编号", "Calculation no."},
+        {"施工图", "Construction drawings"},
+        {"初步设计", "Preliminary design"},
+        {"方案", "Scheme design"},
+        {"注册工程师执业印章", "Registered engineer's seal"},
+        {"计算程序", "Program"},
+        {" 版本 ", " version "},
+        {"桩型与成桩工艺", "Pile type and construction"},
+        {"灌注桩", "Cast-in-place pile"},
+        {"水下灌注桩", "Cast-in-place pile under water"},
+        {"干作业灌注桩", "Cast-in-place pile, dry hole"},
+        {"（GB50007-2011 第 8.5.11 条：灌注桩取 0.6～0.8，水下灌注桩、长桩取低值）",
+         " (GB50007-2011 8.5.11: 0.6 to 0.8 for cast-in-place piles, the lower value under water and for long "
+         "piles)"},
+        {"计算前提（请设计人确认）", "Premises (to be confirmed by the designer)"},
+        {"1. 按 GB50007-2011 公式 (8.5.6-2) R_a = q_pa·A_p 只计桩端阻力，其适用条件为：桩端嵌入完整或较完整的硬质岩中，"
+         "桩长较短且入岩较浅；",
+         "1. GB50007-2011 formula (8.5.6-2), R_a = q_pa·A_p, counts the end resistance alone; it applies where the "
+         "toe is socketed in intact or fairly intact hard rock, the pile is short and the socket shallow;"},
+        {"2. 桩底无沉渣；", "2. no sediment at the toe;"},
+        {"3. 桩端以下三倍桩径且不小于 5 m 范围内无软弱夹层、断裂破碎带和洞穴分布；",
+         "3. no weak interlayer, fracture zone or cavity within three diameters, and at least 5 m, below the toe;"},
+        {"4. q_pa 为输入值时，取岩基载荷试验或地质勘察报告的桩端岩石承载力特征值；由 f_rk 计算时按 GB50007-2011 "
+         "第 5.2.6 条 q_pa = ψ_r·f_rk，ψ_r 按岩体完整程度取值：完整取 0.5，较完整取 0.2～0.5 区间的下限 0.2，"
+         "较破碎取 0.1～0.2 区间的下限 0.1；",
+         "4. a given q_pa is the characteristic value of the rock at the toe from plate load tests or the site "
+         "investigation report; from f_rk, q_pa = ψ_r·f_rk by GB50007-2011 5.2.6, ψ_r by the integrity class: "
+         "0.5 intact, the lower end 0.2 of 0.2 to 0.5 fairly intact, the lower end 0.1 of 0.1 to 0.2 fairly "
+         "broken;"},
+        {"5. 按岩体完整性指数 K_v 取 ψ_r 时，在上述表列值之间线性插值，为本程序的取值方法，规范未作规定；",
+         "5. from the integrity index K_v, ψ_r is interpolated linearly between the values above: this program's "
+         "own method, which the code does not give;"},
+        {"6. 桩身强度按 GB50007-2011 第 8.5.11 条验算，工作条件系数 ψ_c 依桩型与成桩工艺取值，γ 为作用的基本组合与"
+         "标准组合之比。",
+         "6. the shaft is checked by GB50007-2011 8.5.11, the working condition coefficient ψ_c taken by the pile "
+         "type and construction, γ the ratio of the basic combination to the characteristic combination."},
+        {"，ψ_r 取 {} 区间的下限", ", ψ_r the lower end of {}"},
+        {"ψ_r 按岩体完整程度查表：{}，ψ_r 取 {} 区间的下限",
+         "ψ_r from the table by integrity class: {}, ψ_r the lower end of {}"},
+        {"提示：", "Hint: "},
+        {"0.2～0.5", "0.2 to 0.5"},
+        {"0.1～0.2", "0.1 to 0.2"},
+        {"桩号重复（第 {} 根桩已有）", "Repeated id (pile {} has it already)"},
+        {"计算结果统计", "Outcomes"},
+        {"错误（未计算）", "Error (not calculated)"},
+        {"合计", "Total"},
+        {"未计算的桩", "Piles not calculated"},
+        {"桩表行号", "Schedule line"},
+        {"未计算的原因", "Reason"},
+        {"方法“{}”应为 8.5.6-2、8.5.6-1 或 5.3.9", "Method \"{}\" must be 8.5.6-2, 8.5.6-1 or 5.3.9"},
+        {"成桩工艺“{}”应为 泥浆护壁、干作业 或 后注浆",
+         "Piling process \"{}\" must be slurry, dry or grouted"},
+        {"没有导入钻孔表，找不到钻孔 {}", "No boreholes file was read: hole {} cannot be found"},
+        {"方法", "method"},
+        {"钻孔", "hole"},
+        {"桩长(m)", "length(m)"},
+        {"侧阻(kN)", "side(kN)"},
+        {"端阻(kN)", "end(kN)"},
+        {"GB50007-2011 第 8.5.6 条，公式 (8.5.6-1)：R_a = q_pa·A_p + u_p·Σq_sia·l_i（嵌岩段计入持力层的 q_sia）",
+         "GB50007-2011 8.5.6, formula (8.5.6-1): R_a = q_pa·A_p + u_p·Σq_sia·l_i (the socket with the bearing "
+         "layer's q_sia)"},
+        {"JGJ 94-2008 第 5.3.9 条：Q_uk = Q_sk + Q_rk，Q_sk = u·Σq_sik·l_i，Q_rk = ζ_r·f_rk·A_p；R_a = Q_uk / K，K = 2",
+         "JGJ 94-2008 5.3.9: Q_uk = Q_sk + Q_rk, Q_sk = u·Σq_sik·l_i, Q_rk = ζ_r·f_rk·A_p; R_a = Q_uk / K, K = 2"},
+        {"适用条件（请设计人确认）：桩端以下三倍桩径且不小于 5 m 范围内无软弱夹层、断裂破碎带和洞穴分布",
+         "Conditions (to be confirmed by the designer): no weak interlayer, fracture zone or cavity within three "
+         "diameters, and at least 5 m, below the toe"},
+        {"适用条件（请设计人确认）：桩端置于完整或较完整的基岩中",
+         "Conditions (to be confirmed by the designer): the toe on intact or fairly intact rock"},
+        {"（d 取与截面面积相等的圆的直径）", " (d the diameter of the circle of the same area)"},
+        {"表 5.3.9 极软岩、软岩：", "Table 5.3.9, extremely soft and soft rock: "},
+        {"表 5.3.9 较硬岩、坚硬岩：", "Table 5.3.9, fairly hard and hard rock: "},
+        {"f_rk 介于 15 与 30 MPa 之间，按 f_rk 内插：", "f_rk between 15 and 30 MPa, interpolated by f_rk: "},
+        {"：ζ_r 乘以 1.2", ": ζ_r times 1.2"},
+        {"（其中提示 {} 根）", " ({} with a hint)"},
+        {"（其中提示 {} 根，含桩号重复 {} 根）", " ({} with a hint, {} of them a repeated id)"},
+        {"无法读取报告设置文件 {}：{}", "Cannot read the report settings file {}: {}"},
+        {"钻孔表 {}：{}", "Boreholes file {}: {}"},
+        {"岩土", "ground"},
+        {"桩身", "shaft"},
+        {"持力层 {} 厚 {} m，容不下最小入岩深度 {} m",
+         "Bearing layer {} is {} m thick, too thin for the least socket of {} m"},
+        {"Nk = {} kN 大于可达的最大 Ra = {} kN", "Nk = {} kN exceeds the largest Ra reached, {} kN"},
+        {"Nkmax = {} kN 大于 1.2 × 最大 Ra = {} kN", "Nkmax = {} kN exceeds 1.2 × the largest Ra, {} kN"},
+        {"N = {} kN 大于可达的最大 Rp = {} kN", "N = {} kN exceeds the largest Rp reached, {} kN"},
+        {"没有一种桩径同时满足岩土与桩身的要求", "No size meets both the ground and the shaft"},
+        {"（所给桩径与入岩深度中最大 Ra = {} kN，最大 Rp/γ = {} kN）",
+         " (of the sizes and sockets given, the largest Ra is {} kN and the largest Rp/γ {} kN)"},
+        {"无桩能承受此荷载：", "No pile carries this load: ", prefix},
+        {"持力层 {} 没有 {}，{} 要用它", "Bearing layer {} has no {}, which {} needs"},
+    };
+}
+
 std::vector<TextPair> allTexts()
 {
     std::vector<TextPair> texts;
     for (auto part : {aboutAndBatch(), chartAndExport(), inputScreen(), optimisationScreen(),
-                      projectAndSaving(), report(), schedule(), ground()}) {
+                      projectAndSaving(), report(), schedule(), ground(), laterTexts()}) {
         texts.insert(texts.end(), part.begin(), part.end());
     }
     // The language setting names itself in both languages, so that a user who cannot read the window finds

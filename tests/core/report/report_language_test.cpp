@@ -98,7 +98,7 @@ TEST(ReportLanguage, BilingualPutsTheEnglishBeneathEachHeading)
                       translate(Language::English, plainText(block.runs)));
         }
     }
-    EXPECT_EQ(headings, 2U * 5U + 1U); // five parts a pile, and the cover's parameters
+    EXPECT_EQ(headings, 2U * 6U + 1U); // five parts a pile, the cover's parameters and its premises
     EXPECT_EQ(both.blocks.size(), chinese.blocks.size() + headings + 2U /* the piles' titles */ +
                                       2U /* cover title and subtitle */ + 1U /* the summary's title */);
 }
