@@ -235,7 +235,7 @@ TEST_F(LanguageTest, TheBooksAndTheListFileKeepTheirBytes)
 TEST_F(LanguageTest, TheListExportsNameTheirColumnsInEnglish)
 {
     const QString path = QDir(m_folder.path()).filePath("list.csv");
-    setSaveFileFunctionForTesting([path](QWidget *, const SaveFileRequest &request) {
+    window->services().setSaveFileFunction([path](QWidget *, const SaveFileRequest &request) {
         return SaveFileAnswer{path, request.filters.front()};
     });
     setWindowLanguage(Language::English);
@@ -247,7 +247,6 @@ TEST_F(LanguageTest, TheListExportsNameTheirColumnsInEnglish)
     const QByteArray header = file.readLine();
     EXPECT_EQ(header, "\xEF\xBB\xBFPile,Section,d|a(mm),c|b(mm),Ra(kN),qpa|frk,Basis,Integrity,ψr,qpa(kPa),"
                       "Hardness,Note,Rp(kN)\r\n");
-    setSaveFileFunctionForTesting({});
 }
 
 // The boxes and questions are made in Chinese and shown in English.
