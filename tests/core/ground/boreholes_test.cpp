@@ -71,8 +71,12 @@ std::string workbookOf(const std::vector<std::vector<std::string>> &rows)
         }
     }
     EXPECT_EQ(workbook_close(workbook), LXW_NO_ERROR);
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    {
+        // Closed before the removal, which Windows refuses on an open file.
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     fs::remove(path);
     return bytes;
 }
@@ -87,8 +91,7 @@ TEST(ReadBoreholes, EveryFormOfTheFileReadsTheSame)
     const std::string chinese = "层号,钻孔,层底深度,孔口标高（m）,qsik(kPa)\n"
                                 "①,ZK1,2.5,10,20\n"
                                 "②,ZK1,8,,55.5\n";
-    std::string utf16 = "\xFF\xFE";
-    utf16 += test::convert(chinese, "UTF-16LE", "UTF-8");
+    const std::string utf16 = test::toUtf16(chinese);
     const std::string workbook = workbookOf({{"钻孔", "层底深度(m)", "层号", "孔口标高(m)", "qsik(kPa)"},
                                              {"ZK1", "2.5", "①", "10", "20"},
                                              {"ZK1", "8", "②", "", "55.5"}});
